@@ -1,0 +1,4 @@
+// DLL entry of the common library.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
