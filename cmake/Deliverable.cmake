@@ -9,7 +9,9 @@
 # DLL gets a VERSIONINFO block (GetFileVersionInfo reads it) unless
 # NO_VERSION_BLOCK is given because the target brings its own.
 
-set(TD_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+# Exports are bound by name everywhere (GetProcAddress), so function-pointer
+# casts are the normal case, not a smell.
+set(TD_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers -Wno-cast-function-type)
 set(TD_VERSION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version.rc.in)
 
 function(td_deliverable name)
