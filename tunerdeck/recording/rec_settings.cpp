@@ -1,0 +1,36 @@
+#include "rec_settings.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "bounded_text.h"
+#include "win_handles.h"
+
+namespace {
+char g_key[512] = "SOFTWARE\\Velmirant\\Radio";
+}
+
+void RecSetSettingsKey(const char* subkey) { bk::TextCopy(g_key, subkey ? subkey : "SOFTWARE\\Velmirant\\Radio"); }
+const char* RecSettingsKey() { return g_key; }
+
+void RecGetValue(const char* name, char* buffer, size_t size) {
+    if (!buffer || size == 0) return;
+    buffer[0] = 0;
+    bk::ScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, g_key, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(size - 1);
+    if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        buffer[0] = 0;
+        return;
+    }
+    buffer[bytes < size ? bytes : size - 1] = 0;
+}
+
+unsigned long RecGetNumber(const char* name) {
+    char text[32];
+    RecGetValue(name, text, sizeof text);
+    return strtoul(text, nullptr, 10);
+}

@@ -1,0 +1,312 @@
+#include "zip_parse.h"
+
+#include <cstring>
+
+namespace zipcore {
+namespace {
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+constexpr size_t kEndRecord = 22;
+constexpr size_t kMaxComment = 65535;
+constexpr size_t kCentralHeader = 46;
+constexpr size_t kLocalHeader = 30;
+constexpr size_t kReadBuffer = 16384;
+
+}  // namespace
+
+int CauseFromZlib(int zerr) {
+    switch (zerr) {
+        case Z_STREAM_END: return 2;
+        case Z_NEED_DICT: return 3;
+        case Z_ERRNO: return 4;
+        case Z_STREAM_ERROR: return 5;
+        case Z_DATA_ERROR: return 6;
+        case Z_MEM_ERROR: return 7;
+        case Z_BUF_ERROR: return 8;
+        case Z_VERSION_ERROR: return 9;
+        default: return kGeneric;
+    }
+}
+
+bool MemorySource::ReadAt(uint64_t offset, void* buffer, size_t size) {
+    if (offset > size_ || size > size_ - offset) return false;
+    if (size) memcpy(buffer, data_ + offset, size);
+    return true;
+}
+
+bool FileHeader::IsDirectory() const {
+    if (!name.empty() && (name.back() == '/' || name.back() == '\\')) return true;
+    return (externalAttr & 0x10) != 0 && (versionMadeBy >> 8) == 0;   // MS-DOS directory attribute
+}
+
+int ReadDirectory(Source& src, Directory* dir) {
+    uint64_t size = src.Size();
+    if (size < kEndRecord) return kCdirNotFound;
+    uint64_t span = size < kEndRecord + kMaxComment ? size : kEndRecord + kMaxComment;
+    std::vector<uint8_t> tail(static_cast<size_t>(span));
+    if (!src.ReadAt(size - span, tail.data(), tail.size())) return kBadZipFile;
+    int64_t at = -1;
+    for (int64_t i = static_cast<int64_t>(span) - static_cast<int64_t>(kEndRecord); i >= 0; --i) {
+        const uint8_t* p = tail.data() + i;
+        if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6) {
+            at = i;
+            break;
+        }
+    }
+    if (at < 0) return kCdirNotFound;
+    const uint8_t* r = tail.data() + at;
+    uint64_t recordPos = size - span + static_cast<uint64_t>(at);
+    dir->thisDisk = Le16(r + 4);
+    dir->cdDisk = Le16(r + 6);
+    dir->entriesThisDisk = Le16(r + 8);
+    dir->totalEntries = Le16(r + 10);
+    dir->cdSize = Le32(r + 12);
+    dir->cdOffset = Le32(r + 16);
+    uint16_t commentLen = Le16(r + 20);
+    // Archives spread over several volumes are not read here.
+    if (dir->thisDisk != 0 || dir->cdDisk != 0 || dir->entriesThisDisk != dir->totalEntries) return kBadZipFile;
+    if (recordPos < static_cast<uint64_t>(dir->cdOffset) + dir->cdSize) return kBadZipFile;
+    dir->bytesBefore = recordPos - dir->cdSize - dir->cdOffset;
+    if (recordPos + kEndRecord + commentLen > size) return kBadZipFile;
+    dir->comment.assign(reinterpret_cast<const char*>(r + kEndRecord), commentLen);
+    if ((dir->totalEntries > 0) != (dir->cdSize > 0)) return kBadZipFile;
+
+    std::vector<uint8_t> cd(dir->cdSize);
+    if (dir->cdSize && !src.ReadAt(dir->cdOffset + dir->bytesBefore, cd.data(), cd.size())) return kBadZipFile;
+    dir->entries.clear();
+    dir->entries.reserve(dir->totalEntries);
+    size_t pos = 0;
+    for (unsigned i = 0; i < dir->totalEntries; ++i) {
+        if (cd.size() - pos < kCentralHeader) return kBadZipFile;
+        const uint8_t* h = cd.data() + pos;
+        FileHeader e;
+        e.signature = Le32(h);
+        if (e.signature != 0x02014b50) return kBadZipFile;
+        e.versionMadeBy = Le16(h + 4);
+        e.versionNeeded = Le16(h + 6);
+        e.flags = Le16(h + 8);
+        e.method = Le16(h + 10);
+        e.modTime = Le16(h + 12);
+        e.modDate = Le16(h + 14);
+        e.crc32 = Le32(h + 16);
+        e.compressedSize = Le32(h + 20);
+        e.uncompressedSize = Le32(h + 24);
+        size_t nameLen = Le16(h + 28), extraLen = Le16(h + 30), commentLen2 = Le16(h + 32);
+        e.diskStart = Le16(h + 34);
+        e.internalAttr = Le16(h + 36);
+        e.externalAttr = Le32(h + 38);
+        e.localHeaderOffset = Le32(h + 42);
+        pos += kCentralHeader;
+        if (cd.size() - pos < nameLen + extraLen + commentLen2) return kBadZipFile;
+        e.name.assign(reinterpret_cast<const char*>(cd.data() + pos), nameLen);
+        e.extra.assign(reinterpret_cast<const char*>(cd.data() + pos + nameLen), extraLen);
+        e.comment.assign(reinterpret_cast<const char*>(cd.data() + pos + nameLen + extraLen), commentLen2);
+        pos += nameLen + extraLen + commentLen2;
+        dir->entries.push_back(std::move(e));
+    }
+    return kOk;
+}
+
+// ---------------------------------------------------------------- cipher
+
+Keys::Keys(const std::string& password) : k0_(0x12345678), k1_(0x23456789), k2_(0x34567890) {
+    for (unsigned char c : password) Update(c);
+}
+
+void Keys::Update(uint8_t c) {
+    const z_crc_t* table = get_crc_table();
+    k0_ = table[(k0_ ^ c) & 0xff] ^ (k0_ >> 8);
+    k1_ = (k1_ + (k0_ & 0xff)) * 134775813u + 1;
+    k2_ = table[(k2_ ^ (k1_ >> 24)) & 0xff] ^ (k2_ >> 8);
+}
+
+uint8_t Keys::Stream() const {
+    uint16_t t = static_cast<uint16_t>((k2_ | 2) & 0xffff);
+    return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
+}
+
+uint8_t Keys::Decrypt(uint8_t c) {
+    uint8_t plain = c ^ Stream();
+    Update(plain);
+    return plain;
+}
+
+uint8_t Keys::Encrypt(uint8_t c) {
+    uint8_t out = c ^ Stream();
+    Update(c);
+    return out;
+}
+
+// ---------------------------------------------------------------- entries
+
+EntryReader::~EntryReader() { End(); }
+
+void EntryReader::End() {
+    if (zsInit_) inflateEnd(&zs_);
+    zsInit_ = false;
+    delete keys_;
+    keys_ = nullptr;
+    open_ = false;
+}
+
+int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& header, const std::string& password,
+                      uint64_t maxUncompressed) {
+    End();
+    src_ = &src;
+    header_ = header;
+    uint8_t lh[kLocalHeader];
+    uint64_t local = static_cast<uint64_t>(header.localHeaderOffset) + dir.bytesBefore;
+    if (!src.ReadAt(local, lh, sizeof lh) || Le32(lh) != 0x04034b50) return kBadZipFile;
+    uint16_t flags = Le16(lh + 6), method = Le16(lh + 8);
+    uint16_t nameLen = Le16(lh + 26), extraLen = Le16(lh + 28);
+    if (method != header.method || (flags & 1) != (header.flags & 1) || nameLen != header.name.size())
+        return kBadZipFile;
+    // With a data descriptor the local header carries zeros for these.
+    if (!(flags & 8) && !header.HasDataDescriptor() &&
+        (Le32(lh + 14) != header.crc32 || Le32(lh + 18) != header.compressedSize ||
+         Le32(lh + 22) != header.uncompressedSize))
+        return kBadZipFile;
+    if (method != 0 && method != 8) return kBadZipFile;
+    if (header.uncompressedSize > maxUncompressed) return kBadZipFile;
+    dataPos_ = local + kLocalHeader + nameLen + extraLen;
+    compLeft_ = header.compressedSize;
+    if (dataPos_ > src.Size() || compLeft_ > src.Size() - dataPos_) return kBadZipFile;
+
+    encrypted_ = header.IsEncrypted();
+    if (encrypted_) {
+        if (password.empty()) return -1;
+        if (compLeft_ < 12) return kBadZipFile;
+        uint8_t head[12];
+        if (!src.ReadAt(dataPos_, head, 12)) return kBadZipFile;
+        keys_ = new Keys(password);
+        for (uint8_t& b : head) b = keys_->Decrypt(b);
+        uint8_t check = header.HasDataDescriptor() ? static_cast<uint8_t>(header.modTime >> 8)
+                                                   : static_cast<uint8_t>(header.crc32 >> 24);
+        if (head[11] != check) {
+            End();
+            return kBadPassword;
+        }
+        dataPos_ += 12;
+        compLeft_ -= 12;
+    }
+    if (method == 0 && compLeft_ != header.uncompressedSize) {
+        End();
+        return kBadZipFile;
+    }
+    if (method == 8) {
+        memset(&zs_, 0, sizeof zs_);
+        int z = inflateInit2(&zs_, -MAX_WBITS);
+        if (z != Z_OK) {
+            End();
+            return CauseFromZlib(z);
+        }
+        zsInit_ = true;
+    }
+    inBuf_.resize(kReadBuffer);
+    inLen_ = 0;
+    produced_ = 0;
+    crc_ = crc32(0L, Z_NULL, 0);
+    streamEnd_ = false;
+    open_ = true;
+    return kOk;
+}
+
+int EntryReader::Fill() {
+    size_t n = compLeft_ < inBuf_.size() ? static_cast<size_t>(compLeft_) : inBuf_.size();
+    if (n == 0) return kOk;
+    if (!src_->ReadAt(dataPos_, inBuf_.data(), n)) return kBadZipFile;
+    if (keys_)
+        for (size_t i = 0; i < n; ++i) inBuf_[i] = keys_->Decrypt(inBuf_[i]);
+    dataPos_ += n;
+    compLeft_ -= n;
+    inLen_ = n;
+    return kOk;
+}
+
+int EntryReader::Read(void* buffer, size_t size, size_t* got) {
+    *got = 0;
+    if (!open_) return kGeneric;
+    uint8_t* out = static_cast<uint8_t*>(buffer);
+    if (header_.method == 0) {
+        size_t done = 0;
+        while (done < size && (inLen_ > 0 || compLeft_ > 0)) {
+            if (inLen_ == 0) {
+                int rc = Fill();
+                if (rc) return rc;
+            }
+            size_t n = inLen_ < size - done ? inLen_ : size - done;
+            memcpy(out + done, inBuf_.data(), n);
+            memmove(inBuf_.data(), inBuf_.data() + n, inLen_ - n);
+            inLen_ -= n;
+            done += n;
+        }
+        crc_ = crc32(crc_, out, static_cast<uInt>(done));
+        produced_ += done;
+        *got = done;
+        return kOk;
+    }
+    zs_.next_out = out;
+    zs_.avail_out = static_cast<uInt>(size);
+    while (zs_.avail_out > 0 && !streamEnd_) {
+        if (zs_.avail_in == 0) {
+            if (compLeft_ == 0) break;   // the data ended before the stream did
+            int rc = Fill();
+            if (rc) return rc;
+            zs_.next_in = inBuf_.data();
+            zs_.avail_in = static_cast<uInt>(inLen_);
+        }
+        int z = inflate(&zs_, Z_SYNC_FLUSH);
+        if (z == Z_STREAM_END) {
+            streamEnd_ = true;
+        } else if (z != Z_OK) {
+            if (z == Z_BUF_ERROR && zs_.avail_in == 0 && compLeft_ == 0) break;
+            return CauseFromZlib(z);
+        }
+        // Never more than the header announced: a bomb stops here.
+        if (produced_ + (size - zs_.avail_out) > header_.uncompressedSize) return kBadZipFile;
+    }
+    size_t n = size - zs_.avail_out;
+    crc_ = crc32(crc_, out, static_cast<uInt>(n));
+    produced_ += n;
+    *got = n;
+    return kOk;
+}
+
+int EntryReader::Close() {
+    if (!open_) return -kGeneric;
+    bool complete = produced_ == header_.uncompressedSize;
+    bool crcOk = crc_ == header_.crc32;
+    End();
+    if (!complete) return -1;
+    if (!crcOk) return -kBadCrc;
+    return 1;
+}
+
+std::string NameWithBackslashes(const std::string& name) {
+    std::string s = name;
+    for (char& c : s)
+        if (c == '/') c = '\\';
+    return s;
+}
+
+bool NameStaysInside(const std::string& name) {
+    std::string s = NameWithBackslashes(name);
+    if (s.empty() || s[0] == '\\') return false;
+    if (s.find(':') != std::string::npos) return false;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t end = s.find('\\', start);
+        if (end == std::string::npos) end = s.size();
+        std::string part = s.substr(start, end - start);
+        // ".." leaves the folder; names of only dots and blanks are not real names on Windows.
+        if (part.find_first_not_of(". ") == std::string::npos && !part.empty()) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace zipcore
