@@ -512,7 +512,7 @@ void CPipe::StartRecordingToFile(RecordJob* job, int counter) {
         if (waveFormat_.GetSampleRate() < 16000) waveFormat_.SetSampleRate(16000);
     }
     recordedBytes_ = piecePcmBytes_ = totalFileBytes_ = pieceFileBytes_ = 0;
-    if (!bytesPerSec_) SetBytesPerSecondFromFormat();
+    SetBytesPerSecondFromFormat();
 
     const char* name = job->fileName;
     char title[] = "velmirant - Fehler";
