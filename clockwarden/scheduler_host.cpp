@@ -1,0 +1,118 @@
+#include "scheduler_host.h"
+
+#include "bounded_text.h"
+#include "debugtext.h"
+#include "liste.h"
+#include "registry.h"
+#include "win_handles.h"
+
+#if __has_include("timerlist.h")
+#include "timerlist.h"
+#define CW_HAVE_TIMERLIST 1
+#endif
+#if __has_include("catalogue.h")
+#include "catalogue.h"
+#define CW_HAVE_CATALOGUE 1
+#endif
+
+namespace {
+const char kListFileName[] = "clockwarden.ini";
+constexpr DWORD kListLockTimeoutMs = 30000;
+}
+
+uint64_t cSchedulerHost::LocalNow() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    st.wMilliseconds = 0;
+    FILETIME ft;
+    if (!SystemTimeToFileTime(&st, &ft)) return 0;
+    return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+void cSchedulerHost::RunCommand(const char* commandLine) { WinExec(commandLine, SW_SHOW); }
+
+HWND cSchedulerHost::FindMainWindow() { return FindWindowA("tunerdeck Main Wnd Class", nullptr); }
+
+void cSchedulerHost::Pause(DWORD ms) { Sleep(ms); }
+
+void cSchedulerHost::StartTimer(HWND wnd, UINT_PTR id, UINT ms) {
+    if (wnd) ::SetTimer(wnd, id, ms, nullptr);
+}
+
+void cSchedulerHost::StopTimer(HWND wnd, UINT_PTR id) {
+    if (wnd) ::KillTimer(wnd, id);
+}
+
+int cSchedulerHost::Language() {
+    unsigned long language = 0;
+    GetValue("Language", &language);
+    return static_cast<int>(language);
+}
+
+void cSchedulerHost::Text(unsigned id, int language, char* buffer, int size) {
+    if (!buffer || size <= 0) return;
+    buffer[0] = 0;
+#ifdef CW_HAVE_CATALOGUE
+    GetResourceString(nullptr, id, language, buffer, size);
+#else
+    // The catalogue's own rule: English at id + 2000, German at the id as
+    // the fallback.
+    HINSTANCE module = GetBasekitModule();
+    if (language == 2 && LoadStringA(module, id + 2000, buffer, size) > 0) return;
+    if (LoadStringA(module, id, buffer, size) <= 0) buffer[0] = 0;
+#endif
+}
+
+std::string cSchedulerHost::ListFilePath() {
+    char folder[512];
+    GetValue("PathUser", folder, sizeof(folder));
+    return std::string(folder) + kListFileName;
+}
+
+bool cSchedulerHost::LockList() {
+    if (!mutex_) mutex_ = GetTimerMutex();
+    if (!mutex_) return false;
+    DWORD rc = WaitForSingleObject(mutex_, kListLockTimeoutMs);
+    if (rc == WAIT_OBJECT_0 || rc == WAIT_ABANDONED) {
+        ++locks_;
+        return true;
+    }
+    DebugLog(DL_ERR, "clockwarden: Timerliste gesperrt, weiter ohne Sperre");
+    return false;
+}
+
+void cSchedulerHost::UnlockList() {
+    if (locks_ > 0 && mutex_) {
+        --locks_;
+        ReleaseMutex(mutex_);
+    }
+}
+
+void cSchedulerHost::LoadList(cListe* list) {
+#ifdef CW_HAVE_TIMERLIST
+    LoadTimerList(list);
+#else
+    (void)list;
+#endif
+}
+
+void cSchedulerHost::SaveList(cListe* list) {
+#ifdef CW_HAVE_TIMERLIST
+    SaveTimerList(list);
+#else
+    (void)list;
+#endif
+}
+
+bool cSchedulerHost::ReadListFile(std::string* bytes) {
+    bytes->clear();
+    bk::ScopedFile file(CreateFileA(ListFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char chunk[4096];
+    DWORD got = 0;
+    // The list file is small; a bound keeps a runaway file from eating memory.
+    while (bytes->size() < (64u << 20) && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
+        bytes->append(chunk, got);
+    return true;
+}
