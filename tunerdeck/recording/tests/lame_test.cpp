@@ -1,0 +1,212 @@
+// The MP3 encoder wrapper over the real lame_enc.dll: the configuration it
+// hands over, load failures, chunking, a decoded round trip, and its speed
+// beside LAME alone.
+#include <gtest/gtest.h>
+
+#include <lame.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lame_mp3.h"
+#include "rec_settings.h"
+#include "tdtest.h"
+
+namespace {
+
+const char kKey[] = "Software\\tdtest\\recording_lame";
+
+struct Mp3Settings {
+    tdtest::RegistrySandbox sandbox{kKey};
+    Mp3Settings() { RecSetSettingsKey(kKey); }
+    ~Mp3Settings() { RecSetSettingsKey(nullptr); }
+    void Set(const char* name, const char* value) { sandbox.SetString(name, value); }
+};
+
+WaveFormatRecord Pcm(int rate, int channels) {
+    WaveFormatRecord f = {};
+    f.formatTag = 1;
+    f.channels = static_cast<uint16_t>(channels);
+    f.samplesPerSec = static_cast<uint32_t>(rate);
+    f.bitsPerSample = 16;
+    f.blockAlign = static_cast<uint16_t>(channels * 2);
+    f.avgBytesPerSec = f.samplesPerSec * f.blockAlign;
+    return f;
+}
+
+// Decodes an MP3 file to interleaved stereo (mono duplicated).
+std::vector<int16_t> DecodeMp3(const std::string& bytes) {
+    std::vector<int16_t> pcm;
+    hip_t hip = hip_decode_init();
+    std::vector<short> l(1 << 16), r(1 << 16);
+    for (size_t at = 0; at < bytes.size(); at += 512) {
+        size_t n = bytes.size() - at < 512 ? bytes.size() - at : 512;
+        int got = hip_decode(hip, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data() + at)), n, l.data(), r.data());
+        for (int i = 0; i < got; ++i) {
+            pcm.push_back(l[i]);
+            pcm.push_back(r[i]);
+        }
+    }
+    hip_decode_exit(hip);
+    return pcm;
+}
+
+}  // namespace
+
+TEST(LameMP3, ConfigurationFollowsTheSettings) {
+    struct Case {
+        const char* what;
+        const char* bitrate;
+        const char* vbr;
+        const char* stereo;
+        int channels;
+        unsigned expectRate;
+        int expectMode;
+        int expectVbr;
+    } cases[] = {
+        {"defaults", nullptr, nullptr, nullptr, 2, 128, BE_MP3_MODE_STEREO, 1},
+        {"bit rate 0", "0", "1", "STEREO", 2, 128, BE_MP3_MODE_STEREO, 1},
+        {"joint stereo", "192", "1", "JOINT", 2, 192, BE_MP3_MODE_JSTEREO, 1},
+        {"JSTEREO", "160", "0", "JSTEREO", 2, 160, BE_MP3_MODE_JSTEREO, 0},
+        {"mono source", "64", "0", "STEREO", 1, 64, BE_MP3_MODE_MONO, 0},
+    };
+    tdtest::TempFolder tmp("mp3");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Mp3Settings settings;
+        if (c.bitrate) settings.Set("MP3_Bitrate", c.bitrate);
+        if (c.vbr) settings.Set("MP3_VBR", c.vbr);
+        if (c.stereo) settings.Set("STEREO_ART", c.stereo);
+        WaveFormatRecord f = Pcm(44100, c.channels);
+        cLameMP3 enc(tmp.File("c.mp3").c_str(), &f);
+        ASSERT_EQ(1, enc.LoadEncoder());
+        ASSERT_EQ(1, enc.Init());
+        const BE_CONFIG& cfg = enc.GetConfig();
+        EXPECT_EQ(256u, cfg.dwConfig);
+        EXPECT_EQ(1u, cfg.format.LHV1.dwStructVersion);
+        EXPECT_EQ(331u, cfg.format.LHV1.dwStructSize);
+        EXPECT_EQ(44100u, cfg.format.LHV1.dwSampleRate);
+        EXPECT_EQ(c.expectRate, cfg.format.LHV1.dwBitrate);
+        EXPECT_EQ(c.expectRate, cfg.format.LHV1.dwMaxBitrate);
+        EXPECT_EQ(c.expectMode, cfg.format.LHV1.nMode);
+        EXPECT_EQ(c.expectVbr, cfg.format.LHV1.bEnableVBR);
+        EXPECT_EQ(c.expectVbr, cfg.format.LHV1.bWriteVBRHeader);
+        EXPECT_EQ(LQP_HIGH_QUALITY, cfg.format.LHV1.nPreset);
+        EXPECT_EQ(2, cfg.format.LHV1.nVBRQuality);
+        EXPECT_EQ(TRUE, cfg.format.LHV1.bOriginal);
+        EXPECT_EQ(1, enc.DeInit());
+        EXPECT_EQ(1, enc.DeInit());   // a second time: nothing left to do
+    }
+}
+
+TEST(LameMP3, LoadFailuresSayWhatIsMissing) {
+    tdtest::TempFolder empty1("lame1"), empty2("lame2");
+    cLameMP3::SetSearchFolders(empty1.Path().c_str(), empty2.Path().c_str());
+    cLameMP3 none("", nullptr);
+    EXPECT_EQ(0, none.LoadEncoder());
+    EXPECT_EQ(cLameMP3::kErrNoLibrary, none.GetLastError());
+    EXPECT_EQ(0, none.Init());
+
+    // Found in the user folder, but it lacks beWriteVBRHeader.
+    cLameMP3::SetSearchFolders(empty1.Path().c_str(), (tdtest::BinDir() + "\\lame_partial").c_str());
+    cLameMP3 partial("", nullptr);
+    EXPECT_EQ(0, partial.LoadEncoder());
+    EXPECT_EQ(cLameMP3::kErrNoEntryPoint, partial.GetLastError());
+    cLameMP3::SetSearchFolders(nullptr, nullptr);
+
+    cLameMP3 real("", nullptr);
+    EXPECT_EQ(1, real.LoadEncoder());
+    EXPECT_EQ(cLameMP3::kErrNone, real.GetLastError());
+    EXPECT_EQ(1, real.EncodeChunk(4, "\0\0\0\0"));   // not initialised: nothing to do
+}
+
+TEST(LameMP3, EncodesLargeBlocksThatDecodeToTheTone) {
+    Mp3Settings settings;
+    settings.Set("MP3_VBR", "0");
+    tdtest::TempFolder tmp("mp3");
+    WaveFormatRecord f = Pcm(44100, 2);
+    std::vector<int16_t> tone = tdtest::SineStereo(1000, 2.0, 10000);
+    {
+        cLameMP3 enc(tmp.File("t.mp3").c_str(), &f);
+        ASSERT_EQ(1, enc.LoadEncoder());
+        ASSERT_EQ(1, enc.Init());
+        // Capture blocks (1470 frames) and converter blocks (5000 frames)
+        // are larger than one encoder chunk.
+        ASSERT_LT(enc.GetSamplesPerChunk(), 2940u);
+        size_t at = 0;
+        bool big = false;
+        while (at < tone.size()) {
+            size_t n = (big ? 10000 : 2940);
+            if (n > tone.size() - at) n = tone.size() - at;
+            ASSERT_EQ(1, enc.EncodeChunk(static_cast<int>(n * 2), tone.data() + at));
+            at += n;
+            big = !big;
+        }
+        ASSERT_EQ(1, enc.DeInit());
+        std::string bytes = tmp.Read("t.mp3");
+        EXPECT_EQ(bytes.size(), enc.GetTotalBytes64());
+    }
+    std::string bytes = tmp.Read("t.mp3");
+    ASSERT_GT(bytes.size(), 30000u);   // 2 s at 128 kbit/s is 32 kB
+    std::vector<int16_t> back = DecodeMp3(bytes);
+    ASSERT_GT(back.size() / 2, 80000u);
+    // Skip the encoder's delay at the start.
+    tdtest::ToneStats st = tdtest::Measure(back.data() + 2 * 4000, back.size() / 2 - 8000);
+    EXPECT_NEAR(1000.0, st.frequency, 5.0);
+    EXPECT_NEAR(10000 / std::sqrt(2.0), st.rms, 700);
+}
+
+// Speed of our wrapper beside LAME by itself on the same 20 s of input.
+TEST(LameMP3, BenchmarkAgainstLameAlone) {
+    Mp3Settings settings;
+    settings.Set("MP3_VBR", "0");
+    settings.Set("MP3_Bitrate", "128");
+    tdtest::TempFolder tmp("mp3");
+    const double seconds = 20.0;
+    std::vector<int16_t> tone = tdtest::SineStereo(440, seconds, 12000);
+    for (size_t i = 0; i < tone.size(); i += 2) tone[i] = static_cast<int16_t>(tone[i] / 2 + (i * 2654435761u >> 20) % 512);
+
+    WaveFormatRecord f = Pcm(44100, 2);
+    auto t0 = std::chrono::steady_clock::now();
+    {
+        cLameMP3 enc(tmp.File("w.mp3").c_str(), &f);
+        ASSERT_EQ(1, enc.LoadEncoder());
+        ASSERT_EQ(1, enc.Init());
+        for (size_t at = 0; at < tone.size(); at += 2940) {
+            size_t n = tone.size() - at < 2940 ? tone.size() - at : 2940;
+            ASSERT_EQ(1, enc.EncodeChunk(static_cast<int>(n * 2), tone.data() + at));
+        }
+        ASSERT_EQ(1, enc.DeInit());
+    }
+    double wrapper = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+    t0 = std::chrono::steady_clock::now();
+    lame_t lame = lame_init();
+    lame_set_in_samplerate(lame, 44100);
+    lame_set_num_channels(lame, 2);
+    lame_set_brate(lame, 128);
+    lame_set_mode(lame, STEREO);
+    lame_set_quality(lame, 2);
+    ASSERT_GE(lame_init_params(lame), 0);
+    std::vector<unsigned char> out(1 << 16);
+    FILE* file = fopen(tmp.File("l.mp3").c_str(), "wb");
+    for (size_t at = 0; at < tone.size(); at += 2940) {
+        size_t n = tone.size() - at < 2940 ? tone.size() - at : 2940;
+        int k = lame_encode_buffer_interleaved(lame, tone.data() + at, static_cast<int>(n / 2), out.data(), static_cast<int>(out.size()));
+        ASSERT_GE(k, 0);
+        fwrite(out.data(), 1, static_cast<size_t>(k), file);
+    }
+    int k = lame_encode_flush(lame, out.data(), static_cast<int>(out.size()));
+    fwrite(out.data(), 1, static_cast<size_t>(k > 0 ? k : 0), file);
+    fclose(file);
+    lame_close(lame);
+    double alone = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+    printf("[ BENCH    ] MP3 encoding of %.0f s stereo 44.1 kHz: wrapper over lame_enc.dll %.1fx real time, "
+           "LAME alone %.1fx real time (wrapper %.0f%% of LAME's speed)\n",
+           seconds, seconds / wrapper, seconds / alone, 100.0 * alone / wrapper);
+    EXPECT_GT(seconds / wrapper, 1.0);   // a recording must keep up with the sound
+}
