@@ -1,0 +1,258 @@
+// clockwarden.exe itself under Wine: a stand-in player program that writes
+// down its command lines, a stand-in main window in this process, and a
+// timer list in a temporary user folder. Jobs lie a few seconds ahead, so
+// every phase runs on the real clock within seconds.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+// Runs once basekit's timer list file functions are part of the tree.
+#if __has_include("timerlist.h")
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "liste.h"
+#include "registry.h"
+#include "scheduler.h"
+#include "scheduler_time.h"
+#include "tdtest.h"
+#include "timerentry.h"
+#include "timerlist.h"
+
+namespace {
+
+struct Received {
+    int saved = 0;                   // 1184 posts
+    std::vector<WPARAM> copyKinds;
+    std::vector<ULONG_PTR> copyIds;
+    std::vector<std::string> copyData;
+};
+Received g_received;
+
+LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == UWM_TIMER_LIST_SAVED) {
+        ++g_received.saved;
+        return 0;
+    }
+    if (msg == WM_COPYDATA) {
+        auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+        g_received.copyKinds.push_back(wParam);
+        g_received.copyIds.push_back(cds->dwData);
+        g_received.copyData.emplace_back(static_cast<const char*>(cds->lpData), cds->cbData);
+        return 1;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+// The player's main window as the scheduler sees it.
+class FakeMainWindow {
+public:
+    FakeMainWindow() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = MainWndProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kMainWindowClass;
+        RegisterClassA(&wc);
+        wnd_ = CreateWindowA(kMainWindowClass, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+        g_received = Received();
+    }
+    ~FakeMainWindow() {
+        DestroyWindow(wnd_);
+        UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
+    }
+    HWND Get() const { return wnd_; }
+
+private:
+    HWND wnd_;
+};
+
+cVLTime NowPlus(int seconds) {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    st.wMilliseconds = 0;
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    uint64_t count = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return cw::FromCount(count + static_cast<uint64_t>(seconds) * kTicksPerSecond);
+}
+
+cTimerEntry* NewEntry(const char* name, int action, const cVLTime& start, const cVLTime& stop) {
+    auto* e = new cTimerEntry;
+    e->SetName(name);
+    e->SetAction(action);
+    e->SetStartTime(start);
+    e->SetStopTime(stop);
+    e->SetChannelID(4711);
+    e->SetShowHints(1);
+    return e;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    tdtest::TempFolder temp{"cw"};
+    tdtest::RegistrySandbox settings{GetSettingsKeyName()};
+    std::string prog, user;
+
+    void SetUp() override {
+        prog = temp.Path() + "\\prog";
+        user = temp.Path() + "\\user\\";
+        CreateDirectoryA(prog.c_str(), nullptr);
+        CreateDirectoryA(user.c_str(), nullptr);
+        const std::string bin = tdtest::BinDir() + "\\";
+        ASSERT_TRUE(CopyFileA((bin + "clockwarden.exe").c_str(), (prog + "\\clockwarden.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((bin + "basekit.dll").c_str(), (prog + "\\basekit.dll").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((bin + "clockwarden_fake_tunerdeck.exe").c_str(), (prog + "\\tunerdeck.exe").c_str(),
+                              FALSE));
+        // basekit takes its settings key from the start program beside it.
+        CopyFileA((bin + "launchgate.exe").c_str(), (prog + "\\launchgate.exe").c_str(), FALSE);
+        SetValue("PathUser", user.c_str());
+    }
+    void TearDown() override {
+        // No scheduler may outlive the test.
+        HWND wnd = FindWindowA(kSchedulerWindowClass, nullptr);
+        if (wnd) PostMessageA(wnd, WM_CLOSE, 0, 0);
+        tdtest::WaitFor([] { return FindWindowA(kSchedulerWindowClass, nullptr) == nullptr; }, 5000);
+    }
+
+    bool StartScheduler(tdtest::Process* p, const std::vector<std::string>& args = {}) {
+        return p->Start(prog + "\\clockwarden.exe", args, prog);
+    }
+    HWND WaitForScheduler(tdtest::Process* p) { return p->WaitForWindow(kSchedulerWindowClass, 10000); }
+    std::vector<std::string> Commands() { return Lines(temp.Read("prog\\commands.log")); }
+};
+
+TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
+    FakeMainWindow main;
+    cListe list;
+    list.Add(NewEntry("Abendsendung", TA_RECORD, NowPlus(4), NowPlus(7)));
+    list.Add(NewEntry("Erinnerung", TA_REMIND, NowPlus(10), NowPlus(10)));
+    list.Add(NewEntry("Aus", TA_SHUTDOWN, NowPlus(13), NowPlus(13)));
+    SaveTimerList(&list);
+
+    tdtest::Process scheduler;
+    ASSERT_TRUE(StartScheduler(&scheduler));
+    ASSERT_NE(WaitForScheduler(&scheduler), nullptr);
+    ASSERT_TRUE(tdtest::WaitFor([&] { return Commands().size() >= 5; }, 40000)) << temp.Read("prog\\commands.log");
+    const std::vector<std::string> expected = {
+        "tunerdeck.exe tunerdeck://|ChannelId|4711|1|0|",
+        "tunerdeck.exe tunerdeck://|REC_START|Abendsendung|1|0|",
+        "tunerdeck.exe tunerdeck://|PLAY_STOP|1|0|",
+        "tunerdeck.exe tunerdeck://|REMIND|Erinnerung",
+        "tunerdeck.exe tunerdeck://|SHUTDOWN|Aus|2",
+    };
+    EXPECT_EQ(Commands(), expected);
+    // Every save of the list was announced to the player.
+    EXPECT_GE(g_received.saved, 5);
+
+    cListe after;
+    LoadTimerList(&after);
+    ASSERT_EQ(after.GetAnzElement(), 3);
+    for (int i = 0; i < 3; ++i) {
+        auto* e = static_cast<cTimerEntry*>(after.GetByIndex(i));
+        EXPECT_EQ(e->GetZustand(), STATE_EXECUTED) << e->GetName();
+        EXPECT_EQ(e->GetLog(), 1) << e->GetName();
+    }
+}
+
+TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
+    FakeMainWindow main;
+    cListe list;
+    list.Add(NewEntry("eins", TA_RECORD, NowPlus(86400), NowPlus(86400 + 3600)));
+    list.Add(NewEntry("zwei", TA_PLAY, NowPlus(86400 + 1800), NowPlus(86400 + 5400)));
+    list.Add(NewEntry("drei", TA_RECORD, NowPlus(2 * 86400), NowPlus(2 * 86400 + 60)));
+    SaveTimerList(&list);
+
+    tdtest::Process scheduler;
+    ASSERT_TRUE(StartScheduler(&scheduler));
+    HWND wnd = WaitForScheduler(&scheduler);
+    ASSERT_NE(wnd, nullptr);
+
+    // The player saves a changed list and asks for a reload.
+    list.Add(NewEntry("vier", TA_RECORD, NowPlus(2 * 86400 + 30), NowPlus(2 * 86400 + 90)));
+    SaveTimerList(&list);
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(wnd, UWM_TIMER_RELOAD, 0, 0, SMTO_NORMAL, 10000, &result));
+
+    TimerEntryRecord record;
+    static_cast<cTimerEntry*>(list.GetByIndex(0))->ToRecord(&record);
+    COPYDATASTRUCT query = {0, sizeof(record), &record};
+    ASSERT_TRUE(SendMessageTimeoutA(wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&query), SMTO_NORMAL, 10000,
+                                    &result));
+    ASSERT_EQ(g_received.copyKinds.size(), 1u);
+    EXPECT_EQ(g_received.copyKinds[0], kConflictAnswerKind);
+    EXPECT_EQ(g_received.copyIds[0], 0u);
+    ASSERT_EQ(g_received.copyData[0].size(), 4096u);
+    ConflictAnswer answer;
+    memcpy(&answer, g_received.copyData[0].data(), sizeof(answer));
+    EXPECT_EQ(answer.count, 1u);
+    EXPECT_EQ(answer.ids[0], 1u);
+    EXPECT_EQ(answer.ids[1], 0u);
+
+    // The entry added by the reload conflicts with "drei".
+    query.cbData = 0;
+    query.lpData = nullptr;
+    ASSERT_TRUE(SendMessageTimeoutA(wnd, WM_COPYDATA, 3, reinterpret_cast<LPARAM>(&query), SMTO_NORMAL, 10000,
+                                    &result));
+    ASSERT_EQ(g_received.copyKinds.size(), 2u);
+    EXPECT_EQ(g_received.copyIds[1], 3u);
+    memcpy(&answer, g_received.copyData[1].data(), sizeof(answer));
+    EXPECT_EQ(answer.count, 1u);
+    EXPECT_EQ(answer.ids[0], 2u);
+
+    // An id that names no entry: all zero bytes, the id echoed.
+    ASSERT_TRUE(SendMessageTimeoutA(wnd, WM_COPYDATA, 77, reinterpret_cast<LPARAM>(&query), SMTO_NORMAL, 10000,
+                                    &result));
+    ASSERT_EQ(g_received.copyKinds.size(), 3u);
+    EXPECT_EQ(g_received.copyIds[2], 77u);
+    EXPECT_EQ(g_received.copyData[2], std::string(4096, '\0'));
+
+    // The conflicts were marked in the list and the player told so.
+    tdtest::WaitFor([] { return g_received.saved > 0; }, 2000);
+    EXPECT_GT(g_received.saved, 0);
+    cListe after;
+    LoadTimerList(&after);
+    ASSERT_EQ(after.GetAnzElement(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(static_cast<cTimerEntry*>(after.GetByIndex(i))->GetLog(), 4) << i;
+}
+
+TEST_F(ProgramTest, SingleInstanceAndQuit) {
+    {
+        // "-Quit" with no scheduler running only waits a moment.
+        tdtest::Process quit;
+        ASSERT_TRUE(StartScheduler(&quit, {"-Quit"}));
+        DWORD code = 99;
+        ASSERT_TRUE(quit.Wait(10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    tdtest::Process first;
+    ASSERT_TRUE(StartScheduler(&first));
+    ASSERT_NE(WaitForScheduler(&first), nullptr);
+
+    tdtest::Process second;
+    ASSERT_TRUE(StartScheduler(&second));
+    DWORD code = 99;
+    ASSERT_TRUE(second.Wait(10000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(first.Running());
+
+    tdtest::Process quit;
+    ASSERT_TRUE(StartScheduler(&quit, {"-Quit"}));
+    ASSERT_TRUE(quit.Wait(10000, &code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(first.Wait(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+
+#endif
