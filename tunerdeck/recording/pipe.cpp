@@ -178,19 +178,26 @@ void CPipe::StartListening() {
     }
 }
 
-int CPipe::OpenStream(int* alreadyOpen) {
-    bk::ScopedLock hold(cs_);
+void CPipe::ApplyJobQuality(int* sps, int* bps, int* nch) {
     char profile[1024] = "";
     {
         bk::ScopedLock jobHold(targetCs_);
         if (job_ && job_->quality[0]) bk::TextCopyN(profile, sizeof profile, job_->quality, sizeof job_->quality);
     }
     if (!profile[0] && player_) player_->GetQualityMuster(profile, sizeof profile);
-    int sps = 44100, bps = 16, nch = 2;
-    if (player_) player_->GetRecQualitySettings(profile, &sps, &bps, &nch);
-    if (sps < 8000 || sps > 192000) sps = 44100;
-    bps = CaptureBits(bps);
-    nch = CaptureChannels(nch);
+    *sps = 44100;
+    *bps = 16;
+    *nch = 2;
+    if (player_) player_->GetRecQualitySettings(profile, sps, bps, nch);
+    if (*sps < 8000 || *sps > 192000) *sps = 44100;
+    *bps = CaptureBits(*bps);
+    *nch = CaptureChannels(*nch);
+}
+
+int CPipe::OpenStream(int* alreadyOpen) {
+    bk::ScopedLock hold(cs_);
+    int sps, bps, nch;
+    ApplyJobQuality(&sps, &bps, &nch);
     if (stream_ && (sps != streamRate_ || bps != streamBits_ || nch != streamChannels_)) {
         CloseStream();
         Pause(100);

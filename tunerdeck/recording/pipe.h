@@ -90,6 +90,9 @@ protected:
     uint64_t GetBytesPerSecond() const { return bytesPerSec_; }
     void SetBytesPerSecondFromFormat();
     void RepairWaveFormat();
+    // The recording quality of the running job's profile (or the current
+    // one), as the capture can deliver it.
+    void ApplyJobQuality(int* sps, int* bps, int* nch);
     void SetPeaksToSkin(int left, int right);
     void SetRecTimeToSkin(int freeSeconds, uint64_t totalFileBytes, uint64_t recordedSeconds, int state);
 
