@@ -1,0 +1,38 @@
+// Test material for everything that plays through the playback engine:
+// WAV and MP3 bytes of a tone, and HTTP routes that serve them as a file or
+// as an endless Shoutcast-style stream with in-band titles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tdtest.h"
+
+namespace pe_test {
+
+std::string MakeWav(const std::vector<int16_t>& stereo, int rate = 44100);
+// MP3 (LAME's encoder) of interleaved stereo samples.
+std::string MakeMp3(const std::vector<int16_t>& stereo, int rate = 44100, int kbps = 128);
+// One in-band metadata block (length byte + padded text) for a title.
+std::string IcyMetaBlock(const std::string& title);
+
+struct IcyStreamOptions {
+    std::string audio;                 // repeated for as long as the client reads
+    std::string title = "Test Artist - Test Tone";
+    uint32_t metaInt = 8192;
+    bool icyStatusLine = true;         // "ICY 200 OK" instead of an HTTP status line
+    size_t stopAfterBytes = SIZE_MAX;  // close the connection after this many bytes
+    uint32_t bytesPerSecond = 0;       // pace the stream (0 = as fast as it is read)
+};
+tdtest::HttpResponse IcyStream(const IcyStreamOptions& options);
+
+// The tone the tests play: 1 kHz at amplitude 12000.
+std::vector<int16_t> TestTone(double seconds);
+
+// Records the null sink's monitor and measures the tone; true when a 1 kHz
+// tone (median period 1 ms, so 44 samples: 980 to 1025 Hz) with an RMS above
+// minRms was heard.
+bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats = nullptr);
+
+}  // namespace pe_test
