@@ -15,6 +15,7 @@
 #include "liste.h"
 #include "registry.h"
 #include "scheduler.h"
+#include "scheduler_host.h"
 #include "scheduler_time.h"
 #include "tdtest.h"
 #include "timerentry.h"
@@ -251,6 +252,98 @@ TEST_F(ProgramTest, SingleInstanceAndQuit) {
     EXPECT_EQ(code, 0u);
     ASSERT_TRUE(first.Wait(10000, &code));
     EXPECT_EQ(code, 0u);
+}
+
+
+// ---------------------------------------------------------------- the real list file
+
+// The scheduler in this process on the real timer list file, with a clock
+// the test sets and commands only written down.
+class FileHost : public cSchedulerHost {
+public:
+    uint64_t now = cw::Count(cVLTime(2009, 5, 20, 12, 0, 0));
+    std::vector<std::string> commands;
+    uint64_t LocalNow() override { return now; }
+    void RunCommand(const char* line) override { commands.push_back(line); }
+    HWND FindMainWindow() override { return nullptr; }
+    void Pause(DWORD) override {}
+    void StartTimer(HWND, UINT_PTR, UINT) override {}
+    void StopTimer(HWND, UINT_PTR) override {}
+};
+
+class ListFileTest : public ::testing::Test {
+protected:
+    tdtest::TempFolder temp{"cwfile"};
+    tdtest::RegistrySandbox settings{GetSettingsKeyName()};
+    FileHost host;
+
+    void SetUp() override { SetValue("PathUser", (temp.Path() + "\\").c_str()); }
+    cTimerEntry* At(cListe* list, int i) { return static_cast<cTimerEntry*>(list->GetByIndex(i)); }
+};
+
+// Hand-made or damaged files: values of every kind that the rules cannot
+// use. Loading must end quickly and leave those entries unscheduled.
+TEST_F(ListFileTest, DamagedFileLoadsWithoutHanging) {
+    std::string text =
+        "[0]\r\nName=badrepeat\r\nStartTime=20090501200000\r\nStopTime=20090501210000\r\nRepeat=99\r\nDaysFlag=2\r\n"
+        "[1]\r\nName=negweek\r\nStartTime=20090501200000\r\nStopTime=20090501210000\r\nRepeat=4\r\nDaysFlag=32\r\n"
+        "DaysOfMonth=-5\r\n"
+        "[2]\r\nName=garbage\r\nStartTime=abcdefghijklmn\r\nStopTime=\r\nRepeat=1\r\n"
+        "[3]\r\nName=month13\r\nStartTime=20091301200000\r\nStopTime=20091301210000\r\nRepeat=2\r\nDaysFlag=-1\r\n"
+        "[4]\r\nName=huge\r\nStartTime=99999999999999999999\r\nStopTime=20090501210000\r\nRepeat=2147483647\r\n"
+        "DaysFlag=2147483647\r\nAction=-2147483648\r\nZustand=-7\r\n"
+        "[5]\r\nName=" + std::string(3000, 'x') + "\r\nStartTime=20090601200000\r\nStopTime=20090601210000\r\nAction=2\r\n"
+        "[6]\r\nName=ok\r\nStartTime=20090601200000\r\nStopTime=20090601210000\r\nRepeat=3\r\nDaysFlag=1\r\n";
+    temp.Write("clockwarden.ini", text);
+
+    cTimerScheduler sched(&host);
+    DWORD started = GetTickCount();
+    sched.IniProgramm();
+    sched.RecheckAllConflicts();
+    ConflictAnswer answer = {};
+    for (unsigned long id = 0; id < 8; ++id) sched.CheckTimerConflicts(id, &answer, 0);
+    EXPECT_LT(GetTickCount() - started, 5000u);
+
+    cListe* list = sched.GetList();
+    ASSERT_EQ(list->GetAnzElement(), 7);
+    for (int i : {0, 2, 3, 4}) EXPECT_EQ(At(list, i)->GetZustand(), STATE_NOT_EXECUTED) << At(list, i)->GetName();
+    EXPECT_EQ(At(list, 1)->GetZustand(), STATE_SCHEDULED);
+    EXPECT_STREQ(At(list, 1)->GetNextJobTime().GetTime(), "20090605200000");
+    EXPECT_EQ(strlen(At(list, 5)->GetName()), 1023u);
+    EXPECT_STREQ(At(list, 6)->GetNextJobTime().GetTime(), "20090607200000");
+    // The reminder (with its name cut by the file functions) comes first.
+    EXPECT_EQ(sched.GetCurrent(), At(list, 5));
+}
+
+// The player rewrote the list between the scheduler's load and its save:
+// the player's entries stay, the scheduler's marks reach the entries the
+// user left alone.
+TEST_F(ListFileTest, SaveMergesWithThePlayersNewerFile) {
+    cListe list;
+    list.Add(NewEntry("rec", TA_RECORD, cVLTime("20090521200000"), cVLTime("20090521210000")));
+    list.Add(NewEntry("other", TA_PLAY, cVLTime("20090521203000"), cVLTime("20090521213000")));
+    SaveTimerList(&list);
+
+    cTimerScheduler sched(&host);
+    sched.IniProgramm();
+
+    cListe player;
+    LoadTimerList(&player);
+    ASSERT_EQ(player.GetAnzElement(), 2);
+    player.Delete(player.GetByIndex(1));
+    player.AddFirst(NewEntry("new", TA_PLAY, cVLTime("20090525200000"), cVLTime("20090525210000")));
+    SaveTimerList(&player);
+
+    sched.RecheckAllConflicts();   // marks "rec" and "other", then saves
+
+    cListe after;
+    LoadTimerList(&after);
+    ASSERT_EQ(after.GetAnzElement(), 2);
+    EXPECT_STREQ(At(&after, 0)->GetName(), "new");
+    EXPECT_EQ(At(&after, 0)->GetLog(), 0);
+    EXPECT_STREQ(At(&after, 1)->GetName(), "rec");
+    EXPECT_EQ(At(&after, 1)->GetLog(), 4);
+    EXPECT_EQ(At(&after, 1)->GetZustand(), STATE_SCHEDULED);
 }
 
 }  // namespace
