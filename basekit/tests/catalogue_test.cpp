@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "catalogue.h"
+
+namespace {
+
+std::string Text(unsigned int id, int language, int size = 1024) {
+    std::string buf(1100, 'x');
+    GetResourceString(nullptr, id, language, &buf[0], size);
+    return buf.c_str();
+}
+
+SYSTEMTIME Day(int y, int m, int d) {
+    SYSTEMTIME t = {};
+    t.wYear = static_cast<WORD>(y);
+    t.wMonth = static_cast<WORD>(m);
+    t.wDay = static_cast<WORD>(d);
+    return t;
+}
+
+std::string Tip(const char* span, int language, const SYSTEMTIME& today, size_t size = 512) {
+    char out[512];
+    memset(out, 'x', sizeof out);
+    GetProgrammtippTimeString(span, out, size, language, today);
+    return out;
+}
+
+// The conversions of a format text ("%s", "%02d", ...), "%%" left out.
+std::string Conversions(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < text.size() && strchr("0123456789.-+ #l", text[j])) ++j;
+        if (j < text.size()) out += text[j];
+        i = j;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Catalogue, GermanAtTheIdEnglishAtIdPlus2000) {
+    EXPECT_EQ("Aufnahme", Text(70, kLanguageGerman));
+    EXPECT_EQ("Recording", Text(70, kLanguageEnglish));
+    EXPECT_EQ("Heute", Text(491, 0));   // every language but 2 is German
+    EXPECT_EQ("Tomorrow", Text(492, kLanguageEnglish));
+    EXPECT_EQ("M\xE4rz", Text(76, kLanguageGerman));   // Windows-1252, whatever the code page
+    EXPECT_EQ("%s, %02d.%02d. |  %02d:%02d - %02d:%02d o\xB4" "clock", Text(490, kLanguageEnglish));
+}
+
+TEST(Catalogue, MissingEnglishFallsBackAndMissingTextIsEmpty) {
+    for (unsigned int id : {137u, 619u, 637u}) {
+        std::string german = Text(id, kLanguageGerman);
+        EXPECT_FALSE(german.empty()) << id;
+        EXPECT_EQ(german, Text(id, kLanguageEnglish)) << id;
+    }
+    EXPECT_EQ("", Text(6, kLanguageGerman));      // no such text
+    EXPECT_EQ("", Text(6, kLanguageEnglish));
+    EXPECT_EQ("", Text(65000, kLanguageGerman));
+}
+
+TEST(Catalogue, BufferSizeIsRespected) {
+    EXPECT_EQ("Auf", Text(70, kLanguageGerman, 4));
+    EXPECT_EQ("", Text(70, kLanguageGerman, 1));
+    std::string buf = "untouched";
+    GetResourceString(nullptr, 70, kLanguageGerman, &buf[0], 0);
+    EXPECT_EQ("untouched", buf);
+    GetResourceString(nullptr, 70, kLanguageGerman, nullptr, 10);
+}
+
+// A caller formats a text with the arguments its German form takes; the
+// English form must not ask for more or other ones.
+TEST(Catalogue, EnglishFormatsTakeTheGermanArguments) {
+    int checked = 0;
+    for (unsigned int id = 1; id <= 731; ++id) {
+        char german[1024], english[1024];
+        GetResourceString(nullptr, id, kLanguageGerman, german, sizeof german);
+        GetResourceString(nullptr, id, kLanguageEnglish, english, sizeof english);
+        if (!german[0]) continue;
+        ++checked;
+        std::string g = Conversions(german), e = Conversions(english);
+        EXPECT_EQ(0u, g.compare(0, e.size(), e)) << id << ": \"" << german << "\" / \"" << english << "\"";
+    }
+    EXPECT_GT(checked, 400);
+}
+
+TEST(Catalogue, ProgrammeTipTimeSpans) {
+    SYSTEMTIME lastOfMarch = Day(2026, 3, 31);
+    SYSTEMTIME midMonth = Day(2026, 3, 14);
+    struct Case {
+        const char* span;
+        int language;
+        SYSTEMTIME today;
+        const char* expected;
+    } cases[] = {
+        {"20260331200000-20260331213000", 1, lastOfMarch, "Heute, 31.03. |  20:00 - 21:30 Uhr"},
+        {"20260331200000-20260331213000", 2, lastOfMarch, "Today, 31.03. |  20:00 - 21:30 o\xB4" "clock"},
+        {"20260315060500-20260315070000", 1, midMonth, "Morgen, 15.03. |  06:05 - 07:00 Uhr"},
+        // across the month's end the next day gets its weekday, not "Morgen"
+        {"20260401100000-20260401110000", 1, lastOfMarch, "Mi, 01.04. |  10:00 - 11:00 Uhr"},
+        {"20260401100000-20260401110000", 2, lastOfMarch, "We, 01.04. |  10:00 - 11:00 o\xB4" "clock"},
+        {"20260315000000-20260315010000", 1, lastOfMarch, "So, 15.03. |  00:00 - 01:00 Uhr"},
+        {"20260316000000-20260316010000", 1, lastOfMarch, "Mo, 16.03. |  00:00 - 01:00 Uhr"},
+        {"20240229120000-20240229130000", 1, lastOfMarch, "Do, 29.02. |  12:00 - 13:00 Uhr"},
+        {"20260230120000-20260230130000", 1, lastOfMarch, ", 30.02. |  12:00 - 13:00 Uhr"},   // no such date
+        {"20261301120000-20261301130000", 1, lastOfMarch, ", 01.13. |  12:00 - 13:00 Uhr"},
+        {"2026ab01120000-2026ab01130000", 1, lastOfMarch, ", 01.00. |  12:00 - 13:00 Uhr"},
+        {"2026033120000-20260331213000", 1, lastOfMarch, "2026033120000-20260331213000"},   // 28 characters
+        {"", 1, lastOfMarch, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, Tip(c.span, c.language, c.today)) << c.span;
+    EXPECT_EQ("Heute, 31.03. |  20:", Tip("20260331200000-20260331213000", 1, lastOfMarch, 21));
+}
+
+TEST(Catalogue, WindowsVersionTest) {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ASSERT_TRUE(GetVersionExA(&info));
+#pragma GCC diagnostic pop
+    EXPECT_EQ(info.dwMajorVersion > 5 ? 1 : 0, IsWindowsVista());
+}
