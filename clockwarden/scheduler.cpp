@@ -493,6 +493,7 @@ void cTimerScheduler::MergeWithFile() {
         if (m_wnd) PostMessageA(m_wnd, UWM_TIMER_RELOAD, 0, 0);
     }
     m_current = newCurrent;
+    m_runningId = newCurrent ? static_cast<long>(newCurrent->GetId()) : -1;
 }
 
 // ---------------------------------------------------------------- messages

@@ -351,8 +351,8 @@ void cTimerScheduler::DatenAuswerten() {
     }
     m_list.FreeIterator(it);
 
-    if (m_changed) SaveMyTimerListe();
-
+    // The choice is made before the save: a save that has to merge with a
+    // newer file replaces the entries and carries the current one over.
     if (best) {
         m_runningId = static_cast<long>(best->GetId());
         m_current = best;
@@ -360,6 +360,7 @@ void cTimerScheduler::DatenAuswerten() {
         DebugLog(DL_INF, "clockwarden: DatenAuswerten Nächster_Eintrag=%s, StartTime=%s", best->GetName(),
                  best->GetStartTime().GetTime());
     }
+    if (m_changed) SaveMyTimerListe();
 }
 
 void cTimerScheduler::SetWdhText(cTimerEntry* e) {

@@ -230,4 +230,26 @@ TEST_F(CycleTest, SaveKeepsThePlayersConcurrentChanges) {
     EXPECT_EQ(host.commands[1], "tunerdeck.exe tunerdeck://|REC_START|rec|1|1|");
 }
 
+// The same when the player writes between the load and the first save of
+// a reload: the job chosen by that reload survives the merge.
+TEST_F(CycleTest, ReloadKeepsItsJobWhenTheFileChangesUnderIt) {
+    host.SetNow(2009, 5, 20, 12, 0, 0);
+    host.file.push_back(MakeEntry("old", TA_PLAY, "20090519200000", "20090519210000"));
+    host.file.push_back(MakeEntry("job", TA_RECORD, "20090520200000", "20090520210000"));
+    host.writeAtLock = 2;   // 1: the load, 2: the save after the check
+    host.otherWriter = [this] {
+        host.file.erase(host.file.begin());
+        host.file.push_back(MakeEntry("added", TA_PLAY, "20090521200000", "20090521210000"));
+    };
+    sched.IniProgramm();
+    ASSERT_EQ(host.file.size(), 2u);
+    EXPECT_STREQ(host.file[0].GetName(), "job");
+    EXPECT_STREQ(host.file[0].GetStatus(), "eingeplant");
+    EXPECT_STREQ(host.file[1].GetName(), "added");
+    ASSERT_NE(sched.GetCurrent(), nullptr);
+    EXPECT_STREQ(sched.GetCurrent()->GetName(), "job");
+    EXPECT_EQ(sched.GetRunningId(), 0);
+    EXPECT_EQ(host.timers.back(), 8u * 3600 * 1000 - 180000);
+}
+
 }  // namespace

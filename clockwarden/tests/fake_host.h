@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ public:
     HWND windowAfterStart = nullptr;
     std::vector<cTimerEntry> file;
     int saves = 0;
+    int locks = 0;
+    // Runs when the list is locked for the n-th time: another process's
+    // write just before it.
+    int writeAtLock = 0;
+    std::function<void()> otherWriter;
 
     void SetNow(int y, int mo, int d, int h, int mi, int s) { now = cw::Count(cVLTime(y, mo, d, h, mi, s)); }
     void Advance(uint64_t seconds) { now += seconds * kTicksPerSecond; }
@@ -49,7 +55,10 @@ public:
         auto it = texts.find(id);
         lstrcpynA(buffer, it == texts.end() ? "" : it->second, size);
     }
-    bool LockList() override { return true; }
+    bool LockList() override {
+        if (++locks == writeAtLock && otherWriter) otherWriter();
+        return true;
+    }
     void UnlockList() override {}
     void LoadList(cListe* list) override {
         unsigned long id = 0;

@@ -103,6 +103,7 @@ protected:
     tdtest::TempFolder temp{"cw"};
     tdtest::RegistrySandbox settings{GetSettingsKeyName()};
     std::string prog, user;
+    tdtest::Process scheduler;
 
     void SetUp() override {
         prog = temp.Path() + "\\prog";
@@ -119,10 +120,14 @@ protected:
         SetValue("PathUser", user.c_str());
     }
     void TearDown() override {
-        // No scheduler may outlive the test.
+        // No scheduler may outlive its test: the next one would find it (or
+        // its instance mutex) and leave at once.
         HWND wnd = FindWindowA(kSchedulerWindowClass, nullptr);
         if (wnd) PostMessageA(wnd, WM_CLOSE, 0, 0);
-        tdtest::WaitFor([] { return FindWindowA(kSchedulerWindowClass, nullptr) == nullptr; }, 5000);
+        if (scheduler.Running() && !scheduler.Wait(5000)) {
+            scheduler.Kill();
+            scheduler.Wait(5000);
+        }
     }
 
     bool StartScheduler(tdtest::Process* p, const std::vector<std::string>& args = {}) {
@@ -135,15 +140,16 @@ protected:
 TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
     FakeMainWindow main;
     cListe list;
-    list.Add(NewEntry("Abendsendung", TA_RECORD, NowPlus(4), NowPlus(7)));
-    list.Add(NewEntry("Erinnerung", TA_REMIND, NowPlus(10), NowPlus(10)));
-    list.Add(NewEntry("Aus", TA_SHUTDOWN, NowPlus(13), NowPlus(13)));
+    // A few seconds apart: enough for a slow start of the program, short
+    // enough for one-second ticks all the way.
+    list.Add(NewEntry("Abendsendung", TA_RECORD, NowPlus(8), NowPlus(11)));
+    list.Add(NewEntry("Erinnerung", TA_REMIND, NowPlus(14), NowPlus(14)));
+    list.Add(NewEntry("Aus", TA_SHUTDOWN, NowPlus(17), NowPlus(17)));
     SaveTimerList(&list);
 
-    tdtest::Process scheduler;
     ASSERT_TRUE(StartScheduler(&scheduler));
     ASSERT_NE(WaitForScheduler(&scheduler), nullptr);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return Commands().size() >= 5; }, 40000)) << temp.Read("prog\\commands.log");
+    ASSERT_TRUE(tdtest::WaitFor([&] { return Commands().size() >= 5; }, 60000)) << temp.Read("prog\\commands.log");
     const std::vector<std::string> expected = {
         "tunerdeck.exe tunerdeck://|ChannelId|4711|1|0|",
         "tunerdeck.exe tunerdeck://|REC_START|Abendsendung|1|0|",
@@ -173,7 +179,6 @@ TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
     list.Add(NewEntry("drei", TA_RECORD, NowPlus(2 * 86400), NowPlus(2 * 86400 + 60)));
     SaveTimerList(&list);
 
-    tdtest::Process scheduler;
     ASSERT_TRUE(StartScheduler(&scheduler));
     HWND wnd = WaitForScheduler(&scheduler);
     ASSERT_NE(wnd, nullptr);
@@ -235,7 +240,7 @@ TEST_F(ProgramTest, SingleInstanceAndQuit) {
         ASSERT_TRUE(quit.Wait(10000, &code));
         EXPECT_EQ(code, 0u);
     }
-    tdtest::Process first;
+    tdtest::Process& first = scheduler;
     ASSERT_TRUE(StartScheduler(&first));
     ASSERT_NE(WaitForScheduler(&first), nullptr);
 
