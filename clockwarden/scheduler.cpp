@@ -504,6 +504,7 @@ void cTimerScheduler::OnReload() {
 }
 
 void cTimerScheduler::OnConflictQuery(WPARAM id) {
+    DebugLog(DL_INF, "clockwarden: Konfliktprüfung für Eintrag %lu", static_cast<unsigned long>(id));
     RecheckAllConflicts();
     ConflictAnswer answer;
     memset(&answer, 0, sizeof(answer));
@@ -514,5 +515,10 @@ void cTimerScheduler::OnConflictQuery(WPARAM id) {
     cds.dwData = static_cast<ULONG_PTR>(id);
     cds.cbData = sizeof(answer);
     cds.lpData = &answer;
-    SendMessageA(main, WM_COPYDATA, kConflictAnswerKind, reinterpret_cast<LPARAM>(&cds));
+    // Still synchronous (the asker waits for the answer), but a player that
+    // hangs must not hang the scheduler with it.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(main, WM_COPYDATA, kConflictAnswerKind, reinterpret_cast<LPARAM>(&cds),
+                             SMTO_NORMAL | SMTO_ABORTIFHUNG, 10000, &result))
+        DebugLog(DL_WAR, "clockwarden: Konfliktantwort nicht zugestellt (%lu)", GetLastError());
 }
