@@ -1,5 +1,16 @@
 #include "pa18.h"
 
+// The version 18 sample formats, taken before the version 19 header
+// defines macros of the same names with other values.
+namespace {
+constexpr unsigned long kV18Float32 = pa18::paFloat32;
+constexpr unsigned long kV18Int16 = pa18::paInt16;
+constexpr unsigned long kV18Int32 = pa18::paInt32;
+constexpr unsigned long kV18Int24 = pa18::paInt24 | pa18::paPackedInt24;
+constexpr unsigned long kV18Int8 = pa18::paInt8;
+constexpr unsigned long kV18UInt8 = pa18::paUInt8;
+}  // namespace
+
 #include <portaudio.h>
 #include <pa_win_wmme.h>
 
@@ -46,7 +57,7 @@ void BuildTable() {
             dev.info.maxInputChannels = d->maxInputChannels;
             dev.info.maxOutputChannels = d->maxOutputChannels;
             dev.info.numSampleRates = -1;
-            dev.info.nativeSampleFormats = paInt16 | paUInt8 | paFloat32;
+            dev.info.nativeSampleFormats = kV18Int16 | kV18UInt8 | kV18Float32;
             g_devices.push_back(dev);
         }
     }
@@ -55,6 +66,18 @@ void BuildTable() {
         d.range[1] = 96000.0;
         d.info.sampleRates = d.range;
     }
+}
+
+// The two versions number their sample formats differently (v18 paInt16 is
+// v19's paInt32).
+::PaSampleFormat ToV19Format(PaSampleFormat f) {
+    if (f & kV18Float32) return paFloat32;
+    if (f & kV18Int16) return paInt16;
+    if (f & kV18Int32) return paInt32;
+    if (f & kV18Int24) return paInt24;
+    if (f & kV18Int8) return paInt8;
+    if (f & kV18UInt8) return paUInt8;
+    return paInt16;
 }
 
 PaDeviceIndex ToV19Input(PaDeviceID id) {
@@ -104,7 +127,7 @@ static PaError OpenCommon(PortAudioStream** stream, PaDeviceIndex inDev, int inC
         const ::PaDeviceInfo* d = ::Pa_GetDeviceInfo(inDev);
         in.device = inDev;
         in.channelCount = inCh;
-        in.sampleFormat = inFmt;
+        in.sampleFormat = ToV19Format(inFmt);
         in.suggestedLatency = d ? d->defaultLowInputLatency : 0.1;
         pin = &in;
     }
@@ -113,7 +136,7 @@ static PaError OpenCommon(PortAudioStream** stream, PaDeviceIndex inDev, int inC
         const ::PaDeviceInfo* d = ::Pa_GetDeviceInfo(outDev);
         out.device = outDev;
         out.channelCount = outCh;
-        out.sampleFormat = outFmt;
+        out.sampleFormat = ToV19Format(outFmt);
         out.suggestedLatency = d ? d->defaultLowOutputLatency : 0.1;
         pout = &out;
     }
