@@ -98,6 +98,13 @@ LRESULT CALLBACK TestHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         if (msg == WM_SKIN_GET_BUTTON_LIST) return 0;
         return 0;
     }
+    if (self && msg == WM_PAINT && self->onPaint) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        self->onPaint(self, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

@@ -68,6 +68,8 @@ public:
     // Called for WM_USER+119 (pressed); may delete the button.
     void (*onPressed)(TestHost* host, LPARAM id) = nullptr;
     void* user = nullptr;
+    // Paints windowless elements into the window.
+    void (*onPaint)(TestHost* host, HDC dc) = nullptr;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
