@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -9,33 +10,37 @@
 #include "bounded_text.h"
 
 namespace {
-HWND g_viewer = nullptr;
-bool g_lookedUp = false;
+// Two threads that log first at the same moment both look the window up,
+// with the same result; the atomics only keep that race well defined.
+std::atomic<HWND> g_viewer{nullptr};
+std::atomic<bool> g_lookedUp{false};
 }  // namespace
 
 void SendDebugText(const char* text, int level) {
-    if (!g_lookedUp) {
-        g_viewer = FindWindowA("logscope_center_class", nullptr);
-        g_lookedUp = true;
+    if (!g_lookedUp.load()) {
+        g_viewer.store(FindWindowA("logscope_center_class", nullptr));
+        g_lookedUp.store(true);
     }
-    if (!text || !g_viewer || !IsWindow(g_viewer)) return;
+    HWND viewer = g_viewer.load();
+    if (!text || !viewer || !IsWindow(viewer)) return;
     size_t len = strlen(text) + 1;
-    if (len > 0x7FFFFFF0u - 12) return;
-    size_t size = len + 12;
-    auto* rec = static_cast<unsigned char*>(calloc(1, size));
+    const size_t overhead = sizeof(DebugTextRecordHeader) + kDebugTextPadding;
+    if (len > 0x7FFFFFF0u - overhead) return;
+    size_t size = len + overhead;
+    auto* rec = static_cast<unsigned char*>(calloc(1, size));   // the padding stays zero
     if (!rec) return;
-    uint32_t len32 = static_cast<uint32_t>(len);
-    int32_t level32 = level;
-    memcpy(rec, &len32, 4);
-    memcpy(rec + 4, &level32, 4);
-    memcpy(rec + 8, text, len);
+    DebugTextRecordHeader header;
+    header.length = static_cast<uint32_t>(len);
+    header.level = level;
+    memcpy(rec, &header, sizeof header);
+    memcpy(rec + sizeof header, text, len);
     COPYDATASTRUCT cds;
     cds.dwData = 0;
     cds.cbData = static_cast<DWORD>(size);
     cds.lpData = rec;
     DWORD_PTR answer = 0;
     // A hung viewer must never block the sender for long.
-    SendMessageTimeoutA(g_viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    SendMessageTimeoutA(viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG | SMTO_BLOCK,
                         2000, &answer);
     free(rec);
 }
