@@ -118,8 +118,10 @@ public:
     void GetMessageText(unsigned, int, char* b, size_t n) override {
         bk::TextCopy(b, n, "Initialisation of lame_enc.dll failed!\nAttempted to create following file: %s");
     }
-    void SendVolumeStatus() override {}
-    void PostVolumeChange(int) override {}
+    void SendVolumeStatus() override { ++volumeStatusCalls; }
+    void PostVolumeChange(int v) override { postedVolumes.push_back(v); }
+    int volumeStatusCalls = 0;
+    std::vector<int> postedVolumes;
 
     std::vector<int> Codes() const {
         std::lock_guard<std::mutex> g(mu);
