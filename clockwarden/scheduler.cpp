@@ -1,6 +1,7 @@
 #include "scheduler.h"
 
 #include <cstring>
+#include <memory>
 
 #include "bounded_text.h"
 #include "calendar_date.h"
@@ -139,6 +140,12 @@ void cTimerScheduler::PostToMain(UINT msg) {
 
 void cTimerScheduler::IniProgramm() {
     DebugLog(DL_INF, "clockwarden: IniProgramm");
+    // A job under way must still be stopped, even when the list read below
+    // comes from a writer that did not know it had started.
+    std::unique_ptr<cTimerEntry> wasRunning;
+    if (m_current && (m_phase == PHASE_RUNNING || m_phase == PHASE_STOP_DUE) &&
+        m_current->GetZustand() == STATE_RUNNING)
+        wasRunning.reset(new cTimerEntry(m_current));
     TakeNow();
     m_lastWait = 0;
     m_language = m_host->Language();
@@ -155,6 +162,7 @@ void cTimerScheduler::IniProgramm() {
     m_host->LoadList(&m_list);
     RememberLoaded();
     m_host->UnlockList();
+    if (wasRunning) KeepRunningJob(*wasRunning);
 
     if (m_list.IsEmpty()) {
         DebugLog(DL_INF, "clockwarden: IniProgramm - leere Timerliste");
@@ -164,6 +172,35 @@ void cTimerScheduler::IniProgramm() {
     LoadStatusTexts();
     DatenAuswerten();
     SetTimer(GetTimerSleepTime());
+}
+
+void cTimerScheduler::KeepRunningJob(const cTimerEntry& running) {
+    cTimerEntry* sameName = nullptr;
+    cIterator* it = m_list.GetIterator();
+    if (!it) return;
+    while (cListElement* el = it->Next()) {
+        cTimerEntry* e = static_cast<cTimerEntry*>(el);
+        if (SameUserFields(*e, running)) {
+            m_list.FreeIterator(it);
+            if (e->GetZustand() != STATE_RUNNING) {
+                CopySchedulerFields(running, e);
+                m_changed = true;
+            }
+            return;
+        }
+        if (!sameName && strcmp(e->GetName(), running.GetName()) == 0) sameName = e;
+    }
+    m_list.FreeIterator(it);
+    // The run copy of a repeating entry is unknown to the writer; it goes
+    // back as long as its entry is still there (a job the user deleted is
+    // let go).
+    if (!sameName) return;
+    DebugLog(DL_WAR, "clockwarden: laufender Eintrag %s wieder aufgenommen", running.GetName());
+    cTimerEntry* copy = new cTimerEntry(&running);
+    copy->SetId(static_cast<unsigned long>(m_list.GetAnzElement()));
+    m_list.Add(copy);
+    m_added.push_back(copy);
+    m_changed = true;
 }
 
 void cTimerScheduler::LoadStatusTexts() {

@@ -148,6 +148,7 @@ public:
 private:
     cTimerEntry* EntryById(unsigned long id);
     void LoadStatusTexts();
+    void KeepRunningJob(const cTimerEntry& running);
     void KillTimer();
     void SetTimer(UINT ms);
     void SetStatusFromState(cTimerEntry* entry);

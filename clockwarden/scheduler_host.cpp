@@ -1,19 +1,11 @@
 #include "scheduler_host.h"
 
-#include "bounded_text.h"
+#include "catalogue.h"
 #include "debugtext.h"
 #include "liste.h"
 #include "registry.h"
-#include "win_handles.h"
-
-#if __has_include("timerlist.h")
 #include "timerlist.h"
-#define CW_HAVE_TIMERLIST 1
-#endif
-#if __has_include("catalogue.h")
-#include "catalogue.h"
-#define CW_HAVE_CATALOGUE 1
-#endif
+#include "win_handles.h"
 
 namespace {
 const char kListFileName[] = "clockwarden.ini";
@@ -52,15 +44,7 @@ int cSchedulerHost::Language() {
 void cSchedulerHost::Text(unsigned id, int language, char* buffer, int size) {
     if (!buffer || size <= 0) return;
     buffer[0] = 0;
-#ifdef CW_HAVE_CATALOGUE
     GetResourceString(nullptr, id, language, buffer, size);
-#else
-    // The catalogue's own rule: English at id + 2000, German at the id as
-    // the fallback.
-    HINSTANCE module = GetBasekitModule();
-    if (language == 2 && LoadStringA(module, id + 2000, buffer, size) > 0) return;
-    if (LoadStringA(module, id, buffer, size) <= 0) buffer[0] = 0;
-#endif
 }
 
 std::string cSchedulerHost::ListFilePath() {
@@ -89,19 +73,11 @@ void cSchedulerHost::UnlockList() {
 }
 
 void cSchedulerHost::LoadList(cListe* list) {
-#ifdef CW_HAVE_TIMERLIST
     LoadTimerList(list);
-#else
-    (void)list;
-#endif
 }
 
 void cSchedulerHost::SaveList(cListe* list) {
-#ifdef CW_HAVE_TIMERLIST
     SaveTimerList(list);
-#else
-    (void)list;
-#endif
 }
 
 bool cSchedulerHost::ReadListFile(std::string* bytes) {

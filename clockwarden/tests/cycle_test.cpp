@@ -230,6 +230,46 @@ TEST_F(CycleTest, SaveKeepsThePlayersConcurrentChanges) {
     EXPECT_EQ(host.commands[1], "tunerdeck.exe tunerdeck://|REC_START|rec|1|1|");
 }
 
+// The player rewrites the list from its older copy right after a start (as
+// it does when it handles the scheduler's command line): a reload must not
+// lose the job under way, or it would never be stopped.
+TEST_F(CycleTest, RunningJobSurvivesAReloadOfAnOlderList) {
+    struct Case {
+        const char* what;
+        int repeat;
+        bool deleted;
+        size_t commands;
+    } cases[] = {
+        {"one-time", 0, false, 3},
+        {"repeating", 1, false, 3},
+        {"deleted by the user", 0, true, 2},
+    };
+    for (const auto& c : cases) {
+        FakeHost h;
+        cTimerScheduler s(&h);
+        h.mainWindow = mainWindow;
+        h.SetNow(2009, 5, 20, 19, 59, 58);
+        h.file.push_back(MakeEntry("job", TA_RECORD, "20090520200000", "20090520210000", c.repeat));
+        s.IniProgramm();
+        std::vector<cTimerEntry> before = h.file;
+        for (int i = 0; i < 5 && h.commands.size() < 2; ++i) {
+            h.Advance(1);
+            s.OnTimerTick();
+        }
+        ASSERT_EQ(h.commands.size(), 2u) << c.what;
+        h.file = before;
+        if (c.deleted) h.file.clear();
+        s.OnReload();
+        h.SetNow(2009, 5, 20, 21, 0, 0);
+        for (int i = 0; i < 5 && h.commands.size() < 3; ++i) {
+            h.Advance(1);
+            s.OnTimerTick();
+        }
+        EXPECT_EQ(h.commands.size(), c.commands) << c.what;
+        if (c.commands == 3) EXPECT_EQ(h.commands[2].rfind("tunerdeck.exe tunerdeck://|PLAY_STOP|", 0), 0u) << c.what;
+    }
+}
+
 // The same when the player writes between the load and the first save of
 // a reload: the job chosen by that reload survives the merge.
 TEST_F(CycleTest, ReloadKeepsItsJobWhenTheFileChangesUnderIt) {

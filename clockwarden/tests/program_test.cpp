@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-// Runs once basekit's timer list file functions are part of the tree.
-#if __has_include("timerlist.h")
-
 #include <sstream>
 #include <string>
 #include <vector>
@@ -352,5 +349,3 @@ TEST_F(ListFileTest, SaveMergesWithThePlayersNewerFile) {
 }
 
 }  // namespace
-
-#endif
