@@ -14,7 +14,7 @@
 
 namespace {
 
-const unsigned kStrip = 391;   // 6 frames of 40 x 30 in the standard skin
+const unsigned kStrip = 408;   // 6 frames of 40 x 30 in the standard skin
 
 // A window that lets its animation paint and records what it painted.
 struct Stage {

@@ -23,7 +23,7 @@ namespace {
 
 const unsigned kPlay = 1;    // 44 x 30 cells in the standard skin
 const unsigned kStop = 2;
-const unsigned kStrip = 391;
+const unsigned kStrip = 408;
 
 struct Look {
     int status, enabled;

@@ -133,7 +133,7 @@ TEST_F(Stockface, SpritesHaveTheSizesTheLayoutsNeed) {
     EXPECT_EQ(size(25).cx, size(26).cx);
     EXPECT_EQ(size(371).cx, size(372).cx);
     EXPECT_EQ(size(116).cx % 20, 0);
-    EXPECT_EQ(size(391).cx, 240) << "the six-step animation strip";
+    EXPECT_EQ(size(408).cx, 240) << "the six-step animation strip";
     EXPECT_EQ(size(83).cx, 1);
     EXPECT_GE(size(216).cy, 36) << "pop-up title height";
 }
