@@ -172,8 +172,14 @@ TEST_F(Stockface, CarriesItsBitmapsAndVersionBlock) {
 
 TEST_F(Stockface, OffersTheEntryPointsTheEngineRequires) {
     for (const char* name : {"SetButtonsMain", "SetButtonsNav", "GetSkinRegionExtWnd", "GetResourceRect",
-                             "NotifyBtnStateChanged", "SetSkinLanguage"})
+                             "NotifyBtnStateChanged", "SetSkinLanguage", "PreStartSkin", "StatusHook",
+                             "SkinSpecificBtn", "PaintMain", "PaintNav"})
         EXPECT_NE(GetProcAddress(module_.Get(), name), nullptr) << name;
+    auto preStart = reinterpret_cast<SkinPreStartSkinFn>(
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), "PreStartSkin")));
+    EXPECT_NE(preStart(nullptr, nullptr, nullptr), 0) << "the standard skin never stops the start";
+    auto paint = reinterpret_cast<SkinPaintFn>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), "PaintMain")));
+    EXPECT_EQ(paint(nullptr, nullptr, nullptr), 0) << "the engine paints the background";
     auto region = reinterpret_cast<SkinGetSkinRegionExtWndFn>(
         reinterpret_cast<void*>(GetProcAddress(module_.Get(), "GetSkinRegionExtWnd")));
     HRGN extended = region(nullptr, 1, 300, 200, 300, 200);

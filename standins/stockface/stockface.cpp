@@ -41,7 +41,7 @@ const ButtonPlace kMainButtons[] = {
     {1, 20, 158, 1, 1},   {3, 68, 158, 1, 0},   {2, 116, 158, 1, 0},  {274, 164, 158, 0, 1},
     {12, 222, 162, 0, 1}, {43, 262, 162, 0, 0}, {44, 294, 162, 0, 0}, {14, 338, 4, 0, 0},
     {15, 320, 4, 0, 0},   {390, 302, 4, 0, 0},  {16, 20, 126, 0, 0},  {17, 96, 126, 0, 0},
-    {18, 172, 126, 0, 0}, {19, 248, 126, 0, 0}, {42, 16, 2, 0, 0},    {45, 334, 126, 0, 0},
+    {18, 172, 126, 0, 0}, {19, 248, 126, 0, 0}, {42, 232, 2, 0, 0},    {45, 334, 126, 0, 0},
     {58, 306, 194, 0, 1}, {39, 220, 104, 0, 0}, {189, 236, 104, 0, 0}, {195, 252, 104, 0, 0},
 };
 
@@ -174,5 +174,14 @@ SKIN_PLUGIN_EXPORT HRGN GetSkinRegionExtWnd(void*, int side, int visibleWidth, i
 SKIN_PLUGIN_EXPORT void NotifyBtnStateChanged(int, int) {}
 
 SKIN_PLUGIN_EXPORT void SetSkinLanguage(int language) { g_language = language; }
+
+// The optional entry points, with the standard behaviour: start normally,
+// no skin-specific buttons or status reactions, and the engine paints the
+// windows' backgrounds itself (0).
+SKIN_PLUGIN_EXPORT int PreStartSkin(void*, cListStore*, cSettingsInterface*) { return 1; }
+SKIN_PLUGIN_EXPORT void StatusHook(const char*, int) {}
+SKIN_PLUGIN_EXPORT void SkinSpecificBtn(cResourceManager*, void*, cButtonListe*, int) {}
+SKIN_PLUGIN_EXPORT int PaintMain(HDC, RECT*, cResourceManager*) { return 0; }
+SKIN_PLUGIN_EXPORT int PaintNav(HDC, RECT*, cResourceManager*) { return 0; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
