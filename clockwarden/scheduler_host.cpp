@@ -50,6 +50,7 @@ void cSchedulerHost::Text(unsigned id, int language, char* buffer, int size) {
 std::string cSchedulerHost::ListFilePath() {
     char folder[512];
     GetValue("PathUser", folder, sizeof(folder));
+    if (!folder[0]) return std::string();
     return std::string(folder) + kListFileName;
 }
 
@@ -72,17 +73,22 @@ void cSchedulerHost::UnlockList() {
     }
 }
 
+// The same file for loading, saving and comparing, named once.
 void cSchedulerHost::LoadList(cListe* list) {
-    LoadTimerList(list);
+    std::string path = ListFilePath();
+    if (!path.empty()) LoadTimerListFile(list, path.c_str());
 }
 
 void cSchedulerHost::SaveList(cListe* list) {
-    SaveTimerList(list);
+    std::string path = ListFilePath();
+    if (!path.empty()) SaveTimerListFile(list, path.c_str());
 }
 
 bool cSchedulerHost::ReadListFile(std::string* bytes) {
     bytes->clear();
-    bk::ScopedFile file(CreateFileA(ListFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    std::string path = ListFilePath();
+    if (path.empty()) return false;
+    bk::ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     char chunk[4096];

@@ -36,9 +36,9 @@ public:
     virtual void LoadList(cListe* list);
     virtual void SaveList(cListe* list);
     virtual bool ReadListFile(std::string* bytes);
-
-protected:
-    std::string ListFilePath();
+    // "clockwarden.ini" in the user folder (the setting "PathUser"); empty
+    // when there is no user folder.
+    virtual std::string ListFilePath();
 
 private:
     HANDLE mutex_ = nullptr;   // basekit's, not ours to close

@@ -266,7 +266,9 @@ TEST_F(CycleTest, RunningJobSurvivesAReloadOfAnOlderList) {
             s.OnTimerTick();
         }
         EXPECT_EQ(h.commands.size(), c.commands) << c.what;
-        if (c.commands == 3) EXPECT_EQ(h.commands[2].rfind("tunerdeck.exe tunerdeck://|PLAY_STOP|", 0), 0u) << c.what;
+        if (c.commands == 3) {
+            EXPECT_EQ(h.commands[2].rfind("tunerdeck.exe tunerdeck://|PLAY_STOP|", 0), 0u) << c.what;
+        }
     }
 }
 

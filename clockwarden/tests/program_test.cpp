@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "liste.h"
-#include "registry.h"
 #include "scheduler.h"
 #include "scheduler_host.h"
 #include "scheduler_time.h"
@@ -95,10 +94,15 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The program under test reads its settings under a key of its own (from
+// the start-program strings beside it), so that tests of other areas running
+// at the same time keep their "PathUser".
+const char kTestSettingsKey[] = "SOFTWARE\\VelmirantClockwardenTest\\Radio";
+
 class ProgramTest : public ::testing::Test {
 protected:
     tdtest::TempFolder temp{"cw"};
-    tdtest::RegistrySandbox settings{GetSettingsKeyName()};
+    tdtest::RegistrySandbox settings{kTestSettingsKey};
     std::string prog, user;
     tdtest::Process scheduler;
 
@@ -112,9 +116,9 @@ protected:
         ASSERT_TRUE(CopyFileA((bin + "basekit.dll").c_str(), (prog + "\\basekit.dll").c_str(), FALSE));
         ASSERT_TRUE(CopyFileA((bin + "clockwarden_fake_tunerdeck.exe").c_str(), (prog + "\\tunerdeck.exe").c_str(),
                               FALSE));
-        // basekit takes its settings key from the start program beside it.
-        CopyFileA((bin + "launchgate.exe").c_str(), (prog + "\\launchgate.exe").c_str(), FALSE);
-        SetValue("PathUser", user.c_str());
+        ASSERT_TRUE(CopyFileA((bin + "clockwarden_test_launchgate.exe").c_str(),
+                              (prog + "\\launchgate.exe").c_str(), FALSE));
+        ASSERT_TRUE(settings.SetString("PathUser", user));
     }
     void TearDown() override {
         // No scheduler may outlive its test: the next one would find it (or
@@ -132,6 +136,9 @@ protected:
     }
     HWND WaitForScheduler(tdtest::Process* p) { return p->WaitForWindow(kSchedulerWindowClass, 10000); }
     std::vector<std::string> Commands() { return Lines(temp.Read("prog\\commands.log")); }
+    std::string ListFile() const { return user + "clockwarden.ini"; }
+    void Save(cListe* list) { ASSERT_EQ(SaveTimerListFile(list, ListFile().c_str()), 1); }
+    void Load(cListe* list) { LoadTimerListFile(list, ListFile().c_str()); }
 };
 
 TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
@@ -142,7 +149,7 @@ TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
     list.Add(NewEntry("Abendsendung", TA_RECORD, NowPlus(8), NowPlus(11)));
     list.Add(NewEntry("Erinnerung", TA_REMIND, NowPlus(14), NowPlus(14)));
     list.Add(NewEntry("Aus", TA_SHUTDOWN, NowPlus(17), NowPlus(17)));
-    SaveTimerList(&list);
+    Save(&list);
 
     ASSERT_TRUE(StartScheduler(&scheduler));
     ASSERT_NE(WaitForScheduler(&scheduler), nullptr);
@@ -159,7 +166,7 @@ TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
     EXPECT_GE(g_received.saved, 5);
 
     cListe after;
-    LoadTimerList(&after);
+    Load(&after);
     ASSERT_EQ(after.GetAnzElement(), 3);
     for (int i = 0; i < 3; ++i) {
         auto* e = static_cast<cTimerEntry*>(after.GetByIndex(i));
@@ -174,7 +181,7 @@ TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
     list.Add(NewEntry("eins", TA_RECORD, NowPlus(86400), NowPlus(86400 + 3600)));
     list.Add(NewEntry("zwei", TA_PLAY, NowPlus(86400 + 1800), NowPlus(86400 + 5400)));
     list.Add(NewEntry("drei", TA_RECORD, NowPlus(2 * 86400), NowPlus(2 * 86400 + 60)));
-    SaveTimerList(&list);
+    Save(&list);
 
     ASSERT_TRUE(StartScheduler(&scheduler));
     HWND wnd = WaitForScheduler(&scheduler);
@@ -182,7 +189,7 @@ TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
 
     // The player saves a changed list and asks for a reload.
     list.Add(NewEntry("vier", TA_RECORD, NowPlus(2 * 86400 + 30), NowPlus(2 * 86400 + 90)));
-    SaveTimerList(&list);
+    Save(&list);
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutA(wnd, UWM_TIMER_RELOAD, 0, 0, SMTO_NORMAL, 10000, &result));
 
@@ -223,7 +230,7 @@ TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
     tdtest::WaitFor([] { return g_received.saved > 0; }, 2000);
     EXPECT_GT(g_received.saved, 0);
     cListe after;
-    LoadTimerList(&after);
+    Load(&after);
     ASSERT_EQ(after.GetAnzElement(), 4);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(static_cast<cTimerEntry*>(after.GetByIndex(i))->GetLog(), 4) << i;
 }
@@ -265,6 +272,8 @@ class FileHost : public cSchedulerHost {
 public:
     uint64_t now = cw::Count(cVLTime(2009, 5, 20, 12, 0, 0));
     std::vector<std::string> commands;
+    std::string path;
+    std::string ListFilePath() override { return path; }
     uint64_t LocalNow() override { return now; }
     void RunCommand(const char* line) override { commands.push_back(line); }
     HWND FindMainWindow() override { return nullptr; }
@@ -276,10 +285,9 @@ public:
 class ListFileTest : public ::testing::Test {
 protected:
     tdtest::TempFolder temp{"cwfile"};
-    tdtest::RegistrySandbox settings{GetSettingsKeyName()};
     FileHost host;
 
-    void SetUp() override { SetValue("PathUser", (temp.Path() + "\\").c_str()); }
+    void SetUp() override { host.path = temp.File("clockwarden.ini"); }
     cTimerEntry* At(cListe* list, int i) { return static_cast<cTimerEntry*>(list->GetByIndex(i)); }
 };
 
@@ -324,22 +332,22 @@ TEST_F(ListFileTest, SaveMergesWithThePlayersNewerFile) {
     cListe list;
     list.Add(NewEntry("rec", TA_RECORD, cVLTime("20090521200000"), cVLTime("20090521210000")));
     list.Add(NewEntry("other", TA_PLAY, cVLTime("20090521203000"), cVLTime("20090521213000")));
-    SaveTimerList(&list);
+    SaveTimerListFile(&list, host.path.c_str());
 
     cTimerScheduler sched(&host);
     sched.IniProgramm();
 
     cListe player;
-    LoadTimerList(&player);
+    LoadTimerListFile(&player, host.path.c_str());
     ASSERT_EQ(player.GetAnzElement(), 2);
     player.Delete(player.GetByIndex(1));
     player.AddFirst(NewEntry("new", TA_PLAY, cVLTime("20090525200000"), cVLTime("20090525210000")));
-    SaveTimerList(&player);
+    SaveTimerListFile(&player, host.path.c_str());
 
     sched.RecheckAllConflicts();   // marks "rec" and "other", then saves
 
     cListe after;
-    LoadTimerList(&after);
+    LoadTimerListFile(&after, host.path.c_str());
     ASSERT_EQ(after.GetAnzElement(), 2);
     EXPECT_STREQ(At(&after, 0)->GetName(), "new");
     EXPECT_EQ(At(&after, 0)->GetLog(), 0);
