@@ -308,6 +308,17 @@ bool IsInside(const char* full, const char* folder) {
     return _strnicmp(full, f, n) == 0 && full[n] != 0;
 }
 
+struct BrowsableFolders {
+    bk::CriticalSection lock;
+    char folders[kMaxBrowsableFolders][MAX_PATH];
+    int count = 0;
+};
+
+BrowsableFolders& Browsable() {
+    static BrowsableFolders folders;
+    return folders;
+}
+
 bool IsMediaFile(const char* path) {
     static const char* const kMedia[] = {".mp3", ".wav", ".wma", ".ogg", ".aac", ".m4a", ".mp4", ".flac",
                                          ".m3u", ".pls", ".asx", ".wax", ".wmv", ".avi", ".mpg", ".mpeg"};
@@ -338,11 +349,27 @@ int IsBrowsableTarget(const char* address) {
     if (IsInside(full, folder)) return 1;
     GetValue("PathUserDocs", folder, sizeof folder);
     if (IsInside(full, folder)) return 1;
+    {
+        BrowsableFolders& b = Browsable();
+        bk::ScopedLock lock(b.lock);
+        for (int i = 0; i < b.count; ++i)
+            if (IsInside(full, b.folders[i])) return 1;
+    }
     char profile[MAX_PATH] = "";
     if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)) &&
         IsInside(full, profile))
         return 1;
     return 0;
+}
+
+int AddBrowsableFolder(const char* folder) {
+    if (!folder || !folder[0]) return 0;
+    BrowsableFolders& b = Browsable();
+    bk::ScopedLock lock(b.lock);
+    if (b.count >= kMaxBrowsableFolders) return 0;
+    if (!bk::TextCopy(b.folders[b.count], folder)) return 0;
+    ++b.count;
+    return 1;
 }
 
 void StartBrowser(const char* address) {

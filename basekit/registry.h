@@ -45,6 +45,8 @@ BASEKIT_API void SetValue(const char* name, const char* text);
 // and read back to the same 32 bits.
 BASEKIT_API void SetValue(const char* name, unsigned long number);
 inline void SetValue(const char* name, int number) { SetValue(name, static_cast<unsigned long>(number)); }
+inline void SetValue(const char* name, unsigned int number) { SetValue(name, static_cast<unsigned long>(number)); }
+inline void SetValue(const char* name, long number) { SetValue(name, static_cast<unsigned long>(number)); }
 // Always leaves a terminated text (empty on any error, including a value that
 // does not fit the buffer).
 BASEKIT_API void GetValue(const char* name, char* buffer, unsigned long size);
@@ -80,6 +82,11 @@ BASEKIT_API void GetPlayerSkinVersion(MyFileInfo* player, MyFileInfo* skin, cons
 BASEKIT_API void StartBrowser(const char* address);
 // The check StartBrowser applies: 1 when the target may be handed to the shell.
 BASEKIT_API int IsBrowsableTarget(const char* address);
+// Adds a folder whose media files StartBrowser may open, besides the user's
+// profile and the folders PathUser and PathUserDocs (the player adds its
+// podcast and recording folders). At most kMaxBrowsableFolders; 0 when full.
+constexpr int kMaxBrowsableFolders = 8;
+BASEKIT_API int AddBrowsableFolder(const char* folder);
 BASEKIT_API HRGN CopyRegion(HRGN region);
 // Numbers: splits at ";", skips empty fields, stores at most *count numbers
 // and sets *count to the number stored.

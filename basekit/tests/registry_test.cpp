@@ -103,7 +103,10 @@ TEST_F(SettingsValues, NumberReadsLeadingDigits) {
         GetValue(name, &n);
         EXPECT_EQ(c.expected, n) << c.stored;
     }
-    SetValue(name, 0xFFFF0001ul);
+    SetValue(name, 0xFFFF0001u);   // every integer type picks an overload
+    SetValue(name, 0);
+    SetValue(name, -65535L);
+    SetValue(name, static_cast<uint32_t>(0xFFFF0001u));
     char text[32];
     GetValue(name, text, sizeof text);
     EXPECT_STREQ("-65535", text);
@@ -335,7 +338,26 @@ TEST(StartBrowser, OnlyWebAddressesAndMediaFilesOfTheUser) {
     };
     for (const Case& c : cases) EXPECT_EQ(c.allowed, IsBrowsableTarget(c.target.c_str())) << c.target;
     EXPECT_EQ(0, IsBrowsableTarget(nullptr));
+
     DeleteFileA(outside.c_str());
+
+    // A folder the player adds (its podcast folder, say) opens its media files.
+    std::string podcasts = "C:\\windows\\temp\\bk2_podcasts";
+    CreateDirectoryA(podcasts.c_str(), nullptr);
+    std::string episode = podcasts + "\\episode.mp3";
+    tdtest::WriteFileBytes(episode, "ID3");
+    EXPECT_EQ(0, IsBrowsableTarget(episode.c_str()));
+    EXPECT_EQ(1, AddBrowsableFolder(podcasts.c_str()));
+    EXPECT_EQ(1, IsBrowsableTarget(episode.c_str()));
+    std::string sibling = podcasts + "_other";   // same beginning, another folder
+    CreateDirectoryA(sibling.c_str(), nullptr);
+    tdtest::WriteFileBytes(sibling + "\\episode.mp3", "ID3");
+    EXPECT_EQ(0, IsBrowsableTarget((sibling + "\\episode.mp3").c_str()));
+    EXPECT_EQ(0, AddBrowsableFolder(""));
+    DeleteFileA(episode.c_str());
+    DeleteFileA((sibling + "\\episode.mp3").c_str());
+    RemoveDirectoryA(podcasts.c_str());
+    RemoveDirectoryA(sibling.c_str());
 }
 
 // ---------------------------------------------------------------- launchgate
