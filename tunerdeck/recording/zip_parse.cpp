@@ -125,7 +125,7 @@ void Keys::Update(uint8_t c) {
 }
 
 uint8_t Keys::Stream() const {
-    uint16_t t = static_cast<uint16_t>((k2_ | 2) & 0xffff);
+    uint32_t t = (k2_ | 2) & 0xffff;   // 32-bit product: 16-bit operands would overflow int
     return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
 }
 
