@@ -5,6 +5,7 @@
 
 #include "bounded_text.h"
 #include "mp64_ids.h"
+#include "ole_host.h"
 #include "win_handles.h"
 
 namespace mp64 {
@@ -17,24 +18,11 @@ const UINT kEngineNews = WM_APP + 1;
 const char kNotifyClass[] = "tunerdeck mp64 stand-in notify";
 const DWORD kDefaultBufferMs = 3000;   // the control's own default when the player settings have none
 
-BSTR ToBstr(const char* text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    BSTR b = SysAllocStringLen(nullptr, n > 0 ? n - 1 : 0);
-    if (b && n > 1) MultiByteToWideChar(CP_ACP, 0, text, -1, b, n);
-    return b;
-}
-
 std::string FromVariant(VARIANT* v) {
     VARIANT tmp;
     VariantInit(&tmp);
     if (!v || FAILED(VariantChangeType(&tmp, v, 0, VT_BSTR))) return std::string();
-    std::string out;
-    int len = static_cast<int>(SysStringLen(V_BSTR(&tmp)));
-    int n = WideCharToMultiByte(CP_ACP, 0, V_BSTR(&tmp), len, nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
-        out.resize(n);
-        WideCharToMultiByte(CP_ACP, 0, V_BSTR(&tmp), len, &out[0], n, nullptr, nullptr);
-    }
+    std::string out = olehost::FromBstr(V_BSTR(&tmp));
     VariantClear(&tmp);
     return out;
 }
@@ -75,7 +63,7 @@ void SetDouble(VARIANT* v, double value) {
 }
 void SetText(VARIANT* v, const char* text) {
     V_VT(v) = VT_BSTR;
-    V_BSTR(v) = ToBstr(text);
+    V_BSTR(v) = olehost::ToBstr(text);
 }
 
 struct NameEntry {

@@ -19,16 +19,6 @@ const VARTYPE kText[] = {VT_BSTR, VT_EMPTY};
 const VARTYPE kLong[] = {VT_I4, VT_EMPTY};
 const VARTYPE kBool[] = {VT_BOOL, VT_EMPTY};
 
-// Registers (or unregisters) the stand-in as the test user, as register-standins does.
-HRESULT CallRegistration(const char* entry) {
-    HMODULE dll = LoadLibraryA((tdtest::BinDir() + "\\mp64control.dll").c_str());
-    if (!dll) return E_FAIL;
-    auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dll, entry)));
-    HRESULT hr = fn ? fn() : E_FAIL;
-    FreeLibrary(dll);
-    return hr;
-}
-
 struct Fired {
     DISPID id;
     long a, b;
@@ -38,7 +28,7 @@ struct Fired {
 class Mp64ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(CallRegistration("DllRegisterServer"), S_OK);
+        ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllRegisterServer"), S_OK);
         OleInitialize(nullptr);
         host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
         site = olehost::ControlSite::New();
@@ -191,13 +181,13 @@ TEST_F(Mp64ControlTest, MembersTheContainerSetsAndUnknownOnes) {
 }
 
 TEST(Mp64Registration, WithoutRegistrationTheControlCannotBeCreated) {
-    ASSERT_EQ(CallRegistration("DllUnregisterServer"), S_OK);
+    ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllUnregisterServer"), S_OK);
     OleInitialize(nullptr);
     IUnknown* unk = nullptr;
     HRESULT hr = CoCreateInstance(mp64::kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&unk));
     EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
     if (unk) unk->Release();
-    ASSERT_EQ(CallRegistration("DllRegisterServer"), S_OK);
+    ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllRegisterServer"), S_OK);
     hr = CoCreateInstance(mp64::kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&unk));
     EXPECT_EQ(hr, S_OK);
     if (unk) unk->Release();

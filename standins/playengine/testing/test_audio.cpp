@@ -72,11 +72,12 @@ tdtest::HttpResponse IcyStream(const IcyStreamOptions& o) {
     IcyStreamOptions opt = o;
     r.stream = [st, opt](std::string* more) {
         if (opt.audio.empty() || st->sent >= opt.stopAfterBytes) return false;
-        if (opt.bytesPerSecond) {
-            // Stay at most two seconds ahead of real time.
-            DWORD elapsed = GetTickCount() - st->start;
-            uint64_t allowed = uint64_t(elapsed + 2000) * opt.bytesPerSecond / 1000;
-            if (st->sent > allowed) Sleep(50);
+        // Stay at most two seconds ahead of real time (waiting at most a
+        // second per call, so that a closing server is not held up).
+        for (int waited = 0; opt.bytesPerSecond && waited < 1000; waited += 20) {
+            uint64_t allowed = uint64_t(GetTickCount() - st->start + 2000) * opt.bytesPerSecond / 1000;
+            if (st->sent <= allowed) break;
+            Sleep(20);
         }
         std::string chunk;
         for (int k = 0; k < 4096; ++k) {
@@ -118,6 +119,15 @@ bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats) {
     }
     if (stats) *stats = st;
     return st.rms >= minRms && std::fabs(st.frequency - 1000.0) < 50.0;
+}
+
+HRESULT CallRegistration(const char* dll, const char* entry) {
+    HMODULE module = LoadLibraryA((tdtest::BinDir() + "\\" + dll).c_str());
+    if (!module) return E_FAIL;
+    auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
+    HRESULT hr = fn ? fn() : E_FAIL;
+    FreeLibrary(module);
+    return hr;
 }
 
 }  // namespace pe_test

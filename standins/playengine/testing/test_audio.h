@@ -35,4 +35,8 @@ std::vector<int16_t> TestTone(double seconds);
 // minRms was heard.
 bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats = nullptr);
 
+// Calls DllRegisterServer or DllUnregisterServer of a stand-in control in the
+// program folder, as register-standins does for the whole tree.
+HRESULT CallRegistration(const char* dll, const char* entry);
+
 }  // namespace pe_test

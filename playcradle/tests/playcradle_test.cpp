@@ -1,0 +1,356 @@
+// playcradle as the main program drives it: started with a switch, commanded
+// by thread messages, answering on a status window of class
+// "control_activex_class" that this test process owns.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cradle_app.h"
+#include "shared_data.h"
+#include "statusrecords.h"
+#include "tdtest.h"
+#include "test_audio.h"
+
+namespace {
+
+struct Received {
+    uint32_t kind;
+    bk::StatusRecord rec;
+};
+
+// The main program's hidden status window, in miniature.
+class StatusWindow {
+public:
+    StatusWindow() {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = bk::kStatusWindowClass;
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        hwnd_ = CreateWindowExA(0, bk::kStatusWindowClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~StatusWindow() { Destroy(); }
+    void Destroy() {
+        if (hwnd_) DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
+
+    std::vector<Received> records;
+    std::vector<std::pair<WPARAM, LPARAM>> replies;
+
+    // Waits for the next record of a kind (and value, for kinds 2 to 6) after
+    // the last one found; returns its index or -1.
+    int WaitRecord(uint32_t kind, long value, DWORD ms) {
+        int found = -1;
+        tdtest::WaitFor(
+            [&] {
+                for (; cursor_ < records.size(); ++cursor_) {
+                    const Received& r = records[cursor_];
+                    if (r.kind != kind) continue;
+                    if (value >= 0 && kind >= 2 && kind <= 6 && r.rec.value.value != static_cast<uint32_t>(value)) continue;
+                    found = static_cast<int>(cursor_++);
+                    return true;
+                }
+                return false;
+            },
+            ms);
+        return found;
+    }
+    bool WaitReply(WPARAM kind, LPARAM* value, DWORD ms) {
+        bool ok = tdtest::WaitFor(
+            [&] {
+                for (auto& r : replies)
+                    if (r.first == kind) {
+                        *value = r.second;
+                        return true;
+                    }
+                return false;
+            },
+            ms);
+        return ok;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self && msg == WM_COPYDATA) {
+            auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+            Received r;
+            r.kind = static_cast<uint32_t>(wParam);
+            if (cds && bk::DecodeStatusRecord(r.kind, cds->lpData, cds->cbData, &r.rec)) self->records.push_back(r);
+            return 1;
+        }
+        if (self && msg == UWM_PLAYER_REPLY) {
+            self->replies.emplace_back(wParam, lParam);
+            return 0;
+        }
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    HWND hwnd_ = nullptr;
+    size_t cursor_ = 0;
+};
+
+std::string Cradle() { return tdtest::BinDir() + "\\playcradle.exe"; }
+
+// Posts a thread message once the host has a queue.
+bool Post(tdtest::Process& p, UINT msg, WPARAM w = 0, LPARAM l = 0) {
+    return tdtest::WaitFor([&] { return PostThreadMessageA(p.MainThreadId(), msg, w, l) != 0; }, 5000);
+}
+
+TEST(PlaycradleCommandLine, SwitchesAreMatchedAsAWhole) {
+    struct Case {
+        const char* line;
+        EngineKind engine;
+        int32_t probe;
+        bool check;
+    } cases[] = {
+        {" -rp", kEngineReal, 0, false},          {" -mp", kEngineMp64, 0, false},
+        {" -mp9", kEngineMp9, 0, false},          {" -rpV", kEngineReal, 1, false},
+        {" -mpV", kEngineMp64, 1, false},         {"\"C:\\a b\\playcradle.exe\" -mp", kEngineMp64, 0, false},
+        {"playcradle.exe -CheckConnection", kEngineNone, 0, true},
+        {" -mp9 ", kEngineNone, 0, false},        {" -MP", kEngineNone, 0, false},
+        {"", kEngineNone, 0, false},              {" -rp -mp", kEngineNone, 0, false},
+    };
+    for (const Case& c : cases) {
+        int32_t probe = -1;
+        bool check = true;
+        EXPECT_EQ(ParseCradleCommandLine(c.line, &probe, &check), c.engine) << c.line;
+        EXPECT_EQ(probe, c.probe) << c.line;
+        EXPECT_EQ(check, c.check) << c.line;
+    }
+    EXPECT_EQ(MajorVersion("6.0.14.806"), 6);
+    EXPECT_EQ(MajorVersion("12"), 12);
+    EXPECT_EQ(MajorVersion("11,2"), 11);
+    EXPECT_EQ(MajorVersion("123456789012"), 123456789);
+    EXPECT_EQ(MajorVersion(nullptr), 0);
+}
+
+TEST(PlaycradleProbes, AnswerWhatTheEnginesCanDo) {
+    tdtest::HttpServer server;
+    server.Route("/ping.html", [](const tdtest::HttpRequest&) { return tdtest::HttpResponse::Text(200, "<p>ok_vl</p>"); });
+    tdtest::HttpServer silent;
+    silent.Route("/ping.html", [](const tdtest::HttpRequest&) { return tdtest::HttpResponse::Text(200, "maintenance"); });
+
+    // A copy of the host without the stand-ins beside it.
+    tdtest::TempFolder bare;
+    ASSERT_TRUE(CopyFileA(Cradle().c_str(), bare.File("playcradle.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\basekit.dll").c_str(), bare.File("basekit.dll").c_str(), FALSE));
+
+    struct Case {
+        const char* name;
+        std::string exe;
+        const char* arg;
+        bool registered;
+        std::string server;
+        WPARAM kind;
+        LPARAM value;
+    } cases[] = {
+        {"rpV", Cradle(), "-rpV", true, "", 10, 6},
+        {"rpV without realbridge", bare.File("playcradle.exe"), "-rpV", true, "", 10, 0},
+        {"mpV", Cradle(), "-mpV", true, "", 11, 1},
+        {"mpV without the control", Cradle(), "-mpV", false, "", 11, 0},
+        {"connection", Cradle(), "-CheckConnection", true, server.Host(), 12, 1},
+        {"no acknowledgement", Cradle(), "-CheckConnection", true, silent.Host(), 12, 0},
+        {"no server", Cradle(), "-CheckConnection", true, "127.0.0.1:1", 12, 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", c.registered ? "DllRegisterServer" : "DllUnregisterServer"), S_OK);
+        SetEnvironmentVariableA("TD_INTERFACE_SERVER", c.server.empty() ? nullptr : c.server.c_str());
+        StatusWindow status;
+        tdtest::Process p;
+        ASSERT_TRUE(p.Start(c.exe, {c.arg})) << c.name;
+        LPARAM value = -1;
+        EXPECT_TRUE(status.WaitReply(c.kind, &value, 20000)) << c.name;
+        EXPECT_EQ(value, c.value) << c.name;
+        DWORD code = 99;
+        EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 10000)) << c.name;
+        EXPECT_EQ(code, 0u) << c.name;
+    }
+    SetEnvironmentVariableA("TD_INTERFACE_SERVER", nullptr);
+    ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllRegisterServer"), S_OK);
+}
+
+TEST(PlaycradleProbes, UnknownSwitchesEndWithoutAnswer) {
+    for (const char* arg : {"-MP", "-mp9x", "-play"}) {
+        StatusWindow status;
+        tdtest::Process p;
+        ASSERT_TRUE(p.Start(Cradle(), {arg}));
+        DWORD code = 99;
+        EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 10000)) << arg;
+        EXPECT_EQ(code, 0u);
+        EXPECT_TRUE(status.replies.empty()) << arg;
+        EXPECT_TRUE(status.records.empty()) << arg;
+    }
+}
+
+// One engine switch playing one stream.
+class PlaycradlePlayTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override { ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllRegisterServer"), S_OK); }
+    void StartAndPlay(const std::string& url, int bufferSeconds) {
+        ASSERT_TRUE(host.Start(Cradle(), {GetParam()}));
+        ASSERT_TRUE(Post(host, UWM_SET_BUFF_SIZE, 0, bufferSeconds));
+        SetPlayURL(url.c_str());
+        ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 1));
+    }
+    void StopAndEnd() {
+        ASSERT_TRUE(Post(host, UWM_CMD_STOP));
+        Post(host, UWM_CMD_STOP);   // a second stop is refused; the process ends once
+        DWORD code = 99;
+        EXPECT_TRUE(tdtest::WaitFor([&] { return host.Wait(0, &code); }, 10000));
+        EXPECT_EQ(code, 0u);
+    }
+
+    tdtest::HttpServer server;
+    StatusWindow status;
+    tdtest::Process host;
+};
+
+TEST_P(PlaycradlePlayTest, IcyMp3StationPlaysPausesContinuesAndStops) {
+    pe_test::IcyStreamOptions o;
+    o.audio = pe_test::MakeMp3(pe_test::TestTone(4.0));
+    o.bytesPerSecond = 16000;
+    server.Route("/station", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+    // Four seconds of buffer: the server sends two seconds at once, the rest
+    // in real time, so the buffering lasts long enough to be reported.
+    StartAndPlay(server.Url("/station"), 4);
+
+    // Opening, buffering with progress, playing, stream information.
+    int open = status.WaitRecord(bk::kStatusOpenState, 6, 10000);
+    int buffering = status.WaitRecord(bk::kStatusBuffering, -1, 10000);
+    int playing = status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000);
+    ASSERT_GE(open, 0);
+    ASSERT_GT(buffering, open);
+    ASSERT_GT(playing, buffering);
+    uint32_t progress = status.records[buffering].rec.value.value;
+    EXPECT_GE(progress, 1u);
+    EXPECT_LE(progress, 100u);
+    int info = -1;
+    ASSERT_TRUE(tdtest::WaitFor(
+        [&] {
+            for (size_t i = 0; i < status.records.size(); ++i)
+                if (status.records[i].kind == bk::kStatusStreamInfo && status.records[i].rec.streamInfo.title[0])
+                    info = static_cast<int>(i);
+            return info >= 0;
+        },
+        8000));
+    EXPECT_GT(info, open);
+    EXPECT_STREQ(status.records[info].rec.streamInfo.title, "Test Artist - Test Tone");
+    EXPECT_STREQ(status.records[info].rec.streamInfo.author, "Test Radio");
+    EXPECT_EQ(status.records[info].rec.streamInfo.processId, host.Pid());
+
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(800, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
+    EXPECT_GE(status.WaitRecord(bk::kStatusRunInfo, -1, 3000), 0);
+
+    ASSERT_TRUE(Post(host, UWM_CMD_PAUSE));
+    EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 1, 5000), 0);
+    ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 2));
+    EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 2, 5000), 0);
+    EXPECT_TRUE(pe_test::HearTone(600, 4000, &st)) << "rms " << st.rms;
+
+    // The volume message is taken by every engine; the endpoint may refuse it.
+    ASSERT_TRUE(Post(host, UWM_SET_VOLUME, 250));
+    StopAndEnd();
+}
+
+TEST_P(PlaycradlePlayTest, WavStreamPlays) {
+    server.Serve("/tone.wav", pe_test::MakeWav(pe_test::TestTone(6.0)), "audio/wav");
+    StartAndPlay(server.Url("/tone.wav"), 1);
+    ASSERT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000), 0);
+    Sleep(300);
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(800, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
+    StopAndEnd();
+}
+
+TEST_P(PlaycradlePlayTest, BrokenStreamsReportErrors) {
+    std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(4.0));
+    server.Route("/missing", [](const tdtest::HttpRequest&) { return tdtest::HttpResponse::Text(404, "no"); });
+    server.Route("/page", [](const tdtest::HttpRequest&) {
+        return tdtest::HttpResponse::Text(200, "<html>" + std::string(70000, 'x') + "</html>", "text/html");
+    });
+    server.Route("/cut", [&](const tdtest::HttpRequest&) {
+        pe_test::IcyStreamOptions o;
+        o.audio = mp3;
+        o.stopAfterBytes = 30000;
+        return pe_test::IcyStream(o);
+    });
+    int deadPort;
+    {
+        tdtest::HttpServer gone;
+        deadPort = gone.Port();
+    }
+    struct Case {
+        std::string url;
+        const char* text;
+    } cases[] = {
+        {server.Url("/missing"), "404"},
+        {"http://127.0.0.1:" + std::to_string(deadPort) + "/", "Cannot connect"},
+        {server.Url("/page"), "Unsupported format"},
+        {server.Url("/cut"), "ended unexpectedly"},
+    };
+    for (const Case& c : cases) {
+        StatusWindow errStatus;
+        tdtest::Process p;
+        ASSERT_TRUE(p.Start(Cradle(), {GetParam()}));
+        ASSERT_TRUE(Post(p, UWM_SET_BUFF_SIZE, 0, 1));
+        SetPlayURL(c.url.c_str());
+        ASSERT_TRUE(Post(p, UWM_CMD_PLAY, 1));
+        int err = errStatus.WaitRecord(bk::kStatusError, -1, 15000);
+        ASSERT_GE(err, 0) << c.url;
+        EXPECT_NE(std::string(errStatus.records[err].rec.error.text).find(c.text), std::string::npos)
+            << c.url << ": " << errStatus.records[err].rec.error.text;
+        ASSERT_TRUE(Post(p, UWM_CMD_STOP));
+        DWORD code = 99;
+        EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 10000)) << c.url;
+    }
+    host.Start(Cradle(), {GetParam()});   // the fixture's host: ended at once
+    StopAndEnd();
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, PlaycradlePlayTest, ::testing::Values("-mp", "-rp"));
+
+TEST(PlaycradleLife, EndsWhenTheStatusWindowGoes) {
+    auto status = std::make_unique<StatusWindow>();
+    tdtest::Process p;
+    ASSERT_TRUE(p.Start(Cradle(), {"-rp"}));
+    SetPlayURL("http://127.0.0.1:1/none");
+    ASSERT_TRUE(Post(p, UWM_CMD_PLAY, 1));   // the host looks the window up here
+    Sleep(500);
+    status->Destroy();
+    DWORD start = GetTickCount();
+    DWORD code = 99;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 12000));
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(GetTickCount() - start, 12000u);
+}
+
+TEST(PlaycradleLife, WatchdogEndsAStalledLoop) {
+    StatusWindow status;
+    tdtest::Process p;
+    ASSERT_TRUE(p.Start(Cradle(), {"-rp"}));
+    ASSERT_TRUE(Post(p, UWM_SET_BUFF_SIZE, 0, 1));
+    Sleep(500);
+    // Freeze the command loop from outside; the watchdog thread goes on.
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, p.MainThreadId());
+    ASSERT_TRUE(thread);
+    SuspendThread(thread);
+    DWORD start = GetTickCount();
+    DWORD code = 99;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 25000));
+    DWORD took = GetTickCount() - start;
+    CloseHandle(thread);
+    EXPECT_EQ(code, 1u);
+    EXPECT_GE(took, 12000u);
+    EXPECT_LE(took, 20000u);
+}
+
+}  // namespace
