@@ -136,17 +136,27 @@ void ReadOutputs(MixerInfo* info) {
 
 void SetMixerApi(const MixerApi* api) { g_api = api ? api : &kSystemApi; }
 
+// Opens the mixer of a wave handle; where the system does not take the
+// handle itself (Wine), the mixer of the handle's device id.
+static bool OpenByHandle(HMIXER* out, UINT_PTR handle, DWORD byHandle, DWORD byId, bool input) {
+    if (g_api->open(out, static_cast<UINT>(handle), 0, 0, byHandle) == MMSYSERR_NOERROR) return true;
+    UINT id = 0;
+    MMRESULT rc = input ? waveInGetID(reinterpret_cast<HWAVEIN>(handle), &id)
+                        : waveOutGetID(reinterpret_cast<HWAVEOUT>(handle), &id);
+    if (rc == MMSYSERR_NOERROR && g_api->open(out, id, 0, 0, byId) == MMSYSERR_NOERROR) return true;
+    *out = nullptr;
+    return false;
+}
+
 MixerInfo* OpenMixerOnHandles(HWAVEIN waveIn, HWAVEOUT waveOut) {
     MixerInfo* info = new MixerInfo();
-    if (waveIn && g_api->open(&info->in, static_cast<UINT>(reinterpret_cast<UINT_PTR>(waveIn)), 0, 0,
-                              MIXER_OBJECTF_HWAVEIN) != MMSYSERR_NOERROR) {
-        info->in = nullptr;
+    if (waveIn && !OpenByHandle(&info->in, reinterpret_cast<UINT_PTR>(waveIn), MIXER_OBJECTF_HWAVEIN,
+                                MIXER_OBJECTF_WAVEIN, true)) {
         CloseMixer(info);
         return nullptr;
     }
-    if (waveOut && g_api->open(&info->out, static_cast<UINT>(reinterpret_cast<UINT_PTR>(waveOut)), 0, 0,
-                               MIXER_OBJECTF_HWAVEOUT) != MMSYSERR_NOERROR) {
-        info->out = nullptr;
+    if (waveOut && !OpenByHandle(&info->out, reinterpret_cast<UINT_PTR>(waveOut), MIXER_OBJECTF_HWAVEOUT,
+                                 MIXER_OBJECTF_WAVEOUT, false)) {
         CloseMixer(info);
         return nullptr;
     }

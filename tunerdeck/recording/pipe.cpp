@@ -737,6 +737,7 @@ int CPipe::GetRecordLevel(int* value, int* maximum, int* minimum, int* step) {
         if (source >= 0) GetVolume(mixer, source, &v, &mx, &mn, &st);
         CloseMixer(mixer);
         if (!wasOpen) CloseStream();
+        if (source < 0) return 0;   // no recording source to read
         if (st == 0) st = 50;
         // The mixer counts steps over its whole range; a useful step is
         // raised to at least 100 units.
@@ -780,26 +781,27 @@ struct OutputMixer {
 };
 }  // namespace
 
-void CPipe::GetMasterVolume(int* value, int* maximum, int* minimum, int* step) {
-    bk::ScopedLock hold(cs_);
+// Output volumes go through a stream opened only to reach the output mixer;
+// -1 for everything when it cannot be reached.
+static void ReadOutputVolume(CPipe* pipe, int index, int* value, int* maximum, int* minimum, int* step) {
     OutputMixer m;
     int v = -1, mx = -1, mn = -1, st = -1;
-    if (OpenMixerStream(&m.stream) == 0 && (m.mixer = OpenMixer(m.stream, 0)) != nullptr) GetVolume(m.mixer, 0, &v, &mx, &mn, &st);
+    if (pipe->OpenMixerStream(&m.stream) == 0 && (m.mixer = OpenMixer(m.stream, 0)) != nullptr)
+        GetVolume(m.mixer, index, &v, &mx, &mn, &st);
     if (value) *value = v;
     if (maximum) *maximum = mx;
     if (minimum) *minimum = mn;
     if (step) *step = st;
 }
 
+void CPipe::GetMasterVolume(int* value, int* maximum, int* minimum, int* step) {
+    bk::ScopedLock hold(cs_);
+    ReadOutputVolume(this, 0, value, maximum, minimum, step);
+}
+
 void CPipe::GetWaveOutVolume(int* value, int* maximum, int* minimum, int* step) {
     bk::ScopedLock hold(cs_);
-    OutputMixer m;
-    int v = -1, mx = -1, mn = -1, st = -1;
-    if (OpenMixerStream(&m.stream) == 0 && (m.mixer = OpenMixer(m.stream, 0)) != nullptr) GetVolume(m.mixer, 1, &v, &mx, &mn, &st);
-    if (value) *value = v;
-    if (maximum) *maximum = mx;
-    if (minimum) *minimum = mn;
-    if (step) *step = st;
+    ReadOutputVolume(this, 1, value, maximum, minimum, step);
 }
 
 void CPipe::SetMasterVolume(int value) {

@@ -62,6 +62,24 @@ TEST(Pa18, InputDevicesComeFirst) {
     pa18::Pa_Terminate();
 }
 
+// Wine's mixers: an output mixer with a master volume, an input mixer with
+// no recording-source selection.
+TEST(LiveCapture, MixerReadsAsFarAsTheSystemOffers) {
+    FakeHost host;
+    CPipe pipe(&host);
+    int v = 0, mx = 0, mn = 0, st = 0;
+    pipe.GetMasterVolume(&v, &mx, &mn, &st);
+    EXPECT_EQ(65535, mx);
+    EXPECT_GE(v, 0);
+    EXPECT_LE(v, 65535);
+    std::string sources;
+    pipe.GetSourceNames(sources);
+    EXPECT_EQ(std::string("\x02-1"), sources);
+    EXPECT_EQ(-1, pipe.GetRecordSource());
+    EXPECT_EQ(0, pipe.GetRecordLevel(&v, &mx, &mn, &st));
+    EXPECT_EQ(0, pipe.IsListening());   // asking opened and closed the stream again
+}
+
 TEST(LiveCapture, ToneIsRecordedToWavAndMp3) {
     tdtest::TempFolder tmp("cap");
     FakeHost host;
