@@ -181,8 +181,8 @@ int LoadTimerListFile(cListe* list, const char* path) {
     DebugLog(DL_VER, "LoadTimerList - Eingang");
     if (!list || !path || !path[0]) return 0;
     int loaded = 0;
-    // The first name may be missing for a moment while a writer of the old
-    // kind recreates the file: look again a few times, without holding the
+    // The file may be missing for a moment (another program that deletes it
+    // before writing it anew): look again a few times, without holding the
     // lock meanwhile.
     for (int attempt = 0; attempt <= kNameRetries; ++attempt) {
         if (attempt > 0) Sleep(kRetryPauseMs);

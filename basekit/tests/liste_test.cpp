@@ -230,38 +230,61 @@ TEST_F(ListTest, DestructorFreesAllAndWaitsForAnOutstandingIterator) {
 // Walkers run while another thread destroys the list: no walk may start once
 // destruction has begun, and no walk may see a freed element. The list lives
 // in storage that outlasts it so that a late walker only meets its mark.
-TEST_F(ListTest, WalkersNeverStartOnAListBeingDestroyed) {
+// Every wait is bounded: a broken count shows as a failure, not a hang.
+struct StressRound {
     alignas(cListe) unsigned char storage[sizeof(cListe)];
-    for (int round = 0; round < 100; ++round) {
-        cListe* list = new (storage) cListe;
-        for (unsigned long id = 0; id < 50; ++id) list->Add(new Item(id));
-        std::atomic<bool> destroyed{false};
-        std::atomic<int> walks{0}, bad{0}, lateWalks{0};
-        std::vector<std::thread> walkers;
-        for (int w = 0; w < 3; ++w) {
-            walkers.emplace_back([&] {
-                for (int i = 0; i < 400; ++i) {
-                    cIterator* it = list->GetIterator();
-                    if (!it) {
-                        if (destroyed) return;
-                        continue;
-                    }
-                    if (destroyed) ++lateWalks;
-                    while (cListElement* e = it->Next())
-                        if (static_cast<Item*>(e)->magic != 0x5AFE) ++bad;
-                    list->FreeIterator(it);
-                    ++walks;
-                }
-            });
+    cListe* list = nullptr;
+    volatile LONG destroyed = 0;
+    volatile LONG bad = 0;
+    volatile LONG lateWalks = 0;
+};
+
+DWORD WINAPI Walker(void* arg) {
+    auto* r = static_cast<StressRound*>(arg);
+    for (int i = 0; i < 400; ++i) {
+        cIterator* it = r->list->GetIterator();
+        if (!it) {
+            if (r->destroyed) return 0;
+            continue;
         }
+        if (r->destroyed) InterlockedIncrement(&r->lateWalks);
+        int steps = 0;
+        while (cListElement* e = it->Next()) {
+            if (static_cast<Item*>(e)->magic != 0x5AFE || ++steps > 50) {
+                InterlockedIncrement(&r->bad);
+                break;
+            }
+        }
+        r->list->FreeIterator(it);
+    }
+    return 0;
+}
+
+DWORD WINAPI Destroyer(void* arg) {
+    auto* r = static_cast<StressRound*>(arg);
+    r->list->~cListe();
+    InterlockedExchange(&r->destroyed, 1);
+    return 0;
+}
+
+TEST_F(ListTest, WalkersNeverStartOnAListBeingDestroyed) {
+    for (int round = 0; round < 100; ++round) {
+        // Left behind on a failure: a stuck thread may still touch it.
+        auto* r = new StressRound;
+        r->list = new (r->storage) cListe;
+        for (unsigned long id = 0; id < 50; ++id) r->list->Add(new Item(id));
+        HANDLE threads[4];
+        for (int w = 0; w < 3; ++w) threads[w] = CreateThread(nullptr, 0, Walker, r, 0, nullptr);
         Sleep(round % 3);
-        list->~cListe();
-        destroyed = true;
-        for (auto& t : walkers) t.join();
-        EXPECT_EQ(0, bad.load()) << round;
-        EXPECT_EQ(0, lateWalks.load()) << round;
+        threads[3] = CreateThread(nullptr, 0, Destroyer, r, 0, nullptr);
+        DWORD waited = WaitForMultipleObjects(4, threads, TRUE, 10000);
+        for (HANDLE h : threads) CloseHandle(h);
+        ASSERT_EQ(WAIT_OBJECT_0, waited) << "round " << round << ": a walker or the destructor is stuck";
+        EXPECT_EQ(0, r->bad) << round;
+        EXPECT_EQ(0, r->lateWalks) << round;
         EXPECT_EQ(0, Item::alive.load()) << round;
-        EXPECT_EQ(nullptr, list->GetIterator());   // the mark outlives the destructor
+        EXPECT_EQ(nullptr, r->list->GetIterator());   // the mark outlives the destructor
+        delete r;
     }
 }
 
