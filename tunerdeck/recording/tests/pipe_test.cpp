@@ -136,6 +136,7 @@ TEST_F(PipeFixture, WavRecordingReportsStartAndStop) {
     EXPECT_EQ(0, memcmp(wav.data() + 46, b.data(), kBlockBytes));
     ASSERT_FALSE(host.recTimes.empty());
     EXPECT_EQ(3, host.recTimes.back()[3]);
+    EXPECT_GT(host.recTimes.back()[0], 0);   // free seconds of the recording folder
     EXPECT_EQ(static_cast<int>(10 * kBlockBytes), host.recTimes.back()[1]);
 }
 
