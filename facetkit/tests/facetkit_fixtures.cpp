@@ -5,6 +5,16 @@
 #include "activeelement.h"
 #include "tdtest.h"
 
+// A throw-away first window in a process of its own, run by ctest before
+// the tests: the first Wine program after the test environment's services
+// started finds no display driver ("nodrv") and can create no window, so
+// that program must not be the tests. Always succeeds.
+TD_CHILD(gui_warmup) {
+    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (probe) DestroyWindow(probe);
+    return 0;
+}
+
 namespace fk {
 
 std::string BinFile(const char* name) { return tdtest::BinDir() + "\\" + name; }
@@ -32,8 +42,13 @@ TestHost::TestHost(int width, int height) {
         InitCommonControlsEx(&icc);
         registered = true;
     }
-    hwnd_ = CreateWindowExA(0, kHostClass, "facetkit test", WS_POPUP | WS_VISIBLE, 40, 40, width, height, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), this);
+    // The first window of the first program after Wine's services start can
+    // fail while Wine brings up its desktop; a later attempt succeeds.
+    for (int attempt = 0; attempt < 50 && !hwnd_; ++attempt) {
+        if (attempt) Sleep(100);
+        hwnd_ = CreateWindowExA(0, kHostClass, "facetkit test", WS_POPUP | WS_VISIBLE, 40, 40, width, height,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    }
     tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
