@@ -344,6 +344,23 @@ TEST_F(ButtonsTest, HiddenAnimatedButtonDoesNotWaitForPaints) {
     EXPECT_NE(button->GetAnimation(), nullptr);
 }
 
+TEST_F(ButtonsTest, ButtonDeletedWhileAnimatingEndsWithinABound) {
+    cWndButton* button = NewWndButton(73, POINT{20, 20}, 0, 0, 0);
+    HRGN shapes[6];
+    for (HRGN& r : shapes) r = CreateRectRgn(0, 0, 40, 30);
+    button->AddAnim(6, kStrip, 0, shapes);
+    button->SetPos(POINT{20, 20}, 1);
+    HWND child = button->GetWindow();
+    button->GetAnimation()->DoAnim(child, cAnimation::FORWARDS);
+    ASSERT_EQ(button->GetAnimation()->IsActiveEventSignal(), 1);
+    DWORD start = GetTickCount();
+    delete button;
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_FALSE(IsWindow(child));
+    host_->Drain();   // the worker's last notice finds no button
+    for (HRGN r : shapes) DeleteObject(r);
+}
+
 void DeleteOnPress(fk::TestHost* host, LPARAM) {
     auto** button = static_cast<cWndButton**>(host->user);
     delete *button;
