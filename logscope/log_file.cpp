@@ -1,0 +1,74 @@
+#include "log_file.h"
+
+#include "bounded_text.h"
+#include "log_text.h"
+#include "win_handles.h"
+
+void cLogFile::SetPath(const char* path) {
+    if (!bk::TextCopy(path_, path)) path_[0] = 0;   // a cut path would name another file
+}
+
+HANDLE cLogFile::Open(bool* rolledOver) const {
+    *rolledOver = false;
+    if (!path_[0]) return INVALID_HANDLE_VALUE;
+    bk::ScopedFile file(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return INVALID_HANDLE_VALUE;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) <= kRolloverBytes)
+        return file.Release();
+
+    file.Reset();
+    char oldName[MAX_PATH];
+    // The log is emptied only once its content is safe under the old name;
+    // when the move fails (the old file locked, say) the log just grows on.
+    if (MakeOldLogName(path_, oldName, sizeof oldName) &&
+        MoveFileExA(path_, oldName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        *rolledOver = true;
+        return CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    return CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool cLogFile::WriteAtEnd(HANDLE file) {
+    LARGE_INTEGER zero = {}, end = {};
+    if (!SetFilePointerEx(file, zero, &end, FILE_END)) return false;
+    const char* p = pending_.data();
+    size_t left = pending_.size();
+    while (left > 0) {
+        DWORD chunk = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, p, chunk, &written, nullptr) || written != chunk) {
+            // Take back a partial write so the lines, still pending, are
+            // not doubled by the next try.
+            SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+            SetEndOfFile(file);
+            return false;
+        }
+        p += chunk;
+        left -= chunk;
+    }
+    pending_.clear();
+    count_ = 0;
+    return true;
+}
+
+bool cLogFile::Add(const std::string& line) {
+    bool rolledOver = false;
+    bk::ScopedFile file(Open(&rolledOver));
+    if (!file) return false;
+    pending_ += line;
+    ++count_;
+    // A new log begins with what is pending, so it never stands empty.
+    if (count_ >= kBatchLines || rolledOver) WriteAtEnd(file.Get());
+    return true;
+}
+
+bool cLogFile::WritePending() {
+    if (count_ == 0) return true;
+    bool rolledOver = false;
+    bk::ScopedFile file(Open(&rolledOver));
+    return file && WriteAtEnd(file.Get());
+}

@@ -1,0 +1,35 @@
+// The viewer's log file: accepted lines are kept pending and written 40 at a
+// time; a file grown past 2,000,000 bytes is moved aside to its "_old" name
+// and begun anew. The file is opened and closed for every line so that
+// other programs can read it in between.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class cLogFile {
+public:
+    static constexpr int kBatchLines = 40;
+    static constexpr uint64_t kRolloverBytes = 2000000;
+
+    // An empty path (no documents folder) makes every Add fail.
+    void SetPath(const char* path);
+    const char* Path() const { return path_; }
+
+    // Takes one line (with its CR LF). False when the file cannot be opened:
+    // the line is then dropped, as the viewer shows only what it can log.
+    bool Add(const std::string& line);
+    // Writes the pending lines now (at the end of the program).
+    bool WritePending();
+    int PendingCount() const { return count_; }
+
+private:
+    HANDLE Open(bool* rolledOver) const;
+    bool WriteAtEnd(HANDLE file);
+
+    char path_[MAX_PATH] = {};
+    std::string pending_;
+    int count_ = 0;
+};
