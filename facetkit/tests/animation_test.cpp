@@ -194,6 +194,7 @@ TEST_F(AnimationTest, UnusableAnimationsNeverStart) {
         bk::ScopedGetDC dc(stage.hwnd);
         anim.SetNeedPaint(1);
         anim.Paint(dc.Get(), RECT{0, 0, 40, 30});   // no division, no fault
+        EXPECT_GE(anim.GetAktStep(), 0);
     }
     tdtest::WaitFor([] { return false; }, 100);
     EXPECT_EQ(stage.started, 0);

@@ -121,6 +121,10 @@ void cAnimation::Paint(HDC dc, RECT) {
     if (masterDc_ && sprite_.left != -1 && stepWidth_ > 0)
         ::BitBlt(dc, 0, 0, stepWidth_, stepHeight_, masterDc_, sprite_.left + stepWidth_ * step, sprite_.top, SRCCOPY);
     if (!needPaint_) return;
+    if (steps_ <= 0) {
+        InterlockedExchange(&needPaint_, 0);
+        return;
+    }
     if (direction_ == FORWARDS) {
         if (step + 1 >= steps_) {
             StopAnim();
