@@ -123,6 +123,38 @@ TEST(LameMP3, LoadFailuresSayWhatIsMissing) {
     EXPECT_EQ(1, real.EncodeChunk(4, "\0\0\0\0"));   // not initialised: nothing to do
 }
 
+// After a failed encode the stream is closed once and never touched again;
+// the file is still closed by DeInit.
+TEST(LameMP3, FailedEncodeClosesTheStreamOnce) {
+    tdtest::TempFolder tmp("mp3");
+    std::string dir = tdtest::BinDir() + "\\lame_failing";
+    cLameMP3::SetSearchFolders(dir.c_str(), dir.c_str());
+    // Held here too, so that its counts outlive the encoder object.
+    HMODULE lib = LoadLibraryA((dir + "\\lame_enc.dll").c_str());
+    ASSERT_NE(nullptr, lib);
+    WaveFormatRecord f = Pcm(44100, 2);
+    {
+        cLameMP3 enc(tmp.File("f.mp3").c_str(), &f);
+        ASSERT_EQ(1, enc.LoadEncoder());
+        ASSERT_EQ(1, enc.Init());
+        std::vector<int16_t> pcm(2940, 100);
+        EXPECT_EQ(0, enc.EncodeChunk(static_cast<int>(pcm.size() * 2), pcm.data()));
+        EXPECT_EQ(1, enc.EncodeChunk(static_cast<int>(pcm.size() * 2), pcm.data()));   // nothing more goes in
+        EXPECT_EQ(1, enc.DeInit());
+        EXPECT_EQ(1, enc.DeInit());
+    }
+    cLameMP3::SetSearchFolders(nullptr, nullptr);
+    auto counts = reinterpret_cast<void (*)(LONG*, LONG*, LONG*)>(reinterpret_cast<void*>(GetProcAddress(lib, "tdCounts")));
+    ASSERT_NE(nullptr, counts);
+    LONG encode = 0, deinit = 0, close = 0;
+    counts(&encode, &deinit, &close);
+    EXPECT_EQ(1, encode);
+    EXPECT_EQ(0, deinit);
+    EXPECT_EQ(1, close);
+    FreeLibrary(lib);
+    EXPECT_TRUE(DeleteFileA(tmp.File("f.mp3").c_str()));   // closed, so it can go
+}
+
 TEST(LameMP3, EncodesLargeBlocksThatDecodeToTheTone) {
     Mp3Settings settings;
     settings.Set("MP3_VBR", "0");

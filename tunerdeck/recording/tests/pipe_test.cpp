@@ -335,3 +335,24 @@ TEST_F(PipeFixture, NoDisplayCallsAfterTheSkinIsGone) {
     std::lock_guard<std::mutex> g(host.mu);
     EXPECT_EQ(0, host.callsAfterGone);
 }
+
+// An encoder that fails mid-recording: the recording stops, the receiver
+// gets the job back, then the write error.
+TEST_F(PipeFixture, FailedEncodeStopsWithWriteError) {
+    std::string dir = tdtest::BinDir() + "\\lame_failing";
+    cLameMP3::SetSearchFolders(dir.c_str(), dir.c_str());
+    BlockPipe pipe(&host);
+    pipe.StartRecordingToFile(MakeJob(File("fail.mp3"), 1), 0);
+    ASSERT_EQ(1, pipe.IsRecording());
+    std::vector<int16_t> b = Block(3000, 3000);
+    pipe.ProcessSamples(b.data(), kFrames);
+    cLameMP3::SetSearchFolders(nullptr, nullptr);
+    EXPECT_EQ(0, pipe.IsRecording());
+    auto st = host.Statuses();
+    ASSERT_EQ(3u, st.size());
+    EXPECT_EQ(47, st[0].code);
+    EXPECT_EQ(46, st[1].code);
+    EXPECT_EQ(41, st[2].code);
+    EXPECT_EQ("Unable to write to file", st[2].text);
+    EXPECT_TRUE(tmp.Exists("fail.mp3"));   // what was written stays
+}
