@@ -319,18 +319,41 @@ TEST_P(PlaycradlePlayTest, BrokenStreamsReportErrors) {
 INSTANTIATE_TEST_SUITE_P(Engines, PlaycradlePlayTest, ::testing::Values("-mp", "-rp"));
 
 TEST(PlaycradleLife, EndsWhenTheStatusWindowGoes) {
+    tdtest::HttpServer server;
+    pe_test::IcyStreamOptions o;
+    o.audio = pe_test::MakeMp3(pe_test::TestTone(2.0));
+    o.bytesPerSecond = 16000;
+    server.Route("/station", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
     auto status = std::make_unique<StatusWindow>();
     tdtest::Process p;
     ASSERT_TRUE(p.Start(Cradle(), {"-rp"}));
-    SetPlayURL("http://127.0.0.1:1/none");
+    ASSERT_TRUE(Post(p, UWM_SET_BUFF_SIZE, 0, 1));
+    SetPlayURL(server.Url("/station").c_str());
     ASSERT_TRUE(Post(p, UWM_CMD_PLAY, 1));   // the host looks the window up here
-    Sleep(500);
+    ASSERT_GE(status->WaitRecord(bk::kStatusEnginePlayState, 2, 10000), 0);
     status->Destroy();
     DWORD start = GetTickCount();
     DWORD code = 99;
     EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 12000));
     EXPECT_EQ(code, 0u);
     EXPECT_LT(GetTickCount() - start, 12000u);
+}
+
+TEST(PlaycradleLife, AQuietLoopOutlivesTheWatchdog) {
+    // No message for longer than the watchdog's 14 s: the loop's own passes
+    // keep it alive.
+    StatusWindow status;
+    tdtest::Process p;
+    ASSERT_TRUE(p.Start(Cradle(), {"-rp"}));
+    ASSERT_TRUE(Post(p, UWM_SET_VOLUME, 40));   // before any play command, with or without an endpoint
+    SetPlayURL("http://127.0.0.1:1/none");
+    ASSERT_TRUE(Post(p, UWM_CMD_PLAY, 3));      // reads the address, does nothing else
+    Sleep(16000);
+    EXPECT_TRUE(p.Running());
+    ASSERT_TRUE(Post(p, UWM_CMD_STOP));
+    DWORD code = 99;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return p.Wait(0, &code); }, 10000));
+    EXPECT_EQ(code, 0u);
 }
 
 TEST(PlaycradleLife, WatchdogEndsAStalledLoop) {
