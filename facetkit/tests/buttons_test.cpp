@@ -361,6 +361,48 @@ TEST_F(ButtonsTest, ButtonDeletedWhileAnimatingEndsWithinABound) {
     for (HRGN r : shapes) DeleteObject(r);
 }
 
+TEST_F(ButtonsTest, WndButtonShapeFollowsItsRegionPairAndVisibility) {
+    HRGN pair[2] = {CreateRectRgn(0, 0, 30, 20), CreateRectRgn(0, 0, 20, 30)};
+    std::unique_ptr<cWndButton> button(
+        new cWndButton(host_, nullptr, res_.get(), kPlay, POINT{20, 20}, 111, nullptr, 0, pair, 0));
+    // The button keeps copies: the skin may delete its own regions at once.
+    DeleteObject(pair[0]);
+    DeleteObject(pair[1]);
+    auto box = [&] {
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        RECT r = {-1, -1, -1, -1};
+        int kind = GetWindowRgn(button->GetWindow(), shape);
+        if (kind != ERROR) GetRgnBox(shape, &r);
+        DeleteObject(shape);
+        return r;
+    };
+    EXPECT_EQ(box().right, 30);
+    EXPECT_EQ(box().bottom, 20);
+    button->SetStatus(ES_SELECTED);
+    EXPECT_EQ(box().right, 20) << "pressed shape";
+    EXPECT_EQ(box().bottom, 30);
+    button->SetStatus(ES_MOUSEOVER);
+    EXPECT_EQ(box().right, 30);
+    button->SetVisible(0);
+    RECT hidden = box();
+    EXPECT_TRUE(IsRectEmpty(&hidden)) << "hidden: empty shape";
+}
+
+TEST_F(ButtonsTest, FocusShowsTheButtonAsUnderTheMouse) {
+    std::unique_ptr<cWndButton> button(NewWndButton(121, POINT{20, 20}, cWndButton::FLAG_LATCHING));
+    struct {
+        int from;
+        UINT msg;
+        int to;
+    } cases[] = {{ES_NORMAL, WM_SETFOCUS, ES_MOUSEOVER}, {ES_SELECTED, WM_SETFOCUS, ES_PRESSED},
+                 {ES_MOUSEOVER, WM_KILLFOCUS, ES_NORMAL}, {ES_PRESSED, WM_KILLFOCUS, ES_SELECTED}};
+    for (auto& c : cases) {
+        button->SetStatus(c.from);
+        Send(button.get(), c.msg, 0, 0);
+        EXPECT_EQ(button->GetStatus(), c.to) << c.from << " " << c.msg;
+    }
+}
+
 void DeleteOnPress(fk::TestHost* host, LPARAM) {
     auto** button = static_cast<cWndButton**>(host->user);
     delete *button;
