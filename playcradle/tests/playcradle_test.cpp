@@ -268,6 +268,10 @@ TEST_P(PlaycradlePlayTest, WavStreamPlays) {
     Sleep(300);
     tdtest::ToneStats st;
     EXPECT_TRUE(pe_test::HearTone(800, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
+    ASSERT_TRUE(Post(host, UWM_CMD_PAUSE));
+    EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 1, 5000), 0);
+    ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 2));
+    EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 2, 5000), 0);
     StopAndEnd();
 }
 
