@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "basekit_api.h"
+#include "textutil.h"   // ConvertListToArray
 
 // Version block of a file as GetFileVersion reads it.
 struct MyFileInfo {
@@ -88,12 +89,3 @@ BASEKIT_API int IsBrowsableTarget(const char* address);
 constexpr int kMaxBrowsableFolders = 8;
 BASEKIT_API int AddBrowsableFolder(const char* folder);
 BASEKIT_API HRGN CopyRegion(HRGN region);
-// Numbers: splits at ";", skips empty fields, stores at most *count numbers
-// and sets *count to the number stored.
-BASEKIT_API void ConvertListToArray(const char* list, int* values, int* count);
-// Texts: splits at the byte 0x02 into the caller's buffers of fieldSize bytes
-// each (every field cut to fit); empty fields before a text give empty texts,
-// empty fields after the last text give nothing; *count in: the number of
-// buffers, out: the number filled.
-constexpr char kListTextSeparator = 0x02;
-BASEKIT_API void ConvertListToArray(const char* list, char** values, int* count, size_t fieldSize);

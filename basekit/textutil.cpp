@@ -1,7 +1,11 @@
 #include "textutil.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "bounded_text.h"
 
 namespace {
 
@@ -128,4 +132,46 @@ void EnsureFileName(char* name) {
     }
     while (len > 0 && (name[len - 1] == '.' || name[len - 1] == ' ')) name[--len] = 0;
     if (IsDeviceName(name)) name[0] = '_';
+}
+
+// ---------------------------------------------------------------- lists
+
+void ConvertListToArray(const char* list, int* values, int* count) {
+    if (!list || !values || !count) return;
+    int max = *count, stored = 0;
+    const char* p = list;
+    while (*p && stored < max) {
+        const char* end = strchr(p, ';');
+        size_t len = end ? static_cast<size_t>(end - p) : strlen(p);
+        if (len > 0) {
+            char field[32];
+            bk::TextCopyN(field, sizeof field, p, len);
+            // atoi's digits with a sign, kept inside int (atoi itself is
+            // undefined past that range)
+            long long v = strtoll(field, nullptr, 10);
+            values[stored++] = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+        }
+        if (!end) break;
+        p = end + 1;
+    }
+    *count = stored;
+}
+
+void ConvertListToArray(const char* list, char** values, int* count, size_t fieldSize) {
+    if (!list || !values || !count || fieldSize == 0) return;
+    int max = *count, filled = 0, pendingEmpty = 0;
+    const char* p = list;
+    while (*p && filled < max) {
+        const char* end = strchr(p, kListTextSeparator);
+        size_t len = end ? static_cast<size_t>(end - p) : strlen(p);
+        if (len == 0) {
+            ++pendingEmpty;   // counts only when a text follows
+        } else {
+            for (; pendingEmpty > 0 && filled < max; --pendingEmpty) values[filled++][0] = 0;
+            if (filled < max) bk::TextCopyN(values[filled++], fieldSize, p, len);
+        }
+        if (!end) break;
+        p = end + 1;
+    }
+    *count = filled;
 }

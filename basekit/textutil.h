@@ -5,6 +5,8 @@
 // also build natively for fuzzing.
 #pragma once
 
+#include <cstddef>
+
 #include "basekit_api.h"
 
 // Replaces every `from` by `to` in place.
@@ -30,3 +32,13 @@ BASEKIT_API int IsWhiteSpace(char c);
 // removed, and a device name (CON, NUL, COM1, ...) gets "_" as its first
 // character. May leave an empty name: the caller then uses a default.
 BASEKIT_API void EnsureFileName(char* name);
+
+// Numbers: splits at ";", skips empty fields, stores at most *count numbers
+// and sets *count to the number stored.
+BASEKIT_API void ConvertListToArray(const char* list, int* values, int* count);
+// Texts: splits at the byte 0x02 into the caller's buffers of fieldSize bytes
+// each (every field cut to fit); empty fields before a text give empty texts,
+// empty fields after the last text give nothing; *count in: the number of
+// buffers, out: the number filled.
+constexpr char kListTextSeparator = 0x02;
+BASEKIT_API void ConvertListToArray(const char* list, char** values, int* count, size_t fieldSize);
