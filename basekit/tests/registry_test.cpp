@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -411,6 +413,32 @@ TEST_F(SettingsValues, LaunchgateStandInKeepsTheDeploymentValues) {
     Name("bk2test_probe");
     tdtest::TempFolder dir("stdgate");
     EXPECT_EQ("SOFTWARE\\Velmirant\\Radio\nVelmirantAgent", StartValuesIn(dir, "launchgate.exe"));
+}
+
+// What the start-up and the tray agent read from the stand-in besides the
+// key names: product folder name (11), pre-set skin (40) and the tray icon
+// (index 1).
+TEST(Launchgate, StandInCarriesItsStringsAndIcons) {
+    std::string path = tdtest::BinDir() + "\\launchgate.exe";
+    HMODULE gate = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, gate);
+    struct Case {
+        UINT id;
+        const char* text;
+    } cases[] = {{11, "velmirant-Player"}, {30, "SOFTWARE\\Velmirant\\Radio"}, {35, "VelmirantAgent"},
+                 {40, "zentorraface.dll"}};
+    for (const Case& c : cases) {
+        char buf[256] = "";
+        EXPECT_GT(LoadStringA(gate, c.id, buf, sizeof buf), 0) << c.id;
+        EXPECT_STREQ(c.text, buf) << c.id;
+    }
+    FreeLibrary(gate);
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), 1);
+    EXPECT_NE(nullptr, icon);
+    EXPECT_NE(reinterpret_cast<HICON>(1), icon);
+    if (icon && icon != reinterpret_cast<HICON>(1)) DestroyIcon(icon);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), static_cast<UINT>(-1))),
+              2u);   // two icons
 }
 
 TEST(NamedMutexes, ExistWhileBasekitIsLoaded) {
