@@ -1,0 +1,130 @@
+#include "settings_blob.h"
+
+#include <cstring>
+
+#include "blowfish.h"
+
+namespace td {
+namespace {
+
+// The built-in key of the settings blob.
+const unsigned char kSettingsKey[16] = {0x3f, 0x8e, 0x1a, 0x6c, 0xd7, 0x05, 0x2b, 0x94,
+                                        0xe0, 0xc4, 0xa7, 0x19, 0x3d, 0x6b, 0x58, 0xf2};
+
+CBlowFish SettingsCipher() { return CBlowFish(kSettingsKey, sizeof kSettingsKey, SBlock(0, 0), kBlowfishWhitenEven, kBlowfishWhitenOdd); }
+
+}  // namespace
+
+uint16_t SettingsCrc16(const unsigned char* data, size_t size) {
+    uint16_t crc = 0;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<uint16_t>(data[i]) << 8;
+        for (int b = 0; b < 8; ++b) crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021) : static_cast<uint16_t>(crc << 1);
+    }
+    return crc;
+}
+
+std::vector<unsigned char> SealSettings(const std::string& xml) {
+    size_t padded = (xml.size() + 7) / 8 * 8;
+    if (padded == 0) padded = 8;
+    std::vector<unsigned char> blob(padded + 2, 0);
+    memcpy(blob.data(), xml.data(), xml.size());
+    SettingsCipher().Encrypt(blob.data(), static_cast<unsigned int>(padded), CBlowFish::ECB);
+    uint16_t crc = SettingsCrc16(blob.data(), padded);
+    blob[padded] = static_cast<unsigned char>(crc & 0xff);
+    blob[padded + 1] = static_cast<unsigned char>(crc >> 8);
+    return blob;
+}
+
+OpenResult OpenSettings(const unsigned char* blob, size_t size, std::string* xml) {
+    if (!blob || size < kMinSettingsBlob) return OpenResult::TooShort;
+    size_t body = size - 2;
+    uint16_t stored = static_cast<uint16_t>(blob[body] | (blob[body + 1] << 8));
+    if (SettingsCrc16(blob, body) != stored) return OpenResult::CrcMismatch;
+    // A body that is not whole blocks is deciphered over the next multiple
+    // of 8, the missing bytes taken as zeros.
+    size_t padded = (body + 7) / 8 * 8;
+    std::vector<unsigned char> plain(padded + 1, 0);
+    memcpy(plain.data(), blob, body);
+    try {
+        SettingsCipher().Decrypt(plain.data(), static_cast<unsigned int>(padded), CBlowFish::ECB);
+    } catch (const std::exception&) {
+        return OpenResult::CipherFailed;
+    }
+    xml->assign(reinterpret_cast<const char*>(plain.data()), strnlen(reinterpret_cast<const char*>(plain.data()), padded));
+    return OpenResult::Ok;
+}
+
+std::string EscapeXmlText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeXmlText(const std::string& text) {
+    static const struct {
+        const char* entity;
+        char c;
+    } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        bool replaced = false;
+        if (text[i] == '&') {
+            for (const auto& e : kEntities) {
+                size_t n = strlen(e.entity);
+                if (text.compare(i, n, e.entity) == 0) {
+                    out += e.c;
+                    i += n;
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced) out += text[i++];
+    }
+    return out;
+}
+
+bool FindElement(const std::string& doc, const char* name, std::string* out, size_t* begin, size_t* end) {
+    std::string open = std::string("<") + name + ">";
+    std::string close = std::string("</") + name + ">";
+    size_t a = doc.find(open);
+    if (a == std::string::npos) return false;
+    size_t start = a + open.size();
+    size_t b = doc.find(close, start);
+    if (b == std::string::npos) return false;
+    if (out) out->assign(doc, start, b - start);
+    if (begin) *begin = a;
+    if (end) *end = b + close.size();
+    return true;
+}
+
+bool ParseDecimal(const std::string& text, int32_t* value) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+    int64_t v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        v = v * 10 + (text[i] - '0');
+        if (v > 0x80000000LL) v = 0x80000000LL;
+    }
+    if (negative) v = -v;
+    if (v > INT32_MAX) v = INT32_MAX;
+    *value = static_cast<int32_t>(v);
+    return true;
+}
+
+}  // namespace td

@@ -1,0 +1,143 @@
+// The host interface: how the skin engine (and basekit's download manager)
+// reads and changes the player's settings. The order of the virtual
+// operations is a binary contract between tunerdeck and the modules that
+// receive a pointer to it; new operations may only be added at the end.
+//
+// Text getters return the setting's own characters; the storage behind them
+// stays valid for the settings object's life (a change rewrites it in place).
+// Text setters copy a NUL-terminated text and cut it to the setting's size.
+#pragma once
+
+class cSettingsInterface {
+public:
+    virtual ~cSettingsInterface() {}
+    virtual void SetAutoStart(short value) = 0;
+    virtual short GetAutoStart() = 0;
+    virtual void SetSearchExtra(short value) = 0;
+    virtual short GetSearchExtra() = 0;
+    virtual void SetUseControlCenter(int value) = 0;
+    virtual int GetUseControlCenter() = 0;
+    virtual void SetUseLokal(short value) = 0;
+    virtual short GetUseLokal() = 0;
+    virtual short GetNavOpen() = 0;
+    virtual void SetNavOpen(short value) = 0;
+    virtual short GetScreen() = 0;
+    virtual void SetScreen(short value) = 0;
+    virtual short GetUseToolTip() = 0;
+    virtual void SetUseToolTip(int value) = 0;
+    virtual short GetUseAutoUpdate() = 0;
+    virtual void SetUseAutoUpdate(int value) = 0;
+    virtual int GetBufferSize() = 0;
+    virtual void SetBufferSize(int value) = 0;
+    virtual int GetMaxResentList() = 0;
+    virtual void SetMaxResentList(int value) = 0;
+    virtual int GetMaxTimerEditList() = 0;
+    virtual void SetMaxTimerEditList(int value) = 0;
+    virtual short GetReconnectOnServerLost() = 0;
+    virtual void SetReconnectOnServerLost(short value) = 0;
+    virtual int GetRetryCount() = 0;
+    virtual void SetRetryCount(int value) = 0;
+    virtual int GetAdBannerCX() = 0;
+    virtual int GetAdBannerCY() = 0;
+    virtual int GetAdBannerCX_ENG() = 0;
+    virtual int GetAdBannerCY_ENG() = 0;
+    virtual void SetAdBannerCX(int value) = 0;
+    virtual void SetAdBannerCY(int value) = 0;
+    virtual void SetAdBannerUrl(const char* text) = 0;
+    virtual int GetSplashCX() = 0;
+    virtual int GetSplashCY() = 0;
+    virtual void SetSplashCX(int value) = 0;
+    virtual void SetSplashCY(int value) = 0;
+    virtual int GetSplashCX_ENG() = 0;
+    virtual int GetSplashCY_ENG() = 0;
+    virtual void SetSplashCX_ENG(int value) = 0;
+    virtual void SetSplashCY_ENG(int value) = 0;
+    virtual void SetHostCapabilities(int flags) = 0;
+    virtual int GetHostCapabilities() = 0;
+    virtual int GetInternetaccess() = 0;
+    virtual void SetInternetaccess(int value) = 0;
+    virtual int GetTimeout() = 0;
+    virtual void SetTimeout(int value) = 0;
+    virtual void SetHostCapabilitiesKnown(int known) = 0;
+    virtual int IsHostCapabilitiesKnown() = 0;
+    virtual short GetAutoselectBandbreite() = 0;
+    virtual void SetAutoselectBandbreite(short value) = 0;
+    virtual int IsFirstStart() = 0;
+    virtual void Save() = 0;
+    virtual void SetAlterNeueSender(short value) = 0;
+    virtual short GetAlterNeueSender() = 0;
+    virtual void SetUseRecording(int value) = 0;
+    virtual int GetUseRecording() = 0;
+    virtual void SetRecordingDir(const char* text) = 0;
+    virtual const char* GetRecordingDir() = 0;
+    virtual void SetPodcastDir(const char* text) = 0;
+    virtual const char* GetPodcastDir() = 0;
+    virtual void SetProxyHost(const char* text) = 0;
+    virtual void SetProxyPort(const char* text) = 0;
+    virtual const char* GetProxyHost() = 0;
+    virtual const char* GetProxyPort() = 0;
+    virtual int GetProxyEnabled() = 0;
+    virtual int GetHTTP_Only() = 0;
+    virtual void SetProxyEnabled(int value) = 0;
+    virtual void SetHTTP_Only(int value) = 0;
+    virtual int GetNAVAnimEnabled() = 0;
+    virtual void SetNAVAnimEnabled(int value) = 0;
+    virtual void SetUserNameAuth(const char* text) = 0;
+    virtual void SetUserPasswortAuth(const char* text) = 0;
+    virtual const char* GetUserNameAuth() = 0;
+    virtual const char* GetUserPasswortAuth() = 0;
+    virtual int GetUseAuthentify() = 0;
+    virtual void SetUseAuthentify(int value) = 0;
+    virtual int GetIconizeToTray() = 0;
+    virtual void SetIconizeToTray(int value) = 0;
+    virtual int GetRecordSkipSilents() = 0;
+    virtual void SetRecordSkipSilents(int value) = 0;
+    virtual int GetAdjustRecordVol() = 0;
+    virtual void SetAdjustRecordVol(int value) = 0;
+    virtual int GetLanguage() = 0;
+    virtual void SetLanguage(int value) = 0;
+    virtual int GetRecordingDevice() = 0;
+    virtual int GetRecordingSource() = 0;
+    virtual int GetAutoupdatePrgTipps() = 0;
+    virtual void SetAutoupdatePrgTipps(int value) = 0;
+    virtual int GetDeleteOldPrgTipps() = 0;
+    virtual void SetDeleteOldPrgTipps(int value) = 0;
+    virtual const char* GetAutoCutMuster() = 0;
+    virtual void SetAutoCutMuster(const char* name) = 0;
+    virtual int GetAutoCutValue() = 0;
+    virtual void SetAutoCutValue(int value) = 0;
+    virtual int GetAutoCutType() = 0;
+    virtual void SetAutoCutType(int value) = 0;
+    virtual const char* GetQualityMuster() = 0;
+    virtual void SetQualityMuster(const char* name) = 0;
+    virtual int GetQualitySPS() = 0;
+    virtual void SetQualitySPS(int value) = 0;
+    virtual int GetQualityBPS() = 0;
+    virtual void SetQualityBPS(int value) = 0;
+    virtual int GetQualityNCH() = 0;
+    virtual void SetQualityNCH(int value) = 0;
+    virtual int GetRecordingFormat() = 0;
+    virtual void SetRecordingFormat(int value) = 0;
+    virtual int GetMP3VBR() = 0;
+    virtual void SetMP3VBR(int value) = 0;
+    virtual int GetMP3STEREO() = 0;
+    virtual void SetMP3STEREO(int value) = 0;
+    virtual int GetMP3BPS() = 0;
+    virtual void SetMP3BPS(int value) = 0;
+    virtual int GetNavWinCX() = 0;
+    virtual int GetNavWinCY() = 0;
+    virtual void SetNavWinCX(int value) = 0;
+    virtual void SetNavWinCY(int value) = 0;
+    virtual void SetVelmoAddy(int value) = 0;
+    virtual int GetVelmoAddy() = 0;
+    virtual int GetPodAutoUpdate() = 0;
+    virtual int GetPodAutoDownload() = 0;
+    virtual int GetPodAutoDeleteFiles() = 0;
+    virtual int GetPodDeletePodcasts() = 0;
+    virtual void SetPodAutoUpdate(int value) = 0;
+    virtual void SetPodAutoDownload(int value) = 0;
+    virtual void SetPodAutoDeleteFiles(int value) = 0;
+    virtual void SetPodDeletePodcasts(int value) = 0;
+    virtual void SetSplashURL_ENG(const char* text) = 0;
+    virtual void SetSplashURL(const char* text) = 0;
+};
