@@ -1,0 +1,147 @@
+#include "xml_core.h"
+
+#include <cctype>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+struct Entity {
+    const char* text;
+    size_t len;
+    char ch;
+};
+constexpr Entity kEntities[] = {{"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'},
+                                {"&apos;", 6, '\''}};
+
+bool SameNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+// Element names longer than this are not searched (none of the system's
+// names comes near it).
+constexpr size_t kMaxNameLength = 100;
+
+}  // namespace
+
+void XmlEscapeEntities(std::string* text) {
+    if (!text) return;
+    std::string out;
+    out.reserve(text->size() + 16);
+    for (char c : *text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    text->swap(out);
+}
+
+std::string XmlEscaped(const std::string& text) {
+    std::string s = text;
+    XmlEscapeEntities(&s);
+    return s;
+}
+
+void XmlUnescapeEntities(std::string* text) {
+    if (!text || text->find('&') == std::string::npos) return;
+    std::string& s = *text;
+    size_t w = 0;
+    for (size_t r = 0; r < s.size();) {
+        if (s[r] == '&') {
+            bool done = false;
+            for (const Entity& e : kEntities) {
+                if (s.size() - r >= e.len && SameNoCase(s.data() + r, e.text, e.len)) {
+                    s[w++] = e.ch;
+                    r += e.len;
+                    done = true;
+                    break;
+                }
+            }
+            if (done) continue;
+        }
+        s[w++] = s[r++];
+    }
+    s.resize(w);
+}
+
+int NextElementText(const std::string& doc, const char* name, std::string* out, size_t* position) {
+    if (!name || !position) return 0;
+    size_t nameLen = strlen(name);
+    if (nameLen == 0 || nameLen > kMaxNameLength || *position > doc.size()) return 0;
+    std::string open = "<" + std::string(name) + ">";
+    std::string close = "</" + std::string(name) + ">";
+    size_t start = doc.find(open, *position);
+    if (start == std::string::npos) return 0;
+    size_t contentStart = start + open.size();
+    size_t end = doc.find(close, contentStart);
+    if (end == std::string::npos) return 0;
+    // Each further opening tag before the closing tag found so far needs a
+    // closing tag of its own.
+    size_t scan = contentStart;
+    for (;;) {
+        size_t inner = doc.find(open, scan);
+        if (inner == std::string::npos || inner >= end) break;
+        scan = inner + open.size();
+        end = doc.find(close, end + close.size());
+        if (end == std::string::npos) return 0;
+    }
+    if (out) out->assign(doc, contentStart, end - contentStart);
+    *position = end;
+    return 1;
+}
+
+int GetElementText(const std::string& doc, const char* name, std::string* out) {
+    size_t pos = 0;
+    return NextElementText(doc, name, out, &pos);
+}
+
+int GetElementValue(const std::string& doc, const char* name, std::string* out) {
+    std::string v;
+    if (!GetElementText(doc, name, &v)) return 0;
+    XmlUnescapeEntities(&v);
+    if (out) out->swap(v);
+    return 1;
+}
+
+int64_t XmlToInt64(const std::string& text) {
+    const char* p = text.c_str();
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+    bool neg = false;
+    if (*p == '-' || *p == '+') neg = *p++ == '-';
+    int64_t v = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (v < (INT64_MAX - 9) / 10) v = v * 10 + (*p - '0');
+        ++p;
+    }
+    return neg ? -v : v;
+}
+
+int32_t XmlToInt(const std::string& text) {
+    int64_t v = XmlToInt64(text);
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+int cXmlDocument::WriteIntToBuffer(std::string* buffer, const char* name, int32_t value) {
+    return WriteTextToBuffer(buffer, name, std::to_string(value));
+}
+
+int cXmlDocument::WriteEscapedTextToBuffer(std::string* buffer, const char* name, const std::string& text) {
+    return WriteTextToBuffer(buffer, name, XmlEscaped(text));
+}
+
+int cXmlDocument::WriteTextToBuffer(std::string* buffer, const char* name, const std::string& text) {
+    if (!buffer || !name) return 0;
+    size_t before = buffer->size();
+    buffer->append("<").append(name).append(">").append(text).append("</").append(name).append(">");
+    return static_cast<int>(buffer->size() - before);
+}
