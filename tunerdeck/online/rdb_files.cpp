@@ -128,10 +128,14 @@ std::vector<NamedValue> ParseListFolders(const unsigned char* data, size_t size)
     uint32_t marker = Le32(data);
     size_t at = 4;
     if (marker == kListsMarker) {
-        for (;;) {
-            while (at < size && data[at] == '|') ++at;
+        // The "|" closes the list; it is not skipped in front of an entry,
+        // whose id may well begin with the byte 0x7C (list 124).
+        while (at < size) {
+            size_t rest = at;
+            while (rest < size && data[rest] == '|') ++rest;
+            if (rest == size) break;
             NamedValue nv;
-            if (at >= size || !ReadListEntry(data, size, &at, &nv)) break;
+            if (!ReadListEntry(data, size, &at, &nv)) break;
             out.push_back(std::move(nv));
         }
     } else if (marker == kFavoritesMarker) {
