@@ -223,7 +223,8 @@ bool ResolveLocation(const char* base, const char* location, size_t locationLen,
     return true;
 }
 
-bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize) {
+bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize, bool* present) {
+    if (present) *present = false;
     if (out && outSize) out[0] = 0;
     if (!headers || !name || !out || outSize == 0) return false;
     len = strnlen(headers, len);
@@ -241,6 +242,7 @@ bool FindHeaderValue(const char* headers, size_t len, const char* name, char* ou
             const char* v = line + nameLen + 1;
             size_t vn = n - nameLen - 1;
             Trim(&v, &vn);
+            if (present) *present = true;
             return CopyExact(out, outSize, v, vn);
         }
     }

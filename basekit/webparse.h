@@ -33,8 +33,10 @@ bool ResolveLocation(const char* base, const char* location, size_t locationLen,
 // Finds a header in raw response headers (lines separated by CR LF or LF)
 // by its name, ignoring case, at the start of a line only (so "Location"
 // never matches "Content-Location"). The value is trimmed. False when the
-// header is absent or the value does not fit.
-bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize);
+// header is absent or the value does not fit; *present (when given) tells
+// whether the header is there at all.
+bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize,
+                     bool* present = nullptr);
 
 // The first entry of a PLS playlist: key "File1" of section "playlist"
 // (names in any case). False when there is none or it does not fit.
