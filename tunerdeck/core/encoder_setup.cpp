@@ -12,6 +12,19 @@ namespace {
 constexpr const char* kPartialName = "lame_enc.dll.part";
 constexpr DWORD kExtractBuffer = 65535;
 
+// The library's entry, wherever the archive keeps it; -1 when there is none.
+int FindLibrary(CZipArchive& zip) {
+    for (int i = 0; i < zip.GetNoEntries(); ++i) {
+        CZipFileHeader info;
+        if (!zip.GetFileInfo(info, i) || zip.IsFileDirectory(i)) continue;
+        const std::string& name = info.name;
+        size_t slash = name.find_last_of("/\\");
+        std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+        if (_stricmp(base.c_str(), kEncoderLibrary) == 0) return i;
+    }
+    return -1;
+}
+
 // Extracts the entry under a temporary name and renames it only when it is
 // complete, so a broken download never leaves a truncated library where a
 // later LoadLibrary would find it first.
@@ -30,7 +43,7 @@ bool ExtractInto(const char* archivePath, const char* folder) {
     bool done = false;
     try {
         zip.Open(archivePath, CZipArchive::zipOpenReadOnly);
-        int index = zip.FindFile(kEncoderLibrary, false);
+        int index = FindLibrary(zip);
         if (index >= 0) {
             DeleteFileA(partial);
             done = zip.ExtractFile(index, base, false, kPartialName, nullptr, nullptr, kExtractBuffer);
@@ -54,7 +67,7 @@ bool HasEntry(const char* archivePath) {
     try {
         CZipArchive zip;
         zip.Open(archivePath, CZipArchive::zipOpenReadOnly);
-        bool found = zip.FindFile(kEncoderLibrary, false) >= 0;
+        bool found = FindLibrary(zip) >= 0;
         zip.Close();
         return found;
     } catch (...) {
