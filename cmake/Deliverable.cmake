@@ -85,15 +85,17 @@ function(td_deliverable name)
 endfunction()
 
 # td_tests(area SOURCES ... [LINK ...] [RESOURCES ...] [TIMEOUT seconds] [NO_RUN]
-#          [LOCKS sound settings ...])
+#          [LOCKS sound settings ...] [SERIAL])
 # builds <area>_tests.exe linked with GoogleTest and the shared fixtures, and
 # runs it as one ctest test under Wine (one Wine start per area).
 # All test executables of a build tree share one Wine prefix (one registry)
 # and one null sink: LOCKS names what a test uses so that ctest never runs
 # two users of the same thing at once ("sound" for anything that plays or
-# records, "settings" for the player's own registry key).
+# records, "settings" for the player's own registry key). SERIAL runs the
+# executable alone: the log viewer's tests, whose window would otherwise
+# receive the debug texts of every other test running at the time.
 function(td_tests area)
-  cmake_parse_arguments(A "NO_RUN" "TIMEOUT" "SOURCES;LINK;RESOURCES;INCLUDE;DEFINES;LOCKS" ${ARGN})
+  cmake_parse_arguments(A "NO_RUN;SERIAL" "TIMEOUT" "SOURCES;LINK;RESOURCES;INCLUDE;DEFINES;LOCKS" ${ARGN})
   set(t ${area}_tests)
   add_executable(${t} ${A_SOURCES} ${A_RESOURCES})
   target_link_libraries(${t} PRIVATE td_testsupport ${A_LINK})
@@ -112,6 +114,9 @@ function(td_tests area)
                          WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     if(A_LOCKS)
       set_tests_properties(${area} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
+    endif()
+    if(A_SERIAL)
+      set_tests_properties(${area} PROPERTIES RUN_SERIAL TRUE)
     endif()
   endif()
 endfunction()
