@@ -6,13 +6,22 @@
 
 #include <cstddef>
 
+// Exported from the library on Windows; plain functions in the native
+// (fuzzing) build.
+#if defined(_WIN32)
+#include "basekit_api.h"
+#define BK_NET_API BASEKIT_API
+#else
+#define BK_NET_API
+#endif
+
 namespace bk {
 
 // Unpacked answers larger than this are refused: a few kilobytes of gzip can
 // unpack to gigabytes.
 constexpr unsigned long kMaxUnpackedSize = 4ul * 1024 * 1024;
 
-class GzipMemReader {
+class BK_NET_API GzipMemReader {
 public:
     GzipMemReader() = default;
     ~GzipMemReader() { Close(); }
@@ -53,16 +62,16 @@ private:
 // The room after the data always holds at least one zero byte.
 // Doubles *buffer (contents kept, *writePos moved with it) ; false when the
 // memory cannot be had.
-bool ReallocBuffer(unsigned char** buffer, unsigned long* size, unsigned char** writePos = nullptr);
+BK_NET_API bool ReallocBuffer(unsigned char** buffer, unsigned long* size, unsigned char** writePos = nullptr);
 // Appends, doubling the buffer until the data plus 1024 bytes fit.
-bool AddMemToBuffer(unsigned char** buffer, unsigned char** writePos, unsigned long* size, const unsigned char* data,
+BK_NET_API bool AddMemToBuffer(unsigned char** buffer, unsigned char** writePos, unsigned long* size, const unsigned char* data,
                     unsigned long dataLength);
 
 // Unpacks (data, length) into *out (capacity *outSize; allocated with 5000
 // bytes when null), which grows as needed. Returns the number of unpacked
 // bytes; 0 when the data is not readable gzip, reading fails or the result
 // would exceed maxOut. Data without the gzip magic is copied unchanged.
-unsigned long DecompressBufferToBuffer(const unsigned char* data, unsigned long length, unsigned char** out,
+BK_NET_API unsigned long DecompressBufferToBuffer(const unsigned char* data, unsigned long length, unsigned char** out,
                                        unsigned long* outSize, unsigned long maxOut = kMaxUnpackedSize);
 
 }  // namespace bk

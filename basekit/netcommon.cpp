@@ -35,9 +35,9 @@ HINTERNET Connect(HINTERNET session, const bk::UrlParts& url, bool viaProxy, con
     return c;
 }
 
-HINTERNET OpenRequest(HINTERNET connection, const char* verb, const bk::UrlParts& url) {
-    DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                  INTERNET_FLAG_NO_COOKIES;
+HINTERNET OpenRequest(HINTERNET connection, const char* verb, const bk::UrlParts& url, bool autoRedirect) {
+    DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES;
+    if (!autoRedirect) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (url.secure) flags |= INTERNET_FLAG_SECURE;
     return HttpOpenRequestA(connection, verb, url.path, nullptr, nullptr, nullptr, flags, 0);
 }

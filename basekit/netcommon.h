@@ -25,8 +25,9 @@ HINTERNET OpenSession(const char* agent, bool* viaProxy);
 HINTERNET Connect(HINTERNET session, const bk::UrlParts& url, bool viaProxy, const char* proxyUser,
                   const char* proxyPassword);
 
-// Opens a request without cache writing and without automatic redirects.
-HINTERNET OpenRequest(HINTERNET connection, const char* verb, const bk::UrlParts& url);
+// Opens a request without cache writing and, unless asked for, without
+// automatic redirects.
+HINTERNET OpenRequest(HINTERNET connection, const char* verb, const bk::UrlParts& url, bool autoRedirect = false);
 
 // The HTTP status, 0 when it cannot be read.
 DWORD QueryStatus(HINTERNET request);

@@ -31,6 +31,13 @@ size_t Find(const char* s, size_t len, const char* needle, bool noCase = false) 
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// An entry with control bytes is no address (binary files, broken lists).
+bool HasControl(const char* s, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(s[i]) < 0x20 && s[i] != '\t') return true;
+    return false;
+}
+
 // Copies exactly n bytes and terminates; false (and an empty output) when
 // they do not fit.
 bool CopyExact(char* out, size_t outSize, const char* src, size_t n) {
@@ -279,7 +286,7 @@ bool ParsePlsEntry(const char* data, size_t len, char* out, size_t outSize) {
             ++v;
             vn -= 2;
         }
-        return vn > 0 && CopyExact(out, outSize, v, vn);
+        return vn > 0 && !HasControl(v, vn) && CopyExact(out, outSize, v, vn);
     }
     return false;
 }
@@ -296,7 +303,7 @@ bool ParseM3uEntry(const char* data, size_t len, char* out, size_t outSize) {
         if (n == 0 || line[0] == '#') continue;
         if (n == 10 && StartsWithNoCase(line, n, "[playlist]")) continue;
         if (StartsWithNoCase(line, n, "NumberOfEntries")) continue;
-        return CopyExact(out, outSize, line, n);
+        return !HasControl(line, n) && CopyExact(out, outSize, line, n);
     }
     return false;
 }

@@ -7,6 +7,15 @@
 
 #include <cstddef>
 
+// Exported from the library on Windows; plain functions in the native
+// (fuzzing) build.
+#if defined(_WIN32)
+#include "basekit_api.h"
+#define BK_NET_API BASEKIT_API
+#else
+#define BK_NET_API
+#endif
+
 namespace bk {
 
 // The parts of an http:// or https:// address. The path keeps its query and
@@ -22,42 +31,42 @@ struct UrlParts {
 // http nor https, the host is empty, the port is not 1..65535, a part does
 // not fit its field (cutting would ask for another resource), or the address
 // holds a control character, a blank or a byte 0x7F.
-bool SplitUrl(const char* url, size_t len, UrlParts* out);
+BK_NET_API bool SplitUrl(const char* url, size_t len, UrlParts* out);
 
 // Resolves a redirect target against the address that was asked: absolute
 // targets stay as they are, "//host/..." takes the base's scheme, "/path"
 // the base's scheme and host, anything else is relative to the base's
 // folder. False when the result does not fit or the base is no address.
-bool ResolveLocation(const char* base, const char* location, size_t locationLen, char* out, size_t outSize);
+BK_NET_API bool ResolveLocation(const char* base, const char* location, size_t locationLen, char* out, size_t outSize);
 
 // Finds a header in raw response headers (lines separated by CR LF or LF)
 // by its name, ignoring case, at the start of a line only (so "Location"
 // never matches "Content-Location"). The value is trimmed. False when the
 // header is absent or the value does not fit; *present (when given) tells
 // whether the header is there at all.
-bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize,
+BK_NET_API bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize,
                      bool* present = nullptr);
 
 // The first entry of a PLS playlist: key "File1" of section "playlist"
 // (names in any case). False when there is none or it does not fit.
-bool ParsePlsEntry(const char* data, size_t len, char* out, size_t outSize);
+BK_NET_API bool ParsePlsEntry(const char* data, size_t len, char* out, size_t outSize);
 
 // The first entry of an M3U playlist: lines may end in CR LF or LF, a UTF-8
 // byte-order mark and blank lines are skipped, as are comment lines ("#"),
 // "[playlist]" and "NumberOfEntries..." lines. False when there is none or
 // the entry does not fit.
-bool ParseM3uEntry(const char* data, size_t len, char* out, size_t outSize);
+BK_NET_API bool ParseM3uEntry(const char* data, size_t len, char* out, size_t outSize);
 
 // The current song of a Shoutcast-style status page: the bold text that
 // follows "Current Song". Cut to fit; false when absent or empty.
-bool ParseShoutcastTitle(const char* data, size_t len, char* out, size_t outSize);
+BK_NET_API bool ParseShoutcastTitle(const char* data, size_t len, char* out, size_t outSize);
 
 // The title document of a station: "<interpret> - <titel>" (artist empty
 // when absent). Cut to fit; false when there is no non-empty title.
-bool ParseTitleDocument(const char* data, size_t len, char* out, size_t outSize);
+BK_NET_API bool ParseTitleDocument(const char* data, size_t len, char* out, size_t outSize);
 
 // True when the text contains ".pls" or ".m3u" (any case): a playlist.
-bool LooksLikePlaylist(const char* address);
-bool IsPlsAddress(const char* address);
+BK_NET_API bool LooksLikePlaylist(const char* address);
+BK_NET_API bool IsPlsAddress(const char* address);
 
 }  // namespace bk
