@@ -126,6 +126,21 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
     return false;
 }
 
+bool AppendCrc16ToFile(const char* path, int add) {
+    if (!path) return false;
+    std::string bytes;
+    DWORD error = 0;
+    if (!ReadWhole(path, &bytes, &error)) return false;
+    if (!add) return true;
+    std::string trailer;
+    uint16_t crc = CalcCrc16(Bytes(bytes), bytes.size());
+    trailer.push_back(static_cast<char>(crc & 0xFF));
+    trailer.push_back(static_cast<char>(crc >> 8));
+    bk::ScopedFile f(CreateFileA(path, FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return f && WriteFile(f.Get(), trailer.data(), 2, &written, nullptr) && written == 2 && FlushFileBuffers(f.Get());
+}
+
 // ---------------------------------------------------------------- elements
 
 cSenderElement::cSenderElement(const cSenderDoc& d)

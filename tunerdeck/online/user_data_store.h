@@ -79,7 +79,8 @@ public:
     uint32_t GetF() const { return F_; }
     uint32_t GetQ() const { return Q_; }
     uint32_t GetD() const { return D_; }
-    // The channel this stream belongs to, looked up under the channel lock.
+    // The channel this stream belongs to, looked up under the channel lock
+    // (so a caller must not hold the stream lock: channel comes first).
     cChannelElement* GetChannel(cUserDataStore* store) const;
 
 private:
@@ -127,6 +128,9 @@ int ReadUserDataFile(const char* name, std::string* content, bool check);
 // Writes a user file in one step; with `trailer` the CRC trailer is added.
 bool WriteUserDataFile(const char* name, const std::string& content, bool trailer);
 std::string UserDataPath(const char* name);
+// Appends the CRC trailer to a file in place (`add` 0: only reads it). For
+// files that another writer produced, such as a downloaded database.
+bool AppendCrc16ToFile(const char* path, int add);
 
 class cUserDataStore {
 public:

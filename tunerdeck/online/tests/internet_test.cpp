@@ -215,6 +215,18 @@ TEST(InternetHelpers, GunzipGrowsTheOutput) {
     delete[] out;
 }
 
+TEST(InternetHelpers, NameResolutionAndSystemProxy) {
+    char address[32] = "x";
+    cInternet::ResolveServerName("localhost", address, sizeof address);
+    EXPECT_STREQ("127.0.0.1", address);
+    cInternet::ResolveServerName("", address, sizeof address);
+    EXPECT_STREQ("", address);
+    int on = 7;
+    char host[100] = {}, port[100] = {};
+    cInternet::GetSystemProxySettings(&on, host, sizeof host, port, sizeof port);
+    EXPECT_TRUE(on == 7 || on == 1);   // left alone unless a named proxy is set
+}
+
 TEST(InternetHelpers, ProxyTexts) {
     struct Case {
         const char* text;

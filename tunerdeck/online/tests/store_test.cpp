@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 #include "blowfish.h"
 #include "online_host.h"
@@ -90,6 +91,16 @@ TEST(Crc16, CheckValue) {
     AppendCrc16(&c);
     EXPECT_EQ('\xC3', c[9]);   // low byte first
     EXPECT_EQ('\x31', c[10]);
+}
+
+TEST_F(StoreTest, TrailerAppendedToAFileOfAnotherWriter) {
+    user_.Write("_tempdb.rdb", "123456789");
+    EXPECT_TRUE(AppendCrc16ToFile(user_.File("_tempdb.rdb").c_str(), 1));
+    EXPECT_EQ("123456789\xC3\x31", user_.Read("_tempdb.rdb"));
+    std::string content;
+    EXPECT_EQ(1, ReadUserDataFile("_tempdb.rdb", &content, true));
+    EXPECT_EQ("123456789", content);
+    EXPECT_FALSE(AppendCrc16ToFile(user_.File("missing.rdb").c_str(), 1));
 }
 
 TEST_F(StoreTest, EveryUserFileRoundTrips) {
@@ -276,7 +287,9 @@ TEST_F(StoreTest, StationDatabaseFileCases) {
         EXPECT_EQ(c.loaded, store.IsLoaded());
         EXPECT_EQ(0, store.IsLoading());
         EXPECT_EQ(c.loaded ? "20260101000000" : "", DbTime());
-        if (c.loaded) EXPECT_EQ(3u, store.FindSenderId("Station 3"));
+        if (c.loaded) {
+            EXPECT_EQ(3u, store.FindSenderId("Station 3"));
+        }
     }
     // No file at all.
     DeleteFileA(user_.File("radiodb.rdb").c_str());
@@ -335,6 +348,36 @@ TEST_F(StoreTest, DefaultDataFromTheProgramFolder) {
     EXPECT_NE(0u, store.FindSenderId("80s80s"));
     EXPECT_TRUE(store.GetFavoriten()->IsEmpty());
     EXPECT_FALSE(store.GetCategoryList(kStoreCountry)->IsEmpty());
+}
+
+TEST_F(StoreTest, ReadersDuringAReload) {
+    {
+        cUserDataStore writer(false);
+        auto db = MakeDb(2000);
+        ASSERT_EQ(1, writer.SaveStationDatabase(db));
+    }
+    cUserDataStore store(true);
+    volatile LONG stop = 0;
+    std::thread reader([&] {
+        while (!stop) {
+            std::string url;
+            store.FindStreamUrlBySender("Station 1999", &url);
+            // In the lock order: channel before stream.
+            cListe* channels = store.LockChannelList();
+            cListe* streams = store.LockStreamList();
+            if (channels->GetById(7) && streams->GetById(7)) store.GetStreamUrl(7, &url);
+            store.UnlockStreamList();
+            store.UnlockChannelList();
+        }
+    });
+    for (int i = 0; i < 3; ++i) {
+        auto db = MakeDb(1000 + i);
+        EXPECT_EQ(1, store.SaveStationDatabase(db));
+    }
+    InterlockedExchange(&stop, 1);
+    reader.join();
+    ASSERT_TRUE(store.WaitForStationDatabase(10000));
+    EXPECT_EQ(1002u, store.FindSenderId("Station 1002"));
 }
 
 std::string LocalStart(time_t t) {
