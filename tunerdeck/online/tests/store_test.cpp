@@ -235,6 +235,30 @@ TEST_F(StoreTest, OlderLayoutsAreRead) {
     EXPECT_EQ(4, store.GetFileCount("C:\\a"));
 }
 
+TEST_F(StoreTest, DamagedXmlFilesGiveWhatTheyHold) {
+    struct Case {
+        const char* what;
+        std::string stations;
+        size_t count;
+    } cases[] = {
+        {"garbage", std::string("\x01\xFF<<>>&&", 8), 0},
+        {"no closing tags", "<UserDefinedStations><SenderArray><UDSe><N>x</N>", 0},
+        {"one whole, one cut", "<SenderArray><UDSe><N>a</N></UDSe><UDSe><N>b</SenderArray>", 1},
+        {"escaped tags in a value", "<SenderArray><UDSe><N>&lt;/UDSe&gt;&lt;UDSe&gt;</N></UDSe></SenderArray>", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        user_.Write("user_stations.rdb", c.stations);
+        user_.Write("programmtipps.rdb", c.stations);
+        cUserDataStore store(false);
+        ASSERT_NE(nullptr, store.GetUserStations());
+        EXPECT_EQ(c.count, store.GetUserStations()->stations.size());
+        std::vector<std::unique_ptr<cProgrammtipp>> tips;
+        EXPECT_EQ(1, store.LoadProgrammtipps(&tips, -1));
+        EXPECT_TRUE(tips.empty());
+    }
+}
+
 TEST_F(StoreTest, FailedSaveKeepsThePreviousFile) {
     {
         cUserDataStore store(false);
