@@ -44,9 +44,8 @@ INT_PTR CLogViewerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;   // the focus is set
     case WM_PAINT:
         return OnPaint();
-    case WM_QUERYDRAGICON:
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(icon_));
-        return TRUE;
+    case WM_QUERYDRAGICON:   // answered by the return value itself, not DWLP_MSGRESULT
+        return reinterpret_cast<INT_PTR>(icon_);
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
