@@ -1,6 +1,7 @@
 // The XML framework and the documents read from answers and local texts.
 #include <gtest/gtest.h>
 
+#include "online_host.h"
 #include "reply_docs.h"
 #include "settings_doc.h"
 #include "station_db.h"
@@ -94,6 +95,15 @@ TEST(XmlInterface, LocalTextsAndUnknownCodes) {
     EXPECT_FALSE(r->answered);
     req.type = 0;
     EXPECT_EQ(nullptr, xi.Process(req));
+    // The settings record takes its podcast folder default from the host.
+    online::SetDocumentsFolder("D:\\Eigene Dateien");
+    req.type = 11;
+    req.text = "<Setting><AutoStart>1</AutoStart></Setting>";
+    r = xi.Process(req);
+    online::SetDocumentsFolder("");
+    ASSERT_TRUE(r && r->As<cSettingsDoc>());
+    EXPECT_EQ("D:\\Eigene Dateien\\Podcast", *r->As<cSettingsDoc>()->Get("PodcastDir"));
+    EXPECT_EQ("1", *r->As<cSettingsDoc>()->Get("AutoStart"));
 }
 
 // ---------------------------------------------------------------- station database
