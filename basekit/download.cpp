@@ -103,7 +103,7 @@ void cDownloadJob::Notify() {
 }
 
 void cDownloadJob::SetStatus(int status, bool notify) {
-    status_ = status;
+    status_ = Cancelled() ? kDownloadCancelled : status;   // a cancelled job never looks alive again
     if (notify) Notify();
 }
 
@@ -142,9 +142,15 @@ void cDownloadJob::Run() {
             DebugLog(1, "cDownloadJob: address not usable (%s) -> cleanup", address_);
             Fail(kDownloadFailed, ERROR_INTERNET_INVALID_URL);
         } else {
-            HINTERNET session2 = internet_;
+            // Wine hands out small handle numbers again soon after a close,
+            // so every step looks for a cancel before it uses a handle.
+            HINTERNET session2 = Cancelled() ? nullptr : internet_;
             HINTERNET connection =
                 session2 ? bk3::Connect(session2, url, viaProxy_, user_, password_) : nullptr;
+            if (connection && Cancelled()) {
+                InternetCloseHandle(connection);
+                connection = nullptr;
+            }
             if (!connection) {
                 DebugLog(1, "cDownloadJob: InternetConnect - kein hConnect -> cleanup");
                 Fail(kDownloadFailed, static_cast<int>(::GetLastError()));
@@ -204,7 +210,7 @@ bool cDownloadJob::FollowRedirects() {
 bool cDownloadJob::Attempt(HINTERNET connection, const bk::UrlParts& url) {
     const char* verb = method_ ? "POST" : "GET";
     DebugLog(kTrace, "internet: cInternet::OpenRequest - Eingang, Params: seite=%s", url.path);
-    HINTERNET request = bk3::OpenRequest(connection, verb, url);
+    HINTERNET request = Cancelled() ? nullptr : bk3::OpenRequest(connection, verb, url);
     DebugLog(kTrace, "cDownloadJob OpenRequest - Ausgang");
     if (!request) {
         DebugLog(1, "cDownloadJob MakeRequest - kein Request ->cleanup");
