@@ -237,3 +237,43 @@ TEST(InternetCheck, TitlesComeFromStatusPagesAndTitleDocuments) {
 }
 
 }  // namespace
+
+namespace {
+
+// In a process of its own, because the proxy stays set for the process.
+TD_CHILD(title_via_proxy) {
+    if (argc < 2) return 2;
+    cInternetCheck check("", "proxyuser", "proxypass");
+    char buffer[500];
+    char* title = buffer;
+    if (!check.ShoutcastStatus(argv[1], &title)) return 3;
+    return strcmp(title, "Through The Proxy") == 0 ? 0 : 4;
+}
+
+TEST(InternetCheck, UsesTheSharedProxyWithItsCredentials) {
+    HttpServer proxy;
+    proxy.Route("/*", [](const HttpRequest& q) {
+        if (q.target.compare(0, 7, "http://") != 0) return HttpResponse::Text(400, "not a proxy request");
+        if (q.Header("proxy-authorization").empty()) {
+            HttpResponse r = HttpResponse::Text(407, "");
+            r.Header("Proxy-Authenticate", "Basic realm=\"proxy\"");
+            return r;
+        }
+        if (!q.Header("authorization").empty()) return HttpResponse::Text(500, "server credentials sent");
+        return HttpResponse::Text(200, "Current Song <b>Through The Proxy</b>");
+    });
+    std::string port = std::to_string(proxy.Port());
+    SetProxySettings("127.0.0.1", port.c_str(), 1, 0);
+    tdtest::Process child;
+    bool started = child.StartChild("title_via_proxy", {"http://radio.invalid/7.html"});
+    DWORD code = 99;
+    bool ended = started && child.Wait(20000, &code);
+    SetProxySettings("", "", 0, 0);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(code, 0u);
+    bool authorized = false;
+    for (auto& q : proxy.Requests()) authorized |= q.Header("proxy-authorization") == "Basic cHJveHl1c2VyOnByb3h5cGFzcw==";
+    EXPECT_TRUE(authorized);
+}
+
+}  // namespace
