@@ -75,15 +75,15 @@ void SendReply(cSendRunTimeInfo* reporter, WPARAM kind, LPARAM value, bool post 
 
 // ---------------------------------------------------------------- start-up
 
-int CradleApp::InitInstance(HINSTANCE instance, const char* commandLine) {
-    instance_ = instance;
+BOOL CradleApp::InitInstance() {
+    exitCode_ = 0;
     CradleLog(7, "Start...");
     OleInitialize(nullptr);
     MSG peek;
     PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE);   // a queue before the main program posts to it
 
     bool checkConnection = false;
-    g_engine = ParseCradleCommandLine(commandLine, &g_probe, &checkConnection);
+    g_engine = ParseCradleCommandLine(CommandLine(), &g_probe, &checkConnection);
 
     user_[0] = password_[0] = 0;
     if (!g_probe) {
@@ -102,12 +102,12 @@ int CradleApp::InitInstance(HINSTANCE instance, const char* commandLine) {
         delete reporter;
         CradleLog(7, "CheckConnection ok, terminating");
         OleUninitialize();
-        return 0;
+        return FALSE;
     }
     if (g_engine == kEngineNone) {
         PlainLog(1, "kein Player angegeben.");
         OleUninitialize();
-        return 0;
+        return FALSE;
     }
 
     cSendRunTimeInfo* reporter = new cSendRunTimeInfo(nullptr);
@@ -185,7 +185,7 @@ int CradleApp::InitInstance(HINSTANCE instance, const char* commandLine) {
     delete reporter;
     PlainLog(15, "playcradle: Terminating");
     OleUninitialize();
-    return 0;
+    return FALSE;
 }
 
 void CradleApp::AnswerVersion(cSendRunTimeInfo* reporter) {
@@ -480,6 +480,6 @@ int CradleApp::ProcessMessageMP9(const MSG& msg, cSendRunTimeInfo* reporter) {
 // ---------------------------------------------------------------- entry
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    CradleApp app;
-    return app.InitInstance(instance, GetCommandLineA());
+    static CradleApp app;
+    return app.Main(instance, GetCommandLineA());
 }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "app_frame.h"
+
 class cSendRunTimeInfo;
 class CMediaWnd;
 struct IAudioEndpointVolume;
@@ -34,10 +36,11 @@ EngineKind ParseCradleCommandLine(const char* commandLine, int32_t* probe, bool*
 // at most 9 characters, cut at the first "." and then the first ",".
 int32_t MajorVersion(const char* versionText);
 
-class CradleApp {
+class CradleApp : public appframe::Application {
 public:
-    // Runs the whole program; returns the process exit code.
-    int InitInstance(HINSTANCE instance, const char* commandLine);
+    // Does the whole program's work and returns FALSE: the host has no
+    // message loop of the framework's.
+    BOOL InitInstance() override;
 
 private:
     void DoMessageLoop(cSendRunTimeInfo* reporter);
@@ -51,7 +54,6 @@ private:
     void SetVolume(WPARAM volume);
     bool ReadPlayUrl(char* buffer);
 
-    HINSTANCE instance_ = nullptr;
     char playUrl_[1024] = {};
     char user_[1024] = {};
     char password_[1024] = {};

@@ -11,7 +11,6 @@
 
 namespace {
 const int kDialogId = 102;
-const int kControlId = 1000;
 const UINT_PTR kRunInfoTimerId = 1;
 const UINT_PTR kBufferingTimerId = 2;
 
@@ -22,7 +21,9 @@ unsigned long WholeMs(double seconds) {
 }
 }  // namespace
 
-CMediaWnd::CMediaWnd(cSendRunTimeInfo* reporter) : reporter_(reporter) { Log("constructor"); }
+CMediaWnd::CMediaWnd(cSendRunTimeInfo* reporter) : appframe::Dialog(kDialogId), reporter_(reporter) {
+    Log("constructor");
+}
 
 CMediaWnd::~CMediaWnd() {
     if (sink_) {
@@ -51,38 +52,22 @@ void CMediaWnd::LogF(int level, const char* fmt, ...) {
     Log(text, level);
 }
 
-INT_PTR CALLBACK CMediaWnd::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<CMediaWnd*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self) return FALSE;
-    switch (msg) {
-    case WM_TIMER:
-        self->OnTimer(wParam);
-        return TRUE;
-    case WM_NOTIFY:
-        self->LogF(7, "Notify WPARAM(%d) LPARAM(%d)", static_cast<int>(wParam), static_cast<int>(lParam));
-        return FALSE;
-    default:
-        return FALSE;
-    }
+INT_PTR CMediaWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
+    *handled = false;
+    if (msg == WM_NOTIFY) LogF(7, "Notify WPARAM(%d) LPARAM(%d)", static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
 }
 
 int CMediaWnd::Create() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    hwnd_ = CreateDialogParamA(inst, MAKEINTRESOURCEA(kDialogId), nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!hwnd_) return 0;
+    if (!CreateModeless()) return 0;
     // The control takes the place of item 1000 of the template.
     RECT rc = {20, 7, 20 + 205, 7 + 119};
-    MapDialogRect(hwnd_, &rc);
+    MapDialogRect(GetSafeHwnd(), &rc);
     site_ = olehost::ControlSite::New();
-    if (FAILED(site_->Create(hwnd_, mp64::kClsid, rc)) || !site_->Dispatch()) {
+    if (FAILED(site_->Create(GetSafeHwnd(), mp64::kClsid, rc)) || !site_->Dispatch()) {
         site_->Release();
         site_ = nullptr;
-        DestroyWindow(hwnd_);
-        hwnd_ = nullptr;
+        DestroyWindow();
         return 0;
     }
     player_.Attach(site_->Dispatch());
@@ -130,14 +115,14 @@ void CMediaWnd::OnEvent(DISPID id, DISPPARAMS* p) {
 }
 
 void CMediaWnd::StopTimer(UINT_PTR* id) {
-    if (*id && hwnd_) KillTimer(hwnd_, *id);
+    Dialog::StopTimer(*id);
     *id = 0;
 }
 
 void CMediaWnd::OnBuffering(BOOL start) {
     if (start) {
         Log("OnBuffering (Start)");
-        if (!bufferingTimer_ && hwnd_) bufferingTimer_ = SetTimer(hwnd_, kBufferingTimerId, 1000, nullptr);
+        if (!bufferingTimer_) bufferingTimer_ = StartTimer(kBufferingTimerId, 1000);
         return;
     }
     Log("OnBuffering (continue)");
@@ -167,7 +152,7 @@ void CMediaWnd::OnPlayStateChange(long oldState, long newState) {
     if (newState != 0 && lastOpenState_ == 6 && reporter_) reporter_->OnPlayState(static_cast<unsigned long>(newState));
     if (newState == 2) {
         ReportStreamInfo();
-        if (!runInfoTimer_ && hwnd_) runInfoTimer_ = SetTimer(hwnd_, kRunInfoTimerId, 1000, nullptr);
+        if (!runInfoTimer_) runInfoTimer_ = StartTimer(kRunInfoTimerId, 1000);
     } else {
         StopTimer(&runInfoTimer_);
     }
@@ -257,7 +242,6 @@ void CMediaWnd::TermPlayer() {
     }
     busy_ = 0;
     PumpMessages();
-    if (hwnd_) DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
+    DestroyWindow();
     delete this;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app_frame.h"
 #include "media_player21.h"
 
 class cSendRunTimeInfo;
@@ -13,7 +14,7 @@ class ControlSite;
 class EventSink;
 }
 
-class CMediaWnd {
+class CMediaWnd : public appframe::Dialog {
 public:
     explicit CMediaWnd(cSendRunTimeInfo* reporter);
     // Creates the dialog and the control; 0 when either cannot be made.
@@ -23,7 +24,6 @@ public:
     void SetBusy(int busy) { busy_ = busy; }
     int IsCreated() const { return created_; }
     CMediaPlayer21& Player() { return player_; }
-    HWND GetSafeHwnd() const { return hwnd_; }
 
     // Entry points, public for the tests of the mapping.
     void OnBuffering(BOOL start);
@@ -32,11 +32,11 @@ public:
     void OnError();
     void OnNewStream();
     void OnReadyStateChange(long state);
-    void OnTimer(UINT_PTR id);
+    void OnTimer(UINT_PTR id) override;
 
 private:
-    ~CMediaWnd();
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    ~CMediaWnd() override;
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
     void OnEvent(DISPID id, DISPPARAMS* params);
     void Log(const char* text, int level = 7);
     void LogF(int level, const char* fmt, ...);
@@ -53,7 +53,6 @@ private:
     long lastOpenState_ = 0;
     long lastProgress_ = 0;
     int busy_ = 0;
-    HWND hwnd_ = nullptr;
     olehost::ControlSite* site_ = nullptr;
     olehost::EventSink* sink_ = nullptr;
 };
