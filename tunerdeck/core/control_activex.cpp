@@ -157,11 +157,15 @@ bool cControlActiveX::KnownSender(DWORD pid) const {
     return false;
 }
 
-DWORD cControlActiveX::WaitIdle(HANDLE process, DWORD ms) {
+DWORD cControlActiveX::WaitIdle(HANDLE process, DWORD threadId, DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {
         DWORD rc = WaitForInputIdle(process, 50);
         if (rc != WAIT_TIMEOUT) return rc;
+        // Wine reports a host that only peeks at its queue as never idle;
+        // a main thread that has its queue reads our commands all the same.
+        if (threadId && WaitForSingleObject(process, 0) == WAIT_TIMEOUT && PostThreadMessageA(threadId, WM_NULL, 0, 0))
+            return 0;
         Pump();
         if (GetTickCount() - start >= ms) return WAIT_TIMEOUT;
     }
@@ -185,7 +189,7 @@ void cControlActiveX::ProbeEngines() {
     bool started[2] = {StartProcess(" -mpV", &probes[0]), StartProcess(" -rpV", &probes[1])};
     Pump();
     for (int i = 0; i < 2; ++i)
-        if (started[i]) WaitIdle(probes[i].hProcess, kIdleWaitMs);
+        if (started[i]) WaitIdle(probes[i].hProcess, 0, kIdleWaitMs);
     for (int i = 0; i < 2; ++i) {
         if (!started[i]) continue;
         DWORD begin = GetTickCount();
@@ -324,7 +328,10 @@ DWORD cControlActiveX::StartHost(const char* switches) {
     hostProcess_ = pi.hProcess;
     hostPid_ = pi.dwProcessId;
     hostThreadId_ = pi.dwThreadId;
-    return WaitIdle(pi.hProcess, kIdleWaitMs);
+    DWORD begin = GetTickCount();
+    DWORD rc = WaitIdle(pi.hProcess, pi.dwThreadId, kIdleWaitMs);
+    WriteDebugLogF(7, "Host %lu ready (%lu) after %lu ms", pi.dwProcessId, rc, GetTickCount() - begin);
+    return rc;
 }
 
 bool cControlActiveX::ResolvePlaylist(char* address, size_t addressSize, const char* folder) {
@@ -512,7 +519,7 @@ void cControlActiveX::OnCheckConnection() {
     PROCESS_INFORMATION pi;
     if (!StartProcess(" -CheckConnection", &pi)) return;
     Pump();
-    WaitIdle(pi.hProcess, kIdleWaitMs);
+    WaitIdle(pi.hProcess, 0, kIdleWaitMs);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }

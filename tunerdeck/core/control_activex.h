@@ -105,7 +105,7 @@ private:
     bool StartProcess(const char* switches, PROCESS_INFORMATION* pi);
     void NoteStarted(DWORD pid);
     bool KnownSender(DWORD pid) const;
-    DWORD WaitIdle(HANDLE process, DWORD ms);
+    DWORD WaitIdle(HANDLE process, DWORD threadId, DWORD ms);
     void PostToHost(DWORD threadId, UINT msg, WPARAM w, LPARAM l);
     void ProbeEngines();
     DWORD StartHost(const char* switches);

@@ -1,5 +1,5 @@
 // A stand-in playback host for the client's tests: answers the probes,
-// reports play states for play, pause and continue, and ends on stop,
+// reports engine play states for play, pause and continue, and ends on stop,
 // unless TD_FAKE_IGNORE_STOP is set (a host that hangs). Every command it
 // receives is reported back as a log record "cmd <message> <wParam> <lParam>".
 #include <windows.h>
@@ -21,9 +21,10 @@ void Send(uint32_t kind, const void* record, DWORD size) {
         SendMessageTimeoutA(w, WM_COPYDATA, kind, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 2000, &result);
 }
 
-void SendState(uint32_t state) {
+// The engine's own play state: 2 playing, 1 paused.
+void SendEngineState(uint32_t state) {
     bk::StatusValueRecord r = {GetCurrentProcessId(), state};
-    Send(bk::kStatusPlayState, &r, sizeof r);
+    Send(bk::kStatusEnginePlayState, &r, sizeof r);
 }
 
 void SendLog(const char* text) {
@@ -74,8 +75,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                  static_cast<long>(msg.lParam));
         SendLog(text);
         switch (msg.message) {
-            case 1154: SendState(3); break;
-            case 1150: SendState(5); break;
+            case 1154: SendEngineState(2); break;
+            case 1150: SendEngineState(1); break;
             case 1151:
                 if (!ignoreStop) return 0;
                 break;
