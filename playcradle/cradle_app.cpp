@@ -13,6 +13,7 @@
 #include "bounded_text.h"
 #include "connection_check.h"
 #include "cradle_log.h"
+#include "internetcheck.h"
 #include "media_wnd.h"
 #include "playerstatus.h"
 #include "realbridge_binding.h"
@@ -97,7 +98,8 @@ BOOL CradleApp::InitInstance() {
         reporter->Reset(0);
         char server[256];
         InterfaceServer(server, sizeof server);
-        int ok = CheckInterfaceServer(server, user_, password_);
+        cInternetCheck check(server, user_, password_);
+        int ok = check.CheckConnection();
         SendReply(reporter, 12, ok ? 1 : 0);
         delete reporter;
         CradleLog(7, "CheckConnection ok, terminating");
