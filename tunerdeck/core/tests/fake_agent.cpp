@@ -2,12 +2,14 @@
 // program when it is closed (or after a minute).
 #include <windows.h>
 
+static LRESULT CALLBACK AgentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(h, m, w, l);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_DESTROY) PostQuitMessage(0);
-        return DefWindowProcA(h, m, w, l);
-    };
+    wc.lpfnWndProc = AgentProc;
     wc.hInstance = instance;
     wc.lpszClassName = "vl_control_center_class";
     RegisterClassA(&wc);
