@@ -4,6 +4,7 @@
 
 #include "animation.h"
 #include "bounded_text.h"
+#include "button_list.h"
 #include "catalogue.h"
 #include "debugtext.h"
 #include "host_link.h"
@@ -185,15 +186,14 @@ void cWndButton::SetRegion() {
 }
 
 void cWndButton::ReleaseGroupOthers() {
-    cListe* list = static_cast<cListe*>(GetListe());
-    if (!list) return;
-    cIterator* it = list->GetIterator();
-    if (!it) return;
-    while (cListElement* e = it->Next()) {
-        cActiveElement* element = static_cast<cActiveElement*>(e);
-        if (element != this && element->GetGroup() == group_) element->SetStatus(ES_NORMAL);
-    }
-    list->FreeIterator(it);
+    cListe* owner = static_cast<cListe*>(GetListe());
+    if (!owner) return;
+    // The owner is a button list unless someone placed the button in a plain
+    // list; that one gets the same radio-group release.
+    if (cButtonListe* list = dynamic_cast<cButtonListe*>(owner))
+        list->ReleaseGroup(group_);
+    else
+        ReleaseGroupIn(owner, group_);
 }
 
 bool cWndButton::WaitForAnimation(HWND child) {
