@@ -470,11 +470,14 @@ TEST(PlaybackHost, DrivesTheRealHostThroughPlayPauseContinueVolumeAndStop) {
     DWORD host = run.client.HostProcessId();
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, host);
     ASSERT_NE(process, nullptr);
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(800, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
 
     run.client.TogglePause();
     ASSERT_TRUE(tdtest::WaitFor([&] { return player.LastState(5); }, 15000)) << "never paused";
     run.client.TogglePause();
     ASSERT_TRUE(tdtest::WaitFor([&] { return player.LastState(4); }, 15000)) << "never continued";
+    EXPECT_TRUE(pe_test::HearTone(800, 4000, &st)) << "rms " << st.rms << " after continuing";
     EXPECT_EQ(run.client.HostProcessId(), host);
     run.client.PostVolumeChange(40);
 
