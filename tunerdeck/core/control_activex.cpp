@@ -430,7 +430,7 @@ void cControlActiveX::OnPlay() {
         if (StartHost(switches) != 0) {
             owner_->SetRunState(1);
             Status("finished playing...", 16);
-            relay_->SetPlaystate(0);
+            relay_->OnPlayState(0);
             Pump();
             WriteDebugLogF(7, "retCommand Play (%s) Type(%d)", address, type);
             return;

@@ -56,7 +56,7 @@ public:
         if (which == 0) probesDone = true;
     }
     void OnStreamStarted() override { ++started; }
-    int CurrentGenreId() override { return 18; }
+    int CurrentGenreId() override { return genre; }
     void OnVolumeMessage() override {}
 
     bool HasLog(const std::string& part) {
@@ -90,6 +90,7 @@ public:
     std::atomic<unsigned long> runState{1};
     std::atomic<bool> probesDone{false};
     std::atomic<int> started{0};
+    int genre = 18;
     std::mutex mutex;
     std::vector<std::string> statuses, logs;
     std::vector<unsigned long> states;
@@ -349,6 +350,33 @@ TEST_F(FakeHostTest, MissingHostEndsThePlayWithAStatus) {
     run.client.PlayUrl("http://127.0.0.1:1/stream", kStreamReal);
     EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("16:finished playing..."); }, 5000));
     EXPECT_EQ(player.runState.load(), 1u);
+}
+
+TEST_F(FakeHostTest, OfflinePlayerPlaysTheDemoSoundOfTheGenre) {
+    SetValue("OfflinePlayer", 1);
+    SetValue("OfflineSoundFilesDir", "C:\\demo\\");
+    struct Case {
+        int type;
+        int genre;
+        const char* url;
+    } cases[] = {{kStreamReal, 18, "file://C:\\demo\\real_test_rock.ram"},
+                 {kStreamMp3, 24, "file://C:\\demo\\mp3_test_jazz.ram"},
+                 {kStreamWindowsMedia, 60, "file://C:\\demo\\ms_test_oldies.wax"},
+                 {kStreamReal, 0, "file://C:\\demo\\real_test_reagae.ram"}};
+    for (const Case& c : cases) {
+        FakePlayer player;
+        player.genre = c.genre;
+        ClientRun run(player);
+        run.client.PlayUrl("http://127.0.0.1:1/live", c.type);
+        ASSERT_TRUE(WaitLog(player, "cmd 1154 1 0"));
+        char url[1024] = {};
+        GetPlayURL(url);
+        EXPECT_STREQ(url, c.url);
+        if (c.genre == 0) {
+            run.client.CheckConnection();
+            EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("29:1"); }, 10000));
+        }
+    }
 }
 
 TD_CHILD(stranger) {
