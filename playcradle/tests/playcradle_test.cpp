@@ -8,6 +8,7 @@
 
 #include "cradle_app.h"
 #include "shared_data.h"
+#include "url_protocol.h"
 #include "statusrecords.h"
 #include "tdtest.h"
 #include "status_window.h"
@@ -190,6 +191,26 @@ TEST_P(PlaycradlePlayTest, WavStreamPlays) {
     EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 1, 5000), 0);
     ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 2));
     EXPECT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 2, 5000), 0);
+    StopAndEnd();
+}
+
+TEST_P(PlaycradlePlayTest, PlaysThroughTheProxyOfTheSharedSettings) {
+    pe_test::IcyStreamOptions o;
+    o.audio = pe_test::MakeMp3(pe_test::TestTone(2.0));
+    o.bytesPerSecond = 16000;
+    server.Route("/station", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+    // The test server stands in as the proxy; the station's host does not exist.
+    SetProxySettings("127.0.0.1", std::to_string(server.Port()).c_str(), 1, 0);
+    StartAndPlay("http://radio.invalid/station", 1);
+    bool playing = status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000) >= 0;
+    SetProxySettings("", "", 0, 0);
+    UnsetProxiMP();   // the Media Player engine's own proxy setting, for the tests after this one
+    EXPECT_TRUE(playing);
+    std::vector<tdtest::HttpRequest> requests = server.Requests();
+    ASSERT_FALSE(requests.empty());
+    // Wine's WinINet writes the port into the proxy request.
+    EXPECT_EQ(requests[0].target.find("http://radio.invalid"), 0u) << requests[0].target;
+    EXPECT_EQ(requests[0].path, "/station");
     StopAndEnd();
 }
 

@@ -90,6 +90,14 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
     DWORD n = GetModuleFileNameA(g_module, path, sizeof path);
     if (n == 0 || n >= sizeof path) return SELFREG_E_CLASS;
     if (!WriteClass(HKEY_CURRENT_USER, kClassKey, path)) return SELFREG_E_CLASS;
+    // The player's settings keys exist once a player is installed; the main
+    // program only writes into existing ones.
+    static const char* const kSettingsKeys[] = {"Software\\Microsoft\\NetShow\\Player\\General",
+                                                "Software\\Microsoft\\NetShow\\Player\\Local"};
+    for (const char* settings : kSettingsKeys) {
+        bk::ScopedRegKey k;
+        RegCreateKeyExA(HKEY_CURRENT_USER, settings, 0, nullptr, 0, KEY_WRITE, nullptr, k.Receive(), nullptr);
+    }
     // Windows shows the user's classes in the merged class view; Wine 8 does
     // not, so there the class also goes where COM looks for it.
     bk::ScopedRegKey seen;

@@ -28,6 +28,9 @@ struct Fired {
 class Mp64ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // No proxy or buffer setting of an earlier test (the registration
+        // creates the player's settings keys afresh, empty).
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\NetShow");
         ASSERT_EQ(pe_test::CallRegistration("mp64control.dll", "DllRegisterServer"), S_OK);
         OleInitialize(nullptr);
         host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
