@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "settings_blob.h"
+#include "xml_core.h"
 
 namespace td {
 namespace {
@@ -52,7 +53,7 @@ std::string BuildAsx(const std::vector<std::string>& entries) {
     size_t n = 0;
     for (const std::string& e : entries) {
         if (e.size() < 2 || n++ >= kMaxPlaylistEntries) break;
-        asx += "<ENTRY><REF HREF = \"" + EscapeXmlText(e) + "\" /></ENTRY>";
+        asx += "<ENTRY><REF HREF = \"" + XmlEscaped(e) + "\" /></ENTRY>";
     }
     asx += "</ASX>";
     return asx;

@@ -13,6 +13,7 @@
 #include "profiles.h"
 #include "registry.h"
 #include "settings_blob.h"
+#include "xml_core.h"
 #include "shared_data.h"
 
 namespace {
@@ -29,6 +30,11 @@ unsigned long StoredSize(const char* name) {
     DWORD size = 0;
     if (RegQueryValueExA(key.Get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return 0;
     return size;
+}
+
+std::string UnescapeOnce(std::string value) {
+    XmlUnescapeEntities(&value);
+    return value;
 }
 
 // The record as the log may show it: the proxy password blanked out.
@@ -181,7 +187,7 @@ bool cSettings::ApplyXml(const std::string& raw) {
         std::string value;
         if (f.kind == Kind::Records || !td::FindElement(setting, f.name, &value)) continue;
         if (f.kind == Kind::Text) {
-            bk::TextCopy(static_cast<char*>(f.member), kTextCapacity, td::UnescapeXmlText(value).c_str());
+            bk::TextCopy(static_cast<char*>(f.member), kTextCapacity, UnescapeOnce(value).c_str());
             continue;
         }
         int32_t number = 0;
@@ -285,7 +291,7 @@ std::string cSettings::BuildXml() {
     bk::ScopedLock lock(textLock_);
     for (const Field& f : fields_) {
         std::string value;
-        if (f.kind == Kind::Text) value = td::EscapeXmlText(static_cast<const char*>(f.member));
+        if (f.kind == Kind::Text) value = XmlEscaped(static_cast<const char*>(f.member));
         else if (f.kind == Kind::Records) value = *static_cast<const std::string*>(f.member);
         else value = std::to_string(*static_cast<const int*>(f.member));
         xml += "<";

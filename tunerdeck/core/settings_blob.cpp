@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "blowfish.h"
+#include "rdb_files.h"
+#include "xml_core.h"
 
 namespace td {
 namespace {
@@ -15,22 +17,13 @@ CBlowFish SettingsCipher() { return CBlowFish(kSettingsKey, sizeof kSettingsKey,
 
 }  // namespace
 
-uint16_t SettingsCrc16(const unsigned char* data, size_t size) {
-    uint16_t crc = 0;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= static_cast<uint16_t>(data[i]) << 8;
-        for (int b = 0; b < 8; ++b) crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021) : static_cast<uint16_t>(crc << 1);
-    }
-    return crc;
-}
-
 std::vector<unsigned char> SealSettings(const std::string& xml) {
     size_t padded = (xml.size() + 7) / 8 * 8;
     if (padded == 0) padded = 8;
     std::vector<unsigned char> blob(padded + 2, 0);
     memcpy(blob.data(), xml.data(), xml.size());
     SettingsCipher().Encrypt(blob.data(), static_cast<unsigned int>(padded), CBlowFish::ECB);
-    uint16_t crc = SettingsCrc16(blob.data(), padded);
+    uint16_t crc = CalcCrc16(blob.data(), padded);
     blob[padded] = static_cast<unsigned char>(crc & 0xff);
     blob[padded + 1] = static_cast<unsigned char>(crc >> 8);
     return blob;
@@ -40,7 +33,7 @@ OpenResult OpenSettings(const unsigned char* blob, size_t size, std::string* xml
     if (!blob || size < kMinSettingsBlob) return OpenResult::TooShort;
     size_t body = size - 2;
     uint16_t stored = static_cast<uint16_t>(blob[body] | (blob[body + 1] << 8));
-    if (SettingsCrc16(blob, body) != stored) return OpenResult::CrcMismatch;
+    if (CalcCrc16(blob, body) != stored) return OpenResult::CrcMismatch;
     // A body that is not whole blocks is deciphered over the next multiple
     // of 8, the missing bytes taken as zeros.
     size_t padded = (body + 7) / 8 * 8;
@@ -55,58 +48,17 @@ OpenResult OpenSettings(const unsigned char* blob, size_t size, std::string* xml
     return OpenResult::Ok;
 }
 
-std::string EscapeXmlText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string UnescapeXmlText(const std::string& text) {
-    static const struct {
-        const char* entity;
-        char c;
-    } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == '&') {
-            for (const auto& e : kEntities) {
-                size_t n = strlen(e.entity);
-                if (text.compare(i, n, e.entity) == 0) {
-                    out += e.c;
-                    i += n;
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) out += text[i++];
-    }
-    return out;
-}
-
 bool FindElement(const std::string& doc, const char* name, std::string* out, size_t* begin, size_t* end) {
-    std::string open = std::string("<") + name + ">";
-    std::string close = std::string("</") + name + ">";
-    size_t a = doc.find(open);
-    if (a == std::string::npos) return false;
-    size_t start = a + open.size();
-    size_t b = doc.find(close, start);
-    if (b == std::string::npos) return false;
-    if (out) out->assign(doc, start, b - start);
-    if (begin) *begin = a;
-    if (end) *end = b + close.size();
+    std::string content;
+    size_t position = 0;
+    if (!NextElementText(doc, name, &content, &position)) return false;
+    // position is the closing tag's offset; the opening tag stands just
+    // before the content.
+    const size_t openSize = strlen(name) + 2, closeSize = strlen(name) + 3;
+    if (position < content.size() + openSize) return false;
+    if (begin) *begin = position - content.size() - openSize;
+    if (end) *end = position + closeSize;
+    if (out) *out = content;
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The stored form of the settings: XML text, zero-padded to whole cipher
 // blocks, enciphered, then a CRC-16 (XMODEM) of the enciphered bytes as a
-// little-endian trailer. Element lookup and entity handling for the flat
-// settings record. Free of Windows calls.
+// little-endian trailer. Element lookup for the flat settings record. Free
+// of Windows calls.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,6 @@
 
 namespace td {
 
-// Polynomial 0x1021, initial value 0, most significant bit first.
-uint16_t SettingsCrc16(const unsigned char* data, size_t size);
-
 // Blobs shorter than this hold no whole cipher block and are unreadable.
 constexpr size_t kMinSettingsBlob = 8 + 2;
 
@@ -22,12 +19,9 @@ enum class OpenResult { Ok, TooShort, CrcMismatch, CipherFailed };
 // Deciphers a stored blob into *xml (ended at the first zero byte).
 OpenResult OpenSettings(const unsigned char* blob, size_t size, std::string* xml);
 
-// & < > " ' as entities, and back (one pass: "&amp;lt;" gives "&lt;").
-std::string EscapeXmlText(const std::string& text);
-std::string UnescapeXmlText(const std::string& text);
-
-// Raw content of the first element <name>...</name> of doc; false when the
-// element is missing or unclosed.
+// Raw content of the first element <name>...</name> of doc (same-named
+// elements inside it balanced); false when the element is missing or
+// unclosed. *begin and *end span the whole element, tags included.
 bool FindElement(const std::string& doc, const char* name, std::string* out, size_t* begin = nullptr,
                  size_t* end = nullptr);
 // Leading decimal number (blanks, sign, digits), saturated to 32 bits.

@@ -8,6 +8,7 @@
 #include "blowfish.h"
 #include "core_test_support.h"
 #include "debug_log.h"
+#include "rdb_files.h"
 #include "settings.h"
 #include "settings_blob.h"
 
@@ -57,24 +58,6 @@ class SettingsTest : public ::testing::Test {
 protected:
     coretest::PlayerFolders folders;
 };
-
-TEST(SettingsBlob, CrcIsXmodem) {
-    const unsigned char check[] = "123456789";
-    EXPECT_EQ(td::SettingsCrc16(check, 9), 0x31C3);
-    EXPECT_EQ(td::SettingsCrc16(check, 0), 0);
-}
-
-TEST(SettingsBlob, EntitiesAreUndoneOnceOnly) {
-    struct {
-        const char* plain;
-        const char* escaped;
-    } cases[] = {{"a<b>&\"c'", "a&lt;b&gt;&amp;&quot;c&apos;"}, {"&lt;", "&amp;lt;"}, {"", ""}, {"&", "&amp;"}};
-    for (auto& c : cases) {
-        EXPECT_EQ(td::EscapeXmlText(c.plain), c.escaped);
-        EXPECT_EQ(td::UnescapeXmlText(c.escaped), c.plain);
-    }
-    EXPECT_EQ(td::UnescapeXmlText("&bogus; &amp"), "&bogus; &amp");
-}
 
 TEST_F(SettingsTest, FreshStartHasTheDefaults) {
     cSettings s;
@@ -193,7 +176,7 @@ TEST_F(SettingsTest, DamagedRecordsGiveDefaultsAndAreKeptAside) {
     };
     for (int size = 0; size <= 10; ++size) {
         std::vector<unsigned char> cut(good.begin(), good.begin() + size);
-        uint16_t crc = td::SettingsCrc16(cut.data(), cut.size() > 2 ? cut.size() - 2 : 0);
+        uint16_t crc = CalcCrc16(cut.data(), cut.size() > 2 ? cut.size() - 2 : 0);
         if (cut.size() >= 2) {
             cut[cut.size() - 2] = static_cast<unsigned char>(crc & 0xff);
             cut[cut.size() - 1] = static_cast<unsigned char>(crc >> 8);
