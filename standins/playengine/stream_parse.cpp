@@ -61,11 +61,18 @@ bool FindHeaderValue(const char* block, size_t len, const char* name, char* valu
 
 ParseResult ParseBodyHeaders(const uint8_t* data, size_t len, BodyHeaders* out, size_t* consumed) {
     const char* s = reinterpret_cast<const char*>(data);
-    static const char* const kStarts[] = {"ICY ", "HTTP/", "icy-", "content-type:"};
+    static const char* const kStarts[] = {"ICY ", "HTTP/"};
     bool match = false, maybe = false;
     for (const char* p : kStarts) {
         if (StartsWithNoCase(s, len, p)) match = true;
         else if (len < strlen(p) && PrefixCompatible(s, len, p)) maybe = true;
+    }
+    if (!match) {
+        // Or a header line ("name: value"); audio never starts with one.
+        size_t i = 0;
+        while (i < len && i < 64 && (isalnum(static_cast<unsigned char>(s[i])) || s[i] == '-' || s[i] == '_')) ++i;
+        if (i > 0 && i < len && s[i] == ':') match = true;
+        else if (i == len && i < 64) maybe = true;
     }
     if (!match) return maybe ? ParseResult::NeedMore : ParseResult::NotPresent;
 
