@@ -11,6 +11,24 @@ and stockface_sprites.inc (the table's rules, for the tests); "cursors" the
 four cursors of the skin engine; "check" draws everything twice and fails
 unless both runs and the built files are byte for byte the same. Only the standard library is used, nothing depends on
 time, locale or dictionary order, so every run gives the same bytes.
+
+Another skin uses the same generator with a table of its own. Lines that
+begin with "@" in its table change the defaults (which are the standard
+skin's):
+
+    @master WIDTH HEIGHT              fixed master bitmap size (default: 1024
+                                      wide, as high as the packing needs)
+    @files MASTER ENGLISH THUMB PREFIX  output names: MASTER.bmp, ENGLISH.bmp
+                                      ("-" for none), THUMB.bmp,
+                                      PREFIX_rects.inc, PREFIX_sprites.inc
+    @thumb WIDTH HEIGHT LABEL         preview size and its caption
+    @panel LABEL                      caption of the "panel" symbol
+    @background RRGGBB                colour between the sprites
+
+and a sprite line may end in a ninth field "@LEFT,TOP,RIGHT,BOTTOM" that pins
+its inclusive rectangle in the master bitmap (its cells are drawn from the
+left edge; columns beyond whole cells stay background). Pinned rectangles
+are handed out as written; the other sprites are packed around them.
 """
 import math
 import os
@@ -28,6 +46,12 @@ KINDS = ("btn5", "strip", "img", "tile", "colour", "frame")
 
 class Sprite:
     def __init__(self, fields, line_no):
+        pin = None
+        if len(fields) == 9 and fields[8].startswith("@"):
+            pin = tuple(int(v) for v in fields[8][1:].split(","))
+            fields = fields[:8]
+            if len(pin) != 4:
+                raise ValueError("line %d: a pin is @left,top,right,bottom" % line_no)
         if len(fields) != 8:
             raise ValueError("line %d: 8 fields expected" % line_no)
         self.id = int(fields[0])
@@ -53,18 +77,63 @@ class Sprite:
         self.width = self.cell_w * self.cells
         self.height = self.cell_h
         self.x = self.y = 0
+        self.pin = pin
+        if pin:
+            left, top, right, bottom = pin
+            if right - left + 1 < self.width or bottom - top + 1 != self.height or left < 0 or top < 0:
+                raise ValueError("line %d: the pinned rectangle does not hold the cells" % line_no)
+            self.x, self.y = left, top
 
     def has_probe(self):
         return self.kind in ("btn5", "strip", "img") and self.cell_w >= 5 and self.cell_h >= 5
 
 
-def read_table(path):
+class Settings:
+    """The "@" lines of a table; the defaults are the standard skin's."""
+
+    def __init__(self):
+        self.master_w = MASTER_WIDTH
+        self.master_h = None
+        self.master_name = "BigResource"
+        self.english_name = "BigResource_ENG"
+        self.thumb_name = "BM_THUMB"
+        self.prefix = "stockface"
+        self.thumb_w, self.thumb_h, self.thumb_label = 100, 70, "STOCKFACE"
+        self.panel_label = "TUNERDECK"
+        self.background = 0x101418
+
+    def apply(self, fields, line_no):
+        key, args = fields[0], fields[1:]
+        try:
+            if key == "@master" and len(args) == 2:
+                self.master_w, self.master_h = int(args[0]), int(args[1])
+            elif key == "@files" and len(args) == 4:
+                self.master_name, english, self.thumb_name, self.prefix = args
+                self.english_name = None if english == "-" else english
+            elif key == "@thumb" and len(args) == 3:
+                self.thumb_w, self.thumb_h, self.thumb_label = int(args[0]), int(args[1]), args[2].replace("_", " ")
+            elif key == "@panel" and len(args) == 1:
+                self.panel_label = args[0].replace("_", " ")
+            elif key == "@background" and len(args) == 1:
+                self.background = int(args[0], 16)
+            else:
+                raise ValueError
+        except ValueError:
+            raise ValueError("line %d: bad setting %s" % (line_no, " ".join(fields)))
+
+
+def read_table(path, settings=None):
     sprites = []
     seen = set()
     with open(path, "r", encoding="utf-8") as f:
         for n, line in enumerate(f, 1):
             line = line.split("#", 1)[0].strip()
             if not line:
+                continue
+            if line.startswith("@"):
+                if settings is None:
+                    raise ValueError("line %d: settings are not allowed here" % n)
+                settings.apply(line.split(), n)
                 continue
             s = Sprite(line.split(), n)
             if s.id in seen:
@@ -74,20 +143,39 @@ def read_table(path):
     return sprites
 
 
-def pack(sprites):
-    """Shelf packing, tallest first; one pixel of gap keeps the sprites apart."""
-    order = sorted(sprites, key=lambda s: (-s.height, -s.width, s.id))
+def rect_of(s):
+    """The sprite's inclusive rectangle: the pin, or its packed place."""
+    return s.pin if s.pin else (s.x, s.y, s.x + s.width - 1, s.y + s.height - 1)
+
+
+def pack(sprites, master_w=MASTER_WIDTH):
+    """Shelf packing, tallest first; one pixel of gap keeps the sprites apart.
+    Pinned sprites stay where they are and the others step past them."""
+    pinned = [rect_of(s) for s in sprites if s.pin]
+
+    def blocker(x, y, w, h):
+        for (l, t, r, b) in pinned:
+            if x <= r + 1 and l <= x + w and y <= b + 1 and t <= y + h:
+                return r
+        return None
+
+    order = sorted((s for s in sprites if not s.pin), key=lambda s: (-s.height, -s.width, s.id))
     x = y = shelf_h = 0
     for s in order:
-        if s.width > MASTER_WIDTH:
+        if s.width > master_w:
             raise ValueError("sprite %d wider than the master bitmap" % s.id)
-        if x + s.width > MASTER_WIDTH:
-            y += shelf_h + 1
-            x = shelf_h = 0
+        while True:
+            if x + s.width > master_w:
+                y += shelf_h + 1
+                x = shelf_h = 0
+            right = blocker(x, y, s.width, s.height)
+            if right is None:
+                break
+            x = right + 2
         s.x, s.y = x, y
         x += s.width + 1
         shelf_h = max(shelf_h, s.height)
-    return y + shelf_h
+    return max([y + shelf_h] + [r[3] for r in pinned])
 
 # ---------------------------------------------------------------- image
 
@@ -422,10 +510,10 @@ def draw_button_cell(img, x0, y0, w, h, base, state, symbol, label):
         draw_text(img, tx, ty, label, fg)
 
 
-def draw_picture(img, s, x0, y0, w, h, frame, label):
+def draw_picture(img, s, x0, y0, w, h, frame, label, panel_label="TUNERDECK"):
     base = s.colour
     if s.symbol == "panel":
-        draw_panel(img, x0, y0, w, h, base)
+        draw_panel(img, x0, y0, w, h, base, panel_label)
         return
     for y in range(h):
         c = mix(base, BLACK, (y * 60) // max(1, h - 1)) if h > 2 else base
@@ -458,7 +546,7 @@ def draw_picture(img, s, x0, y0, w, h, frame, label):
         draw_text(img, x0 + (w - text_width(label)) // 2, y0 + (h - 7) // 2, label, WHITE)
 
 
-def draw_panel(img, x0, y0, w, h, base):
+def draw_panel(img, x0, y0, w, h, base, caption="TUNERDECK"):
     """The main window's background: frame, display area, button well."""
     for y in range(h):
         c = mix(base, 0x3A5070, (y * 256) // max(1, h - 1))
@@ -476,19 +564,19 @@ def draw_panel(img, x0, y0, w, h, base):
     for x in range(x0 + 16, x0 + w - 30):
         img.set(x, y0 + 22, 0x06090C)
         img.set(x, y0 + 119, 0x46607C)
-    draw_text(img, x0 + 8, y0 + 6, "TUNERDECK", 0xB8C8DC)
+    draw_text(img, x0 + 8, y0 + 6, caption, 0xB8C8DC)
     # well under the transport buttons
     fill_rect(img, x0 + 12, y0 + 150, x0 + w - 12, y0 + 196, mix(base, BLACK, 80))
 
 
-def draw_sprite(img, s, english):
+def draw_sprite(img, s, english, panel_label="TUNERDECK"):
     label = s.label_en if english else s.label_de
     if s.kind == "btn5":
         for k in range(5):
             draw_button_cell(img, s.x + k * s.cell_w, s.y, s.cell_w, s.cell_h, s.colour, k, s.symbol, label)
     elif s.kind in ("strip", "img"):
         for k in range(s.cells):
-            draw_picture(img, s, s.x + k * s.cell_w, s.y, s.cell_w, s.cell_h, k, label)
+            draw_picture(img, s, s.x + k * s.cell_w, s.y, s.cell_w, s.cell_h, k, label, panel_label)
     elif s.kind == "tile":
         for y in range(s.height):
             c = mix(s.colour, BLACK, (y * 40) // max(1, s.height - 1)) if s.height > 2 else s.colour
@@ -506,28 +594,33 @@ def draw_sprite(img, s, english):
             img.set(s.x + k * s.cell_w + 2, s.y + 2, probe_colour(s.id, k))
 
 
-def master(sprites, height, english):
-    img = Image(MASTER_WIDTH, height, fill=0x101418)
+def master(sprites, height, english, settings=None):
+    settings = settings or Settings()
+    img = Image(settings.master_w, height, fill=settings.background)
     for s in sorted(sprites, key=lambda s: s.id):
-        draw_sprite(img, s, english)
+        draw_sprite(img, s, english, settings.panel_label)
     return img
 
 
-def thumbnail(big, sprites):
-    """A 100 x 70 preview: the main window background shrunk, then the play button."""
+def thumbnail(big, sprites, settings=None):
+    """A preview (100 x 70 by default): the main window background shrunk, then the play button."""
+    settings = settings or Settings()
+    tw, th = settings.thumb_w, settings.thumb_h
     by_id = {s.id: s for s in sprites}
-    thumb = Image(100, 70, fill=0x22303C)
+    thumb = Image(tw, th, fill=0x22303C)
     bg = by_id.get(294)
     if bg:
-        for y in range(70):
-            for x in range(100):
-                thumb.set(x, y, big.get(bg.x + x * bg.width // 100, bg.y + y * bg.height // 70))
+        for y in range(th):
+            for x in range(tw):
+                thumb.set(x, y, big.get(bg.x + x * bg.width // tw, bg.y + y * bg.height // th))
     play = by_id.get(1)
     if play:
+        px, py = (tw * 28) // 100, (th * 26) // 70
         for y in range(play.cell_h):
             for x in range(play.cell_w):
-                thumb.set(28 + x, 26 + y, big.get(play.x + x, play.y + y))
-    draw_text(thumb, 4, 60, "STOCKFACE", 0xDCE6F0)
+                if px + x < tw and py + y < th:
+                    thumb.set(px + x, py + y, big.get(play.x + x, play.y + y))
+    draw_text(thumb, 4, th - 10, settings.thumb_label, 0xDCE6F0)
     return thumb
 
 # ---------------------------------------------------------------- cursors
@@ -613,23 +706,25 @@ def write(path, data):
 # ---------------------------------------------------------------- tables
 
 
-def rect_table(sprites):
+def rect_table(sprites, source="sprites.table"):
     rects = [(-1, -1, -1, -1)] * RESOURCE_IDS
     for s in sprites:
-        rects[s.id] = (s.x, s.y, s.x + s.width - 1, s.y + s.height - 1)
-    lines = ["// Generated from sprites.table; do not edit."]
+        rects[s.id] = rect_of(s)
+    lines = ["// Generated from %s; do not edit." % source]
     for i, r in enumerate(rects):
         lines.append("{%d, %d, %d, %d},  // %d" % (r + (i,)))
     return ("\n".join(lines) + "\n").encode("ascii")
 
 
-def rule_table(sprites, height):
+def rule_table(sprites, height, settings=None, source="sprites.table"):
+    settings = settings or Settings()
+    macro = settings.prefix.upper()
     kinds = {k: i for i, k in enumerate(KINDS)}
-    lines = ["// Generated from sprites.table; do not edit.",
+    lines = ["// Generated from %s; do not edit." % source,
              "// id, kind (%s), cells, cell width, cell height, sample colour (0xRRGGBB or -1), probe" % ", ".join(KINDS),
-             "#define STOCKFACE_MASTER_WIDTH %d" % MASTER_WIDTH,
-             "#define STOCKFACE_MASTER_HEIGHT %d" % height,
-             "#define STOCKFACE_SPRITE_ROWS \\"]
+             "#define %s_MASTER_WIDTH %d" % (macro, settings.master_w),
+             "#define %s_MASTER_HEIGHT %d" % (macro, height),
+             "#define %s_SPRITE_ROWS \\" % macro]
     rows = []
     for s in sorted(sprites, key=lambda s: s.id):
         sample = s.colour if s.kind in ("tile", "colour", "frame") else -1
@@ -640,15 +735,20 @@ def rule_table(sprites, height):
 
 
 def write_skin(table, out):
-    sprites = read_table(table)
-    height = pack(sprites) + 1
-    de = master(sprites, height, False)
-    en = master(sprites, height, True)
-    write(os.path.join(out, "BigResource.bmp"), de.bmp())
-    write(os.path.join(out, "BigResource_ENG.bmp"), en.bmp())
-    write(os.path.join(out, "BM_THUMB.bmp"), thumbnail(de, sprites).bmp())
-    write(os.path.join(out, "stockface_rects.inc"), rect_table(sprites))
-    write(os.path.join(out, "stockface_sprites.inc"), rule_table(sprites, height))
+    settings = Settings()
+    sprites = read_table(table, settings)
+    source = os.path.basename(table)
+    used = pack(sprites, settings.master_w) + 1
+    height = settings.master_h if settings.master_h else used
+    if used > height:
+        raise ValueError("the sprites need %d rows, the master bitmap has %d" % (used, height))
+    de = master(sprites, height, False, settings)
+    write(os.path.join(out, settings.master_name + ".bmp"), de.bmp())
+    if settings.english_name:
+        write(os.path.join(out, settings.english_name + ".bmp"), master(sprites, height, True, settings).bmp())
+    write(os.path.join(out, settings.thumb_name + ".bmp"), thumbnail(de, sprites, settings).bmp())
+    write(os.path.join(out, settings.prefix + "_rects.inc"), rect_table(sprites, source))
+    write(os.path.join(out, settings.prefix + "_sprites.inc"), rule_table(sprites, height, settings, source))
 
 
 def write_cursors(out):
