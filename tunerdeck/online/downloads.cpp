@@ -164,7 +164,7 @@ HWND CreateProgressDialog() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     DialogTemplate t;
-    t.Dword(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
+    t.Dword(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     t.Dword(0);
     t.Word(0);   // item count, filled in at the end
     t.Word(0);
@@ -179,7 +179,10 @@ HWND CreateProgressDialog() {
     t.Item(SS_LEFT, 7, 7, 136, 10, 0xFFFF, 0x0082, nullptr, L"velmirant-Player");
     t.Item(ES_READONLY | ES_CENTER | WS_BORDER, 7, 21, 136, 12, 1000, 0x0081, nullptr, L"");
     t.Item(WS_BORDER, 7, 40, 136, 10, 1001, 0, L"msctls_progress32", L"");
-    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), t.Get(), nullptr, ProgressProc, 0);
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), t.Get(), nullptr, ProgressProc, 0);
+    // Shown without taking the focus from whatever the user works in.
+    if (dialog) ShowWindow(dialog, SW_SHOWNOACTIVATE);
+    return dialog;
 }
 
 void PumpMessages() {
