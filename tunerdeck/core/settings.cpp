@@ -9,6 +9,7 @@
 #include "agent_control.h"
 #include "bounded_text.h"
 #include "debug_log.h"
+#include "internet.h"
 #include "player_globals.h"
 #include "profiles.h"
 #include "registry.h"

@@ -20,8 +20,6 @@ public:
     static constexpr unsigned kTextCapacity = 1024;
     // The value name an unreadable record is copied to before it is overwritten.
     static constexpr const char* kBadRecordValue = "VLSettings_bad";
-    // The interface server's host, put into VLUrl at every load.
-    static constexpr const char* kInterfaceHost = "service.velmirant.net";
 
     cSettings();
     ~cSettings() override;

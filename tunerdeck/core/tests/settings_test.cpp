@@ -71,7 +71,7 @@ TEST_F(SettingsTest, FreshStartHasTheDefaults) {
     EXPECT_EQ(s.GetPodAutoDeleteFiles(), 3);
     EXPECT_EQ(s.GetLanguage(), 1);
     EXPECT_STREQ(s.GetPID(), "0");
-    EXPECT_STREQ(s.GetVLUrl(), cSettings::kInterfaceHost);
+    EXPECT_STREQ(s.GetVLUrl(), "interface.velmirant.net");
     EXPECT_EQ(std::string(s.GetRecordingDir()), folders.Docs() + "\\Aufnahmen");
     EXPECT_EQ(std::string(s.GetPodcastDir()), folders.Docs() + "\\Podcasts");
 }
