@@ -194,6 +194,31 @@ TEST_P(PlaycradlePlayTest, WavStreamPlays) {
     StopAndEnd();
 }
 
+TEST_P(PlaycradlePlayTest, GoesToAnotherEntryOfAPlaylist) {
+    tdtest::TempFolder tmp;
+    tmp.Write("a.wav", pe_test::MakeWav(pe_test::TestTone(8.0)));
+    tmp.Write("b.wav", pe_test::MakeWav(pe_test::TestTone(8.0)));
+    tmp.Write("list.m3u", "#EXTM3U\r\n" + tmp.File("a.wav") + "\r\n" + tmp.File("b.wav") + "\r\n");
+    StartAndPlay(tmp.File("list.m3u"), 1);
+    auto streamInfo = [&](uint32_t track) {
+        return tdtest::WaitFor(
+            [&] {
+                for (const Received& r : status.records)
+                    if (r.kind == bk::kStatusStreamInfo && r.rec.streamInfo.track == track &&
+                        r.rec.streamInfo.maxTrack == 2)
+                        return true;
+                return false;
+            },
+            10000);
+    };
+    ASSERT_TRUE(streamInfo(0));
+    // The second entry: counted from 1 for the Media Player engine, from 0 for RealPlayer.
+    bool real = std::string(GetParam()) == "-rp";
+    ASSERT_TRUE(Post(host, UWM_CMD_PLAYTRACK, 0, real ? 1 : 2));
+    EXPECT_TRUE(streamInfo(1));
+    StopAndEnd();
+}
+
 TEST_P(PlaycradlePlayTest, PlaysThroughTheProxyOfTheSharedSettings) {
     pe_test::IcyStreamOptions o;
     o.audio = pe_test::MakeMp3(pe_test::TestTone(2.0));

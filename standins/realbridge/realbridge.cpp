@@ -26,6 +26,9 @@ struct Bridge {
     HWND window = nullptr;
     std::unique_ptr<pe::PlayEngine> engine;
     bool streamInfoSent = false;
+    // Going to another entry stops the current one first; that stop is no
+    // end of playing (which would end the reporter's session).
+    bool switchingTrack = false;
 };
 Bridge* g_bridge = nullptr;
 
@@ -53,6 +56,8 @@ void TakeEvents(Bridge* b) {
             b->reporter->OnBuffering(100);
             break;
         case pe::EventKind::PlayState:
+            if (ev.value == pe::kStopped && b->switchingTrack) break;
+            if (ev.value != pe::kStopped) b->switchingTrack = false;
             b->reporter->OnPlayState(static_cast<unsigned long>(ev.value));
             if (ev.value == pe::kPlaying) {
                 if (!b->streamInfoSent) ReportStreamInfo(b);
@@ -157,6 +162,7 @@ REALBRIDGE_API void REALBRIDGE_GotoTrackPos(unsigned long positionMs) {
 
 REALBRIDGE_API void REALBRIDGE_GotoTrack(unsigned long entry) {
     if (!g_bridge || entry > 0x7FFFFFFF) return;
+    g_bridge->switchingTrack = true;
     g_bridge->engine->Stop();
     g_bridge->engine->SetCurrentEntry(static_cast<int32_t>(entry) + 1);
     g_bridge->streamInfoSent = false;
