@@ -321,6 +321,23 @@ TEST_F(FakeHostTest, NewMediaEnginePlaysPlaylistsThroughTheAsx) {
     EXPECT_TRUE(player.HasStatus("13:Searching for server..."));
 }
 
+TEST_F(FakeHostTest, ProgramFolderWithBlanksStartsTheHost) {
+    std::string folder = folders.Program() + "\\Radio Player";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\fake_cradle\\playcradle.exe").c_str(),
+                          (folder + "\\playcradle.exe").c_str(), FALSE));
+    // What the system would start were the path split at its blank.
+    ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\fake_agent\\traywatch.exe").c_str(),
+                          (folders.Program() + "\\Radio.exe").c_str(), FALSE));
+    td::SetProgramFolder(folder.c_str());
+    FakePlayer player;
+    ClientRun run(player);
+    EXPECT_NE(run.client.GetCapabilities(), 0u);
+    run.client.PlayUrl("http://127.0.0.1:1/stream", kStreamReal);
+    EXPECT_TRUE(WaitLog(player, "cmd 1154 1 0"));
+    EXPECT_EQ(FindWindowA("vl_control_center_class", nullptr), nullptr);
+}
+
 TEST_F(FakeHostTest, HostThatIgnoresStopIsEndedAfterItsTime) {
     SetEnvironmentVariableA("TD_FAKE_IGNORE_STOP", "1");
     FakePlayer player;
