@@ -219,6 +219,24 @@ TEST_P(PlaycradlePlayTest, GoesToAnotherEntryOfAPlaylist) {
     StopAndEnd();
 }
 
+TEST_P(PlaycradlePlayTest, SeeksInAFile) {
+    tdtest::TempFolder tmp;
+    tmp.Write("long.wav", pe_test::MakeWav(pe_test::TestTone(12.0)));
+    StartAndPlay(tmp.File("long.wav"), 1);
+    ASSERT_GE(status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000), 0);
+    // Milliseconds for RealPlayer, seconds for the Media Player engine.
+    bool real = std::string(GetParam()) == "-rp";
+    ASSERT_TRUE(Post(host, UWM_CMD_TRACKPOS, 0, real ? 6000 : 6));
+    EXPECT_TRUE(tdtest::WaitFor(
+        [&] {
+            for (const Received& r : status.records)
+                if (r.kind == bk::kStatusRunInfo && r.rec.runInfo.a >= 6000) return true;
+            return false;
+        },
+        8000));
+    StopAndEnd();
+}
+
 TEST_P(PlaycradlePlayTest, PlaysThroughTheProxyOfTheSharedSettings) {
     pe_test::IcyStreamOptions o;
     o.audio = pe_test::MakeMp3(pe_test::TestTone(2.0));
