@@ -255,6 +255,35 @@ TEST_F(DownloadsTest, SkinUpdateLeavesNothingWhenItDoesNotUnpack) {
     }
 }
 
+// The downloaded installer is started the way the player starts it at its
+// end; the stand-in records its command line.
+TEST_F(DownloadsTest, DownloadedInstallerStarts) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string standin = self;
+    standin = standin.substr(0, standin.find_last_of('\\') + 1) + "update_standin.exe";
+    std::string exe;
+    ASSERT_TRUE(tdtest::ReadFileBytes(standin, &exe)) << standin;
+    http_.Serve("/setup/update.exe", exe, "application/octet-stream");
+    ASSERT_EQ(1, client_->GetPlayerUpdate(static_cast<unsigned long>(exe.size()), http_.Url("/setup/update.exe").c_str()));
+
+    const std::string folder = folder_.Path() + "\\";
+    std::string command = "\"" + folder + "update.exe\" /SP- /noicons /silent /dir=\"C:\\Program Files\\velmirant\"";
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 20000));
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(0u, code);
+    const std::string log = folder_.Read("update_started.log");
+    EXPECT_NE(std::string::npos, log.find("dir=C:\\Program Files\\velmirant\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("silent=1\r\nsp-=1\r\nnoicons=1")) << log;
+    EXPECT_NE(std::string::npos, log.find("folder=" + folder_.Path())) << log;
+}
+
 // The dialog belongs to the downloading thread and is advanced after every
 // block; the test watches it from outside while the answer trickles in.
 TEST_F(DownloadsTest, ProgressDialogShowsTheKilobytes) {
