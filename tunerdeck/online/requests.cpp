@@ -88,8 +88,7 @@ VersionReportInfo ReadVersionReportInfo() {
     VersionReportInfo info;
     MyFileInfo player = {}, skin = {};
     std::string program = online::ProgramFolder();
-    std::string skins = program + "\\skins";
-    GetPlayerSkinVersion(&player, &skin, program.c_str(), skins.c_str());
+    GetPlayerSkinVersion(&player, &skin, program.c_str(), nullptr);
     info.playerVersion = player.FileVersion;
     info.skinName = skin.InternalName;
     info.skinVersion = skin.FileVersion;
@@ -119,6 +118,7 @@ int cOnlineClient::SendVersionInfo(const char* playerId, std::unique_ptr<cUpdate
     if (IsOfflineMode()) {
         char path[600] = {};
         getOfflineSkinDir(path);
+        if (path[0] && path[strlen(path) - 1] != '\\') bk::TextAppend(path, sizeof path, "\\");
         char skin[260] = {};
         GetValue("SKIN", skin, sizeof skin);
         bk::TextAppend(path, sizeof path, skin);
@@ -205,14 +205,12 @@ int cOnlineClient::SendEmpfehlung(const char* playerId, int32_t recommendedId, i
                                   const char* fromAddress, const char* toName, const char* toAddress,
                                   const char* message, int32_t language) {
     try {
-        MyFileInfo player = {}, skin = {};
-        std::string program = online::ProgramFolder();
-        GetPlayerSkinVersion(&player, &skin, program.c_str(), (program + "\\skins").c_str());
+        const uint32_t skinId = ReadVersionReportInfo().skinId;
         std::unique_ptr<XmlResult> r =
             Send(this, 2,
                  FormatTemplate(XmlTemplate(11), {Esc(playerId), Num(kind), Esc(fromName), Esc(fromAddress),
                                                   Esc(toName), Esc(toAddress), Num(recommendedId), Esc(message),
-                                                  Num(skin.Module), Num(language), Num(IsOEMPlayer() ? 1 : 0)}));
+                                                  Num(skinId), Num(language), Num(IsOEMPlayer() ? 1 : 0)}));
         // The status text is not evaluated, but nothing sent is no success.
         return r && r->answered ? 1 : 0;
     } catch (const std::exception& e) {

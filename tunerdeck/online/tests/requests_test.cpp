@@ -300,6 +300,13 @@ TEST_F(RequestsTest, WholeDirectoryIsWrittenFromItsDeclaration) {
 }
 
 TEST_F(RequestsTest, OfflineNothingReachesTheServer) {
+    // The offline version report records the offline skin's id instead.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string dir = self;
+    dir.resize(dir.find_last_of('\\'));
+    SetValue("OfflineSkinDir", dir.c_str());
+    SetValue("SKIN", "update_standin.exe");
     GoOffline();
     std::unique_ptr<cDbTimeDoc> time;
     std::unique_ptr<cStationDbDoc> db;
@@ -317,6 +324,9 @@ TEST_F(RequestsTest, OfflineNothingReachesTheServer) {
     std::unique_ptr<cUpdateInfoDoc> doc;
     EXPECT_EQ(0, client_->SendVersionInfo("", &doc, 0, 1));
     EXPECT_FALSE(doc);
+    char skinId[20] = "unset";
+    GetValue("aktSkinId", skinId, sizeof skinId);
+    EXPECT_STREQ("0", skinId);
     EXPECT_EQ(0, client_->GetPlayerUpdate(1000, server_.Url("/u.exe").c_str()));
     std::string skin;
     EXPECT_EQ(0, client_->GetSkinUpdate(1000, server_.Url("/s.za").c_str(), &skin));
