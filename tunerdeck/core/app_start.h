@@ -3,12 +3,22 @@
 // The text helpers call no Windows API so they also build natively.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
-#include "app_frame.h"
+
+class cRadioPlayer;
+class cDownloadManager;
 
 namespace td {
+
+// The one player object and download manager while the program runs; null
+// before start-up creates them and after shut-down.
+cRadioPlayer* Player();
+void SetPlayer(cRadioPlayer* player);
+cDownloadManager* Downloads();
 
 constexpr const char* kInstanceMarkerName = "tunerdeck.exe";
 constexpr const char* kMainWindowClass = "tunerdeck Main Wnd Class";
@@ -21,6 +31,10 @@ constexpr unsigned long kCopyDataStartText = 5;
 // its main window when it is still starting.
 constexpr unsigned kHandOverTimeoutMs = 5000;
 constexpr unsigned kWaitForFirstWindowMs = 10000;
+constexpr unsigned kMessageBoxTimeoutMs = 30000;
+
+// The command line after the program's path (quoted or not), leading blanks skipped.
+const char* CommandLineTail(const char* commandLine);
 
 // "%20" and "%C2%A0" become blanks, "%7C" a "|"; trailing "/" go.
 std::string NormaliseStartText(const std::string& text);
@@ -60,13 +74,12 @@ bool CrashFlag();
 void CloseInstanceMarker();
 
 // The message boxes of start-up and the skin loop: a plain box with the
-// product title that closes by itself after a minute, so an unattended
+// product title that closes by itself after half a minute, so an unattended
 // start never hangs on it.
 void ShowPlayerMessage(const char* text);
 
-class cPlayerApp : public appframe::Application {
-public:
-    BOOL InitInstance() override;
-};
+// The whole life of the program: the start-up routine of the application
+// object. Always answers 0 (the framework enters no message loop).
+int RunPlayerApplication(const char* startText);
 
 }  // namespace td
