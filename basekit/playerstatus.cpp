@@ -174,7 +174,7 @@ void cSendRunTimeInfo::SetPlaystate(unsigned char state) {
     LogF(9, "SetPlaystate Playstate(%d)", state);
     playState_ = state;
     if ((state == 2 || state == 3) && InterlockedCompareExchange(&running_, 0, 0) == 0) {
-        if (cListenTimer* timer = player_->GetListenTimer()) timer->OnConnected();
+        if (bk::ListenTimerSlots* timer = player_->GetListenTimer()) timer->OnConnected();
         Log("Connetion start", 9);
         StartWatchdog();
     }
@@ -191,7 +191,7 @@ void cSendRunTimeInfo::SetPlaystate(unsigned char state) {
     if (state > 3) Status("playerstate: run", 9);
     if (state == 1) {
         Status("playerstate: stop", 8);
-        if (cListenTimer* timer = player_->GetListenTimer()) {
+        if (bk::ListenTimerSlots* timer = player_->GetListenTimer()) {
             if (timer->OnStop(static_cast<int>(streamValue_))) player_->OnFinishedPlaying(errorFlag_);
         }
         player_->SetMyStreamInfo(0, 0, 0, nullptr, nullptr);
@@ -365,7 +365,7 @@ void cSendRunTimeInfo::SetMyStreamRunInfo(unsigned long a, unsigned long b, unsi
     }
     if (firstRun_ && a != 0) {
         Log("Listening start...", 9);
-        if (cListenTimer* timer = player_->GetListenTimer()) timer->OnFirstData();
+        if (bk::ListenTimerSlots* timer = player_->GetListenTimer()) timer->OnFirstData();
         firstRun_ = 0;
         if (!bufferingStarted_) {
             player_->OnBufferingStart();

@@ -8,21 +8,10 @@
 #include <windows.h>
 
 #include "basekit_api.h"
+#include "listen_timer.h"
 
 class cSettingsInterface;   // the host interface of the player core
 
-// The timer of one listening session, implemented by the player core. Only
-// its four virtual operations are used here, in this slot order.
-class cListenTimer {
-public:
-    virtual void OnConnected() = 0;
-    virtual void OnFirstData() = 0;
-    virtual int OnStop(int quality) = 0;   // 0 when the session had already ended
-    virtual unsigned long GetStartupDelay() = 0;
-
-protected:
-    ~cListenTimer() = default;   // owned and deleted by the player core
-};
 
 class BASEKIT_API cRadioPlayerInfo {
 public:
@@ -36,7 +25,7 @@ public:
     virtual void Stop(int reason);
     virtual unsigned long GetStatus();   // 2: the player is ending
     virtual void SetActiveXStatus(unsigned long playState);
-    virtual cListenTimer* GetListenTimer() = 0;
+    virtual bk::ListenTimerSlots* GetListenTimer() = 0;
     virtual void OnFinishedPlaying(int hasError) = 0;
     virtual void SetExtraValue(int value) = 0;
     virtual cSettingsInterface* GetSettings() = 0;

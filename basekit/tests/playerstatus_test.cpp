@@ -25,7 +25,7 @@ std::string Msg(unsigned id) {
     return buf;
 }
 
-class FakeTimer : public cListenTimer {
+class FakeTimer : public bk::ListenTimerSlots {
 public:
     void OnConnected() override { ++connected; }
     void OnFirstData() override { ++firstData; }
@@ -33,7 +33,7 @@ public:
         stopQuality = quality;
         return stopResult;
     }
-    unsigned long GetStartupDelay() override { return 0; }
+    uint32_t GetStartupDelay() const override { return 0; }
     std::atomic<int> connected{0}, firstData{0};
     int stopQuality = -1;
     int stopResult = 1;
@@ -64,7 +64,7 @@ public:
     void Stop(int reason) override { Add("stop " + std::to_string(reason)); }
     unsigned long GetStatus() override { return status; }
     void SetActiveXStatus(unsigned long s) override { Add("activex " + std::to_string(s)); }
-    cListenTimer* GetListenTimer() override { return &timer; }
+    bk::ListenTimerSlots* GetListenTimer() override { return &timer; }
     void OnFinishedPlaying(int hasError) override { Add("finished " + std::to_string(hasError)); }
     void SetExtraValue(int) override {}
     cSettingsInterface* GetSettings() override { return hasSettings ? reinterpret_cast<cSettingsInterface*>(this) : nullptr; }

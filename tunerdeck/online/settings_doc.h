@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "listen_timer.h"
 #include "xml_core.h"
 
 // One "Action" element as read back.
@@ -67,15 +68,16 @@ private:
     int32_t quality_;
 };
 
-// Measures one listening period by the millisecond tick counter.
-class cListenTimer {
+// Measures one listening period by the millisecond tick counter; the
+// playback status reporter drives it through its four slots.
+class cListenTimer : public bk::ListenTimerSlots {
 public:
     cListenTimer();
     virtual ~cListenTimer() = default;
-    virtual void OnConnected();
-    virtual void OnFirstData();
-    virtual int OnStop(int32_t quality);
-    virtual uint32_t GetStartupDelay() const { return startupDelay_; }
+    void OnConnected() override;
+    void OnFirstData() override;
+    int OnStop(int32_t quality) override;
+    uint32_t GetStartupDelay() const override { return startupDelay_; }
 
     uint32_t GetListenStart() const { return startTime_ + (connectDelay_ + startupDelay_) / 1000; }
     uint32_t GetListenStop() const { return startTime_ + duration_ / 1000; }

@@ -41,7 +41,7 @@ public:
         logs.push_back(text ? text : "");
     }
     void Stop(int) override {}
-    cListenTimer* GetListenTimer() override { return nullptr; }
+    bk::ListenTimerSlots* GetListenTimer() override { return nullptr; }
     void OnFinishedPlaying(int) override {}
     void SetExtraValue(int) override {}
     cSettingsInterface* GetSettings() override { return settings; }
