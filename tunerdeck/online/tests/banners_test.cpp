@@ -288,7 +288,9 @@ TEST_F(BannerTest, ReloadModes) {
         PumpFor(400);
         auto calls = calls_.Get();
         EXPECT_EQ(c.expected[0] ? 1u : 0u, calls.size()) << c.mode << " " << c.shownBefore;
-        if (!calls.empty()) EXPECT_EQ(c.expected, calls[0]) << c.mode << " " << c.shownBefore;
+        if (!calls.empty()) {
+            EXPECT_EQ(c.expected, calls[0]) << c.mode << " " << c.shownBefore;
+        }
     }
 }
 
