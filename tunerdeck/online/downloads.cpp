@@ -199,6 +199,7 @@ struct UrlParts {
     char host[201] = {};
     char path[401] = {};
     INTERNET_PORT port = 80;
+    DWORD secure = 0;   // INTERNET_FLAG_SECURE for https addresses
 };
 
 bool SplitUrl(const char* url, UrlParts* parts) {
@@ -213,6 +214,7 @@ bool SplitUrl(const char* url, UrlParts* parts) {
     uc.dwExtraInfoLength = sizeof extra;
     if (!url || !InternetCrackUrlA(url, 0, ICU_DECODE, &uc) || !parts->host[0]) return false;
     parts->port = uc.nPort ? uc.nPort : 80;
+    if (uc.nScheme == INTERNET_SCHEME_HTTPS) parts->secure = INTERNET_FLAG_SECURE;
     if (!bk::TextCopy(parts->path, path[0] ? path : "/")) return false;
     return bk::TextAppend(parts->path, sizeof parts->path, extra);
 }
@@ -221,6 +223,39 @@ bool SplitUrl(const char* url, UrlParts* parts) {
 
 HWND cOnlineClient::ProgressDialog() { return g_progress; }
 
+bool cOnlineClient::OpenGetRequest(const char* op, const char* url, DWORD flags, const char* headers,
+                                   HINTERNET handles[3]) {
+    handles[0] = handles[1] = handles[2] = nullptr;
+    UrlParts parts;
+    if (!SplitUrl(url, &parts)) return false;
+    const char* missing = nullptr;
+    IOpenHandle(&handles[0]);
+    if (!handles[0]) missing = "hOpen";
+    else if (!(handles[1] = InternetConnectA(handles[0], parts.host, parts.port, user_.empty() ? nullptr : user_.c_str(),
+                                             password_.empty() ? nullptr : password_.c_str(), INTERNET_SERVICE_HTTP,
+                                             0, 0)))
+        missing = "hConnect";
+    else if (!(handles[2] = HttpOpenRequestA(handles[1], "GET", parts.path, nullptr, nullptr, nullptr,
+                                             flags | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | parts.secure,
+                                             0)))
+        missing = "hReq";
+    if (missing) {
+        DebugLog(DL_VER, "internet.cpp: cInternet::%s - kein %s -> cleanup", op, missing);
+        return false;
+    }
+    HttpAddRequestHeadersA(handles[2], headers, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    return true;
+}
+
+namespace {
+struct RequestHandles {
+    HINTERNET h[3] = {};
+    ~RequestHandles() {
+        for (int i = 2; i >= 0; --i) cInternet::ICloseHandle(h[i]);
+    }
+};
+}  // namespace
+
 int cOnlineClient::Downloadfile(const char* url, const char* localName, unsigned long maxBytes) {
     DebugLog(DL_INF, "cInternet::Downloadfile - Eingang, Params: *url=%s, *localname=%s, max_size=%d",
              url ? url : "", localName ? localName : "", static_cast<int>(maxBytes));
@@ -228,38 +263,20 @@ int cOnlineClient::Downloadfile(const char* url, const char* localName, unsigned
     bk::TextFormat(line, sizeof line, "Downloadfile (%s)", url ? url : "");
     Log(line, 0);
     int ok = 0;
-    UrlParts parts;
-    if (!localName || !localName[0] || !SplitUrl(url, &parts)) {
-        Log("Downloadfile - failed", 0);
-        return 0;
-    }
-    HINTERNET internet = nullptr, connection = nullptr, request = nullptr;
-    IOpenHandle(&internet);
-    if (!internet) {
-        DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - kein hOpen -> cleanup");
-    } else if (!(connection = InternetConnectA(internet, parts.host, parts.port, user_.empty() ? nullptr : user_.c_str(),
-                                               password_.empty() ? nullptr : password_.c_str(),
-                                               INTERNET_SERVICE_HTTP, 0, 0))) {
-        DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - kein hConnect -> cleanup");
-    } else if (!(request = HttpOpenRequestA(connection, "GET", parts.path, nullptr, nullptr, nullptr,
-                                            INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0))) {
-        DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - kein hReq -> cleanup");
-    } else {
-        HttpAddRequestHeadersA(request, kDownloadHeaders, static_cast<DWORD>(-1),
-                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
-        unsigned long size = kFirstBuffer;
-        char* buffer = new (std::nothrow) char[size]();
-        if (buffer && ComputeRequest(request, &buffer, &size, nullptr, 0, maxBytes)) {
-            if (size == 0) DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - keine buff_size -> cleanup");
-            else if (!WriteWholeFile(localName, buffer, size))
-                DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - file == INVALID_HANDLE_VALUE -> cleanup");
-            else ok = 1;
+    {
+        RequestHandles handles;
+        if (localName && localName[0] && OpenGetRequest("Downloadfile", url, 0, kDownloadHeaders, handles.h)) {
+            unsigned long size = kFirstBuffer;
+            char* buffer = new (std::nothrow) char[size]();
+            if (buffer && ComputeRequest(handles.h[2], &buffer, &size, nullptr, 0, maxBytes)) {
+                if (size == 0) DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - keine buff_size -> cleanup");
+                else if (!WriteWholeFile(localName, buffer, size))
+                    DebugLog(DL_VER, "internet.cpp: cInternet::Downloadfile - file == INVALID_HANDLE_VALUE -> cleanup");
+                else ok = 1;
+            }
+            delete[] buffer;
         }
-        delete[] buffer;
     }
-    ICloseHandle(request);
-    ICloseHandle(connection);
-    ICloseHandle(internet);
     Log(ok ? "Downloadfile - ok" : "Downloadfile - failed", 0);
     return ok;
 }
@@ -270,54 +287,35 @@ int cOnlineClient::CheckURLRedirected(const char* url, char* target, size_t size
     bk::TextFormat(line, sizeof line, "CheckURLRedirected (%s)", url ? url : "");
     Log(line, 0);
     int ok = 0;
-    UrlParts parts;
-    HINTERNET internet = nullptr, connection = nullptr, request = nullptr;
-    if (target && size && SplitUrl(url, &parts)) {
-        IOpenHandle(&internet);
-        if (!internet) {
-            DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - kein hOpen -> cleanup");
-        } else if (!(connection = InternetConnectA(internet, parts.host, parts.port,
-                                                   user_.empty() ? nullptr : user_.c_str(),
-                                                   password_.empty() ? nullptr : password_.c_str(),
-                                                   INTERNET_SERVICE_HTTP, 0, 0))) {
-            DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - kein hConnect -> cleanup");
-        } else if (!(request = HttpOpenRequestA(connection, "GET", parts.path, nullptr, nullptr, nullptr,
-                                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                                                    INTERNET_FLAG_RELOAD,
-                                                0))) {
-            DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - kein hReq -> cleanup");
-        } else {
-            HttpAddRequestHeadersA(request, "Content-Type: text/html; charset=utf-8\r\nAccept-Encoding: gzip\r\n",
-                                   static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
-            DWORD status = 0, len = sizeof status;
-            if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
-                DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - kein HttpSendRequest(err=%d -> cleanup",
-                         static_cast<int>(GetLastError()));
-            } else if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len,
-                                      nullptr) &&
-                       (status == 301 || status == 302 || status == 303)) {
-                DWORD need = 0;
-                HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &need, nullptr);
-                std::vector<char> headers(need + 1, 0);
-                DWORD have = need;
-                std::string location;
-                if (!need || !HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &have, nullptr)) {
-                    DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - keine HttpQueryInfo -> cleanup");
-                } else if (!online::FindLocationHeader(headers.data(), have, &location) || location.empty()) {
-                    DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - nPlace=-1 -> cleanup");
-                } else if (location.size() >= size) {
-                    // A target that does not fit is refused, never cut.
-                    DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - Location zu lang -> cleanup");
-                } else {
-                    bk::TextCopy(target, size, location.c_str());
-                    ok = 1;
-                }
+    RequestHandles handles;
+    if (target && size &&
+        OpenGetRequest("CheckURLRedirected", url, INTERNET_FLAG_NO_AUTO_REDIRECT,
+                       "Content-Type: text/html; charset=utf-8\r\nAccept-Encoding: gzip\r\n", handles.h)) {
+        HINTERNET request = handles.h[2];
+        DWORD status = 0, len = sizeof status;
+        if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+            DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - kein HttpSendRequest(err=%d -> cleanup",
+                     static_cast<int>(GetLastError()));
+        } else if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr) &&
+                   (status == 301 || status == 302 || status == 303)) {
+            DWORD need = 0;
+            HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &need, nullptr);
+            std::vector<char> headers(need + 1, 0);
+            DWORD have = need;
+            std::string location;
+            if (!need || !HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &have, nullptr)) {
+                DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - keine HttpQueryInfo -> cleanup");
+            } else if (!online::FindLocationHeader(headers.data(), have, &location) || location.empty()) {
+                DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - nPlace=-1 -> cleanup");
+            } else if (location.size() >= size) {
+                // A target that does not fit is refused, never cut.
+                DebugLog(DL_VER, "internet.cpp: cInternet::CheckURLRedirected - Location zu lang -> cleanup");
+            } else {
+                bk::TextCopy(target, size, location.c_str());
+                ok = 1;
             }
         }
     }
-    ICloseHandle(request);
-    ICloseHandle(connection);
-    ICloseHandle(internet);
     if (ok) bk::TextFormat(line, sizeof line, "CheckURLRedirected -> %s, true", target);
     else bk::TextCopy(line, "CheckURLRedirected term, false");
     Log(line, 0);

@@ -100,6 +100,10 @@ private:
     HWND OpenProgress(unsigned long expectedSize);
     void CloseProgress(HWND dialog);
     int DownloadStationDb(const std::string& url, std::unique_ptr<cStationDbDoc>* db);
+    // Opens Internet handle, connection (with the object's credentials) and
+    // a GET request for the address into handles[0..2], logging the step
+    // that failed under the operation's name. The caller closes them.
+    bool OpenGetRequest(const char* op, const char* url, DWORD flags, const char* headers, HINTERNET handles[3]);
 
     std::string user_, password_;
 };
