@@ -90,8 +90,12 @@ TEST_F(FillBarsTest, ProgressBarTakesOnlyPositionsWithinItsMaximum) {
         EXPECT_EQ(bar.GetDrawCount() - before, s.drawn ? 1 : 0) << s.max << "/" << s.pos;
         if (!s.drawn) continue;
         EXPECT_EQ(bar.GetValue(), s.pos);
-        if (s.fill > 0) EXPECT_TRUE(ShowsSprite(mem, s.fill - 1, 5, cVLProgressBar::SPRITE_BAR)) << s.max << "/" << s.pos;
-        if (s.fill < 100) EXPECT_TRUE(ShowsSprite(mem, s.fill, 5, cVLProgressBar::SPRITE_BACK)) << s.max << "/" << s.pos;
+        if (s.fill > 0) {
+            EXPECT_TRUE(ShowsSprite(mem, s.fill - 1, 5, cVLProgressBar::SPRITE_BAR)) << s.max << "/" << s.pos;
+        }
+        if (s.fill < 100) {
+            EXPECT_TRUE(ShowsSprite(mem, s.fill, 5, cVLProgressBar::SPRITE_BACK)) << s.max << "/" << s.pos;
+        }
     }
 
     // Another thread moves it by posting; nonsense stays ignored.

@@ -165,7 +165,9 @@ TEST_F(ScrollTextTest, NewBoxShowsAgainOnlyAfterTheParentPainted) {
     ParentPaints(text.get());
     EXPECT_TRUE(text->IsComposed());
     // The narrower box no longer holds "Radio"? Then it scrolls with a spacer.
-    if (text->GetTextWidth() > 40) EXPECT_NE(Part(text.get(), 0).find(" *** "), std::string::npos);
+    if (text->GetTextWidth() > 40) {
+        EXPECT_NE(Part(text.get(), 0).find(" *** "), std::string::npos);
+    }
 }
 
 TEST_F(ScrollTextTest, FourThreadsSettingTextsAtOnce) {

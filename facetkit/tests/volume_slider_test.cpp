@@ -263,8 +263,9 @@ TEST_F(VolumeSliderTest, TrackIsFilledUpToTheValue) {
         slider->Show(dc.Get());
         RECT own = kTracks[c.track].own;
         EXPECT_EQ(fk::DcPixel(dc.Get(), own.left + c.dx1, own.top), c.at1) << kTracks[c.track].what << c.value;
-        if (c.dx2 >= 0)
+        if (c.dx2 >= 0) {
             EXPECT_EQ(fk::DcPixel(dc.Get(), own.left + c.dx2, own.top), c.at2) << kTracks[c.track].what << c.value;
+        }
     }
     auto hidden = Make(kTracks[0]);
     hidden->SetValue(50, 100, 0, 0);
