@@ -26,6 +26,11 @@ const DWORD kNone = 0, kDisabledHit = static_cast<DWORD>(-1);
 
 class ButtonListTest : public fk::ElementTest {
 protected:
+    // The elements go before the resource manager whose fonts they use.
+    void TearDown() override {
+        list_.Delete();
+        fk::ElementTest::TearDown();
+    }
     cActiveElement* Element(DWORD id) { return static_cast<cActiveElement*>(list_.GetById(id)); }
     DWORD Check(int x, int y, DWORD flag) { return list_.Check(POINT{x, y}, host_->GetWindow(), flag); }
     cButtonListe list_;

@@ -29,9 +29,14 @@ bool WaitForWalkers(const cListe* list, const char* what) {
     return true;
 }
 
+// A null window would mean every window of the desktop: nothing is asked then.
 void InvalidateElement(HWND wnd, cActiveElement* e) {
     RECT r = e->GetRect();
-    InvalidateRect(wnd, &r, FALSE);
+    if (wnd) InvalidateRect(wnd, &r, FALSE);
+}
+
+void InvalidateWindow(HWND wnd) {
+    if (wnd) InvalidateRect(wnd, nullptr, FALSE);
 }
 
 }  // namespace
@@ -103,7 +108,7 @@ DWORD cButtonListe::Check(POINT pt, HWND wnd, DWORD flag) {
             } else if (typ == ET_BUTTON) {
                 if (status != static_cast<int>(flag) && e->IsEnabled()) {
                     e->SetStatus(static_cast<int>(flag));
-                    InvalidateRect(wnd, nullptr, FALSE);
+                    InvalidateWindow(wnd);
                 }
             }
             if (e->IsEnabled())
@@ -112,13 +117,13 @@ DWORD cButtonListe::Check(POINT pt, HWND wnd, DWORD flag) {
                 result = static_cast<DWORD>(-1);
         } else if (status == ES_MOUSEOVER) {
             e->SetStatus(ES_NORMAL);
-            InvalidateRect(wnd, nullptr, FALSE);
+            InvalidateWindow(wnd);
         } else if (status == ES_PRESSED) {
             if (typ == ET_BUTTON)
                 e->SetStatus(static_cast<cSkinButton*>(e)->GetLatching() ? ES_SELECTED : ES_NORMAL);
             else
                 e->SetStatus(ES_SELECTED);
-            InvalidateRect(wnd, nullptr, FALSE);
+            InvalidateWindow(wnd);
         }
     }
     FreeIterator(it);
