@@ -14,6 +14,7 @@
 #include "debugtext.h"
 #include "online_host.h"
 #include "player_cipher.h"
+#include "registry.h"
 #include "requests.h"
 #include "win_handles.h"
 #include "xml_interface.h"
@@ -220,6 +221,30 @@ bool SplitUrl(const char* url, UrlParts* parts) {
 }
 
 }  // namespace
+
+namespace online {
+
+bool InstallSkinFile(const std::string& downloaded, const std::string& skinsFolder, const std::string& name) {
+    if (!IsBareFileName(name, ".dll") || skinsFolder.empty()) {
+        DebugLog(DL_ERR, "Skin-Dateiname abgelehnt: %s", name.c_str());
+        DeleteFileA(downloaded.c_str());
+        return false;
+    }
+    std::string target = skinsFolder;
+    if (target.back() != '\\') target += '\\';
+    target += name;
+    return MoveFileExA(downloaded.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool InstallDownloadedSkin(const std::string& downloaded, const std::string& skinsFolder, std::string* name) {
+    MyFileInfo info = {};
+    std::string fileName;
+    if (GetFileVersion(downloaded.c_str(), &info)) fileName = info.OriginalFilename;
+    if (name) *name = fileName;
+    return InstallSkinFile(downloaded, skinsFolder, fileName);
+}
+
+}  // namespace online
 
 HWND cOnlineClient::ProgressDialog() { return g_progress; }
 

@@ -124,4 +124,13 @@ size_t StripPadding(const unsigned char* data, size_t length);
 // "radiodb.rdb" -> "radiodb_crypt.rdb": split at the last "." of the file
 // name part; a name without one gets "_crypt." appended.
 std::string CryptCopyName(const std::string& path);
+
+// Moves a downloaded skin into the skins folder (with or without a trailing
+// backslash) under `name`, replacing a file of that name. The name comes
+// from the downloaded file itself, so only a bare ".dll" name is taken;
+// for any other the download is deleted and nothing is moved.
+bool InstallSkinFile(const std::string& downloaded, const std::string& skinsFolder, const std::string& name);
+// The same under the file name the file's version record gives
+// ("OriginalFilename"); *name receives it.
+bool InstallDownloadedSkin(const std::string& downloaded, const std::string& skinsFolder, std::string* name);
 }  // namespace online

@@ -255,6 +255,38 @@ TEST_F(DownloadsTest, SkinUpdateLeavesNothingWhenItDoesNotUnpack) {
     }
 }
 
+TEST_F(DownloadsTest, SkinIsInstalledOnlyUnderABareName) {
+    tdtest::TempFolder program("prog");
+    CreateDirectoryA(program.File("skins").c_str(), nullptr);
+    const std::string skins = program.File("skins");
+    struct Case {
+        const char* name;
+        bool ok;
+    } cases[] = {
+        {"newskin.dll", true},          {"..\\tunerdeck.exe", false}, {"..\\basekit.dll", false},
+        {"C:\\Windows\\evil.dll", false}, {"sub/evil.dll", false},     {"", false},
+        {"skin.exe", false},
+    };
+    for (const Case& c : cases) {
+        folder_.Write("ZAP1.tmp", "skin bytes");
+        program.Write("basekit.dll", "program file");
+        EXPECT_EQ(c.ok, online::InstallSkinFile(folder_.File("ZAP1.tmp"), skins, c.name)) << c.name;
+        EXPECT_FALSE(folder_.Exists("ZAP1.tmp")) << c.name;
+        EXPECT_EQ("program file", program.Read("basekit.dll")) << c.name;
+        EXPECT_FALSE(program.Exists("tunerdeck.exe")) << c.name;
+    }
+    EXPECT_EQ("skin bytes", program.Read("skins\\newskin.dll"));
+    // A file without the name of a skin library in its version record.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string standin = self;
+    standin = standin.substr(0, standin.find_last_of('\\') + 1) + "update_standin.exe";
+    ASSERT_TRUE(CopyFileA(standin.c_str(), folder_.File("ZAP2.tmp").c_str(), FALSE));
+    std::string name;
+    EXPECT_FALSE(online::InstallDownloadedSkin(folder_.File("ZAP2.tmp"), skins, &name));
+    EXPECT_FALSE(folder_.Exists("ZAP2.tmp"));
+}
+
 // The downloaded installer is started the way the player starts it at its
 // end; the stand-in records its command line.
 TEST_F(DownloadsTest, DownloadedInstallerStarts) {
