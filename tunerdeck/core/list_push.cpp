@@ -1,0 +1,469 @@
+#include "list_push.h"
+
+#include <ctime>
+#include <unordered_map>
+#include <vector>
+
+#include "bounded_text.h"
+#include "debug_log.h"
+#include "skin_binding.h"
+#include "user_data_store.h"
+
+namespace td {
+
+namespace {
+
+const char kSep = '\x02';
+
+// The mark bytes of the details texts must not come in with a station's own
+// texts, or the skin would split a name into fields.
+void AppendField(std::string* out, const std::string& text) {
+    for (char c : text)
+        if (c != '\x01' && c != '\x02' && c != '\x03' && c != '\x05') out->push_back(c);
+}
+
+void AppendNumber(std::string* out, long v) { *out += std::to_string(v); }
+
+std::vector<long> SplitIds(const std::string& text) {
+    std::vector<long> ids;
+    long v = 0;
+    bool any = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            v = v * 10 + (c - '0');
+            any = true;
+            if (v > 0x7fffffffL) v = 0x7fffffffL;
+        } else {
+            if (any) ids.push_back(v);
+            v = 0;
+            any = false;
+        }
+    }
+    if (any) ids.push_back(v);
+    return ids;
+}
+
+bool Contains(const std::vector<long>& ids, long v) {
+    for (long x : ids)
+        if (x == v) return true;
+    return false;
+}
+
+unsigned char Upper(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+    // Windows-1252 letters with accents and umlauts.
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+    return c;
+}
+
+std::string UpperTrimmed(const char* text, size_t cap) {
+    size_t n = 0;
+    while (n < cap && text[n]) ++n;
+    size_t b = 0;
+    while (b < n && (text[b] == ' ' || text[b] == '\t')) ++b;
+    while (n > b && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
+    std::string out;
+    for (size_t i = b; i < n; ++i) out.push_back(static_cast<char>(Upper(static_cast<unsigned char>(text[i]))));
+    return out;
+}
+
+bool NameContains(const std::string& name, const std::string& upperFilter) {
+    if (upperFilter.empty()) return true;
+    if (name.size() < upperFilter.size()) return false;
+    const size_t last = name.size() - upperFilter.size();
+    for (size_t i = 0; i <= last; ++i) {
+        size_t k = 0;
+        while (k < upperFilter.size() &&
+               Upper(static_cast<unsigned char>(name[i + k])) == static_cast<unsigned char>(upperFilter[k]))
+            ++k;
+        if (k == upperFilter.size()) return true;
+    }
+    return false;
+}
+
+// The stream a details text names: the channel's best one.
+const cStreamElement* BestStream(const std::vector<const cStreamElement*>& streams) {
+    const cStreamElement* best = nullptr;
+    for (const cStreamElement* s : streams)
+        if (!best || s->GetQ() > best->GetQ()) best = s;
+    return best;
+}
+
+std::string BuildDetails(const cChannelElement& ch, const cSenderElement* se,
+                         const std::vector<const cStreamElement*>& streams, int language) {
+    const cStreamElement* st = BestStream(streams);
+    std::string d;
+    if (se) AppendField(&d, se->GetName());
+    d += kSep;
+    AppendField(&d, ch.N);
+    d += kSep;
+    AppendField(&d, ch.M);
+    d += kSep;
+    AppendNumber(&d, se ? se->GetT() : 0);
+    d += kSep;
+    AppendNumber(&d, se ? se->GetL() : 0);
+    d += kSep;
+    AppendField(&d, ch.R);
+    d += kSep;
+    AppendNumber(&d, st ? static_cast<long>(st->GetQ()) : -1);
+    d += kSep;
+    AppendNumber(&d, st ? static_cast<long>(st->GetD()) : -1);
+    d += kSep;
+    d += '0';
+    d += kSep;
+    AppendField(&d, language == 2 ? ch.Tx_ENG : ch.Tx);
+    d += kSep;
+    d += st ? '1' : '0';
+    return d;
+}
+
+// Looks one channel up with its station and streams; the caller holds the
+// three station locks.
+std::string DetailsLocked(cListe* senders, cListe* channels, cListe* streams, uint32_t channelId, int language) {
+    auto* ch = static_cast<cChannelElement*>(channels->GetById(channelId));
+    if (!ch) return std::string();
+    auto* se = static_cast<cSenderElement*>(senders->GetById(ch->SID));
+    std::vector<const cStreamElement*> own;
+    for (cListElement* e = streams->First(); e; e = e->Next()) {
+        auto* s = static_cast<cStreamElement*>(e);
+        if (s->GetCID() == channelId) own.push_back(s);
+    }
+    return BuildDetails(*ch, se, own, language);
+}
+
+// Holds the station, channel and stream locks in the store's order.
+class StationLocks {
+public:
+    explicit StationLocks(cUserDataStore* s) : s_(s) {
+        senders = s_->LockSenderList();
+        channels = s_->LockChannelList();
+        streams = s_->LockStreamList();
+    }
+    ~StationLocks() {
+        s_->UnlockStreamList();
+        s_->UnlockChannelList();
+        s_->UnlockSenderList();
+    }
+    StationLocks(const StationLocks&) = delete;
+    StationLocks& operator=(const StationLocks&) = delete;
+    cListe* senders;
+    cListe* channels;
+    cListe* streams;
+
+private:
+    cUserDataStore* s_;
+};
+
+long DaysFromCivil(long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long>(doe) - 719468;
+}
+
+}  // namespace
+
+void SkinListApi::Status(const char* text, int code) const {
+    if (!ReceiveStatus) return;
+    char buf[1024];
+    bk::TextCopy(buf, sizeof buf, text ? text : "");
+    ReceiveStatus(text ? buf : nullptr, code);
+}
+
+SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp) {
+    SkinListApi a;
+    a.ClearList = skin.Get<decltype(a.ClearList)>(kClearList);
+    a.AddToList = skin.Get<decltype(a.AddToList)>(kAddToList);
+    a.AddToFavoriten = skin.Get<decltype(a.AddToFavoriten)>(kAddToFavoriten);
+    a.AddToTopTen = skin.Get<decltype(a.AddToTopTen)>(kAddToTopTen);
+    a.AddToPodcast = skin.Get<decltype(a.AddToPodcast)>(kAddToPodcast);
+    a.SearchResult = skin.Get<decltype(a.SearchResult)>(kSearchResult);
+    a.ReceiveStatus = skin.Get<decltype(a.ReceiveStatus)>(kReceiveStatus);
+    a.uiUp = uiUp;
+    return a;
+}
+
+bool InBandwidthClass(int cls, long kbit) {
+    switch (cls) {
+        case 1: return kbit < 33;
+        case 2: return kbit < 65;
+        case 3: return kbit >= 32 && kbit <= 64;
+        case 4: return kbit > 31;
+        case 5: return kbit > 63;
+        default: return true;
+    }
+}
+
+const char* BandwidthClassText(int cls, int language) {
+    switch (cls) {
+        case 1: return "< 32 kbit/s - Modem";
+        case 2: return "< 64 kbit/s - ISDN";
+        case 3: return "32 - 64 kbit/s - ISDN";
+        case 4: return "> 32 kbit/s - ISDN/DSL";
+        case 5: return "> 64 kbit/s - DSL";
+        default: return language == 1 ? "<Unbekannt>" : "<unknown>";
+    }
+}
+
+bool DaysOfDateText(const char* text, size_t len, long* days) {
+    if (!text || len < 8) return false;
+    long v[3] = {};
+    const int widths[3] = {4, 2, 2};
+    size_t p = 0;
+    for (int f = 0; f < 3; ++f)
+        for (int i = 0; i < widths[f]; ++i, ++p) {
+            if (text[p] < '0' || text[p] > '9') return false;
+            v[f] = v[f] * 10 + (text[p] - '0');
+        }
+    if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > 31) return false;
+    *days = DaysFromCivil(v[0], static_cast<unsigned>(v[1]), static_cast<unsigned>(v[2]));
+    return true;
+}
+
+long TodayDays() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return DaysFromCivil(t.wYear, t.wMonth, t.wDay);
+}
+
+std::string cStationLister::StationDetails(uint32_t channelId, int language) {
+    if (!store_) return std::string();
+    StationLocks l(store_);
+    return DetailsLocked(l.senders, l.channels, l.streams, channelId, language);
+}
+
+void cStationLister::PushCategoryLists(int language) {
+    if (!store_ || !skin_.ClearList || !skin_.AddToList || !skin_.Up()) return;
+    const int base = language == 2 ? kStoreCategoriesPerLanguage : 0;
+    struct Pair {
+        int kind;
+        int category;
+    };
+    const Pair order[] = {{kListLanguages, kStoreLanguage}, {kListStationTypes, kStoreKind},
+                          {kListRegions, kStoreRegion},     {kListGenres1, kStoreTopGenre},
+                          {kListCountries1, kStoreContinent}, {kListCountries2, kStoreCountry},
+                          {kListGenres2, kStoreGenre}};
+    {
+        // The category lists are filled with the station database.
+        cListe* senders = store_->LockSenderList();
+        (void)senders;
+        for (const Pair& p : order) {
+            skin_.ClearList(p.kind);
+            cListe* list = store_->GetCategoryList(base + p.category);
+            for (cListElement* e = list ? list->First() : nullptr; e && skin_.Up(); e = e->Next()) {
+                auto* nv = static_cast<cNamedValueElement*>(e);
+                skin_.AddToList(p.kind, nv->GetName().c_str(), static_cast<int>(nv->GetId()), nv->GetValue());
+            }
+            skin_.AddToList(p.kind, nullptr, 0, 0);
+        }
+        store_->UnlockSenderList();
+    }
+    skin_.ClearList(kListFormats);
+    const char* formats[] = {"RealAudio", "Windows Media", "MP3"};
+    for (int i = 0; i < 3 && skin_.Up(); ++i) skin_.AddToList(kListFormats, formats[i], i + 1, 0);
+    skin_.AddToList(kListFormats, nullptr, 0, 0);
+    skin_.ClearList(kListBandwidth);
+    for (int c = 1; c <= 5 && skin_.Up(); ++c) skin_.AddToList(kListBandwidth, BandwidthClassText(c, language), c, 0);
+    skin_.AddToList(kListBandwidth, nullptr, 0, 0);
+    skin_.Status(nullptr, 2);
+}
+
+void cStationLister::PushFavorites(int language) {
+    if (!store_ || !skin_.ClearList || !skin_.AddToFavoriten || !skin_.Up()) return;
+    struct Fav {
+        uint32_t id;
+        int32_t folder;
+    };
+    std::vector<Fav> favs;
+    std::vector<std::pair<uint32_t, std::string>> folders;
+    bool changed = false;
+    store_->LockUserLists();
+    cListe* folderList = store_->GetListFolders();
+    for (cListElement* e = folderList->First(); e; e = e->Next())
+        folders.emplace_back(static_cast<uint32_t>(e->GetId()), static_cast<cNamedValueElement*>(e)->GetName());
+    for (cListElement* e = store_->GetFavoriten()->First(); e; e = e->Next()) {
+        auto* f = static_cast<cValueElement*>(e);
+        // A favourite in a folder that is gone shows under all favourites.
+        if (f->GetValue() != 0 && !folderList->GetById(static_cast<unsigned long>(f->GetValue()))) {
+            f->SetValue(0);
+            changed = true;
+        }
+        favs.push_back({static_cast<uint32_t>(f->GetId()), f->GetValue()});
+    }
+    store_->UnlockUserLists();
+    if (changed) store_->SaveFavoriten();
+
+    // Details outside the user-list lock: the station locks come first.
+    std::vector<std::string> details;
+    {
+        StationLocks l(store_);
+        for (const Fav& f : favs) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, f.id, language));
+    }
+    skin_.ClearList(kListFavorites);
+    for (size_t i = 0; i < favs.size() && skin_.Up(); ++i)
+        skin_.AddToFavoriten(details[i].c_str(), static_cast<int>(favs[i].id), favs[i].folder);
+    skin_.ClearList(kListFolders);
+    for (size_t i = 0; i < folders.size() && skin_.Up(); ++i)
+        skin_.AddToFavoriten(folders[i].second.c_str(), 0, static_cast<int>(folders[i].first));
+    skin_.AddToFavoriten(nullptr, 0, 0);
+}
+
+void cStationLister::PushTopStations(int language, const char* date) {
+    if (!store_ || !skin_.ClearList || !skin_.AddToTopTen || !skin_.Up()) return;
+    std::vector<uint32_t> ids;
+    cListe* tops = store_->LockTopSender();
+    for (cListElement* e = tops->First(); e; e = e->Next()) ids.push_back(static_cast<uint32_t>(e->GetId()));
+    store_->UnlockTopSender();
+    std::vector<std::string> details;
+    {
+        StationLocks l(store_);
+        for (uint32_t id : ids) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, id, language));
+    }
+    skin_.ClearList(kListTopStations);
+    for (size_t i = 0; i < ids.size() && skin_.Up(); ++i)
+        skin_.AddToTopTen(details[i].c_str(), static_cast<int>(ids[i]), nullptr);
+    skin_.AddToTopTen(nullptr, 0, date ? date : "");
+}
+
+void cStationLister::PushPodcasts() {
+    if (!store_ || !skin_.ClearList || !skin_.AddToPodcast || !skin_.Up()) return;
+    std::vector<cNamedValueElement> items;
+    store_->LockUserLists();
+    for (cListElement* e = store_->GetPodcasts()->First(); e; e = e->Next()) {
+        auto* p = static_cast<cNamedValueElement*>(e);
+        items.emplace_back(static_cast<uint32_t>(p->GetId()), p->GetName(), p->GetValue());
+    }
+    store_->UnlockUserLists();
+    skin_.ClearList(kListPodcasts);
+    for (size_t i = 0; i < items.size() && skin_.Up(); ++i)
+        skin_.AddToPodcast(items[i].GetName().c_str(), static_cast<int>(items[i].GetId()), items[i].GetValue());
+    skin_.AddToPodcast(nullptr, 0, 0);
+}
+
+void cStationLister::AddPodcast(const char* address) {
+    if (!store_ || !address || !*address) return;
+    store_->LockUserLists();
+    for (cListElement* e = store_->GetPodcasts()->First(); e; e = e->Next()) {
+        if (lstrcmpiA(static_cast<cNamedValueElement*>(e)->GetName().c_str(), address) == 0) {
+            store_->UnlockUserLists();
+            skin_.Status("5", 71);
+            return;
+        }
+    }
+    // One above the highest id: after a deletion the count would repeat an id.
+    const uint32_t id = store_->NextPodcastId();
+    store_->GetPodcasts()->Add(new cNamedValueElement(id, address, 1));
+    store_->UnlockUserLists();
+    store_->SavePodcasts();
+    if (skin_.AddToPodcast && skin_.Up()) {
+        skin_.AddToPodcast(address, static_cast<int>(id), 1);
+        skin_.AddToPodcast(nullptr, 0, 0);
+    }
+}
+
+void cStationLister::SetPodcastSubscribed(uint32_t id, bool subscribed) {
+    if (!store_) return;
+    store_->LockUserLists();
+    auto* p = static_cast<cNamedValueElement*>(store_->GetPodcasts()->GetById(id));
+    if (p) p->SetValue(subscribed ? 1 : 0);
+    store_->UnlockUserLists();
+    if (p) store_->SavePodcasts();
+}
+
+void cStationLister::DeletePodcast(uint32_t id) {
+    if (!store_) return;
+    store_->LockUserLists();
+    cListElement* p = store_->GetPodcasts()->GetById(id);
+    if (p) store_->GetPodcasts()->Delete(p);
+    store_->UnlockUserLists();
+    if (p) store_->SavePodcasts();
+}
+
+int cStationLister::Search(const SearchCriteria& c, const SearchOptions& o) {
+    if (!store_) return 0;
+    for (int i = 0; i < 3000 && !store_->IsLoaded() && store_->IsLoading(); ++i) {
+        if (o.cancelled && o.cancelled()) return 0;
+        Sleep(20);
+    }
+    const std::string name = UpperTrimmed(c.name, sizeof c.name);
+    WriteDebugLogF(7, "Searchparams: %s,%d,%d,%d,%d,%d,%d,%d,%d,%d", name.empty() ? "--" : name.c_str(),
+                   c.upperGenre, c.country, c.region, c.language, c.streamType, c.stationType, c.bandwidthClass,
+                   c.countryGroup, c.genreGroup);
+
+    StationLocks l(store_);
+    // Group criteria become id sets; a group without members finds nothing.
+    auto groupMembers = [&](int category, int group) {
+        std::vector<long> ids;
+        cListe* list = store_->GetCategoryList(category);
+        for (cListElement* e = list ? list->First() : nullptr; e; e = e->Next())
+            if (static_cast<cNamedValueElement*>(e)->GetValue() == group) ids.push_back(static_cast<long>(e->GetId()));
+        return ids;
+    };
+    const bool genreGiven = c.upperGenre != 0 || c.genreGroup != 0;
+    const std::vector<long> genres =
+        c.upperGenre ? std::vector<long>{c.upperGenre} : (c.genreGroup ? groupMembers(kStoreGenre, c.genreGroup) : std::vector<long>{});
+    const bool countryGiven = c.country != 0 || c.countryGroup != 0;
+    const std::vector<long> countries =
+        c.country ? std::vector<long>{c.country} : (c.countryGroup ? groupMembers(kStoreCountry, c.countryGroup) : std::vector<long>{});
+    const bool streamGiven = (c.bandwidthClass >= 1 && c.bandwidthClass <= 5) || c.streamType != 0;
+    const long today = o.today ? o.today : TodayDays();
+
+    // One pass over stations and streams instead of a list walk per channel.
+    std::unordered_map<uint32_t, const cSenderElement*> senders;
+    senders.reserve(static_cast<size_t>(l.senders->GetAnzElement()));
+    for (cListElement* e = l.senders->First(); e; e = e->Next())
+        senders.emplace(static_cast<uint32_t>(e->GetId()), static_cast<cSenderElement*>(e));
+    std::unordered_map<uint32_t, std::vector<const cStreamElement*>> streams;
+    streams.reserve(static_cast<size_t>(l.channels->GetAnzElement()));
+    for (cListElement* e = l.streams->First(); e; e = e->Next()) {
+        auto* s = static_cast<cStreamElement*>(e);
+        streams[s->GetCID()].push_back(s);
+    }
+    static const std::vector<const cStreamElement*> kNone;
+
+    const int total = l.channels->GetAnzElement();
+    int walked = 0, hits = 0;
+    for (cListElement* e = l.channels->First(); e; e = e->Next()) {
+        if (o.cancelled && o.cancelled()) break;
+        if (++walked % 100 == 0 && skin_.SearchResult)
+            skin_.SearchResult(nullptr, total ? static_cast<int>(static_cast<long long>(walked) * 100 / total) : 100);
+        const auto* ch = static_cast<const cChannelElement*>(e);
+        if (!NameContains(ch->N, name)) continue;
+        const auto sit = senders.find(ch->SID);
+        const cSenderElement* se = sit == senders.end() ? nullptr : sit->second;
+        if (genreGiven) {
+            bool any = false;
+            for (long g : SplitIds(ch->G)) any = any || Contains(genres, g);
+            if (!any) continue;
+        }
+        if (c.language && !Contains(SplitIds(ch->S), c.language)) continue;
+        if (c.stationType && atol(ch->T.c_str()) != c.stationType) continue;
+        if (countryGiven && !(se && Contains(countries, se->GetL()))) continue;
+        if (c.region && !Contains(SplitIds(ch->R), c.region)) continue;
+        const auto stit = streams.find(static_cast<uint32_t>(ch->GetId()));
+        const std::vector<const cStreamElement*>& own = stit == streams.end() ? kNone : stit->second;
+        if (streamGiven) {
+            bool any = false;
+            for (const cStreamElement* s : own)
+                any = any || (InBandwidthClass(c.bandwidthClass, static_cast<long>(s->GetQ())) &&
+                              (c.streamType == 0 || s->GetF() == c.streamType));
+            if (!any) continue;
+        }
+        if (c.newStations) {
+            long d = 0;
+            if (!DaysOfDateText(ch->D.c_str(), ch->D.size(), &d) || d < today - o.newStationDays) continue;
+        }
+        ++hits;
+        if (skin_.SearchResult) {
+            const std::string details = BuildDetails(*ch, se, own, o.language);
+            skin_.SearchResult(details.c_str(), static_cast<int>(ch->GetId()));
+        }
+        if (hits % 10 == 0) Sleep(5);
+    }
+    skin_.Status("", 7);
+    return hits;
+}
+
+}  // namespace td

@@ -1,0 +1,103 @@
+// Filling the skin engine's lists from the user data store: each push empties
+// one list, adds its entries and ends the series with a null text. Also the
+// station details texts the entries carry, and the station search, whose hits
+// travel the same way.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class cUserDataStore;
+class cChannelElement;
+
+namespace td {
+
+class cSkinBinding;
+
+// facetkit's list entry points as the player calls them. Any may be null
+// (not bound); a push whose entry points are missing does nothing.
+struct SkinListApi {
+    void (*ClearList)(int kind) = nullptr;
+    void (*AddToList)(int kind, const char* text, int id, int parentId) = nullptr;
+    void (*AddToFavoriten)(const char* text, int id, int folderId) = nullptr;
+    void (*AddToTopTen)(const char* text, int id, const char* date) = nullptr;
+    void (*AddToPodcast)(const char* address, int id, int subscribed) = nullptr;
+    void (*SearchResult)(const char* text, int channelId) = nullptr;
+    int (*ReceiveStatus)(char* text, int code) = nullptr;
+    // The player's UI-up flag: pushes run only while it is 1 (null: always).
+    const volatile int* uiUp = nullptr;
+
+    bool Up() const { return !uiUp || *uiUp == 1; }
+    void Status(const char* text, int code) const;
+};
+
+SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp);
+
+// List kinds of ClearList.
+enum ListKind {
+    kListStationTypes = 0, kListLanguages = 1, kListRegions = 2, kListCountries1 = 3, kListGenres1 = 4,
+    kListGenres2 = 5, kListCountries2 = 6, kListFavorites = 7, kListTopStations = 8, kListFormats = 10,
+    kListFolders = 11, kListBandwidth = 12, kListPodcasts = 18
+};
+
+// The search record the skin hands over (callback code 6).
+struct SearchCriteria {
+    char name[260];
+    uint16_t upperGenre;
+    uint16_t language;
+    uint8_t streamType;
+    uint8_t stationType;
+    uint16_t country;
+    uint16_t region;
+    uint16_t bandwidthClass;
+    uint16_t newStations;
+    uint16_t countryGroup;
+    uint16_t genreGroup;
+};
+static_assert(sizeof(SearchCriteria) == 278, "search record as the skin sends it");
+
+// Bandwidth class 1..5 of the player: whether a stream of `kbit` belongs to
+// it. Any other class keeps every stream.
+bool InBandwidthClass(int cls, long kbit);
+const char* BandwidthClassText(int cls, int language);
+
+// Days from 1970-01-01 of a YYYYMMDD text; false when it is not one.
+bool DaysOfDateText(const char* text, size_t len, long* days);
+long TodayDays();
+
+class cStationLister {
+public:
+    cStationLister(cUserDataStore* store, const SkinListApi& skin) : store_(store), skin_(skin) {}
+
+    // 11 fields separated by 0x02 (see the .cpp); empty for an unknown id.
+    std::string StationDetails(uint32_t channelId, int language);
+
+    void PushCategoryLists(int language);
+    void PushFavorites(int language);
+    void PushTopStations(int language, const char* date);
+    void PushPodcasts();
+
+    // Podcasts by address; each change is saved.
+    void AddPodcast(const char* address);
+    void SetPodcastSubscribed(uint32_t id, bool subscribed);
+    void DeletePodcast(uint32_t id);
+
+    struct SearchOptions {
+        int language = 1;
+        int newStationDays = 14;
+        long today = 0;                         // days; 0 = now
+        std::function<bool()> cancelled;        // the player is ending
+    };
+    // Walks the station database and hands every hit to SearchResult;
+    // status 7 at the end. The number of hits.
+    int Search(const SearchCriteria& criteria, const SearchOptions& options);
+
+private:
+    cUserDataStore* store_;
+    SkinListApi skin_;
+};
+
+}  // namespace td
