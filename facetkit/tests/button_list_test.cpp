@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <thread>
 #include <vector>
 
 #include "button_list.h"
@@ -181,6 +182,29 @@ TEST_F(ButtonListTest, FactoriesAddTheirElementsOnly) {
     EXPECT_FALSE(list_.IsMarkedForDelete());
     list_.AddButton(host_, res_.get(), kPlay, POINT{10, 10}, 5, 0);
     EXPECT_EQ(Check(12, 12, ES_MOUSEOVER), 5u) << "the emptied list works on";
+}
+
+TEST_F(ButtonListTest, EmptyingWaitsForAWalkOfAnotherThread) {
+    for (DWORD id = 1; id <= 3; ++id) list_.AddButton(host_, res_.get(), kPlay, POINT{10 + 50 * static_cast<int>(id), 10}, id, 0);
+    HANDLE walking = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG seen = 0;
+    std::thread walker([&] {
+        cIterator* it = list_.GetIterator();
+        SetEvent(walking);
+        Sleep(150);   // the elements must still be there meanwhile
+        while (cListElement* e = it->Next()) InterlockedAdd(&seen, static_cast<LONG>(e->GetId()));
+        list_.FreeIterator(it);
+    });
+    WaitForSingleObject(walking, 5000);
+    DWORD start = GetTickCount();
+    list_.Delete();
+    DWORD waited = GetTickCount() - start;
+    walker.join();
+    CloseHandle(walking);
+    EXPECT_EQ(seen, 6) << "the walk saw every element";
+    EXPECT_GE(waited, 100u);
+    EXPECT_EQ(list_.GetAnzElement(), 0);
+    EXPECT_EQ(Check(62, 12, ES_MOUSEOVER), kNone);
 }
 
 TEST_F(ButtonListTest, CheckHandsTheSliderItsOwnHitTest) {
