@@ -1,7 +1,11 @@
 #include "player.h"
 
+#include <process.h>
+
 #include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include "app_start.h"
 #include "bounded_text.h"
@@ -11,29 +15,99 @@
 #include "player_globals.h"
 #include "profiles.h"
 #include "registry.h"
+#include "requests.h"
+#include "shared_data.h"
+#include "internet.h"
+#include "user_data_store.h"
 
 namespace {
 
 constexpr unsigned kMessageSkinUnreadable = 15;
+constexpr unsigned kMessageNotInDatabase = 10;
+constexpr unsigned kMessageFormatUnknown = 11;
+constexpr unsigned kMessageUnknownStation = 12;
+constexpr unsigned kMessageNoEngine = 359;
+constexpr const char* kFinished = "finished playing...";
+
+std::string Message(unsigned id, int language) {
+    char text[1024] = {};
+    GetResourceString(GetBasekitModule(), id, language, text, sizeof text);
+    return text;
+}
+
+// Texts that go into the shared section's 1,024-byte slots.
+std::string Slot(const std::string& text) { return text.size() > 1023 ? text.substr(0, 1023) : text; }
+
+struct UploadBatch {
+    cRadioPlayer* player;
+    std::vector<ListenRecord> records;
+};
+
+struct RetryJob {
+    cRadioPlayer* player;
+    uint32_t streamId;
+    int attempt;       // 0: a reconnect to the same stream
+    uint32_t channelId;
+};
 
 }  // namespace
+
+void cPlayerListenTimer::Begin() { Restart(static_cast<uint32_t>(time(nullptr))); }
 
 cRadioPlayer::cRadioPlayer(int errorFlag) : errorFlag_(errorFlag) {
     DebugLog("Creating instanze", 7);
     settings_.Load();
+    store_.reset(new cUserDataStore(true));
     state_ = 1;
     extraValue_ = 1;
+    unsigned long genre = 0;
+    GetValue("LastGenre", &genre);
+    lastGenre_ = static_cast<int>(genre);
+    LoadSavedReports();
+    DebugLog("old useractions ok", 7);
+    for (auto& e : probeEvents_) e.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    clientThreadRunning_ = 1;
+    if (_beginthread(ClientThread, 0, this) == static_cast<uintptr_t>(-1L)) clientThreadRunning_ = 0;
     DebugLog("Creating instanze..ok", 7);
+    localFile_ = 0;
 }
 
 cRadioPlayer::~cRadioPlayer() {
     state_ = 2;
     // Threads of the player end when they see state 2; give them a bounded time.
-    for (int pass = 0; pass < kEndPasses && jobFlags_ != 0; ++pass) {
+    for (int pass = 0; pass < kEndPasses && (jobFlags_ != 0 || clientThreadRunning_ || workers_); ++pass) {
         PumpMessages();
         state_ = 2;
     }
+    SaveListenReports();
     skin_.Free();
+    // Whatever still runs keeps what it uses; the process end reclaims it.
+    if (clientThreadRunning_ || jobFlags_ || workers_) {
+        DebugLog("threads still running at the end", 1);
+        store_.release();
+    }
+}
+
+void cRadioPlayer::ClientThread(void* arg) {
+    auto* self = static_cast<cRadioPlayer*>(arg);
+    auto* client = new cControlActiveX(static_cast<cControlOwner*>(self));
+    self->client_ = client;
+    client->Init();
+    client->Run();
+    self->client_ = nullptr;
+    // Requests of other threads may still be on their way into it.
+    Sleep(100);
+    delete client;
+    InterlockedExchange(&self->clientThreadRunning_, 0);
+}
+
+void cRadioPlayer::SetRunState(unsigned long state) {
+    if (state_ != 2) state_ = static_cast<int>(state);
+}
+
+void cRadioPlayer::OnProbeAnswered(int which) {
+    if (which == kReplyRealVersion || which == 0) SetEvent(probeEvents_[0].Get());
+    if (which == kReplyMediaLevel || which == 0) SetEvent(probeEvents_[1].Get());
 }
 
 void cRadioPlayer::DebugLog(const char* text, int level) {
@@ -95,11 +169,10 @@ void cRadioPlayer::SetMyStreamRunInfo(unsigned long a, unsigned long b, unsigned
 }
 
 void cRadioPlayer::Stop(int byUser) {
+    if (client_) client_->RequestStop();
     if (state_ != 2) state_ = 1;
     stoppedByUser_ = byUser == 1 ? 1 : 0;
 }
-
-void cRadioPlayer::OnFinishedPlaying(int) {}
 
 int cRadioPlayer::GetStationAirInfo(char* buffer100) {
     if (buffer100) bk::TextCopy(buffer100, 100, "0");
@@ -222,4 +295,448 @@ int cRadioPlayer::Start(int startArg) {
     WaitForJobs(0x40);
     DebugLog("Leave Start", 7);
     return 0;
+}
+
+// ---------------------------------------------------------------- playing
+
+std::string cRadioPlayer::GetCurrentAddress() {
+    bk::ScopedLock lock(playLock_);
+    return currentAddress_;
+}
+
+std::string cRadioPlayer::GetDisplayText() {
+    bk::ScopedLock lock(playLock_);
+    return displayText_;
+}
+
+uint32_t cRadioPlayer::SelectStreamFromChannel(uint32_t channelId, int* found, int mode, int attempt,
+                                               std::string* chosen) {
+    if (found) *found = 0;
+    if (channelId >= td::kFirstUserStationId) return channelId;
+    std::vector<td::StreamCandidate> candidates;
+    std::vector<std::string> addresses;
+    cListe* streams = store_->LockStreamList();
+    if (streams) {
+        cIterator* it = streams->GetIterator();
+        if (it) {
+            it->First();
+            while (cListElement* e = it->Next()) {
+                auto* s = static_cast<cStreamElement*>(e);
+                if (s->GetCID() != channelId) continue;
+                candidates.push_back({static_cast<uint32_t>(s->GetId()), static_cast<int>(s->GetF()),
+                                      static_cast<int32_t>(s->GetQ())});
+                addresses.push_back(s->GetUrl());
+            }
+            streams->FreeIterator(it);
+        }
+    }
+    store_->UnlockStreamList();
+    if (candidates.empty()) {
+        char line[200];
+        bk::TextFormat(line, sizeof line, "SelectStreamFromChannel: kein stream gefunden zu ChannelID: <%u>",
+                       channelId);
+        DebugLog(line, 1);
+        return 0;
+    }
+    td::StreamChoiceRules rules;
+    rules.capabilities = GetCapabilities();
+    rules.mode = mode;
+    rules.autoSelect = settings_.GetAutoselectBandbreite();
+    rules.internetAccess = settings_.GetInternetaccess();
+    rules.attempt = attempt;
+    rules.chosenWanted = chosen != nullptr;
+    td::StreamChoice choice = td::ChooseStream(candidates, rules);
+    if (found) *found = choice.found ? 1 : 0;
+    if (choice.index >= 0) {
+        // The meta address belongs to the stream that is chosen, not the last one seen.
+        if (!chosen && candidates[choice.index].type == kStreamMp3) SetMETAURL(Slot(addresses[choice.index]).c_str());
+        if (chosen) *chosen = addresses[choice.index];
+    }
+    return choice.id;
+}
+
+void cRadioPlayer::FinishedPlay(const char* message) {
+    if (message && *message) SendStatus(const_cast<char*>(message), 0);
+    SendStatus(const_cast<char*>(kFinished), 16);
+}
+
+void cRadioPlayer::PlayAddress(int type, const char* address) {
+    {
+        bk::ScopedLock lock(playLock_);
+        addressBuffer_ = address ? address : "";
+        customStreamType_ = type;
+        localFile_ = 0;
+    }
+    Play(static_cast<uint32_t>(-1));
+}
+
+void cRadioPlayer::PlayLocalFile(int type, const char* path) {
+    if (!path) return;
+    store_->CountFile(path);
+    {
+        bk::ScopedLock lock(playLock_);
+        addressBuffer_ = std::string("FILE://") + path;
+        customStreamType_ = type;
+        localFile_ = 1;
+    }
+    Play(static_cast<uint32_t>(-1));
+}
+
+void cRadioPlayer::Pause() {
+    if (client_) client_->TogglePause();
+}
+
+void cRadioPlayer::Play(uint32_t streamId) {
+    const int language = settings_.GetLanguage();
+    DWORD start = GetTickCount();
+    while ((!client_ || !client_->IsInitialised()) && state_ != 2 && GetTickCount() - start < kClientReadyMs)
+        Sleep(30);
+    WriteDebugLogF(7, "Wait activXInit - %lu", GetTickCount() - start);
+    if (!client_ || !client_->IsInitialised()) {
+        FinishedPlay(nullptr);
+        return;
+    }
+    SetUserName(Slot(settings_.GetUserNameAuth()).c_str(), Slot(settings_.GetUserPasswortAuth()).c_str());
+    const unsigned long caps = GetCapabilities();
+    if (caps == 0) {
+        FinishedPlay(Message(kMessageNoEngine, language).c_str());
+        return;
+    }
+    if (enginePlayState_ == 5) {
+        if (client_) client_->TogglePause();
+        return;
+    }
+    if (static_cast<int>(streamId) == playingStreamId_ && streamId != static_cast<uint32_t>(-1) &&
+        enginePlayState_ != 1 && enginePlayState_ != 3 && enginePlayState_ != 5 && state_ == 0)
+        return;
+
+    DWORD lockStart = GetTickCount();
+    bk::ScopedLock lock(playLock_);
+    WriteDebugLogF(7, "Wait critical section - %lu", GetTickCount() - lockStart);
+    attempt_ = 1;
+    stoppedByUser_ = 0;
+    displayText_.clear();
+    std::string name;
+    int genre = 0;
+
+    if (streamId == static_cast<uint32_t>(-1)) {
+        currentStreamId_ = currentChannelId_ = static_cast<uint32_t>(-1);
+        streamType_ = customStreamType_;
+        currentAddress_ = addressBuffer_;
+        // A custom stream of kind 1 (RealAudio or MP3) plays through Media Player without RealPlayer.
+        if (streamType_ == kStreamReal && !(caps & 1) && (caps & 4)) streamType_ = kStreamMp3;
+        if (!(caps & td::CapabilityOfType(streamType_))) {
+            char text[512];
+            bk::TextFormat(text, sizeof text, "StreamFormat unbekannt! Bitte %s installieren",
+                           td::EngineNameOfType(streamType_, language));
+            SendStatus(text, 0);
+            SendStatus(const_cast<char*>(""), 30 + streamType_);
+            FinishedPlay(nullptr);
+            return;
+        }
+    } else if (streamId < td::kFirstUserStationId) {
+        localFile_ = 0;
+        if (!store_->IsLoaded()) {
+            Sleep(200);
+            if (!store_->IsLoading()) store_->LoadStationDatabase();
+            store_->WaitForStationDatabase(10000);
+        }
+        bool found = false;
+        int unplayableType = 0;
+        uint32_t channel = 0;
+        cListe* streams = store_->LockStreamList();
+        WriteDebugLogF(7, "StreamId: %u - Streams in db: %d", streamId, streams ? streams->GetAnzElement() : 0);
+        if (streams) {
+            cIterator* it = streams->GetIterator();
+            if (it) {
+                it->First();
+                while (cListElement* e = it->Next()) {
+                    auto* s = static_cast<cStreamElement*>(e);
+                    if (s->GetId() != streamId) continue;
+                    int type = static_cast<int>(s->GetF());
+                    if (!(caps & td::CapabilityOfType(type))) {
+                        unplayableType = type;
+                        continue;
+                    }
+                    found = true;
+                    streamType_ = type;
+                    channel = s->GetCID();
+                    currentAddress_ = s->GetUrl();
+                    break;
+                }
+                streams->FreeIterator(it);
+            }
+        }
+        store_->UnlockStreamList();
+        if (!found) {
+            char text[600];
+            if (unplayableType) {
+                bk::TextFormat(text, sizeof text, Message(kMessageFormatUnknown, language).c_str(),
+                               td::EngineNameOfType(unplayableType, language));
+                SendStatus(const_cast<char*>(""), 30 + unplayableType);
+            } else {
+                bk::TextFormat(text, sizeof text, Message(kMessageNotInDatabase, language).c_str(), streamId);
+                SendStatus(const_cast<char*>(""), 67);
+                DebugLog("Sender nicht in DB", 1);
+            }
+            FinishedPlay(text);
+            return;
+        }
+        currentStreamId_ = streamId;
+        currentChannelId_ = channel;
+        cListe* channels = store_->LockChannelList();
+        if (channels) {
+            if (auto* c = static_cast<cChannelElement*>(channels->GetById(channel))) {
+                name = c->N;
+                genre = atoi(c->G.c_str());
+            }
+        }
+        store_->UnlockChannelList();
+    } else {
+        localFile_ = 0;
+        currentStreamId_ = streamId;
+        bool found = false;
+        store_->LockUserLists();
+        if (cUserDefinedStations* own = store_->GetUserStations()) {
+            for (auto& st : own->stations) {
+                if (static_cast<uint32_t>(st->GetId()) != streamId) continue;
+                found = true;
+                name = st->Field("N");
+                currentAddress_ = st->Field("US");
+                int type = atoi(st->Field("F").c_str());
+                streamType_ = type >= 1 && type <= 3 ? type : kStreamMp3;
+                break;
+            }
+        }
+        store_->UnlockUserLists();
+        if (!found) {
+            char text[300];
+            bk::TextFormat(text, sizeof text, "Sender %u nicht in der Datenbank", streamId);
+            FinishedPlay(text);
+            return;
+        }
+        currentChannelId_ = streamId;
+    }
+
+    SendStatus(const_cast<char*>("0"), 1);
+    DebugLog("playcommand...", 7);
+    if (streamId != static_cast<uint32_t>(-1)) {
+        SetValue("LastStreamId", static_cast<unsigned long>(currentStreamId_));
+        SetValue("LastChannelId", static_cast<unsigned long>(currentChannelId_));
+        char text[1100];
+        bk::TextFormat(text, sizeof text, "Play : %s ", currentAddress_.c_str());
+        SendStatus(text, 0);
+        if (!name.empty()) {
+            displayText_ = name;
+            if (skin_.Ready() && uiUp_ && skin_.Has(td::kAddToList)) {
+                bk::ScopedLock skinLock(skinCallLock_);
+                if (skin_.Ready() && uiUp_) {
+                    auto add = skin_.Get<td::PfnAddToList>(td::kAddToList);
+                    add(13, displayText_.c_str(), static_cast<int>(currentChannelId_), 0);
+                }
+            }
+        }
+        if (genre) {
+            lastGenre_ = genre;
+            SetValue("LastGenre", genre);
+        }
+    }
+    if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language);
+    listenTimer_.Begin();
+    playingStreamId_ = static_cast<int>(currentStreamId_);
+    if (client_) {
+        WriteDebugLogF(7, "send play command (%s) (%d)...", currentAddress_.c_str(), streamType_);
+        client_->PlayUrl(currentAddress_.c_str(), streamType_);
+        DebugLog("send play command ok", 7);
+    }
+    state_ = 0;
+    DebugLog("playcommand...ok", 7);
+}
+
+// ---------------------------------------------------------------- end of a stream and reports
+
+void cRadioPlayer::OnFinishedPlaying(int hasError) {
+    const int streamId = playingStreamId_;
+    const uint32_t start = listenTimer_.GetListenStart();
+    const uint32_t stop = listenTimer_.GetListenStop();
+    const std::string address = GetCurrentAddress();
+    WriteDebugLogF(7, "Listen to StreamID: %d --- URL: %s", streamId, address.c_str());
+    WriteDebugLogF(7, "ConnectionDuration: %u sek Quality: %d", listenTimer_.GetDuration() / 1000,
+                   listenTimer_.GetQuality());
+
+    td::EndFacts facts;
+    facts.hasError = hasError != 0;
+    facts.stoppedByUser = stoppedByUser_ != 0;
+    facts.localFile = localFile_ != 0;
+    facts.elapsedSeconds = static_cast<int32_t>(stop - start);
+    facts.attempt = attempt_;
+    facts.retryCount = settings_.GetRetryCount();
+    facts.reconnectOnLost = settings_.GetReconnectOnServerLost();
+    td::EndDecision d = td::DecideEnd(facts);
+    SendStatus(const_cast<char*>(d.statusText), 16);
+
+    if (!facts.localFile) {
+        ListenRecord r;
+        char skin[16];
+        bk::TextFormat(skin, sizeof skin, "%d", skinId_);
+        r.skinId = skin;
+        r.quality = listenTimer_.GetQuality();
+        r.userUrl = streamId < 1 ? address : std::string();
+        r.connectTime = static_cast<int32_t>(listenTimer_.GetDuration() / 1000);
+        r.start = start;
+        r.stop = stop;
+        r.streamId = streamId;
+        QueueReport(r, start == stop);
+    }
+    if (PendingReports() > kReportBatch) SendListenReports();
+
+    RetryJob job{this, static_cast<uint32_t>(streamId), 0, currentChannelId_};
+    bool again = false;
+    switch (d.action) {
+    case td::EndAction::kLocalFileFailed:
+        SendStatus(const_cast<char*>("6"), 71);
+        break;
+    case td::EndAction::kLocalFileEnded:
+        SendStatus(const_cast<char*>(""), 72);
+        break;
+    case td::EndAction::kRetryNextStream:
+        job.attempt = attempt_ + 1;
+        WriteDebugLogF(7, "retry %d/%d", job.attempt, facts.retryCount);
+        again = true;
+        break;
+    case td::EndAction::kReconnect:
+        DebugLog("ReconnectOnServerLost...", 7);
+        again = true;
+        break;
+    case td::EndAction::kNone:
+        break;
+    }
+    stoppedByUser_ = 0;
+    SaveListenReports();
+    if (!again || state_ == 2) return;
+    // The next play runs on a worker of its own: this is the status thread,
+    // and a retry pauses first.
+    auto* heapJob = new RetryJob(job);
+    InterlockedIncrement(&workers_);
+    auto worker = [](void* arg) {
+        std::unique_ptr<RetryJob> j(static_cast<RetryJob*>(arg));
+        cRadioPlayer* p = j->player;
+        uint32_t pause = j->attempt ? td::RetryPauseMs(j->attempt) : 500;
+        for (uint32_t waited = 0; waited < pause && p->state_ != 2 && !p->stoppedByUser_; waited += 50) Sleep(50);
+        if (p->state_ != 2 && !p->stoppedByUser_) {
+            if (j->attempt) {
+                int found = 0;
+                uint32_t next = p->SelectStreamFromChannel(j->channelId, &found, 0, j->attempt, nullptr);
+                if (j->channelId >= td::kFirstUserStationId) next = j->channelId;
+                if (next) {
+                    p->playingStreamId_ = 0;   // the same stream again must not count as playing
+                    p->Play(next);
+                }
+                p->attempt_ = j->attempt;
+            } else {
+                p->playingStreamId_ = 0;
+                p->Play(j->streamId);
+            }
+        }
+        InterlockedDecrement(&p->workers_);
+    };
+    if (_beginthread(worker, 0, heapJob) == static_cast<uintptr_t>(-1L)) {
+        delete heapJob;
+        InterlockedDecrement(&workers_);
+    }
+}
+
+void cRadioPlayer::QueueReport(const ListenRecord& record, bool zeroLength) {
+    bk::ScopedLock lock(reportLock_);
+    if (zeroLength)
+        for (const ListenRecord& r : reports_)
+            if (r.streamId == record.streamId) return;
+    reports_.push_back(record);
+    while (reports_.size() > kMaxReports) reports_.pop_front();
+}
+
+size_t cRadioPlayer::PendingReports() {
+    bk::ScopedLock lock(reportLock_);
+    return reports_.size();
+}
+
+void cRadioPlayer::RequeueReport(const ListenRecord& record) {
+    bk::ScopedLock lock(reportLock_);
+    reports_.push_front(record);
+    while (reports_.size() > kMaxReports) reports_.pop_back();
+}
+
+void cRadioPlayer::SetReportServer(const char* host) { bk::TextCopy(reportServer_, host ? host : ""); }
+
+void cRadioPlayer::SendListenReports() {
+    // One upload at a time; records stay queued while one runs.
+    if (!TrySetJob(kJobReports)) return;
+    auto* batch = new UploadBatch{this, {}};
+    {
+        bk::ScopedLock lock(reportLock_);
+        for (const ListenRecord& r : reports_)
+            if (!(r.streamId == 0 && r.userUrl.empty())) batch->records.push_back(r);
+        reports_.clear();
+    }
+    if (batch->records.empty() ||
+        _beginthread(UploadThread, 0, batch) == static_cast<uintptr_t>(-1L)) {
+        for (auto it = batch->records.rbegin(); it != batch->records.rend(); ++it) RequeueReport(*it);
+        delete batch;
+        ClearJob(kJobReports);
+    }
+}
+
+void cRadioPlayer::UploadThread(void* arg) {
+    std::unique_ptr<UploadBatch> batch(static_cast<UploadBatch*>(arg));
+    cRadioPlayer* p = batch->player;
+    p->SendStatus(const_cast<char*>("SetPlayTime thread start"), 5);
+    cSettings& s = p->settings_;
+    cOnlineClient inet("", s.GetUserNameAuth(), s.GetUserPasswortAuth());
+    if (p->reportServer_[0]) inet.SetServerName(p->reportServer_);
+    char skin[201] = {};
+    GetValue("SKIN", skin, sizeof skin);
+    const char* agent = _stricmp(skin, "quillmere.dll") == 0 ? "QUILLPROBE" : "";
+    int ok = inet.SetPlayTime(s.GetPID(), batch->records, agent, s.GetLanguage());
+    if (!ok)
+        for (auto it = batch->records.rbegin(); it != batch->records.rend(); ++it) p->RequeueReport(*it);
+    p->SendStatus(const_cast<char*>("SetPlayTime thread term"), 5);
+    p->ClearJob(kJobReports);
+}
+
+void cRadioPlayer::SaveListenReports() {
+    std::string text;
+    {
+        bk::ScopedLock lock(reportLock_);
+        for (const ListenRecord& r : reports_) {
+            std::string one;
+            CUSERACTION(r).GetActionXml(&one);
+            text += one;
+        }
+    }
+    settings_.SetPendingUserActions(text);
+    settings_.Save();
+}
+
+void cRadioPlayer::LoadSavedReports() {
+    const std::string saved = settings_.GetPendingUserActions();
+    size_t at = 0;
+    while (at < saved.size()) {
+        size_t end = saved.find("</Action>", at);
+        if (end == std::string::npos) break;
+        end += 9;
+        cListenActionDoc doc;
+        doc.Parse(saved.substr(at, end - at));
+        at = end;
+        ListenRecord r;
+        r.streamId = atoi(doc.StreamID.c_str());
+        r.quality = atoi(doc.Quality.c_str());
+        r.connectTime = atoi(doc.ConnectTime.c_str());
+        r.start = static_cast<uint32_t>(strtoul(doc.ListenStart.c_str(), nullptr, 10));
+        r.stop = static_cast<uint32_t>(strtoul(doc.ListenStop.c_str(), nullptr, 10));
+        r.userUrl = doc.UserURL;
+        r.skinId = doc.SkinID;
+        bk::ScopedLock lock(reportLock_);
+        reports_.push_back(r);
+    }
+    if (PendingReports() > 0) SendListenReports();
 }

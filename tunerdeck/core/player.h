@@ -5,6 +5,12 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "control_activex.h"
+#include "play_rules.h"
 #include "playerstatus.h"
 #include "settings.h"
 #include "settings_doc.h"
@@ -12,11 +18,25 @@
 #include "win_handles.h"
 
 class cDownloadManager;
+class cUserDataStore;
 
-class cRadioPlayer : public cRadioPlayerInfo {
+// The listening timer of the player, started again for every play.
+class cPlayerListenTimer : public cListenTimer {
+public:
+    void Begin();
+};
+
+class cRadioPlayer : public cRadioPlayerInfo, private cControlOwner {
 public:
     // Passes of the bounded waits (30 ms each) at destruction.
     static constexpr int kEndPasses = 200;
+    // Job bits of the background work.
+    static constexpr long kJobDatabase = 2, kJobTopStations = 4, kJobReports = 8, kJobStartCheck = 0x40;
+    // Queued listening reports: more start an upload; at most kMaxReports are kept.
+    static constexpr size_t kReportBatch = 4;
+    static constexpr size_t kMaxReports = 500;
+    // How long a play waits for the playback-host client to come up.
+    static constexpr DWORD kClientReadyMs = 20000;
     static constexpr DWORD kPumpStepMs = 30;
 
     explicit cRadioPlayer(int errorFlag);
@@ -65,13 +85,57 @@ public:
 
     cSettings& Settings() { return settings_; }
 
+    // ---- playing
+    // The stream of a channel to play (see ChooseStream); a user station's
+    // id comes back unchanged. chosen receives the stream's address when given.
+    uint32_t SelectStreamFromChannel(uint32_t channelId, int* found, int mode, int attempt, std::string* chosen);
+    void Play(uint32_t streamId);
+    void PlayAddress(int type, const char* address);
+    void PlayLocalFile(int type, const char* path);
+    void Pause();
+    int GetPlayingStreamId() const { return playingStreamId_; }
+    int GetCurrentChannelId() const { return static_cast<int>(currentChannelId_); }
+    int GetStreamType() const { return streamType_; }
+    int GetAttempt() const { return attempt_; }
+    std::string GetCurrentAddress();
+    std::string GetDisplayText();
+    unsigned long GetCapabilities() const { return client_ ? client_->GetCapabilities() : 0; }
+    cControlActiveX* Client() { return client_; }
+    cUserDataStore* Store() { return store_.get(); }
+
+    // ---- listening reports
+    void SendListenReports();
+    void RequeueReport(const ListenRecord& record);
+    void SaveListenReports();
+    size_t PendingReports();
+    // The interface server the reports go to ("host[:port]"); empty: the built-in one.
+    void SetReportServer(const char* host);
+
 private:
+    // cControlOwner
+    cRadioPlayerInfo* StatusPlayer() override { return this; }
+    void SetRunState(unsigned long state) override;
+    void OnProbeAnswered(int which) override;
+    void OnStreamStarted() override {}
+    int CurrentGenreId() override { return lastGenre_; }
+    void OnVolumeMessage() override {}
+
+    static void ClientThread(void* self);
+    static void UploadThread(void* batch);
+    void QueueReport(const ListenRecord& record, bool zeroLength);
+    void LoadSavedReports();
+    void FinishedPlay(const char* message);
     bool InitSkin();
     void ReadSkinId();
     void PumpMessages();
 
     cSettings settings_;
-    cListenTimer listenTimer_;
+    cPlayerListenTimer listenTimer_;
+    std::unique_ptr<cUserDataStore> store_;
+    cControlActiveX* volatile client_ = nullptr;
+    volatile LONG clientThreadRunning_ = 0;
+    std::deque<ListenRecord> reports_;
+    bk::ScopedHandle probeEvents_[2];
     td::cSkinBinding skin_;
     bk::CriticalSection skinCallLock_;
     bk::CriticalSection playLock_;
@@ -89,5 +153,16 @@ private:
     int extraValue_ = 1;
     int errorFlag_ = 0;
     int skinId_ = 0;
+    volatile int playingStreamId_ = 0;
+    uint32_t currentStreamId_ = 0, currentChannelId_ = 0;
+    int streamType_ = 0;
+    int customStreamType_ = 0;
+    int localFile_ = 0;
+    int lastGenre_ = 0;
+    std::string addressBuffer_;
+    std::string currentAddress_;
+    std::string displayText_;
+    char reportServer_[256] = {};
+    volatile LONG workers_ = 0;   // retry workers still running
     char skinFolder_[MAX_PATH + 16] = {};
 };

@@ -101,11 +101,12 @@ TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     ASSERT_TRUE(prog.Ok());
     const std::string user = AppDataFolder() + "\\velmirant-Player\\";
     CreateDirectoryA(user.c_str(), nullptr);
-    // One default file is new, one the user already has.
-    prog.Folder().Write("radiott.rdb", "from the program");
-    prog.Folder().Write("radiofa.rdb", "from the program");
-    tdtest::WriteFileBytes(user + "radiofa.rdb", "the user's own");
-    DeleteFileA((user + "radiott.rdb").c_str());
+    // One default file is new, one the user already has (and the first
+    // run's move must not replace it either, nor drop the program's copy).
+    prog.Folder().Write("vl_hilfe.chm", "from the program");
+    prog.Folder().Write("clockwarden.ini", "from the program");
+    tdtest::WriteFileBytes(user + "clockwarden.ini", "the user's own");
+    DeleteFileA((user + "vl_hilfe.chm").c_str());
 
     Process first;
     ASSERT_TRUE(first.Start(prog.Exe(), {"tunerdeck://%7CCHANNELID%7C123/"}));
@@ -124,10 +125,13 @@ TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     EXPECT_EQ(value, user + "skins\\");
     EXPECT_NE(GetFileAttributesA((user + "aufnahmen").c_str()), INVALID_FILE_ATTRIBUTES);
     std::string bytes;
-    EXPECT_TRUE(tdtest::ReadFileBytes(user + "radiott.rdb", &bytes));
+    EXPECT_TRUE(tdtest::ReadFileBytes(user + "vl_hilfe.chm", &bytes));
     EXPECT_EQ(bytes, "from the program");
-    EXPECT_TRUE(tdtest::ReadFileBytes(user + "radiofa.rdb", &bytes));
+    EXPECT_TRUE(tdtest::ReadFileBytes(user + "clockwarden.ini", &bytes));
     EXPECT_EQ(bytes, "the user's own");
+    EXPECT_TRUE(prog.Folder().Exists("clockwarden.ini"));
+    EXPECT_TRUE(reg.GetString("FilesMoved", &value));
+    EXPECT_EQ(value, "1");
 
     // GetSettings, then Prepare (first start, start parameters given), then BuildUp.
     std::string log = prog.Log();
@@ -156,8 +160,8 @@ TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     EXPECT_NE(Find(prog.Log(), "BuildUp ended"), std::string::npos);
     EXPECT_FALSE(reg.GetString("deb_start", &value)) << "a clean end removes the run marker";
     EXPECT_EQ(Find(prog.Log(), "BuildUp", build + 9), Find(prog.Log(), "BuildUp ended")) << "the skin is built once";
-    DeleteFileA((user + "radiott.rdb").c_str());
-    DeleteFileA((user + "radiofa.rdb").c_str());
+    DeleteFileA((user + "vl_hilfe.chm").c_str());
+    DeleteFileA((user + "clockwarden.ini").c_str());
 }
 
 TEST(Program, SkinLibraryLackingAnEntryPointEndsStartUpWithTheMessage) {
