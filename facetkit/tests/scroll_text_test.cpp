@@ -137,6 +137,16 @@ TEST_F(ScrollTextTest, SecondPartFollowsWithADash) {
     Pump();
     EXPECT_EQ(Part(text.get(), 0), "Artist");
     EXPECT_EQ(Part(text.get(), 1), " - Title");
+    // The main part in the main font (bold), the second part in the second.
+    bk::ScopedGetDC screen(nullptr);
+    auto width = [&](const char* s, int font) {
+        bk::ScopedSelect sel(screen.Get(), res_->GetFont(font));
+        RECT r = {0, 0, 0, 0};
+        DrawTextA(screen.Get(), s, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+        return static_cast<int>(r.right);
+    };
+    EXPECT_EQ(text->GetTextWidth(), width("Artist", 0) + width(" - Title", 1));
+    EXPECT_NE(width("Artist", 0), width("Artist", 1)) << "the fonts differ, so the test sees a mix-up";
     text->SetText("Somebody with a long name\x02" "and a song title that will never fit");
     Pump();
     EXPECT_EQ(Part(text.get(), 0), "Somebody with a long name");
