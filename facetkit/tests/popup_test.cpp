@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <intrin.h>
 
 #include <memory>
 #include <string>
@@ -23,6 +22,8 @@ namespace {
 
 int English(void*) { return 2; }
 
+// The TEB is read through the gs segment, which GCC cannot see into.
+#pragma GCC diagnostic ignored "-Warray-bounds"
 // Live GDI objects of this process. Wine answers GetGuiResources with 0, so
 // there the process's GDI handle table (its address in the PEB, entries of
 // 24 bytes with the object's type in byte 14, 0 when free) is counted.
@@ -30,7 +31,7 @@ DWORD GdiObjectCount() {
     DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     if (count) return count;
 #ifdef _WIN64
-    const BYTE* peb = reinterpret_cast<const BYTE*>(__readgsqword(0x60));
+    const BYTE* peb = *reinterpret_cast<const BYTE* const*>(reinterpret_cast<const BYTE*>(NtCurrentTeb()) + 0x60);
     const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
     if (!table) return 0;
     for (size_t i = 0; i < 0x10000; ++i)
@@ -188,25 +189,28 @@ TEST_F(PopupTest, TabCyclesThroughEnabledChildrenAndEnds) {
     EXPECT_EQ(GetFocus(), kids[0]);
 }
 
+HWND g_modalOwner, g_modalPopup;
+int g_enabledWhileRunning;
+
+// Runs inside the pop-up's loop: notes the owner's state, then the
+// confirming button reports itself and the box closes and deletes itself.
+void CALLBACK WhileModal(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_enabledWhileRunning = IsWindowEnabled(g_modalOwner) ? 1 : 0;
+    SendMessageA(g_modalPopup, WM_USER + 119, 0, ELEMENT_CONFIRM);
+}
+
 TEST_F(PopupTest, ModalLoopDisablesTheOwnerUntilClosed) {
     cMessageWnd* m = NewMessage("Modal", false);
     m->SetDeleteOnClose();
-    static HWND s_owner, s_popup;
-    static int s_enabledWhileRunning;
-    s_owner = host_->GetWindow();
-    s_popup = m->GetWindow();
-    s_enabledWhileRunning = -1;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        s_enabledWhileRunning = IsWindowEnabled(s_owner) ? 1 : 0;
-        // The confirming button reports itself; the box closes and deletes itself.
-        SendMessageA(s_popup, WM_USER + 119, 0, ELEMENT_CONFIRM);
-    });
-    ASSERT_NE(timer, 0u);
+    g_modalOwner = host_->GetWindow();
+    g_modalPopup = m->GetWindow();
+    g_enabledWhileRunning = -1;
+    ASSERT_NE(SetTimer(nullptr, 0, 50, &WhileModal), 0u);
     m->MessageLoop();   // returns when the window is gone; m is deleted
-    EXPECT_EQ(s_enabledWhileRunning, 0);
+    EXPECT_EQ(g_enabledWhileRunning, 0);
     EXPECT_TRUE(IsWindowEnabled(host_->GetWindow()));
-    EXPECT_FALSE(IsWindow(s_popup));
+    EXPECT_FALSE(IsWindow(g_modalPopup));
 }
 
 // ---------------------------------------------------------------- message box

@@ -138,6 +138,13 @@ void cMessagePopupBase::PlaceButtons() {
     }
 }
 
+void cMessagePopupBase::ApplyHeight(int height) {
+    SetSize(GetSize().cx, height);
+    SetPos();
+    PlaceButtons();
+    if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
+}
+
 void cMessagePopupBase::PaintCountdown(HDC dc, int y, int lineHeight, HFONT font) {
     if (countdown_ <= 0) return;
     SIZE size = GetSize();
@@ -240,10 +247,7 @@ void cMessageWnd::InitWndSize() {
     int height = LINE_HEIGHT * static_cast<int>(lines_.size()) + 100;
     if (countdown_ >= 1) height += COUNTDOWN_EXTRA;
     if (height < minHeight_) height = minHeight_;
-    SetSize(GetSize().cx, height);
-    SetPos();
-    PlaceButtons();
-    if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
+    ApplyHeight(height);
 }
 
 void cMessageWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
@@ -310,10 +314,7 @@ void cMarkupMessageWnd::InitWndSize() {
     }
     int height = textHeight + 94;
     if (countdown_ >= 1) height += COUNTDOWN_EXTRA;
-    SetSize(GetSize().cx, height);
-    SetPos();
-    PlaceButtons();
-    if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
+    ApplyHeight(height);
 }
 
 void cMarkupMessageWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {

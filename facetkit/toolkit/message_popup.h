@@ -42,6 +42,8 @@ protected:
     void AddButtonTo(unsigned elementId, unsigned spriteId, bool topmost);
     // One button centred; else 289 left and 290 right of the centre.
     void PlaceButtons();
+    // The size once the lines are known: centred on the screen, buttons placed.
+    void ApplyHeight(int height);
     // Draws the countdown line (and the "afterwards" line with two
     // buttons) from y on, each lineHeight high, in the given font.
     void PaintCountdown(HDC dc, int y, int lineHeight, HFONT font);
