@@ -143,4 +143,22 @@ TEST_F(EngineTest, NavigatorButtonsFollowTheOutlineToTheBottom) {
     DestroyWindow(hwnd);
 }
 
+// The same main window in the standard skin, for the picture beside this one.
+TEST_F(EngineTest, StandardSkinMainWindowForComparison) {
+    bk::ScopedModule standard(LoadLibraryA((tdtest::BinDir() + "\\stockface.dll").c_str()));
+    if (!standard) GTEST_SKIP() << "the standard skin is not built in this tree";
+    auto set = Export<SetButtonsFn>(standard.Get(), "SetButtonsMain");
+    ASSERT_NE(set, nullptr);
+    cResourceManager standardRes(standard.Get(), 1);
+    PlainSkinWnd* w = new PlainSkinWnd(420, 360, 210);
+    set(w->GetSkinData(), w->GetButtonList(), &standardRes, w, 0);
+    Pump(300);
+    EXPECT_NE(w->GetButtonList()->GetById(1), nullptr);
+    tdtest::SaveWindowPng(w->GetWindow(), tdtest::ArtifactDir() + "\\stockface_main_engine.png");
+    HWND hwnd = w->GetWindow();
+    GetWindowList().Delete(w);
+    DestroyWindow(hwnd);
+    Pump();
+}
+
 }  // namespace
