@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tdtest {
@@ -25,20 +26,36 @@ ToneStats Measure(const int16_t* pcm, size_t frames, int rate) {
     st.frames = frames;
     if (frames == 0) return st;
     double sum = 0;
-    size_t crossings = 0;
-    size_t first = 0, last = 0;
+    std::vector<size_t> periods;
+    size_t lastCrossing = 0;
+    bool haveCrossing = false;
     for (size_t i = 0; i < frames; ++i) {
         int v = pcm[2 * i];
         sum += double(v) * v;
         if (std::abs(v) > st.peak) st.peak = std::abs(v);
         if (i > 0 && pcm[2 * (i - 1)] < 0 && v >= 0) {
-            if (crossings == 0) first = i;
-            last = i;
-            ++crossings;
+            if (haveCrossing) periods.push_back(i - lastCrossing);
+            lastCrossing = i;
+            haveCrossing = true;
         }
     }
     st.rms = std::sqrt(sum / double(frames));
-    if (crossings > 1 && last > first) st.frequency = double(crossings - 1) * rate / double(last - first);
+    // The median period: Wine's capture drops or repeats a block now and
+    // then under load, which would skew a plain count of crossings.
+    if (!periods.empty()) {
+        std::nth_element(periods.begin(), periods.begin() + periods.size() / 2, periods.end());
+        size_t median = periods[periods.size() / 2];
+        // Average the periods close to the median for a finer estimate.
+        double total = 0;
+        size_t n = 0;
+        for (size_t p : periods) {
+            if (p + 1 >= median && p <= median + 1) {
+                total += double(p);
+                ++n;
+            }
+        }
+        if (n > 0 && total > 0) st.frequency = double(rate) * double(n) / total;
+    }
     return st;
 }
 
