@@ -15,6 +15,7 @@
 #include "resource_manager.h"
 #include "skin_exports.h"
 #include "skin_wnd.h"
+#include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "volume_slider.h"
 #include "wnd_button.h"
@@ -22,48 +23,18 @@
 
 namespace {
 
-const char* kClass = "facetkit_test_exportwnd";
-
-class PlainSkinWnd : public cSkinWnd {
-public:
-    PlainSkinWnd() {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = &cSkinWnd::StaticWndProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = kClass;
-            RegisterClassA(&wc);
-            registered = true;
-        }
-        SetSize(320, 200);
-        HWND hwnd = CreateWindowExA(0, kClass, "exports", WS_POPUP | WS_VISIBLE, 30, 30, 320, 200, nullptr,
-                                    nullptr, GetModuleHandleA(nullptr), this);
-        InitWindow(hwnd, 12);
-    }
-};
-
 typedef int (*BindFn)();
 typedef cWndButton* (*BuildFn)(cSkinWnd*, cResourceManager*);
 typedef int (*MisuseFn)(cSkinWnd*, cResourceManager*, DWORD);
 
 enum { FX_BUTTON = 100, FX_PICTURE = 101, FX_SCROLL = 102, FX_VOLUME = 60 };
 
-void Pump() {
-    MSG msg;
-    for (int pass = 0; pass < 3; ++pass) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
+void Pump() { fk::PumpPasses(); }
 
 class ExportsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        window_ = new PlainSkinWnd();
+        window_ = new fk::TestSkinWnd(12, 30, 30, 320, 200);
         plugin_ = LoadLibraryA(fk::BinFile("facetkit_exportskin.dll").c_str());
     }
     static void TearDownTestSuite() {
@@ -94,7 +65,7 @@ protected:
     }
     cActiveElement* Element(DWORD id) { return static_cast<cActiveElement*>(list_->GetById(id)); }
 
-    static PlainSkinWnd* window_;
+    static fk::TestSkinWnd* window_;
     static HMODULE plugin_;
     bk::ScopedModule skin_;
     std::unique_ptr<cResourceManager> res_;
@@ -104,7 +75,7 @@ protected:
     cButtonListe* list_ = nullptr;
     cWndButton* button_ = nullptr;
 };
-PlainSkinWnd* ExportsTest::window_ = nullptr;
+fk::TestSkinWnd* ExportsTest::window_ = nullptr;
 HMODULE ExportsTest::plugin_ = nullptr;
 
 TEST_F(ExportsTest, ASkinBuildsItsElementsThroughTheFunctions) {

@@ -15,6 +15,7 @@
 #include "message_popup.h"
 #include "popup_wnd.h"
 #include "resource_manager.h"
+#include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "wnd_button.h"
 
@@ -41,16 +42,7 @@ DWORD GdiObjectCount() {
 }
 int German(void*) { return 0; }
 
-void Pump(int passes = 3) {
-    MSG msg;
-    for (int pass = 0; pass < passes; ++pass) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
+void Pump(int passes = 3) { fk::PumpPasses(passes); }
 
 class PopupTest : public ::testing::Test {
 protected:

@@ -10,65 +10,21 @@
 #include <memory>
 #include <vector>
 
+#include "button_list.h"
 #include "facetkit_fixtures.h"
+#include "resource_manager.h"
+#include "skin_button.h"
+#include "wnd_button.h"
 #include "skin_wnd.h"
+#include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "wnd_list.h"
 
 namespace {
 
-const char* kClass = "facetkit_test_skinwnd";
+using fk::TestSkinWnd;
 
-// A skinned window as the views make them: its class procedure is the
-// base's, the object comes in the creation parameter.
-class TestSkinWnd : public cSkinWnd {
-public:
-    TestSkinWnd(unsigned id, int x, int y, int w, int h) {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = &cSkinWnd::StaticWndProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = kClass;
-            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-            RegisterClassA(&wc);
-            registered = true;
-        }
-        SetStoredPosition(x, y);
-        SetSize(w, h);
-        HWND hwnd = CreateWindowExA(0, kClass, "skin", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), this);
-        InitWindow(hwnd, id);
-        hwnd_ = hwnd;
-    }
-    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg >= WM_USER && msg < WM_USER + 0x1000) received.push_back({msg, wParam, lParam});
-        return cSkinWnd::WndProc(hwnd, msg, wParam, lParam);
-    }
-    RECT Rect() const {
-        RECT r;
-        GetWindowRect(hwnd_, &r);
-        return r;
-    }
-    struct Msg {
-        UINT msg;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    std::vector<Msg> received;
-    HWND hwnd_;
-};
-
-void Pump() {
-    MSG msg;
-    for (int pass = 0; pass < 3; ++pass) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
+void Pump() { fk::PumpPasses(); }
 
 class SkinWindowTest : public ::testing::Test {
 protected:
@@ -272,6 +228,65 @@ TEST_F(SkinWindowTest, ListBroadcastsFindsAndForgetsClosedWindows) {
     PostMessageA(navWindow, WM_USER + 78, 0, 0);
     Pump();
     DestroyWindow(navWindow);
+}
+
+
+// A navigator whose extended-view button only counts its presses.
+class CountingNav : public TestSkinWnd {
+public:
+    CountingNav() : TestSkinWnd(WND_ID_NAVIGATOR, 40, 40, 300, 200) {}
+    void OnExtendButton() override { ++extendPresses; }
+    int extendPresses = 0;
+};
+
+TEST_F(SkinWindowTest, LayoutPlacesTheExtendButtonAndTheResizeGrip) {
+    bk::ScopedModule skin;
+    ASSERT_NE(fk::LoadStockface(&skin), nullptr);
+    cResourceManager res(skin.Get(), 0);
+    CountingNav* nav = new CountingNav();
+    nav->SetResourceManager(&res);
+    nav->SetWndFlags(WNDFLAG_EXTEND_BUTTON | WNDFLAG_RESIZE_GRIP);
+    nav->GetSkinData()->SetResizeBtnPos(POINT{20, 5});
+    nav->UpdateLayout(0);
+    cButtonListe* list = nav->GetButtonList();
+    auto* extend = static_cast<cSkinButton*>(list->GetById(ELEMENT_EXTEND_BUTTON));
+    auto* grip = static_cast<cWndButton*>(list->GetById(ELEMENT_RESIZE_GRIP));
+    ASSERT_NE(extend, nullptr);
+    ASSERT_NE(grip, nullptr);
+    EXPECT_EQ(extend->GetTyp(), ET_BUTTON);
+    EXPECT_STREQ(extend->GetToolTipText(), "erweiterte Ansicht an/aus");
+    EXPECT_EQ(grip->GetTyp(), ET_WINDOW_BUTTON);
+    EXPECT_EQ(nav->IsLayoutDone(), 1);
+    // Placed on the next layout: the grip from the skin's resize position.
+    nav->UpdateLayout(0);
+    EXPECT_EQ(list->GetAnzElement(), 2) << "made once";
+    EXPECT_EQ(grip->GetRect().left, 300 - 20);
+    EXPECT_EQ(grip->GetRect().top, 200 - grip->GetGfxHeight() - 5);
+    nav->GetSkinData()->SetResizeBtnPos(POINT{-1, 0});
+    nav->GetSkinData()->SetCloseBtnPos(POINT{-30, 0});
+    nav->UpdateLayout(0);
+    EXPECT_EQ(grip->GetRect().left, 300 - 30);
+    EXPECT_EQ(grip->GetRect().top, 200 - grip->GetGfxHeight());
+
+    // Over the extended-view button: the link cursor; pressing it runs its action.
+    RECT r = extend->GetRect();
+    POINT over = {r.left + 2, r.top + 2};
+    EXPECT_EQ(nav->HitExtendButton(over, nav->GetWindow(), ES_MOUSEOVER), 1);
+    EXPECT_EQ(nav->extendPresses, 0);
+    nav->SelectCursor(nullptr);
+    EXPECT_EQ(nav->GetCursor(0), nav->GetCursor(2));
+    EXPECT_EQ(nav->HitExtendButton(over, nav->GetWindow(), ES_PRESSED), 1);
+    EXPECT_EQ(nav->extendPresses, 1);
+    EXPECT_EQ(nav->HitExtendButton(POINT{1, 150}, nav->GetWindow(), ES_PRESSED), 0);
+    // Over the grip: the resize cursor.
+    list->Release(nav->GetWindow(), 0);
+    extend->SetStatus(ES_NORMAL);
+    grip->SetStatus(ES_MOUSEOVER);
+    nav->SelectCursor(nullptr);
+    EXPECT_NE(nav->GetCursor(0), nav->GetCursor(2));
+    EXPECT_NE(nav->GetCursor(0), nav->GetCursor(3));
+    EXPECT_NE(nav->GetCursor(0), nullptr);
+    nav->GetButtonList()->Delete();   // before the resource manager goes
 }
 
 }  // namespace
