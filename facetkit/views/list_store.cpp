@@ -10,6 +10,7 @@
 #include "catalogue.h"
 #include "registry.h"
 #include "timerentry.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ cListe* cListStore::ListOfKind(int kind) {
 void cListStore::Clear(int kind, int language) {
     cListe* list = ListOfKind(kind);
     if (!list) return;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     list->Delete();
     if (kind != 11) return;
     char text[256];
@@ -94,7 +95,7 @@ void cListStore::Clear(int kind, int language) {
 bool cListStore::AddCriteria(int kind, const char* text, int id, int folder, int language) {
     const KindInfo* k = CriteriaOf(kind);
     if (!k) return false;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     cListe* list = &lists_[k->slot];
     if (text) {
         list->Add(MakeFavourite(text, id, folder));
@@ -148,7 +149,7 @@ void cListStore::AddRecent(const char* text, int id, int limit) {
     limit = std::min(std::max(limit, kRecentLimitMin), kRecentLimitMax);
     char value[kRecentValueSize];
     {
-        ListStoreLock hold(*this);
+        bk::ScopedLock hold(&lock_);
         cListe& recent = lists_[LS_RECENT];
         if (cListElement* same = recent.GetById(static_cast<unsigned long>(id))) recent.Delete(same);
         while (recent.GetAnzElement() > limit - 1) {
@@ -181,7 +182,7 @@ void cListStore::BuildRecentValue(char* out, size_t size) {
 
 void cListStore::LoadRecent(const char* value) {
     if (!value) return;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     const char* p = value;
     // Read piece by piece: the text runs to the byte 0x01 (a name may hold
     // ";"), then decimal digits closed by ";". A piece whose id is not closed
@@ -209,7 +210,7 @@ void cListStore::LoadRecent(const char* value) {
 
 void cListStore::AddFavourite(const char* text, int id, int folder) {
     if (!text) return;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     if (id != 0) {
         lists_[LS_FAVOURITES].Add(MakeFavourite(text, id, folder));
         return;
@@ -223,7 +224,7 @@ void cListStore::AddFavourite(const char* text, int id, int folder) {
 void cListStore::AddText(int slot, const char* text, int id) {
     cListe* list = List(slot);
     if (!list || !text) return;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     auto* e = new cTxtElement();
     e->SetId(static_cast<unsigned long>(id));
     e->SetText(text);
@@ -232,13 +233,13 @@ void cListStore::AddText(int slot, const char* text, int id) {
 
 void cListStore::AddTimerEntry(const cTimerEntry* entry) {
     if (!entry) return;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     lists_[LS_TIMER_ENTRIES].Add(new cTimerEntry(*entry));
 }
 
 cPodcastEntry* cListStore::AddPodcast(const char* address, int id, int subscribed) {
     if (!address) return nullptr;
-    ListStoreLock hold(*this);
+    bk::ScopedLock hold(&lock_);
     auto* e = new cPodcastEntry();
     e->SetId(static_cast<unsigned long>(id));
     e->SetText(address);

@@ -104,14 +104,3 @@ private:
 
 // The library's store (built at load, destroyed at unload).
 FACETKIT_API cListStore& GetListStore();
-
-class ListStoreLock {
-public:
-    explicit ListStoreLock(cListStore& store) : cs_(store.Lock()) { EnterCriticalSection(cs_); }
-    ~ListStoreLock() { LeaveCriticalSection(cs_); }
-    ListStoreLock(const ListStoreLock&) = delete;
-    ListStoreLock& operator=(const ListStoreLock&) = delete;
-
-private:
-    CRITICAL_SECTION* cs_;
-};
