@@ -162,6 +162,12 @@ LRESULT CALLBACK CWMPHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_TIMER:
         self->OnTimer(wParam);
         return 0;
+    case kRetryPlay:
+        if (self->lastPlayState_ == 10 && self->lastOpenState_ == 6 && self->player_ && self->player_->HasControls()) {
+            self->Log(7, "try to play again...");
+            self->player_->Play();
+        }
+        return 0;
     case kMetaPollDone:
         self->OnMetaPollDone(reinterpret_cast<MetaJob*>(lParam));
         return 0;
@@ -258,10 +264,11 @@ void CWMPHost::OnPlayStateChange(long state) {
     }
     if (state != 3) {
         StopTimer(kRunInfoTimer);
-        if (state == 10 && lastOpenState_ == 6 && player_ && player_->HasControls()) {
-            Log(7, "try to play again...");
-            player_->Play();
-        }
+        // Ready with an empty playlist: start again, but only once the
+        // control has left the call that raised the event (Wine's control
+        // raises it inside put_URL and fails when play is called there) and
+        // only when nothing else has happened since.
+        if (state == 10 && lastOpenState_ == 6 && hwnd_) PostMessageA(hwnd_, kRetryPlay, 0, 0);
         // The control fell back to "undefined" while opening an address that
         // never played, and it raises no error event for that (Wine's
         // control does so for every http address): report it as an error,
@@ -325,12 +332,12 @@ void CWMPHost::OnError() {
             long code = 0;
             std::string text;
             int r = player_->ItemError(&code, &text);
+            // An item without the extended interface (Wine's) still has
+            // its error reported, with the queue's text: stopping here would
+            // leave the main program waiting for a stream that failed.
             if (r < 0) {
                 Log(7, "query interface failed");
-                Log(15, "OnError - Ausgang2");
-                return;
-            }
-            if (r > 0) {
+            } else if (r > 0) {
                 Log(7, "Code: %ld - Text: %.900s", code, text.c_str());
                 errorText = text;
             }
@@ -358,6 +365,7 @@ void CWMPHost::OnError() {
     StopTimer(kMetaTimer);
     metaPolling_ = false;
     openPending_ = false;
+    ++errorReports_;
     if (reporter_) {
         // Open state 0 would end the report here (the reporter forgets the
         // status window with it), before the error could be told.
@@ -515,9 +523,15 @@ void CWMPHost::OnMetaPollDone(MetaJob* job) {
 
 int CWMPHost::Play(const char* address) {
     if (!player_ || !address) return 0;
-    if (FAILED(player_->SetUrl(address))) return 0;
+    // The control may open, start and fail the address inside this call
+    // (Wine's does): the failure must count already.
     openPending_ = true;
-    StartMetaPolling();
+    unsigned long errors = errorReports_;
+    if (FAILED(player_->SetUrl(address))) {
+        openPending_ = false;
+        return 0;
+    }
+    if (errorReports_ == errors) StartMetaPolling();
     return 1;
 }
 

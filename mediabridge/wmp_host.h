@@ -29,6 +29,8 @@ public:
     enum : UINT_PTR { kRunInfoTimer = 1, kBufferingTimer = 2, kMetaTimer = 3 };
     // The poll worker hands its result back with this message (lParam: job).
     static constexpr UINT kMetaPollDone = WM_APP + 0x51;
+    // A deferred new start of the control (see OnPlayStateChange).
+    static constexpr UINT kRetryPlay = WM_APP + 0x52;
 
     using ControlFactory = std::unique_ptr<WmpControl> (*)(HWND container);
     // Tests put a double of the control in place of the real one.
@@ -125,5 +127,6 @@ private:
     // An address was accepted and has not played yet: a fall back to the
     // undefined state then means the control gave up on it without an error.
     bool openPending_ = false;
+    unsigned long errorReports_ = 0;
     std::shared_ptr<PollState> pollState_;
 };
