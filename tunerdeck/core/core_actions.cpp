@@ -1,0 +1,106 @@
+#include "core_actions.h"
+
+#include "bounded_text.h"
+#include "player_globals.h"
+#include "settings.h"
+#include "user_data_store.h"
+
+namespace td {
+
+void cCoreActions::ListsChanged() {
+    if (listsChanged_) listsChanged_();
+}
+
+void cCoreActions::SetFavorite(int stationId, int folder) {
+    if (!store_ || stationId == 0) return;
+    store_->LockUserLists();
+    auto* f = static_cast<cValueElement*>(store_->GetFavoriten()->GetById(static_cast<unsigned long>(stationId)));
+    if (!f) {
+        f = new cValueElement;
+        f->SetId(static_cast<unsigned long>(stationId));
+        store_->GetFavoriten()->Add(f);
+    }
+    f->SetValue(folder);
+    store_->UnlockUserLists();
+    ListsChanged();
+    store_->SaveFavoriten();
+}
+
+void cCoreActions::RemoveFavorite(int stationId) {
+    if (!store_) return;
+    store_->LockUserLists();
+    cListElement* f = store_->GetFavoriten()->GetById(static_cast<unsigned long>(stationId));
+    if (f) store_->GetFavoriten()->Delete(f);
+    store_->UnlockUserLists();
+    ListsChanged();
+    store_->SaveFavoriten();
+}
+
+void cCoreActions::SetFolder(int folderId, const char* name) {
+    if (!store_ || !name) return;
+    store_->LockUserLists();
+    cListe* folders = store_->GetListFolders();
+    if (folderId != 0) {
+        auto* f = static_cast<cNamedValueElement*>(folders->GetById(static_cast<unsigned long>(folderId)));
+        if (f) f->SetName(name);
+    } else {
+        uint32_t id = 1;
+        while (folders->GetById(id)) ++id;
+        folders->Add(new cNamedValueElement(id, name, 0));
+    }
+    store_->UnlockUserLists();
+    ListsChanged();
+    store_->SaveListFolders();
+}
+
+void cCoreActions::RemoveFolder(int folderId) {
+    if (!store_) return;
+    store_->LockUserLists();
+    cListElement* f = store_->GetListFolders()->GetById(static_cast<unsigned long>(folderId));
+    if (f) store_->GetListFolders()->Delete(f);
+    store_->UnlockUserLists();
+    ListsChanged();
+    store_->SaveListFolders();
+}
+
+int32_t cCoreActions::GetFileCount(const char* fileName) {
+    return store_ && fileName ? store_->GetFileCount(fileName) : 0;
+}
+
+void cCoreActions::CountFile(const char* fileName) {
+    if (store_ && fileName && *fileName) store_->CountFile(fileName);
+}
+
+std::string cCoreActions::DatabaseTime() { return settings_ ? settings_->GetDBTime() : ""; }
+
+std::string cCoreActions::StationDetails(int channelId) {
+    return lister_.StationDetails(static_cast<uint32_t>(channelId), Language());
+}
+
+const char* cCoreActions::ProgramFolder() { return td::ProgramFolder(); }
+
+int cCoreActions::Language() { return settings_ ? settings_->GetLanguage() : 1; }
+
+void cCoreActions::Search(const SearchCriteria& criteria) {
+    lastSearch_ = criteria;
+    cStationLister::SearchOptions o;
+    o.language = Language();
+    if (settings_) o.newStationDays = settings_->GetAlterNeueSender();
+    lister_.Search(criteria, o);
+}
+
+void cCoreActions::StartRecording(void* record) {
+    recording_->StartRecording(static_cast<RecordJob*>(record), displayText_ ? displayText_().c_str() : "");
+}
+
+void cCoreActions::ApplyRecordFormat() {
+    recording_->SetRecordFormat();
+    if (!settings_ || !skin_.ReceiveStatus) return;
+    char text[600];
+    bk::TextFormat(text, sizeof text, "%s\x02%s\x02%d\x02%d\x02%d", settings_->GetRecordingFormat() == 1 ? "MP3" : "WAV",
+                   settings_->GetQualityMuster(), settings_->GetQualitySPS(), settings_->GetQualityBPS(),
+                   settings_->GetQualityNCH());
+    skin_.ReceiveStatus(text, 52);
+}
+
+}  // namespace td

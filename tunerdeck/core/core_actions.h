@@ -1,0 +1,79 @@
+// The callback's actions that the player core carries out over its own
+// parts: favourites, folders and podcasts in the user data store, the file
+// counter, the station search and the recording pipe. The player object
+// derives from it (or owns one) and adds what needs the player itself
+// (playing, banners, server jobs).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "info_callback.h"
+#include "list_push.h"
+#include "recording_control.h"
+
+class cSettings;
+class cUserDataStore;
+
+namespace td {
+
+class cCoreActions : public cCallbackTarget {
+public:
+    cCoreActions(cSettings* settings, cUserDataStore* store, cRecordingControl* recording, const SkinListApi& skin)
+        : settings_(settings), store_(store), recording_(recording), skin_(skin), lister_(store, skin) {}
+
+    // The display text a recording without title is named after.
+    void SetDisplayTextSource(std::function<std::string()> f) { displayText_ = std::move(f); }
+    // Called after every change of the favourites, folders or own stations.
+    void SetListsChanged(std::function<void()> f) { listsChanged_ = std::move(f); }
+    // The criteria of the last search (the player's later stream choices follow them).
+    const SearchCriteria& LastSearch() const { return lastSearch_; }
+    cStationLister& Lister() { return lister_; }
+
+    void SetFavorite(int stationId, int folder) override;
+    void RemoveFavorite(int stationId) override;
+    void SetFolder(int folderId, const char* name) override;
+    void RemoveFolder(int folderId) override;
+    void AddPodcast(const char* address) override { lister_.AddPodcast(address); }
+    void DeletePodcast(int id) override { lister_.DeletePodcast(static_cast<uint32_t>(id)); }
+    void SetPodcastSubscribed(int id, int s) override { lister_.SetPodcastSubscribed(static_cast<uint32_t>(id), s != 0); }
+    int32_t GetFileCount(const char* fileName) override;
+    void CountFile(const char* fileName) override;
+    std::string DatabaseTime() override;
+    std::string StationDetails(int channelId) override;
+    const char* ProgramFolder() override;
+    int Language() override;
+    void Search(const SearchCriteria& criteria) override;
+
+    void SetSoundOn(int on) override { recording_->SetMute(on ? 0 : 1); }
+    void SetMasterVolume(int value) override { recording_->SetVolume(value, 0); }
+    void SendVolumeStatus() override { recording_->SendVolumeStatus(); }
+    void StartListening() override { recording_->StartListening(); }
+    void SendRecordLevelStatus() override { recording_->SendRecordLevelStatus(); }
+    void LowerVolumeForDownload() override { recording_->LowerVolumeForDownload(); }
+    void SaveAudioState() override { recording_->SaveAudioState(); }
+    void RestoreAudioState() override { recording_->RestoreAudioState(); }
+    void StartRecording(void* record) override;
+    void StopRecording() override { recording_->StopRecording(); }
+    void StopListeningIfIdle() override { recording_->StopListeningIfIdle(); }
+    void SendSourceNames() override { recording_->SendSourceNames(); }
+    void SelectRecordSource(int index) override { recording_->SelectRecordSource(index); }
+    void SetRecordLevel(int level) override { recording_->SetVolume(level, 1); }
+    void ApplyRecordFormat() override;
+    void SendDeviceNames() override { recording_->SendDeviceNames(); }
+    void SelectRecordDevice(int index) override { recording_->SelectRecordDevice(index); }
+
+protected:
+    void ListsChanged();
+
+    cSettings* settings_;
+    cUserDataStore* store_;
+    cRecordingControl* recording_;
+    SkinListApi skin_;
+    cStationLister lister_;
+    SearchCriteria lastSearch_ = {};
+    std::function<std::string()> displayText_;
+    std::function<void()> listsChanged_;
+};
+
+}  // namespace td
