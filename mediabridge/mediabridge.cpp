@@ -106,7 +106,9 @@ void CMediabridge::GetCurrentSrcURL(char** out) {
 }
 
 void CMediabridge::Term() {
-    if (host_) host_->Term();
+    // COM was set up by Init, which also made the host object.
+    if (!host_) return;
+    host_->Term();
     CoUninitialize();
 }
 
