@@ -1,0 +1,69 @@
+// The player's exchanges with the interface server that update stored data
+// (top stations, programme tips), the update offers and the help. Every job
+// makes its own client; a failed request leaves the stored data as it was.
+// Message boxes and the shell go through replaceable functions, so tests
+// answer the boxes and read the command lines.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "list_push.h"
+
+class cSettings;
+class cUserDataStore;
+
+namespace td {
+
+class cServerJobs {
+public:
+    using MessageBoxFn = std::function<int(const char* text, const char* title, UINT flags)>;
+    using ShellFn = std::function<void(const char* file, const char* parameters)>;
+    using BrowserFn = std::function<void(const char* address)>;
+    using DownloadFn = std::function<int(const char* address, const char* localFile)>;
+
+    cServerJobs(cSettings* settings, cUserDataStore* store, const SkinListApi& skin);
+
+    // "host[:port]" of the interface server; empty: the built-in one.
+    void SetServer(const std::string& host) { server_ = host; }
+    void SetMessageBox(MessageBoxFn f) { messageBox_ = std::move(f); }
+    void SetShell(ShellFn f) { shell_ = std::move(f); }
+    void SetBrowser(BrowserFn f) { browser_ = std::move(f); }
+    void SetDownload(DownloadFn f) { download_ = std::move(f); }
+    // The player's run state (2: ending); an offered program update waits for it.
+    void SetPlayerState(const volatile int* state) { state_ = state; }
+    // The server's help-download address (one of its texts), by language.
+    void SetHelpDownload(const std::string& german, const std::string& english) {
+        helpDe_ = german;
+        helpEn_ = english;
+    }
+
+    // 1 when the user accepted: update mode := kind, status 21.
+    int OfferUpdate(int kind, const char* text);
+    int UpdateMode() const { return updateMode_; }
+
+    void ShowHelp(const char* page);
+    void UpdateTopStations();
+    // Returns the number of tips after the update, -1 when nothing changed.
+    int UpdateProgrammTips();
+
+private:
+    std::string Message(unsigned id);
+    void Status(const char* text, int code);
+
+    cSettings* settings_;
+    cUserDataStore* store_;
+    SkinListApi skin_;
+    std::string server_;
+    MessageBoxFn messageBox_;
+    ShellFn shell_;
+    BrowserFn browser_;
+    DownloadFn download_;
+    const volatile int* state_ = nullptr;
+    std::string helpDe_, helpEn_;
+    volatile LONG updateMode_ = 0;
+};
+
+}  // namespace td
