@@ -38,6 +38,23 @@ std::string Message(unsigned id, int language) {
 // Texts that go into the shared section's 1,024-byte slots.
 std::string Slot(const std::string& text) { return text.size() > 1023 ? text.substr(0, 1023) : text; }
 
+// Walks the station database's streams under the stream-list lock until
+// visit answers false; *count receives the number of streams in the list.
+template <typename Visit>
+void ForEachStream(cUserDataStore* store, int* count, Visit visit) {
+    cListe* streams = store->LockStreamList();
+    if (streams) {
+        if (count) *count = streams->GetAnzElement();
+        if (cIterator* it = streams->GetIterator()) {
+            it->First();
+            while (cListElement* e = it->Next())
+                if (!visit(static_cast<cStreamElement*>(e))) break;
+            streams->FreeIterator(it);
+        }
+    }
+    store->UnlockStreamList();
+}
+
 struct UploadBatch {
     cRadioPlayer* player;
     std::vector<ListenRecord> records;
@@ -51,6 +68,8 @@ struct RetryJob {
 };
 
 }  // namespace
+
+char cRadioPlayer::reportServer_[256] = {};
 
 void cPlayerListenTimer::Begin() { Restart(static_cast<uint32_t>(time(nullptr))); }
 
@@ -182,7 +201,9 @@ int cRadioPlayer::GetStationAirInfo(char* buffer100) {
 
 // ---------------------------------------------------------------- start
 
-bool cRadioPlayer::InitSkin() { return skin_.Init(td::ProgramFolder()); }
+bool cRadioPlayer::InitSkin() {
+    return skin_.Init(skinLibraryFolder_.empty() ? td::ProgramFolder() : skinLibraryFolder_.c_str());
+}
 
 void cRadioPlayer::ReadSkinId() {
     DebugLog("Call GetPlayerSkinVersion...", 7);
@@ -315,22 +336,14 @@ uint32_t cRadioPlayer::SelectStreamFromChannel(uint32_t channelId, int* found, i
     if (channelId >= td::kFirstUserStationId) return channelId;
     std::vector<td::StreamCandidate> candidates;
     std::vector<std::string> addresses;
-    cListe* streams = store_->LockStreamList();
-    if (streams) {
-        cIterator* it = streams->GetIterator();
-        if (it) {
-            it->First();
-            while (cListElement* e = it->Next()) {
-                auto* s = static_cast<cStreamElement*>(e);
-                if (s->GetCID() != channelId) continue;
-                candidates.push_back({static_cast<uint32_t>(s->GetId()), static_cast<int>(s->GetF()),
-                                      static_cast<int32_t>(s->GetQ())});
-                addresses.push_back(s->GetUrl());
-            }
-            streams->FreeIterator(it);
+    ForEachStream(store_.get(), nullptr, [&](cStreamElement* s) {
+        if (s->GetCID() == channelId) {
+            candidates.push_back({static_cast<uint32_t>(s->GetId()), static_cast<int>(s->GetF()),
+                                  static_cast<int32_t>(s->GetQ())});
+            addresses.push_back(s->GetUrl());
         }
-    }
-    store_->UnlockStreamList();
+        return true;
+    });
     if (candidates.empty()) {
         char line[200];
         bk::TextFormat(line, sizeof line, "SelectStreamFromChannel: kein stream gefunden zu ChannelID: <%u>",
@@ -444,30 +457,21 @@ void cRadioPlayer::Play(uint32_t streamId) {
         bool found = false;
         int unplayableType = 0;
         uint32_t channel = 0;
-        cListe* streams = store_->LockStreamList();
-        WriteDebugLogF(7, "StreamId: %u - Streams in db: %d", streamId, streams ? streams->GetAnzElement() : 0);
-        if (streams) {
-            cIterator* it = streams->GetIterator();
-            if (it) {
-                it->First();
-                while (cListElement* e = it->Next()) {
-                    auto* s = static_cast<cStreamElement*>(e);
-                    if (s->GetId() != streamId) continue;
-                    int type = static_cast<int>(s->GetF());
-                    if (!(caps & td::CapabilityOfType(type))) {
-                        unplayableType = type;
-                        continue;
-                    }
-                    found = true;
-                    streamType_ = type;
-                    channel = s->GetCID();
-                    currentAddress_ = s->GetUrl();
-                    break;
-                }
-                streams->FreeIterator(it);
+        int count = 0;
+        ForEachStream(store_.get(), &count, [&](cStreamElement* s) {
+            if (s->GetId() != streamId) return true;
+            int type = static_cast<int>(s->GetF());
+            if (!(caps & td::CapabilityOfType(type))) {
+                unplayableType = type;
+                return true;
             }
-        }
-        store_->UnlockStreamList();
+            found = true;
+            streamType_ = type;
+            channel = s->GetCID();
+            currentAddress_ = s->GetUrl();
+            return false;
+        });
+        WriteDebugLogF(7, "StreamId: %u - Streams in db: %d", streamId, count);
         if (!found) {
             char text[600];
             if (unplayableType) {
@@ -692,7 +696,7 @@ void cRadioPlayer::UploadThread(void* arg) {
     p->SendStatus(const_cast<char*>("SetPlayTime thread start"), 5);
     cSettings& s = p->settings_;
     cOnlineClient inet("", s.GetUserNameAuth(), s.GetUserPasswortAuth());
-    if (p->reportServer_[0]) inet.SetServerName(p->reportServer_);
+    if (reportServer_[0]) inet.SetServerName(reportServer_);
     char skin[201] = {};
     GetValue("SKIN", skin, sizeof skin);
     const char* agent = _stricmp(skin, "quillmere.dll") == 0 ? "QUILLPROBE" : "";

@@ -70,6 +70,8 @@ public:
     void SetEventCallback(HostEventCallback callback) { callback_ = callback; }
     void SetDownloadManager(cDownloadManager* downloads) { downloads_ = downloads; }
     void RequestSkinRestart() { restart_ = 1; }
+    // Where facetkit.dll is loaded from; empty (the default): the program folder.
+    void SetSkinLibraryFolder(const char* folder) { skinLibraryFolder_ = folder ? folder : ""; }
     int IsUiUp() const { return uiUp_; }
     int GetSkinId() const { return skinId_; }
     td::cSkinBinding& Skin() { return skin_; }
@@ -96,6 +98,7 @@ public:
     int GetPlayingStreamId() const { return playingStreamId_; }
     int GetCurrentChannelId() const { return static_cast<int>(currentChannelId_); }
     int GetStreamType() const { return streamType_; }
+    int GetEnginePlayState() const { return enginePlayState_; }
     int GetAttempt() const { return attempt_; }
     std::string GetCurrentAddress();
     std::string GetDisplayText();
@@ -108,8 +111,9 @@ public:
     void RequeueReport(const ListenRecord& record);
     void SaveListenReports();
     size_t PendingReports();
-    // The interface server the reports go to ("host[:port]"); empty: the built-in one.
-    void SetReportServer(const char* host);
+    // The interface server reports go to ("host[:port]"), for every player
+    // made afterwards too; empty: the built-in one.
+    static void SetReportServer(const char* host);
 
 private:
     // cControlOwner
@@ -147,7 +151,7 @@ private:
     volatile int uiUp_ = 0;
     volatile int restart_ = 0;
     volatile LONG jobFlags_ = 0;
-    int enginePlayState_ = 0;
+    volatile int enginePlayState_ = 0;
     int stoppedByUser_ = 0;
     int attempt_ = 1;
     int extraValue_ = 1;
@@ -162,7 +166,8 @@ private:
     std::string addressBuffer_;
     std::string currentAddress_;
     std::string displayText_;
-    char reportServer_[256] = {};
+    static char reportServer_[256];
+    std::string skinLibraryFolder_;
     volatile LONG workers_ = 0;   // retry workers still running
     char skinFolder_[MAX_PATH + 16] = {};
 };
