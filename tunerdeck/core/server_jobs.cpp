@@ -136,6 +136,55 @@ void cServerJobs::UpdateTopStations() {
     Status(Message(355).c_str(), 0);
 }
 
+int cServerJobs::UpdateDatabase() {
+    bk::ScopedLock serial(databaseLock_);
+    const int language = settings_->GetLanguage();
+    Status(Message(351).c_str(), 0);
+    if (store_ && !store_->IsLoaded()) settings_->SetDBTime("");
+    cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
+    if (!server_.empty()) client.SetServerName(server_.c_str());
+    std::unique_ptr<cDbTimeDoc> time;
+    std::unique_ptr<cStationDbDoc> db;
+    const int answered = client.GetDBVersion(settings_->GetPID(), settings_->GetDBTime(), &time, &db);
+    WriteDebugLog("Datenbank aktualisieren...", 7);
+    int ok = answered;
+    if (answered && db && store_) {
+        if (store_->SaveStationDatabase(db) && store_->IsLoaded()) {
+            WriteDebugLog("Datenbank aktualisieren...ok", 7);
+            Status(Message(348).c_str(), 0);
+            Status("3|1", 66);
+        } else {
+            WriteDebugLog("Datenbank aktualisieren...fehlgeschlagen", 1);
+            Status(Message(352).c_str(), 0);
+            Status("4|0", 66);
+            ok = 0;
+        }
+    } else if (!answered) {
+        Status(Message(352).c_str(), 0);
+        Status("4|0", 66);
+    } else {
+        Status(Message(353).c_str(), 0);
+        Status("3|0", 66);
+    }
+    if (store_) {
+        cStationLister lister(store_, skin_);
+        lister.PushCategoryLists(language);
+        lister.PushTopStations(language, nullptr);
+        lister.PushFavorites(language);
+    }
+    Status(nullptr, 2);
+    // The date moves on only when the server answered, so a failed update
+    // is asked again with the old date.
+    if (ok) {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        char today[32];
+        bk::TextFormat(today, sizeof today, "%04d%02d%02d000000", t.wYear, t.wMonth, t.wDay);
+        settings_->SetDBTime(today);
+    }
+    return ok;
+}
+
 int cServerJobs::UpdateProgrammTips() {
     char last[32] = {};
     GetValue("ProgrammtippsDate", last, sizeof last);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "list_push.h"
+#include "win_handles.h"
 
 class cSettings;
 class cUserDataStore;
@@ -46,6 +47,9 @@ public:
 
     void ShowHelp(const char* page);
     void UpdateTopStations();
+    // Runs after an update that is already under way; 1 when the database
+    // is current or was replaced, 0 when the request failed.
+    int UpdateDatabase();
     // Returns the number of tips after the update, -1 when nothing changed.
     int UpdateProgrammTips();
 
@@ -64,6 +68,7 @@ private:
     const volatile int* state_ = nullptr;
     std::string helpDe_, helpEn_;
     volatile LONG updateMode_ = 0;
+    bk::CriticalSection databaseLock_;
 };
 
 }  // namespace td

@@ -144,6 +144,20 @@ TEST_F(ServerJobsTest, FailedRequestsLeaveStoredDataAsItWas) {
     char date[32] = {};
     GetValue("ProgrammtippsDate", date, sizeof date);
     EXPECT_STREQ("20000101", date);   // the date advances only on success
+
+    g_status.clear();
+    settings_.SetDBTime("20261101000000");
+    EXPECT_EQ(0, jobs_->UpdateDatabase());
+    ASSERT_LE(3u, g_status.size());
+    EXPECT_EQ(0u, g_status[0].find("0 Sender-Datenbank wird aktualisiert"));
+    EXPECT_EQ(0u, g_status[1].find("0 Die Sender-Datenbank konnte nicht"));
+    EXPECT_EQ("66 4|0", g_status[2]);
+    EXPECT_EQ("2 (null)", g_status.back());
+    if (store_->IsLoaded()) {
+        EXPECT_STREQ("20261101000000", settings_.GetDBTime());
+    } else {
+        EXPECT_STREQ("", settings_.GetDBTime());   // nothing loaded: asked as a new installation
+    }
 }
 
 TEST_F(ServerJobsTest, ProgrammeTipsAreAskedOnceADay) {
