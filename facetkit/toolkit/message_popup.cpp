@@ -8,6 +8,7 @@
 #include "host_link.h"
 #include "resource_manager.h"
 #include "win_handles.h"
+#include "window_binding.h"
 #include "wnd_button.h"
 
 namespace {
@@ -78,7 +79,7 @@ cMessagePopupBase::cMessagePopupBase(cElementHost* ownerObject, HWND owner, cRes
     HWND hwnd = GetWindow();
     if (hwnd) {
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cMessagePopupBase::MessageProc));
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(static_cast<cPopUpWnd*>(this)));
+        fkwin::Bind(hwnd, static_cast<cPopUpWnd*>(this));
     }
     SetTitleDC(SPRITE_MESSAGE_TITLE);
     SetSize(WIDTH, HEIGHT);
@@ -164,7 +165,7 @@ void cMessagePopupBase::PaintCountdown(HDC dc, int y, int lineHeight, HFONT font
 }
 
 LRESULT CALLBACK cMessagePopupBase::MessageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* base = reinterpret_cast<cPopUpWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    cPopUpWnd* base = fkwin::Bound<cPopUpWnd>(hwnd);
     if (!base) return PopupProc(hwnd, msg, wParam, lParam);
     auto* self = static_cast<cMessagePopupBase*>(base);
     switch (msg) {

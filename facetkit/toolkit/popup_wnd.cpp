@@ -6,6 +6,7 @@
 #include "resource_manager.h"
 #include "skin_wnd.h"
 #include "win_handles.h"
+#include "window_binding.h"
 #include "wnd_list.h"
 
 namespace {
@@ -37,7 +38,7 @@ cPopUpWnd::cPopUpWnd(HWND owner, cResourceManager* res)
         WNDPROC previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cPopUpWnd::PopupProc)));
         if (!g_staticProc) g_staticProc = previous;
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        fkwin::Bind(hwnd_, this);
         SetFocus(hwnd_);
     }
     background_ = CreateSolidBrush(GetBKColor());
@@ -56,8 +57,7 @@ void cPopUpWnd::DestroyPopupWindow() {
     HWND hwnd = hwnd_;
     hwnd_ = nullptr;
     if (!hwnd || !IsWindow(hwnd)) return;
-    if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    fkwin::Unbind(hwnd, this);
     if (GetCapture() == hwnd) ReleaseCapture();
     DestroyWindow(hwnd);
 }
@@ -325,7 +325,7 @@ LRESULT cPopUpWnd::CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT CALLBACK cPopUpWnd::PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<cPopUpWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    cPopUpWnd* self = fkwin::Bound<cPopUpWnd>(hwnd);
     if (!self) return CallDefault(hwnd, msg, wParam, lParam);
     return self->Handle(hwnd, msg, wParam, lParam);
 }

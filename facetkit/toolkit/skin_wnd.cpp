@@ -8,6 +8,7 @@
 #include "skin_button.h"
 #include "skin_plugin_api.h"
 #include "win_handles.h"
+#include "window_binding.h"
 #include "wnd_button.h"
 #include "wnd_list.h"
 
@@ -69,9 +70,7 @@ cSkinWnd::cSkinWnd()
 
 cSkinWnd::~cSkinWnd() {
     // Messages still on their way to the window find no object any more.
-    if (hwnd_ && IsWindow(hwnd_) &&
-        GetWindowLongPtrA(hwnd_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    fkwin::Unbind(hwnd_, this);
     ReleaseResources();
     if (toolTip_ && IsWindow(toolTip_)) DestroyWindow(toolTip_);
     toolTip_ = nullptr;
@@ -80,9 +79,9 @@ cSkinWnd::~cSkinWnd() {
 LRESULT CALLBACK cSkinWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        if (cs && cs->lpCreateParams) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        if (cs && cs->lpCreateParams) fkwin::Bind(hwnd, cs->lpCreateParams);
     }
-    auto* self = reinterpret_cast<cSkinWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    cSkinWnd* self = fkwin::Bound<cSkinWnd>(hwnd);
     if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
     return self->WndProc(hwnd, msg, wParam, lParam);
 }
@@ -125,8 +124,7 @@ void cSkinWnd::CloseWindow() {
     }
     // Unbound first: the window outlives the object by at least the rest of
     // the message that closed it.
-    if (hwnd && IsWindow(hwnd) && GetWindowLongPtrA(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    fkwin::Unbind(hwnd, this);
     DetachWindow();
     cWindowList& list = GetWindowList();
     if (list.GetById(GetId()) == this)
@@ -137,8 +135,7 @@ void cSkinWnd::CloseWindow() {
 
 void cSkinWnd::InitWindow(HWND hwnd, unsigned id) {
     hwnd_ = hwnd;
-    if (hwnd && !GetWindowLongPtrA(hwnd, GWLP_USERDATA))
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (hwnd && !fkwin::Bound<void>(hwnd)) fkwin::Bind(hwnd, this);
     arrowCursor_ = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     moveCursor_ = LoadCursorA(OwnModule(), "IDC_CUR_MOVE");
     linkCursor_ = LoadCursorA(OwnModule(), "IDC_CUR_LINK");
