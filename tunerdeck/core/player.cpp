@@ -29,9 +29,11 @@ constexpr unsigned kMessageUnknownStation = 12;
 constexpr unsigned kMessageNoEngine = 359;
 constexpr const char* kFinished = "finished playing...";
 
-std::string Message(unsigned id, int language) {
+// A text of the catalogue; the built-in one where the catalogue lacks it.
+std::string Message(unsigned id, int language, const char* german = "", const char* english = "") {
     char text[1024] = {};
     GetResourceString(GetBasekitModule(), id, language, text, sizeof text);
+    if (!text[0]) return language == 2 ? english : german;
     return text;
 }
 
@@ -475,11 +477,18 @@ void cRadioPlayer::Play(uint32_t streamId) {
         if (!found) {
             char text[600];
             if (unplayableType) {
-                bk::TextFormat(text, sizeof text, Message(kMessageFormatUnknown, language).c_str(),
+                bk::TextFormat(text, sizeof text,
+                               Message(kMessageFormatUnknown, language, "StreamFormat unbekannt! Bitte %s installieren!",
+                                       "StreamFormat unrecognised! Please install %s!")
+                                   .c_str(),
                                td::EngineNameOfType(unplayableType, language));
                 SendStatus(const_cast<char*>(""), 30 + unplayableType);
             } else {
-                bk::TextFormat(text, sizeof text, Message(kMessageNotInDatabase, language).c_str(), streamId);
+                bk::TextFormat(text, sizeof text,
+                               Message(kMessageNotInDatabase, language, "Sender %u nicht in der Datenbank",
+                                       "Station %u is not in the database")
+                                   .c_str(),
+                               streamId);
                 SendStatus(const_cast<char*>(""), 67);
                 DebugLog("Sender nicht in DB", 1);
             }
@@ -545,7 +554,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
             SetValue("LastGenre", genre);
         }
     }
-    if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language);
+    if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language, "unbekannter Sender", "Unknown station");
     listenTimer_.Begin();
     playingStreamId_ = static_cast<int>(currentStreamId_);
     if (client_) {

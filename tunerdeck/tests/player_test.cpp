@@ -95,4 +95,35 @@ TEST(Player, PlaysAnAddressThroughTheHostAndRetriesWhenTheServerGoesAway) {
     EXPECT_GE(player->PendingReports(), 1u);
 }
 
+TEST(Player, StatusReachesTheSkinOnlyWhileItsInterfaceIsUp) {
+    RunningPlayer run;
+    {
+        cRadioPlayer before(0);
+        EXPECT_EQ(before.SendStatus(const_cast<char*>("early"), 0), 0);
+    }
+    cRadioPlayer* player = run.Start(0, 0);
+    ASSERT_NE(player, nullptr) << run.Log();
+    EXPECT_EQ(player->SendStatus(const_cast<char*>("while up"), 0), 1);
+    EXPECT_NE(run.Log().find("ReceiveStatus 0 while up"), std::string::npos);
+    EXPECT_EQ(run.Log().find("early"), std::string::npos);
+    player->Stop(1);
+    EXPECT_EQ(player->GetStatus(), 1ul);
+}
+
+TEST(Player, AStreamNotInTheDatabaseEndsThePlayWithTheMessage) {
+    RunningPlayer run;
+    cRadioPlayer* player = run.Start(0, 0);
+    ASSERT_NE(player, nullptr) << run.Log();
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetCapabilities() != 0; }, 30000));
+    player->Play(4242);
+    std::string log = run.Log();
+    size_t missing = log.find("ReceiveStatus 67 ");
+    size_t message = log.find("4242", missing);
+    size_t finished = log.find("ReceiveStatus 16 finished playing...", message);
+    EXPECT_NE(missing, std::string::npos) << log;
+    EXPECT_NE(message, std::string::npos) << log;
+    EXPECT_NE(finished, std::string::npos) << log;
+    EXPECT_EQ(player->GetStatus(), 1ul) << "nothing plays";
+}
+
 }  // namespace

@@ -164,6 +164,24 @@ TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     DeleteFileA((user + "clockwarden.ini").c_str());
 }
 
+TEST(Program, ASecondStartDuringStartUpWaitsForTheFirstsWindow) {
+    tdtest::RegistrySandbox reg(kKey);
+    ProgramFolder prog("full");
+    ASSERT_TRUE(prog.Ok());
+    Process first, second;
+    ASSERT_TRUE(first.Start(prog.Exe()));
+    ASSERT_TRUE(second.Start(prog.Exe(), {"tunerdeck://|REMIND|abc"}));
+    DWORD code = 1;
+    EXPECT_TRUE(second.Wait(30000, &code));
+    HWND main = first.WaitForWindow(kMainClass, kStartMs);
+    ASSERT_NE(main, nullptr) << prog.Log();
+    std::string log = prog.Log();
+    EXPECT_NE(log.find("WM_COPYDATA 5 0 tunerdeck://|REMIND|abc"), std::string::npos) << log;
+    EXPECT_EQ(log.find("BuildUp"), log.rfind("BuildUp")) << "one instance only: " << log;
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(first.Wait(20000));
+}
+
 TEST(Program, SkinLibraryLackingAnEntryPointEndsStartUpWithTheMessage) {
     tdtest::RegistrySandbox reg(kKey);
     ProgramFolder prog("partial");
