@@ -205,6 +205,19 @@ TEST_F(PopupTest, ModalLoopDisablesTheOwnerUntilClosed) {
     EXPECT_FALSE(IsWindow(g_modalPopup));
 }
 
+TEST_F(PopupTest, LoopOnAThreadOfItsOwnLeavesTheOwnerEnabled) {
+    cMessageWnd* m = NewMessage("Nebenbei", false);
+    m->SetDeleteOnClose();
+    HWND hwnd = m->GetWindow();
+    m->RunMessageLoop();
+    // The window is this thread's: its sizing and showing need our pumping.
+    EXPECT_TRUE(tdtest::WaitFor([&] { return IsWindowVisible(hwnd) != FALSE; }, 10000));
+    EXPECT_TRUE(IsWindowEnabled(host_->GetWindow()));
+    SendMessageA(hwnd, WM_USER + 119, 0, ELEMENT_CONFIRM);
+    EXPECT_FALSE(IsWindow(hwnd));
+    Sleep(50);   // the loop thread sees the window gone and ends
+}
+
 // ---------------------------------------------------------------- message box
 
 TEST_F(PopupTest, MessageSizeFollowsLinesAndCountdown) {

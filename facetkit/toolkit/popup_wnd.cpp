@@ -181,21 +181,23 @@ void cPopUpWnd::RunLoop(HWND hwnd) {
     }
 }
 
-void cPopUpWnd::MessageLoop() {
+void cPopUpWnd::MessageLoop() { Loop(true); }
+
+void cPopUpWnd::Loop(bool modal) {
     InitWndSize();
     HWND hwnd = hwnd_;
     HWND owner = owner_;
     if (!hwnd) return;
     ::ShowWindow(hwnd, SW_SHOW);
     // Modal: the owner takes no input until the pop-up is gone.
-    bool disabled = owner && IsWindow(owner) && !EnableWindow(owner, FALSE);
+    bool disabled = modal && owner && IsWindow(owner) && !EnableWindow(owner, FALSE);
     RunLoop(hwnd);
     // From here on the object may have been deleted by its own Close.
     if (disabled && IsWindow(owner)) EnableWindow(owner, TRUE);
 }
 
 unsigned __stdcall cPopUpWnd::LoopThread(void* self) {
-    static_cast<cPopUpWnd*>(self)->MessageLoop();
+    static_cast<cPopUpWnd*>(self)->Loop(false);
     return 0;
 }
 

@@ -55,7 +55,9 @@ public:
     // while the loop runs (a pop-up that deletes itself on close): the loop
     // never touches it after the window is gone.
     void MessageLoop();
-    // The same loop on a thread of its own; returns at once.
+    // The same loop on a thread of its own, without disabling the owner;
+    // returns at once. The window's messages still go to the thread that
+    // made it, which must keep handling them.
     void RunMessageLoop();
     void OnDisabledButtons(unsigned long value);
 
@@ -94,6 +96,7 @@ private:
     static BOOL CALLBACK TabChild(HWND child, LPARAM self);
     static unsigned __stdcall LoopThread(void* self);
     static void RunLoop(HWND hwnd);
+    void Loop(bool modal);
     void ReleaseShadowDC();
     void InitPaint();
 
