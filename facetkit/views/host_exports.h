@@ -27,3 +27,22 @@ FK_EXPORT void SetStreamInfo(unsigned long track, unsigned long count, unsigned 
                              const char* text2);
 FK_EXPORT void SetStreamRunInfo(unsigned long position, unsigned long nominalRate, unsigned long rate,
                                 unsigned long buffer);
+
+// Start-up and close, on the host's user-interface thread.
+class cSettingsInterface;
+class cDownloadManager;
+struct BannerInfoRecord;
+typedef int (*HostEventCallback)(int fkt, int ch, void* text);
+FK_EXPORT cSettingsInterface* GetSettings(cSettingsInterface* host);
+// 0, or -1 when no usable skin plug-in could be bound.
+FK_EXPORT int Prepare(HostEventCallback callback, cDownloadManager* downloads, const char* skinsFolder, int unused,
+                      int showLoading);
+// Runs the user interface until the player closes; answers 1.
+FK_EXPORT int BuildUp(void* skinCallback, const char* skinFolder, int startActions);
+FK_EXPORT void GetLastPlayedSender(const char* name, int channelId);
+FK_EXPORT void ShowInfo(int cx, int cy, const char* text);
+FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record);
+FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record);
+FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record);
+FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record);
+FK_EXPORT void GetDetails(void* details);

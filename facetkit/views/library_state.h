@@ -10,7 +10,7 @@
 class cSettingsInterface;
 class cDownloadManager;
 
-using HostEventCallback = int (*)(int fkt, int ch, void* text);
+typedef int (*HostEventCallback)(int fkt, int ch, void* text);
 
 struct LibraryState {
     HINSTANCE module = nullptr;

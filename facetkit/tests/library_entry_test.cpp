@@ -1,0 +1,264 @@
+// The library's start-up as the host drives it: Prepare's choice of skin
+// plug-in (fall-back, refusal, unusable plug-ins), BuildUp's callback
+// sequence from the windows to the close, its bounded waits, and the order
+// of the start actions.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "bounded_text.h"
+#include "facetkit_fixtures.h"
+#include "host_exports.h"
+#include "library_entry.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "registry.h"
+#include "skin_plugin.h"
+#include "skin_wnd.h"
+#include "tdtest.h"
+#include "wnd_list.h"
+
+namespace {
+
+// Keeps the named values of the player's settings key around a test.
+class ValuesGuard {
+public:
+    explicit ValuesGuard(std::vector<std::string> names) : names_(std::move(names)) {
+        for (const std::string& n : names_) {
+            char v[4098] = {};
+            GetValue(n.c_str(), v, sizeof v);
+            saved_.push_back(v);
+        }
+    }
+    ~ValuesGuard() {
+        for (size_t i = 0; i < names_.size(); ++i)
+            SetValue(names_[i].c_str(), saved_[i].empty() ? nullptr : saved_[i].c_str());
+    }
+
+private:
+    std::vector<std::string> names_, saved_;
+};
+
+std::string Value(const char* name) {
+    char v[512] = {};
+    GetValue(name, v, sizeof v);
+    return v;
+}
+
+// The host's side of the start-up: it answers the program folder, lists
+// and the last played station when the windows are built, closes the player
+// once the banner would start, and lets it close on the first question.
+struct ScriptedHost {
+    std::string programFolder;
+    std::vector<int> codes;
+    std::vector<std::string> logs;
+    bool answerLastPlayed = true;
+    bool answerCanClose = true;
+    bool closeAtBanner = true;
+} g_host;
+
+int HostEvent(int code, int ch, void* text) {
+    if (code == 28) {
+        g_host.logs.push_back(text ? static_cast<const char*>(text) : "");
+        return 0;
+    }
+    g_host.codes.push_back(code);
+    switch (code) {
+    case 61:
+        if (text && ch > 0) bk::TextCopy(static_cast<char*>(text), static_cast<size_t>(ch), g_host.programFolder.c_str());
+        break;
+    case 15:
+        AddToFavoriten("Eins", 1, 0);
+        AddToFavoriten(nullptr, 0, 0);
+        if (g_host.answerLastPlayed) GetLastPlayedSender("Eins", 1);
+        break;
+    case 24: {
+        cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+        if (g_host.closeAtBanner && main) PostMessageA(main->GetWindow(), WM_CLOSE, 0, 0);
+        break;
+    }
+    case 27:
+        if (g_host.answerCanClose) ReceiveStatus("", 15);
+        break;
+    }
+    return 0;
+}
+
+std::vector<int> CodesWithout(std::initializer_list<int> repeated) {
+    std::vector<int> out;
+    for (int c : g_host.codes) {
+        bool skip = false;
+        for (int r : repeated)
+            if (c == r && !out.empty() && out.back() == r) skip = true;
+        if (!skip) out.push_back(c);
+    }
+    return out;
+}
+
+class StartUpTest : public ::testing::Test {
+protected:
+    StartUpTest() : values_({"SKIN", "ShutDown", "DownloadSkinKey", "Erinnerung", "CmdLine", "LastStreamId",
+                             "LastChannelId", "AgentClosedByUpdate", kRecentValueName}),
+                    skins_("fk4start"), program_("fk4program") {
+        g_host = ScriptedHost{};
+        g_host.programFolder = program_.Path();
+        GetSettings(nullptr);
+    }
+    void CopyStockface(const std::string& to) {
+        ASSERT_TRUE(CopyFileA(fk::BinFile("stockface.dll").c_str(), to.c_str(), FALSE));
+    }
+    ValuesGuard values_;
+    tdtest::TempFolder skins_;
+    tdtest::TempFolder program_;
+};
+
+TEST_F(StartUpTest, PrepareFallsBackToTheStandardSkin) {
+    CopyStockface(skins_.File("stockface.dll"));
+    struct Case {
+        const char* skin;
+        int result;
+    } cases[] = {{"missing.dll", 0}, {"", 0}, {"stockface.dll", 0}};
+    for (const Case& c : cases) {
+        SetValue("SKIN", c.skin);
+        g_host.codes.clear();
+        EXPECT_EQ(Prepare(HostEvent, nullptr, (skins_.Path() + "\\").c_str(), 0, 0), c.result) << c.skin;
+        EXPECT_EQ(Value("SKIN"), "stockface.dll") << c.skin;
+        EXPECT_EQ(g_host.codes, std::vector<int>{61});
+        EXPECT_NE(CurrentSkin().module, nullptr);
+        EXPECT_NE(GetResourceManager(), nullptr);
+    }
+    ReleaseSkinPlugin(&CurrentSkin());
+}
+
+TEST_F(StartUpTest, PrepareFailsWithoutAUsableSkin) {
+    // Nothing anywhere: -1, and SKIN still names the standard skin.
+    SetValue("SKIN", "missing.dll");
+    EXPECT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), -1);
+    EXPECT_EQ(Value("SKIN"), "stockface.dll");
+    EXPECT_EQ(CurrentSkin().module, nullptr);
+    // A library that loads but cannot build the windows gets no fall-back.
+    CopyStockface(skins_.File("stockface.dll"));
+    ASSERT_TRUE(CopyFileA(fk::BinFile("facetkit_fixtureskin.dll").c_str(), skins_.File("careless.dll").c_str(), FALSE));
+    SetValue("SKIN", "careless.dll");
+    EXPECT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), -1);
+    EXPECT_EQ(Value("SKIN"), "careless.dll");
+    const void* const* slots = reinterpret_cast<const void* const*>(&CurrentSkin().entry);
+    for (int i = 0; i < kSkinEntryPointCount; ++i) EXPECT_EQ(slots[i], nullptr) << i;
+}
+
+TEST_F(StartUpTest, StandardSkinFromTheProgramFolder) {
+    ASSERT_TRUE(CreateDirectoryA(program_.File("skins").c_str(), nullptr));
+    CopyStockface(program_.File("skins") + "\\stockface.dll");
+    SetValue("SKIN", "missing.dll");
+    EXPECT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    ReleaseSkinPlugin(&CurrentSkin());
+}
+
+TEST_F(StartUpTest, BuildUpRunsTheUserInterfaceAndClosesInOrder) {
+    CopyStockface(skins_.File("stockface.dll"));
+    SetValue("SKIN", "stockface.dll");
+    SetValue("LastChannelId", "77");
+    SetValue(kRecentValueName, "Zuletzt\x01" "9;");
+    GetListStore().List(LS_RECENT)->Delete();
+    ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    g_host.codes.clear();
+    EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 1), 1);
+    // 61 program folder, 13 volume, 15 lists, 1 last channel (start action),
+    // 82 shown, 40 metering, 24 banner; closing: 41, 25, then 25/27 turns.
+    EXPECT_EQ(CodesWithout({}), (std::vector<int>{61, 13, 15, 1, 82, 40, 24, 41, 25, 25, 27}));
+    EXPECT_EQ(GetWindowList().GetAnzElement(), 0);
+    EXPECT_EQ(CurrentSkin().module, nullptr);
+    EXPECT_EQ(GetResourceManager(), nullptr);
+    EXPECT_EQ(Library().running, 0);
+    ASSERT_EQ(GetListStore().List(LS_RECENT)->GetAnzElement(), 1);
+    EXPECT_EQ(GetListStore().List(LS_RECENT)->First()->GetId(), 9ul);
+    GetListStore().List(LS_RECENT)->Delete();
+    bool sawCanClose = false;
+    for (const std::string& l : g_host.logs) sawCanClose |= l == "canclose...ok";
+    EXPECT_TRUE(sawCanClose);
+    // Status after the windows are gone is dropped.
+    EXPECT_EQ(ReceiveStatus("x", 0), 0);
+}
+
+TEST_F(StartUpTest, WaitsAreBounded) {
+    CopyStockface(skins_.File("stockface.dll"));
+    SetValue("SKIN", "stockface.dll");
+    g_host.answerLastPlayed = false;
+    g_host.answerCanClose = false;
+    ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
+    DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, kLastPlayedWaitMs + kCanCloseWaitMs - 500);
+    EXPECT_LT(took, kLastPlayedWaitMs + kCanCloseWaitMs + 10000);
+    EXPECT_EQ(GetWindowList().GetAnzElement(), 0);
+    bool gaveUp = false;
+    for (const std::string& l : g_host.logs) gaveUp |= l == "canclose...given up";
+    EXPECT_TRUE(gaveUp);
+}
+
+TEST_F(StartUpTest, StatusCode21EndsTheLoop) {
+    CopyStockface(skins_.File("stockface.dll"));
+    SetValue("SKIN", "stockface.dll");
+    g_host.closeAtBanner = false;
+    ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    // A host thread ends the user interface a little after it came up.
+    HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            for (int i = 0; i < 500 && !Library().bannerReady; ++i) Sleep(10);
+            ReceiveStatus("", 21);
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
+    EXPECT_EQ(WaitForSingleObject(closer, 5000), WAIT_OBJECT_0);
+    CloseHandle(closer);
+    EXPECT_EQ(GetWindowList().GetAnzElement(), 0);
+}
+
+TEST_F(StartUpTest, StartActionsInTheirOrder) {
+    struct Case {
+        const char* downloadSkin;
+        const char* shutDown;
+        const char* reminder;
+        const char* cmdLine;
+        const char* lastStream;
+        StartAction expected;
+        unsigned long id;
+    } cases[] = {
+        {"1", "1", "r", "c", "5", SA_NONE, 0},
+        {"0", "1", "r", "c", "5", SA_SHUTDOWN, 0},
+        {"0", "0", "r", "c", "5", SA_REMINDER, 0},
+        {"0", "0", "", "c", "5", SA_COMMAND_LINE, 0},
+        {"0", "0", "", "", "5", SA_LAST_STREAM, 5},
+        {"0", "0", "", "", "0", SA_LAST_CHANNEL, 77},
+    };
+    SetValue("LastChannelId", "77");
+    for (const Case& c : cases) {
+        SetValue("DownloadSkinKey", c.downloadSkin);
+        SetValue("ShutDown", c.shutDown);
+        SetValue("Erinnerung", c.reminder);
+        SetValue("CmdLine", c.cmdLine);
+        SetValue("LastStreamId", c.lastStream);
+        unsigned long id = 1234;
+        EXPECT_EQ(DecideStartAction(&id), c.expected) << static_cast<int>(c.expected);
+        EXPECT_EQ(id, c.id);
+        if (c.expected == SA_SHUTDOWN) EXPECT_EQ(Value("ShutDown"), "") << "taken once";
+    }
+}
+
+TEST_F(StartUpTest, BannerRecordsStayZeroWithoutBanner) {
+    BannerInfoRecord record;
+    memset(&record, 0x5A, sizeof record);
+    EXPECT_EQ(GetBannerInfo(&record), &record);
+    const char* bytes = reinterpret_cast<const char*>(&record);
+    for (size_t i = 0; i < sizeof record; ++i) ASSERT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(GetBannerInfo(nullptr), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,348 @@
+#include "library_entry.h"
+
+#include <cstring>
+#include <vector>
+
+#include "../../tunerdeck/core/settings_interface.h"
+#include "bounded_text.h"
+#include "button_list.h"
+#include "catalogue.h"
+#include "download.h"
+#include "host_exports.h"
+#include "host_link.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "registry.h"
+#include "resource_manager.h"
+#include "skin_exports.h"
+#include "skin_plugin.h"
+#include "status_intake.h"
+#include "window_standins.h"
+#include "wnd_list.h"
+
+namespace {
+
+cResourceManager* g_resources = nullptr;
+cMainWindowStandin* g_main = nullptr;
+cNavWindowStandin* g_nav = nullptr;
+
+int HostLanguage(void*) {
+    cSettingsInterface* host = Library().host;
+    return host ? host->GetLanguage() : 1;
+}
+
+int HostToolTips(void*) {
+    cSettingsInterface* host = Library().host;
+    return host ? host->GetUseToolTip() : 1;
+}
+
+void LogF(int level, const char* fmt, const char* arg) {
+    char text[512];
+    bk::TextFormat(text, sizeof text, fmt, arg ? arg : "");
+    HostLog(level, text);
+}
+
+bool HasElement(cSkinWnd* w, unsigned long id) { return w && w->GetButtonList()->GetById(id) != nullptr; }
+
+void RemoveElement(cSkinWnd* w, DWORD id) {
+    if (w) ListeDeleteById(w->GetButtonList(), 1, &id);
+}
+
+void ReadRecentList() {
+    char value[kRecentValueSize] = {};
+    GetValue(kRecentValueName, value, sizeof value);
+    GetListStore().LoadRecent(value);
+}
+
+void RunStartActions(int startActions) {
+    if (!startActions) {
+        cSettingsInterface* host = Library().host;
+        if (host && (host->GetAutoStart() & 0xFFFF) && g_main) {
+            unsigned long channel = 0;
+            GetValue("LastChannelId", &channel);
+            g_main->PlayChannel(channel);
+        }
+        return;
+    }
+    unsigned long id = 0;
+    HWND main = g_main ? g_main->GetWindow() : nullptr;
+    switch (DecideStartAction(&id)) {
+    case SA_NONE: break;
+    case SA_SHUTDOWN: PostMessageA(main, WM_FK_START_SHUTDOWN, 0, 0); break;
+    case SA_REMINDER: PostMessageA(main, WM_FK_START_REMINDER, 0, 0); break;
+    case SA_COMMAND_LINE: PostMessageA(main, WM_FK_START_CMDLINE, 0, 0); break;
+    case SA_LAST_STREAM: HostCallback(2, static_cast<int>(id), nullptr); break;
+    case SA_LAST_CHANNEL: HostCallback(1, static_cast<int>(id), nullptr); break;
+    }
+}
+
+// One pass of the queue with the accelerators of the main window first.
+void DrainQueue(HACCEL accelerators) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        HWND main = g_main ? g_main->GetWindow() : nullptr;
+        if (accelerators && main && TranslateAcceleratorA(main, accelerators, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void TearDown() {
+    CurrentSkin().entry = SkinEntryPoints{};
+    SetStatusDisplay(nullptr);
+    cWindowList& list = GetWindowList();
+    std::vector<HWND> windows;
+    for (cListElement* e = list.First(); e; e = e->Next()) {
+        auto* w = static_cast<cSkinWnd*>(e);
+        w->GetButtonList()->Delete();
+        windows.push_back(w->GetWindow());
+    }
+    HostLog(5, "alle fenster schlie\xDF" "en...");
+    // The list deletes the window objects; their windows go after them, so
+    // no message finds an object half gone.
+    list.Delete();
+    for (HWND h : windows)
+        if (h && IsWindow(h)) DestroyWindow(h);
+    g_main = nullptr;
+    g_nav = nullptr;
+    delete g_resources;
+    g_resources = nullptr;
+    ReleaseSkinPlugin(&CurrentSkin());
+    GetListStore().Clear(18, UiLanguage());
+    HostLog(5, "alle fenster schlie\xDF" "en...ok");
+}
+
+}  // namespace
+
+cResourceManager* GetResourceManager() { return g_resources; }
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+StartAction DecideStartAction(unsigned long* id) {
+    unsigned long number = 0;
+    char text[4098];
+    *id = 0;
+    GetValue("DownloadSkinKey", &number);
+    if (number) return SA_NONE;
+    GetValue("ShutDown", &number);
+    if (number) {
+        SetValue("ShutDown", static_cast<const char*>(nullptr));
+        return SA_SHUTDOWN;
+    }
+    GetValue("Erinnerung", text, sizeof text);
+    if (text[0]) return SA_REMINDER;
+    GetValue("CmdLine", text, sizeof text);
+    if (text[0]) return SA_COMMAND_LINE;
+    GetValue("LastStreamId", &number);
+    if (number) {
+        *id = number;
+        return SA_LAST_STREAM;
+    }
+    GetValue("LastChannelId", id);
+    return SA_LAST_CHANNEL;
+}
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) Library().module = module;
+    return TRUE;
+}
+
+FK_EXPORT cSettingsInterface* GetSettings(cSettingsInterface* host) {
+    Library().host = host;
+    SetHostLanguageSource(host ? HostLanguage : nullptr, nullptr);
+    SetHostToolTipSource(host ? HostToolTips : nullptr, nullptr);
+    return host;
+}
+
+FK_EXPORT int Prepare(HostEventCallback callback, cDownloadManager* downloads, const char* skinsFolder, int,
+                      int showLoading) {
+    LibraryState& lib = Library();
+    lib.processId = GetCurrentProcessId();
+    SkinPlugin& skin = CurrentSkin();
+    ReleaseSkinPlugin(&skin);
+    lib.downloads = downloads;
+    if (skinsFolder) bk::TextCopy(lib.skinsFolder, skinsFolder);
+    int language = UiLanguage();
+
+    GetValue("SKIN", skin.skinFile, sizeof skin.skinFile);
+    HMODULE module = LoadNamedSkin(lib.skinsFolder, skin.skinFile, language);
+
+    lib.callback = callback;
+    HostCallback(61, sizeof lib.programFolder, lib.programFolder);
+    lib.programFolder[sizeof lib.programFolder - 1] = 0;
+
+    if (!module && !IsOEMPlayer()) {
+        module = LoadStandardSkin(lib.skinsFolder, lib.programFolder);
+        SetValue("SKIN", kStandardSkinFile);
+        bk::TextCopy(skin.skinFile, kStandardSkinFile);
+    }
+    BindSkinPlugin(module, &skin.entry);
+    skin.module = module;
+    // Without the navigator's region the navigator cannot be shaped: such a
+    // skin is refused like one without its element builders.
+    if (!module || !SkinIsUsable(skin.entry)) {
+        LogF(1, "Prepare: no usable skin plug-in (%s)", skin.skinFile);
+        ReleaseSkinPlugin(&skin);
+        return -1;
+    }
+    if (skin.entry.SetSkinLanguage) skin.entry.SetSkinLanguage(language);
+    delete g_resources;
+    g_resources = new cResourceManager(module, language);
+
+    if (showLoading && !IsOEMPlayer()) HostLog(7, "Prepare: loading pop-up (not yet carried out)");
+    return 0;
+}
+
+FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
+    LibraryState& lib = Library();
+    SkinPlugin& skin = CurrentSkin();
+    cSettingsInterface* host = lib.host;
+    PumpMessages();
+    HostCallback(61, sizeof lib.programFolder, lib.programFolder);
+    lib.programFolder[sizeof lib.programFolder - 1] = 0;
+    if (!skin.module || !g_resources) return 1;
+
+    if (skin.entry.PreStartSkin && skin.entry.PreStartSkin(skinCallback, &GetListStore(), host) == 0) return 1;
+
+    InterlockedExchange(&lib.running, 1);
+    InterlockedExchange(&lib.lastPlayedReceived, 0);
+    InterlockedExchange(&lib.bannerReady, 0);
+    g_main = new cMainWindowStandin();
+    PumpMessages();
+    if (!g_main->Create(skin.module)) {
+        HostLog(1, "BuildUp: main window not created");
+        delete g_main;
+        g_main = nullptr;
+        InterlockedExchange(&lib.running, 0);
+        TearDown();
+        return 1;
+    }
+    skin.entry.SetButtonsMain(g_main->GetSkinData(), g_main->GetButtonList(), g_resources,
+                              reinterpret_cast<cVelmoWin*>(static_cast<cSkinWnd*>(g_main)), 0);
+    HostCallback(13, 0, nullptr);
+    PumpMessages();
+    HACCEL accelerators = LoadAcceleratorsA(lib.module, MAKEINTRESOURCEA(263));
+    SetWindowTextA(g_main->GetWindow(), GetProductTitle());
+    if (host && host->GetScreen() == 6) host->SetScreen(2);
+
+    g_nav = new cNavWindowStandin();
+    if (!g_nav->Create(skin.module, nullptr)) {
+        delete g_nav;
+        g_nav = nullptr;
+    } else {
+        skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources,
+                                 reinterpret_cast<cNavWindow*>(static_cast<cSkinWnd*>(g_nav)),
+                                 host ? host->GetLanguage() : 1);
+        if (UiLanguage() == 2) RemoveElement(g_nav, 356);
+    }
+    HostLog(7, HasElement(g_nav, 375) || HasElement(g_main, 375) ? "BuildUp: podcasts on" : "BuildUp: podcasts off");
+
+    HostCallback(15, 0, nullptr);
+    if (lib.downloads)
+        lib.downloads->SetWindowHandle(g_nav ? g_nav->GetWindow() : nullptr, g_main->GetWindow());
+    if (g_nav)
+        SetWindowPos(g_main->GetWindow(), g_nav->GetWindow(), 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+
+    // The host calls GetLastPlayedSender once its players answered; a player
+    // that never answers must not keep the user interface from coming up.
+    DWORD waitStart = GetTickCount();
+    while (!lib.lastPlayedReceived && lib.running && GetTickCount() - waitStart < kLastPlayedWaitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+        Sleep(10);
+    }
+    if (!lib.lastPlayedReceived) HostLog(1, "BuildUp: no last played station from the host");
+
+    unsigned long agentClosed = 0;
+    GetValue("AgentClosedByUpdate", &agentClosed);
+    SetValue("AgentClosedByUpdate", static_cast<const char*>(nullptr));
+    if (host) {
+        bool agent = FindWindowA("vl_control_center_class", nullptr) != nullptr;
+        host->SetUseControlCenter(agentClosed == 0 ? (agent ? 1 : 0) : host->GetUseControlCenter());
+    }
+    ReadRecentList();
+
+    if (skin.entry.SkinSpecificBtn) skin.entry.SkinSpecificBtn(g_resources, g_main, g_main->GetButtonList(), 0);
+    int countdown = 10;
+    RunStartActions(startActions);
+
+    ShowWindow(g_main->GetWindow(), SW_SHOW);
+    SetForegroundWindow(g_main->GetWindow());
+    HostCallback(82, 0, nullptr);
+
+    while (lib.running) {
+        DrainQueue(accelerators);
+        if (countdown > 0) {
+            --countdown;
+            if (countdown == 1) {
+                if (g_nav) ShowWindow(g_nav->GetWindow(), SW_SHOW);
+                HostCallback(40, 0, nullptr);
+                if (g_nav) RedrawWindow(g_nav->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+                RedrawWindow(g_main->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+                g_main->SetBufferValue(50);
+                g_main->SetBufferValue(0);
+                if (g_nav) PostMessageA(g_nav->GetWindow(), WM_FK_NAV_STARTUP_CHECKS, 0, 0);
+                char ready[64];
+                GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+                g_main->SetStatusLine(ready, 0);
+                InterlockedExchange(&lib.bannerReady, 1);
+            } else if (countdown == 0) {
+                HostCallback(24, 0, nullptr);
+            }
+        }
+        Sleep(10);
+    }
+
+    HostCallback(41, 0, nullptr);
+    HostCallback(25, 0, nullptr);
+    InterlockedExchange(&lib.canClose, 0);
+    // The host says when it may close (its banner stopped); a host that
+    // never says so must not keep the player from closing.
+    DWORD closeStart = GetTickCount();
+    while (!lib.canClose && GetTickCount() - closeStart < kCanCloseWaitMs) {
+        HostCallback(25, 0, nullptr);
+        HostCallback(27, 0, nullptr);
+        Sleep(150);
+        PumpMessages();
+        HostLog(5, "warte auf canclose...");
+    }
+    HostLog(5, lib.canClose ? "canclose...ok" : "canclose...given up");
+    if (accelerators) DestroyAcceleratorTable(accelerators);
+    TearDown();
+    return 1;
+}
+
+FK_EXPORT void GetLastPlayedSender(const char* name, int channelId) {
+    HostLog(5, "GetLastPlayedSender...");
+    if (!g_main) return;
+    InterlockedExchange(&Library().lastPlayedReceived, 1);
+    HostLog(5, "GetLastPlayedSender...SetCurrentSelection");
+    g_main->SetCurrentSelection(channelId, name);
+    HostLog(5, "GetLastPlayedSender...SetCurrentSelection...SetStreamInfo");
+    SetStreamInfo(0, 0, 0, nullptr, nullptr);
+    HostLog(5, "GetLastPlayedSender...ok");
+}
+
+FK_EXPORT void ShowInfo(int cx, int cy, const char* text) {
+    char line[300];
+    bk::TextFormat(line, sizeof line, "ShowInfo %dx%d %.200s (info pop-up not yet carried out)", cx, cy,
+                   text ? text : "");
+    HostLog(5, line);
+}
+
+// The pop-ups and the navigator's banner area these describe are not built
+// yet: every record stays zero, which the host reads as "no banner here".
+FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record) {
+    if (record) *record = BannerInfoRecord{};
+    return record;
+}
+FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
+FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
+FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
