@@ -1,5 +1,7 @@
 #include "core_actions.h"
 
+#include <memory>
+
 #include "bounded_text.h"
 #include "player_globals.h"
 #include "settings.h"
@@ -61,6 +63,53 @@ void cCoreActions::RemoveFolder(int folderId) {
     store_->UnlockUserLists();
     ListsChanged();
     store_->SaveListFolders();
+}
+
+void cCoreActions::SetUserStation(int id, const std::string (&fields)[9]) {
+    if (!store_) return;
+    static const char* const kOrder[9] = {"N", "K", "T", "L", "S", "IN", "F", "US", "UH"};
+    bool created = false;
+    int32_t stationId = id;
+    store_->LockUserLists();
+    cUserDefinedStations* own = store_->GetUserStations();
+    if (own) {
+        cUserDefinedStation* st = nullptr;
+        for (auto& s : own->stations)
+            if (s && s->GetId() == id) st = s.get();
+        if (!st) {
+            // A new station: one above the highest id, not the id the skin sent.
+            stationId = own->GetNextId();
+            own->stations.push_back(std::make_unique<cUserDefinedStation>());
+            st = own->stations.back().get();
+            created = true;
+        }
+        for (int i = 0; i < 9; ++i) st->Field(kOrder[i]) = fields[i];
+        st->Field("Id") = std::to_string(stationId);
+    }
+    store_->UnlockUserLists();
+    if (!own) return;
+    if (created) InfoCallback(7, stationId, nullptr);
+    store_->SaveUserStations();
+    ListsChanged();
+}
+
+void cCoreActions::DeleteUserStation(int id) {
+    if (!store_) return;
+    bool removed = false;
+    store_->LockUserLists();
+    if (cUserDefinedStations* own = store_->GetUserStations()) {
+        for (auto it = own->stations.begin(); it != own->stations.end(); ++it)
+            if (*it && (*it)->GetId() == id) {
+                own->stations.erase(it);
+                removed = true;
+                break;
+            }
+    }
+    store_->UnlockUserLists();
+    if (!removed) return;
+    store_->SaveUserStations();
+    ListsChanged();
+    store_->SaveFavoriten();
 }
 
 int32_t cCoreActions::GetFileCount(const char* fileName) {

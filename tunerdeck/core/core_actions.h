@@ -37,6 +37,9 @@ public:
     void AddPodcast(const char* address) override { lister_.AddPodcast(address); }
     void DeletePodcast(int id) override { lister_.DeletePodcast(static_cast<uint32_t>(id)); }
     void SetPodcastSubscribed(int id, int s) override { lister_.SetPodcastSubscribed(static_cast<uint32_t>(id), s != 0); }
+    // Own stations; a store without an own-station list (no file yet) takes none.
+    void SetUserStation(int id, const std::string (&fields)[9]) override;
+    void DeleteUserStation(int id) override;
     int32_t GetFileCount(const char* fileName) override;
     void CountFile(const char* fileName) override;
     std::string DatabaseTime() override;

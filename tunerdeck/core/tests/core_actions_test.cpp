@@ -13,6 +13,7 @@
 #include "pipe.h"
 #include "player_globals.h"
 #include "registry.h"
+#include "reply_docs.h"
 #include "settings.h"
 #include "tdtest.h"
 #include "tests/fake_host.h"
@@ -116,6 +117,42 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     td::InfoCallback(46, 0, nullptr);
     ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
     EXPECT_EQ((std::vector<std::string>{"52 MP3\x02Radio\x02" "22050\x02" "16\x02" "1"}), g_status);
+}
+
+TEST_F(CoreActionsTest, OwnStationsAreUpdatedAddedAndRemoved) {
+    cUserDefinedStations seed;
+    seed.stations.push_back(std::make_unique<cUserDefinedStation>());
+    seed.stations.back()->Field("N") = "Alt";
+    seed.stations.back()->Field("Id") = "-65535";
+    user_.Write("user_stations.rdb", seed.WriteText());
+    td::SetCallbackTarget(nullptr);
+    actions_.reset();
+    store_.reset(new cUserDataStore(false));
+    actions_.reset(new td::cCoreActions(&settings_, store_.get(), recording_.get(), skin_));
+    td::SetCallbackTarget(actions_.get());
+    cUserDefinedStations* own = store_->GetUserStations();
+    ASSERT_NE(nullptr, own);
+
+    td::InfoCallback(49, -65535, const_cast<char*>("Neu\x02\x02Kat\x02" "1"));
+    ASSERT_EQ(1u, own->stations.size());
+    EXPECT_EQ("Neu", own->stations[0]->Field("N"));
+    EXPECT_EQ("Kat", own->stations[0]->Field("K"));
+    EXPECT_EQ("1", own->stations[0]->Field("T"));
+
+    // An id the list does not know: a new station above the highest id,
+    // made a favourite as well.
+    td::InfoCallback(49, 5, const_cast<char*>("Mein Sender\x02Pop\x02" "3\x02" "49\x02" "1\x02" "Info\x02" "3\x02"
+                                              "http://s.example/\x02http://home.example/"));
+    ASSERT_EQ(2u, own->stations.size());
+    EXPECT_EQ(-65534, own->stations[1]->GetId());
+    EXPECT_EQ("http://home.example/", own->stations[1]->Field("UH"));
+    EXPECT_EQ("http://s.example/", own->stations[1]->Field("US"));
+    EXPECT_NE(nullptr, store_->GetFavoriten()->GetById(static_cast<unsigned long>(-65534)));
+    EXPECT_NE(std::string::npos, user_.Read("user_stations.rdb").find("Mein Sender"));
+
+    td::InfoCallback(50, -65535, nullptr);
+    ASSERT_EQ(1u, own->stations.size());
+    EXPECT_EQ(std::string::npos, user_.Read("user_stations.rdb").find("Neu"));
 }
 
 std::vector<int16_t> ReadPcm(const std::string& path, int* rate) {
