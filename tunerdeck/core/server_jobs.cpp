@@ -136,6 +136,58 @@ void cServerJobs::UpdateTopStations() {
     Status(Message(355).c_str(), 0);
 }
 
+int cServerJobs::SendRecommendation(RecommendationRecord* record) {
+    if (!record) return 0;
+    // The skin's texts need not end inside their 80 bytes.
+    char t[5][81];
+    for (int i = 0; i < 5; ++i) bk::TextCopyN(t[i], sizeof t[i], record->texts[i], sizeof record->texts[i]);
+    cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
+    if (!server_.empty()) client.SetServerName(server_.c_str());
+    const int sent = client.SendEmpfehlung(settings_->GetPID(), record->stationId, record->sent, t[0], t[2], t[1],
+                                           t[3], t[4], settings_->GetLanguage());
+    record->sent = sent ? 1 : 0;
+    return record->sent;
+}
+
+int cServerJobs::SendSkinData(const char* text, int skinId) {
+    if (!text) return 0;
+    cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
+    if (!server_.empty()) client.SetServerName(server_.c_str());
+    char id[16];
+    bk::TextFormat(id, sizeof id, "%d", skinId);
+    return client.SendSkinData(settings_->GetPID(), id, text);
+}
+
+int cServerJobs::ShowDeadStreams() {
+    cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
+    client.SetServerName(server_.empty() ? kAvoidStreamsHost : server_.c_str());
+    std::vector<std::string> locked;
+    client.GetListenAvoidDeadStreams(&locked);
+    std::vector<uint32_t> channels;
+    if (store_) {
+        cListe* streams = store_->LockStreamList();
+        for (const std::string& s : locked) {
+            auto* st = static_cast<cStreamElement*>(streams->GetById(strtoul(s.c_str(), nullptr, 10)));
+            if (!st) continue;   // unknown ids are left out
+            bool seen = false;
+            for (uint32_t c : channels) seen = seen || c == st->GetCID();
+            if (!seen) channels.push_back(st->GetCID());
+        }
+        store_->UnlockStreamList();
+    }
+    cStationLister lister(store_, skin_);
+    const int language = settings_->GetLanguage();
+    int shown = 0;
+    for (uint32_t c : channels) {
+        const std::string details = lister.StationDetails(c, language);
+        if (details.empty() || !skin_.SearchResult) continue;
+        skin_.SearchResult(details.c_str(), static_cast<int>(c));
+        ++shown;
+    }
+    Status("", 7);
+    return shown;
+}
+
 int cServerJobs::UpdateDatabase() {
     bk::ScopedLock serial(databaseLock_);
     const int language = settings_->GetLanguage();

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,14 @@ class cSettings;
 class cUserDataStore;
 
 namespace td {
+
+// The skin's recommendation record (callback code 36).
+struct RecommendationRecord {
+    int32_t sent;        // in: the kind of recommendation; out: 1 when the server took it
+    int32_t stationId;
+    char texts[5][80];   // go to the server in the order 1, 3, 2, 4, 5
+};
+static_assert(sizeof(RecommendationRecord) == 408, "recommendation record as the skin sends it");
 
 class cServerJobs {
 public:
@@ -52,6 +61,11 @@ public:
     int UpdateDatabase();
     // Returns the number of tips after the update, -1 when nothing changed.
     int UpdateProgrammTips();
+    // Writes the result into the record's first number too.
+    int SendRecommendation(RecommendationRecord* record);
+    int SendSkinData(const char* text, int skinId);
+    // The streams to avoid, as search results (diagnostic).
+    int ShowDeadStreams();
 
 private:
     std::string Message(unsigned id);

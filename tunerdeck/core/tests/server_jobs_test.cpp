@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -158,6 +159,20 @@ TEST_F(ServerJobsTest, FailedRequestsLeaveStoredDataAsItWas) {
     } else {
         EXPECT_STREQ("", settings_.GetDBTime());   // nothing loaded: asked as a new installation
     }
+}
+
+TEST_F(ServerJobsTest, RequestsWithoutAnswerReportFailure) {
+    td::RecommendationRecord r;
+    memset(&r, 'A', sizeof r);   // texts without an end inside their fields
+    r.sent = 1;
+    r.stationId = 5;
+    EXPECT_EQ(0, jobs_->SendRecommendation(&r));
+    EXPECT_EQ(0, r.sent);
+    EXPECT_EQ(0, jobs_->SendRecommendation(nullptr));
+    EXPECT_EQ(0, jobs_->SendSkinData("data", 3));
+    EXPECT_EQ(0, jobs_->SendSkinData(nullptr, 3));
+    EXPECT_EQ(0, jobs_->ShowDeadStreams());
+    EXPECT_EQ((std::vector<std::string>{"7 "}), g_status);
 }
 
 TEST_F(ServerJobsTest, ProgrammeTipsAreAskedOnceADay) {
