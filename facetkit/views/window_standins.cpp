@@ -6,12 +6,7 @@
 
 namespace {
 
-HINSTANCE OwnModule() {
-    HMODULE m = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&OwnModule), &m);
-    return m;
-}
+HINSTANCE OwnModule() { return Library().module; }
 
 void RegisterOnce(const char* name) {
     WNDCLASSA wc = {};
