@@ -200,20 +200,19 @@ TEST_F(StartUpTest, WaitsAreBounded) {
     EXPECT_TRUE(gaveUp);
 }
 
+DWORD WINAPI EndFromHostThread(void*) {
+    for (int i = 0; i < 500 && !Library().bannerReady; ++i) Sleep(10);
+    ReceiveStatus("", 21);
+    return 0;
+}
+
 TEST_F(StartUpTest, StatusCode21EndsTheLoop) {
     CopyStockface(skins_.File("stockface.dll"));
     SetValue("SKIN", "stockface.dll");
     g_host.closeAtBanner = false;
     ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
     // A host thread ends the user interface a little after it came up.
-    HANDLE closer = CreateThread(
-        nullptr, 0,
-        [](void*) -> DWORD {
-            for (int i = 0; i < 500 && !Library().bannerReady; ++i) Sleep(10);
-            ReceiveStatus("", 21);
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    HANDLE closer = CreateThread(nullptr, 0, EndFromHostThread, nullptr, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
     EXPECT_EQ(WaitForSingleObject(closer, 5000), WAIT_OBJECT_0);
@@ -248,7 +247,9 @@ TEST_F(StartUpTest, StartActionsInTheirOrder) {
         unsigned long id = 1234;
         EXPECT_EQ(DecideStartAction(&id), c.expected) << static_cast<int>(c.expected);
         EXPECT_EQ(id, c.id);
-        if (c.expected == SA_SHUTDOWN) EXPECT_EQ(Value("ShutDown"), "") << "taken once";
+        if (c.expected == SA_SHUTDOWN) {
+            EXPECT_EQ(Value("ShutDown"), "") << "taken once";
+        }
     }
 }
 
