@@ -120,6 +120,15 @@ EndDecision DecideEnd(const EndFacts& f) {
     return d;
 }
 
+bool IsInstallableSkinName(const std::string& name) {
+    if (name.size() < 5 || name.size() > 200) return false;
+    if (name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos) return false;
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".dll";
+}
+
 uint32_t RetryPauseMs(int attempt) {
     int n = attempt < 2 ? 0 : attempt - 2;
     uint32_t ms = 1000u << (n > 5 ? 5 : n);

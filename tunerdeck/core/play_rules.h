@@ -65,6 +65,10 @@ struct EndDecision {
 
 EndDecision DecideEnd(const EndFacts& facts);
 
+// A downloaded skin is installed only under a bare file name ending ".dll":
+// no folder part, drive or "..".
+bool IsInstallableSkinName(const std::string& name);
+
 // The pause before retry n (2 = the first retry): growing, at most 30 s.
 uint32_t RetryPauseMs(int attempt);
 

@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ struct RetryJob {
 
 }  // namespace
 
-char cRadioPlayer::reportServer_[256] = {};
+char cRadioPlayer::interfaceServer_[256] = {};
 
 void cPlayerListenTimer::Begin() { Restart(static_cast<uint32_t>(time(nullptr))); }
 
@@ -227,6 +228,14 @@ int cRadioPlayer::Start(int startArg) {
         GetAutoCutSettings(settings_.GetAutoCutMuster(), &type, &value, &folder, &language);
         settings_.SetAutoCutType(type);
         settings_.SetAutoCutValue(value);
+    }
+
+    if (startArg == 1) {
+        char key[101] = {};
+        unsigned long size = 0;
+        GetValue("DownloadSkinKey", key, sizeof key);
+        GetValue("DownloadSkinSize", &size);
+        if (strlen(key) > 2) DownloadSkin(key, size);
     }
 
     DebugLog("Call InitSkin...", 7);
@@ -439,7 +448,12 @@ void cRadioPlayer::Play(uint32_t streamId) {
         streamType_ = customStreamType_;
         currentAddress_ = addressBuffer_;
         // A custom stream of kind 1 (RealAudio or MP3) plays through Media Player without RealPlayer.
-        if (streamType_ == kStreamReal && !(caps & 1) && (caps & 4)) streamType_ = kStreamMp3;
+        if (streamType_ == kStreamReal && !(caps & 1)) {
+            if (caps & 4)
+                streamType_ = kStreamMp3;
+            else if (caps & 2)
+                streamType_ = kStreamWindowsMedia;
+        }
         if (!(caps & td::CapabilityOfType(streamType_))) {
             char text[512];
             bk::TextFormat(text, sizeof text, "StreamFormat unbekannt! Bitte %s installieren",
@@ -679,7 +693,7 @@ void cRadioPlayer::RequeueReport(const ListenRecord& record) {
     while (reports_.size() > kMaxReports) reports_.pop_back();
 }
 
-void cRadioPlayer::SetReportServer(const char* host) { bk::TextCopy(reportServer_, host ? host : ""); }
+void cRadioPlayer::SetInterfaceServer(const char* host) { bk::TextCopy(interfaceServer_, host ? host : ""); }
 
 void cRadioPlayer::SendListenReports() {
     // One upload at a time; records stay queued while one runs.
@@ -705,7 +719,7 @@ void cRadioPlayer::UploadThread(void* arg) {
     p->SendStatus(const_cast<char*>("SetPlayTime thread start"), 5);
     cSettings& s = p->settings_;
     cOnlineClient inet("", s.GetUserNameAuth(), s.GetUserPasswortAuth());
-    if (reportServer_[0]) inet.SetServerName(reportServer_);
+    if (interfaceServer_[0]) inet.SetServerName(interfaceServer_);
     char skin[201] = {};
     GetValue("SKIN", skin, sizeof skin);
     const char* agent = _stricmp(skin, "quillmere.dll") == 0 ? "QUILLPROBE" : "";
@@ -752,4 +766,41 @@ void cRadioPlayer::LoadSavedReports() {
         reports_.push_back(r);
     }
     if (PendingReports() > 0) SendListenReports();
+}
+
+// ---------------------------------------------------------------- skin download
+
+int cRadioPlayer::DownloadSkin(const char* key, unsigned long size) {
+    cOnlineClient inet("", settings_.GetUserNameAuth(), settings_.GetUserPasswortAuth());
+    if (interfaceServer_[0]) inet.SetServerName(interfaceServer_);
+    const int savedMode = td::UpdateFlag();
+    td::SetUpdateFlag(2);
+    std::string address, local;
+    bool installed = false;
+    if (inet.GetDownloadlocation(key, &address) && !address.empty() &&
+        inet.GetSkinUpdate(size, address.c_str(), &local) && !local.empty()) {
+        Stop(1);
+        MyFileInfo info = {};
+        std::string name;
+        if (GetFileVersion(local.c_str(), &info)) name = info.OriginalFilename;
+        if (td::IsInstallableSkinName(name)) {
+            std::string target = std::string(td::ProgramFolder()) + "\\skins\\" + name;
+            // The old skin goes only when the new one takes its place.
+            if (MoveFileExA(local.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+                char current[201] = {};
+                GetValue("SKIN", current, sizeof current);
+                SetValue("LAST_SKIN", current);
+                SetValue("SKIN", name.c_str());
+                installed = true;
+            }
+        } else {
+            WriteDebugLogF(1, "DownloadSkin: refused file name <%s>", name.c_str());
+        }
+        if (!installed) DeleteFileA(local.c_str());
+    }
+    td::SetUpdateFlag(savedMode);
+    if (installed) return 1;
+    td::ShowPlayerMessage(Message(14, settings_.GetLanguage(), "Download der Skin fehlgeschlagen!",
+                                  "Skin download failed").c_str());
+    return 0;
 }

@@ -70,6 +70,9 @@ public:
     void SetEventCallback(HostEventCallback callback) { callback_ = callback; }
     void SetDownloadManager(cDownloadManager* downloads) { downloads_ = downloads; }
     void RequestSkinRestart() { restart_ = 1; }
+    // Downloads the skin the server names for key and installs it in the
+    // program's skins folder: 1 when it was installed (SKIN then names it).
+    int DownloadSkin(const char* key, unsigned long size);
     // Where facetkit.dll is loaded from; empty (the default): the program folder.
     void SetSkinLibraryFolder(const char* folder) { skinLibraryFolder_ = folder ? folder : ""; }
     int IsUiUp() const { return uiUp_; }
@@ -111,9 +114,9 @@ public:
     void RequeueReport(const ListenRecord& record);
     void SaveListenReports();
     size_t PendingReports();
-    // The interface server reports go to ("host[:port]"), for every player
+    // The interface server that reports and skin downloads go to ("host[:port]"), for every player
     // made afterwards too; empty: the built-in one.
-    static void SetReportServer(const char* host);
+    static void SetInterfaceServer(const char* host);
 
 private:
     // cControlOwner
@@ -166,7 +169,7 @@ private:
     std::string addressBuffer_;
     std::string currentAddress_;
     std::string displayText_;
-    static char reportServer_[256];
+    static char interfaceServer_[256];
     std::string skinLibraryFolder_;
     volatile LONG workers_ = 0;   // retry workers still running
     char skinFolder_[MAX_PATH + 16] = {};

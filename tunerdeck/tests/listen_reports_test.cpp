@@ -33,7 +33,7 @@ bool UploadDone(cRadioPlayer& p) {
 TEST(ListenReports, KeptWhileTheServerIsDownAndSentAtTheNextStart) {
     coretest::PlayerFolders folders;
     ifserver::InterfaceServer server;
-    cRadioPlayer::SetReportServer("127.0.0.1:1");   // nobody answers there
+    cRadioPlayer::SetInterfaceServer("127.0.0.1:1");   // nobody answers there
     {
         cRadioPlayer player(0);
         for (int32_t id = 10; id < 15; ++id) player.RequeueReport(Record(id));
@@ -45,7 +45,7 @@ TEST(ListenReports, KeptWhileTheServerIsDownAndSentAtTheNextStart) {
     }
     EXPECT_TRUE(server.Requests().empty());
 
-    cRadioPlayer::SetReportServer(server.Host().c_str());
+    cRadioPlayer::SetInterfaceServer(server.Host().c_str());
     {
         cRadioPlayer player(0);
         ASSERT_TRUE(tdtest::WaitFor([&] { return !server.Requests().empty(); }, 30000));
@@ -56,7 +56,7 @@ TEST(ListenReports, KeptWhileTheServerIsDownAndSentAtTheNextStart) {
         for (const char* id : {"<v>10</v>", "<v>11</v>", "<v>12</v>", "<v>13</v>", "<v>14</v>"})
             EXPECT_EQ(Count(request, id), 1u) << id << "\n" << request;
     }
-    cRadioPlayer::SetReportServer("");
+    cRadioPlayer::SetInterfaceServer("");
     // Nothing is left to send a third time.
     cRadioPlayer again(0);
     Sleep(500);

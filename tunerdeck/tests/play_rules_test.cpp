@@ -106,6 +106,14 @@ TEST(StreamEnd, DecisionTable) {
     }
 }
 
+TEST(SkinDownload, OnlyBareDllNamesAreInstalled) {
+    EXPECT_TRUE(td::IsInstallableSkinName("zentorraface.dll"));
+    EXPECT_TRUE(td::IsInstallableSkinName("Skin 2.DLL"));
+    for (const char* bad : {"", ".dll", "..\\facetkit.dll", "sub/x.dll", "C:x.dll", "\\\\host\\s.dll", "skin.exe",
+                            "a..dll", "skin.dll.txt"})
+        EXPECT_FALSE(td::IsInstallableSkinName(bad)) << bad;
+}
+
 TEST(StreamEnd, RetryPausesGrowToHalfAMinute) {
     EXPECT_EQ(td::RetryPauseMs(2), 1000u);
     EXPECT_EQ(td::RetryPauseMs(3), 2000u);
