@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "skin_plugin.h"
 #include "skin_wnd.h"
 #include "tdtest.h"
+#include "window_standins.h"
 #include "wnd_list.h"
 
 namespace {
@@ -260,6 +263,69 @@ TEST_F(StartUpTest, BannerRecordsStayZeroWithoutBanner) {
     const char* bytes = reinterpret_cast<const char*>(&record);
     for (size_t i = 0; i < sizeof record; ++i) ASSERT_EQ(bytes[i], 0) << i;
     EXPECT_EQ(GetBannerInfo(nullptr), nullptr);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- with the real player
+namespace {
+
+bool CopyBin(const char* name, const std::string& to) {
+    return CopyFileA(fk::BinFile(name).c_str(), to.c_str(), FALSE) != 0;
+}
+
+BOOL CALLBACK FindDialogOf(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == found->first && strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
+        found->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(RealPlayer, StartsTheUserInterfaceWithTheStandardSkinAndClosesInOrder) {
+    if (GetFileAttributesA(fk::BinFile("tunerdeck.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "tunerdeck.exe is not built in this tree";
+    tdtest::RegistrySandbox settings("SOFTWARE\\Velmirant\\Radio");
+    tdtest::TempFolder program("fk4player");
+    ASSERT_TRUE(CopyBin("tunerdeck.exe", program.File("tunerdeck.exe")));
+    ASSERT_TRUE(CopyBin("basekit.dll", program.File("basekit.dll")));
+    ASSERT_TRUE(CopyBin("facetkit.dll", program.File("facetkit.dll")));
+    ASSERT_TRUE(CreateDirectoryA(program.File("skins").c_str(), nullptr));
+    ASSERT_TRUE(CopyBin("stockface.dll", program.File("skins") + "\\stockface.dll"));
+
+    tdtest::Process player;
+    ASSERT_TRUE(player.Start(program.File("tunerdeck.exe"), {}, program.Path()));
+    HWND main = player.WaitForWindow(kMainWindowClass, 60000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_NE(player.WaitForWindow(kNavWindowClass, 20000), nullptr);
+    std::string skin;
+    EXPECT_TRUE(settings.GetString("SKIN", &skin));
+    EXPECT_EQ(skin, "stockface.dll");
+    // Let the start-up countdown run out, then close as the user would:
+    // the library tears its windows down within its bounded waits.
+    Sleep(1000);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return !IsWindow(main); }, 20000, 50));
+    // A player that still reads BuildUp's 1 as a failed skin says so in a
+    // message box; that is the player's to mend, not the library's.
+    std::pair<DWORD, HWND> box{player.Pid(), nullptr};
+    tdtest::WaitFor([&] {
+        EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&box));
+        return box.second != nullptr || !player.Running();
+    }, 20000, 50);
+    if (box.second) {
+        char text[512] = {};
+        GetDlgItemTextA(box.second, 0xFFFF, text, sizeof text);
+        printf("note: the player answered the close with \"%s\"\n", text);
+        PostMessageA(box.second, WM_COMMAND, IDOK, 0);
+    }
+    DWORD exitCode = 0;
+    EXPECT_TRUE(player.Wait(30000, &exitCode));
 }
 
 }  // namespace
