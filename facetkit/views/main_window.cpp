@@ -1,0 +1,556 @@
+#include "main_window.h"
+
+#include <cstring>
+
+#include "activeelement.h"
+#include "bounded_text.h"
+#include "library_state.h"
+#include "resource_manager.h"
+#include "scroll_text.h"
+#include "skin_button.h"
+#include "skin_plugin.h"
+#include "wnd_list.h"
+
+namespace {
+
+constexpr unsigned kSpriteBackground = 294;
+constexpr unsigned kSpriteTimeBar = 71;
+constexpr unsigned kSpriteTimePlayed = 72;
+constexpr unsigned kSpriteTimeDisabled = 73;
+constexpr unsigned kSpritePlaying = 84;
+constexpr unsigned kSpriteStopped = 85;
+constexpr unsigned kSpriteState3 = 86;
+constexpr unsigned kSpriteRecording = 282;
+constexpr unsigned kSpriteWaitFirst = 87;
+constexpr int kStatusSymbolSize = 18;
+constexpr int kMaxArtistTitle = 1020;
+
+cActiveElement* Element(cButtonListe* list, DWORD id) {
+    return list ? static_cast<cActiveElement*>(list->GetById(id)) : nullptr;
+}
+
+void Repaint(HWND hwnd, const RECT& r) {
+    if (hwnd) InvalidateRect(hwnd, &r, FALSE);
+}
+
+}  // namespace
+
+void StationNameFromText(const char* text, char* out, size_t size) {
+    if (!out || size == 0) return;
+    out[0] = 0;
+    if (!text) return;
+    const char* first = strchr(text, 0x02);
+    const char* second = first ? strchr(first + 1, 0x02) : nullptr;
+    size_t length = second ? static_cast<size_t>(second - text) : strlen(text);
+    if (length > size - 1) length = size - 1;
+    memcpy(out, text, length);
+    out[length] = 0;
+}
+
+cVelmoWin::cVelmoWin()
+    : pendingHasText_(0), pendingConnecting_(0), stationId_(0), playState_(0), track_(0), trackCount_(0),
+      duration_(0), searchFinished_(1), runInfoStamp_(0), connecting_(0), waitCounter_(0), soundOn_(1),
+      recording_(0), menuOpen_(0), timeDrag_(0), volumeRepeat_(0), showStatusSym_(1), lastVolumeTick_(0),
+      lastSeekTick_(0), backDc_(nullptr), backBitmap_(nullptr), backOld_(nullptr) {
+    InitializeCriticalSection(&lock_);
+    station_[0] = title_[0] = artist_[0] = bitrate_[0] = 0;
+    info55_[0] = info52_[0] = info56_[0] = info57_[0] = status_[0] = pendingStatus_[0] = 0;
+    SetWndFlags(0);
+}
+
+cVelmoWin::~cVelmoWin() {
+    // No host thread may reach the display once the object goes.
+    SetStatusDisplay(nullptr);
+    if (backDc_) {
+        SelectObject(backDc_, backOld_);
+        DeleteDC(backDc_);
+    }
+    if (backBitmap_) DeleteObject(backBitmap_);
+    DeleteCriticalSection(&lock_);
+}
+
+bool cVelmoWin::CreateMainWindow(HMODULE skinModule, cResourceManager* res, const char* title) {
+    SetSkinModule(skinModule);
+    SetResourceManager(res);
+    HINSTANCE own = Library().module ? Library().module : GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(own, kVelmoWinClass, &wc)) {
+        wc.lpfnWndProc = &cSkinWnd::StaticWndProc;
+        wc.hInstance = own;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = kVelmoWinClass;
+        RegisterClassA(&wc);
+    }
+    int width = res ? res->GetGfxWidth(kSpriteBackground) : 0;
+    int height = res ? res->GetGfxHeight(kSpriteBackground) : 0;
+    if (width <= 0 || height <= 0) {
+        width = 350;
+        height = 160;
+    }
+    SetSize(width, height);
+    SetMinSize(width, height);
+
+    // A saved place off the desktop (or negative, stored unsigned) is reset
+    // per axis so the window never opens out of reach.
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    unsigned x = static_cast<unsigned>(GetPosX()), y = static_cast<unsigned>(GetPosY());
+    if (static_cast<long>(x) < 0 || static_cast<long>(x) > desk.right - 50) x = 0;
+    if (static_cast<long>(y) < 0 || static_cast<long>(y) > desk.bottom - 50) y = 0;
+    SetStoredPosition(static_cast<int>(x), static_cast<int>(y));
+
+    HWND hwnd = CreateWindowExA(WS_EX_APPWINDOW, kVelmoWinClass, title ? title : "",
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+                                static_cast<int>(x), static_cast<int>(y), width, height, nullptr, nullptr, own,
+                                this);
+    if (!hwnd) return false;
+
+    HDC screen = GetDC(hwnd);
+    backDc_ = CreateCompatibleDC(screen);
+    backBitmap_ = CreateCompatibleBitmap(screen, width, height);
+    backOld_ = SelectObject(backDc_, backBitmap_);
+    ReleaseDC(hwnd, screen);
+
+    InitWindow(hwnd, WND_ID_MAIN);
+    SetWindowPos(hwnd, nullptr, static_cast<int>(x), static_cast<int>(y), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetStatusDisplay(this);
+    return true;
+}
+
+void cVelmoWin::InitState() {
+    menuOpen_ = 0;
+    timeDrag_ = 0;
+    lastVolumeTick_ = 0;
+    soundOn_ = 1;
+    SetLastMousePos(0, 0);
+    SetWndFlags(GetSkinData()->GetMainWindowFlags());
+    ShowStatusLine(UiLanguage() == 2 ? "Ready" : "Bereit", 0);
+}
+
+// ---- display ---------------------------------------------------------------
+
+void cVelmoWin::SetElementText(const char* text, DWORD id) {
+    if (auto* scroll = dynamic_cast<cScrollText*>(Element(GetButtonList(), id))) scroll->SetText(text ? text : "");
+}
+
+void cVelmoWin::SetElementVisible(int visible, DWORD id) {
+    cActiveElement* e = Element(GetButtonList(), id);
+    if (!e) return;
+    // Elements with a window of their own are switched by their window's
+    // thread.
+    if (HWND own = e->GetWindow())
+        PostMessageA(own, WM_SKIN_SHOW_ELEMENT, static_cast<WPARAM>(visible), 0);
+    else
+        e->SetVisible(visible);
+}
+
+void cVelmoWin::SetElementEnable(int value, DWORD id) {
+    if (cActiveElement* e = Element(GetButtonList(), id)) e->SetEnable(value);
+}
+
+void cVelmoWin::ClearConnectingWhenPlaying() {
+    if (playState_ == 1) connecting_ = 0;
+}
+
+void cVelmoWin::SetField(char* field, size_t size, const char* text, DWORD id) {
+    ClearConnectingWhenPlaying();
+    bk::TextCopy(field, size, text ? text : "");
+    SetElementText(field, id);
+}
+
+void cVelmoWin::SetStationText(const char* text) {
+    ClearConnectingWhenPlaying();
+    StationNameFromText(text, station_, sizeof station_);
+    SetElementText(station_, 49);
+}
+
+void cVelmoWin::SetTitleText(const char* text) { SetField(title_, sizeof title_, text, 50); }
+
+void cVelmoWin::SetArtistText(const char* text) {
+    SetField(artist_, sizeof artist_, text, 51);
+    size_t a = strlen(artist_), t = strlen(title_);
+    if (a && t && a + t < kMaxArtistTitle) {
+        char both[kMaxArtistTitle + 8];
+        bk::TextFormat(both, sizeof both, "%s - %s", artist_, title_);
+        SetElementText(both, 50);
+    }
+}
+
+void cVelmoWin::SetBitrateText(const char* text) {
+    SetField(bitrate_, sizeof bitrate_, text, 54);
+    cActiveElement* rate = Element(GetButtonList(), 54);
+    cActiveElement* icon = Element(GetButtonList(), 45);
+    if (!rate || !icon) return;
+    int textWidth = 0;
+    if (auto* scroll = dynamic_cast<cScrollText*>(rate)) textWidth = scroll->GetTextWidth();
+    RECT r = icon->GetRect();
+    RECT old = r;
+    int w = r.right - r.left;
+    r.left = rate->GetRect().left + textWidth + 3;
+    r.right = r.left + w;
+    icon->SetRect(r, 0);
+    Repaint(GetWindow(), old);
+    Repaint(GetWindow(), r);
+}
+
+void cVelmoWin::SetInfoText55(const char* text) { SetField(info55_, sizeof info55_, text, 55); }
+void cVelmoWin::SetInfoText52(const char* text) { SetField(info52_, sizeof info52_, text, 52); }
+void cVelmoWin::SetInfoText56(const char* text) { SetField(info56_, sizeof info56_, text, 56); }
+void cVelmoWin::SetInfoText57(const char* text) { SetField(info57_, sizeof info57_, text, 57); }
+
+void cVelmoWin::ShowStatusLine(const char* text, int connecting) {
+    connecting_ = connecting;
+    if (text) bk::TextCopy(status_, sizeof status_, text);
+    SetElementText(status_, 48);
+    static const DWORD kStreamFields[] = {54, 55, 56, 57, 52, 45};
+    int streamShown = playState_ == 1 && !connecting_;
+    for (DWORD id : kStreamFields) SetElementVisible(streamShown, id);
+    SetElementVisible(!streamShown, 48);
+    int count = GetSkinData()->GetWaitSymbolsCount();
+    if (++waitCounter_ > count - 1) waitCounter_ = 0;
+    InvalidateStatusSymbol();
+}
+
+void cVelmoWin::InvalidateStatusSymbol() {
+    POINT p = GetSkinData()->GetStatusSymbolPos();
+    RECT r = {p.x, p.y, p.x + kStatusSymbolSize, p.y + kStatusSymbolSize};
+    Repaint(GetWindow(), r);
+}
+
+void cVelmoWin::UpdateDisplayStrings() {
+    SetElementText(station_, 49);
+    SetElementText(title_, 50);
+    SetElementText(artist_, 51);
+    char rate[kBitrateSize];
+    bk::TextCopy(rate, sizeof rate, bitrate_);
+    SetBitrateText(rate);
+    SetElementText(info55_, 55);
+    SetElementText(info52_, 52);
+    SetElementText(info56_, 56);
+    SetElementText(info57_, 57);
+    ShowStatusLine(nullptr, connecting_);
+}
+
+int cVelmoWin::TrayQuery(UINT msg) const {
+    switch (msg) {
+    case WM_MAIN_TRAY_HAS_NEXT: return track_ + 1 < trackCount_ ? 1 : 0;
+    case WM_MAIN_TRAY_HAS_PREVIOUS: return track_ > 0 ? 1 : 0;
+    case WM_MAIN_TRAY_PLAY_STATE: return playState_;
+    case WM_MAIN_TRAY_SOUND: return soundOn_;
+    default: return 0;
+    }
+}
+
+// ---- status reports (host threads) ----------------------------------------
+
+void cVelmoWin::SetStatusLine(const char* text, int connecting) {
+    {
+        EnterCriticalSection(&lock_);
+        if (text) bk::TextCopy(pendingStatus_, sizeof pendingStatus_, text);
+        pendingHasText_ = text ? 1 : 0;
+        pendingConnecting_ = connecting;
+        LeaveCriticalSection(&lock_);
+    }
+    if (HWND hwnd = GetWindow()) PostMessageA(hwnd, WM_MAIN_REFRESH_DISPLAY, 0, 0);
+}
+
+void cVelmoWin::SetPlayState(int state) {
+    InterlockedExchange(&playState_, state);
+    if (HWND hwnd = GetWindow()) PostMessageA(hwnd, WM_MAIN_REFRESH_DISPLAY, 1, 0);
+}
+
+void cVelmoWin::SetStreamInfo(unsigned long track, unsigned long count, unsigned long duration, const char*,
+                              const char*) {
+    InterlockedExchange(&track_, static_cast<LONG>(track));
+    InterlockedExchange(&trackCount_, static_cast<LONG>(count));
+    InterlockedExchange(&duration_, static_cast<LONG>(duration));
+}
+
+// ---- actions ---------------------------------------------------------------
+
+void cVelmoWin::SetCurrentSelection(int channelId, const char* name) {
+    InterlockedExchange(&stationId_, channelId);
+    SetStationText(name);
+    UpdateFavouriteButton();
+}
+
+void cVelmoWin::UpdateFavouriteButton() {
+    if (cActiveElement* e = Element(GetButtonList(), 29)) Repaint(GetWindow(), e->GetRect());
+}
+
+void cVelmoWin::PlayChannel(unsigned long channelId) { HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId), nullptr); }
+
+void cVelmoWin::PlayTrack(int number) { HostCallback(CB_PLAY_TRACK, number, nullptr); }
+
+void cVelmoWin::ToggleSound() {
+    HostCallback(CB_VOLUME, soundOn_ ? kSoundOffValue : kSoundOnValue, nullptr);
+    UpdateSoundButton();
+}
+
+void cVelmoWin::UpdateSoundButton() {
+    soundOn_ = !soundOn_;
+    cActiveElement* e = Element(GetButtonList(), 12);
+    if (!e) return;
+    if (auto* button = dynamic_cast<cSkinButton*>(e)) button->SetSprite(soundOn_ ? 12 : 13);
+    Repaint(GetWindow(), e->GetRect());
+}
+
+void cVelmoWin::OnVolumeChanged(int value) {
+    // While the sound is off the slider moves alone; the host keeps silence.
+    if (!soundOn_) return;
+    lastVolumeTick_ = GetTickCount();
+    HostCallback(CB_VOLUME, value, nullptr);
+}
+
+unsigned long cVelmoWin::PixelToPosition(int offset) const {
+    cVelmoSkinData* skin = const_cast<cVelmoWin*>(this)->GetSkinData();
+    int travel = skin->GetTimesliderMostRight() - skin->GetTimesliderMostLeft();
+    // A skin without knob travel has no time slider to seek with.
+    if (travel <= 0 || offset <= 0) return 0;
+    return static_cast<unsigned long>(static_cast<uint32_t>(offset) * static_cast<uint32_t>(duration_) /
+                                      static_cast<uint32_t>(travel));
+}
+
+void cVelmoWin::Close() {
+    HostLog(5, "main window: close");
+    InterlockedExchange(&Library().running, 0);
+}
+
+void cVelmoWin::ElementAction(DWORD id) {
+    switch (id) {
+    case 1: PlayChannel(static_cast<unsigned long>(stationId_)); break;
+    case 2:
+        if (playState_ > 0) HostCallback(CB_PAUSE, 0, nullptr);
+        break;
+    case 3: HostCallback(CB_STOP, 0, nullptr); break;
+    case 12: ToggleSound(); break;
+    case 14: Close(); break;
+    case 15: ShowWindow(GetWindow(), SW_MINIMIZE); break;
+    case 29:
+    case 30:
+        if (stationId_) HostCallback(CB_ADD_FAVOURITE, stationId_, nullptr);
+        UpdateFavouriteButton();
+        break;
+    case 39:
+    case 40: HostCallback(CB_DETAILS, stationId_, nullptr); break;
+    case 43: PreviousTrack(); break;
+    case 44: NextTrack(); break;
+    case 189:
+    case 315:
+        if (stationId_) HostCallback(CB_OPEN_URL, stationId_, nullptr);
+        break;
+    case 276: HostCallback(CB_STOP_RECORDING, 0, nullptr); break;
+    case 390: HostCallback(CB_HELP, 0, nullptr); break;
+    default:
+        if (id >= 159 && id <= 168) {
+            SkinPlugin& skin = CurrentSkin();
+            if (skin.entry.SkinSpecificBtn)
+                skin.entry.SkinSpecificBtn(GetResourceManager(), this, GetButtonList(), static_cast<int>(id));
+        }
+        break;
+    }
+}
+
+// ---- mouse -----------------------------------------------------------------
+
+void cVelmoWin::OnButtonDown(LPARAM lParam) {
+    int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    SetMousePos(x, y);
+    SetLastMousePos(x, y);
+    POINT pt = {x, y};
+    DWORD id = GetButtonList()->Check(pt, GetWindow(), 8);
+    switch (id) {
+    case 4: HostCallback(CB_OPEN_URL, 0, nullptr); return;
+    case 5:
+    case 6:
+    case 7:
+    case 60: return;
+    default: break;
+    }
+    if (HitExtendButton(pt, GetWindow(), 8)) return;
+    SetDragOffset(x, y);
+    RECT bar = GetSkinData()->GetTimebarRect();
+    if (Element(GetButtonList(), 46) && PtInRect(&bar, pt)) {
+        timeDrag_ = 1;
+        SetCapture(GetWindow());
+        return;
+    }
+    SetMoving(1);
+    SetCaptured(1);
+    SetCapture(GetWindow());
+}
+
+void cVelmoWin::OnButtonUp(LPARAM lParam) {
+    TakeMousePosFromLParam();
+    if (IsMoving()) EndDrag();
+    if (IsCaptured()) {
+        SetCaptured(0);
+        ReleaseCapture();
+    }
+    if (timeDrag_) {
+        cActiveElement* knob = Element(GetButtonList(), 46);
+        int offset = knob ? knob->GetRect().left - GetSkinData()->GetTimesliderMostLeft() : 0;
+        HostCallback(CB_SEEK, static_cast<int>(PixelToPosition(offset)), nullptr);
+        lastSeekTick_ = GetTickCount();
+        ReleaseCapture();
+        timeDrag_ = 0;
+    }
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    GetButtonList()->Check(pt, GetWindow(), 4);
+    SelectCursor(nullptr);
+}
+
+void cVelmoWin::OnMouseMove(LPARAM lParam) {
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, GetWindow(), 0};
+    TrackMouseEvent(&track);
+    TakeMousePosFromLParam();
+    if (IsMoving()) {
+        DragTo(1);
+        return;
+    }
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (timeDrag_) {
+        cActiveElement* knob = Element(GetButtonList(), 46);
+        if (!knob) return;
+        cVelmoSkinData* skin = GetSkinData();
+        int left = pt.x;
+        if (left < skin->GetTimesliderMostLeft()) left = skin->GetTimesliderMostLeft();
+        if (left > skin->GetTimesliderMostRight()) left = skin->GetTimesliderMostRight();
+        RECT old = knob->GetRect();
+        RECT r = old;
+        r.left = left;
+        r.right = left + skin->GetTimesliderWidth();
+        knob->SetRect(r, 0);
+        RECT both;
+        UnionRect(&both, &old, &r);
+        Repaint(GetWindow(), both);
+        return;
+    }
+    GetButtonList()->Check(pt, GetWindow(), 4);
+    SelectCursor(nullptr);
+}
+
+void cVelmoWin::SelectCursor(cButtonListe* other) {
+    if (menuOpen_) {
+        SetCursor(GetCursor(2));
+        return;
+    }
+    cSkinWnd::SelectCursor(other);
+}
+
+// ---- painting --------------------------------------------------------------
+
+void cVelmoWin::DrawTimeBar(HDC dc) {
+    cResourceManager* res = GetResourceManager();
+    RECT bar = GetSkinData()->GetTimebarRect();
+    int w = bar.right - bar.left, h = bar.bottom - bar.top;
+    if (!res || w <= 0 || h <= 0) return;
+    cActiveElement* knob = Element(GetButtonList(), 46);
+    if (!knob) {
+        res->StretchBlt(dc, bar.left, bar.top, w, h, kSpriteTimeBar, 0, 0, SRCCOPY);
+        return;
+    }
+    if (!knob->IsVisible()) return;
+    if (knob->IsEnabled()) {
+        res->StretchBlt(dc, bar.left, bar.top, w, h, kSpriteTimeBar, 0, 0, SRCCOPY);
+        int played = knob->GetRect().left - bar.left;
+        if (played > 0) res->StretchBlt(dc, bar.left, bar.top, played, h, kSpriteTimePlayed, 0, 0, SRCCOPY);
+    } else {
+        res->StretchBlt(dc, bar.left, bar.top, w, h, kSpriteTimeDisabled, 0, 0, SRCCOPY);
+    }
+}
+
+void cVelmoWin::DrawStatusSymbol(HDC dc) {
+    cResourceManager* res = GetResourceManager();
+    if (!showStatusSym_ || !res) return;
+    POINT p = GetSkinData()->GetStatusSymbolPos();
+    unsigned sprite = 0;
+    if (connecting_ || playState_ == 2) {
+        if (waitCounter_ >= 0 && waitCounter_ <= 7) sprite = kSpriteWaitFirst + static_cast<unsigned>(waitCounter_);
+    } else {
+        switch (playState_) {
+        case 0: sprite = kSpriteStopped; break;
+        case 1: sprite = recording_ ? kSpriteRecording : kSpritePlaying; break;
+        case 3: sprite = kSpriteState3; break;
+        default: break;
+        }
+    }
+    if (sprite) res->DrawBitmap(dc, p.x, p.y, sprite, SRCCOPY);
+}
+
+void cVelmoWin::OnPaint() {
+    HWND hwnd = GetWindow();
+    PAINTSTRUCT ps;
+    HDC screen = BeginPaint(hwnd, &ps);
+    RECT update = ps.rcPaint;
+    if (backDc_) {
+        SkinPlugin& skin = CurrentSkin();
+        cResourceManager* res = GetResourceManager();
+        int painted = skin.entry.PaintMain ? skin.entry.PaintMain(backDc_, &update, res) : 0;
+        if (!painted && res)
+            res->BitBlt(backDc_, update.left, update.top, update.right - update.left, update.bottom - update.top,
+                        kSpriteBackground, update.left, update.top, SRCCOPY);
+        DrawTimeBar(backDc_);
+        DrawStatusSymbol(backDc_);
+        GetButtonList()->ShowAll(backDc_);
+        BitBlt(screen, update.left, update.top, update.right - update.left, update.bottom - update.top, backDc_,
+               update.left, update.top, SRCCOPY);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+// ---- window procedure --------------------------------------------------------
+
+LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    SetMouseParams(wParam, lParam);
+    switch (msg) {
+    case WM_CREATE: return 0;
+    case WM_PAINT: OnPaint(); return 1;
+    case WM_ERASEBKGND: return 1;
+    case WM_CLOSE: Close(); return 1;
+    case WM_SYSCHAR: return 1;
+    case WM_LBUTTONDOWN: OnButtonDown(lParam); return 1;
+    case WM_LBUTTONUP: OnButtonUp(lParam); return 1;
+    case WM_MOUSEMOVE: OnMouseMove(lParam); return 1;
+    case WM_MOUSELEAVE: {
+        POINT none = {-1, -1};
+        GetButtonList()->Check(none, hwnd, 4);
+        return 1;
+    }
+    case WM_CAPTURECHANGED: return 0;
+    case WM_MAIN_ADD_FAVOURITE: HostCallback(CB_ADD_FAVOURITE, static_cast<int>(wParam), nullptr); return 1;
+    case WM_MAIN_PLAY_CHANNEL: PlayChannel(static_cast<unsigned long>(wParam)); return 1;
+    case WM_MAIN_PLAY: ElementAction(1); return 1;
+    case WM_MAIN_STOP: ElementAction(3); return 1;
+    case WM_MAIN_NEXT_TRACK: ElementAction(44); return 1;
+    case WM_MAIN_PREVIOUS_TRACK: ElementAction(43); return 1;
+    case WM_MAIN_ELEMENT: ElementAction(static_cast<DWORD>(lParam)); return 1;
+    case WM_MAIN_SOUND: ElementAction(12); return 1;
+    case WM_MAIN_TRAY_HAS_NEXT:
+    case WM_MAIN_TRAY_HAS_PREVIOUS:
+    case WM_MAIN_TRAY_PLAY_STATE:
+    case WM_MAIN_TRAY_SOUND: return TrayQuery(msg);
+    case WM_MAIN_REFRESH_DISPLAY: {
+        if (wParam == 1) {
+            ShowStatusLine(nullptr, connecting_);
+            return 1;
+        }
+        char text[kStatusSize];
+        EnterCriticalSection(&lock_);
+        bk::TextCopy(text, sizeof text, pendingStatus_);
+        int hasText = pendingHasText_;
+        int connecting = pendingConnecting_;
+        LeaveCriticalSection(&lock_);
+        ShowStatusLine(hasText ? text : nullptr, connecting);
+        return 1;
+    }
+    case 1181:
+        // A private copy of a recording report is this window's to free.
+        if (lParam == 1) delete[] reinterpret_cast<char*>(wParam);
+        return 1;
+    default: break;
+    }
+    return cSkinWnd::WndProc(hwnd, msg, wParam, lParam);
+}
