@@ -1,10 +1,12 @@
 #include "main_window.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "activeelement.h"
 #include "bounded_text.h"
 #include "library_state.h"
+#include "main_menu.h"
 #include "resource_manager.h"
 #include "scroll_text.h"
 #include "skin_button.h"
@@ -328,6 +330,10 @@ void cVelmoWin::ElementAction(DWORD id) {
     case 12: ToggleSound(); break;
     case 14: Close(); break;
     case 15: ShowWindow(GetWindow(), SW_MINIMIZE); break;
+    case 16:
+    case 17:
+    case 18:
+    case 19: ShowElementMenu(id); break;
     case 29:
     case 30:
         if (stationId_) HostCallback(CB_ADD_FAVOURITE, stationId_, nullptr);
@@ -353,6 +359,55 @@ void cVelmoWin::ElementAction(DWORD id) {
     }
 }
 
+// ---- menus -----------------------------------------------------------------
+
+int cVelmoWin::ShowContextMenu(HWND owner, int x, int y, int subMenu) {
+    HMENU loaded = LoadMenuA(Library().module, "ContextMenu");
+    if (!loaded) return 0;
+    HMENU menu = GetSubMenu(loaded, subMenu);
+    if (!menu) {
+        DestroyMenu(loaded);
+        return 0;
+    }
+    if (subMenu == MENU_MAIN) {
+        cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
+        MainMenuState state = {playState_ > 0 ? 1 : 0, recording_, track_, trackCount_, UiLanguage(),
+                               nav ? nav->GetButtonList() : nullptr};
+        BuildMainMenu(menu, state);
+    }
+    for (DWORD id : {16u, 17u, 18u, 19u})
+        if (cActiveElement* e = Element(GetButtonList(), id)) e->SetStatus(ES_NORMAL);
+    menuOpen_ = 1;
+    UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
+    menuOpen_ = 0;
+    DestroyMenu(loaded);
+    if (command && subMenu == MENU_MAIN) OnMainMenuCommand(command);
+    return 1;
+}
+
+void cVelmoWin::ShowElementMenu(DWORD id) {
+    int subMenu = id == 16 ? MENU_HELP : id == 17 ? MENU_OPTIONS : id == 18 ? MENU_STATION : MENU_VIEW;
+    POINT pt = {GetLastMouseX(), GetLastMouseY()};
+    if (cActiveElement* e = Element(GetButtonList(), id)) {
+        RECT r = e->GetRect();
+        pt.x = r.left;
+        pt.y = r.top + 15;
+    }
+    ClientToScreen(GetWindow(), &pt);
+    ShowContextMenu(GetWindow(), pt.x, pt.y, subMenu);
+}
+
+void cVelmoWin::OnMainMenuCommand(UINT command) {
+    switch (command) {
+    case CMD_PLAY_STOP: ElementAction(playState_ > 0 ? 3 : 1); break;
+    case CMD_PREVIOUS_TRACK: PreviousTrack(); break;
+    case CMD_NEXT_TRACK: NextTrack(); break;
+    case CMD_MINIMISE: ElementAction(15); break;
+    case CMD_CLOSE: Close(); break;
+    default: break;
+    }
+}
+
 // ---- mouse -----------------------------------------------------------------
 
 void cVelmoWin::OnButtonDown(LPARAM lParam) {
@@ -363,6 +418,12 @@ void cVelmoWin::OnButtonDown(LPARAM lParam) {
     DWORD id = GetButtonList()->Check(pt, GetWindow(), 8);
     switch (id) {
     case 4: HostCallback(CB_OPEN_URL, 0, nullptr); return;
+    case 18:
+    case 19:
+        // These open at once, before the button's release.
+        ShowElementMenu(id);
+        HitExtendButton(pt, GetWindow(), 4);
+        return;
     case 5:
     case 6:
     case 7:
@@ -520,6 +581,16 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_CAPTURECHANGED: return 0;
+    case WM_CONTEXTMENU: {
+        // From the keyboard the point is (-1, -1): outside, so no menu.
+        POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        POINT client = pt;
+        ScreenToClient(hwnd, &client);
+        RECT area;
+        GetClientRect(hwnd, &area);
+        if (!PtInRect(&area, client)) return 0;
+        return ShowContextMenu(hwnd, pt.x, pt.y, MENU_MAIN);
+    }
     case WM_MAIN_ADD_FAVOURITE: HostCallback(CB_ADD_FAVOURITE, static_cast<int>(wParam), nullptr); return 1;
     case WM_MAIN_PLAY_CHANNEL: PlayChannel(static_cast<unsigned long>(wParam)); return 1;
     case WM_MAIN_PLAY: ElementAction(1); return 1;

@@ -116,6 +116,11 @@ public:
     void OnVolumeChanged(int value);
     unsigned long PixelToPosition(int offset) const;
     void Close();
+    // Opens a sub-menu of "ContextMenu" at a screen point and carries out
+    // the chosen command; 1 when a menu was shown.
+    int ShowContextMenu(HWND owner, int x, int y, int subMenu);
+    void OnMainMenuCommand(UINT command);
+    void ShowElementMenu(DWORD id);
 
     // State.
     int GetPlayState() const { return playState_; }

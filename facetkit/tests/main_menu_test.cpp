@@ -1,0 +1,120 @@
+// The main window's right-click menu: texts from the catalogue in both
+// languages, track entries enabled by the stream's tracks, entries for
+// missing navigator views taken out, and the menu opened on the window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "button_list.h"
+#include "facetkit_fixtures.h"
+#include "main_menu.h"
+#include "main_window.h"
+
+namespace {
+
+class MainMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HMODULE facetkit = GetModuleHandleA("facetkit.dll");
+        ASSERT_NE(facetkit, nullptr);
+        loaded_ = LoadMenuA(facetkit, "ContextMenu");
+        ASSERT_NE(loaded_, nullptr);
+        menu_ = GetSubMenu(loaded_, MENU_MAIN);
+        ASSERT_NE(menu_, nullptr);
+    }
+    void TearDown() override {
+        if (loaded_) DestroyMenu(loaded_);
+    }
+    std::string Text(UINT command) {
+        char text[256] = {};
+        if (GetMenuStringA(menu_, command, text, sizeof text, MF_BYCOMMAND) <= 0) return "<none>";
+        return text;
+    }
+    bool Greyed(UINT command) { return (GetMenuState(menu_, command, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+
+    HMENU loaded_ = nullptr;
+    HMENU menu_ = nullptr;
+};
+
+TEST_F(MainMenu, TextsFollowTheLanguageAndThePlayerState) {
+    struct Case {
+        int playing, recording, language;
+        const char* play;
+        const char* close;
+        const char* minimise;
+    };
+    const Case cases[] = {
+        {0, 0, 1, "Abspielen", "Beenden", "Fenster minimieren"},
+        {1, 0, 1, "Abspielen beendet", "Beenden", "Fenster minimieren"},
+        {0, 0, 2, "Play", "Close", "Minimise Window"},
+        {1, 1, 2, "Stop", "Close", "Minimise Window"},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        MainMenuState state = {c.playing, c.recording, 0, 0, c.language, nullptr};
+        BuildMainMenu(menu_, state);
+        EXPECT_EQ(Text(CMD_PLAY_STOP), c.play) << c.language << "/" << c.playing;
+        EXPECT_EQ(Text(CMD_CLOSE), c.close) << c.language;
+        EXPECT_EQ(Text(CMD_MINIMISE), c.minimise) << c.language;
+    }
+}
+
+TEST_F(MainMenu, TrackEntriesAreEnabledByTheStreamsTracks) {
+    struct Case {
+        int track, count;
+        bool previous, next;
+    };
+    const Case cases[] = {{0, 0, false, false}, {0, 1, false, false}, {0, 2, false, true}, {1, 2, true, false},
+                          {1, 3, true, true}};
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        MainMenuState state = {1, 0, c.track, c.count, 1, nullptr};
+        BuildMainMenu(menu_, state);
+        EXPECT_EQ(!Greyed(CMD_PREVIOUS_TRACK), c.previous) << c.track << "/" << c.count;
+        EXPECT_EQ(!Greyed(CMD_NEXT_TRACK), c.next) << c.track << "/" << c.count;
+    }
+}
+
+TEST_F(MainMenu, EntriesForMissingNavigatorViewsAreTakenOut) {
+    MainMenuState without = {0, 0, 0, 0, 1, nullptr};
+    BuildMainMenu(menu_, without);
+    EXPECT_EQ(Text(CMD_RECORD), "<none>");
+    EXPECT_EQ(Text(CMD_NEW_TIMER), "<none>");
+    EXPECT_EQ(Text(CMD_ADD_OWN_STATION), "Eigenen Sender hinzuf\xFCgen");
+    for (int i = 0; i < GetMenuItemCount(menu_); ++i)
+        EXPECT_EQ(GetSubMenu(menu_, i), nullptr) << "no \"Goto\" without a navigator";
+
+    // A navigator with the record and favourites views only.
+    TearDown();
+    SetUp();
+    fk::TestHost host(50, 50);
+    cButtonListe nav;
+    nav.AddButton(&host, nullptr, 1, POINT{0, 0}, 265, 0);
+    nav.AddButton(&host, nullptr, 1, POINT{0, 0}, 6, 0);
+    MainMenuState with = {0, 1, 0, 0, 2, &nav};
+    BuildMainMenu(menu_, with);
+    EXPECT_EQ(Text(CMD_RECORD), "Stop recording");
+    EXPECT_EQ(Text(CMD_NEW_TIMER), "<none>");
+    HMENU go = nullptr;
+    int goPos = -1;
+    for (int i = 0; i < GetMenuItemCount(menu_); ++i)
+        if (HMENU sub = GetSubMenu(menu_, i)) {
+            go = sub;
+            goPos = i;
+        }
+    ASSERT_NE(go, nullptr);
+    char text[64] = {};
+    GetMenuStringA(menu_, goPos, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Goto");
+    EXPECT_EQ(GetMenuItemID(menu_, goPos + 2), CMD_MINIMISE) << "Goto and a separator stand before Minimise";
+    std::string entries;
+    for (int i = 0; i < GetMenuItemCount(go); ++i) {
+        GetMenuStringA(go, i, text, sizeof text, MF_BYPOSITION);
+        entries += std::string(text) + ";";
+    }
+    EXPECT_EQ(entries, "Favourites;Recording;Station info;");
+}
+
+}  // namespace
