@@ -311,6 +311,22 @@ void CopyIfMissing(const std::string& programFolder, const std::string& userFold
     CopyFileA(source.c_str(), target.c_str(), TRUE);
 }
 
+namespace {
+
+BOOL CALLBACK CloseBox(HWND hwnd, LPARAM) {
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (strcmp(cls, "#32770") == 0) PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+void CALLBACK CloseMessageBoxes(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EnumThreadWindows(GetCurrentThreadId(), CloseBox, 0);
+}
+
+}  // namespace
+
 void ShowPlayerMessage(const char* text) {
     WriteDebugLogF(1, "Message: %s", text ? text : "");
     // A start from a console (or a script) also sees the text there.
@@ -321,12 +337,11 @@ void ShowPlayerMessage(const char* text) {
         DWORD written = 0;
         WriteFile(err, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
     }
-    using Fn = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT, WORD, DWORD);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleA("user32.dll"), "MessageBoxTimeoutA"));
-    if (fn)
-        fn(nullptr, text, kProductTitle, MB_OK | MB_SETFOREGROUND, 0, kMessageBoxTimeoutMs);
-    else
-        MessageBoxA(nullptr, text, kProductTitle, MB_OK | MB_SETFOREGROUND);
+    // The box's own loop dispatches this thread's timer, which closes it:
+    // an unattended start must not wait on a box nobody sees.
+    UINT_PTR timer = SetTimer(nullptr, 0, kMessageBoxTimeoutMs, CloseMessageBoxes);
+    MessageBoxA(nullptr, text, kProductTitle, MB_OK | MB_SETFOREGROUND);
+    if (timer) KillTimer(nullptr, timer);
 }
 
 int RunPlayerApplication(const char* startText) {

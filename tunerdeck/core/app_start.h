@@ -31,7 +31,7 @@ constexpr unsigned long kCopyDataStartText = 5;
 // its main window when it is still starting.
 constexpr unsigned kHandOverTimeoutMs = 5000;
 constexpr unsigned kWaitForFirstWindowMs = 10000;
-constexpr unsigned kMessageBoxTimeoutMs = 30000;
+constexpr unsigned kMessageBoxTimeoutMs = 20000;
 
 // The command line after the program's path (quoted or not), leading blanks skipped.
 const char* CommandLineTail(const char* commandLine);
@@ -74,7 +74,7 @@ bool CrashFlag();
 void CloseInstanceMarker();
 
 // The message boxes of start-up and the skin loop: a plain box with the
-// product title that closes by itself after half a minute, so an unattended
+// product title that closes by itself after 20 seconds, so an unattended
 // start never hangs on it.
 void ShowPlayerMessage(const char* text);
 
