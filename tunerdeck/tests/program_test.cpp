@@ -200,6 +200,16 @@ TEST(Program, SkinLibraryLackingAnEntryPointEndsStartUpWithTheMessage) {
     EXPECT_FALSE(reg.GetString("deb_start", &value));
 }
 
+TEST(Program, AnUnansweredStartUpMessageEndsTheProgramByItself) {
+    tdtest::RegistrySandbox reg(kKey);
+    ProgramFolder prog("partial");
+    ASSERT_TRUE(prog.Ok());
+    Process p;
+    ASSERT_TRUE(p.Start(prog.Exe()));
+    DWORD code = 1;
+    EXPECT_TRUE(p.Wait(45000, &code)) << "still waiting on its message";
+}
+
 TEST(Program, ABrokenSkinFallsBackToTheLastOne) {
     tdtest::RegistrySandbox reg(kKey);
     ASSERT_TRUE(reg.SetString("SKIN", "broken.dll"));
