@@ -14,6 +14,7 @@
 #include "connection_check.h"
 #include "cradle_log.h"
 #include "internetcheck.h"
+#include "mediabridge.h"
 #include "media_wnd.h"
 #include "playerstatus.h"
 #include "realbridge_binding.h"
@@ -138,11 +139,10 @@ BOOL CradleApp::InitInstance() {
             mediaWnd_ = new CMediaWnd(reporter);
             if (!mediaWnd_->Create()) PlainLog(1, "cradlectl: CreateMediaPlayer failed");
         }
-        if (g_engine == kEngineMp9 && !g_probe) {
-            // The Media Player 7+ bridge is a separate library that this
-            // build does not hold yet; its streams are refused below.
-            PlainLog(7, "cradlectl: CreateMediaPlayer");
-            PlainLog(1, "cradlectl: mediabridge not available");
+        if (g_probe || g_engine == kEngineMp9) {
+            if (!g_probe) PlainLog(7, "cradlectl: CreateMediaPlayer");
+            bridge_ = new CMediabridge(reporter, user_, password_);
+            bridge_->Init(Instance());
         }
         if (!g_probe) {
             PlainLog(7, "cradlectl: CreateMediaPlayer ok");
@@ -151,6 +151,9 @@ BOOL CradleApp::InitInstance() {
             if (g_engine == kEngineMp64) {
                 if (proxyUse_ == 1) SetProxiMP(proxyHost_, static_cast<unsigned long>(port));
                 else UnsetProxiMP();
+            } else if (bridge_) {
+                if (proxyUse_ == 1) bridge_->SetProxie(proxyHost_, port);
+                else bridge_->SetProxie(nullptr, 0);
             }
             PlainLog(7, "cradlectl: SetProxy MediaPlayer ok");
             if (g_engine == kEngineMp64) SetTransportMP(httpOnly_ == 1);
@@ -179,6 +182,7 @@ BOOL CradleApp::InitInstance() {
         if (g_realbridge.Loaded()) g_realbridge.Term();
     } else {
         CradleLog(7, "term_mp");
+        EndBridge();
         if (mediaWnd_) {
             mediaWnd_->TermPlayer();
             mediaWnd_ = nullptr;
@@ -188,6 +192,13 @@ BOOL CradleApp::InitInstance() {
     PlainLog(15, "playcradle: Terminating");
     OleUninitialize();
     return FALSE;
+}
+
+void CradleApp::EndBridge() {
+    if (!bridge_) return;
+    bridge_->Term();
+    delete bridge_;
+    bridge_ = nullptr;
 }
 
 void CradleApp::AnswerVersion(cSendRunTimeInfo* reporter) {
@@ -206,8 +217,10 @@ void CradleApp::AnswerMediaPlayerLevel(cSendRunTimeInfo* reporter) {
     CradleLog(7, "ProcessVersionMP");
     // The status window is looked up first: a fresh reporter knows none yet.
     reporter->Reset(0);
-    // Level 2 needs the Media Player 7+ bridge, which this build does not hold.
-    if (mediaWnd_ && mediaWnd_->IsCreated()) {
+    if (bridge_ && bridge_->IsPlayerOK() == 2) {
+        SendReply(reporter, 11, 2, true);
+        CradleLog(7, "MP-Version: 2");
+    } else if (mediaWnd_ && mediaWnd_->IsCreated()) {
         SendReply(reporter, 11, 1);
         CradleLog(7, "MP-Version: 1");
     } else {
@@ -447,18 +460,22 @@ int CradleApp::ProcessMessageMP9(const MSG& msg, cSendRunTimeInfo* reporter) {
         CradleLog(7, "processmsgMP9 UWM_SET_BUFF_SIZE");
         return 1;
     case UWM_CMD_PAUSE:
+        if (bridge_) bridge_->Pause();
         CradleLog(7, "processmsgMP9 UWM_CMD_PAUSE");
         return 1;
     case UWM_CMD_STOP:
         reporter->ResetWatchWindow();
+        EndBridge();
         reporter->SetPlaystate(1);
         g_stop = 1;
         CradleLog(7, "stop command Terminate!!!!");
         return 1;
     case UWM_CMD_TRACKPOS:
+        if (bridge_) bridge_->SetCurrentPosition(static_cast<unsigned long>(msg.lParam));
         CradleLog(7, "processmsgMP9 UWM_CMD_TRACKPOS");
         return 1;
     case UWM_CMD_PLAYTRACK:
+        if (bridge_) bridge_->SetCurrentEntry(static_cast<unsigned long>(msg.lParam));
         return 1;
     case UWM_CMD_PLAY:
         ReadPlayUrl(playUrl_);
@@ -466,8 +483,17 @@ int CradleApp::ProcessMessageMP9(const MSG& msg, cSendRunTimeInfo* reporter) {
         if (msg.wParam == 1) {
             reporter->Reset(0);
             reporter->SetPlaystate(2);
-            reporter->OnError("Media Player 7 engine not available");
-            reporter->OnOpenState(0);
+            // The bridge reports what happens to an accepted address; a
+            // refusal would otherwise leave the main program waiting.
+            if (!bridge_) {
+                reporter->OnError("Media Player 7 engine not available");
+                reporter->OnOpenState(0);
+            } else if (!bridge_->Play(playUrl_)) {
+                reporter->OnError("Media Player 7 engine refused the address");
+                reporter->OnOpenState(0);
+            }
+        } else if (msg.wParam == 2) {
+            if (bridge_) bridge_->Continue();
         }
         return 1;
     case UWM_GETVERSION:

@@ -10,6 +10,7 @@
 #include "app_frame.h"
 
 class cSendRunTimeInfo;
+class CMediabridge;
 class CMediaWnd;
 struct IAudioEndpointVolume;
 
@@ -50,6 +51,7 @@ private:
     int ProcessMessageMP9(const MSG& msg, cSendRunTimeInfo* reporter);
     void AnswerVersion(cSendRunTimeInfo* reporter);
     void AnswerMediaPlayerLevel(cSendRunTimeInfo* reporter);
+    void EndBridge();
     void SetUpAudioSession();
     void SetVolume(WPARAM volume);
     bool ReadPlayUrl(char* buffer);
@@ -62,5 +64,6 @@ private:
     unsigned long proxyUse_ = 0;
     unsigned long httpOnly_ = 0;
     CMediaWnd* mediaWnd_ = nullptr;
+    CMediabridge* bridge_ = nullptr;
     IAudioEndpointVolume* endpointVolume_ = nullptr;
 };

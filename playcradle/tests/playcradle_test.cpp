@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cradle_app.h"
@@ -51,6 +52,27 @@ TEST(PlaycradleCommandLine, SwitchesAreMatchedAsAWhole) {
     EXPECT_EQ(MajorVersion(nullptr), 0);
 }
 
+const char kNoWmpCradle[] = "cradle_nowmp.exe";
+
+// Wine's per-program library settings: an empty load order disables the
+// library for that program only, so tests running beside this one keep it.
+class WmpSwitchedOff {
+public:
+    WmpSwitchedOff() {
+        HKEY k = nullptr;
+        std::string overrides = AppKey() + "\\DllOverrides";
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) ==
+            ERROR_SUCCESS) {
+            RegSetValueExA(k, "wmp", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+            RegCloseKey(k);
+        }
+    }
+    ~WmpSwitchedOff() { RegDeleteTreeA(HKEY_CURRENT_USER, AppKey().c_str()); }
+
+private:
+    static std::string AppKey() { return std::string("Software\\Wine\\AppDefaults\\") + kNoWmpCradle; }
+};
+
 TEST(PlaycradleProbes, AnswerWhatTheEnginesCanDo) {
     tdtest::HttpServer server;
     server.Route("/ping.html", [](const tdtest::HttpRequest&) { return tdtest::HttpResponse::Text(200, "<p>ok_vl</p>"); });
@@ -60,7 +82,12 @@ TEST(PlaycradleProbes, AnswerWhatTheEnginesCanDo) {
     // A copy of the host without the stand-ins beside it.
     tdtest::TempFolder bare;
     ASSERT_TRUE(CopyFileA(Cradle().c_str(), bare.File("playcradle.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\basekit.dll").c_str(), bare.File("basekit.dll").c_str(), FALSE));
+    for (const char* dll : {"basekit.dll", "mediabridge.dll"})
+        ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\" + dll).c_str(), bare.File(dll).c_str(), FALSE)) << dll;
+    // A copy under a name of its own for which Wine's loader switches the
+    // platform's Media Player 7+ control off: its library never loads.
+    ASSERT_TRUE(CopyFileA(Cradle().c_str(), bare.File(kNoWmpCradle).c_str(), FALSE));
+    WmpSwitchedOff noWmp;
 
     struct Case {
         const char* name;
@@ -73,8 +100,10 @@ TEST(PlaycradleProbes, AnswerWhatTheEnginesCanDo) {
     } cases[] = {
         {"rpV", Cradle(), "-rpV", true, "", 10, 6},
         {"rpV without realbridge", bare.File("playcradle.exe"), "-rpV", true, "", 10, 0},
-        {"mpV", Cradle(), "-mpV", true, "", 11, 1},
-        {"mpV without the control", Cradle(), "-mpV", false, "", 11, 0},
+        {"mpV", Cradle(), "-mpV", true, "", 11, 2},
+        {"mpV without the 6.4 control", Cradle(), "-mpV", false, "", 11, 2},
+        {"mpV with the 6.4 control only", bare.File(kNoWmpCradle), "-mpV", true, "", 11, 1},
+        {"mpV without any control", bare.File(kNoWmpCradle), "-mpV", false, "", 11, 0},
         {"connection", Cradle(), "-CheckConnection", true, server.Host(), 12, 1},
         {"no acknowledgement", Cradle(), "-CheckConnection", true, silent.Host(), 12, 0},
         {"no server", Cradle(), "-CheckConnection", true, "127.0.0.1:1", 12, 0},
@@ -303,6 +332,84 @@ TEST_P(PlaycradlePlayTest, BrokenStreamsReportErrors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PlaycradlePlayTest, ::testing::Values("-mp", "-rp"));
+
+// The Media Player 7+ engine through the platform's control (Wine's here,
+// which plays local files only).
+TEST(PlaycradleMp9, PlaysLocalFilesEndToEnd) {
+    tdtest::TempFolder folder("mp9");
+    std::vector<int16_t> tone = pe_test::TestTone(8.0);
+    folder.Write("tone.wav", pe_test::MakeWav(tone));
+    folder.Write("tone.mp3", pe_test::MakeMp3(tone));
+    for (const char* name : {"tone.wav", "tone.mp3"}) {
+        SCOPED_TRACE(name);
+        StatusWindow status;
+        tdtest::Process host;
+        ASSERT_TRUE(host.Start(Cradle(), {"-mp9"}));
+        ASSERT_TRUE(Post(host, UWM_SET_BUFF_SIZE, 0, 1));
+        SetPlayURL(folder.File(name).c_str());
+        ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 1));
+
+        int open = status.WaitRecord(bk::kStatusOpenState, 6, 15000);
+        int playing = status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000);
+        ASSERT_GE(open, 0);
+        ASSERT_GT(playing, open);
+        int info = status.WaitRecord(bk::kStatusStreamInfo, -1, 3000);
+        ASSERT_GT(info, open);
+        EXPECT_EQ(status.records[info].rec.streamInfo.processId, host.Pid());
+        // This thread keeps taking the host's records while the sink is heard:
+        // the host's sends give up on a receiver that does not answer.
+        tdtest::ToneStats st;
+        bool heard = false;
+        std::thread listen([&] { heard = pe_test::HearTone(1500, 1000, &st); });
+        tdtest::WaitFor([] { return false; }, 1700);
+        listen.join();
+        EXPECT_TRUE(heard) << "rms " << st.rms << " freq " << st.frequency;
+        EXPECT_GE(status.WaitRecord(bk::kStatusRunInfo, -1, 4000), 0);
+
+        // The other commands reach the control without upsetting the host.
+        for (UINT m : {UWM_CMD_PAUSE, UWM_CMD_PLAY, UWM_CMD_TRACKPOS, UWM_CMD_PLAYTRACK})
+            ASSERT_TRUE(Post(host, m, m == UWM_CMD_PLAY ? 2 : 0, m == UWM_CMD_TRACKPOS ? 2 : 1));
+        ASSERT_TRUE(Post(host, UWM_CMD_STOP));
+        Post(host, UWM_CMD_STOP);   // refused; the process ends once
+        DWORD code = 99;
+        EXPECT_TRUE(tdtest::WaitFor([&] { return host.Wait(0, &code); }, 10000));
+        EXPECT_EQ(code, 0u);
+        EXPECT_TRUE(status.replies.empty());
+    }
+}
+
+TEST(PlaycradleMp9, AnswersItsLevelWhenAskedAndEnds) {
+    StatusWindow status;
+    tdtest::Process host;
+    ASSERT_TRUE(host.Start(Cradle(), {"-mp9"}));
+    ASSERT_TRUE(Post(host, UWM_GETVERSION));
+    LPARAM level = -1;
+    EXPECT_TRUE(status.WaitReply(11, &level, 10000));
+    EXPECT_EQ(level, 2);
+    DWORD code = 99;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.Wait(0, &code); }, 10000));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(PlaycradleMp9, AnHttpAddressEndsInAnErrorReport) {
+    tdtest::HttpServer server;
+    server.Serve("/tone.mp3", pe_test::MakeMp3(pe_test::TestTone(3.0)), "audio/mpeg");
+    StatusWindow status;
+    tdtest::Process host;
+    ASSERT_TRUE(host.Start(Cradle(), {"-mp9"}));
+    SetPlayURL(server.Url("/tone.mp3").c_str());
+    ASSERT_TRUE(Post(host, UWM_CMD_PLAY, 1));
+    int err = status.WaitRecord(bk::kStatusError, -1, 20000);
+    ASSERT_GE(err, 0);
+    for (size_t i = 0; i < status.records.size(); ++i)
+        EXPECT_FALSE(status.records[i].kind == bk::kStatusEnginePlayState && status.records[i].rec.value.value == 2)
+            << "record " << i;
+    ASSERT_TRUE(host.Running());
+    ASSERT_TRUE(Post(host, UWM_CMD_STOP));
+    DWORD code = 99;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.Wait(0, &code); }, 10000));
+    EXPECT_EQ(code, 0u);
+}
 
 TEST(PlaycradleLife, EndsWhenTheStatusWindowGoes) {
     tdtest::HttpServer server;
