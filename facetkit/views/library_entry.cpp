@@ -269,8 +269,21 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     }
     ReadRecentList();
 
+    // Recording buttons work only with the recording function switched on.
+    int recording = host ? host->GetUseRecording() : 0;
+    for (cSkinWnd* w : {static_cast<cSkinWnd*>(g_nav), static_cast<cSkinWnd*>(g_main)}) {
+        DWORD id = w == g_nav ? 265 : 274;
+        if (HasElement(w, id)) ActiveElementSetEnable(w->GetButtonList(), id, recording ? 1 : 0);
+    }
+
     if (skin.entry.SkinSpecificBtn) skin.entry.SkinSpecificBtn(g_resources, g_main, g_main->GetButtonList(), 0);
     int countdown = 10;
+    if (g_nav && host) {
+        if (HasElement(g_nav, 373))
+            ActiveElementSetStatus(g_nav->GetButtonList(), 373, host->GetVelmoAddy() ? 2 : 1);
+        else
+            host->SetVelmoAddy(1);
+    }
     RunStartActions(startActions);
 
     ShowWindow(g_main->GetWindow(), SW_SHOW);
