@@ -290,13 +290,14 @@ int cRadioPlayer::Start(int startArg) {
         }
         DebugLog("start skin...", 7);
         uiUp_ = 1;
-        if (result == 0) result = skin_.Get<td::PfnBuildUp>(td::kBuildUp)(callback_, skinFolder_, startArg);
+        if (result != -1) result = skin_.Get<td::PfnBuildUp>(td::kBuildUp)(callback_, skinFolder_, startArg);
         {
             bk::ScopedLock lock(skinCallLock_);
             uiUp_ = 0;
         }
-        // Any answer but 0 means the skin could not be built.
-        if (result != 0) {
+        // Prepare answers 0 or -1 and BuildUp 1 when the interface ran: only
+        // -1 means the skin could not be built.
+        if (result == -1) {
             char last[1024] = {};
             GetValue("LAST_SKIN", last, sizeof last);
             if (!last[0]) {
