@@ -197,14 +197,13 @@ TEST_F(MainWindow, StreamFieldsShowOnlyWhilePlayingAndNotConnecting) {
     }
 }
 
+DWORD WINAPI SetStatusFromHostThread(void* p) {
+    static_cast<cVelmoWin*>(p)->SetStatusLine("Verbinde...", 1);
+    return 0;
+}
+
 TEST_F(MainWindow, StatusFromAHostThreadReachesTheDisplayOnTheWindowThread) {
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            static_cast<cVelmoWin*>(p)->SetStatusLine("Verbinde...", 1);
-            return 0;
-        },
-        win_, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, SetStatusFromHostThread, win_, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
     CloseHandle(thread);
