@@ -3,22 +3,15 @@
 #include <cstring>
 
 #include "bounded_text.h"
+#include "command_tail.h"
 #include "cradle_app.h"
 
 EngineKind ParseCradleCommandLine(const char* line, int32_t* probe, bool* checkConnection) {
     *probe = 0;
     *checkConnection = false;
     if (!line) return kEngineNone;
-    // Skip the program name (quoted or not; the main program passes none).
-    const char* p = line;
-    if (*p == '"') {
-        ++p;
-        while (*p && *p != '"') ++p;
-        if (*p == '"') ++p;
-    } else {
-        while (*p && *p != ' ' && *p != '\t') ++p;
-    }
-    while (*p == ' ' || *p == '\t') ++p;
+    // Skip the program name (the main program passes none, only " -rp").
+    const char* p = bk::CommandLineTail(line);
     struct Switch {
         const char* text;
         EngineKind engine;

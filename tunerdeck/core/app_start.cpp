@@ -7,6 +7,7 @@
 
 #include "agent_control.h"
 #include "bounded_text.h"
+#include "command_tail.h"
 #include "debug_log.h"
 #include "debugtext.h"
 #include "download.h"
@@ -206,18 +207,7 @@ void CloseInstanceMarker() {
     if (marker) CloseHandle(marker);
 }
 
-const char* CommandLineTail(const char* commandLine) {
-    const char* p = commandLine ? commandLine : "";
-    if (*p == '"') {
-        ++p;
-        while (*p && *p != '"') ++p;
-        if (*p == '"') ++p;
-    } else {
-        while (*p && *p != ' ' && *p != '\t') ++p;
-    }
-    while (*p == ' ' || *p == '\t') ++p;
-    return p;
-}
+const char* CommandLineTail(const char* commandLine) { return bk::CommandLineTail(commandLine); }
 
 std::string NormaliseStartText(const std::string& text) {
     std::string out = text;

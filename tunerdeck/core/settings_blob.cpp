@@ -3,17 +3,14 @@
 #include <cstring>
 
 #include "blowfish.h"
+#include "player_key.h"
 #include "rdb_files.h"
 #include "xml_core.h"
 
 namespace td {
 namespace {
 
-// The built-in key of the settings blob.
-const unsigned char kSettingsKey[16] = {0x3f, 0x8e, 0x1a, 0x6c, 0xd7, 0x05, 0x2b, 0x94,
-                                        0xe0, 0xc4, 0xa7, 0x19, 0x3d, 0x6b, 0x58, 0xf2};
-
-CBlowFish SettingsCipher() { return CBlowFish(kSettingsKey, sizeof kSettingsKey, SBlock(0, 0), kBlowfishWhitenEven, kBlowfishWhitenOdd); }
+CBlowFish SettingsCipher() { return CBlowFish(kPlayerCipherKey, sizeof kPlayerCipherKey, SBlock(0, 0), kBlowfishWhitenEven, kBlowfishWhitenOdd); }
 
 }  // namespace
 

@@ -8,7 +8,7 @@ namespace {
 CBlowFish& PlayerCipher() {
     // The key schedule costs about as much as enciphering 4 KB; build it once
     // per thread.
-    thread_local CBlowFish cipher(const_cast<unsigned char*>(kPlayerKey), sizeof kPlayerKey, SBlock(0, 0));
+    thread_local CBlowFish cipher(const_cast<unsigned char*>(kPlayerCipherKey), sizeof kPlayerCipherKey, SBlock(0, 0));
     return cipher;
 }
 }  // namespace

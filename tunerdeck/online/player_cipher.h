@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string>
 
-constexpr unsigned char kPlayerKey[16] = {0x3f, 0x8e, 0x1a, 0x6c, 0xd7, 0x05, 0x2b, 0x94,
-                                          0xe0, 0xc4, 0xa7, 0x19, 0x3d, 0x6b, 0x58, 0xf2};
+#include "player_key.h"
+
 
 inline size_t RoundUpTo8(size_t n) { return (n + 7) & ~static_cast<size_t>(7); }
 
