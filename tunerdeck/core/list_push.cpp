@@ -185,17 +185,6 @@ SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp) 
     return a;
 }
 
-bool InBandwidthClass(int cls, long kbit) {
-    switch (cls) {
-        case 1: return kbit < 33;
-        case 2: return kbit < 65;
-        case 3: return kbit >= 32 && kbit <= 64;
-        case 4: return kbit > 31;
-        case 5: return kbit > 63;
-        default: return true;
-    }
-}
-
 const char* BandwidthClassText(int cls, int language) {
     switch (cls) {
         case 1: return "< 32 kbit/s - Modem";

@@ -13,6 +13,8 @@
 class cUserDataStore;
 class cChannelElement;
 
+#include "play_rules.h"
+
 namespace td {
 
 class cSkinBinding;
@@ -59,9 +61,6 @@ struct SearchCriteria {
 };
 static_assert(sizeof(SearchCriteria) == 278, "search record as the skin sends it");
 
-// Bandwidth class 1..5 of the player: whether a stream of `kbit` belongs to
-// it. Any other class keeps every stream.
-bool InBandwidthClass(int cls, long kbit);
 const char* BandwidthClassText(int cls, int language);
 
 // Days from 1970-01-01 of a YYYYMMDD text; false when it is not one.

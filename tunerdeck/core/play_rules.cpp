@@ -23,20 +23,16 @@ const char* EngineNameOfType(int type, int language) {
     }
 }
 
-namespace {
-
-bool ClassKeeps(int bandwidthClass, int32_t bw) {
-    switch (bandwidthClass) {
-    case 1: return bw < 33;
-    case 2: return bw < 65;
-    case 3: return bw >= 32 && bw <= 64;
-    case 4: return bw > 31;
-    case 5: return bw > 63;
-    default: return true;
+bool InBandwidthClass(int cls, long kbit) {
+    switch (cls) {
+        case 1: return kbit < 33;
+        case 2: return kbit < 65;
+        case 3: return kbit >= 32 && kbit <= 64;
+        case 4: return kbit > 31;
+        case 5: return kbit > 63;
+        default: return true;
     }
 }
-
-}  // namespace
 
 StreamChoice ChooseStream(const std::vector<StreamCandidate>& streams, const StreamChoiceRules& rules) {
     StreamChoice choice;
@@ -60,7 +56,7 @@ StreamChoice ChooseStream(const std::vector<StreamCandidate>& streams, const Str
     if (rules.mode == 1) {
         std::vector<int> kept;
         for (int i : list)
-            if (ClassKeeps(rules.bandwidthClass, streams[i].bandwidth) &&
+            if (InBandwidthClass(rules.bandwidthClass, streams[i].bandwidth) &&
                 (rules.preferredType == 0 || streams[i].type == rules.preferredType))
                 kept.push_back(i);
         // Filters that leave nothing fall back to the whole choice.

@@ -69,6 +69,10 @@ EndDecision DecideEnd(const EndFacts& facts);
 // no folder part, drive or "..".
 bool IsInstallableSkinName(const std::string& name);
 
+// Bandwidth class 1..5 of the player: whether a stream of `kbit` belongs to
+// it. Any other class keeps every stream (also used by the search).
+bool InBandwidthClass(int cls, long kbit);
+
 // The pause before retry n (2 = the first retry): growing, at most 30 s.
 uint32_t RetryPauseMs(int attempt);
 
