@@ -11,6 +11,7 @@
 #include "debug_log.h"
 #include "debugtext.h"
 #include "download.h"
+#include "info_callback.h"
 #include "online_host.h"
 #include "player.h"
 #include "player_globals.h"
@@ -49,13 +50,6 @@ bool EqualNoCase(const std::string& a, const char* b) {
 }
 
 void Log(int level, const char* fmt, const char* text) { WriteDebugLogF(level, fmt, text ? text : ""); }
-
-// The only callback the skin engine gets until the user-action entry exists
-// in this build: it logs the request and answers 0.
-int StartupInfoCallback(int fkt, int ch, void*) {
-    WriteDebugLogF(7, "InfoCallback: Fkt: %d -- Ch: %d", fkt, ch);
-    return 0;
-}
 
 void DrainMessages() {
     Sleep(30);
@@ -440,7 +434,7 @@ int RunPlayerApplication(const char* startText) {
     auto* downloads = new cDownloadManager();
     g_downloads = downloads;
     player->SetDownloadManager(downloads);
-    player->SetEventCallback(StartupInfoCallback);
+    player->SetEventCallback(InfoCallback);
     SetPlayer(player);
 
     if (player->Start(request.startParams ? 1 : 0) != 0) {

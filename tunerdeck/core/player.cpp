@@ -8,17 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "agent_control.h"
 #include "app_start.h"
 #include "bounded_text.h"
 #include "catalogue.h"
+#include "core_actions.h"
 #include "debug_log.h"
 #include "debugtext.h"
+#include "encoder_setup.h"
+#include "lame_mp3.h"
+#include "list_push.h"
+#include "pipe.h"
 #include "player_globals.h"
 #include "profiles.h"
+#include "recording_control.h"
 #include "registry.h"
 #include "requests.h"
+#include "server_jobs.h"
 #include "shared_data.h"
 #include "internet.h"
+#include "timerlist.h"
 #include "user_data_store.h"
 
 namespace {
@@ -70,16 +79,245 @@ struct RetryJob {
     uint32_t channelId;
 };
 
+using PfnAddToFavoriten = void (*)(const char*, int, int);
+using PfnAddToTopTen = void (*)(const char*, int, const char*);
+using PfnAddToPodcast = void (*)(const char*, int, int);
+using PfnSearchResult = void (*)(const char*, int);
+using PfnSetPeakLevel = void (*)(int, int);
+using PfnSetRecTime = void (*)(int, int, int, int);
+
+// The list functions the pushes call go through the player that runs the
+// user interface, so that they stay valid when the skin library is loaded
+// anew at another address.
+cRadioPlayer* volatile g_uiPlayer = nullptr;
+
+void ListClear(int kind) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<td::PfnClearList>(td::kClearList, kind);
+}
+void ListAdd(int kind, const char* text, int id, int parent) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<td::PfnAddToList>(td::kAddToList, kind, text, id, parent);
+}
+void ListFavorite(const char* text, int id, int folder) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<PfnAddToFavoriten>(td::kAddToFavoriten, text, id, folder);
+}
+void ListTop(const char* text, int id, const char* date) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<PfnAddToTopTen>(td::kAddToTopTen, text, id, date);
+}
+void ListPodcast(const char* address, int id, int subscribed) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<PfnAddToPodcast>(td::kAddToPodcast, address, id, subscribed);
+}
+void ListSearchResult(const char* text, int channelId) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<PfnSearchResult>(td::kSearchResult, text, channelId);
+}
+int ListStatus(char* text, int code) {
+    cRadioPlayer* p = g_uiPlayer;
+    return p ? p->SendStatus(text, code) : 0;
+}
+
+// Field n (0-based) of a details text.
+std::string DetailsField(const std::string& details, int n) {
+    size_t at = 0;
+    for (int i = 0; i < n; ++i) {
+        at = details.find('\x02', at);
+        if (at == std::string::npos) return std::string();
+        ++at;
+    }
+    size_t end = details.find('\x02', at);
+    return details.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+void BrowserThread(void* arg) {
+    std::unique_ptr<char[]> address(static_cast<char*>(arg));
+    StartBrowser(address.get());
+}
+
+// A number of the start-up check's answer; `fallback` when it is empty or not a number.
+int AnswerNumber(const std::string& text, int fallback) {
+    if (text.empty()) return fallback;
+    char* end = nullptr;
+    long v = strtol(text.c_str(), &end, 10);
+    return end && *end == 0 ? static_cast<int>(v) : fallback;
+}
+
 }  // namespace
+
+// The user-action callback's target: the core's own actions over the data
+// store and the recording pipe, and what needs the player itself.
+class cPlayerActions : public td::cCoreActions {
+public:
+    explicit cPlayerActions(cRadioPlayer* p)
+        : cCoreActions(&p->settings_, p->store_.get(), p->recording_.get(), p->ListApi()), p_(p) {
+        SetDisplayTextSource([p] { return p->GetDisplayText(); });
+        SetListsChanged([this] { Lister().PushFavorites(p_->settings_.GetLanguage()); });
+    }
+
+    void ChangeSkin(const char* skin) override {
+        char current[201] = {};
+        GetValue("SKIN", current, sizeof current);
+        SetValue("LAST_SKIN", current);
+        SetValue("SKIN", skin);
+        p_->Stop(1);
+        p_->SendStatus(nullptr, 21);
+        p_->RequestSkinRestart();
+    }
+    // No banner object runs in this build: the skin hears at once that none
+    // has a browser, so that its tear-down does not wait for one.
+    int BannerAnswer() override { return p_->SendStatus(nullptr, 15); }
+    void DebugText(const char* text, int level) override { SendDebugText(text, level); }
+    void CloseInstanceMarker() override { td::CloseInstanceMarker(); }
+    int SendRecommendation(void* record) override {
+        return p_->jobs_->SendRecommendation(static_cast<td::RecommendationRecord*>(record));
+    }
+    void RunProgram(const char* commandLine) override {
+        char command[MAX_PATH + 64];
+        bk::TextCopy(command, sizeof command, commandLine);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr,
+                           &si, &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        } else {
+            WriteDebugLogF(2, "cannot start %s: %lu", command, GetLastError());
+        }
+    }
+    void TimerListChanged(void* timerList) override {
+        if (timerList) SaveTimerList(static_cast<cListe*>(timerList));
+        p_->store_->ReloadTimerList();
+    }
+    int CheckEncoder() override {
+        cLameMP3 encoder("", nullptr);
+        return encoder.LoadEncoder() ? 1 : 0;
+    }
+    int UnpackEncoder(const char* archive) override { return UnpackEncoderLibrary(archive); }
+    unsigned long Capabilities() override { return p_->GetCapabilities(); }
+    void StoreProxy(const char* host, const char* port, int enabled) override {
+        p_->settings_.SetProxyHost(host);
+        p_->settings_.SetProxyPort(port);
+        p_->settings_.SetProxyEnabled(enabled);
+    }
+
+    void CheckConnection() override { p_->CheckConnection(); }
+    void ClearMetaAddresses() override {
+        SetMETAURL("");
+        SetVL_METAURL("");
+    }
+    void SetLocalFile(int flag) override { p_->SetLocalFile(flag); }
+    void PlayChannel(int channelId) override;
+    void PlayStream(int streamId) override { p_->Play(static_cast<uint32_t>(streamId)); }
+    void PlayAddress(int type, const char* address) override { p_->PlayPrepared(type, address, 0); }
+    void PlayLocalFile(int type, const char* address) override { p_->PlayPrepared(type, address, 1); }
+    void Stop() override { p_->Stop(1); }
+    void TogglePause() override { p_->Pause(); }
+    std::string StationHomepage(int channelId) override;
+    int Language() override { return p_->settings_.GetLanguage(); }
+    void OpenBrowser(const char* address) override {
+        // The shell may take its time; the caller's thread goes on.
+        char* copy = new char[4048]();
+        bk::TextCopy(copy, 4048, address);
+        if (_beginthread(BrowserThread, 0, copy) == static_cast<uintptr_t>(-1L)) delete[] copy;
+    }
+    void ShowHelp(const char* page) override { p_->jobs_->ShowHelp(page); }
+    void PushAllLists() override { p_->PushAllLists(); }
+    void SetRecTime() override {
+        p_->CallSkin<PfnSetRecTime>(td::kSetRecTime, recording_->GetFreeRecordTime(), 0, 0, 0);
+    }
+    void PlayTrack(int track) override { p_->PlayTrack(track); }
+    void SetTrackPosition(int position) override { p_->SetTrackPosition(position); }
+    void DownloadSkin(const char* name, int size) override {
+        p_->RequestSkinRestart();
+        p_->DownloadSkin(name, static_cast<unsigned long>(size));
+    }
+    void UpdateDatabase() override {
+        // One update at a time: a second one starts after the first has ended.
+        DWORD start = GetTickCount();
+        while (!p_->TrySetJob(cRadioPlayer::kJobDatabase)) {
+            if (p_->state_ == 2 || GetTickCount() - start > 600000) return;
+            Sleep(50);
+        }
+        p_->jobs_->UpdateDatabase();
+        p_->ClearJob(cRadioPlayer::kJobDatabase);
+    }
+    void SendSkinData(const char* text) override { p_->jobs_->SendSkinData(text, p_->skinId_); }
+    void ShutdownComputer() override { ::ShutdownComputer(); }
+    void UpdateProgrammTips() override { p_->jobs_->UpdateProgrammTips(); }
+    void ShowDeadStreams() override { p_->jobs_->ShowDeadStreams(); }
+
+private:
+    cRadioPlayer* p_;
+};
+
+std::string cPlayerActions::StationHomepage(int channelId) {
+    cUserDataStore* store = p_->store_.get();
+    std::string homepage;
+    bool found = false;
+    // The store's lock order: stations before channels.
+    cListe* senders = store->LockSenderList();
+    cListe* channels = store->LockChannelList();
+    if (senders && channels) {
+        if (auto* c = static_cast<cChannelElement*>(channels->GetById(static_cast<unsigned long>(channelId)))) {
+            found = true;
+            if (auto* se = static_cast<cSenderElement*>(senders->GetById(c->SID))) homepage = se->GetHomepage();
+        }
+    }
+    store->UnlockChannelList();
+    store->UnlockSenderList();
+    if (found) return homepage;
+    store->LockUserLists();
+    if (cUserDefinedStations* own = store->GetUserStations())
+        for (auto& st : own->stations)
+            if (st && st->GetId() == channelId) homepage = st->Field("UH");
+    store->UnlockUserLists();
+    return homepage;
+}
+
+void cPlayerActions::PlayChannel(int channelId) {
+    cUserDataStore* store = p_->store_.get();
+    int before = 0, after = 0;
+    ForEachStream(store, &before, [](cStreamElement*) { return false; });
+    SendDebugText("Calling SelectStreamFromChannel...pr\xFC" "fe DB...", 7);
+    if (!store->IsLoaded() && !store->IsLoading()) store->LoadStationDatabase();
+    store->WaitForStationDatabase(30000);
+    if (store->IsLoaded())
+        SendDebugText("Calling SelectStreamFromChannel...DB geladen", 7);
+    else
+        SendDebugText("Calling DB nicht geladen!", 1);
+    int found = 0;
+    const uint32_t stream = p_->SelectStreamFromChannel(static_cast<uint32_t>(channelId), &found, 1, 1, nullptr);
+    ForEachStream(store, &after, [](cStreamElement*) { return false; });
+    char line[160];
+    bk::TextFormat(line, sizeof line, "StID: %d - ChID: %d - cDB1: %d - cDB2: %d", static_cast<int>(stream), channelId,
+                   before, after);
+    SendDebugText(line, 7);
+    bk::TextFormat(line, sizeof line, "%ld", static_cast<long>(channelId));
+    SetValue("LastChannelId", line);
+    p_->Play(stream);
+}
 
 char cRadioPlayer::interfaceServer_[256] = {};
 
-void cPlayerListenTimer::Begin() { Restart(static_cast<uint32_t>(time(nullptr))); }
+void cPlayerListenTimer::Begin() { Restart(static_cast<uint32_t>(time(nullptr) + offset_)); }
+
+void cPlayerListenTimer::SetServerTime(uint32_t serverNow) {
+    offset_ = static_cast<int32_t>(serverNow - static_cast<uint32_t>(time(nullptr)));
+}
 
 cRadioPlayer::cRadioPlayer(int errorFlag) : errorFlag_(errorFlag) {
     DebugLog("Creating instanze", 7);
     settings_.Load();
     store_.reset(new cUserDataStore(true));
+    recording_.reset(new td::cRecordingControl(&settings_, [this](char* text, int code) { SendStatus(text, code); }));
+    jobs_.reset(new td::cServerJobs(&settings_, store_.get(), ListApi()));
+    jobs_->SetPlayerState(&state_);
+    jobs_->SetBrowser([](const char* address) { StartBrowser(address); });
+    jobs_->SetMessageBox([this](const char* text, const char* title, UINT flags) {
+        const int answer = MessageBoxA(nullptr, text, title, flags);
+        // The skin loop must hold before the interface closes for a skin update.
+        if (answer == IDYES && offerKind_ == 2) td::SetUpdateFlag(2);
+        return answer;
+    });
+    actions_.reset(new cPlayerActions(this));
     state_ = 1;
     extraValue_ = 1;
     unsigned long genre = 0;
@@ -96,18 +334,55 @@ cRadioPlayer::cRadioPlayer(int errorFlag) : errorFlag_(errorFlag) {
 
 cRadioPlayer::~cRadioPlayer() {
     state_ = 2;
+    EndCallbacks();
     // Threads of the player end when they see state 2; give them a bounded time.
-    for (int pass = 0; pass < kEndPasses && (jobFlags_ != 0 || clientThreadRunning_ || workers_); ++pass) {
+    for (int pass = 0;
+         pass < kEndPasses && (jobFlags_ != 0 || clientThreadRunning_ || workers_ || td::RunningCallbackWorkers());
+         ++pass) {
         PumpMessages();
         state_ = 2;
     }
+    if (pipe_) {
+        pipe_->DetachSkin();
+        recording_->SetPipe(nullptr);
+        pipe_.reset();
+    }
     SaveListenReports();
-    skin_.Free();
+    {
+        bk::ScopedLock lock(skinCallLock_);
+        skin_.Free();
+    }
+    if (g_uiPlayer == this) g_uiPlayer = nullptr;
     // Whatever still runs keeps what it uses; the process end reclaims it.
-    if (clientThreadRunning_ || jobFlags_ || workers_) {
+    if (clientThreadRunning_ || jobFlags_ || workers_ || td::RunningCallbackWorkers()) {
         DebugLog("threads still running at the end", 1);
+        actions_.release();
+        jobs_.release();
+        recording_.release();
         store_.release();
     }
+}
+
+td::cCallbackTarget* cRadioPlayer::CallbackTarget() { return actions_.get(); }
+
+td::SkinListApi cRadioPlayer::ListApi() {
+    td::SkinListApi a;
+    a.ClearList = ListClear;
+    a.AddToList = ListAdd;
+    a.AddToFavoriten = ListFavorite;
+    a.AddToTopTen = ListTop;
+    a.AddToPodcast = ListPodcast;
+    a.SearchResult = ListSearchResult;
+    a.ReceiveStatus = ListStatus;
+    a.uiUp = &uiUp_;
+    return a;
+}
+
+void cRadioPlayer::EndCallbacks() {
+    if (!callbackTargetSet_) return;
+    td::SetCallbackTarget(nullptr);
+    callbackTargetSet_ = false;
+    if (!td::WaitForCallbackWorkers(kCallbackWorkersMs)) DebugLog("callback workers still running", 1);
 }
 
 void cRadioPlayer::ClientThread(void* arg) {
@@ -221,6 +496,10 @@ void cRadioPlayer::ReadSkinId() {
 int cRadioPlayer::Start(int startArg) {
     DebugLog("Entering Start...", 7);
     restart_ = 0;
+    g_uiPlayer = this;
+    td::SetCallbackTarget(actions_.get());
+    callbackTargetSet_ = true;
+    jobs_->SetServer(interfaceServer_);
 
     {
         int type = 0, value = 0, folder = 0;
@@ -228,6 +507,7 @@ int cRadioPlayer::Start(int startArg) {
         GetAutoCutSettings(settings_.GetAutoCutMuster(), &type, &value, &folder, &language);
         settings_.SetAutoCutType(type);
         settings_.SetAutoCutValue(value);
+        recording_->SetAutoCutFolder(folder);
     }
 
     if (startArg == 1) {
@@ -241,13 +521,17 @@ int cRadioPlayer::Start(int startArg) {
     DebugLog("Call InitSkin...", 7);
     bool ready = InitSkin();
     DebugLog("Call InitSkin...ok", 7);
-    if (!ready) return 1;
+    if (!ready) {
+        EndCallbacks();
+        return 1;
+    }
 
     DebugLog("Send settings to Skin...", 7);
     skin_.Get<td::PfnGetSettings>(td::kGetSettings)(&settings_);
     DebugLog("Send settings to Skin...ok", 7);
 
     bk::TextFormat(skinFolder_, sizeof skinFolder_, "%s\\skins\\", td::ProgramFolder());
+    StartStartupCheck();
     ReadSkinId();
     if (IsOffline()) {
         char offline[512] = {};
@@ -261,9 +545,27 @@ int cRadioPlayer::Start(int startArg) {
     int result = skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 1);
     DebugLog("Call pfnPrepare...ok", 7);
 
+    CreatePipe();
+
+    {
+        char date[32] = {};
+        GetValue("TopSenderDate", date, sizeof date);
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        if (TopStationsDue(date, now)) {
+            DebugLog("Topsender aktualisieren", 7);
+            StartTopStationUpdate();
+        }
+    }
+
     bool endNow = false;
     do {
-        if (!skin_.Ready()) skin_.Free();
+        if (!skin_.Ready()) {
+            // Nothing of the recording pipe may reach a library on its way out.
+            if (pipe_) pipe_->DetachSkin();
+            bk::ScopedLock lock(skinCallLock_);
+            skin_.Free();
+        }
         while (td::UpdateFlag() == 2 && state_ != 2) {
             PumpMessages();
             restart_ = 1;
@@ -276,6 +578,7 @@ int cRadioPlayer::Start(int startArg) {
             td::ShowPlayerMessage(text);
             break;
         }
+        if (pipe_) pipe_->AttachSkin();
         if (restart_) {
             ReadSkinId();
             settings_.SetNavWinCX(0);
@@ -287,14 +590,18 @@ int cRadioPlayer::Start(int startArg) {
             skin_.Get<td::PfnGetSettings>(td::kGetSettings)(&settings_);
             result = skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 0);
             restart_ = 0;
+            StartStartupCheck();
         }
         DebugLog("start skin...", 7);
         uiUp_ = 1;
+        if (!store_->IsLoaded()) settings_.SetDBTime("");
         if (result != -1) result = skin_.Get<td::PfnBuildUp>(td::kBuildUp)(callback_, skinFolder_, startArg);
         {
             bk::ScopedLock lock(skinCallLock_);
             uiUp_ = 0;
         }
+        recording_->StopRecording();
+        if (pipe_ && !pipe_->IsRecording()) pipe_->StopListening();
         // Prepare answers 0 or -1 and BuildUp 1 when the interface ran: only
         // -1 means the skin could not be built.
         if (result == -1) {
@@ -321,13 +628,243 @@ int cRadioPlayer::Start(int startArg) {
 
     Stop(1);
     state_ = 2;
+    // The interface is gone: no user action arrives any more, and the
+    // workers still running end before the library and the player go.
+    EndCallbacks();
+    if (pipe_) pipe_->DetachSkin();
     {
         bk::ScopedLock lock(skinCallLock_);
         skin_.Free();
     }
-    WaitForJobs(0x40);
+    // An accepted update may still be downloading its installer.
+    WaitForJobs(kJobStartCheck, kStartCheckEndMs);
+    if (g_uiPlayer == this) g_uiPlayer = nullptr;
     DebugLog("Leave Start", 7);
     return 0;
+}
+
+void cRadioPlayer::CreatePipe() {
+    if (pipe_) return;
+    DebugLog("Create Pipe...", 7);
+    try {
+        pipe_.reset(CreateRecordingPipe(&pipeHost_));
+    } catch (...) {
+        // The loopback pipe may fail while it is made: the sound-card pipe takes its place.
+        DebugLog("Execption Create Vista-Pipe", 1);
+        try {
+            pipe_.reset(new CPipe(&pipeHost_));
+        } catch (...) {
+            pipe_.reset();
+        }
+    }
+    DebugLog("Create Pipe...ok", 7);
+    if (!pipe_) {
+        DebugLog("...no pipe here!!!!", 1);
+        return;
+    }
+    DebugLog("Init Pipe...", 7);
+    recording_->SetPipe(pipe_.get());
+    pipe_->SetFormatFlag(settings_.GetRecordingFormat());
+    if (settings_.GetRecordingSource() == -1)
+        settings_.SetRecordingSource(pipe_->GetRecordSource());
+    else
+        pipe_->SetRecordSource(settings_.GetRecordingSource());
+    if (settings_.GetRecordingDevice() == -1) {
+        settings_.SetRecordingDevice(1);
+    } else {
+        pipe_->SetRecordDevice(settings_.GetRecordingDevice());
+        settings_.SetRecordingDevice(-1);
+    }
+    DebugLog("Init Pipe...ok", 7);
+}
+
+bool cRadioPlayer::TopStationsDue(const char* date, const SYSTEMTIME& now) {
+    SYSTEMTIME day = {};
+    day.wYear = 2000;
+    day.wMonth = 1;
+    day.wDay = 1;
+    if (date && strlen(date) >= 8) {
+        int y = 0, m = 0, d = 0;
+        bool digits = true;
+        for (int i = 0; i < 8; ++i) digits = digits && date[i] >= '0' && date[i] <= '9';
+        if (digits && sscanf(date, "%4d%2d%2d", &y, &m, &d) == 3) {
+            SYSTEMTIME t = {};
+            t.wYear = static_cast<WORD>(y);
+            t.wMonth = static_cast<WORD>(m);
+            t.wDay = static_cast<WORD>(d);
+            FILETIME probe;
+            if (y >= 1601 && SystemTimeToFileTime(&t, &probe)) day = t;
+        }
+    }
+    day.wHour = 23;
+    day.wMinute = 59;
+    day.wSecond = 59;
+    FILETIME a, b;
+    if (!SystemTimeToFileTime(&day, &a) || !SystemTimeToFileTime(&now, &b)) return true;
+    ULARGE_INTEGER ua, ub;
+    ua.LowPart = a.dwLowDateTime;
+    ua.HighPart = a.dwHighDateTime;
+    ub.LowPart = b.dwLowDateTime;
+    ub.HighPart = b.dwHighDateTime;
+    const unsigned long long week = 7ull * 24 * 3600 * 10000000ull;
+    return ub.QuadPart > ua.QuadPart + week;
+}
+
+bool cRadioPlayer::StartJob(long bit, void (*thread)(void*)) {
+    // The bit is set before the thread runs, so a waiter never misses it.
+    if (!TrySetJob(bit)) return false;
+    if (_beginthread(thread, 0, this) == static_cast<uintptr_t>(-1L)) {
+        ClearJob(bit);
+        return false;
+    }
+    return true;
+}
+
+bool cRadioPlayer::StartTopStationUpdate() { return StartJob(kJobTopStations, TopStationThread); }
+
+void cRadioPlayer::TopStationThread(void* arg) {
+    auto* self = static_cast<cRadioPlayer*>(arg);
+    self->jobs_->UpdateTopStations();
+    self->ClearJob(kJobTopStations);
+}
+
+bool cRadioPlayer::StartStartupCheck() { return StartJob(kJobStartCheck, StartupCheckThread); }
+
+void cRadioPlayer::StartupCheckThread(void* arg) {
+    auto* self = static_cast<cRadioPlayer*>(arg);
+    self->StartupCheck();
+    self->ClearJob(kJobStartCheck);
+}
+
+std::string cRadioPlayer::ServerText(int n) {
+    if (n < 0 || n > 3) return std::string();
+    bk::ScopedLock lock(textLock_);
+    return serverTexts_[n];
+}
+
+void cRadioPlayer::StartupCheck() {
+    cOnlineClient inet("", settings_.GetUserNameAuth(), settings_.GetUserPasswortAuth());
+    if (interfaceServer_[0]) inet.SetServerName(interfaceServer_);
+    const VersionReportInfo info = ReadVersionReportInfo();
+    std::unique_ptr<cUpdateInfoDoc> answer;
+    inet.SendVersionInfo(settings_.GetPID(), &answer, errorFlag_, settings_.GetLanguage(), &info);
+    if (!answer) return;
+    const cUpdateInfoDoc& a = *answer;
+    // A failed request answers with empty fields: what is stored stays.
+    if (!a.PId.empty()) settings_.SetPID(a.PId.c_str());
+    {
+        bk::ScopedLock lock(textLock_);
+        const std::string* texts[4] = {&a.HilfeDatum, &a.HilfeDatumENG, &a.HilfeURL, &a.HilfeURLENG};
+        for (int i = 0; i < 4; ++i)
+            if (!texts[i]->empty()) serverTexts_[i] = *texts[i];
+        if (!a.SKIN_SENDER.empty()) skinStations_ = a.SKIN_SENDER;
+    }
+    jobs_->SetHelpDownload(ServerText(2), ServerText(3));
+    if (a.ServerTime.size() > 13) {
+        struct tm t = {};
+        if (sscanf(a.ServerTime.c_str(), "%4d%2d%2d%2d%2d%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
+                   &t.tm_min, &t.tm_sec) == 6) {
+            t.tm_year -= 1900;
+            t.tm_mon -= 1;
+            t.tm_isdst = -1;
+            time_t server = mktime(&t);
+            if (server != static_cast<time_t>(-1)) listenTimer_.SetServerTime(static_cast<uint32_t>(server));
+        }
+    }
+    if (!a.AddyUrl.empty()) settings_.SetAdBannerUrl(a.AddyUrl.c_str());
+    if (!a.AddyUrl_ENG.empty()) settings_.SetAdBannerUrl_ENG(a.AddyUrl_ENG.c_str());
+    if (!a.splashScreenURL.empty()) settings_.SetSplashURL(a.splashScreenURL.c_str());
+    if (!a.splashScreenURL_ENG.empty()) settings_.SetSplashURL_ENG(a.splashScreenURL_ENG.c_str());
+    // Sizes: -1 (or nothing) keeps the value.
+    struct Size {
+        const std::string& text;
+        void (cSettings::*set)(int);
+    } sizes[] = {{a.AddyCX, &cSettings::SetAdBannerCX},
+                 {a.AddyCY, &cSettings::SetAdBannerCY},
+                 {a.AddyCX_ENG, &cSettings::SetAdBannerCX_ENG},
+                 {a.AddyCY_ENG, &cSettings::SetAdBannerCY_ENG},
+                 {a.splashScreenSizeX, &cSettings::SetSplashCX},
+                 {a.splashScreenSizeY, &cSettings::SetSplashCY},
+                 {a.splashScreenSizeX_ENG, &cSettings::SetSplashCX_ENG},
+                 {a.splashScreenSizeY_ENG, &cSettings::SetSplashCY_ENG}};
+    for (const Size& z : sizes) {
+        int v = AnswerNumber(z.text, -1);
+        if (v != -1) (settings_.*z.set)(v);
+    }
+    if (!skinStations_.empty() && skinStations_.size() > 1) {
+        // The skin's own stations as the skin-defined list.
+        if (skin_.Has(td::kAddToSkinDefinedSender) && skin_.Has(td::kClearList)) {
+            using PfnAddSkinDefined = void (*)(const char*, int, int);
+            CallSkin<td::PfnClearList>(td::kClearList, 17);
+            std::string list = skinStations_;
+            for (size_t at = 0; at < list.size();) {
+                size_t end = list.find(';', at);
+                if (end == std::string::npos) end = list.size();
+                const long id = strtol(list.substr(at, end - at).c_str(), nullptr, 10);
+                at = end + 1;
+                if (id <= 0) continue;
+                const std::string details = StationDetails(static_cast<uint32_t>(id));
+                if (!details.empty())
+                    CallSkin<PfnAddSkinDefined>(td::kAddToSkinDefinedSender, details.c_str(), static_cast<int>(id), 0);
+            }
+            CallSkin<PfnAddSkinDefined>(td::kAddToSkinDefinedSender, static_cast<const char*>(nullptr), 0, 0);
+        }
+    }
+    Sleep(100);
+    SendStatus(nullptr, 28);
+
+    // Update offers: "1" offers when the user wants automatic updates, "2" always.
+    const bool autoUpdate = settings_.GetUseAutoUpdate() != 0;
+    const bool program = (a.status == "1" && autoUpdate) || a.status == "2";
+    const bool skin = (a.skinStatus == "1" && autoUpdate) || a.skinStatus == "2";
+    if (!program && !skin) return;
+    const int programKb = AnswerNumber(a.UpdateSize, 0) / 1024;
+    const int skinKb = AnswerNumber(a.skinUpdateSize, 0) / 1024;
+    char skinName[201] = {};
+    GetValue("SKIN", skinName, sizeof skinName);
+    char text[1600];
+    auto installSkin = [&]() {
+        std::string local;
+        if (!inet.GetSkinUpdate(static_cast<unsigned long>(AnswerNumber(a.skinUpdateSize, 0)), a.skinUpdateUrl.c_str(),
+                                &local))
+            return false;
+        // The running skin library holds the file: wait until it is unloaded.
+        for (int i = 0; i < 3000 && skin_.Module(); ++i) Sleep(10);
+        const std::string skins = std::string(td::ProgramFolder()) + "\\skins\\";
+        return !skin_.Module() && online::InstallSkinFile(local, skins, skinName);
+    };
+    auto fetchInstaller = [&]() {
+        if (inet.GetPlayerUpdate(static_cast<unsigned long>(AnswerNumber(a.UpdateSize, 0)), a.UpdateUrl.c_str()))
+            td::SetUpdateFlag(1);   // only a fetched installer runs at the end
+    };
+    if (program && !skin) {
+        bk::TextFormat(text, sizeof text, "Aktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d KBytes",
+                       a.Version.c_str(), programKb);
+        if (jobs_->OfferUpdate(1, text)) fetchInstaller();
+    } else if (program) {
+        bk::TextFormat(text, sizeof text,
+                       "Aktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d kBytes\n\nSkin : %s \nAktuelle Version : "
+                       "%s \nDateigr\xF6\xDF" "e        : %d kBytes",
+                       a.Version.c_str(), programKb, skinName, a.skinVersion.c_str(), skinKb);
+        if (jobs_->OfferUpdate(1, text)) {
+            installSkin();
+            fetchInstaller();
+        }
+    } else {
+        char format[512];
+        bk::TextCopy(format, sizeof format,
+                     Message(8, settings_.GetLanguage(),
+                             "Skin : %s \nAktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d KBytes",
+                             "Skin : %s \nCurrent version : %s \nFile size        : %d KBytes")
+                         .c_str());
+        bk::TextFormat(text, sizeof text, format, skinName, a.skinVersion.c_str(), skinKb);
+        offerKind_ = 2;
+        if (jobs_->OfferUpdate(2, text)) {
+            installSkin();
+            td::SetUpdateFlag(0);   // the skin loop builds the interface again
+        }
+        offerKind_ = 0;
+    }
 }
 
 // ---------------------------------------------------------------- playing
@@ -370,6 +907,11 @@ uint32_t cRadioPlayer::SelectStreamFromChannel(uint32_t channelId, int* found, i
     rules.internetAccess = settings_.GetInternetaccess();
     rules.attempt = attempt;
     rules.chosenWanted = chosen != nullptr;
+    if (actions_) {
+        // Choices by the user's line follow the last search.
+        rules.bandwidthClass = actions_->LastSearch().bandwidthClass;
+        rules.preferredType = actions_->LastSearch().streamType;
+    }
     td::StreamChoice choice = td::ChooseStream(candidates, rules);
     if (found) *found = choice.found ? 1 : 0;
     if (choice.index >= 0) {
@@ -411,6 +953,107 @@ void cRadioPlayer::Pause() {
     if (client_) client_->TogglePause();
 }
 
+void cRadioPlayer::PlayPrepared(int type, const char* address, int localFile) {
+    if (!address) return;
+    {
+        bk::ScopedLock lock(playLock_);
+        addressBuffer_ = address;
+        customStreamType_ = type;
+        localFile_ = localFile;
+    }
+    Play(static_cast<uint32_t>(-1));
+}
+
+void cRadioPlayer::PlayTrack(int entry) {
+    if (client_) client_->PlayTrack(static_cast<unsigned long>(entry));
+}
+
+void cRadioPlayer::SetTrackPosition(int position) {
+    if (client_) client_->SetTrackPosition(static_cast<unsigned long>(position));
+}
+
+void cRadioPlayer::CheckConnection() {
+    if (client_) client_->CheckConnection();
+}
+
+std::string cRadioPlayer::StationDetails(uint32_t channelId) {
+    return actions_ ? actions_->StationDetails(static_cast<int>(channelId)) : std::string();
+}
+
+void cRadioPlayer::PushAllLists() {
+    if (!actions_) return;
+    const int language = settings_.GetLanguage();
+    td::cStationLister& lister = actions_->Lister();
+    lister.PushCategoryLists(language);
+    lister.PushFavorites(language);
+    char date[32] = {};
+    GetValue("TopSenderDate", date, sizeof date);
+    lister.PushTopStations(language, date);
+    lister.PushPodcasts();
+}
+
+void cRadioPlayer::OnBufferingStart() {
+    const int remembered = recording_->VolumeTriple()[0];
+    if (remembered == 0) SendStatus(const_cast<char*>(""), 53);
+    recording_->ReadVolumeState();
+    // Some engines turn the wave-out volume when they start buffering: put it back.
+    if (pipe_ && recording_->VolumeTriple()[0] != remembered) {
+        pipe_->SetWaveOutVolume(remembered);
+        recording_->ReadVolumeState();
+    }
+}
+
+// ---------------------------------------------------------------- the recording pipe's host
+
+void cRadioPlayer::cPlayerPipeHost::SetPeakLevel(int left, int right) {
+    p_->CallSkin<PfnSetPeakLevel>(td::kSetPeakLevel, left, right);
+}
+
+void cRadioPlayer::cPlayerPipeHost::SetRecTime(int freeSeconds, int totalFileBytes, int recordedSeconds,
+                                              int recordState) {
+    p_->CallSkin<PfnSetRecTime>(td::kSetRecTime, freeSeconds, totalFileBytes, recordedSeconds, recordState);
+}
+
+void cRadioPlayer::cPlayerPipeHost::ShowMessage(const char* text, const char*) { td::ShowPlayerMessage(text); }
+
+int cRadioPlayer::cPlayerPipeHost::GetRecBitsPerSample() { return p_->recording_->GetRecBitsPerSample(); }
+int cRadioPlayer::cPlayerPipeHost::GetRecSampleRate() { return p_->recording_->GetRecSampleRate(); }
+int cRadioPlayer::cPlayerPipeHost::GetRecChannels() { return p_->recording_->GetRecChannels(); }
+
+int cRadioPlayer::cPlayerPipeHost::MakeRecordFileName(const char* current, int counter, char* out, size_t outSize,
+                                                     RecordJob* job) {
+    return p_->recording_->MakeRecordFileName(current, counter, out, outSize, job);
+}
+
+void cRadioPlayer::cPlayerPipeHost::GetRecordingDir(char* buffer, size_t size) {
+    bk::TextCopy(buffer, size, p_->settings_.GetRecordingDir());
+}
+
+void cRadioPlayer::cPlayerPipeHost::GetQualityMuster(char* buffer, size_t size) {
+    bk::TextCopy(buffer, size, p_->settings_.GetQualityMuster());
+}
+
+void cRadioPlayer::cPlayerPipeHost::GetRecQualitySettings(const char* name, int* sps, int* bps, int* nch) {
+    int language = 0;
+    ::GetRecQualitySettings(name, sps, bps, nch, &language);
+}
+
+void cRadioPlayer::cPlayerPipeHost::SetRecQualitySettings(const char* name, int sps, int bps, int nch) {
+    ::SetRecQualitySettings(name, sps, bps, nch);
+}
+
+void cRadioPlayer::cPlayerPipeHost::GetMessageText(unsigned id, int language, char* buffer, size_t size) {
+    if (!buffer || size == 0) return;
+    buffer[0] = 0;
+    GetResourceString(GetBasekitModule(), id, language, buffer, static_cast<int>(size));
+}
+
+void cRadioPlayer::cPlayerPipeHost::SendVolumeStatus() { p_->recording_->SendVolumeStatus(); }
+
+void cRadioPlayer::cPlayerPipeHost::PostVolumeChange(int volume) {
+    if (cControlActiveX* client = p_->client_) client->PostVolumeChange(volume);
+}
+
 void cRadioPlayer::Play(uint32_t streamId) {
     const int language = settings_.GetLanguage();
     DWORD start = GetTickCount();
@@ -441,7 +1084,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
     attempt_ = 1;
     stoppedByUser_ = 0;
     displayText_.clear();
-    std::string name;
+    std::string name, meta;
     int genre = 0;
 
     if (streamId == static_cast<uint32_t>(-1)) {
@@ -516,6 +1159,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
         if (channels) {
             if (auto* c = static_cast<cChannelElement*>(channels->GetById(channel))) {
                 name = c->N;
+                meta = c->M;
                 genre = atoi(c->G.c_str());
             }
         }
@@ -554,6 +1198,19 @@ void cRadioPlayer::Play(uint32_t streamId) {
         char text[1100];
         bk::TextFormat(text, sizeof text, "Play : %s ", currentAddress_.c_str());
         SendStatus(text, 0);
+        const std::string details = StationDetails(currentChannelId_);
+        if (!details.empty())
+            CallSkin<td::PfnGetLastPlayedSender>(td::kGetLastPlayedSender, details.c_str(),
+                                                 static_cast<int>(currentChannelId_));
+        if (streamId < td::kFirstUserStationId) {
+            // The station's parent and its own name, as the recent list shows them.
+            const std::string parent = DetailsField(details, 0), own = DetailsField(details, 1);
+            if (!parent.empty() || !own.empty())
+                name = parent.empty() ? own : own.empty() ? parent : parent + " - " + own;
+            if (!meta.empty()) SetVL_METAURL(Slot(meta).c_str());
+        } else {
+            DebugLog("userdefined stream", 7);
+        }
         if (!name.empty()) {
             displayText_ = name;
             if (skin_.Ready() && uiUp_ && skin_.Has(td::kAddToList)) {
@@ -569,7 +1226,10 @@ void cRadioPlayer::Play(uint32_t streamId) {
             SetValue("LastGenre", genre);
         }
     }
+    DebugLog("InitWatchWavVolume...", 7);
     if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language, "unbekannter Sender", "Unknown station");
+    recording_->ReadVolumeState();
+    DebugLog("InitWatchWavVolume...ok", 7);
     listenTimer_.Begin();
     playingStreamId_ = static_cast<int>(currentStreamId_);
     if (client_) {
@@ -579,6 +1239,11 @@ void cRadioPlayer::Play(uint32_t streamId) {
     }
     state_ = 0;
     DebugLog("playcommand...ok", 7);
+    if (pipe_) {
+        DebugLog("startpegelanpassung...", 7);
+        pipe_->StartLevelAdjust();
+        DebugLog("startpegelanpassung ok", 7);
+    }
 }
 
 // ---------------------------------------------------------------- end of a stream and reports

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "control_activex.h"
+#include "info_callback.h"
+#include "pipe_host.h"
 #include "play_rules.h"
 #include "playerstatus.h"
 #include "settings.h"
@@ -17,13 +19,27 @@
 #include "skin_binding.h"
 #include "win_handles.h"
 
+class CPipe;
 class cDownloadManager;
 class cUserDataStore;
+class cPlayerActions;
+
+namespace td {
+class cRecordingControl;
+class cServerJobs;
+struct SkinListApi;
+}  // namespace td
 
 // The listening timer of the player, started again for every play.
 class cPlayerListenTimer : public cListenTimer {
 public:
     void Begin();
+    // The interface server's clock (seconds of the epoch): the periods are
+    // reported in its time from then on.
+    void SetServerTime(uint32_t serverNow);
+
+private:
+    volatile int32_t offset_ = 0;
 };
 
 class cRadioPlayer : public cRadioPlayerInfo, private cControlOwner {
@@ -38,11 +54,16 @@ public:
     // How long a play waits for the playback-host client to come up.
     static constexpr DWORD kClientReadyMs = 20000;
     static constexpr DWORD kPumpStepMs = 30;
+    // How long the end of Start gives the start-up check (an accepted
+    // update may be fetching its installer).
+    static constexpr DWORD kStartCheckEndMs = 120000;
 
     explicit cRadioPlayer(int errorFlag);
     ~cRadioPlayer() override;
     cRadioPlayer(const cRadioPlayer&) = delete;
     cRadioPlayer& operator=(const cRadioPlayer&) = delete;
+    // How long the end of the user interface waits for callback workers.
+    static constexpr DWORD kCallbackWorkersMs = 10000;
 
     // ---- status interface
     void SetMyStreamInfo(unsigned long track, unsigned long maxTrack, unsigned long maxPlaytime, char* title,
@@ -58,7 +79,7 @@ public:
     void SetExtraValue(int value) override { extraValue_ = value; }
     cSettingsInterface* GetSettings() override { return &settings_; }
     int GetStationAirInfo(char* buffer100) override;
-    void OnBufferingStart() override {}
+    void OnBufferingStart() override;
     int GetTimeout() override { return settings_.GetTimeout(); }
     int GetLanguage() override { return settings_.GetLanguage(); }
 
@@ -66,8 +87,18 @@ public:
     // Runs the user interface until it ends for good: 1 when the skin
     // library could not be bound at the first attempt, else 0.
     int Start(int startArg);
-    // The callback handed to the skin engine (the user-action entry).
+    // The callback handed to the skin engine (the user-action entry,
+    // td::InfoCallback unless a caller sets another).
     void SetEventCallback(HostEventCallback callback) { callback_ = callback; }
+    // What the user-action callback reaches while Start runs.
+    td::cCallbackTarget* CallbackTarget();
+    // The recording pipe made at Start (null before and when none could be made).
+    CPipe* Pipe() { return pipe_.get(); }
+    td::cRecordingControl* Recording() { return recording_.get(); }
+    td::cServerJobs* Jobs() { return jobs_.get(); }
+    // The interface server's texts the start-up check took over, 0..3.
+    std::string ServerText(int n);
+    const std::string& SkinStationList() const { return skinStations_; }
     void SetDownloadManager(cDownloadManager* downloads) { downloads_ = downloads; }
     void RequestSkinRestart() { restart_ = 1; }
     // Downloads the skin the server names for key and installs it in the
@@ -76,6 +107,14 @@ public:
     // Where facetkit.dll is loaded from; empty (the default): the program folder.
     void SetSkinLibraryFolder(const char* folder) { skinLibraryFolder_ = folder ? folder : ""; }
     int IsUiUp() const { return uiUp_; }
+    // Calls a bound entry point of the skin engine while its interface is
+    // up, under the skin-call lock; nothing when it is not bound or down.
+    template <typename F, typename... A>
+    void CallSkin(td::SkinEntry e, A... args) {
+        if (!skin_.Ready() || !uiUp_ || !skin_.Has(e)) return;
+        bk::ScopedLock lock(skinCallLock_);
+        if (skin_.Ready() && uiUp_) skin_.Get<F>(e)(args...);
+    }
     int GetSkinId() const { return skinId_; }
     td::cSkinBinding& Skin() { return skin_; }
 
@@ -108,6 +147,25 @@ public:
     unsigned long GetCapabilities() const { return client_ ? client_->GetCapabilities() : 0; }
     cControlActiveX* Client() { return client_; }
     cUserDataStore* Store() { return store_.get(); }
+    // Details of a station (database channel or own station); empty when unknown.
+    std::string StationDetails(uint32_t channelId);
+    void PlayTrack(int entry);
+    void SetTrackPosition(int position);
+    void CheckConnection();
+    void SetLocalFile(int flag) { localFile_ = flag; }
+    // Plays an address prepared by the caller ("FILE://" for a local file).
+    void PlayPrepared(int type, const char* address, int localFile);
+    // Pushes every list to the skin engine.
+    void PushAllLists();
+
+    // ---- background jobs
+    // The start-up check and the top-station update, each on a thread of
+    // its own under its job bit; false when it runs already.
+    bool StartStartupCheck();
+    bool StartTopStationUpdate();
+    // Whether the top stations are due: the day of "TopSenderDate" (YYYYMMDD,
+    // 2000-01-01 when missing or unreadable) ended more than 7 days before `now`.
+    static bool TopStationsDue(const char* date, const SYSTEMTIME& now);
 
     // ---- listening reports
     void SendListenReports();
@@ -127,7 +185,47 @@ private:
     int CurrentGenreId() override { return lastGenre_; }
     void OnVolumeMessage() override {}
 
+    class cPlayerPipeHost : public cPipeHost {
+    public:
+        explicit cPlayerPipeHost(cRadioPlayer* player) : p_(player) {}
+        void SendStatus(char* text, int code) override { p_->SendStatus(text, code); }
+        void SetPeakLevel(int left, int right) override;
+        void SetRecTime(int freeSeconds, int totalFileBytes, int recordedSeconds, int recordState) override;
+        void DebugLog(const char* text, int level) override { p_->DebugLog(text, level); }
+        void ShowMessage(const char* text, const char* title) override;
+        int GetRecBitsPerSample() override;
+        int GetRecSampleRate() override;
+        int GetRecChannels() override;
+        int MakeRecordFileName(const char* current, int counter, char* out, size_t outSize, RecordJob* job) override;
+        void GetRecordingDir(char* buffer, size_t size) override;
+        int GetRecordSkipSilents() override { return p_->settings_.GetRecordSkipSilents(); }
+        int GetAdjustRecordVol() override { return p_->settings_.GetAdjustRecordVol(); }
+        int GetLanguage() override { return p_->settings_.GetLanguage(); }
+        int GetRecordingDevice() override { return p_->settings_.GetRecordingDevice(); }
+        int GetRecordingSource() override { return p_->settings_.GetRecordingSource(); }
+        void GetQualityMuster(char* buffer, size_t size) override;
+        void SetRecordingSource(int index) override { p_->settings_.SetRecordingSource(index); }
+        void SetRecordingDevice(int index) override { p_->settings_.SetRecordingDevice(index); }
+        void GetRecQualitySettings(const char* name, int* sps, int* bps, int* nch) override;
+        void SetRecQualitySettings(const char* name, int sps, int bps, int nch) override;
+        void GetMessageText(unsigned id, int language, char* buffer, size_t size) override;
+        void SendVolumeStatus() override;
+        void PostVolumeChange(int volume) override;
+
+    private:
+        cRadioPlayer* p_;
+    };
+    friend class cPlayerPipeHost;
+    friend class cPlayerActions;
+
     static void ClientThread(void* self);
+    bool StartJob(long bit, void (*thread)(void*));
+    static void StartupCheckThread(void* self);
+    static void TopStationThread(void* self);
+    void StartupCheck();
+    void CreatePipe();
+    void EndCallbacks();
+    td::SkinListApi ListApi();
     static void UploadThread(void* batch);
     void QueueReport(const ListenRecord& record, bool zeroLength);
     void LoadSavedReports();
@@ -138,6 +236,7 @@ private:
 
     cSettings settings_;
     cPlayerListenTimer listenTimer_;
+    cPlayerPipeHost pipeHost_{this};
     std::unique_ptr<cUserDataStore> store_;
     cControlActiveX* volatile client_ = nullptr;
     volatile LONG clientThreadRunning_ = 0;
@@ -148,7 +247,7 @@ private:
     bk::CriticalSection playLock_;
     bk::CriticalSection reportLock_;
 
-    HostEventCallback callback_ = nullptr;
+    HostEventCallback callback_ = td::InfoCallback;
     cDownloadManager* downloads_ = nullptr;
     volatile int state_ = 1;
     volatile int uiUp_ = 0;
@@ -171,6 +270,15 @@ private:
     std::string displayText_;
     static char interfaceServer_[256];
     std::string skinLibraryFolder_;
+    std::unique_ptr<td::cRecordingControl> recording_;
+    std::unique_ptr<td::cServerJobs> jobs_;
+    std::unique_ptr<cPlayerActions> actions_;
+    std::unique_ptr<CPipe> pipe_;
+    bool callbackTargetSet_ = false;
+    bk::CriticalSection textLock_;   // the server texts
+    std::string serverTexts_[4];
+    std::string skinStations_;
+    volatile int offerKind_ = 0;   // the update offer on screen (2: a skin update)
     volatile LONG workers_ = 0;   // retry workers still running
     char skinFolder_[MAX_PATH + 16] = {};
 };

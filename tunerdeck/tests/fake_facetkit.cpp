@@ -5,6 +5,10 @@
 // (-1) while the registry value SKIN names "broken.dll"; Prepare answers
 // the number in TD_FAKE_FACETKIT_PREPARE (0 when unset). Built once more
 // without SetStreamInfo for the missing-export case.
+//
+// Tests act as the user through the callback the player handed over: in
+// process through the export FakeInvokeCallback, from another process by
+// WM_COPYDATA kind 77 to the main window with the text "code|number|text".
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +18,9 @@
 namespace {
 
 using Callback = int (*)(int, int, void*);
+
+Callback volatile g_callback = nullptr;
+constexpr WPARAM kCopyDataCallback = 77;
 
 void Line(const char* fmt, ...) {
     char path[MAX_PATH] = {};
@@ -52,6 +59,16 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         DWORD n = cds && cds->lpData ? cds->cbData : 0;
         if (n > sizeof text - 1) n = sizeof text - 1;
         if (n) memcpy(text, cds->lpData, n);
+        if (wParam == kCopyDataCallback) {
+            int fkt = atoi(text);
+            const char* rest = strchr(text, '|');
+            int ch = rest ? atoi(rest + 1) : 0;
+            const char* arg = rest ? strchr(rest + 1, '|') : nullptr;
+            Callback cb = g_callback;
+            int r = cb ? cb(fkt, ch, arg ? const_cast<char*>(arg + 1) : nullptr) : -1;
+            Line("Callback %d %d -> %d", fkt, ch, r);
+            return 1;
+        }
         Line("WM_COPYDATA %d %lu %s", static_cast<int>(wParam), cds ? static_cast<unsigned long>(cds->dwData) : 0ul,
              text);
         return 1;
@@ -72,6 +89,7 @@ FK_EXPORT void GetSettings(void* settings) { Line("GetSettings %d", settings ? 1
 FK_EXPORT int Prepare(Callback callback, void* downloads, const char* skinFolder, int startArg, int firstStart) {
     char value[32] = {};
     int result = GetEnvironmentVariableA("TD_FAKE_FACETKIT_PREPARE", value, sizeof value) ? atoi(value) : 0;
+    g_callback = callback;
     Line("Prepare %d %d %d %s -> %d", callback ? 1 : 0, startArg, firstStart, skinFolder ? skinFolder : "(null)",
          result);
     return result;
@@ -82,6 +100,7 @@ FK_EXPORT int BuildUp(Callback callback, const char* skinFolder, int startArg) {
         Line("BuildUp %d -> -1", startArg);
         return -1;
     }
+    g_callback = callback;
     Line("BuildUp %d", startArg);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = MainProc;
@@ -99,6 +118,11 @@ FK_EXPORT int BuildUp(Callback callback, const char* skinFolder, int startArg) {
     UnregisterClassA(wc.lpszClassName, wc.hInstance);
     Line("BuildUp ended");
     return 0;
+}
+
+FK_EXPORT int FakeInvokeCallback(int fkt, int ch, void* text) {
+    Callback cb = g_callback;
+    return cb ? cb(fkt, ch, text) : -1;
 }
 
 FK_EXPORT int ReceiveStatus(char* text, int code) {
@@ -127,13 +151,20 @@ FK_EXPORT void GetLastPlayedSender(const char* text, int id) {
 // The rest only has to exist (and record that it was called).
 #define FK_PLAIN(name) \
     FK_EXPORT void name(void*, void*, void*, void*, void*) { Line(#name); }
-FK_PLAIN(SetPeakLevel)
-FK_PLAIN(SetRecTime)
+// The level meter is fed many times a second: counted, not written.
+volatile LONG g_peakCalls = 0;
+FK_EXPORT void SetPeakLevel(int, int) { InterlockedIncrement(&g_peakCalls); }
+FK_EXPORT LONG FakePeakCalls() { return g_peakCalls; }
+FK_EXPORT void SetRecTime(int freeSeconds, int totalBytes, int recordedSeconds, int state) {
+    Line("SetRecTime %d %d %d %d", freeSeconds, totalBytes, recordedSeconds, state);
+}
+FK_EXPORT void AddToSkinDefinedSender(const char* text, int id, int folder) {
+    Line("AddToSkinDefinedSender %s %d %d", text ? text : "(null)", id, folder);
+}
 FK_PLAIN(AddToFavoriten)
 FK_PLAIN(AddToTimerEntrie)
 FK_PLAIN(AddToTopTen)
 FK_PLAIN(AddToPodcast)
-FK_PLAIN(AddToSkinDefinedSender)
 FK_PLAIN(SearchResult)
 FK_PLAIN(GetDetails)
 FK_PLAIN(GetBannerInfo)

@@ -8,8 +8,13 @@
 
 #include "app_start.h"
 #include "core_test_support.h"
+#include "info_callback.h"
+#include "pipe.h"
 #include "player.h"
+#include "registry.h"
+#include "station_db.h"
 #include "test_audio.h"
+#include "user_data_store.h"
 
 namespace {
 
@@ -51,6 +56,19 @@ public:
         return tdtest::WaitFor([&] { return Log().find(line, from) != std::string::npos; }, ms, 50);
     }
     const coretest::PlayerFolders& Folders() const { return folders_; }
+    // Acts as the user: the callback the player handed the skin engine.
+    int Callback(int fkt, int ch, void* text = nullptr) {
+        using Fn = int (*)(int, int, void*);
+        auto fn = reinterpret_cast<Fn>(GetProcAddress(player_->Skin().Module(), "FakeInvokeCallback"));
+        return fn ? fn(fkt, ch, text) : -2;
+    }
+    // Closes the interface and waits until Start has returned.
+    int End() {
+        if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+        window_ = nullptr;
+        if (ui_.joinable()) ui_.join();
+        return startResult_;
+    }
 
 private:
     coretest::PlayerFolders folders_;
@@ -60,6 +78,39 @@ private:
     HWND window_ = nullptr;
     int startResult_ = -1;
 };
+
+// The station database of the user folder: one station with one
+// RealAudio stream at `address`.
+constexpr uint32_t kChannel = 1, kStream = 500001;
+void WriteStationDatabase(const std::string& userFolder, const std::string& address) {
+    SetValue("PathUser", (userFolder + "\\").c_str());
+    auto doc = std::make_unique<cStationDbDoc>();
+    auto sender = std::make_unique<cSenderDoc>();
+    sender->N = "Testfunk";
+    sender->Id = "1";
+    sender->T = "1";
+    sender->L = "1";
+    auto channel = std::make_unique<cChannelDoc>();
+    channel->N = "Eins";
+    channel->Id = std::to_string(kChannel);
+    channel->SID = "1";
+    channel->G = "5";
+    channel->S = "1";
+    channel->T = "1";
+    channel->Tx = "Deutsch";
+    channel->Tx_ENG = "English";
+    auto stream = std::make_unique<cStreamDoc>();
+    stream->Id = kStream;
+    stream->CID = kChannel;
+    stream->F = 1;
+    stream->Q = 128;
+    stream->U = address;
+    doc->senders.push_back(std::move(sender));
+    doc->channels.push_back(std::move(channel));
+    doc->streams.push_back(std::move(stream));
+    cUserDataStore store(false);
+    ASSERT_EQ(store.SaveStationDatabase(doc), 1);
+}
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -125,6 +176,85 @@ TEST(Player, AStreamNotInTheDatabaseEndsThePlayWithTheMessage) {
     EXPECT_NE(message, std::string::npos) << log;
     EXPECT_NE(finished, std::string::npos) << log;
     EXPECT_EQ(player->GetStatus(), 1ul) << "nothing plays";
+}
+
+TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersWord) {
+    RunningPlayer run;
+    pe_test::IcyStreamOptions o;
+    o.audio = pe_test::MakeMp3(pe_test::TestTone(4.0));
+    o.bytesPerSecond = 16000;
+    tdtest::HttpServer server;
+    server.Route("/station", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+    WriteStationDatabase(run.Folders().User(), server.Url("/station"));
+
+    cRadioPlayer* player = run.Start(0, 0);
+    ASSERT_NE(player, nullptr) << run.Log();
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetCapabilities() != 0; }, 30000));
+
+    EXPECT_EQ(run.Callback(2, static_cast<int>(kStream)), 0) << "a worker code answers at once";
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() == 4; }, 30000)) << run.Log();
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(1500, 4000, &st)) << "rms " << st.rms << "\n" << run.Log();
+    // What the skin hears of the play, in order: the empty buffer, the
+    // address, the station's details and its place in the recent list.
+    std::string log = run.Log();
+    size_t buffer = log.find("ReceiveStatus 1 0");
+    size_t play = log.find("ReceiveStatus 0 Play : " + server.Url("/station"), buffer);
+    size_t details = log.find("GetLastPlayedSender Testfunk\x02" "Eins\x02", play);
+    size_t recent = log.find("AddToList 13 Testfunk - Eins 1 0", details);
+    EXPECT_NE(buffer, std::string::npos) << log;
+    EXPECT_NE(play, std::string::npos) << log;
+    EXPECT_NE(details, std::string::npos) << log;
+    EXPECT_NE(recent, std::string::npos) << log;
+    EXPECT_EQ(player->GetDisplayText(), "Testfunk - Eins");
+    std::string value;
+    EXPECT_TRUE(run.Folders().Registry().GetString("LastStreamId", &value));
+    EXPECT_EQ(value, std::to_string(kStream));
+
+    // The user's stop: the end is final, and no retry plays it again.
+    const size_t stopAt = run.Log().size();
+    EXPECT_EQ(run.Callback(3, 0), 0);
+    EXPECT_TRUE(run.WaitForLog("finished playing...", 20000, stopAt)) << run.Log();
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+    Sleep(1500);
+    EXPECT_NE(player->GetEnginePlayState(), 4);
+    EXPECT_EQ(Count(run.Log(), "ReceiveStatus 0 Play : "), 1u) << run.Log();
+    EXPECT_EQ(run.Log().find("keep_record", stopAt), std::string::npos) << run.Log();
+
+    EXPECT_EQ(run.End(), 0);
+    // With the interface gone nothing reaches the player any more.
+    size_t before = run.Log().size();
+    EXPECT_EQ(td::InfoCallback(2, static_cast<int>(kStream), nullptr), 0);
+    Sleep(300);
+    EXPECT_EQ(td::RunningCallbackWorkers(), 0);
+    EXPECT_EQ(run.Log().size(), before) << run.Log().substr(before);
+}
+
+TEST(Player, TheRecordingPipeFeedsTheMeterOnlyWhileTheInterfaceIsUp) {
+    RunningPlayer run;
+    cRadioPlayer* player = run.Start(0, 0);
+    ASSERT_NE(player, nullptr) << run.Log();
+    ASSERT_NE(player->Pipe(), nullptr) << "made at Start";
+    // Holds the stand-in in memory after the player has let it go.
+    HMODULE fake = LoadLibraryA((tdtest::BinDir() + "\\fake_facetkit_full\\facetkit.dll").c_str());
+    ASSERT_NE(fake, nullptr);
+    using Counter = LONG (*)();
+    auto peaks = reinterpret_cast<Counter>(GetProcAddress(fake, "FakePeakCalls"));
+    ASSERT_NE(peaks, nullptr);
+
+    // Lists ready: every list goes to the skin, then the free recording time.
+    EXPECT_EQ(run.Callback(15, 0), 0);
+    EXPECT_TRUE(run.WaitForLog("SetRecTime ", 10000)) << run.Log();
+    EXPECT_NE(run.Log().find("ClearList 10"), std::string::npos) << run.Log();
+    // Listening starts the level meter.
+    EXPECT_EQ(run.Callback(40, 0), 0);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return peaks() > 0; }, 10000)) << "no level reached the meter";
+
+    EXPECT_EQ(run.End(), 0);
+    const LONG after = peaks();
+    Sleep(600);
+    EXPECT_EQ(peaks(), after) << "the meter was fed after the interface had gone";
+    FreeLibrary(fake);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tdtest.h"
+#include "test_audio.h"
 
 namespace {
 
@@ -40,6 +41,13 @@ public:
     ~ProgramFolder() { SetEnvironmentVariableA("TD_FAKE_FACETKIT_LOG", nullptr); }
 
     bool Ok() const { return ok_; }
+    // The playback host and the libraries it loads, beside the program.
+    bool AddPlaybackHost() {
+        const std::string bin = tdtest::BinDir();
+        for (const char* f : {"playcradle.exe", "mediabridge.dll", "realbridge.dll", "mp64control.dll"})
+            if (!Copy(bin + "\\" + f, folder_.File(f))) return false;
+        return true;
+    }
     std::string Exe() const { return folder_.File("tunerdeck.exe"); }
     const tdtest::TempFolder& Folder() const { return folder_; }
     std::string Log() const {
@@ -94,6 +102,16 @@ std::string TakeMessageBox(const Process& p, DWORD timeoutMs, std::string* title
 }
 
 size_t Find(const std::string& text, const std::string& what, size_t from = 0) { return text.find(what, from); }
+
+// Acts as the user in the program's skin stand-in: it calls the callback
+// the program handed it with "code|number|text".
+void SkinCallback(HWND main, const std::string& call) {
+    COPYDATASTRUCT cds = {};
+    cds.cbData = static_cast<DWORD>(call.size());
+    cds.lpData = const_cast<char*>(call.data());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(main, WM_COPYDATA, 77, reinterpret_cast<LPARAM>(&cds), SMTO_BLOCK, 10000, &answer);
+}
 
 TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     tdtest::RegistrySandbox reg(kKey);
@@ -263,6 +281,51 @@ TEST(Program, ShutdownWithoutArgumentEndsAtOnce) {
     std::string value;
     EXPECT_FALSE(reg.GetString("deb_start", &value));
     EXPECT_FALSE(reg.GetString("ShutDown", &value));
+}
+
+TEST(Program, TheSkinsCallbackPlaysAnAddressThatIsHeardAndStopsIt) {
+    tdtest::RegistrySandbox reg(kKey);
+    ProgramFolder prog("full");
+    ASSERT_TRUE(prog.Ok());
+    ASSERT_TRUE(prog.AddPlaybackHost());
+    pe_test::IcyStreamOptions o;
+    o.audio = pe_test::MakeMp3(pe_test::TestTone(4.0));
+    o.bytesPerSecond = 16000;
+    tdtest::HttpServer server;
+    server.Route("/station", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+
+    Process p;
+    ASSERT_TRUE(p.Start(prog.Exe()));
+    HWND main = p.WaitForWindow(kMainClass, kStartMs);
+    ASSERT_NE(main, nullptr) << prog.Log();
+
+    // A RealAudio address (kind 1): the RealPlayer engine of the stand-in host.
+    SkinCallback(main, "21|1|" + server.Url("/station"));
+    EXPECT_NE(Find(prog.Log(), "Callback 21 1 -> 0"), std::string::npos) << prog.Log();
+    // Playing once the buffer is full and the stream reports its run information.
+    EXPECT_TRUE(tdtest::WaitFor([&] { return Find(prog.Log(), "SetStreamRunInfo ") != std::string::npos; }, 40000, 100))
+        << prog.Log();
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(1500, 4000, &st)) << "rms " << st.rms << "\n" << prog.Log();
+    EXPECT_EQ(Find(prog.Log(), "ReceiveStatus 0 Play : "), std::string::npos) << "an address is no station";
+
+    const size_t stopAt = prog.Log().size();
+    SkinCallback(main, "3|0");
+    EXPECT_TRUE(tdtest::WaitFor([&] { return Find(prog.Log(), "finished playing...", stopAt) != std::string::npos; },
+                                20000, 100))
+        << prog.Log();
+    // The lists are ready: the free recording time comes from the recording pipe.
+    SkinCallback(main, "15|0");
+    EXPECT_TRUE(tdtest::WaitFor([&] { return Find(prog.Log(), "SetRecTime ", stopAt) != std::string::npos; }, 10000,
+                                100))
+        << prog.Log();
+    Sleep(1000);
+    EXPECT_EQ(Find(prog.Log(), "keep_record", stopAt), std::string::npos) << prog.Log();
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    EXPECT_TRUE(p.Wait(30000, &code));
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace
