@@ -722,8 +722,16 @@ bool cRadioPlayer::StartJob(long bit, void (*thread)(void*)) {
 
 bool cRadioPlayer::StartTopStationUpdate() { return StartJob(kJobTopStations, TopStationThread); }
 
+bool cRadioPlayer::WaitForUi(DWORD maxMs) {
+    const DWORD start = GetTickCount();
+    while (!uiUp_ && state_ != 2 && GetTickCount() - start < maxMs) Sleep(20);
+    return uiUp_ != 0;
+}
+
 void cRadioPlayer::TopStationThread(void* arg) {
     auto* self = static_cast<cRadioPlayer*>(arg);
+    // The job starts before the interface is built; its list goes to the interface.
+    self->WaitForUi(kUiWaitMs);
     self->jobs_->UpdateTopStations();
     self->ClearJob(kJobTopStations);
 }
@@ -791,6 +799,8 @@ void cRadioPlayer::StartupCheck() {
         int v = AnswerNumber(z.text, -1);
         if (v != -1) (settings_.*z.set)(v);
     }
+    // What follows goes to the interface, which may still be being built.
+    WaitForUi(kUiWaitMs);
     if (!skinStations_.empty() && skinStations_.size() > 1) {
         // The skin's own stations as the skin-defined list.
         if (skin_.Has(td::kAddToSkinDefinedSender) && skin_.Has(td::kClearList)) {

@@ -57,6 +57,8 @@ public:
     // How long the end of Start gives the start-up check (an accepted
     // update may be fetching its installer).
     static constexpr DWORD kStartCheckEndMs = 120000;
+    // How long a job started before the interface waits for it.
+    static constexpr DWORD kUiWaitMs = 20000;
 
     explicit cRadioPlayer(int errorFlag);
     ~cRadioPlayer() override;
@@ -220,6 +222,8 @@ private:
 
     static void ClientThread(void* self);
     bool StartJob(long bit, void (*thread)(void*));
+    // Waits until the interface is up (false when it did not come or the player ends).
+    bool WaitForUi(DWORD maxMs);
     static void StartupCheckThread(void* self);
     static void TopStationThread(void* self);
     void StartupCheck();

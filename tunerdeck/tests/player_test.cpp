@@ -3,11 +3,13 @@
 // stream whose server goes away, and listening reports.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "app_start.h"
 #include "core_test_support.h"
+#include "ifserver.h"
 #include "info_callback.h"
 #include "pipe.h"
 #include "player.h"
@@ -37,8 +39,9 @@ public:
         SetEnvironmentVariableA("TD_FAKE_FACETKIT_LOG", nullptr);
     }
 
-    cRadioPlayer* Start(int retryCount, int reconnect) {
+    cRadioPlayer* Start(int retryCount, int reconnect, const std::function<void(cRadioPlayer&)>& before = nullptr) {
         player_ = new cRadioPlayer(0);
+        if (before) before(*player_);
         player_->SetSkinLibraryFolder((tdtest::BinDir() + "\\fake_facetkit_full").c_str());
         player_->Settings().SetRetryCount(retryCount);
         player_->Settings().SetReconnectOnServerLost(static_cast<short>(reconnect));
@@ -255,6 +258,65 @@ TEST(Player, TheRecordingPipeFeedsTheMeterOnlyWhileTheInterfaceIsUp) {
     Sleep(600);
     EXPECT_EQ(peaks(), after) << "the meter was fed after the interface had gone";
     FreeLibrary(fake);
+}
+
+TEST(Player, TopStationsAreDueAWeekAfterTheDayOfTheirLastUpdate) {
+    SYSTEMTIME now = {};
+    now.wYear = 2026;
+    now.wMonth = 12;
+    now.wDay = 10;
+    now.wHour = 12;
+    struct Case {
+        const char* date;
+        bool due;
+    } cases[] = {
+        {"", true},            // never updated: counts as 2000-01-01
+        {"20261203", false},   // its day ends 23:59:59, seven days later is the 10th at 23:59:59
+        {"20261202", true},
+        {"20261210", false},
+        {"2026120", true},     // too short
+        {"2026x203", true},    // not a date
+        {"20261332", true},    // impossible day
+    };
+    for (const Case& c : cases) EXPECT_EQ(cRadioPlayer::TopStationsDue(c.date, now), c.due) << c.date;
+}
+
+TEST(Player, TheStartUpCheckTakesTheServersAnswerAndAFailedOneKeepsWhatWasStored) {
+    ifserver::InterfaceServer server;
+    cRadioPlayer::SetInterfaceServer(server.Host().c_str());
+    {
+        RunningPlayer run;
+        cRadioPlayer* player = run.Start(0, 0);
+        ASSERT_NE(player, nullptr) << run.Log();
+        ASSERT_TRUE(tdtest::WaitFor([&] { return (player->JobFlags() & cRadioPlayer::kJobStartCheck) == 0; }, 30000));
+        EXPECT_STREQ(player->Settings().GetPID(), "4711");
+        EXPECT_EQ(player->ServerText(2), "http://127.0.0.1/hilfe.chm");
+        EXPECT_EQ(player->ServerText(0), "20260101");
+        EXPECT_EQ(player->SkinStationList(), "1;2;3");
+        EXPECT_EQ(player->Settings().GetAdBannerCX(), 468);
+        EXPECT_EQ(player->Settings().GetSplashCY_ENG(), 301);
+        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 28 (null)", 5000)) << run.Log();
+        // The skin's own stations as one series (none of them is in this database).
+        std::string log = run.Log();
+        size_t clear = log.find("ClearList 17");
+        EXPECT_NE(clear, std::string::npos) << log;
+        EXPECT_NE(log.find("AddToSkinDefinedSender (null) 0 0", clear), std::string::npos) << log;
+        // A first start has no top-station date: the update asks the server.
+        ASSERT_TRUE(tdtest::WaitFor([&] { return (player->JobFlags() & cRadioPlayer::kJobTopStations) == 0; }, 30000));
+        bool askedTops = false;
+        for (const std::string& r : server.Requests())
+            askedTops = askedTops || ifserver::InterfaceServer::RootOf(r) == "GetTops";
+        EXPECT_TRUE(askedTops);
+    }
+    server.SetFault(ifserver::Fault::kStatus500);
+    {
+        RunningPlayer run;
+        cRadioPlayer* player = run.Start(0, 0, [](cRadioPlayer& p) { p.Settings().SetPID("1234"); });
+        ASSERT_NE(player, nullptr) << run.Log();
+        ASSERT_TRUE(tdtest::WaitFor([&] { return (player->JobFlags() & cRadioPlayer::kJobStartCheck) == 0; }, 30000));
+        EXPECT_STREQ(player->Settings().GetPID(), "1234") << "an empty answer wiped the player id";
+    }
+    cRadioPlayer::SetInterfaceServer("");
 }
 
 }  // namespace
