@@ -3,6 +3,7 @@
 // stream whose server goes away, and listening reports.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -113,6 +114,32 @@ void WriteStationDatabase(const std::string& userFolder, const std::string& addr
     doc->streams.push_back(std::move(stream));
     cUserDataStore store(false);
     ASSERT_EQ(store.SaveStationDatabase(doc), 1);
+}
+
+// Answers the first Yes/No box of this process with `button`; its text, or
+// empty when none came within `ms`.
+std::string AnswerBox(int button, DWORD ms) {
+    struct Search {
+        HWND box = nullptr;
+    } search;
+    tdtest::WaitFor([&] {
+        EnumWindows([](HWND hwnd, LPARAM p) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            char cls[16] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (pid != GetCurrentProcessId() || strcmp(cls, "#32770") != 0 || !GetDlgItem(hwnd, IDYES)) return TRUE;
+            reinterpret_cast<Search*>(p)->box = hwnd;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&search));
+        return search.box != nullptr;
+    }, ms, 50);
+    if (!search.box) return std::string();
+    char text[2048] = {};
+    GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
+    PostMessageA(search.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(search.box, button)));
+    return text;
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -316,6 +343,40 @@ TEST(Player, TheStartUpCheckTakesTheServersAnswerAndAFailedOneKeepsWhatWasStored
         ASSERT_TRUE(tdtest::WaitFor([&] { return (player->JobFlags() & cRadioPlayer::kJobStartCheck) == 0; }, 30000));
         EXPECT_STREQ(player->Settings().GetPID(), "1234") << "an empty answer wiped the player id";
     }
+    cRadioPlayer::SetInterfaceServer("");
+}
+
+TEST(Player, AnAcceptedProgramUpdateRunsTheInstallerOnlyWhenItWasFetched) {
+    struct Case {
+        const char* path;
+        bool served;
+    } cases[] = {{"/update.exe", true}, {"/missing.exe", false}};
+    for (const Case& c : cases) {
+        ifserver::InterfaceServer server;
+        if (c.served) server.ServeFile("/update.exe", std::string(1000, 'u'));
+        server.SetReply("UpdatePlayerInfo2",
+                        "<UpdatePlayerInfo2Resp><PId>4711</PId><Version>9.9.9.9</Version><status>2</status>"
+                        "<UpdateSize>1000</UpdateSize><UpdateUrl>" + server.Url(c.path) +
+                            "</UpdateUrl><skinStatus>0</skinStatus></UpdatePlayerInfo2Resp>");
+        cRadioPlayer::SetInterfaceServer(server.Host().c_str());
+        td::SetUpdateFlag(0);
+        RunningPlayer run;
+        SetValue("PathUser", (run.Folders().User() + "\\").c_str());
+        std::string box;
+        std::thread answer([&] { box = AnswerBox(IDYES, 20000); });
+        cRadioPlayer* player = run.Start(0, 0);
+        answer.join();
+        ASSERT_NE(player, nullptr) << run.Log();
+        EXPECT_NE(box.find("9.9.9.9"), std::string::npos) << box;
+        // The accepted offer closes the interface (the stand-in leaves that to the test).
+        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 21 (null)", 10000)) << run.Log();
+        EXPECT_EQ(run.End(), 0);
+        EXPECT_EQ(td::UpdateFlag(), c.served ? 1 : 0) << c.path;
+        EXPECT_EQ(GetFileAttributesA((run.Folders().User() + "\\update.exe").c_str()) != INVALID_FILE_ATTRIBUTES,
+                  c.served)
+            << c.path;
+    }
+    td::SetUpdateFlag(0);
     cRadioPlayer::SetInterfaceServer("");
 }
 
