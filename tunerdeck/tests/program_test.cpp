@@ -328,4 +328,37 @@ TEST(Program, TheSkinsCallbackPlaysAnAddressThatIsHeardAndStopsIt) {
     EXPECT_EQ(code, 0u);
 }
 
+TEST(Program, ASkinChangeFromTheSkinBuildsTheInterfaceAnewWithTheNewSkin) {
+    tdtest::RegistrySandbox reg(kKey);
+    ASSERT_TRUE(reg.SetString("SKIN", "first.dll"));
+    ProgramFolder prog("full");
+    ASSERT_TRUE(prog.Ok());
+    Process p;
+    ASSERT_TRUE(p.Start(prog.Exe()));
+    HWND main = p.WaitForWindow(kMainClass, kStartMs);
+    ASSERT_NE(main, nullptr) << prog.Log();
+
+    SkinCallback(main, "16|0|second.dll");
+    EXPECT_NE(Find(prog.Log(), "ReceiveStatus 21 (null)"), std::string::npos) << prog.Log();
+    std::string value;
+    EXPECT_TRUE(reg.GetString("SKIN", &value));
+    EXPECT_EQ(value, "second.dll");
+    EXPECT_TRUE(reg.GetString("LAST_SKIN", &value));
+    EXPECT_EQ(value, "first.dll");
+
+    // The skin closes its windows on status 21; the stand-in leaves that to the test.
+    const size_t closedAt = prog.Log().size();
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tdtest::WaitFor([&] { return Find(prog.Log(), "BuildUp 0", closedAt) != std::string::npos; }, kStartMs,
+                                50))
+        << prog.Log();
+    EXPECT_NE(Find(prog.Log(), "Prepare 1 0 0 ", closedAt), std::string::npos) << "a restart, not a first start";
+    HWND again = p.WaitForWindow(kMainClass, kStartMs);
+    ASSERT_NE(again, nullptr);
+    PostMessageA(again, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    EXPECT_TRUE(p.Wait(30000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 }  // namespace
