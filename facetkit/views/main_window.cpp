@@ -7,6 +7,7 @@
 #include "bounded_text.h"
 #include "library_state.h"
 #include "main_menu.h"
+#include "registry.h"
 #include "resource_manager.h"
 #include "scroll_text.h"
 #include "skin_button.h"
@@ -63,6 +64,9 @@ cVelmoWin::cVelmoWin()
 cVelmoWin::~cVelmoWin() {
     // No host thread may reach the display once the object goes.
     SetStatusDisplay(nullptr);
+    // Deleted by its owner rather than by the window list, the object must
+    // not stay listed: the next walk of the list would reach freed memory.
+    GetWindowList().RemoveWithoutDelete(this);
     if (backDc_) {
         SelectObject(backDc_, backOld_);
         DeleteDC(backDc_);
@@ -93,18 +97,21 @@ bool cVelmoWin::CreateMainWindow(HMODULE skinModule, cResourceManager* res, cons
     SetSize(width, height);
     SetMinSize(width, height);
 
-    // A saved place off the desktop (or negative, stored unsigned) is reset
-    // per axis so the window never opens out of reach.
-    RECT desk;
-    GetWindowRect(GetDesktopWindow(), &desk);
-    unsigned x = static_cast<unsigned>(GetPosX()), y = static_cast<unsigned>(GetPosY());
-    if (static_cast<long>(x) < 0 || static_cast<long>(x) > desk.right - 50) x = 0;
-    if (static_cast<long>(y) < 0 || static_cast<long>(y) > desk.bottom - 50) y = 0;
-    SetStoredPosition(static_cast<int>(x), static_cast<int>(y));
+    unsigned long dockedTo = 0, docked = 0;
+    GetValue("ExMainDTo", &dockedTo);
+    GetValue("ExMainDT", &docked);
+    SetDockedTo(static_cast<int>(dockedTo));
+    SetDocked(static_cast<int>(docked));
+    unsigned long savedX = 0, savedY = 0;
+    GetValue("ExMainX", &savedX);
+    GetValue("ExMainY", &savedY);
+    POINT place = PlaceOnDesktop(savedX, savedY);
+    int x = place.x, y = place.y;
+    SetStoredPosition(x, y);
 
     HWND hwnd = CreateWindowExA(WS_EX_APPWINDOW, kVelmoWinClass, title ? title : "",
                                 WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                                static_cast<int>(x), static_cast<int>(y), width, height, nullptr, nullptr, own,
+                                x, y, width, height, nullptr, nullptr, own,
                                 this);
     if (!hwnd) return false;
 
@@ -115,10 +122,34 @@ bool cVelmoWin::CreateMainWindow(HMODULE skinModule, cResourceManager* res, cons
     ReleaseDC(hwnd, screen);
 
     InitWindow(hwnd, WND_ID_MAIN);
-    SetWindowPos(hwnd, nullptr, static_cast<int>(x), static_cast<int>(y), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     SetStatusDisplay(this);
     return true;
+}
+
+POINT PlaceOnDesktop(unsigned long savedX, unsigned long savedY) {
+    // Saved unsigned, a negative place reads huge and is reset like one off
+    // the desktop, per axis, so the window never opens out of reach.
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    POINT p = {static_cast<LONG>(savedX), static_cast<LONG>(savedY)};
+    if (desk.right - 50 < 0 || savedX > static_cast<unsigned long>(desk.right - 50)) p.x = 0;
+    if (desk.bottom - 50 < 0 || savedY > static_cast<unsigned long>(desk.bottom - 50)) p.y = 0;
+    return p;
+}
+
+void cVelmoWin::SavePosition() {
+    HWND hwnd = GetWindow();
+    int x = GetPosX(), y = GetPosY();
+    RECT r;
+    if (hwnd && IsWindow(hwnd) && !IsIconic(hwnd) && GetWindowRect(hwnd, &r)) {
+        x = r.left;
+        y = r.top;
+    }
+    SetValue("ExMainDTo", static_cast<unsigned long>(GetDockedTo()));
+    SetValue("ExMainDT", static_cast<unsigned long>(IsDocked()));
+    SetValue("ExMainX", static_cast<unsigned long>(x));
+    SetValue("ExMainY", static_cast<unsigned long>(y));
 }
 
 void cVelmoWin::InitState() {

@@ -70,6 +70,10 @@ enum {
 // else the whole text; always cut to the field and terminated.
 FACETKIT_API void StationNameFromText(const char* text, char* out, size_t size);
 
+// Where a saved place puts the window: each axis beyond the desktop (a
+// negative place saved unsigned included) starts at 0.
+FACETKIT_API POINT PlaceOnDesktop(unsigned long savedX, unsigned long savedY);
+
 class FACETKIT_API cVelmoWin : public cSkinWnd, public cStatusDisplay {
 public:
     cVelmoWin();
@@ -80,6 +84,8 @@ public:
     bool CreateMainWindow(HMODULE skinModule, cResourceManager* res, const char* title);
     // Once the skin placed its elements: sound on, "Ready".
     void InitState();
+    // Writes the place and the docking state for the next start.
+    void SavePosition();
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnPaint() override;

@@ -16,6 +16,7 @@
 #include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "win_handles.h"
+#include "wnd_list.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ protected:
         savedCallback_ = Library().callback;
         Library().callback = &RecordCallback;
         g_calls.clear();
+        listed_ = GetWindowList().GetAnzElement();
         win_ = new cVelmoWin();
         ASSERT_TRUE(win_->CreateMainWindow(skin_.Get(), res_, "velmirant-Player"));
         auto setMain = reinterpret_cast<SkinSetButtonsMainFn>(
@@ -64,6 +66,9 @@ protected:
             win_->DetachWindow();
             delete win_;
             if (hwnd) DestroyWindow(hwnd);
+            // A window object left in the list would be walked after it is
+            // freed by whatever test comes next.
+            EXPECT_EQ(GetWindowList().GetAnzElement(), listed_);
         }
         delete res_;
         Library().callback = savedCallback_;
@@ -106,6 +111,7 @@ protected:
     cResourceManager* res_ = nullptr;
     cVelmoWin* win_ = nullptr;
     HostEventCallback savedCallback_ = nullptr;
+    int listed_ = 0;
 };
 
 TEST_F(MainWindow, IsTheSkinnedWindowOfItsClassPaintedFromTheSkin) {
