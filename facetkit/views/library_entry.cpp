@@ -12,6 +12,7 @@
 #include "host_link.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "main_window.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_exports.h"
@@ -23,7 +24,7 @@
 namespace {
 
 cResourceManager* g_resources = nullptr;
-cMainWindowStandin* g_main = nullptr;
+cVelmoWin* g_main = nullptr;
 cNavWindowStandin* g_nav = nullptr;
 
 int HostLanguage(void*) {
@@ -88,6 +89,7 @@ void DrainQueue(HACCEL accelerators) {
 }
 
 void TearDown() {
+    if (g_main) g_main->SavePosition();
     CurrentSkin().entry = SkinEntryPoints{};
     SetStatusDisplay(nullptr);
     cWindowList& list = GetWindowList();
@@ -213,9 +215,9 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     InterlockedExchange(&lib.running, 1);
     InterlockedExchange(&lib.lastPlayedReceived, 0);
     InterlockedExchange(&lib.bannerReady, 0);
-    g_main = new cMainWindowStandin();
+    g_main = new cVelmoWin();
     PumpMessages();
-    if (!g_main->Create(skin.module)) {
+    if (!g_main->CreateMainWindow(skin.module, g_resources, GetProductTitle())) {
         HostLog(1, "BuildUp: main window not created");
         delete g_main;
         g_main = nullptr;
@@ -223,8 +225,8 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         TearDown();
         return 1;
     }
-    skin.entry.SetButtonsMain(g_main->GetSkinData(), g_main->GetButtonList(), g_resources,
-                              reinterpret_cast<cVelmoWin*>(static_cast<cSkinWnd*>(g_main)), 0);
+    skin.entry.SetButtonsMain(g_main->GetSkinData(), g_main->GetButtonList(), g_resources, g_main, 0);
+    g_main->InitState();
     HostCallback(13, 0, nullptr);
     PumpMessages();
     HACCEL accelerators = LoadAcceleratorsA(lib.module, MAKEINTRESOURCEA(263));
@@ -232,6 +234,8 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     if (host && host->GetScreen() == 6) host->SetScreen(2);
 
     g_nav = new cNavWindowStandin();
+    POINT navOffset = g_main->GetSkinData()->GetNavWndOffset();
+    g_nav->SetStoredPosition(g_main->GetPosX() + navOffset.x, g_main->GetPosY() + navOffset.y);
     if (!g_nav->Create(skin.module, nullptr)) {
         delete g_nav;
         g_nav = nullptr;

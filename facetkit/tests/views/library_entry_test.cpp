@@ -17,6 +17,7 @@
 #include "library_entry.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "main_window.h"
 #include "registry.h"
 #include "skin_plugin.h"
 #include "skin_wnd.h"
@@ -300,7 +301,7 @@ TEST(RealPlayer, StartsTheUserInterfaceWithTheStandardSkinAndClosesInOrder) {
 
     tdtest::Process player;
     ASSERT_TRUE(player.Start(program.File("tunerdeck.exe"), {}, program.Path()));
-    HWND main = player.WaitForWindow(kMainWindowClass, 60000);
+    HWND main = player.WaitForWindow(kVelmoWinClass, 60000);
     ASSERT_NE(main, nullptr);
     EXPECT_NE(player.WaitForWindow(kNavWindowClass, 20000), nullptr);
     std::string skin;
