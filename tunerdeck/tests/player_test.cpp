@@ -116,6 +116,16 @@ void WriteStationDatabase(const std::string& userFolder, const std::string& addr
     ASSERT_EQ(store.SaveStationDatabase(doc), 1);
 }
 
+BOOL CALLBACK FindYesNoBox(HWND hwnd, LPARAM found) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid != GetCurrentProcessId() || strcmp(cls, "#32770") != 0 || !GetDlgItem(hwnd, IDYES)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 // Answers the first Yes/No box of this process with `button`; its text, or
 // empty when none came within `ms`.
 std::string AnswerBox(int button, DWORD ms) {
@@ -123,15 +133,7 @@ std::string AnswerBox(int button, DWORD ms) {
         HWND box = nullptr;
     } search;
     tdtest::WaitFor([&] {
-        EnumWindows([](HWND hwnd, LPARAM p) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            char cls[16] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            if (pid != GetCurrentProcessId() || strcmp(cls, "#32770") != 0 || !GetDlgItem(hwnd, IDYES)) return TRUE;
-            reinterpret_cast<Search*>(p)->box = hwnd;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindYesNoBox, reinterpret_cast<LPARAM>(&search.box));
         return search.box != nullptr;
     }, ms, 50);
     if (!search.box) return std::string();
