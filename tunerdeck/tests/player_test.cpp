@@ -382,4 +382,18 @@ TEST(Player, AnAcceptedProgramUpdateRunsTheInstallerOnlyWhenItWasFetched) {
     cRadioPlayer::SetInterfaceServer("");
 }
 
+TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
+    RunningPlayer run;
+    cRadioPlayer* player = run.Start(0, 0);
+    ASSERT_NE(player, nullptr) << run.Log();
+    // Code 48 waits about 5 s for lists that never become ready.
+    td::ResetCallbackFlags();
+    EXPECT_EQ(run.Callback(48, 0), 0);
+    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 2000));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(run.End(), 0);
+    EXPECT_EQ(td::RunningCallbackWorkers(), 0) << "Start left while a worker could still reach the player";
+    EXPECT_GE(GetTickCount() - start, 3000u);
+}
+
 }  // namespace
