@@ -725,23 +725,8 @@ void PodcastDownloadCallback(unsigned long job, int status, void* user) {
                 int64_t total = index == 0 ? 0 : feed->GetEnclosureLength(index);
                 int64_t received = static_cast<int64_t>(dm->GetAktSize(job));
                 std::string size = index == 0 ? std::string() : std::string(feed->GetEpisodeSizeText(index));
-                char text[200];
-                int mb = static_cast<int>(received / 1048576), hundredths = static_cast<int>(received % 1048576 / 10486);
-                if (total > 0) {
-                    int percent = static_cast<int>(std::min<int64_t>(100, received * 100 / total));
-                    TextFormat(text, sizeof text, "%2d%%  (%d,%02d MB / %s)", percent, mb, hundredths, size.c_str());
-                } else if (received >= 1048576) {
-                    if (size.empty())
-                        TextFormat(text, sizeof text, "%d,%02d MB", mb, hundredths);
-                    else
-                        TextFormat(text, sizeof text, "%d,%02d MB / %s", mb, hundredths, size.c_str());
-                } else {
-                    int kb = static_cast<int>(received / 1024), rest = static_cast<int>(received % 1024 / 10);
-                    if (size.empty())
-                        TextFormat(text, sizeof text, "%d,%02d kB", kb, rest);
-                    else
-                        TextFormat(text, sizeof text, "%d,%02d kB / %s", kb, rest, size.c_str());
-                }
+                std::string progress = rss::ProgressText(received, total, size);
+                const char* text = progress.c_str();
                 feed->SetEpisodeStatus(index, text, 4);
                 feed->SetRowText(job, text);
             }

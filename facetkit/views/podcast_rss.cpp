@@ -363,6 +363,30 @@ std::string SizeText(int64_t bytes) {
     return buf;
 }
 
+std::string ProgressText(int64_t received, int64_t total, const std::string& sizeText) {
+    char text[200];
+    if (received < 0) received = 0;
+    long long mb = received / 1048576;
+    int hundredths = static_cast<int>(received % 1048576 / 10486);
+    const char* s = sizeText.c_str();
+    if (total > 0) {
+        int percent = static_cast<int>(std::min<int64_t>(100, received / total >= 1 ? 100 : received * 100 / total));
+        snprintf(text, sizeof text, "%2d%%  (%lld,%02d MB / %s)", percent, mb, hundredths, s);
+    } else if (received >= 1048576) {
+        if (sizeText.empty())
+            snprintf(text, sizeof text, "%lld,%02d MB", mb, hundredths);
+        else
+            snprintf(text, sizeof text, "%lld,%02d MB / %s", mb, hundredths, s);
+    } else {
+        int kb = static_cast<int>(received / 1024), rest = static_cast<int>(received % 1024 / 10);
+        if (sizeText.empty())
+            snprintf(text, sizeof text, "%d,%02d kB", kb, rest);
+        else
+            snprintf(text, sizeof text, "%d,%02d kB / %s", kb, rest, s);
+    }
+    return text;
+}
+
 int64_t EnclosureLength(const std::string& attributes) {
     std::string v;
     int64_t n = 0;

@@ -95,6 +95,10 @@ RSS_API bool GetItem(const char* text, size_t length, int index, std::string* co
 
 // "%d,%02d MB" of a byte count; empty for 0 or less.
 RSS_API std::string SizeText(int64_t bytes);
+// Progress of a download: percentage, received and total size text when the
+// total is known, else the received amount in MB or kB (with the size text
+// when there is one). Never above 100 percent.
+RSS_API std::string ProgressText(int64_t received, int64_t total, const std::string& sizeText);
 // Byte count of an enclosure: its "length", else its "filesize"; 0 when
 // neither is a non-negative decimal number.
 RSS_API int64_t EnclosureLength(const std::string& attributes);
