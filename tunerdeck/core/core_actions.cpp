@@ -1,5 +1,6 @@
 #include "core_actions.h"
 
+#include <cstring>
 #include <memory>
 
 #include "bounded_text.h"
@@ -140,6 +141,15 @@ void cCoreActions::Search(const SearchCriteria& criteria) {
 
 void cCoreActions::StartRecording(void* record) {
     recording_->StartRecording(static_cast<RecordJob*>(record), displayText_ ? displayText_().c_str() : "");
+}
+
+void cCoreActions::ConvertToMp3(const void* record) {
+    if (!record) return;
+    ConvertOrder order;
+    memcpy(&order, record, sizeof order);
+    // A stop asked for an earlier conversion must not end this one.
+    InterlockedExchange(&stopConversion_, 0);
+    ConvertWavToMp3(&order, &stopConversion_, convertNotify_);
 }
 
 void cCoreActions::ApplyRecordFormat() {

@@ -10,6 +10,7 @@
 
 #include "info_callback.h"
 #include "list_push.h"
+#include "mp3_convert.h"
 #include "recording_control.h"
 
 class cSettings;
@@ -66,6 +67,13 @@ public:
     void SendDeviceNames() override { recording_->SendDeviceNames(); }
     void SelectRecordDevice(int index) override { recording_->SelectRecordDevice(index); }
 
+    // WAV to MP3 (code 62) until done or stopped by code 63.
+    int CheckEncoder() override { return CheckMp3Encoder(); }
+    void ConvertToMp3(const void* record) override;
+    void StopConversion() override { InterlockedExchange(&stopConversion_, 1); }
+    // Where conversion progress goes instead of the order's window (tests).
+    void SetConvertNotify(ConvertNotifyFn f) { convertNotify_ = std::move(f); }
+
 protected:
     void ListsChanged();
 
@@ -77,6 +85,8 @@ protected:
     SearchCriteria lastSearch_ = {};
     std::function<std::string()> displayText_;
     std::function<void()> listsChanged_;
+    ConvertNotifyFn convertNotify_;
+    volatile LONG stopConversion_ = 0;
 };
 
 }  // namespace td

@@ -4,11 +4,14 @@
 #include <vector>
 
 #include "bounded_text.h"
+#include "convert_order.h"
 #include "debug_log.h"
 #include "internet.h"
 #include "list_push.h"
 
 namespace td {
+
+static_assert(kConvertRecordSize == sizeof(ConvertOrder), "code 62 copies the whole conversion order");
 
 namespace {
 
