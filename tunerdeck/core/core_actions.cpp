@@ -5,7 +5,9 @@
 
 #include "bounded_text.h"
 #include "player_globals.h"
+#include "registry.h"
 #include "settings.h"
+#include "timerlist.h"
 #include "user_data_store.h"
 
 namespace td {
@@ -91,6 +93,7 @@ void cCoreActions::SetUserStation(int id, const std::string (&fields)[9]) {
     if (!own) return;
     if (created) InfoCallback(7, stationId, nullptr);
     store_->SaveUserStations();
+    lister_.PushUserStations();
     ListsChanged();
 }
 
@@ -109,6 +112,7 @@ void cCoreActions::DeleteUserStation(int id) {
     store_->UnlockUserLists();
     if (!removed) return;
     store_->SaveUserStations();
+    lister_.PushUserStations();
     ListsChanged();
     store_->SaveFavoriten();
 }
@@ -137,6 +141,73 @@ void cCoreActions::Search(const SearchCriteria& criteria) {
     o.language = Language();
     if (settings_) o.newStationDays = settings_->GetAlterNeueSender();
     lister_.Search(criteria, o);
+}
+
+std::string cCoreActions::StationHomepage(int channelId) {
+    if (!store_ || channelId == 0) return std::string();
+    const uint32_t id = static_cast<uint32_t>(channelId);
+    std::string page;
+    if (id < kFirstUserStationId) {
+        cListe* senders = store_->LockSenderList();
+        cListe* channels = store_->LockChannelList();
+        if (auto* ch = static_cast<cChannelElement*>(channels->GetById(id)))
+            if (auto* se = static_cast<cSenderElement*>(senders->GetById(ch->SID))) page = se->GetHomepage();
+        store_->UnlockChannelList();
+        store_->UnlockSenderList();
+        if (!page.empty()) return page;
+    }
+    store_->LockUserLists();
+    if (cUserDefinedStations* own = store_->GetUserStations())
+        for (auto& st : own->stations)
+            if (st && static_cast<uint32_t>(st->GetId()) == id) page = st->Field("UH");
+    store_->UnlockUserLists();
+    return page;
+}
+
+void cCoreActions::TimerListChanged(void* timerList) {
+    if (!store_) return;
+    if (timerList) SaveTimerList(static_cast<cListe*>(timerList));
+    store_->LockUserLists();
+    store_->ReloadTimerList();
+    store_->UnlockUserLists();
+    lister_.PushTimerEntries(Language());
+}
+
+void cCoreActions::OpenProgrammTip(int id) {
+    if (!store_) return;
+    std::vector<std::unique_ptr<cProgrammtipp>> tips;
+    store_->LoadProgrammtipps(&tips, -1);
+    for (const auto& t : tips)
+        if (t && atoi(t->tippId.c_str()) == id) {
+            // A link from the server: only a web address reaches the shell.
+            if (IsWebAddress(t->link.c_str())) OpenBrowser(t->link.c_str());
+            return;
+        }
+}
+
+void cCoreActions::PushProgrammTips() {
+    if (!store_) return;
+    std::vector<std::unique_ptr<cProgrammtipp>> tips;
+    store_->LoadProgrammtipps(&tips, settings_ ? settings_->GetDeleteOldPrgTipps() : -1);
+    char date[32] = {};
+    GetValue("ProgrammtippsDate", date, sizeof date);
+    lister_.PushProgrammTips(tips, date);
+}
+
+void cCoreActions::ReloadProgrammTips() {
+    if (!store_) return;
+    // The skin asks this to clear away ended tips: those whose start has passed.
+    std::vector<std::unique_ptr<cProgrammtipp>> tips;
+    store_->LoadProgrammtipps(&tips, 0);
+    char date[32] = {};
+    GetValue("ProgrammtippsDate", date, sizeof date);
+    lister_.PushProgrammTips(tips, date);
+}
+
+void cCoreActions::PushUserLists() {
+    lister_.PushUserStations();
+    lister_.PushTimerEntries(Language());
+    PushProgrammTips();
 }
 
 void cCoreActions::StartRecording(void* record) {

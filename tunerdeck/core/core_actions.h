@@ -48,6 +48,20 @@ public:
     const char* ProgramFolder() override;
     int Language() override;
     void Search(const SearchCriteria& criteria) override;
+    // A station's homepage: the database's, else the own station's.
+    std::string StationHomepage(int channelId) override;
+    void PushDetails(int channelId) override { lister_.PushDetails(static_cast<uint32_t>(channelId), Language()); }
+    // Writes a given timer list, reloads the store's and pushes it.
+    void TimerListChanged(void* timerList) override;
+    // Opens the tip's link (web addresses only) through OpenBrowser.
+    void OpenProgrammTip(int id) override;
+    // Code 66: the stored tips again, without those that have ended, pushed.
+    void ReloadProgrammTips() override;
+
+    // The stored tips (old ones dropped by the setting DeleteOldPrgTipps), pushed.
+    void PushProgrammTips();
+    // The lists of the user's own: own stations, timer entries, programme tips.
+    void PushUserLists();
 
     void SetSoundOn(int on) override { recording_->SetMute(on ? 0 : 1); }
     void SetMasterVolume(int value) override { recording_->SetVolume(value, 0); }

@@ -8,6 +8,7 @@
 #include "debug_log.h"
 #include "internet.h"
 #include "list_push.h"
+#include "registry.h"
 
 namespace td {
 
@@ -160,7 +161,11 @@ void RunWorkerCode(cCallbackTarget* t, int fkt, int ch, void* text) {
         case 60: t->SelectRecordDevice(ch - 1); break;
         case 62: if (text) t->ConvertToMp3(text); break;
         case 63: t->StopConversion(); break;
-        case 65: t->UpdateProgrammTips(); break;
+        case 65:
+            // Asked by the user: the tips are fetched even when today's came already.
+            SetValue("ProgrammtippsDate", "");
+            t->UpdateProgrammTips();
+            break;
         case 66: t->ReloadProgrammTips(); break;
         case 68: t->ShowDeadStreams(); break;
         case 79: t->SendRecordLevelStatus(); break;

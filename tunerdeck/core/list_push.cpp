@@ -6,7 +6,9 @@
 
 #include "bounded_text.h"
 #include "debug_log.h"
+#include "registry.h"
 #include "skin_binding.h"
+#include "timerentry.h"
 #include "user_data_store.h"
 
 namespace td {
@@ -97,13 +99,13 @@ std::string BuildDetails(const cChannelElement& ch, const cSenderElement* se,
     d += kSep;
     AppendField(&d, ch.N);
     d += kSep;
-    AppendField(&d, ch.M);
+    AppendField(&d, ch.G);
     d += kSep;
     AppendNumber(&d, se ? se->GetT() : 0);
     d += kSep;
     AppendNumber(&d, se ? se->GetL() : 0);
     d += kSep;
-    AppendField(&d, ch.R);
+    AppendField(&d, ch.S);
     d += kSep;
     AppendNumber(&d, st ? static_cast<long>(st->GetQ()) : -1);
     d += kSep;
@@ -115,6 +117,38 @@ std::string BuildDetails(const cChannelElement& ch, const cSenderElement* se,
     d += kSep;
     d += st ? '1' : '0';
     return d;
+}
+
+std::string Joined(const std::vector<std::string>& fields) {
+    std::string d;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i) d += kSep;
+        AppendField(&d, fields[i]);
+    }
+    return d;
+}
+
+// An own station in the station-details form: name, a blank, genre, type,
+// country and language ids, three zeros, description, playable; the own
+// station list adds stream format, address and homepage.
+std::string OwnDetails(cUserDefinedStation& st, bool full) {
+    std::vector<std::string> f = {st.Field("N"), " ", st.Field("K"), st.Field("T"), st.Field("L"), st.Field("S"),
+                                  "0", "0", "0", st.Field("IN"), "1"};
+    if (full) {
+        f.push_back(st.Field("F"));
+        f.push_back(st.Field("US"));
+        f.push_back(st.Field("UH"));
+    }
+    return Joined(f);
+}
+
+// The own station with that id; the caller holds the user-list lock.
+cUserDefinedStation* FindOwn(cUserDataStore* store, uint32_t id) {
+    cUserDefinedStations* own = store->GetUserStations();
+    if (!own) return nullptr;
+    for (auto& st : own->stations)
+        if (st && static_cast<uint32_t>(st->GetId()) == id) return st.get();
+    return nullptr;
 }
 
 // Looks one channel up with its station and streams; the caller holds the
@@ -181,6 +215,12 @@ SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp) 
     a.AddToPodcast = skin.Get<decltype(a.AddToPodcast)>(kAddToPodcast);
     a.SearchResult = skin.Get<decltype(a.SearchResult)>(kSearchResult);
     a.ReceiveStatus = skin.Get<decltype(a.ReceiveStatus)>(kReceiveStatus);
+    a.AddUserDefinedSender = skin.Get<decltype(a.AddUserDefinedSender)>(kAddUserDefinedSender);
+    a.AddToTimerEntrie = skin.Get<decltype(a.AddToTimerEntrie)>(kAddToTimerEntrie);
+    a.AddToSkinDefinedSender = skin.Get<decltype(a.AddToSkinDefinedSender)>(kAddToSkinDefinedSender);
+    a.AddToProgrammtipps = skin.Get<decltype(a.AddToProgrammtipps)>(kAddToProgrammtipps);
+    a.GetDetails = skin.Get<decltype(a.GetDetails)>(kGetDetails);
+    a.GetLastPlayedSender = skin.Get<decltype(a.GetLastPlayedSender)>(kGetLastPlayedSender);
     a.uiUp = uiUp;
     return a;
 }
@@ -211,6 +251,14 @@ bool DaysOfDateText(const char* text, size_t len, long* days) {
     return true;
 }
 
+std::string TodayText() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char buf[16];
+    bk::TextFormat(buf, sizeof buf, "%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
+    return buf;
+}
+
 long TodayDays() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -219,8 +267,146 @@ long TodayDays() {
 
 std::string cStationLister::StationDetails(uint32_t channelId, int language) {
     if (!store_) return std::string();
+    if (channelId >= kFirstUserStationId) return UserStationDetails(channelId, false);
     StationLocks l(store_);
     return DetailsLocked(l.senders, l.channels, l.streams, channelId, language);
+}
+
+std::string cStationLister::UserStationDetails(uint32_t id, bool full) {
+    if (!store_) return std::string();
+    store_->LockUserLists();
+    cUserDefinedStation* st = FindOwn(store_, id);
+    const std::string d = st ? OwnDetails(*st, full) : std::string();
+    store_->UnlockUserLists();
+    return d;
+}
+
+std::string cStationLister::ProgrammTipText(const cProgrammtipp& t, const char* today) {
+    const bool isNew = today && strlen(today) >= 8 && t.received.compare(0, 8, today, 8) == 0;
+    return Joined({t.start, t.stop, t.title, t.genre, t.sender, t.channel, t.channelid, isNew ? "1" : "0", t.link,
+                   t.timername});
+}
+
+void cStationLister::PushUserStations() {
+    if (!store_ || !skin_.ClearList || !skin_.AddUserDefinedSender || !skin_.Up()) return;
+    std::vector<std::pair<int32_t, std::string>> items;
+    store_->LockUserLists();
+    if (cUserDefinedStations* own = store_->GetUserStations())
+        for (auto& st : own->stations)
+            if (st) items.emplace_back(st->GetId(), OwnDetails(*st, true));
+    store_->UnlockUserLists();
+    skin_.ClearList(kListUserStations);
+    for (size_t i = 0; i < items.size() && skin_.Up(); ++i)
+        skin_.AddUserDefinedSender(items[i].second.c_str(), items[i].first);
+    skin_.AddUserDefinedSender(nullptr, 0);
+}
+
+void cStationLister::PushTimerEntries(int language) {
+    if (!store_ || !skin_.ClearList || !skin_.AddToTimerEntrie || !skin_.Up()) return;
+    // Copies: the skin keeps its own, and the details need the station locks,
+    // which come before the user-list lock.
+    std::vector<std::unique_ptr<cTimerEntry>> entries;
+    store_->LockUserLists();
+    for (cListElement* e = store_->GetTimerList()->First(); e; e = e->Next())
+        entries.emplace_back(new cTimerEntry(static_cast<const cTimerEntry*>(e)));
+    store_->UnlockUserLists();
+    for (auto& e : entries) {
+        const std::string details = StationDetails(static_cast<uint32_t>(e->GetChannelID()), language);
+        if (!details.empty()) e->SetSendername(details.c_str());
+    }
+    skin_.ClearList(kListTimers);
+    for (size_t i = 0; i < entries.size() && skin_.Up(); ++i) skin_.AddToTimerEntrie(entries[i].get());
+    skin_.AddToTimerEntrie(nullptr);
+}
+
+void cStationLister::PushSkinStations(const char* idList, int language) {
+    if (!store_ || !skin_.ClearList || !skin_.AddToSkinDefinedSender || !skin_.Up()) return;
+    std::vector<std::pair<long, std::string>> items;
+    for (long id : SplitIds(idList ? idList : "")) {
+        std::string details = StationDetails(static_cast<uint32_t>(id), language);
+        if (!details.empty()) items.emplace_back(id, std::move(details));
+    }
+    skin_.ClearList(kListSkinStations);
+    for (size_t i = 0; i < items.size() && skin_.Up(); ++i)
+        skin_.AddToSkinDefinedSender(items[i].second.c_str(), static_cast<int>(items[i].first));
+    skin_.AddToSkinDefinedSender(nullptr, 0);
+}
+
+void cStationLister::PushProgrammTips(const std::vector<std::unique_ptr<cProgrammtipp>>& tips, const char* date) {
+    if (!skin_.ClearList || !skin_.AddToProgrammtipps || !skin_.Up()) return;
+    const std::string today = TodayText();
+    skin_.ClearList(kListProgrammTips);
+    for (size_t i = 0; i < tips.size() && skin_.Up(); ++i) {
+        if (!tips[i]) continue;
+        const std::string text = ProgrammTipText(*tips[i], today.c_str());
+        skin_.AddToProgrammtipps(text.c_str(), atoi(tips[i]->tippId.c_str()), nullptr);
+    }
+    skin_.AddToProgrammtipps(nullptr, 0, date ? date : "");
+}
+
+bool cStationLister::PushDetails(uint32_t channelId, int language) {
+    if (!store_ || channelId == 0) return false;
+    std::string line, name, regions, genres, languages, streams;
+    int country = 0, type = 0;
+    if (channelId >= kFirstUserStationId) {
+        store_->LockUserLists();
+        cUserDefinedStation* st = FindOwn(store_, channelId);
+        if (st) {
+            line = OwnDetails(*st, false);
+            AppendField(&name, st->Field("N"));
+            AppendField(&genres, st->Field("K"));
+            AppendField(&languages, st->Field("S"));
+            country = atoi(st->Field("L").c_str());
+            type = atoi(st->Field("T").c_str());
+            // One stream record: the station's own address.
+            streams = "\x01" + std::to_string(static_cast<int32_t>(channelId)) + kSep + "0" + kSep + "0" + kSep;
+            AppendField(&streams, st->Field("US"));
+        }
+        store_->UnlockUserLists();
+        if (!st) return false;
+    } else {
+        StationLocks l(store_);
+        auto* ch = static_cast<cChannelElement*>(l.channels->GetById(channelId));
+        if (!ch) return false;
+        auto* se = static_cast<cSenderElement*>(l.senders->GetById(ch->SID));
+        std::vector<const cStreamElement*> own;
+        for (cListElement* e = l.streams->First(); e; e = e->Next()) {
+            auto* st = static_cast<cStreamElement*>(e);
+            if (st->GetCID() != channelId) continue;
+            own.push_back(st);
+            // Per stream: id, second number, bandwidth and the digit of its type.
+            streams += '\x01';
+            streams += std::to_string(st->GetId()) + kSep + std::to_string(st->GetD()) + kSep +
+                       std::to_string(st->GetQ()) + kSep + std::to_string(st->GetF() % 10);
+        }
+        line = BuildDetails(*ch, se, own, language);
+        AppendField(&name, ch->N);
+        AppendField(&regions, ch->R);
+        AppendField(&genres, ch->G);
+        AppendField(&languages, ch->S);
+        country = se ? se->GetL() : 0;
+        type = se ? se->GetT() : 0;
+    }
+    if (skin_.GetDetails && skin_.Up())
+        skin_.GetDetails(line.c_str(), static_cast<int>(channelId), name.c_str(), regions.c_str(), country, type,
+                         genres.c_str(), languages.c_str(), streams.c_str());
+    return true;
+}
+
+uint32_t cStationLister::PushLastPlayed(int language) {
+    if (!skin_.GetLastPlayedSender || !skin_.Up()) return 0;
+    char text[16] = {};
+    GetValue("LastChannelId", text, 11);
+    // Own stations are stored as negative numbers: they wrap to their ids.
+    const uint32_t id = static_cast<uint32_t>(strtoul(text, nullptr, 10));
+    const std::string details = id ? StationDetails(id, language) : std::string();
+    if (details.empty()) {
+        skin_.GetLastPlayedSender(kPlayerTitle, 0);
+        return 0;
+    }
+    skin_.GetLastPlayedSender(details.c_str(), static_cast<int>(id));
+    PushDetails(id, language);
+    return id;
 }
 
 void cStationLister::PushCategoryLists(int language) {

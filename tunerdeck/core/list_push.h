@@ -8,10 +8,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 class cUserDataStore;
 class cChannelElement;
+class cProgrammtipp;
+class cTimerEntry;
 
 #include "play_rules.h"
 
@@ -29,6 +33,15 @@ struct SkinListApi {
     void (*AddToPodcast)(const char* address, int id, int subscribed) = nullptr;
     void (*SearchResult)(const char* text, int channelId) = nullptr;
     int (*ReceiveStatus)(char* text, int code) = nullptr;
+    void (*AddUserDefinedSender)(const char* text, int id) = nullptr;
+    void (*AddToTimerEntrie)(cTimerEntry* entry) = nullptr;
+    void (*AddToSkinDefinedSender)(const char* text, int id) = nullptr;
+    void (*AddToProgrammtipps)(const char* text, int id, const char* date) = nullptr;
+    // The station-details view: details line, id, name, region ids, country
+    // id, type id, genre ids, language ids, stream records.
+    void (*GetDetails)(const char* line, int id, const char* name, const char* regions, int country, int type,
+                       const char* genres, const char* languages, const char* streams) = nullptr;
+    void (*GetLastPlayedSender)(const char* text, int channelId) = nullptr;
     // The player's UI-up flag: pushes run only while it is 1 (null: always).
     const volatile int* uiUp = nullptr;
 
@@ -42,8 +55,12 @@ SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp);
 enum ListKind {
     kListStationTypes = 0, kListLanguages = 1, kListRegions = 2, kListCountries1 = 3, kListGenres1 = 4,
     kListGenres2 = 5, kListCountries2 = 6, kListFavorites = 7, kListTopStations = 8, kListFormats = 10,
-    kListFolders = 11, kListBandwidth = 12, kListPodcasts = 18
+    kListFolders = 11, kListBandwidth = 12, kListUserStations = 14, kListTimers = 15, kListProgrammTips = 16,
+    kListSkinStations = 17, kListPodcasts = 18
 };
+
+// What GetLastPlayedSender shows when no station was played yet.
+constexpr const char* kPlayerTitle = "velmirant-Player";
 
 // The search record the skin hands over (callback code 6).
 struct SearchCriteria {
@@ -66,18 +83,40 @@ const char* BandwidthClassText(int cls, int language);
 // Days from 1970-01-01 of a YYYYMMDD text; false when it is not one.
 bool DaysOfDateText(const char* text, size_t len, long* days);
 long TodayDays();
+// Today as YYYYMMDD.
+std::string TodayText();
 
 class cStationLister {
 public:
     cStationLister(cUserDataStore* store, const SkinListApi& skin) : store_(store), skin_(skin) {}
 
     // 11 fields separated by 0x02 (see the .cpp); empty for an unknown id.
+    // Ids from 0xFFFF0001 on are the user's own stations.
     std::string StationDetails(uint32_t channelId, int language);
+    // An own station in the 11-field form, or with `full` the 14-field form
+    // of the own-station list (stream format, address and homepage added).
+    std::string UserStationDetails(uint32_t id, bool full);
+    // A programme tip as the tip list shows it: 0x02-separated start, stop,
+    // title, genre, station, channel, channel id, the new flag (1 when it
+    // arrived today, `today` as YYYYMMDD), link and timer name.
+    static std::string ProgrammTipText(const cProgrammtipp& tip, const char* today);
 
     void PushCategoryLists(int language);
     void PushFavorites(int language);
     void PushTopStations(int language, const char* date);
     void PushPodcasts();
+    void PushUserStations();
+    // Each entry's station name becomes the details of its channel.
+    void PushTimerEntries(int language);
+    // The skin's own stations: ids separated by ";" (unknown ones left out).
+    void PushSkinStations(const char* idList, int language);
+    void PushProgrammTips(const std::vector<std::unique_ptr<cProgrammtipp>>& tips, const char* date);
+    // The details view of one station with its stream records; false when
+    // the station is unknown.
+    bool PushDetails(uint32_t channelId, int language);
+    // The station of "LastChannelId" to the skin (or the player's title when
+    // there is none) and its details view. The channel id shown, 0 for none.
+    uint32_t PushLastPlayed(int language);
 
     // Podcasts by address; each change is saved.
     void AddPodcast(const char* address);

@@ -18,14 +18,6 @@ namespace td {
 
 namespace {
 
-std::string Today() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    char buf[16];
-    bk::TextFormat(buf, sizeof buf, "%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
-    return buf;
-}
-
 // A help page is a file name inside the help archive: anything that could
 // leave it or end the argument is refused.
 bool IsPlainPage(const char* page) {
@@ -117,10 +109,12 @@ void cServerJobs::UpdateTopStations() {
     Status(Message(354).c_str(), 0);
     cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
     if (!server_.empty()) client.SetServerName(server_.c_str());
-    const std::string today = Today();
-    SetValue("TopSenderDate", today.c_str());
+    const std::string today = TodayText();
     std::string date;
     const std::vector<int32_t> ids = client.GetTopSender(settings_->GetPID(), &date);
+    // The date moves on only with a list: a failed request is asked again
+    // at the next start, not a week later.
+    if (!ids.empty()) SetValue("TopSenderDate", today.c_str());
     if (!ids.empty() && store_) {
         cListe* tops = store_->LockTopSender();
         tops->Delete();
@@ -240,7 +234,7 @@ int cServerJobs::UpdateDatabase() {
 int cServerJobs::UpdateProgrammTips() {
     char last[32] = {};
     GetValue("ProgrammtippsDate", last, sizeof last);
-    const std::string today = Today();
+    const std::string today = TodayText();
     // The tips of one day are asked once; a date ahead of today counts as today.
     if (strlen(last) >= 8 && strncmp(last, today.c_str(), 8) >= 0) {
         Status("3|0", 65);
@@ -283,6 +277,7 @@ int cServerJobs::UpdateProgrammTips() {
     char text[32];
     bk::TextFormat(text, sizeof text, "3|%d", static_cast<int>(reloaded.size()));
     Status(text, 65);
+    cStationLister(store_, skin_).PushProgrammTips(reloaded, today.c_str());
     return static_cast<int>(reloaded.size());
 }
 

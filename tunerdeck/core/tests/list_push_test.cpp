@@ -16,6 +16,7 @@
 #include "online_host.h"
 #include "registry.h"
 #include "tdtest.h"
+#include "timerentry.h"
 #include "user_data_store.h"
 
 namespace {
@@ -58,6 +59,22 @@ int DStatus(char* text, int code) {
     return 0;
 }
 
+void DOwn(const char* text, int id) { Rec("AddUserDefinedSender " + T(text) + " " + std::to_string(id)); }
+void DTimer(cTimerEntry* e) {
+    Rec(e ? "AddToTimerEntrie " + std::to_string(e->GetId()) + " " + e->GetSendername() : "AddToTimerEntrie (null)");
+}
+void DSkinStation(const char* text, int id) { Rec("AddToSkinDefinedSender " + T(text) + " " + std::to_string(id)); }
+void DTip(const char* text, int id, const char* date) {
+    Rec("AddToProgrammtipps " + T(text) + " " + std::to_string(id) + " " + T(date));
+}
+void DDetails(const char* line, int id, const char* name, const char* regions, int country, int type,
+              const char* genres, const char* languages, const char* streams) {
+    Rec("GetDetails " + std::to_string(id) + " [" + T(line) + "] " + T(name) + " r" + T(regions) + " c" +
+        std::to_string(country) + " t" + std::to_string(type) + " g" + T(genres) + " l" + T(languages) + " [" +
+        T(streams) + "]");
+}
+void DLast(const char* text, int id) { Rec("GetLastPlayedSender " + T(text) + " " + std::to_string(id)); }
+
 td::SkinListApi Double(const volatile int* uiUp = nullptr) {
     td::SkinListApi a;
     a.ClearList = DClear;
@@ -67,15 +84,28 @@ td::SkinListApi Double(const volatile int* uiUp = nullptr) {
     a.AddToPodcast = DPod;
     a.SearchResult = DSearch;
     a.ReceiveStatus = DStatus;
+    a.AddUserDefinedSender = DOwn;
+    a.AddToTimerEntrie = DTimer;
+    a.AddToSkinDefinedSender = DSkinStation;
+    a.AddToProgrammtipps = DTip;
+    a.GetDetails = DDetails;
+    a.GetLastPlayedSender = DLast;
     a.uiUp = uiUp;
     return a;
 }
 
-// Details fields 0x02-separated; "|" is easier to read in expectations.
+// Details fields 0x02-separated, records 0x01: "|" and "#" are easier to
+// read in expectations.
 std::string Readable(std::string s) {
-    for (char& c : s)
+    for (char& c : s) {
         if (c == '\x02') c = '|';
+        if (c == '\x01') c = '#';
+    }
     return s;
+}
+std::vector<std::string> Readable(std::vector<std::string> v) {
+    for (std::string& s : v) s = Readable(s);
+    return v;
 }
 
 struct StationSpec {
@@ -180,15 +210,15 @@ protected:
 
 TEST_F(ListPushFixture, StationDetailsCarryElevenFieldsAndNoMarkBytes) {
     td::cStationLister lister(store_.get(), Double());
-    EXPECT_EQ("Parent Rock Antenne|Rock Antenne||1|49|3|128|0|0|Deutsch|1", Readable(lister.StationDetails(1, 1)));
-    EXPECT_EQ("Parent Rock Antenne|Rock Antenne||1|49|3|128|0|0|English|1", Readable(lister.StationDetails(1, 2)));
+    EXPECT_EQ("Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|1", Readable(lister.StationDetails(1, 1)));
+    EXPECT_EQ("Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|English|1", Readable(lister.StationDetails(1, 2)));
     // No stream: bandwidth and second number -1, not playable.
-    EXPECT_EQ("Parent Stummer Sender|Stummer Sender||1|49|3|-1|-1|0|Deutsch|0", Readable(lister.StationDetails(5, 1)));
+    EXPECT_EQ("Parent Stummer Sender|Stummer Sender|10|1|49|1|-1|-1|0|Deutsch|0", Readable(lister.StationDetails(5, 1)));
     EXPECT_EQ("", lister.StationDetails(999, 1));
 
     StationSpec bad = {6, "Evil\x02Name\x01", "1", "1", "1", "1", "1", "20260101", 3, 32};
     AddStation(bad);
-    EXPECT_EQ("Parent EvilName|EvilName||1|1|1|32|0|0|Deutsch|1", Readable(lister.StationDetails(6, 1)));
+    EXPECT_EQ("Parent EvilName|EvilName|1|1|1|1|32|0|0|Deutsch|1", Readable(lister.StationDetails(6, 1)));
 }
 
 TEST_F(ListPushFixture, FavoritesPushMovesFavouritesOfDeletedFoldersToAll) {
@@ -219,7 +249,7 @@ TEST_F(ListPushFixture, TopStationsAndCategoryListsEndEverySeries) {
     lister.PushTopStations(2, "20261210");
     ASSERT_EQ(3u, g_calls.size());
     EXPECT_EQ("ClearList 8", g_calls[0]);
-    EXPECT_EQ("AddToTopTen Parent rock radio one\x02rock radio one\x02\x02" "1\x02" "44\x02" "5\x02" "48\x02" "0\x02"
+    EXPECT_EQ("AddToTopTen Parent rock radio one\x02rock radio one\x02" "11\x02" "1\x02" "44\x02" "2\x02" "48\x02" "0\x02"
               "0\x02" "English\x02" "1 3 (null)",
               g_calls[1]);
     EXPECT_EQ("AddToTopTen (null) 0 20261210", g_calls[2]);
@@ -337,6 +367,133 @@ TEST_F(ListPushFixture, SearchNameIsBoundedAndCancelStopsTheWalk) {
     o.cancelled = [&] { return ++asked > 2; };
     EXPECT_EQ(2, td::cStationLister(store_.get(), Double()).Search(Criteria(), o));
     EXPECT_EQ(0, td::cStationLister(nullptr, Double()).Search(Criteria(), o));
+}
+
+// An own station with its nine fields as the editor sends them.
+void AddOwnStation(cUserDataStore* store, int32_t id, const char* name, const char* address) {
+    auto st = std::unique_ptr<cUserDefinedStation>(new cUserDefinedStation);
+    const char* names[] = {"N", "K", "T", "L", "S", "IN", "F", "US", "UH"};
+    const std::string values[] = {name, "10", "2", "49", "1", "Mein\x02Text", "3", address, "http://home.example/"};
+    for (int i = 0; i < 9; ++i) st->Field(names[i]) = values[i];
+    st->Field("Id") = std::to_string(id);
+    store->LockUserLists();
+    store->GetUserStations()->stations.push_back(std::move(st));
+    store->UnlockUserLists();
+}
+
+TEST_F(ListPushFixture, OwnStationsCarryTheirFieldsInBothForms) {
+    ASSERT_NE(nullptr, store_->GetUserStations());   // an empty list without a file
+    AddOwnStation(store_.get(), -65535, "Mein Sender", "http://stream.example/live");
+    td::cStationLister lister(store_.get(), Double());
+    // The station-details form (separators inside the texts dropped) ...
+    EXPECT_EQ("Mein Sender| |10|2|49|1|0|0|0|MeinText|1", Readable(lister.StationDetails(0xFFFF0001u, 1)));
+    EXPECT_EQ("", lister.StationDetails(0xFFFF0002u, 1));
+    // ... and the own-station list's, with format, address and homepage.
+    lister.PushUserStations();
+    EXPECT_EQ((std::vector<std::string>{
+                  "ClearList 14",
+                  "AddUserDefinedSender Mein Sender| |10|2|49|1|0|0|0|MeinText|1|3|http://stream.example/live|"
+                  "http://home.example/ -65535",
+                  "AddUserDefinedSender (null) 0"}),
+              Readable(g_calls));
+}
+
+TEST_F(ListPushFixture, TimerEntriesShowTheirStationsDetails) {
+    auto add = [&](unsigned long id, unsigned long channel, const char* station) {
+        auto* e = new cTimerEntry;
+        e->SetId(id);
+        e->SetChannelID(channel);
+        e->SetSendername(station);
+        store_->GetTimerList()->Add(e);
+    };
+    add(1, 1, "alt");
+    add(2, 999, "Unbekannt");   // not in the database: keeps its own name
+    td::cStationLister(store_.get(), Double()).PushTimerEntries(1);
+    EXPECT_EQ((std::vector<std::string>{"ClearList 15", "AddToTimerEntrie 1 Parent Rock Antenne - Rock Antenne",
+                                        "AddToTimerEntrie 2 Unbekannt", "AddToTimerEntrie (null)"}),
+              g_calls);
+    EXPECT_STREQ("alt", static_cast<cTimerEntry*>(store_->GetTimerList()->GetById(1))->GetSendername());
+}
+
+TEST_F(ListPushFixture, SkinStationsAndProgrammeTipsEndTheirSeries) {
+    td::cStationLister lister(store_.get(), Double());
+    lister.PushSkinStations("3;999;x;1", 1);   // unknown ids left out
+    ASSERT_EQ(4u, g_calls.size());
+    EXPECT_EQ("ClearList 17", g_calls[0]);
+    EXPECT_EQ(0u, g_calls[1].find("AddToSkinDefinedSender Parent rock radio one"));
+    EXPECT_EQ(" 3", g_calls[1].substr(g_calls[1].size() - 2));
+    EXPECT_EQ(" 1", g_calls[2].substr(g_calls[2].size() - 2));
+    EXPECT_EQ("AddToSkinDefinedSender (null) 0", g_calls[3]);
+
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char today[16];
+    wsprintfA(today, "%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
+    std::vector<std::unique_ptr<cProgrammtipp>> tips;
+    const char* received[] = {today, "20200101"};
+    for (int i = 0; i < 2; ++i) {
+        tips.emplace_back(new cProgrammtipp);
+        cProgrammtipp& p = *tips.back();
+        p.tippId = std::to_string(40 + i);
+        p.start = "202612201800";
+        p.stop = "202612201900";
+        p.title = "Konzert";
+        p.genre = "Klassik";
+        p.sender = "Sender";
+        p.channel = "Kanal";
+        p.channelid = "1";
+        p.link = "http://tip.example/";
+        p.timername = "Konzert";
+        p.received = received[i];
+    }
+    g_calls.clear();
+    lister.PushProgrammTips(tips, "20261210");
+    EXPECT_EQ((std::vector<std::string>{
+                  "ClearList 16",
+                  "AddToProgrammtipps 202612201800|202612201900|Konzert|Klassik|Sender|Kanal|1|1|http://tip.example/|"
+                  "Konzert 40 (null)",
+                  "AddToProgrammtipps 202612201800|202612201900|Konzert|Klassik|Sender|Kanal|1|0|http://tip.example/|"
+                  "Konzert 41 (null)",
+                  "AddToProgrammtipps (null) 0 20261210"}),
+              Readable(g_calls));
+}
+
+TEST_F(ListPushFixture, DetailsViewGetsTheStationAndItsStreamRecords) {
+    AddOwnStation(store_.get(), -65535, "Mein Sender", "http://stream.example/live");
+    td::cStationLister lister(store_.get(), Double());
+    EXPECT_TRUE(lister.PushDetails(1, 1));
+    EXPECT_TRUE(lister.PushDetails(0xFFFF0001u, 1));
+    EXPECT_FALSE(lister.PushDetails(999, 1));
+    EXPECT_FALSE(lister.PushDetails(0, 1));
+    EXPECT_EQ((std::vector<std::string>{
+                  "GetDetails 1 [Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|1] Rock Antenne r3 "
+                  "c49 t1 g10;11 l1 [#500001|0|128|3]",
+                  "GetDetails -65535 [Mein Sender| |10|2|49|1|0|0|0|MeinText|1] Mein Sender r c49 t2 g10 l1 "
+                  "[#-65535|0|0|http://stream.example/live]"}),
+              Readable(g_calls));
+}
+
+TEST_F(ListPushFixture, LastPlayedStationOrThePlayersTitle) {
+    AddOwnStation(store_.get(), -65535, "Mein Sender", "http://stream.example/live");
+    struct Case {
+        const char* stored;   // "LastChannelId", null: none
+        uint32_t shown;
+        const char* first;    // the GetLastPlayedSender call
+    } cases[] = {
+        {nullptr, 0, "GetLastPlayedSender velmirant-Player 0"},
+        {"0", 0, "GetLastPlayedSender velmirant-Player 0"},
+        {"999", 0, "GetLastPlayedSender velmirant-Player 0"},
+        {"1", 1, "GetLastPlayedSender Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|1 1"},
+        {"-65535", 0xFFFF0001u, "GetLastPlayedSender Mein Sender| |10|2|49|1|0|0|0|MeinText|1 -65535"},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        SetValue("LastChannelId", c.stored);
+        EXPECT_EQ(c.shown, td::cStationLister(store_.get(), Double()).PushLastPlayed(1)) << T(c.stored);
+        ASSERT_EQ(c.shown ? 2u : 1u, g_calls.size()) << T(c.stored);
+        EXPECT_EQ(c.first, Readable(g_calls[0])) << T(c.stored);
+        if (c.shown) EXPECT_EQ(0u, g_calls[1].find("GetDetails " + std::to_string(static_cast<int>(c.shown))));
+    }
 }
 
 TEST(ListPushDates, DateTexts) {

@@ -129,6 +129,7 @@ TEST_F(ServerJobsTest, FailedRequestsLeaveStoredDataAsItWas) {
     e->SetId(17);
     tops->Add(e);
     store_->UnlockTopSender();
+    SetValue("TopSenderDate", "20261101");
     jobs_->UpdateTopStations();
     tops = store_->LockTopSender();
     EXPECT_EQ(1, tops->GetAnzElement());
@@ -137,6 +138,9 @@ TEST_F(ServerJobsTest, FailedRequestsLeaveStoredDataAsItWas) {
     ASSERT_EQ(2u, g_status.size());
     EXPECT_EQ(0u, g_status[0].find("0 Aktualisiere Topsender"));
     EXPECT_EQ(0u, g_status[1].find("0 Topsender aktualisiert"));
+    char topDate[32] = {};
+    GetValue("TopSenderDate", topDate, sizeof topDate);
+    EXPECT_STREQ("20261101", topDate);   // asked again at the next start
 
     g_status.clear();
     SetValue("ProgrammtippsDate", "20000101");
