@@ -1,0 +1,186 @@
+// The navigator window driven by its messages: its class and window-list
+// entry, closing, absorbed repeats, the reply buffers, auto-scroll, the
+// search records it hands the host, sliding and view switching.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fake_settings.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "nav_window.h"
+#include "podcast_feed.h"
+#include "search_criteria.h"
+#include "tdtest.h"
+#include "wnd_list.h"
+
+namespace {
+
+struct Call {
+    int code, ch;
+    std::vector<unsigned char> record;
+};
+std::vector<Call> g_calls;
+
+int Recorder(int code, int ch, void* text) {
+    Call c{code, ch, {}};
+    if (code == 6 && text) {
+        auto* b = static_cast<unsigned char*>(text);
+        c.record.assign(b, b + sizeof(SearchRecord));
+    }
+    g_calls.push_back(c);
+    return 0;
+}
+
+int Count(int code) {
+    int n = 0;
+    for (const Call& c : g_calls) n += c.code == code;
+    return n;
+}
+
+struct NavFixture : ::testing::Test {
+    tdtest::RegistrySandbox sandbox{"SOFTWARE\\Velmirant\\Radio"};
+    FakeSettings settings;
+    cSettingsInterface* savedHost = nullptr;
+    HostEventCallback savedCallback = nullptr;
+    cNavWindow* nav = nullptr;
+
+    void SetUp() override {
+        savedHost = Library().host;
+        savedCallback = Library().callback;
+        Library().host = &settings;
+        Library().callback = &Recorder;
+        g_calls.clear();
+        nav = CreateNavWindow(nullptr, nullptr, 0);
+        ASSERT_NE(nav, nullptr);
+    }
+    void TearDown() override {
+        delete nav;
+        Library().host = savedHost;
+        Library().callback = savedCallback;
+    }
+    LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessageA(nav->GetWindow(), msg, w, l); }
+    // The navigator with a content view, extended.
+    void Extend() {
+        nav->SetSize(300, 400);
+        nav->GetSkinData()->SetHasDisplay(1);
+        nav->ApplySkinSizes();
+        ASSERT_NE(nav->GetNavView(), nullptr);
+        nav->Slide();
+        ASSERT_EQ(nav->IsCollapsed(), 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(NavFixture, WindowOfItsClassInTheWindowListThatNeverClosesItself) {
+    char name[64] = {};
+    GetClassNameA(nav->GetWindow(), name, sizeof name);
+    EXPECT_STREQ(name, "tunerdeck Nav Wnd Class");
+    EXPECT_EQ(GetWindowList().Find(WND_ID_NAVIGATOR), static_cast<cSkinWnd*>(nav));
+    EXPECT_FALSE(IsWindowVisible(nav->GetWindow()));
+    EXPECT_EQ(GetWindowLongA(nav->GetWindow(), GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
+    EXPECT_EQ(Send(WM_CLOSE), 0);
+    EXPECT_TRUE(IsWindow(nav->GetWindow()));
+    // Without a content view the view messages do nothing.
+    for (UINT m : {1131u, 1132u, 1140u, 1157u, 1187u, 1194u, 1197u}) EXPECT_EQ(Send(m), 1) << m;
+    EXPECT_EQ(nav->IsCollapsed(), 1);
+}
+
+TEST_F(NavFixture, RepeatedLevelRequestsReachTheHostOnce) {
+    PostMessageA(nav->GetWindow(), 1162, 0, 0);
+    PostMessageA(nav->GetWindow(), 1162, 0, 0);
+    PostMessageA(nav->GetWindow(), 1162, 0, 0);
+    tdtest::PumpMessages();
+    EXPECT_EQ(Count(44), 1);
+}
+
+TEST_F(NavFixture, ReplyBuffersWaitBoundedAndTruncate) {
+    nav->ExpectRecDeviceList();
+    std::thread host([&] {
+        Sleep(100);
+        nav->SetRecDeviceList(std::string(600, 'd').c_str());
+    });
+    std::string reply = nav->WaitRecDeviceList();
+    host.join();
+    EXPECT_EQ(reply, std::string(511, 'd'));
+    // No answer at all: an empty list after the bounded wait.
+    nav->ExpectRecSourceList();
+    DWORD start = GetTickCount();
+    EXPECT_STREQ(nav->WaitRecSourceList(), "");
+    EXPECT_LT(GetTickCount() - start, kNavReplyWaitMs + 2000);
+    // A reply whose first byte is 1 (a one-character first entry) ends the wait too.
+    nav->ExpectRecSourceList();
+    nav->SetRecSourceList("a\x01" "b");
+    EXPECT_STREQ(nav->WaitRecSourceList(), "a\x01" "b");
+}
+
+TEST_F(NavFixture, AutoScrollSpeedsUpAndStopsOnRelease) {
+    Send(1143, 0, 20);
+    EXPECT_EQ(nav->AutoScrollInterval(), 100);
+    std::vector<int> seen;
+    for (int i = 0; i < 4; ++i) {
+        Send(WM_TIMER, 20, 0);
+        seen.push_back(nav->AutoScrollInterval());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{85, 70, 60, 60}));
+    Send(1144, 0, 20);
+    Send(1143, 0, 21);
+    EXPECT_EQ(nav->AutoScrollInterval(), 100);
+    Send(1144, 0, 21);
+}
+
+TEST_F(NavFixture, SearchButtonsHandTheHostTheirRecords) {
+    Send(1143, 0, 190);
+    Send(1143, 0, 37);
+    std::vector<std::vector<unsigned char>> records;
+    for (const Call& c : g_calls)
+        if (c.code == 6) records.push_back(c.record);
+    ASSERT_EQ(records.size(), 2u);
+    for (size_t i = 0; i < sizeof(SearchRecord); ++i) {
+        unsigned char expected = i == 272 ? 1 : 0;
+        EXPECT_EQ(records[0][i], expected) << i;
+        EXPECT_EQ(records[1][i], 0) << i;
+    }
+    // Folded in: no "navigator extended" call before the search.
+    EXPECT_EQ(Count(26), 0);
+}
+
+TEST_F(NavFixture, SlideFlipsTheStateAndTellsTheHost) {
+    Extend();
+    EXPECT_EQ(settings.Number("GetNavOpen"), 1);
+    nav->Slide();
+    EXPECT_EQ(nav->IsCollapsed(), 1);
+    EXPECT_EQ(settings.Number("GetNavOpen"), 0);
+}
+
+TEST_F(NavFixture, ViewButtonsSwitchViewsAndKeepTheHistory) {
+    Extend();
+    cNavView* view = nav->GetNavView();
+    Send(1143, 0, 6);
+    EXPECT_EQ(view->BuiltKind(), 3);
+    EXPECT_EQ(settings.Number("GetScreen"), 3);
+    Send(1143, 0, 322);
+    Send(1143, 0, 322);
+    EXPECT_EQ(view->BuiltKind(), 9);
+    EXPECT_EQ(Count(53), 1);   // the timer list once on entering
+    Send(1143, 0, 375);
+    EXPECT_EQ(view->BuiltKind(), 12);
+    EXPECT_TRUE(PodcastViewShown());
+    Send(1143, 0, 41);   // back
+    EXPECT_EQ(view->CurrentKind(), 9);
+    EXPECT_FALSE(PodcastViewShown());
+    Send(1143, 0, 184);   // forward
+    EXPECT_EQ(view->CurrentKind(), 12);
+    Send(1143, 0, 400);   // help of the podcast view
+    EXPECT_EQ(Count(10), 1);
+
+    // Folded away, a switch only records the kind.
+    nav->Slide();
+    Send(1143, 0, 5);
+    EXPECT_EQ(view->CurrentKind(), 4);
+    EXPECT_EQ(view->BuiltKind(), 12);
+}

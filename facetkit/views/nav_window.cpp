@@ -1,0 +1,805 @@
+#include "nav_window.h"
+
+#include <cstring>
+
+#include "../../tunerdeck/core/settings_interface.h"
+#include "activeelement.h"
+#include "bounded_text.h"
+#include "catalogue.h"
+#include "library_entry.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "message_popup.h"
+#include "podcast_feed.h"
+#include "registry.h"
+#include "resource_manager.h"
+#include "search_criteria.h"
+#include "skin_plugin.h"
+#include "status_intake.h"
+#include "vltime.h"
+#include "win_handles.h"
+#include "wnd_list.h"
+
+namespace {
+
+cNavWindow* volatile g_navigator = nullptr;
+// The open update dialogs (one each for the whole process).
+cMessageWnd* volatile g_databaseDialog = nullptr;
+cMessageWnd* volatile g_tipsDialog = nullptr;
+volatile LONG g_startupChecksDone = 0;
+
+enum { kTimerScrollDown = 10, kTimerScrollUp = 20 };
+// Sprite ids of the frame table at positions 1 to 20 and of the banner frame.
+const unsigned kFrameSprites[21] = {0,   97,  106, 105, 104, 103, 102, 101, 100, 99, 98,
+                                    96,  95,  248, 249, 250, 253, 252, 251, 247, 246};
+const unsigned kBannerSprites[8] = {200, 202, 199, 201, 203, 206, 205, 204};
+
+cSettingsInterface* Host() { return Library().host; }
+
+std::string Text(unsigned id) {
+    char text[500] = {};
+    GetResourceString(nullptr, id, UiLanguage(), text, sizeof text);
+    return text;
+}
+
+int FramePos(unsigned sprite) {
+    for (int i = 1; i < 21; ++i)
+        if (kFrameSprites[i] == sprite) return i;
+    return 0;
+}
+
+bool HasElementIn(void* context, int id) {
+    return static_cast<cButtonListe*>(context)->GetById(static_cast<unsigned long>(id)) != nullptr;
+}
+
+cStatusDisplay* MainDisplay() { return dynamic_cast<cStatusDisplay*>(GetWindowList().Find(WND_ID_MAIN)); }
+
+}  // namespace
+
+cNavWindow* NavWindow() { return g_navigator; }
+
+cNavWindow* CreateNavWindow(HMODULE skinModule, HWND owner, int bannerShown) {
+    auto* nav = new cNavWindow(bannerShown);
+    if (!nav->Create(skinModule, owner)) {
+        delete nav;
+        return nullptr;
+    }
+    return nav;
+}
+
+cNavWindow::cNavWindow(int bannerShown) {
+    device_.pending = 1;
+    input_.pending = 1;
+    bannerShown_ = bannerShown && GetSkinData()->GetVelmoaddieType() != 5;
+    SetLayoutDone(1);
+    SIZE minimum = GetSkinData()->GetMinSizeNavWnd();
+    SetMinSize(minimum.cx, minimum.cy);
+    SetWndFlags(3);
+    GetSkinData()->SetResizeBtnPos(POINT{-1, -1});
+}
+
+cNavWindow::~cNavWindow() {
+    {
+        bk::ScopedLock hold(PodcastFeedsLock());
+        for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) {
+            auto* feed = static_cast<cPodcastFeed*>(e);
+            for (int i = 0; i < 100 && feed->IsBusy(); ++i) Sleep(5);
+            // Download threads set row texts; the table's lines go with this window.
+            feed->ClearRows();
+        }
+    }
+    HostCallback(41, 0, nullptr);
+    if (g_navigator == this) g_navigator = nullptr;
+    SetContentView(nullptr);
+    delete view_;
+    view_ = nullptr;
+    ReleaseBackBuffer();
+    // A deleted navigator must not stay in the window list, where the status
+    // intake and the main window look it up.
+    GetWindowList().RemoveWithoutDelete(this);
+    HWND hwnd = GetWindow();
+    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+bool cNavWindow::Create(HMODULE skinModule, HWND owner) {
+    HINSTANCE module = Library().module ? Library().module : GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(module, kNavigatorWindowClass, &wc)) {
+        wc.lpfnWndProc = &cSkinWnd::StaticWndProc;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(4));
+        wc.lpszClassName = kNavigatorWindowClass;
+        RegisterClassA(&wc);
+    }
+    HWND hwnd = CreateWindowExA(0, kNavigatorWindowClass, "", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0,
+                                0, owner, nullptr, module, this);
+    if (!hwnd) return false;
+    SetSkinModule(skinModule);
+    InitWindow(hwnd, WND_ID_NAVIGATOR);
+    return true;
+}
+
+bool cNavWindow::MainExists() const { return MainWindow() != nullptr; }
+
+HWND cNavWindow::MainWindow() const {
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    return main && main->GetWindow() && IsWindow(main->GetWindow()) ? main->GetWindow() : nullptr;
+}
+
+// ------------------------------------------------------------------ replies
+
+void cNavWindow::SetReply(Reply* reply, const char* text) {
+    bk::TextCopy(reply->text, text ? text : "");
+    InterlockedExchange(&reply->pending, 0);
+}
+
+const char* cNavWindow::WaitReply(Reply* reply) {
+    // The host answers only when its recording pipe exists: a reply that
+    // never comes counts as an empty list.
+    for (DWORD waited = 0; reply->pending; waited += 10) {
+        if (waited >= kNavReplyWaitMs) {
+            reply->text[0] = 0;
+            InterlockedExchange(&reply->pending, 0);
+            break;
+        }
+        Sleep(10);
+    }
+    return reply->text;
+}
+
+void cNavWindow::SetRecDeviceList(const char* text) { SetReply(&device_, text); }
+void cNavWindow::SetRecSourceList(const char* text) { SetReply(&input_, text); }
+const char* cNavWindow::WaitRecDeviceList() { return WaitReply(&device_); }
+const char* cNavWindow::WaitRecSourceList() { return WaitReply(&input_); }
+void cNavWindow::ExpectRecDeviceList() { InterlockedExchange(&device_.pending, 1); }
+void cNavWindow::ExpectRecSourceList() { InterlockedExchange(&input_.pending, 1); }
+
+// ------------------------------------------------------------------ layout
+
+void cNavWindow::ApplySkinSizes() {
+    cVelmoSkinData* skin = GetSkinData();
+    cSettingsInterface* host = Host();
+    int kind = skin->GetVelmoaddieType();
+    bannerShown_ = host && host->GetVelmoAddy() && kind != 5 ? 1 : 0;
+    int w = 0, h = 0;
+    if (host)
+        NavBannerSize(host->GetLanguage(), host->GetAdBannerCX(), host->GetAdBannerCY(), host->GetAdBannerCX_ENG(),
+                      host->GetAdBannerCY_ENG(), &w, &h);
+    skin->SetBannerHeight(h);
+    SIZE minimum = skin->GetMinSizeNavWnd();
+    int minHeight = minimum.cy;
+    if (!bannerShown_ || kind == 1 || kind == 5) {
+        w = h = 0;
+        if (!bannerShown_) skin->SetBannerHeight(0);
+    } else {
+        minHeight = minimum.cy + h - skin->getVelmoaddieUeberlappungCY();
+    }
+    bannerHeight_ = h;
+    bannerWidth_ = w;
+    int minWidth = minimum.cx > w ? minimum.cx : w;
+    SetMinSize(minWidth, minHeight);
+    int width = GetWidth(), height = GetHeight();
+    if (host) {
+        if (host->GetNavWinCX() > width) width = host->GetNavWinCX();
+        if (host->GetNavWinCY() > height) height = host->GetNavWinCY();
+    }
+    SetSize(width < minWidth ? minWidth : width, height < minHeight ? minHeight : height);
+    if (auto* slide = static_cast<cActiveElement*>(GetButtonList()->GetById(58))) {
+        RECT r = slide->GetRect();
+        slideBottom_ = r.bottom;
+        slideWidth_ = r.right - r.left;
+        slideHeight_ = r.bottom - r.top;
+    }
+    g_navigator = this;
+    cResourceManager* res = GetResourceManager();
+    for (int i = 1; i < 21; ++i)
+        frame_[i] = res ? SIZE{res->GetGfxWidth(kFrameSprites[i]), res->GetGfxHeight(kFrameSprites[i])} : SIZE{0, 0};
+    for (int i = 0; i < 8; ++i)
+        bannerFrame_[i] = res && bannerShown_ ? SIZE{res->GetGfxWidth(kBannerSprites[i]), res->GetGfxHeight(kBannerSprites[i])}
+                                              : SIZE{0, 0};
+    if (!bannerShown_)
+        for (unsigned s : {249u, 252u, 250u, 253u, 246u}) frame_[FramePos(s)] = SIZE{0, 0};
+    LayoutPass();
+    UpdateLayout(0);
+    if (GetWindow()) InvalidateRect(GetWindow(), nullptr, FALSE);
+}
+
+HRGN cNavWindow::RegionForState(int width, int height) {
+    SkinGetSkinRegionExtWndFn region = CurrentSkin().entry.GetSkinRegionExtWnd;
+    if (!region) return nullptr;
+    int side = IsResizing() ? 2 : collapsed_ ? 0 : 1;
+    return region(this, side, width, height, width, height);
+}
+
+void cNavWindow::ReleaseBackBuffer() {
+    if (backDC_) {
+        if (backOld_) SelectObject(backDC_, backOld_);
+        DeleteDC(backDC_);
+    }
+    if (backBitmap_) DeleteObject(backBitmap_);
+    backDC_ = nullptr;
+    backBitmap_ = nullptr;
+    backOld_ = nullptr;
+}
+
+void cNavWindow::LayoutPass() {
+    cVelmoSkinData* skin = GetSkinData();
+    cSettingsInterface* host = Host();
+    int first = host ? static_cast<int>(static_cast<unsigned short>(host->GetScreen())) : static_cast<int>(NV_SEARCH_FORM);
+    ReleaseBackBuffer();
+    if (cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN)) {
+        POINT offset = skin->GetNavWndOffset();
+        int x = main->GetPosX() + main->GetWidth() + offset.x, y = main->GetPosY() + offset.y;
+        char text[128];
+        bk::TextFormat(text, sizeof text, "PosMain (X:%d Y:%d) NeuPosExt(X:%d Y:%d)", main->GetPosX(), main->GetPosY(),
+                       x, y);
+        HostCallback(28, 7, text);
+        SetWindowPosition(x, y);
+    }
+    int width = GetWidth(), height = GetHeight();
+    POINT lt = skin->GetDisplayLeftTop();
+    RECT content = {lt.x, lt.y, width - skin->GetDisplayRandRechts(), height - skin->GetDisplayRandUntenOhneBanner()};
+    if (bannerShown_ && skin->GetVelmoaddieType() == 0 && bannerHeight_ > 0 && bannerHeight_ < 3000)
+        content.bottom -= bannerHeight_;
+    if (view_ && view_->SetRect(content)) view_->ShowView(0);
+    if (skin->GetHasDisplay() == 1 && !view_) {
+        view_ = new cNavView(GetWindow(), content);
+        SetContentView(view_);
+        view_->ShowView(NavFirstView(first, &HasElementIn, GetButtonList()));
+    }
+    HWND hwnd = GetWindow();
+    if (hwnd && width > 0 && height > 0) {
+        HDC dc = GetDC(hwnd);
+        backDC_ = CreateCompatibleDC(dc);
+        SetBkMode(backDC_, TRANSPARENT);
+        backBitmap_ = CreateCompatibleBitmap(dc, width, height);
+        backOld_ = SelectObject(backDC_, backBitmap_);
+        ReleaseDC(hwnd, dc);
+        MoveWindow(hwnd, GetPosX(), GetPosY(), width, height, FALSE);
+        SkinGetSkinRegionExtWndFn region = CurrentSkin().entry.GetSkinRegionExtWnd;
+        HRGN rgn = region ? region(this, collapsed_ ? 0 : 1, collapsed_ ? 0 : width, height, width, height) : nullptr;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        if (rgn) SetWindowRgn(hwnd, rgn, TRUE);
+    }
+}
+
+// ------------------------------------------------------------------ slide
+
+void cNavWindow::Slide() {
+    if (sliding_) return;
+    HWND hwnd = GetWindow();
+    cVelmoSkinData* skin = GetSkinData();
+    cSettingsInterface* host = Host();
+    int bannerKind = skin->GetVelmoaddieType();
+    if (!collapsed_ && bannerShown_ && bannerKind != 5) HostCallback(25, 0, nullptr);
+    LARGE_INTEGER frequency, last, now;
+    bool counter = QueryPerformanceFrequency(&frequency) != 0;
+    DWORD lastTick = GetTickCount();
+    if (counter) QueryPerformanceCounter(&last);
+    MSG msg;
+    while (hwnd && PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    sliding_ = 1;
+    collapsed_ = !collapsed_;
+    int width = GetWidth(), height = GetHeight();
+    SkinGetSkinRegionExtWndFn region = CurrentSkin().entry.GetSkinRegionExtWnd;
+    if (MainExists() && skin->GetNavAnimEnabled() == 1 && host && host->GetNAVAnimEnabled() == 1 && region && hwnd) {
+        travel_ = width - skin->GetNavWndPaintRandLinks() - skin->GetNavWndPaintRandRechts();
+        NavSlideSteps plan = NavSlidePlan(travel_, height, skin->GetNavAnimType());
+        int side = collapsed_ ? 0 : 1;
+        for (int n = 0; n <= plan.steps; ++n) {
+            int i = collapsed_ ? plan.steps - n : n;
+            extentX_ = i * plan.stepWidth;
+            extentY_ = static_cast<int>(i * plan.verticalStep);
+            HRGN rgn = region(this, side, extentX_, extentY_, width, height);
+            RECT box;
+            int kind = rgn ? GetRgnBox(rgn, &box) : ERROR;
+            if (kind == NULLREGION || kind == ERROR) {
+                if (rgn) DeleteObject(rgn);
+                continue;
+            }
+            SetWindowRgn(hwnd, rgn, TRUE);
+            InvalidateRect(hwnd, nullptr, FALSE);
+            UpdateWindow(hwnd);
+            while (PeekMessageA(&msg, hwnd, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+            DWORD elapsed;
+            if (counter) {
+                QueryPerformanceCounter(&now);
+                elapsed = static_cast<DWORD>((now.QuadPart - last.QuadPart) * 1000 / frequency.QuadPart);
+                last = now;
+            } else {
+                DWORD t = GetTickCount();
+                elapsed = t - lastTick;
+                lastTick = t;
+            }
+            if (elapsed < 12) Sleep(12 - elapsed);
+        }
+    }
+    if (region && hwnd) {
+        HRGN rgn = region(this, collapsed_ ? 0 : 1, width, height, width, height);
+        if (rgn) SetWindowRgn(hwnd, rgn, TRUE);
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+    if (host) host->SetNavOpen(collapsed_ ? 0 : 1);
+    UpdateLayout(0);
+    if (!collapsed_ && view_) view_->ShowView(0);
+    sliding_ = 0;
+    if (hwnd) UpdateWindow(hwnd);
+    if (!collapsed_ && bannerShown_ && bannerKind != 5) HostCallback(48, 0, nullptr);
+}
+
+void cNavWindow::ExtendIfFolded() {
+    if (!collapsed_) return;
+    Slide();
+    HostCallback(48, 0, nullptr);
+}
+
+void cNavWindow::ToggleBanner() {
+    cSettingsInterface* host = Host();
+    if (!host) return;
+    int was = host->GetVelmoAddy();
+    host->SetVelmoAddy(!was);
+    HostCallback(25, 0, nullptr);
+    int w = 0, h = 0;
+    NavBannerSize(host->GetLanguage(), host->GetAdBannerCX(), host->GetAdBannerCY(), host->GetAdBannerCX_ENG(),
+                  host->GetAdBannerCY_ENG(), &w, &h);
+    int height = GetHeight() + (was ? -h : h);
+    SetSize(GetWidth(), height < 0 ? 0 : height);
+    ApplySkinSizes();
+    HostCallback(24, 0, nullptr);
+}
+
+// ------------------------------------------------------------------ actions
+
+void cNavWindow::RunSearch(int fromForm, int marked) {
+    if (!collapsed_) HostCallback(26, 0, nullptr);
+    {
+        cListStore& store = GetListStore();
+        bk::ScopedLock hold(store.Lock());
+        store.List(LS_SEARCH_HITS)->Delete();
+    }
+    SearchRecord record;
+    memset(&record, 0, sizeof record);
+    record.marked = marked ? 1 : 0;
+    if (fromForm) {
+        int selections[kCriteriaBoxes] = {};
+        int* saved = view_ ? view_->History().Selections(view_->History().Pos()) : nullptr;
+        if (saved) memcpy(selections, saved, sizeof selections);
+        char name[300] = {};
+        GetValue("NAME", name, sizeof name);
+        FillSearchRecord(&record, name, selections, UiLanguage());
+    }
+    if (cStatusDisplay* main = MainDisplay()) main->SetSearchFinished(0);
+    HostCallback(6, 0, &record);
+    Sleep(50);
+    if (view_) view_->ShowView(NV_SEARCH_RESULTS);
+}
+
+void cNavWindow::SearchIfFormShown() {
+    if (view_ && view_->BuiltKind() == NV_SEARCH_FORM) RunSearch(1, 0);
+}
+
+void cNavWindow::PageBack() {
+    if (view_) view_->Back();
+    if (!collapsed_) HostCallback(26, 0, nullptr);
+}
+
+void cNavWindow::SetElementState(DWORD id, int value) {
+    if (auto* e = static_cast<cActiveElement*>(GetButtonList()->GetById(id))) e->SetStatus(value);
+}
+
+void cNavWindow::ShowViewButton(int kind) {
+    if (!view_) return;
+    if (view_->BuiltKind() != kind) view_->ShowView(kind);
+    if (!collapsed_) HostCallback(26, 0, nullptr);
+}
+
+void cNavWindow::UpdateDialog(bool tips, int stage, int count) {
+    cMessageWnd* volatile& slot = tips ? g_tipsDialog : g_databaseDialog;
+    if (stage == 0) {
+        if (slot) return;
+        cResourceManager* res = GetResourceManager();
+        if (!res) return;
+        if (!tips) updateRunning_ = 1;
+        auto* dialog = new cMessageWnd(this, GetWindow(), res);
+        dialog->SetTitleDC(359);
+        dialog->SetCountdown(-1);
+        dialog->SetText(Text(tips ? 493 : 347).c_str());
+        dialog->SetWaitAnimation(1);
+        slot = dialog;
+        dialog->RunMessageLoop();
+        for (int i = 0; i < 300; ++i) {
+            HWND w = dialog->GetWindow();
+            if (w && IsWindowVisible(w)) break;
+            PumpMessages();
+            Sleep(10);
+        }
+        dialog->SetMinHeight(dialog->GetSize().cy);
+        HostCallback(tips ? 65 : 35, 0, nullptr);
+        return;
+    }
+    if (!slot || (stage != 3 && stage != 4)) return;
+    cMessageWnd* dialog = slot;
+    std::string text;
+    if (stage == 4) {
+        text = Text(tips ? 496 : 352);
+    } else if (count < 1) {
+        text = Text(tips ? 495 : 349);
+    } else {
+        char formatted[500];
+        bk::TextFormat(formatted, sizeof formatted, Text(tips ? 494 : 348).c_str(), count);
+        text = formatted;
+    }
+    dialog->SetText(text.c_str());
+    dialog->SetWaitAnimation(0);
+    dialog->AddButton(187, 289);
+    if (!tips && quietUpdate_) dialog->SetCountdown(4);
+    dialog->SetDeleteOnClose();
+    dialog->InitWndSize();
+    dialog->Invalidate();
+    slot = nullptr;
+    if (!tips) {
+        updateRunning_ = 0;
+        quietUpdate_ = 0;
+    }
+}
+
+void cNavWindow::DatabaseUpdateProgress(int stage, int count) { UpdateDialog(false, stage, count); }
+void cNavWindow::TipsUpdateProgress(int stage, int count) { UpdateDialog(true, stage, count); }
+
+void cNavWindow::StartupChecks() {
+    char stamp[20] = {};
+    HostCallback(74, 20, stamp);
+    stamp[19] = 0;
+    cVLTime time(stamp);
+    ULARGE_INTEGER dbTime = time.GetAsULargeInteger();
+    FILETIME nowFile;
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    SystemTimeToFileTime(&local, &nowFile);
+    ULARGE_INTEGER now;
+    now.LowPart = nowFile.dwLowDateTime;
+    now.HighPart = nowFile.dwHighDateTime;
+    const ULONGLONG fifteenDays = 1296000ULL * 10000000ULL;
+    if (dbTime.QuadPart + fifteenDays < now.QuadPart) {
+        quietUpdate_ = 1;
+        DatabaseUpdateProgress(0, 0);
+    }
+    if (Host() && Host()->GetAutoupdatePrgTipps() == 1) HostCallback(65, 0, nullptr);
+    if (PodcastFeature()) {
+        SyncPodcastFeeds();
+        bk::ScopedLock hold(PodcastFeedsLock());
+        for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) {
+            auto* feed = static_cast<cPodcastFeed*>(e);
+            if (feed->IsSubscribed()) feed->StartDownload(-1);
+        }
+    }
+    InterlockedExchange(&g_startupChecksDone, 1);
+}
+
+void cNavWindow::StartAutoScroll(DWORD id) {
+    SetCapture(GetWindow());
+    if (autoScrolling_) return;
+    scrollInterval_ = 100;
+    SetTimer(GetWindow(), id == 20 ? kTimerScrollUp : kTimerScrollDown, static_cast<UINT>(scrollInterval_), nullptr);
+    autoScrolling_ = 1;
+}
+
+void cNavWindow::StopAutoScroll() {
+    KillTimer(GetWindow(), kTimerScrollDown);
+    KillTimer(GetWindow(), kTimerScrollUp);
+    if (autoScrolling_) ReleaseCapture();
+    autoScrolling_ = 0;
+}
+
+void cNavWindow::OnTimer(UINT_PTR id) {
+    NavAutoScrollStep(&scrollInterval_);
+    SetTimer(GetWindow(), id, static_cast<UINT>(scrollInterval_), nullptr);
+}
+
+void cNavWindow::OnClick(DWORD id) {
+    switch (id) {
+        case 4: HostCallback(5, 0, nullptr); break;
+        case 5: ShowViewButton(NV_TOP_STATIONS); break;
+        case 6: ShowViewButton(NV_FAVOURITES); break;
+        case 7:
+            if (view_ && view_->BuiltKind() != NV_SEARCH_FORM) ResetSearchCriteria(UiLanguage());
+            ShowViewButton(NV_SEARCH_FORM);
+            break;
+        case 8:
+            if (!collapsed_) HostCallback(26, 0, nullptr);
+            if (view_) view_->ShowView(NV_SKINS);
+            break;
+        case 20:
+        case 21: StartAutoScroll(id); break;
+        case 36: RunSearch(1, 0); break;
+        case 37: RunSearch(0, 0); break;
+        case 38:
+        case 41: PageBack(); break;
+        case 58: Slide(); break;
+        case 169: HostCallback(32, 0, nullptr); break;
+        case 184:
+            if (view_) view_->Forward();
+            if (!collapsed_) HostCallback(26, 0, nullptr);
+            break;
+        case 190: RunSearch(0, 1); break;
+        case 193:
+            ResetSearchCriteria(UiLanguage());
+            if (view_) view_->ShowView(0);
+            break;
+        case 265: ShowViewButton(NV_RECORDING); break;
+        case 322:
+            if (!collapsed_) HostCallback(26, 0, nullptr);
+            if (view_) view_->ShowView(NV_TIMERS);
+            break;
+        case 330:
+            if (HWND main = MainWindow()) PostMessageA(main, 1174, 0, 0);
+            break;
+        case 356:
+            if (view_) view_->ShowView(NV_TIPS);
+            break;
+        case 368:
+            if (view_) view_->ShowView(NV_SKIN_STATIONS);
+            break;
+        case 373: ToggleBanner(); break;
+        case 375:
+            if (view_) view_->ShowView(NV_PODCASTS);
+            break;
+        case 400:
+            if (view_) view_->ShowHelp();
+            break;
+        case 317: {
+            SkinGetSkinPoweredByFn powered = CurrentSkin().entry.GetSkinPoweredBy;
+            HostCallback(5, 0, powered ? const_cast<char*>(powered()) : nullptr);
+            break;
+        }
+        default:
+            if (id >= 159 && id <= 168) {
+                SkinSkinSpecificBtnFn specific = CurrentSkin().entry.SkinSpecificBtn;
+                cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+                if (specific && main)
+                    specific(GetResourceManager(), main, main->GetButtonList(), static_cast<int>(id));
+            }
+            break;
+    }
+}
+
+// ------------------------------------------------------------------ paint
+
+void cNavWindow::PaintFrame(HDC dc) {
+    cResourceManager* res = GetResourceManager();
+    cVelmoSkinData* skin = GetSkinData();
+    if (!res) return;
+    auto w = [&](unsigned s) { return frame_[FramePos(s)].cx; };
+    auto h = [&](unsigned s) { return frame_[FramePos(s)].cy; };
+    auto put = [&](unsigned s, int x, int y) {
+        if (w(s) > 0 && h(s) > 0) res->BitBlt(dc, x, y, w(s), h(s), s, 0, 0, SRCCOPY);
+    };
+    auto stretch = [&](unsigned s, int x, int y, int cx, int cy) {
+        if (cx > 0 && cy > 0 && w(s) > 0 && h(s) > 0) res->StretchBlt(dc, x, y, cx, cy, s, 0, 0, SRCCOPY);
+    };
+    auto mx = [](int v) { return v >= 1 ? v : 0; };
+    int P = GetWidth() - skin->GetNavWndPaintRandLinks() - skin->GetNavWndPaintRandRechts();
+    int H = GetHeight();
+    int kind = skin->GetVelmoaddieType();
+    int B = !bannerShown_ || kind == 1 || kind == 5 ? 0 : bannerHeight_ - h(250) - skin->getVelmoaddieUeberlappungCY();
+    int L = H - h(97) - h(106) - h(104) - h(248) - h(250) - B;
+    int R = H - h(99) - h(100) - h(102) - h(253) - h(251) - B;
+    stretch(246, w(249), H - h(104) - h(250) - B, P - w(249), B + h(250));
+    put(97, 0, 0);
+    put(106, 0, h(97));
+    put(104, 0, H - h(104));
+    put(96, w(104), H - h(96));
+    if (L > 0) stretch(105, 0, h(97) + h(106), w(105), L);
+    put(248, 0, h(97) + h(106) + mx(L));
+    stretch(249, 0, h(97) + h(106) + mx(L) + h(248), w(249), L < 1 ? B + L : B);
+    if (bannerShown_) put(250, 0, H - h(104) - h(250));
+    stretch(247, w(248), h(97) + h(106) + mx(L + h(248) - h(247)), P - w(248) - w(251), h(247));
+    put(251, P - w(251), h(99) + h(100) + mx(R));
+    stretch(252, P - w(252), h(99) + h(100) + mx(R) + h(251), w(252), R < 1 ? B + R : B);
+    if (bannerShown_) put(253, P - w(253), H - h(102) - h(253));
+    put(102, P - w(102), H - h(102));
+    if (H - h(103) > 0) stretch(103, w(104) + w(96), H - h(103), P - w(104) - w(102) - w(96), h(103));
+    put(99, P - w(99), 0);
+    put(100, P - w(100), h(99));
+    if (P - w(101) > 0 && R > 0) stretch(101, P - w(101), h(99) + h(100), w(101), R);
+    put(95, P - w(99) - w(95), 0);
+    stretch(98, w(97), 0, P - w(97) - w(99) - w(95), h(98));
+}
+
+void cNavWindow::Paint() {
+    HWND hwnd = GetWindow();
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (!backDC_) {
+        EndPaint(hwnd, &ps);
+        return;
+    }
+    static volatile LONG firstPaint = 1;
+    bool full = !sliding_ || InterlockedExchange(&firstPaint, 0);
+    if (full) {
+        PaintFrame(backDC_);
+        SkinPaintFn paint = CurrentSkin().entry.PaintNav;
+        RECT area = ps.rcPaint;
+        if (paint) paint(backDC_, &area, GetResourceManager());
+        ShowElements(backDC_);
+        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                 ps.rcPaint.bottom - ps.rcPaint.top, backDC_, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    } else {
+        int offset = travel_ - extentX_;
+        int width = GetWidth(), height = GetHeight();
+        if (offset != lastSlideOffset_ && ps.rcPaint.right > ps.rcPaint.left) {
+            int kind = GetSkinData()->GetNavAnimType();
+            if (kind == 2) {
+                ::BitBlt(dc, width / 2 - extentX_ / 2, 0, extentX_ / 2, height, backDC_, 0, 0, SRCCOPY);
+                ::BitBlt(dc, width / 2, 0, extentX_ / 2, height, backDC_, width - extentX_ / 2, 0, SRCCOPY);
+            } else if (kind == 3) {
+                ::BitBlt(dc, 0, 0, width, extentY_, backDC_, 0, height - extentY_, SRCCOPY);
+            } else if (kind == 5) {
+                ::BitBlt(dc, 0, 0, width, height, backDC_, 0, 0, SRCCOPY);
+            } else {
+                ::BitBlt(dc, 0, 0, extentX_, height, backDC_, offset, 0, SRCCOPY);
+            }
+            lastSlideOffset_ = offset;
+        }
+    }
+    EndPaint(hwnd, &ps);
+}
+
+// ------------------------------------------------------------------ messages
+
+LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    SetMouseParams(wParam, lParam);
+    cNavView* view = view_;
+    switch (msg) {
+        case WM_CREATE:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_CAPTURECHANGED:
+            return 0;
+        case WM_ACTIVATE: {
+            DWORD pid = 0;
+            if ((LOWORD(wParam) == 1 || LOWORD(wParam) == 2) && lParam)
+                GetWindowThreadProcessId(reinterpret_cast<HWND>(lParam), &pid);
+            if (pid && pid != GetCurrentProcessId()) HostCallback(26, 0, nullptr);
+            return 0;
+        }
+        case WM_PAINT:
+            Paint();
+            return 1;
+        case WM_CLOSE:
+            if (HWND main = MainWindow()) PostMessageA(main, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_ERASEBKGND:
+        case WM_NCACTIVATE:
+        case WM_SYSCHAR:
+        case WM_INITDIALOG:
+            return 1;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == 0 && HIWORD(wParam) == 8) {
+                SetFocus(hwnd);
+                return 0;
+            }
+            if (LOWORD(wParam) == 1) {
+                EndDialog(hwnd, 1);
+                return 1;
+            }
+            return LOWORD(wParam) == 2 ? 1 : 0;
+        case WM_TIMER:
+            if (wParam == kTimerScrollDown || wParam == kTimerScrollUp) {
+                OnTimer(wParam);
+                return 0;
+            }
+            return 1;
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
+            TrackMouseEvent(&track);
+            TakeMousePosFromLParam();
+            if (IsMoving()) DragTo(1);
+            else if (IsResizing()) UpdateResizeFrame();
+            else if (view) {
+                POINT pt = {GetMouseX(), GetMouseY()};
+                GetButtonList()->Check(pt, hwnd, wParam == MK_LBUTTON ? 8 : 4);
+                SelectCursor(nullptr);
+            }
+            return 1;
+        }
+        case WM_LBUTTONDOWN: {
+            TakeMousePosFromLParam();
+            SetLastMousePos(GetMouseX(), GetMouseY());
+            SetDragOffset(GetMouseX(), GetMouseY());
+            POINT pt = {GetMouseX(), GetMouseY()};
+            DWORD id = GetButtonList()->Check(pt, hwnd, 8);
+            if (id == ELEMENT_RESIZE_GRIP) {
+                SetCapture(hwnd);
+                SetResizing(1);
+            } else if (id == 4) {
+                HostCallback(5, 0, nullptr);
+            } else if (id == ELEMENT_EXTEND_BUTTON) {
+                if (!collapsed_) Slide();
+                InvalidateRect(nullptr, nullptr, FALSE);
+            } else if (id == 317) {
+                OnClick(317);
+            } else if (id == 0) {
+                SetMoving(1);
+                SetCapture(hwnd);
+            }
+            return 1;
+        }
+        case WM_LBUTTONUP:
+            if (IsMoving()) EndDrag();
+            if (IsResizing()) EndResize();
+            if (autoScrolling_) StopAutoScroll();
+            ReleaseCapture();
+            return 1;
+        case WM_MOUSELEAVE: {
+            POINT out = {-1, -1};
+            GetButtonList()->Check(out, hwnd, 4);
+            return 1;
+        }
+        case WM_NAV_DOCK_MOVED:
+            SetWindowPosition(GetPosX() + static_cast<int>(wParam), GetPosY() + static_cast<int>(lParam));
+            return 1;
+        case WM_NAV_TOPLISTS:
+        case WM_NAV_LISTS:
+        case WM_NAV_PODCASTS:
+            if (view) view->ShowView(0);
+            return 1;
+        case WM_NAV_LISTS_SPLASH:
+            if (view) view->ShowView(0);
+            return 1;
+        case WM_NAV_CLICK:
+            OnClick(static_cast<DWORD>(lParam));
+            return 1;
+        case WM_NAV_RELEASE:
+            if (lParam == 20 || lParam == 21) StopAutoScroll();
+            if (lParam == 357) TipsUpdateProgress(0, 0);
+            return 1;
+        case WM_NAV_SIZES:
+            ApplySkinSizes();
+            HostCallback(24, 0, nullptr);
+            return 1;
+        case WM_NAV_PEAKS:
+            if (!sliding_ && view) view->SetPeakLevels(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 1;
+        case WM_NAV_LEVEL_REQUEST: {
+            MSG more;
+            while (PeekMessageA(&more, hwnd, WM_NAV_LEVEL_REQUEST, WM_NAV_LEVEL_REQUEST, PM_REMOVE)) {
+            }
+            HostCallback(44, 0, nullptr);
+            return 1;
+        }
+        case WM_NAV_BUTTON_STATE:
+            NotifyBtnStateChanged(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 1;
+        case WM_NAV_VIEW_ARG:
+        case WM_NAV_VIEW_ARG2:
+            if (view) view->ShowView(0, static_cast<int>(wParam));
+            return 1;
+        case WM_NAV_TIPS_PROGRESS:
+            TipsUpdateProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 1;
+        case WM_NAV_DB_PROGRESS:
+            DatabaseUpdateProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 1;
+        case WM_NAV_PODCAST_ROWS: {
+            MSG more;
+            while (PeekMessageA(&more, hwnd, WM_NAV_PODCAST_ROWS, WM_NAV_PODCAST_ROWS, PM_REMOVE)) {
+            }
+            if (view && view->BuiltKind() == NV_PODCASTS) InvalidateRect(hwnd, &view->Rect(), FALSE);
+            return 1;
+        }
+        case WM_NAV_STARTUP_CHECKS:
+            StartupChecks();
+            return 1;
+        case WM_NAV_PLAYER_HINT:
+        case WM_NAV_NO_CONNECTION_HINT:
+        case WM_NAV_PODCAST_ROW:
+        case WM_NAV_QUALITY_LINE:
+        case WM_NAV_RECORDING_CHOICES:
+        case WM_NAV_SLIDER_DRAG:
+            return msg == WM_NAV_SLIDER_DRAG ? 0 : 1;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,140 @@
+// The navigator window "tunerdeck Nav Wnd Class": the second skinned
+// top-level window beside the main window. It owns the content view, turns
+// its elements' clicks into view switches, searches and host calls, takes
+// the private messages of the status intake and the downloads, keeps the
+// host's replies to the recording-device and -input requests, and folds in
+// and out with a stepped region animation.
+#pragma once
+
+#include <windows.h>
+
+#include "facetkit_api.h"
+#include "nav_view.h"
+#include "skin_wnd.h"
+
+constexpr const char* kNavigatorWindowClass = "tunerdeck Nav Wnd Class";
+
+// Private messages of the navigator window.
+enum {
+    WM_NAV_DOCK_MOVED = 1125,
+    WM_NAV_TOPLISTS = 1131,
+    WM_NAV_LISTS = 1132,
+    WM_NAV_LISTS_SPLASH = 1133,
+    WM_NAV_PODCASTS = 1140,
+    WM_NAV_CLICK = 1143,
+    WM_NAV_RELEASE = 1144,
+    WM_NAV_SLIDER_DRAG = 1147,
+    WM_NAV_VIEW_ARG = 1157,
+    WM_NAV_PLAYER_HINT = 1158,
+    WM_NAV_SIZES = 1159,
+    WM_NAV_NO_CONNECTION_HINT = 1160,
+    WM_NAV_PEAKS = 1161,
+    WM_NAV_LEVEL_REQUEST = 1162,
+    WM_NAV_RECORDING_CHOICES = 1163,
+    WM_NAV_SHOW_ELEMENT = 1164,
+    WM_NAV_BUTTON_STATE = 1167,
+    WM_NAV_VIEW_ARG2 = 1187,
+    WM_NAV_TIPS_PROGRESS = 1188,
+    WM_NAV_DB_PROGRESS = 1189,
+    WM_NAV_PODCAST_ROW = 1194,
+    WM_NAV_PODCAST_ROWS = 1195,
+    WM_NAV_STARTUP_CHECKS = 1196,
+    WM_NAV_QUALITY_LINE = 1197,
+};
+
+// How long a request to the host for the recording devices or inputs is
+// waited for before it counts as an empty list.
+constexpr DWORD kNavReplyWaitMs = 3000;
+
+class FACETKIT_API cNavWindow : public cSkinWnd {
+public:
+    explicit cNavWindow(int bannerShown);
+    ~cNavWindow() override;
+
+    // Registers the class, creates the (hidden) window owned by `owner` and
+    // joins the window list as window 6.
+    bool Create(HMODULE skinModule, HWND owner);
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    void Show(int show) { ShowWindow(GetWindow(), show ? SW_SHOW : SW_HIDE); }
+    cNavView* GetNavView() const { return view_; }
+    int IsCollapsed() const { return collapsed_; }
+    int IsSliding() const { return sliding_; }
+
+    // Sizes, region, content view and first view from the skin and host.
+    void ApplySkinSizes();
+    void LayoutPass();
+    // Folds in or out (element 58); ExtendIfFolded for the main window.
+    void Slide();
+    void ExtendIfFolded();
+    HRGN RegionForState(int width, int height);
+
+    // Replies to the recording-device and -input requests (statuses 43, 70).
+    void SetRecDeviceList(const char* text);
+    void SetRecSourceList(const char* text);
+    // The reply once it came, or an empty text after kNavReplyWaitMs.
+    const char* WaitRecDeviceList();
+    const char* WaitRecSourceList();
+    // Marks a request as sent (the next Wait waits for its reply).
+    void ExpectRecDeviceList();
+    void ExpectRecSourceList();
+
+    void RunSearch(int fromForm, int marked);
+    void SearchIfFormShown();
+    void PageBack();
+    void SetElementState(DWORD id, int value);
+    void DatabaseUpdateProgress(int stage, int count);
+    void TipsUpdateProgress(int stage, int count);
+    void StartupChecks();
+    void ToggleBanner();
+
+    int AutoScrollInterval() const { return scrollInterval_; }
+    int HoveredEntry() const { return hoveredEntry_; }
+
+private:
+    struct Reply {
+        char text[512];
+        volatile LONG pending;
+    };
+    void OnClick(DWORD id);
+    void ShowViewButton(int kind);
+    void StartAutoScroll(DWORD id);
+    void StopAutoScroll();
+    void OnTimer(UINT_PTR id);
+    void Paint();
+    void ReleaseBackBuffer();
+    void PaintFrame(HDC dc);
+    bool MainExists() const;
+    HWND MainWindow() const;
+    void UpdateDialog(bool tips, int stage, int count);
+    static void SetReply(Reply* reply, const char* text);
+    static const char* WaitReply(Reply* reply);
+
+    cNavView* view_ = nullptr;
+    int collapsed_ = 1;
+    int bannerShown_ = 0;
+    HDC backDC_ = nullptr;
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOld_ = nullptr;
+    int autoScrolling_ = 0;
+    int scrollInterval_ = 100;
+    int hoveredEntry_ = 0;
+    int updateRunning_ = 0;
+    int quietUpdate_ = 0;
+    Reply device_ = {};
+    Reply input_ = {};
+    SIZE frame_[21] = {};
+    SIZE bannerFrame_[8] = {};
+    int slideBottom_ = 0, slideWidth_ = 0, slideHeight_ = 0;
+    int extentX_ = 0, extentY_ = 0, travel_ = 0;
+    int sliding_ = 0;
+    int lastSlideOffset_ = -1;
+    int bannerHeight_ = 0, bannerWidth_ = 0;
+};
+
+// The navigator while it lives (set when its sizes are first applied).
+FACETKIT_API cNavWindow* NavWindow();
+// Creates the navigator as start-up does: the object, its window on the
+// skin module, owned by the main window. Null when the window cannot be
+// created.
+FACETKIT_API cNavWindow* CreateNavWindow(HMODULE skinModule, HWND owner, int bannerShown);
