@@ -43,6 +43,10 @@ void cCoreActions::RemoveFavorite(int stationId) {
 
 void cCoreActions::SetFolder(int folderId, const char* name) {
     if (!store_ || !name) return;
+    // The folder file holds names of at most this many characters.
+    char bounded[kMaxFolderName + 1];
+    bk::TextCopy(bounded, sizeof bounded, name);
+    name = bounded;
     store_->LockUserLists();
     cListe* folders = store_->GetListFolders();
     if (folderId != 0) {

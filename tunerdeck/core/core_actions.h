@@ -20,6 +20,9 @@ namespace td {
 
 class cCoreActions : public cCallbackTarget {
 public:
+    // Longest folder name kept (code 33).
+    static constexpr size_t kMaxFolderName = 255;
+
     cCoreActions(cSettings* settings, cUserDataStore* store, cRecordingControl* recording, const SkinListApi& skin)
         : settings_(settings), store_(store), recording_(recording), skin_(skin), lister_(store, skin) {}
 

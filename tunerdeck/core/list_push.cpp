@@ -221,6 +221,7 @@ SkinListApi SkinListApiFrom(const cSkinBinding& skin, const volatile int* uiUp) 
     a.AddToProgrammtipps = skin.Get<decltype(a.AddToProgrammtipps)>(kAddToProgrammtipps);
     a.GetDetails = skin.Get<decltype(a.GetDetails)>(kGetDetails);
     a.GetLastPlayedSender = skin.Get<decltype(a.GetLastPlayedSender)>(kGetLastPlayedSender);
+    a.ShowInfo = skin.Get<decltype(a.ShowInfo)>(kShowInfo);
     a.uiUp = uiUp;
     return a;
 }

@@ -42,6 +42,7 @@ struct SkinListApi {
     void (*GetDetails)(const char* line, int id, const char* name, const char* regions, int country, int type,
                        const char* genres, const char* languages, const char* streams) = nullptr;
     void (*GetLastPlayedSender)(const char* text, int channelId) = nullptr;
+    void (*ShowInfo)(int cx, int cy, const char* text) = nullptr;
     // The player's UI-up flag: pushes run only while it is 1 (null: always).
     const volatile int* uiUp = nullptr;
 

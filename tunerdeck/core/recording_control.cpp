@@ -212,19 +212,21 @@ void cRecordingControl::StopListeningIfIdle() {
     if (pipe_ && !pipe_->IsRecording()) pipe_->StopListening();
 }
 
+// A damaged or negative stored value would open the capture stream with a
+// format no device takes: anything below a usable value is raised.
 int cRecordingControl::GetRecBitsPerSample() {
     const int v = settings_->GetQualityBPS();
-    return v >= 0 && v <= 7 ? 16 : v;
+    return v < 8 ? 16 : v;
 }
 
 int cRecordingControl::GetRecSampleRate() {
     const int v = settings_->GetQualitySPS();
-    return v >= 0 && v <= 7999 ? 48000 : v;
+    return v < 8000 ? 48000 : v;
 }
 
 int cRecordingControl::GetRecChannels() {
     const int v = settings_->GetQualityNCH();
-    return v == 0 ? 2 : v;
+    return v <= 0 ? 2 : v;
 }
 
 void cRecordingControl::SetVolume(int value, int toRecordLevel) {

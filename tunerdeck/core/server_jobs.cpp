@@ -182,6 +182,32 @@ int cServerJobs::ShowDeadStreams() {
     return shown;
 }
 
+void cServerJobs::KeepOfferedInfo(const cUpdateInfoDoc& answer) {
+    if (answer.INFOSTATUS != "1") return;
+    // Sizes from the server: a window size cannot be negative.
+    const int cx = atoi(answer.INFOCX.c_str()), cy = atoi(answer.INFOCY.c_str());
+    bk::ScopedLock lock(offerLock_);
+    offerText_ = answer.INFOURL;
+    offerCx_ = cx > 0 ? cx : 0;
+    offerCy_ = cy > 0 ? cy : 0;
+    offered_ = 1;
+}
+
+int cServerJobs::ShowOfferedUpdate() {
+    std::string text;
+    int cx = 0, cy = 0;
+    {
+        bk::ScopedLock lock(offerLock_);
+        if (offered_ != 1) return 0;
+        text = offerText_;
+        cx = offerCx_;
+        cy = offerCy_;
+    }
+    if (!skin_.ShowInfo || !skin_.Up()) return 0;
+    skin_.ShowInfo(cx, cy, text.c_str());
+    return 1;
+}
+
 int cServerJobs::UpdateDatabase() {
     bk::ScopedLock serial(databaseLock_);
     const int language = settings_->GetLanguage();

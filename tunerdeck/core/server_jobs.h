@@ -15,6 +15,7 @@
 #include "win_handles.h"
 
 class cSettings;
+class cUpdateInfoDoc;
 class cUserDataStore;
 
 namespace td {
@@ -67,6 +68,12 @@ public:
     // The streams to avoid, as search results (diagnostic).
     int ShowDeadStreams();
 
+    // The information the start-up answer offers (its INFOSTATUS "1"): kept
+    // until the skin asks for it (code 82).
+    void KeepOfferedInfo(const cUpdateInfoDoc& answer);
+    // Hands a kept offer to the skin's info window; 1 when it went there.
+    int ShowOfferedUpdate();
+
 private:
     std::string Message(unsigned id);
     void Status(const char* text, int code);
@@ -83,6 +90,9 @@ private:
     std::string helpDe_, helpEn_;
     volatile LONG updateMode_ = 0;
     bk::CriticalSection databaseLock_;
+    bk::CriticalSection offerLock_;
+    int offered_ = 0, offerCx_ = 0, offerCy_ = 0;
+    std::string offerText_;
 };
 
 }  // namespace td

@@ -85,7 +85,10 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     EXPECT_EQ(0, store_->GetFavoriten()->GetAnzElement());
     td::InfoCallback(33, 0, const_cast<char*>("Pop"));   // the first free id again
     EXPECT_NE(nullptr, store_->GetListFolders()->GetById(1));
-    EXPECT_EQ(8, listsChanged_);
+    const std::string longName(5000, 'n');   // more than the folder file keeps
+    td::InfoCallback(33, 1, const_cast<char*>(longName.c_str()));
+    EXPECT_EQ(std::string(255, 'n'), static_cast<cNamedValueElement*>(store_->GetListFolders()->GetById(1))->GetName());
+    EXPECT_EQ(9, listsChanged_);
     EXPECT_TRUE(user_.Exists("radiofa.rdb"));
     EXPECT_TRUE(user_.Exists("radioli.rdb"));
 

@@ -242,7 +242,8 @@ TEST_F(RecordingControlTest, AudioStateIsSavedAndRestored) {
 TEST_F(RecordingControlTest, QualityGettersRepairStoredValues) {
     struct Case {
         int sps, bps, nch, wantSps, wantBps, wantNch;
-    } cases[] = {{0, 0, 0, 48000, 16, 2}, {7999, 7, 1, 48000, 16, 1}, {22050, 8, 2, 22050, 8, 2}};
+    } cases[] = {{0, 0, 0, 48000, 16, 2}, {7999, 7, 1, 48000, 16, 1}, {22050, 8, 2, 22050, 8, 2},
+                   {-44100, -16, -2, 48000, 16, 2}};
     for (const Case& c : cases) {
         settings_.SetQualitySPS(c.sps);
         settings_.SetQualityBPS(c.bps);

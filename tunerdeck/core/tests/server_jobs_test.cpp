@@ -24,6 +24,11 @@ int Status(char* text, int code) {
     return 0;
 }
 
+std::vector<std::string> g_info;
+void ShowInfo(int cx, int cy, const char* text) {
+    g_info.push_back(std::to_string(cx) + "x" + std::to_string(cy) + " " + (text ? text : "(null)"));
+}
+
 class ServerJobsTest : public ::testing::Test {
 protected:
     ServerJobsTest() : reg_(GetSettingsKeyName()), user_("sjuser") {
@@ -32,6 +37,8 @@ protected:
         td::SetProgramFolder(user_.Path().c_str());
         store_.reset(new cUserDataStore(false));
         skin_.ReceiveStatus = Status;
+        skin_.ShowInfo = ShowInfo;
+        g_info.clear();
         jobs_.reset(new td::cServerJobs(&settings_, store_.get(), skin_));
         jobs_->SetMessageBox([this](const char* text, const char* title, UINT flags) {
             boxes_.push_back(std::string(title) + ": " + text);
@@ -177,6 +184,24 @@ TEST_F(ServerJobsTest, RequestsWithoutAnswerReportFailure) {
     EXPECT_EQ(0, jobs_->SendSkinData(nullptr, 3));
     EXPECT_EQ(0, jobs_->ShowDeadStreams());
     EXPECT_EQ((std::vector<std::string>{"7 "}), g_status);
+}
+
+TEST_F(ServerJobsTest, AnOfferedInfoIsShownOnlyWhenTheServerOfferedOne) {
+    EXPECT_EQ(0, jobs_->ShowOfferedUpdate());
+    cUpdateInfoDoc answer;
+    answer.INFOSTATUS = "0";
+    answer.INFOURL = "http://info.example/none";
+    jobs_->KeepOfferedInfo(answer);
+    EXPECT_EQ(0, jobs_->ShowOfferedUpdate());
+    answer.INFOSTATUS = "1";
+    answer.INFOURL = "http://info.example/neu";
+    answer.INFOCX = "320";
+    answer.INFOCY = "-5";
+    jobs_->KeepOfferedInfo(answer);
+    answer.INFOSTATUS = "";   // a later answer without an offer keeps it
+    jobs_->KeepOfferedInfo(answer);
+    EXPECT_EQ(1, jobs_->ShowOfferedUpdate());
+    EXPECT_EQ((std::vector<std::string>{"320x0 http://info.example/neu"}), g_info);
 }
 
 TEST_F(ServerJobsTest, ProgrammeTipsAreAskedOnceADay) {
