@@ -5,16 +5,6 @@
 #include "activeelement.h"
 #include "tdtest.h"
 
-// A throw-away first window in a process of its own, run by ctest before
-// the tests: the first Wine program after the test environment's services
-// started finds no display driver ("nodrv") and can create no window, so
-// that program must not be the tests. Always succeeds.
-TD_CHILD(gui_warmup) {
-    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (probe) DestroyWindow(probe);
-    return 0;
-}
-
 namespace fk {
 
 std::string BinFile(const char* name) { return tdtest::BinDir() + "\\" + name; }

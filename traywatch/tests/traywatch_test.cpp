@@ -15,14 +15,6 @@
 
 using namespace tw;
 
-TD_CHILD(display_warmup) {
-    HWND w = CreateWindowA("STATIC", "warm-up", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                           nullptr);
-    Sleep(200);
-    if (w) DestroyWindow(w);
-    return 0;
-}
-
 namespace {
 
 // ---------------------------------------------------------------- stand-in player

@@ -14,14 +14,6 @@
 #include "tdtest.h"
 #include "zentorra_skin.h"
 
-TD_CHILD(display_warmup) {
-    HWND w = CreateWindowA("STATIC", "warm-up", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                           nullptr);
-    Sleep(200);
-    if (w) DestroyWindow(w);
-    return 0;
-}
-
 namespace {
 
 std::string Bin(const std::string& name) { return tdtest::BinDir() + "\\" + name; }
