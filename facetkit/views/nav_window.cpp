@@ -27,6 +27,28 @@ cNavWindow* volatile g_navigator = nullptr;
 cMessageWnd* volatile g_databaseDialog = nullptr;
 cMessageWnd* volatile g_tipsDialog = nullptr;
 volatile LONG g_startupChecksDone = 0;
+volatile LONG g_skinChangePending = 0;
+NavQuestionFn g_question = nullptr;
+
+int Ask(const char* text) {
+    if (g_question) return g_question(text);
+    cResourceManager* res = GetResourceManager();
+    cNavWindow* nav = NavWindow();
+    if (!res || !nav) return 0;
+    cMessageWnd question(nav, nav->GetWindow(), res);
+    question.SetTitleDC(257);
+    question.SetCountdown(-1);
+    question.SetText(text);
+    question.AddButton(289, 289);
+    question.AddButton(290, 290);
+    question.MessageLoop();
+    return question.GetResult() ? 1 : 0;
+}
+
+// A file name from a row text: no folder part may come with it.
+bool PlainFileName(const std::string& name) {
+    return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
+}
 
 enum { kTimerScrollDown = 10, kTimerScrollUp = 20 };
 // Sprite ids of the frame table at positions 1 to 20 and of the banner frame.
@@ -57,6 +79,24 @@ cStatusDisplay* MainDisplay() { return dynamic_cast<cStatusDisplay*>(GetWindowLi
 }  // namespace
 
 cNavWindow* NavWindow() { return g_navigator; }
+void SetNavQuestion(NavQuestionFn fn) { g_question = fn; }
+bool NavSkinChangePending() { return g_skinChangePending != 0; }
+
+bool WriteEpisodePlaylist(const char* path, int kind, const char* episodeFile, const char* title) {
+    std::string text;
+    if (kind == 2) {
+        text = std::string("<ASX version=\"3.0\">\r\n<ENTRY>\r\n<TITLE>") + (title ? title : "") +
+               "</TITLE>\r\n<REF HREF=\"" + episodeFile + "\"/>\r\n</ENTRY>\r\n</ASX>\r\n";
+    } else {
+        text = std::string("#EXTM3U\r\n#EXTINF:-1,") + (title ? title : "") + "\r\n" + episodeFile + "\r\n";
+    }
+    HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+    CloseHandle(f);
+    return ok && put == text.size();
+}
 
 cNavWindow* CreateNavWindow(HMODULE skinModule, HWND owner, int bannerShown) {
     auto* nav = new cNavWindow(bannerShown);
@@ -399,8 +439,12 @@ void cNavWindow::UpdateDialog(bool tips, int stage, int count) {
     if (stage == 0) {
         if (slot) return;
         cResourceManager* res = GetResourceManager();
-        if (!res) return;
         if (!tips) updateRunning_ = 1;
+        if (!res) {
+            // No dialog can be shown; the update itself still runs.
+            HostCallback(tips ? 65 : 35, 0, nullptr);
+            return;
+        }
         auto* dialog = new cMessageWnd(this, GetWindow(), res);
         dialog->SetTitleDC(359);
         dialog->SetCountdown(-1);
@@ -418,7 +462,11 @@ void cNavWindow::UpdateDialog(bool tips, int stage, int count) {
         HostCallback(tips ? 65 : 35, 0, nullptr);
         return;
     }
-    if (!slot || (stage != 3 && stage != 4)) return;
+    if (stage != 3 && stage != 4) return;
+    if (!slot) {
+        if (!tips && updateRunning_) updateRunning_ = quietUpdate_ = 0;
+        return;
+    }
     cMessageWnd* dialog = slot;
     std::string text;
     if (stage == 4) {
@@ -460,6 +508,8 @@ void cNavWindow::StartupChecks() {
     ULARGE_INTEGER now;
     now.LowPart = nowFile.dwLowDateTime;
     now.HighPart = nowFile.dwHighDateTime;
+    // The database time has whole seconds: so has the comparison.
+    now.QuadPart -= now.QuadPart % 10000000ULL;
     const ULONGLONG fifteenDays = 1296000ULL * 10000000ULL;
     if (dbTime.QuadPart + fifteenDays < now.QuadPart) {
         quietUpdate_ = 1;
@@ -475,6 +525,98 @@ void cNavWindow::StartupChecks() {
         }
     }
     InterlockedExchange(&g_startupChecksDone, 1);
+}
+
+void cNavWindow::RowAction(int kind, unsigned long entryId, int action, const char* rowText) {
+    if (!view_) return;
+    if (view_->BuiltKind() == NV_SKINS) {
+        const char* five = rowText ? strchr(rowText, 5) : nullptr;
+        if (!five) return;
+        std::string file = five + 1, shown(rowText, five);
+        size_t cut = shown.find('\x02');
+        if (cut != std::string::npos) shown.resize(cut);
+        // The file name comes from the skin's version texts: it must name a
+        // file in the skins folder and nothing outside it.
+        if (!PlainFileName(file)) return;
+        std::string path = std::string(Library().skinsFolder);
+        if (!path.empty() && path.back() != '\\') path += '\\';
+        path += file;
+        if (action == 186) {
+            char question[600];
+            bk::TextFormat(question, sizeof question, Text(420).c_str(), shown.c_str());
+            if (Ask(question) == 1) {
+                DeleteFileA(path.c_str());
+                view_->ShowView(0);
+            }
+        } else if (action == 195) {
+            HostLog(7, "skin recommendation needs the main window's pop-up");
+        } else if (action != -1) {
+            GetSkinData()->SetBannerHeight(0);
+            InterlockedExchange(&g_skinChangePending, 1);
+            HostCallback(16, 0, const_cast<char*>(file.c_str()));
+            if (HWND main = MainWindow()) PostMessageA(main, WM_CLOSE, 0, 0);
+            Sleep(100);
+        }
+        return;
+    }
+    HWND main = MainWindow();
+    if (!main) return;
+    WPARAM id = static_cast<WPARAM>(entryId);
+    switch (action) {
+        case 195:
+        case 316:
+            HostCallback(14, static_cast<int>(entryId), nullptr);
+            HostLog(7, "station recommendation needs the main window's pop-up");
+            break;
+        case 29:
+        case 30: PostMessageA(main, 1127, id, 0); break;
+        case 32:
+        case 33: PostMessageA(main, 1126, id, 0); break;
+        case 39:
+        case 40:
+            HostCallback(14, static_cast<int>(entryId), nullptr);
+            Sleep(20);
+            view_->ShowView(NV_STATION_DETAILS, static_cast<int>(entryId));
+            break;
+        case 189:
+        case 315: HostCallback(5, static_cast<int>(entryId), nullptr); break;
+        case 332:
+        case 333: PostMessageA(main, 1177, id, 0); break;
+        default: PostMessageA(main, kind == 0 ? 1130 : 1129, id, 0); break;
+    }
+}
+
+void cNavWindow::OnPodcastRowAction(uint32_t rowId) {
+    unsigned long feedId = 0;
+    int index = 0;
+    bool episode = DecodePodcastRowId(rowId, &feedId, &index);
+    if (!episode) feedId = rowId;
+    bk::ScopedLock hold(PodcastFeedsLock());
+    cPodcastFeed* feed = static_cast<cPodcastFeed*>(PodcastFeeds().GetById(feedId));
+    if (!feed) return;
+    if (!episode) {
+        feed->SetExpanded(feed->IsExpanded() ? 0 : 1);
+        if (view_) view_->ShowView(0);
+        return;
+    }
+    if (feed->IsEpisodeDownloading(index)) {
+        feed->CancelEpisodeDownload(index);
+        return;
+    }
+    if (!feed->IsEpisodeDownloaded(index)) {
+        feed->StartDownload(index);
+        return;
+    }
+    feed->IncPlayCount(index);
+    int32_t answer = 0;
+    HostCallback(80, 1, &answer);
+    int kind = answer == 1 ? 2 : 1;
+    char file[MAX_PATH * 2], folder[MAX_PATH], path[MAX_PATH * 2];
+    if (!feed->GetEpisodeFilePath(index, file, sizeof file) || !GetTempPathA(sizeof folder, folder)) return;
+    bk::TextFormat(path, sizeof path, "%sepisode%s", folder, kind == 2 ? ".asx" : ".m3u");
+    std::string title = feed->GetTitle(index);
+    if (WriteEpisodePlaylist(path, kind, file, title.c_str()))
+        HostLog(7, "episode playlist written; playing it is the main window's");
 }
 
 void cNavWindow::StartAutoScroll(DWORD id) {
@@ -792,9 +934,11 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_NAV_STARTUP_CHECKS:
             StartupChecks();
             return 1;
+        case WM_NAV_PODCAST_ROW:
+            OnPodcastRowAction(static_cast<uint32_t>(wParam));
+            return 1;
         case WM_NAV_PLAYER_HINT:
         case WM_NAV_NO_CONNECTION_HINT:
-        case WM_NAV_PODCAST_ROW:
         case WM_NAV_QUALITY_LINE:
         case WM_NAV_RECORDING_CHOICES:
         case WM_NAV_SLIDER_DRAG:

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "facetkit_api.h"
 #include "nav_view.h"
 #include "skin_wnd.h"
@@ -88,6 +90,13 @@ public:
     void StartupChecks();
     void ToggleBanner();
 
+    // A list row activated (content-view hits 27 and 28 give kind 0 and 1):
+    // the row's entry id, the column's action and, in the skins view, its
+    // text (display name, byte 5, file name).
+    void RowAction(int kind, unsigned long entryId, int action, const char* rowText);
+    // A row of the podcast table activated.
+    void OnPodcastRowAction(uint32_t rowId);
+
     int AutoScrollInterval() const { return scrollInterval_; }
     int HoveredEntry() const { return hoveredEntry_; }
 
@@ -131,6 +140,16 @@ private:
     int lastSlideOffset_ = -1;
     int bannerHeight_ = 0, bannerWidth_ = 0;
 };
+
+// The yes/no questions of the navigator (title sprite 257, buttons 289 and
+// 290): a seam so that tests answer without a modal loop; answers 1 for yes.
+typedef int (*NavQuestionFn)(const char* text);
+FACETKIT_API void SetNavQuestion(NavQuestionFn fn);
+// Set once the user chose another skin: the windows take no more hovers.
+FACETKIT_API bool NavSkinChangePending();
+// The playlist of an episode file: M3U (kind 1) or ASX (kind 2). False when
+// it cannot be written.
+FACETKIT_API bool WriteEpisodePlaylist(const char* path, int kind, const char* episodeFile, const char* title);
 
 // The navigator while it lives (set when its sizes are first applied).
 FACETKIT_API cNavWindow* NavWindow();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_settings.h"
+#include "library_guard.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "nav_window.h"
@@ -16,6 +17,7 @@
 #include "search_criteria.h"
 #include "tdtest.h"
 #include "wnd_list.h"
+#include "bounded_text.h"
 
 namespace {
 
@@ -44,23 +46,16 @@ int Count(int code) {
 struct NavFixture : ::testing::Test {
     tdtest::RegistrySandbox sandbox{"SOFTWARE\\Velmirant\\Radio"};
     FakeSettings settings;
-    cSettingsInterface* savedHost = nullptr;
-    HostEventCallback savedCallback = nullptr;
+    LibraryGuard guard{&settings, &Recorder};
     cNavWindow* nav = nullptr;
 
     void SetUp() override {
-        savedHost = Library().host;
-        savedCallback = Library().callback;
-        Library().host = &settings;
-        Library().callback = &Recorder;
         g_calls.clear();
         nav = CreateNavWindow(nullptr, nullptr, 0);
         ASSERT_NE(nav, nullptr);
     }
     void TearDown() override {
         delete nav;
-        Library().host = savedHost;
-        Library().callback = savedCallback;
     }
     LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessageA(nav->GetWindow(), msg, w, l); }
     // The navigator with a content view, extended.
@@ -183,4 +178,138 @@ TEST_F(NavFixture, ViewButtonsSwitchViewsAndKeepTheHistory) {
     Send(1143, 0, 5);
     EXPECT_EQ(view->CurrentKind(), 4);
     EXPECT_EQ(view->BuiltKind(), 12);
+}
+
+namespace {
+
+// A main window in the window list that records what the navigator posts.
+class MainProbe : public cSkinWnd {
+public:
+    MainProbe() {
+        hwnd_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        InitWindow(hwnd_, WND_ID_MAIN);
+    }
+    ~MainProbe() override {
+        GetWindowList().RemoveWithoutDelete(this);
+        DetachWindow();
+        DestroyWindow(hwnd_);
+    }
+    std::vector<std::pair<UINT, WPARAM>> Take() {
+        std::vector<std::pair<UINT, WPARAM>> out;
+        MSG m;
+        while (PeekMessageA(&m, hwnd_, 0, 0, PM_REMOVE)) out.emplace_back(m.message, m.wParam);
+        return out;
+    }
+
+private:
+    HWND hwnd_;
+};
+
+std::vector<std::string> g_asked;
+int g_answer = 0;
+int AnswerQuestion(const char* text) {
+    g_asked.push_back(text);
+    return g_answer;
+}
+
+std::string Stamp(LONGLONG secondsAgo) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wMilliseconds = 0;
+    FILETIME f;
+    SystemTimeToFileTime(&now, &f);
+    ULARGE_INTEGER u;
+    u.LowPart = f.dwLowDateTime;
+    u.HighPart = f.dwHighDateTime;
+    u.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10000000ULL;
+    f.dwLowDateTime = u.LowPart;
+    f.dwHighDateTime = u.HighPart;
+    SYSTEMTIME t;
+    FileTimeToSystemTime(&f, &t);
+    char text[20];
+    snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+std::string g_dbTime;
+int DbTimeHost(int code, int ch, void* text) {
+    if (code == 74 && text && ch > 0) bk::TextCopy(static_cast<char*>(text), static_cast<size_t>(ch), g_dbTime.c_str());
+    return Recorder(code, ch, text);
+}
+
+}  // namespace
+
+TEST_F(NavFixture, RowActionsPostToTheMainWindowOrCallTheHost) {
+    Extend();
+    MainProbe main;
+    struct Case {
+        int kind, action;
+        UINT posted;
+        int code;
+    } cases[] = {
+        {0, 29, 1127, 0}, {0, 33, 1126, 0}, {0, 332, 1177, 0}, {0, 7, 1130, 0},
+        {1, 7, 1129, 0},  {0, 189, 0, 5},   {0, 39, 0, 14},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        nav->RowAction(c.kind, 4711, c.action, "row");
+        auto posted = main.Take();
+        if (c.posted) {
+            ASSERT_EQ(posted.size(), 1u) << c.action;
+            EXPECT_EQ(posted[0].first, c.posted);
+            EXPECT_EQ(posted[0].second, 4711u);
+        } else {
+            EXPECT_TRUE(posted.empty()) << c.action;
+            EXPECT_EQ(Count(c.code), 1) << c.action;
+        }
+    }
+    EXPECT_EQ(nav->GetNavView()->BuiltKind(), 5);   // action 39 showed the details
+}
+
+TEST_F(NavFixture, DeletingASkinAsksAndStaysInTheSkinsFolder) {
+    tdtest::TempFolder folder("navskins");
+    LibraryGuard skins(&settings, &Recorder);
+    bk::TextCopy(Library().skinsFolder, (folder.Path() + "\\").c_str());
+    folder.Write("mine.dll", "x");
+    folder.Write("outside.dll", "y");
+    Extend();
+    Send(1143, 0, 8);
+    ASSERT_EQ(nav->GetNavView()->BuiltKind(), NV_SKINS);
+    SetNavQuestion(&AnswerQuestion);
+    g_asked.clear();
+    g_answer = 0;
+    nav->RowAction(0, 1, 186, "Mine\x02" "1.2\x05mine.dll");
+    EXPECT_TRUE(folder.Exists("mine.dll"));
+    ASSERT_EQ(g_asked.size(), 1u);
+    EXPECT_NE(g_asked[0].find("Mine"), std::string::npos);
+    EXPECT_EQ(g_asked[0].find("1.2"), std::string::npos);
+    g_answer = 1;
+    nav->RowAction(0, 1, 186, "Mine\x05mine.dll");
+    EXPECT_FALSE(folder.Exists("mine.dll"));
+    // A version text naming a path outside the folder is refused unasked.
+    g_asked.clear();
+    nav->RowAction(0, 1, 186, "Evil\x05..\\outside.dll");
+    nav->RowAction(0, 1, 186, "No file name");
+    EXPECT_TRUE(g_asked.empty());
+    EXPECT_TRUE(folder.Exists("outside.dll"));
+    SetNavQuestion(nullptr);
+}
+
+TEST_F(NavFixture, StartupChecksUpdateAStationDatabaseOlderThanFifteenDays) {
+    LibraryGuard host(&settings, &DbTimeHost);
+    struct Case {
+        LONGLONG age;
+        int updates;
+    } cases[] = {{15 * 86400 - 2, 0}, {15 * 86400 + 2, 1}, {400 * 86400, 1}};
+    for (const Case& c : cases) {
+        g_dbTime = Stamp(c.age);
+        g_calls.clear();
+        Send(1196);
+        EXPECT_EQ(Count(35), c.updates) << c.age;
+        Send(1189, 3, 0);   // the host's report ends the update
+    }
+    settings.numbers["GetAutoupdatePrgTipps"] = 1;
+    g_calls.clear();
+    Send(1196);
+    EXPECT_EQ(Count(65), 1);
 }

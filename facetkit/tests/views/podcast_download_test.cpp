@@ -11,6 +11,7 @@
 #include "bounded_text.h"
 #include "download.h"
 #include "fake_settings.h"
+#include "library_guard.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "podcast_feed.h"
@@ -90,20 +91,12 @@ struct DownloadFixture : ::testing::Test {
     FakeSettings settings;
     cDownloadManager manager;
     NavSink nav;
-    cSettingsInterface* savedHost = nullptr;
-    HostEventCallback savedCallback = nullptr;
-    cDownloadManager* savedDownloads = nullptr;
-    char savedSkins[256] = {};
+    LibraryGuard guard{&settings, nullptr};
 
     void SetUp() override {
-        savedHost = Library().host;
-        savedCallback = Library().callback;
-        savedDownloads = Library().downloads;
-        bk::TextCopy(savedSkins, Library().skinsFolder);
         CreateDirectoryA(folder.File("skins").c_str(), nullptr);
         bk::TextCopy(Library().skinsFolder, (folder.File("skins") + "\\").c_str());
         settings.texts["GetPodcastDir"] = folder.File("episodes");
-        Library().host = &settings;
         manager.SetWindowHandle(nullptr, nav.Window());
         Library().downloads = &manager;
         g_codes.clear();
@@ -122,10 +115,6 @@ struct DownloadFixture : ::testing::Test {
         SetPodcastQuestion(nullptr);
         SetPodcastViewShown(false);
         SetPodcastFeature(false);
-        Library().host = savedHost;
-        Library().callback = savedCallback;
-        Library().downloads = savedDownloads;
-        bk::TextCopy(Library().skinsFolder, savedSkins);
     }
     std::string FeedPath(cPodcastFeed& feed) {
         char path[MAX_PATH * 2];

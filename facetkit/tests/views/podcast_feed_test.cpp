@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_settings.h"
+#include "library_guard.h"
 #include "library_state.h"
 #include "podcast_feed.h"
 #include "podcast_rss.h"
@@ -281,26 +282,12 @@ namespace {
 struct FeedFixture : ::testing::Test {
     tdtest::TempFolder folder{"podfeed"};
     FakeSettings settings;
-    cSettingsInterface* savedHost = nullptr;
-    HostEventCallback savedCallback = nullptr;
-    cDownloadManager* savedDownloads = nullptr;
-    char savedSkins[256] = {};
+    LibraryGuard guard{&settings, nullptr};
 
     void SetUp() override {
-        savedHost = Library().host;
-        savedCallback = Library().callback;
-        savedDownloads = Library().downloads;
-        bk::TextCopy(savedSkins, Library().skinsFolder);
         CreateDirectoryA(folder.File("skins").c_str(), nullptr);
         bk::TextCopy(Library().skinsFolder, (folder.File("skins") + "\\").c_str());
         settings.texts["GetPodcastDir"] = folder.File("episodes");
-        Library().host = &settings;
-    }
-    void TearDown() override {
-        Library().host = savedHost;
-        Library().callback = savedCallback;
-        Library().downloads = savedDownloads;
-        bk::TextCopy(Library().skinsFolder, savedSkins);
     }
     std::string FeedPath(cPodcastFeed& feed) {
         char path[MAX_PATH * 2];
