@@ -15,6 +15,7 @@
 #include "nav_window.h"
 #include "podcast_feed.h"
 #include "search_criteria.h"
+#include "skin_plugin.h"
 #include "tdtest.h"
 #include "wnd_list.h"
 #include "bounded_text.h"
@@ -312,4 +313,50 @@ TEST_F(NavFixture, StartupChecksUpdateAStationDatabaseOlderThanFifteenDays) {
     g_calls.clear();
     Send(1196);
     EXPECT_EQ(Count(65), 1);
+}
+
+namespace {
+
+struct RegionCall {
+    int side, x, y;
+};
+std::vector<RegionCall> g_regions;
+
+HRGN CountingRegion(void*, int side, int x, int y, int width, int height) {
+    g_regions.push_back({side, x, y});
+    // An empty extent gives an empty region, which the slide skips.
+    return CreateRectRgn(0, 0, x, height > 0 ? height : y);
+}
+
+}  // namespace
+
+TEST_F(NavFixture, AnimatedSlideAsksTheSkinForEachFrame) {
+    MainProbe main;
+    SkinGetSkinRegionExtWndFn saved = CurrentSkin().entry.GetSkinRegionExtWnd;
+    CurrentSkin().entry.GetSkinRegionExtWnd = &CountingRegion;
+    settings.numbers["GetNAVAnimEnabled"] = 1;
+    cVelmoSkinData* skin = nav->GetSkinData();
+    skin->SetNavAnimEnabled(1);
+    skin->SetNavAnimType(0);
+    skin->SetNavWndPaintRandLinks(10);
+    skin->SetNavWndPaintRandRechts(10);
+    nav->SetSize(300, 470);
+    nav->ApplySkinSizes();
+
+    g_regions.clear();
+    nav->Slide();   // out
+    ASSERT_EQ(g_regions.size(), 48u);   // 47 frames and the final region
+    for (int i = 0; i < 47; ++i) {
+        EXPECT_EQ(g_regions[i].side, 1);
+        EXPECT_EQ(g_regions[i].x, 6 * i) << i;
+    }
+    EXPECT_EQ(g_regions[47].x, 300);
+    g_regions.clear();
+    nav->Slide();   // in
+    ASSERT_EQ(g_regions.size(), 48u);
+    EXPECT_EQ(g_regions[0].x, 276);
+    EXPECT_EQ(g_regions[46].x, 0);
+    EXPECT_EQ(g_regions[0].side, 0);
+    EXPECT_EQ(nav->IsCollapsed(), 1);
+    CurrentSkin().entry.GetSkinRegionExtWnd = saved;
 }
