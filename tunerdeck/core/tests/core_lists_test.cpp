@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core_actions.h"
+#include "core_test_support.h"
 #include "online_host.h"
 #include "player_globals.h"
 #include "registry.h"
@@ -54,11 +55,7 @@ public:
 
 class CoreListsTest : public ::testing::Test {
 protected:
-    CoreListsTest() : reg_(GetSettingsKeyName()), user_("clists") {
-        SetValue("PathUser", (user_.Path() + "\\").c_str());
-        online::SetProgramFolder(user_.Path());
-        td::SetProgramFolder(user_.Path().c_str());
-        store_.reset(new cUserDataStore(false));
+    CoreListsTest() : folder_("clists"), user_(folder_.User()), store_(folder_.Store()) {
         skin_.ClearList = DClear;
         skin_.AddToTimerEntrie = DTimer;
         skin_.AddToProgrammtipps = DTip;
@@ -66,7 +63,7 @@ protected:
         skin_.AddToFavoriten = DFav;
         skin_.GetDetails = DDetails;
         recording_.reset(new td::cRecordingControl(&settings_, nullptr));
-        actions_.reset(new BrowserActions(&settings_, store_.get(), recording_.get(), skin_));
+        actions_.reset(new BrowserActions(&settings_, store_, recording_.get(), skin_));
         Take();
         td::ResetCallbackFlags();
         td::SetCallbackTarget(actions_.get());
@@ -74,16 +71,12 @@ protected:
     ~CoreListsTest() override {
         td::SetCallbackTarget(nullptr);
         td::WaitForCallbackWorkers(10000);
-        actions_.reset();
-        store_.reset();
-        online::SetProgramFolder("");
-        td::SetProgramFolder("");
     }
 
-    tdtest::RegistrySandbox reg_;
-    tdtest::TempFolder user_;
+    coretest::StoreFolder folder_;
+    const tdtest::TempFolder& user_;
+    cUserDataStore* store_;
     cSettings settings_;
-    std::unique_ptr<cUserDataStore> store_;
     td::SkinListApi skin_;
     std::unique_ptr<td::cRecordingControl> recording_;
     std::unique_ptr<BrowserActions> actions_;

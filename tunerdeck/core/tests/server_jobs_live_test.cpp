@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../../online/tests/ifserver.h"
+#include "core_test_support.h"
 #include "list_push.h"
 #include "online_host.h"
 #include "player_globals.h"
@@ -51,25 +52,15 @@ std::string Today() { return td::TodayText(); }
 
 class ServerJobsLiveTest : public ::testing::Test {
 protected:
-    ServerJobsLiveTest() : reg_(GetSettingsKeyName()), user_("sjlive") {
-        SetValue("PathUser", user_.Path().c_str());
-        online::SetProgramFolder(user_.Path());
-        td::SetProgramFolder(user_.Path().c_str());
-        store_.reset(new cUserDataStore(false));
+    ServerJobsLiveTest() : folder_("sjlive"), user_(folder_.User()), store_(folder_.Store()) {
         skin_.ClearList = DClear;
         skin_.AddToTopTen = DTop;
         skin_.AddToProgrammtipps = DTip;
         skin_.SearchResult = DSearch;
         skin_.ReceiveStatus = DStatus;
-        jobs_.reset(new td::cServerJobs(&settings_, store_.get(), skin_));
+        jobs_.reset(new td::cServerJobs(&settings_, store_, skin_));
         jobs_->SetServer(server_.Host());
         g_calls.clear();
-    }
-    ~ServerJobsLiveTest() override {
-        jobs_.reset();
-        store_.reset();
-        online::SetProgramFolder("");
-        td::SetProgramFolder("");
     }
     // Calls whose text starts with `prefix`.
     static std::vector<std::string> Calls(const std::string& prefix) {
@@ -84,11 +75,11 @@ protected:
         return n;
     }
 
-    tdtest::RegistrySandbox reg_;
-    tdtest::TempFolder user_;
+    coretest::StoreFolder folder_;
+    const tdtest::TempFolder& user_;
+    cUserDataStore* store_;
     ifserver::InterfaceServer server_;
     cSettings settings_;
-    std::unique_ptr<cUserDataStore> store_;
     td::SkinListApi skin_;
     std::unique_ptr<td::cServerJobs> jobs_;
 };

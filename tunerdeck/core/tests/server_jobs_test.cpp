@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core_test_support.h"
 #include "online_host.h"
 #include "player_globals.h"
 #include "registry.h"
@@ -31,15 +32,11 @@ void ShowInfo(int cx, int cy, const char* text) {
 
 class ServerJobsTest : public ::testing::Test {
 protected:
-    ServerJobsTest() : reg_(GetSettingsKeyName()), user_("sjuser") {
-        SetValue("PathUser", user_.Path().c_str());
-        online::SetProgramFolder(user_.Path());
-        td::SetProgramFolder(user_.Path().c_str());
-        store_.reset(new cUserDataStore(false));
+    ServerJobsTest() : folder_("sjuser"), user_(folder_.User()), store_(folder_.Store()) {
         skin_.ReceiveStatus = Status;
         skin_.ShowInfo = ShowInfo;
         g_info.clear();
-        jobs_.reset(new td::cServerJobs(&settings_, store_.get(), skin_));
+        jobs_.reset(new td::cServerJobs(&settings_, store_, skin_));
         jobs_->SetMessageBox([this](const char* text, const char* title, UINT flags) {
             boxes_.push_back(std::string(title) + ": " + text);
             boxFlags_ = flags;
@@ -54,17 +51,10 @@ protected:
         jobs_->SetServer("127.0.0.1:1");   // nothing listens there
         g_status.clear();
     }
-    ~ServerJobsTest() override {
-        jobs_.reset();
-        store_.reset();
-        online::SetProgramFolder("");
-        td::SetProgramFolder("");
-    }
-
-    tdtest::RegistrySandbox reg_;
-    tdtest::TempFolder user_;
+    coretest::StoreFolder folder_;
+    const tdtest::TempFolder& user_;
+    cUserDataStore* store_;
     cSettings settings_;
-    std::unique_ptr<cUserDataStore> store_;
     td::SkinListApi skin_;
     std::unique_ptr<td::cServerJobs> jobs_;
     std::vector<std::string> boxes_, shell_, browser_, downloads_;
