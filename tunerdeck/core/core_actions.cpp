@@ -144,6 +144,7 @@ void cCoreActions::Search(const SearchCriteria& criteria) {
     cStationLister::SearchOptions o;
     o.language = Language();
     if (settings_) o.newStationDays = settings_->GetAlterNeueSender();
+    o.cancelled = ending_;
     lister_.Search(criteria, o);
 }
 

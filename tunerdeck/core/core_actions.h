@@ -28,6 +28,8 @@ public:
 
     // The display text a recording without title is named after.
     void SetDisplayTextSource(std::function<std::string()> f) { displayText_ = std::move(f); }
+    // True once the player is ending: a running search stops at the next channel.
+    void SetEnding(std::function<bool()> f) { ending_ = std::move(f); }
     // Called after every change of the favourites, folders or own stations.
     void SetListsChanged(std::function<void()> f) { listsChanged_ = std::move(f); }
     // The criteria of the last search (the player's later stream choices follow them).
@@ -102,6 +104,7 @@ protected:
     SearchCriteria lastSearch_ = {};
     std::function<std::string()> displayText_;
     std::function<void()> listsChanged_;
+    std::function<bool()> ending_;
     ConvertNotifyFn convertNotify_;
     volatile LONG stopConversion_ = 0;
 };

@@ -400,6 +400,7 @@ uint32_t cStationLister::PushLastPlayed(int language) {
     GetValue("LastChannelId", text, 11);
     // Own stations are stored as negative numbers: they wrap to their ids.
     const uint32_t id = static_cast<uint32_t>(strtoul(text, nullptr, 10));
+    if (id) WaitForEngines();
     const std::string details = id ? StationDetails(id, language) : std::string();
     if (details.empty()) {
         skin_.GetLastPlayedSender(kPlayerTitle, 0);
@@ -470,6 +471,7 @@ void cStationLister::PushFavorites(int language) {
     }
     store_->UnlockUserLists();
     if (changed) store_->SaveFavoriten();
+    WaitForEngines();
 
     // Details outside the user-list lock: the station locks come first.
     std::vector<std::string> details;
@@ -492,6 +494,7 @@ void cStationLister::PushTopStations(int language, const char* date) {
     cListe* tops = store_->LockTopSender();
     for (cListElement* e = tops->First(); e; e = e->Next()) ids.push_back(static_cast<uint32_t>(e->GetId()));
     store_->UnlockTopSender();
+    WaitForEngines();
     std::vector<std::string> details;
     {
         StationLocks l(store_);

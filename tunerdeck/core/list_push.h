@@ -91,6 +91,11 @@ class cStationLister {
 public:
     cStationLister(cUserDataStore* store, const SkinListApi& skin) : store_(store), skin_(skin) {}
 
+    // Waits (bounded, the caller's own) until the player knows which engines
+    // play, so that the details' playable field is right; called before the
+    // favourites, top stations and the last-played station are pushed.
+    void SetEngineWait(std::function<void()> wait) { engineWait_ = std::move(wait); }
+
     // 11 fields separated by 0x02 (see the .cpp); empty for an unknown id.
     // Ids from 0xFFFF0001 on are the user's own stations.
     std::string StationDetails(uint32_t channelId, int language);
@@ -135,8 +140,13 @@ public:
     int Search(const SearchCriteria& criteria, const SearchOptions& options);
 
 private:
+    void WaitForEngines() const {
+        if (engineWait_) engineWait_();
+    }
+
     cUserDataStore* store_;
     SkinListApi skin_;
+    std::function<void()> engineWait_;
 };
 
 }  // namespace td

@@ -269,6 +269,20 @@ TEST_F(ListPushFixture, TopStationsAndCategoryListsEndEverySeries) {
     EXPECT_EQ("Status 2 (null)", g_calls.back());
 }
 
+TEST_F(ListPushFixture, StationListsWaitForTheEnginesBeforeTheirDetails) {
+    AddFavorite(1, 0);
+    SetValue("LastChannelId", "1");
+    td::cStationLister lister(store_.get(), Double());
+    lister.SetEngineWait([] { Rec("WaitForEngines"); });
+    lister.PushFavorites(1);
+    lister.PushTopStations(1, "");
+    lister.PushLastPlayed(1);
+    std::vector<std::string> firsts;
+    for (size_t i = 0; i + 1 < g_calls.size(); ++i)
+        if (g_calls[i] == "WaitForEngines") firsts.push_back(g_calls[i + 1].substr(0, g_calls[i + 1].find(' ')));
+    EXPECT_EQ((std::vector<std::string>{"ClearList", "ClearList", "GetLastPlayedSender"}), firsts);
+}
+
 TEST_F(ListPushFixture, NothingIsPushedWhileTheUserInterfaceIsDown) {
     volatile int up = 0;
     AddFavorite(1, 0);
