@@ -9,7 +9,9 @@
 #include "library_entry.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "main_window.h"
 #include "message_popup.h"
+#include "motion_picture.h"
 #include "podcast_feed.h"
 #include "registry.h"
 #include "resource_manager.h"
@@ -72,6 +74,19 @@ int FramePos(unsigned sprite) {
 
 bool HasElementIn(void* context, int id) {
     return static_cast<cButtonListe*>(context)->GetById(static_cast<unsigned long>(id)) != nullptr;
+}
+
+// The player's web pages opened by the navigator's links.
+constexpr const char* kWebSite = "http://www.velmirant.de";
+
+void OpenPage(const char* path) {
+    std::string address = std::string(kWebSite) + path;
+    HostCallback(5, 0, const_cast<char*>(address.c_str()));
+}
+
+void SetLevelPicture(cButtonListe* list, DWORD id, int percent) {
+    auto* picture = dynamic_cast<cMotionPicture*>(static_cast<cActiveElement*>(list->GetById(id)));
+    if (picture) picture->SetPercent(percent < 0 ? 0 : percent > 100 ? 100 : percent);
 }
 
 cStatusDisplay* MainDisplay() { return dynamic_cast<cStatusDisplay*>(GetWindowList().Find(WND_ID_MAIN)); }
@@ -371,6 +386,26 @@ void cNavWindow::Slide() {
 void cNavWindow::ExtendIfFolded() {
     if (!collapsed_) return;
     Slide();
+    HostCallback(48, 0, nullptr);
+}
+
+void cNavWindow::OnEndResize() {
+    for (int i = 0; sliding_ && i < 200; ++i) Sleep(50);
+    RECT r;
+    if (!GetWindowRect(GetWindow(), &r)) return;
+    SetSize(r.right - r.left, r.bottom - r.top);
+    if (auto* slide = static_cast<cActiveElement*>(GetButtonList()->GetById(58))) {
+        RECT s = slide->GetRect();
+        slideBottom_ = s.bottom;
+        slideWidth_ = s.right - s.left;
+        slideHeight_ = s.bottom - s.top;
+    }
+    LayoutPass();
+    if (cSettingsInterface* host = Host()) {
+        host->SetNavWinCX(GetWidth());
+        host->SetNavWinCY(GetHeight());
+        host->Save();
+    }
     HostCallback(48, 0, nullptr);
 }
 
@@ -684,6 +719,25 @@ void cNavWindow::OnClick(DWORD id) {
             if (view_) view_->ShowView(NV_SKIN_STATIONS);
             break;
         case 373: ToggleBanner(); break;
+        case 59:
+            if (auto* grip = static_cast<cActiveElement*>(GetButtonList()->GetById(59))) {
+                RECT r = grip->GetRect();
+                POINT drag = GetDragOffset();
+                SetLastMousePos(r.left + drag.x, r.top + drag.y);
+                SetDragOffset(r.left + drag.x, r.top + drag.y);
+                SetCapture(GetWindow());
+                SetResizing(1);
+            }
+            break;
+        case 383: {
+            const char* address = GetSkinData()->GetPodcastURL();
+            if (!IsOEMPlayer() || !address || strlen(address) < 3)
+                OpenPage(UiLanguage() == 2 ? "/podcast/index.php" : "/pages/radiomagazin/podcasts/");
+            else
+                HostLog(7, "the skin's podcast window is the splash window's");
+            break;
+        }
+        case 404: OpenPage("/pages/radiomagazin/radioprogramm/"); break;
         case 375:
             if (view_) view_->ShowView(NV_PODCASTS);
             break;
@@ -870,7 +924,10 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_LBUTTONUP:
             if (IsMoving()) EndDrag();
-            if (IsResizing()) EndResize();
+            if (IsResizing()) {
+                EndResize();
+                OnEndResize();
+            }
             if (autoScrolling_) StopAutoScroll();
             ReleaseCapture();
             return 1;
@@ -902,8 +959,24 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             HostCallback(24, 0, nullptr);
             return 1;
         case WM_NAV_PEAKS:
-            if (!sliding_ && view) view->SetPeakLevels(static_cast<int>(wParam), static_cast<int>(lParam));
+            if (!sliding_) {
+                if (view) view->SetPeakLevels(static_cast<int>(wParam), static_cast<int>(lParam));
+                SetLevelPicture(GetButtonList(), 277, static_cast<int>(wParam));
+                SetLevelPicture(GetButtonList(), 278, static_cast<int>(lParam));
+            }
             return 1;
+        case WM_CONTEXTMENU: {
+            POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            POINT client = pt;
+            ScreenToClient(hwnd, &client);
+            RECT area;
+            GetClientRect(hwnd, &area);
+            auto* main = dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN));
+            if (!main || !PtInRect(&area, client)) return 0;
+            hoveredEntry_ = 0;
+            main->ShowContextMenu(hwnd, pt.x, pt.y, 10);
+            return 1;
+        }
         case WM_NAV_LEVEL_REQUEST: {
             MSG more;
             while (PeekMessageA(&more, hwnd, WM_NAV_LEVEL_REQUEST, WM_NAV_LEVEL_REQUEST, PM_REMOVE)) {

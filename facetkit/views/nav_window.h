@@ -89,6 +89,8 @@ public:
     void TipsUpdateProgress(int stage, int count);
     void StartupChecks();
     void ToggleBanner();
+    // The user let go of the size grip: new size, layout, stored size.
+    void OnEndResize();
 
     // A list row activated (content-view hits 27 and 28 give kind 0 and 1):
     // the row's entry id, the column's action and, in the skins view, its

@@ -25,11 +25,13 @@ namespace {
 struct Call {
     int code, ch;
     std::vector<unsigned char> record;
+    std::string text;
 };
 std::vector<Call> g_calls;
 
 int Recorder(int code, int ch, void* text) {
-    Call c{code, ch, {}};
+    Call c{code, ch, {}, {}};
+    if (code == 5 && text) c.text = static_cast<const char*>(text);
     if (code == 6 && text) {
         auto* b = static_cast<unsigned char*>(text);
         c.record.assign(b, b + sizeof(SearchRecord));
@@ -359,4 +361,23 @@ TEST_F(NavFixture, AnimatedSlideAsksTheSkinForEachFrame) {
     EXPECT_EQ(g_regions[0].side, 0);
     EXPECT_EQ(nav->IsCollapsed(), 1);
     CurrentSkin().entry.GetSkinRegionExtWnd = saved;
+}
+
+TEST_F(NavFixture, LinksAndTheStoredSizeAfterResizing) {
+    Send(1143, 0, 404);
+    Send(1143, 0, 383);   // no podcast address in the skin: the player's page
+    std::vector<std::string> pages;
+    for (const Call& c : g_calls)
+        if (c.code == 5) pages.push_back(c.text);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0], "http://www.velmirant.de/pages/radiomagazin/radioprogramm/");
+    EXPECT_EQ(pages[1], "http://www.velmirant.de/pages/radiomagazin/podcasts/");
+
+    SetWindowPos(nav->GetWindow(), nullptr, 0, 0, 333, 444, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_calls.clear();
+    nav->OnEndResize();
+    EXPECT_EQ(settings.Number("GetNavWinCX"), 333);
+    EXPECT_EQ(settings.Number("GetNavWinCY"), 444);
+    EXPECT_EQ(settings.saves, 1);
+    EXPECT_EQ(Count(48), 1);
 }
