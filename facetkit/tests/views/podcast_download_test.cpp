@@ -14,7 +14,9 @@
 #include "library_guard.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "nav_window.h"
 #include "podcast_feed.h"
+#include "win_handles.h"
 #include "podcast_rss.h"
 #include "tdtest.h"
 
@@ -302,4 +304,38 @@ TEST_F(DownloadFixture, DeletingAnEpisodeOrThePodcastAsksFirst) {
     EXPECT_NE(GetFileAttributesA(episode.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(std::count(g_codes.begin(), g_codes.end(), 70), 1);
     EXPECT_EQ(nav.Take(WM_FK_PODCASTS_CHANGED), 1);
+}
+
+TEST_F(DownloadFixture, ProgressReachesTheRowsAtMostEvery800Ms) {
+    // Reports of many downloads share one pace.
+    Sleep(850);
+    nav.Take(0);
+    for (int i = 0; i < 20; ++i) PodcastDownloadCallback(100 + i % 4, 4, nullptr);
+    EXPECT_EQ(nav.Take(WM_FK_PODCAST_ROWS), 1);
+    Sleep(850);
+    PodcastDownloadCallback(100, 4, nullptr);
+    EXPECT_EQ(nav.Take(WM_FK_PODCAST_ROWS), 1);
+}
+
+TEST_F(DownloadFixture, StartupChecksFetchEverySubscribedFeed) {
+    ServeFeed("");
+    server.Serve("/other.xml", "<rss><channel><title>Other</title></channel></rss>", "text/xml");
+    GetListStore().AddPodcast(server.Url("/feed.xml").c_str(), 21, 1);
+    GetListStore().AddPodcast(server.Url("/other.xml").c_str(), 22, 0);
+    cNavWindow* navigator = CreateNavWindow(nullptr, nullptr, 0);
+    ASSERT_NE(navigator, nullptr);
+    SendMessageA(navigator->GetWindow(), WM_NAV_STARTUP_CHECKS, 0, 0);
+    cPodcastFeed* subscribed = FindPodcastFeed(21);
+    ASSERT_NE(subscribed, nullptr);
+    EXPECT_TRUE(subscribed->WaitIdle(15000));
+    EXPECT_GE(server.Count("/feed.xml"), 1u);
+    EXPECT_EQ(server.Count("/other.xml"), 0u);
+    delete navigator;
+    {
+        cListStore& store = GetListStore();
+        bk::ScopedLock hold(store.Lock());
+        store.List(LS_PODCASTS)->Delete();
+    }
+    SyncPodcastFeeds();
+    EXPECT_EQ(FindPodcastFeed(21), nullptr);
 }
