@@ -57,11 +57,13 @@ int cSkinListBox::AddString(const char* text) {
 
 int cSkinListBox::GetCurSel() {
     if (!list_ || SendMessageA(list_, LB_GETCOUNT, 0, 0) <= 0) return -1;
-    // An extended-selection list answers LB_GETCURSEL with its caret even
-    // when nothing is selected.
-    int caret = static_cast<int>(SendMessageA(list_, LB_GETCURSEL, 0, 0));
-    if (caret < 0) return -1;
-    return SendMessageA(list_, LB_GETSEL, static_cast<WPARAM>(caret), 0) > 0 ? caret : -1;
+    // A list that allows several selected entries answers LB_GETCURSEL with
+    // no useful index: the entry with the caret counts when it is selected,
+    // else the first selected one.
+    int caret = static_cast<int>(SendMessageA(list_, LB_GETCARETINDEX, 0, 0));
+    if (caret >= 0 && SendMessageA(list_, LB_GETSEL, static_cast<WPARAM>(caret), 0) > 0) return caret;
+    std::vector<int> selected = Selection();
+    return selected.empty() ? -1 : selected.front();
 }
 
 void cSkinListBox::SetCurSel(int index) {

@@ -26,7 +26,8 @@ public:
     cSkinListBox& operator=(const cSkinListBox&) = delete;
 
     int AddString(const char* text);
-    // The selected entry (the one with the caret), -1 for none.
+    // The selected entry (the one with the caret when it is selected), -1
+    // for none.
     int GetCurSel();
     // Makes the entry the only selected one.
     void SetCurSel(int index);
