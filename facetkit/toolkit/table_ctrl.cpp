@@ -1,0 +1,459 @@
+#include "table_ctrl.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "library_state.h"
+#include "list_store.h"
+#include "resource_manager.h"
+#include "rows_table.h"
+#include "skin_wnd.h"
+#include "skindata.h"
+
+namespace {
+
+cTableEvents g_defaultEvents;
+cTableEvents* g_events = &g_defaultEvents;
+
+// A list entry's text as the table was given it.
+class cTableTextEntry : public cListElement {
+public:
+    std::vector<char> text;
+};
+
+enum { TIMER_DOWN = 10, TIMER_UP = 20, TIMER_LEFT = 40, TIMER_RIGHT = 80 };
+
+bool InFavourites(unsigned long id) {
+    cListStore& store = GetListStore();
+    EnterCriticalSection(store.Lock());
+    bool found = store.List(LS_FAVOURITES)->GetById(id) != nullptr;
+    LeaveCriticalSection(store.Lock());
+    return found;
+}
+
+}  // namespace
+
+int cTableEvents::HostCallback(int code, int number, void* text) { return ::HostCallback(code, number, text); }
+
+void SetTableEvents(cTableEvents* events) { g_events = events ? events : &g_defaultEvents; }
+cTableEvents* TableEvents() { return g_events; }
+
+cTableCtrl::cTableCtrl(cSkinWnd* owner, cResourceManager* resources, int kind, RECT rect, unsigned long id)
+    : kind_(kind), res_(resources), owner_(owner), repeatInterval_(200), repeating_(0), child_(nullptr),
+      grid_(kind, owner), hBar_(nullptr), vBar_(nullptr), topRow_(0), rowOffset_(0), hPos_(0), dragMode_(0),
+      borderColumn_(0), dragX_(0), dragY_(0), backgroundSize_{0, 0}, brush_(nullptr) {
+    SetId(id);
+    HWND parent = owner_ ? owner_->GetWindow() : nullptr;
+    child_ = CreateWindowExA(0, "Static", "", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOTIFY | SS_OWNERDRAW,
+                             1, 1, 2, 2, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (child_) {
+        // The program sets the cursor itself on every move.
+        SetClassLongPtrA(child_, GCLP_HCURSOR, 0);
+        SetWindowLongPtrA(child_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrA(child_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cTableCtrl::TableProc));
+    }
+    grid_.SetWindow(child_);
+    SetStatus(2);
+    SetEnable(1);
+    SetTyp(2);
+    brush_ = CreateSolidBrush(res_ ? res_->GetPixel(83) : RGB(255, 255, 255));
+    EnsureBackground(rect.right - rect.left, rect.bottom - rect.top);
+    SetRect(rect, 1);
+}
+
+cTableCtrl::~cTableCtrl() {
+    if (kind_ == TABLE_PODCASTS && TablePodcasts()) TablePodcasts()->ClearRows();
+    if (child_) {
+        SetWindowLongPtrA(child_, GWLP_USERDATA, 0);
+        DestroyWindow(child_);
+        child_ = nullptr;
+    }
+    // The lines' row buttons and tips go before the bars and surfaces.
+    grid_.Clear();
+    texts_.Delete();
+    rows_.Delete();
+    delete hBar_;
+    delete vBar_;
+    hBar_ = vBar_ = nullptr;
+    background_.Free();
+    if (brush_) DeleteObject(brush_);
+}
+
+cTableCtrl* cTableCtrl::FromWindow(HWND window) {
+    if (!window || !IsWindow(window)) return nullptr;
+    if (GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&cTableCtrl::TableProc))
+        return nullptr;
+    return reinterpret_cast<cTableCtrl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void cTableCtrl::EnsureBackground(int w, int h) {
+    // The surface grows with the table; a smaller one would leave stale areas.
+    if (background_.dc && w <= backgroundSize_.cx && h <= backgroundSize_.cy) return;
+    if (w < backgroundSize_.cx) w = backgroundSize_.cx;
+    if (h < backgroundSize_.cy) h = backgroundSize_.cy;
+    HWND ref = owner_ && owner_->GetWindow() ? owner_->GetWindow() : child_;
+    HDC like = GetDC(ref);
+    background_.Make(like, w + 2, h + 2);
+    ReleaseDC(ref, like);
+    backgroundSize_ = SIZE{w, h};
+    if (background_.dc && brush_) {
+        RECT r = {0, 0, w + 2, h + 2};
+        FillRect(background_.dc, &r, brush_);
+    }
+}
+
+void cTableCtrl::SetVisible(int visible) {
+    cActiveElement::SetVisible(visible);
+    if (child_) ShowWindow(child_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void cTableCtrl::LayoutBars(int w, int h) {
+    if (!hBar_ || !vBar_) return;
+    int tv = vBar_->GetThickness(), th = hBar_->GetThickness();
+    int hh = grid_.GetHeaderHeight(), w0 = grid_.GetColumnWidth(0);
+    vBar_->SetRect(w - tv, hh, w, h - th - 7);
+    hBar_->SetRect(w0, h - 3 - th, w - tv - 4, h - 3);
+    grid_.SetViewSize(w - tv - 4 - w0, (h - th - 7) - hh);
+}
+
+void cTableCtrl::SetRect(RECT r, int) {
+    cActiveElement::SetRect(r, 1);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    grid_.SetViewSize(w, h);
+    EnsureBackground(w, h);
+    if (child_) {
+        SetWindowPos(child_, nullptr, r.left, r.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(child_, nullptr, FALSE);
+        ShowWindow(child_, SW_SHOW);
+    }
+    LayoutBars(w, h);
+}
+
+void cTableCtrl::Invalidate() {
+    if (child_) InvalidateRect(child_, nullptr, FALSE);
+}
+
+void cTableCtrl::AddText(const char* text, unsigned long id) {
+    if (!text) return;
+    cTableTextEntry* entry = new (std::nothrow) cTableTextEntry();
+    if (!entry) return;
+    entry->text.assign(text, text + strlen(text));
+    entry->SetId(id);
+    texts_.Add(entry);
+}
+
+void cTableCtrl::AddRow(const char* text, unsigned long parentId, unsigned long id) {
+    if (!text) return;
+    cRowElement* row = new (std::nothrow) cRowElement();
+    if (!row) return;
+    row->SetText(text);
+    row->SetId(id);
+    row->SetParentId(parentId);
+    rows_.Add(row);
+}
+
+void cTableCtrl::SetColumnTitles(const char* titles) {
+    if (titles) grid_.SetTitles(titles);
+}
+
+cTableLine* cTableCtrl::GetRowById(unsigned long id) {
+    return static_cast<cTableLine*>(grid_.GetLines()->GetById(id));
+}
+
+void cTableCtrl::Rebuild(int sortable) {
+    cTablePodcasts* feeds = kind_ == TABLE_PODCASTS ? TablePodcasts() : nullptr;
+    // Feeds must not write into lines that are about to go.
+    if (feeds) feeds->ClearRows();
+    grid_.Clear();
+    grid_.SetSortNumeric(5, 1);
+    cVelmoSkinData* skin = owner_ ? owner_->GetSkinData() : nullptr;
+    auto makeLine = [&](unsigned long id, const char* text, size_t length, int favourite) {
+        cTableLine* line = new (std::nothrow) cTableLine();
+        if (!line) return line;
+        line->SetId(id);
+        line->SetKind(kind_);
+        line->SetOwner(child_);
+        line->SetSkinData(skin);
+        line->SetResources(res_);
+        line->SetData(text, length, favourite, 1);
+        return line;
+    };
+    for (cListElement* e = texts_.First(); e; e = e->Next()) {
+        cTableTextEntry* entry = static_cast<cTableTextEntry*>(e);
+        int favourite = kind_ == TABLE_PODCASTS ? 0 : (InFavourites(entry->GetId()) ? 1 : 0);
+        cTableLine* line = makeLine(entry->GetId(), entry->text.data(), entry->text.size(), favourite);
+        if (!line) continue;
+        grid_.GetLines()->Add(line);
+        if (feeds && feeds->HasFeed(entry->GetId())) feeds->SetEpisodeRow(entry->GetId(), 0, line);
+    }
+    for (cListElement* e = rows_.First(); e; e = e->Next()) {
+        cRowElement* entry = static_cast<cRowElement*>(e);
+        cTableLine* parent = GetRowById(entry->GetParentId());
+        if (!parent) continue;   // a row whose parent is not shown is dropped
+        const char* text = entry->GetText();
+        cTableLine* line = makeLine(entry->GetId(), text, strlen(text), 0);
+        if (line) parent->AddSubLine(line);
+    }
+    grid_.Init(res_, sortable);
+    if (!hBar_ && child_) {
+        hBar_ = new (std::nothrow) cScrollBar(child_, 0, owner_, res_);
+        vBar_ = new (std::nothrow) cScrollBar(child_, 1, owner_, res_);
+        if (!hBar_ || !vBar_) {
+            delete hBar_;
+            delete vBar_;
+            hBar_ = vBar_ = nullptr;
+        }
+    }
+    SetRect(GetRect(), 1);
+    if (hBar_) hBar_->SetClient(this);
+    if (vBar_) vBar_->SetClient(this);
+    HDC dc = child_ ? GetDC(child_) : nullptr;
+    grid_.SetSortNumeric(5, 1);
+    if (dc) grid_.CreateSurfaces(dc);
+    if (feeds) {
+        for (cListElement* e = grid_.GetLines()->First(); e; e = e->Next()) {
+            cTableLine* line = static_cast<cTableLine*>(e);
+            if (line->GetParentId() || !feeds->HasFeed(line->GetId()) || !feeds->IsExpanded(line->GetId()))
+                continue;
+            line->Expand(1, grid_.GetLines());
+            if (cPodcastRowElement* row = line->GetPodcastRow()) row->ShowExpanded();
+        }
+    }
+    if (vBar_) vBar_->SetVisible(dc, 1);
+    if (hBar_) hBar_->SetVisible(dc, 1);
+    if (dc) ReleaseDC(child_, dc);
+    grid_.Render(topRow_, 1);
+    Invalidate();
+}
+
+void cTableCtrl::SetTopRow(int row) { topRow_ = row > texts_.GetAnzElement() ? 0 : row; }
+
+void cTableCtrl::SetPosition(int pos, int vertical) {
+    int rowHeight = grid_.GetRowHeight();
+    if (vertical) {
+        if (pos < 1) {
+            topRow_ = 0;
+            rowOffset_ = 0;
+        } else if (pos < rowHeight * GetRowCount()) {
+            topRow_ = pos / rowHeight;
+            rowOffset_ = pos % rowHeight;
+        }
+        grid_.SetRowOffset(rowOffset_);
+    } else {
+        if (pos < 1) hPos_ = 0;
+        else if (pos < GetContentWidth()) hPos_ = pos;
+        grid_.SetHOffset(hPos_);
+    }
+    Refresh(1);
+    if (child_) InvalidateRect(child_, nullptr, FALSE);
+}
+
+int cTableCtrl::GetContentWidth() {
+    int sum = 0;
+    for (int c = 1; c < grid_.GetColumnCount() && c < TABLE_MAX_COLUMNS; ++c) sum += grid_.GetColumnWidth(c);
+    return sum;
+}
+
+int cTableCtrl::GetContentHeight() { return grid_.GetRowHeight() * GetRowCount(); }
+
+void cTableCtrl::Refresh(int full) {
+    grid_.Render(topRow_, full);
+    Invalidate();
+}
+
+int cTableCtrl::NextRepeat(int interval, int* step) {
+    interval -= 10;
+    int s = 1;
+    if (interval < 190) s = 2;
+    if (interval < 170) s = 4;
+    if (interval < 150) s = 6;
+    if (interval < 90) s = 8;
+    if (interval < 10) {
+        interval = 10;
+        s = 20;
+    }
+    if (step) *step = s;
+    return interval;
+}
+
+void cTableCtrl::StartRepeat(UINT_PTR timer) {
+    if (child_) SetCapture(child_);
+    if (!repeating_) {
+        repeatInterval_ = 200;
+        if (child_) SetTimer(child_, timer, repeatInterval_, nullptr);
+        repeating_ = 1;
+    }
+}
+
+void cTableCtrl::ScrollUpPressed() {
+    ScrollUp(5);
+    StartRepeat(TIMER_UP);
+}
+void cTableCtrl::ScrollDownPressed() {
+    ScrollDown(5);
+    StartRepeat(TIMER_DOWN);
+}
+void cTableCtrl::ScrollLeftPressed() {
+    ScrollLeft(5);
+    StartRepeat(TIMER_LEFT);
+}
+void cTableCtrl::ScrollRightPressed() {
+    ScrollRight(5);
+    StartRepeat(TIMER_RIGHT);
+}
+
+void cTableCtrl::ScrollUp(int step) {
+    if (vBar_) vBar_->LineUp(step);
+}
+void cTableCtrl::ScrollDown(int step) {
+    if (vBar_) vBar_->LineDown(step);
+}
+void cTableCtrl::ScrollLeft(int step) {
+    if (hBar_) hBar_->LineUp(step);
+}
+void cTableCtrl::ScrollRight(int step) {
+    if (hBar_) hBar_->LineDown(step);
+}
+
+void cTableCtrl::StopRepeat() {
+    if (!repeating_) return;
+    if (child_)
+        for (UINT_PTR id : {TIMER_DOWN, TIMER_UP, TIMER_LEFT, TIMER_RIGHT}) KillTimer(child_, id);
+    repeating_ = 0;
+}
+
+void cTableCtrl::OnRepeatTimer(UINT_PTR timer) {
+    int step = 1;
+    repeatInterval_ = NextRepeat(repeatInterval_, &step);
+    switch (timer) {
+    case TIMER_UP: ScrollUp(step); break;
+    case TIMER_DOWN: ScrollDown(step); break;
+    case TIMER_LEFT: ScrollLeft(step); break;
+    default: ScrollRight(step); break;
+    }
+    if (child_) {
+        KillTimer(child_, timer);
+        SetTimer(child_, timer, repeatInterval_, nullptr);
+    }
+}
+
+void cTableCtrl::OnPaint(HWND window) {
+    RECT r = GetRect();
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (vBar_ && hBar_ && background_.dc) {
+        w -= vBar_->GetThickness() + 4;
+        h -= hBar_->GetThickness() + 7;
+        grid_.Compose(background_.dc, 0, 0, w, h, hPos_, rowOffset_);
+        vBar_->Show(background_.dc);
+        hBar_->Show(background_.dc);
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (dc && background_.dc)
+        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                 ps.rcPaint.bottom - ps.rcPaint.top, background_.dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    EndPaint(window, &ps);
+}
+
+LRESULT CALLBACK cTableCtrl::TableProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    cTableCtrl* self = reinterpret_cast<cTableCtrl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return msg == WM_NCDESTROY || msg == WM_DESTROY ? DefWindowProcA(hwnd, msg, wParam, lParam) : 0;
+    return self->Handle(hwnd, msg, wParam, lParam);
+}
+
+LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    auto track = [hwnd]() {
+        TRACKMOUSEEVENT t = {sizeof t, TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&t);
+    };
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 1;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCPAINT:
+        return 0;
+    case WM_NOTIFY: {
+        NMHDR* hdr = reinterpret_cast<NMHDR*>(lParam);
+        if (hdr && hdr->code == TTN_SHOW) {
+            if (owner_ && owner_->GetToolTipWindow())
+                SetWindowPos(owner_->GetToolTipWindow(), HWND_TOPMOST, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+            return 1;
+        }
+        return 0;
+    }
+    case WM_CONTEXTMENU: {
+        POINT p = {x, y};
+        ScreenToClient(hwnd, &p);
+        if (OnContextMenu(p.x, p.y)) return 0;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    case WM_TIMER:
+        if (wParam != TIMER_DOWN && wParam != TIMER_UP && wParam != TIMER_LEFT && wParam != TIMER_RIGHT) return 1;
+        OnRepeatTimer(wParam);
+        return 0;
+    case WM_MOUSEMOVE: {
+        track();
+        if (owner_ && owner_->GetToolTipWindow()) {
+            MSG m = {hwnd, msg, wParam, lParam, 0, POINT{x, y}};
+            SendMessageA(owner_->GetToolTipWindow(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+        }
+        if (owner_) owner_->SelectCursor(nullptr);
+        OnMouse(x, y, 4);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        track();
+        OnMouse(x, y, 8);
+        // The click may have destroyed the table's window (a rebuild elsewhere).
+        if (IsWindow(hwnd)) SetCapture(hwnd);
+        if (owner_) owner_->SelectCursor(nullptr);
+        Invalidate();
+        return 0;
+    case WM_LBUTTONUP:
+        if (owner_ && owner_->GetWindow())
+            PostMessageA(owner_->GetWindow(), WM_TABLE_ARROW_RELEASED, 0, static_cast<LPARAM>(GetId()));
+        ReleaseCapture();
+        dragMode_ = 0;
+        StopRepeat();
+        return 0;
+    case WM_CAPTURECHANGED:
+        Invalidate();
+        if (owner_) owner_->SelectCursor(nullptr);
+        return 0;
+    case WM_MOUSEHOVER:
+        return 0;
+    case WM_MOUSELEAVE:
+        if (GetCapture() == hwnd) {
+            ReleaseCapture();
+            Invalidate();
+        }
+        if (owner_) owner_->SelectCursor(nullptr);
+        return 0;
+    case WM_TABLE_REBUILD:
+        Rebuild(static_cast<int>(wParam));
+        return 0;
+    case WM_TABLE_ARROW_PRESSED:
+        switch (lParam) {
+        case SB_UP_ARROW: ScrollUpPressed(); break;
+        case SB_DOWN_ARROW: ScrollDownPressed(); break;
+        case SB_LEFT_ARROW: ScrollLeftPressed(); break;
+        case SB_RIGHT_ARROW: ScrollRightPressed(); break;
+        default: break;
+        }
+        return 0;
+    case WM_TABLE_ARROW_RELEASED:
+        if (lParam == SB_UP_ARROW || lParam == SB_DOWN_ARROW || lParam == SB_LEFT_ARROW || lParam == SB_RIGHT_ARROW) {
+            StopRepeat();
+            ReleaseCapture();
+        }
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}

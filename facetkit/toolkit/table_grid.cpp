@@ -1,0 +1,433 @@
+#include "table_grid.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bounded_text.h"
+#include "catalogue.h"
+#include "host_link.h"
+#include "registry.h"
+#include "resource_manager.h"
+#include "skin_wnd.h"
+#include "skindata.h"
+
+void ParseTableLayout(const char* text, TableLayout* layout) {
+    if (!text || !layout) return;
+    const char* p = text;
+    for (int n = 0; n < 61 && *p; ++n) {
+        const char* end = strchr(p, 0x01);
+        char number[16];
+        size_t len = end ? static_cast<size_t>(end - p) : strlen(p);
+        bool ok = len > 0 && len < sizeof number;
+        if (ok) {
+            bk::TextCopyN(number, sizeof number, p, len);
+            for (size_t i = 0; i < len; ++i)
+                if (!((number[i] >= '0' && number[i] <= '9') || (i == 0 && number[i] == '-'))) ok = false;
+        }
+        if (ok) {
+            long v = strtol(number, nullptr, 10);
+            if (n < 20) {
+                layout->widths[n] = static_cast<int>(v);
+            } else if (n < 40) {
+                layout->directions[n - 20] = v == 1 ? 1 : 0;
+            } else if (n == 60) {
+                // A column outside the table would index past its arrays.
+                if (v >= 0 && v < TABLE_MAX_COLUMNS) layout->sortColumn = static_cast<int>(v);
+            }
+        }
+        if (!end) break;
+        p = end + 1;
+    }
+}
+
+void FormatTableLayout(const TableLayout& layout, const int numeric[TABLE_MAX_COLUMNS], char* out, size_t size) {
+    if (!out || !size) return;
+    out[0] = 0;
+    char number[24];
+    for (int i = 0; i < 61; ++i) {
+        int v = i < 20 ? layout.widths[i] : i < 40 ? layout.directions[i - 20] : i < 60 ? numeric[i - 40]
+                                                                                       : layout.sortColumn;
+        bk::TextFormat(number, sizeof number, "%d\x01", v);
+        bk::TextAppend(out, size, number);
+    }
+}
+
+int ClampColumnWidth(int kind, int column, int width) {
+    if (column == 0) {
+        if (kind == TABLE_TIPS) return 0;
+        if (width > 270) return 270;
+        return width < 120 ? 120 : width;
+    }
+    if (width < 20) return 20;
+    // A stored or dragged width beyond this would make surfaces nobody can show.
+    return width > cTableGrid::WIDTH_LIMIT ? static_cast<int>(cTableGrid::WIDTH_LIMIT) : width;
+}
+
+void TableSurface::Make(HDC like, int width, int height) {
+    Free();
+    dc = CreateCompatibleDC(like);
+    if (!dc) return;
+    bitmap = CreateCompatibleBitmap(like, width > 0 ? width : 1, height > 0 ? height : 1);
+    old = bitmap ? SelectObject(dc, bitmap) : nullptr;
+}
+
+void TableSurface::Free() {
+    if (dc && old) SelectObject(dc, old);
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+    dc = nullptr;
+    bitmap = nullptr;
+    old = nullptr;
+}
+
+cTableGrid::cTableGrid(int kind, cSkinWnd* owner)
+    : owner_(owner), widths_{}, totalWidth_(0), lastHovered_(-1), res_(nullptr), visibleWidth_(0),
+      visibleHeight_(0), hoverRow_(-1), topRow_(-1), kind_(kind), headerDirty_(1), sortable_(0), directions_{},
+      numeric_{}, sortColumn_(0), window_(nullptr), rowOffset_(0), hOffset_(0), lineColour_(RGB(128, 128, 128)),
+      background_(nullptr), highlightBrush_(nullptr), titles_{}, initialised_(false) {
+    header_.SetKind(kind);
+    if (owner_) {
+        header_.SetSkinData(owner_->GetSkinData());
+        lineColour_ = owner_->GetSkinData()->GetTableLineColor();
+    }
+    header_.MarkAsHeader();
+}
+
+cTableGrid::~cTableGrid() {
+    if (initialised_) {
+        TableLayout layout;
+        for (int i = 0; i < TABLE_MAX_COLUMNS; ++i) {
+            layout.widths[i] = widths_[i];
+            layout.directions[i] = directions_[i];
+        }
+        layout.sortColumn = sortColumn_;
+        char value[1024];
+        FormatTableLayout(layout, numeric_, value, sizeof value);
+        char name[16];
+        bk::TextFormat(name, sizeof name, "TAB%d", kind_);
+        SetValue(name, value);
+    }
+    if (background_) DeleteObject(background_);
+    if (highlightBrush_) DeleteObject(highlightBrush_);
+    linesSurface_.Free();
+    headerSurface_.Free();
+    firstSurface_.Free();
+    highlight_.Free();
+    Clear();
+}
+
+void cTableGrid::Init(cResourceManager* res, int sortable) {
+    res_ = res;
+    header_.SetResources(res);
+    if (res_) {
+        if (background_) DeleteObject(background_);
+        if (highlightBrush_) DeleteObject(highlightBrush_);
+        background_ = CreateSolidBrush(res_->GetPixel(83));
+        highlightBrush_ = CreateSolidBrush(res_->GetPixel(113));
+    }
+    sortable_ = sortable;
+    TableLayout layout;
+    static const int kPodcast[5] = {210, 50, 110, 220, 50};
+    static const int kTips[5] = {0, 55, 180, 145, 100};
+    for (int i = 0; i < TABLE_MAX_COLUMNS; ++i) {
+        int w = 70;
+        if (kind_ == TABLE_PODCASTS && i < 5) w = kPodcast[i];
+        else if (kind_ == TABLE_TIPS && i < 5) w = kTips[i];
+        else if (i == 0) w = 165;
+        layout.widths[i] = w;
+        layout.directions[i] = 0;
+    }
+    layout.sortColumn = sortColumn_;
+    char name[16], value[1024] = {};
+    bk::TextFormat(name, sizeof name, "TAB%d", kind_);
+    GetValue(name, value, sizeof value);
+    value[sizeof value - 1] = 0;
+    ParseTableLayout(value, &layout);
+    for (int i = 0; i < TABLE_MAX_COLUMNS; ++i) {
+        widths_[i] = ClampColumnWidth(kind_, i, layout.widths[i]);
+        directions_[i] = layout.directions[i];
+    }
+    sortColumn_ = layout.sortColumn;
+    RecomputeTotal();
+    initialised_ = true;
+    SortRows();
+}
+
+cTableLine* cTableGrid::GetLine(int index) {
+    return index < 0 ? nullptr : static_cast<cTableLine*>(lines_.GetByIndex(index));
+}
+
+unsigned long cTableGrid::GetLineId(int index) {
+    cTableLine* line = GetLine(index);
+    return line ? line->GetId() : 0;
+}
+
+int cTableGrid::GetColumnWidth(int column) const {
+    return column >= 0 && column < TABLE_MAX_COLUMNS ? widths_[column] : 0;
+}
+
+void cTableGrid::SetColumnWidth(int column, int width) {
+    if (column < 0 || column >= TABLE_MAX_COLUMNS) return;
+    widths_[column] = ClampColumnWidth(kind_, column, width);
+    RecomputeTotal();
+}
+
+void cTableGrid::RecomputeTotal() {
+    int count = header_.GetColumnCount();
+    totalWidth_ = 0;
+    for (int i = 0; i < count && i < TABLE_MAX_COLUMNS; ++i) totalWidth_ += widths_[i];
+}
+
+int cTableGrid::GetSortDirection(int column) const {
+    return column >= 0 && column < TABLE_MAX_COLUMNS ? directions_[column] : 0;
+}
+
+void cTableGrid::SetSortNumeric(int column, int numeric) {
+    if (column >= 0 && column < TABLE_MAX_COLUMNS) numeric_[column] = numeric;
+}
+
+void cTableGrid::SetTitles(const char* titles) {
+    if (!titles) return;
+    memset(titles_, 0, sizeof titles_);
+    size_t length = strnlen(titles, sizeof titles_ - 1);
+    memcpy(titles_, titles, length);
+    header_.SetData(titles_, length, 0, 0);
+    RecomputeTotal();
+    headerDirty_ = 1;
+}
+
+int cTableGrid::SetHoverRow(int index) {
+    if (index == hoverRow_) return 0;
+    hoverRow_ = index;
+    Render(topRow_ < 0 ? 0 : topRow_, 0);
+    return 1;
+}
+
+void cTableGrid::SortByColumn(int column) {
+    if (column < 0 || column >= TABLE_MAX_COLUMNS) return;
+    if (column == sortColumn_)
+        directions_[column] = directions_[column] == 0 ? 1 : 0;
+    else
+        sortColumn_ = column;
+    headerDirty_ = 1;
+    SortRows();
+}
+
+void cTableGrid::SortRows() {
+    if (!sortable_) return;
+    std::vector<cTableLine*> open;
+    for (cListElement* e = lines_.First(); e; e = e->Next()) {
+        cTableLine* line = static_cast<cTableLine*>(e);
+        if (line->IsOpen()) open.push_back(line);
+    }
+    for (cTableLine* line : open) line->Expand(0, &lines_);
+    std::vector<cTableLine*> all;
+    for (cListElement* e = lines_.First(); e; e = e->Next()) all.push_back(static_cast<cTableLine*>(e));
+    lines_.RemoveWithoutDelete();
+    int column = sortColumn_, numeric = numeric_[sortColumn_], descending = directions_[sortColumn_];
+    // A stable sort keeps equal lines in their previous order.
+    std::stable_sort(all.begin(), all.end(), [&](cTableLine* a, cTableLine* b) {
+        return CompareColumnTexts(a->GetColumnText(column), b->GetColumnText(column), numeric, descending) < 0;
+    });
+    for (cTableLine* line : all) lines_.Add(line);
+    for (cTableLine* line : open) line->Expand(1, &lines_);
+}
+
+RowHit cTableGrid::HitLineElements(int column, int row, int localX, int localY, DWORD code) {
+    RowHit result;
+    bool repaint = false;
+    int first = topRow_ < 0 ? 0 : topRow_;
+    int last = first + (visibleHeight_ / ROW_HEIGHT) + 2;
+    int index = 0;
+    for (cListElement* e = lines_.First(); e; e = e->Next(), ++index) {
+        if (index < first) continue;
+        if (index >= last) break;
+        cTableLine* line = static_cast<cTableLine*>(e);
+        if (index + 1 == row) {
+            POINT pt = column == 0 ? POINT{localX, localY} : POINT{-1000, -1000};
+            result = line->Click(0, pt, code, window_);
+        } else if (line->LeaveHover()) {
+            repaint = true;
+        }
+    }
+    if (static_cast<int>(result.element) != lastHovered_ || repaint) {
+        lastHovered_ = static_cast<int>(result.element);
+        Render(first, 0);
+    }
+    return result;
+}
+
+void cTableGrid::CreateSurfaces(HDC like) {
+    RecomputeTotal();
+    int linesHeight = visibleHeight_ + 2 * ROW_HEIGHT;
+    auto prepare = [&](TableSurface& s, int w, int h, int font) {
+        s.Make(like, w, h);
+        if (!s.dc) return;
+        SetBkMode(s.dc, TRANSPARENT);
+        SetMapMode(s.dc, MM_TEXT);
+        if (res_) SelectObject(s.dc, res_->GetFont(font));
+    };
+    prepare(linesSurface_, totalWidth_, linesHeight, 2);
+    prepare(headerSurface_, totalWidth_, HEADER_HEIGHT, 1);
+    headerDirty_ = 1;
+    highlight_.Make(like, totalWidth_, ROW_HEIGHT);
+    if (highlight_.dc && highlightBrush_) {
+        RECT r = {0, 0, totalWidth_ + 1, ROW_HEIGHT + 1};
+        FillRect(highlight_.dc, &r, highlightBrush_);
+    }
+    prepare(firstSurface_, widths_[0], linesHeight, 1);
+}
+
+void cTableGrid::DrawDottedLine(int horizontal, HDC dc, int from, int to, int at) {
+    if (!dc) return;
+    for (int p = from; p < to; p += 3) {
+        if (horizontal) SetPixel(dc, p, at, lineColour_);
+        else SetPixel(dc, at, p, lineColour_);
+    }
+}
+
+void cTableGrid::PaintHeader() {
+    HDC dc = headerSurface_.dc;
+    if (!dc) return;
+    unsigned arrow = directions_[sortColumn_] == 1 ? 175 : 174;
+    int aw = res_ ? res_->GetGfxWidth(arrow) : 0, ah = res_ ? res_->GetGfxHeight(arrow) : 0;
+    int x = 0;
+    int count = header_.GetColumnCount();
+    for (int c = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
+        int w = widths_[c];
+        if (sortable_ && c == sortColumn_) {
+            header_.PaintCell(dc, c, x + 2, 0, w - aw - 8, HEADER_HEIGHT, 0, 0, 0);
+            if (res_) res_->DrawBitmap(dc, x + w - aw - 4, (HEADER_HEIGHT - ah) / 2, arrow, SRCCOPY);
+        } else {
+            header_.PaintCell(dc, c, x + 2, 0, w - 4, HEADER_HEIGHT, 0, 0, 0);
+        }
+        x += w;
+        DrawDottedLine(0, dc, 0, HEADER_HEIGHT - 1, x - 1);
+    }
+    DrawDottedLine(1, dc, 0, totalWidth_, HEADER_HEIGHT - 1);
+    headerDirty_ = 0;
+}
+
+void cTableGrid::TipText(cTableLine* line, int column, char* out, size_t size) {
+    out[0] = 0;
+    const char* text = line->GetColumnText(column);
+    int language = GetHostLanguage();
+    if (column == 0) {
+        if (kind_ == TABLE_TIPS) return;
+        const char* extra = line->GetColumnText(8);
+        // A line without column 8 counts as "0".
+        if (!extra || strcmp(extra, "0") == 0)
+            bk::TextCopy(out, size, text ? text : "");
+        else
+            bk::TextFormat(out, size, "%s\r\n%s", text ? text : "", extra);
+        if (char* mark = strchr(out, 0x02)) {
+            std::string rest = mark + 1;
+            *mark = 0;
+            bk::TextAppend(out, size, " - ");
+            bk::TextAppend(out, size, rest.c_str());
+        }
+        return;
+    }
+    if (!text) return;
+    if (kind_ == TABLE_TIMERS && column == 2) {
+        FormatTimerDateCell(text, language, out, size);
+    } else if (kind_ == TABLE_TIPS && (column == 3 || column == 4)) {
+        char span[512] = {};
+        GetProgrammtippTimeString(text, span, language);
+        bk::TextCopy(out, size, span);
+    } else {
+        bk::TextCopy(out, size, text);
+    }
+}
+
+void cTableGrid::Render(int topRow, int full) {
+    if (full) tips_.Delete();
+    topRow_ = topRow;
+    int linesHeight = visibleHeight_ + 2 * ROW_HEIGHT;
+    if (background_) {
+        RECT r = {0, 0, totalWidth_, linesHeight};
+        if (linesSurface_.dc) FillRect(linesSurface_.dc, &r, background_);
+        RECT h = {0, 0, totalWidth_, HEADER_HEIGHT};
+        if (headerDirty_ && headerSurface_.dc) FillRect(headerSurface_.dc, &h, background_);
+        RECT f = {0, 0, widths_[0], linesHeight};
+        if (firstSurface_.dc) FillRect(firstSurface_.dc, &f, background_);
+    }
+    if (headerDirty_) PaintHeader();
+    int w0 = widths_[0];
+    int count = header_.GetColumnCount();
+    DrawDottedLine(0, firstSurface_.dc, 0, visibleHeight_ + ROW_HEIGHT, w0 - 1);
+    for (int c = 1, x = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
+        x += widths_[c];
+        DrawDottedLine(0, linesSurface_.dc, 0, visibleHeight_ + ROW_HEIGHT, x - 1);
+    }
+    int last = topRow + visibleHeight_ / ROW_HEIGHT + 2;
+    DWORD rop = owner_ ? owner_->GetSkinData()->GetRasterOP() : SRCAND;
+    int index = 0, y = 0, tipY = 0;
+    char tip[1024];
+    for (cListElement* e = lines_.First(); e; e = e->Next(), ++index) {
+        cTableLine* line = static_cast<cTableLine*>(e);
+        if (index < topRow || index >= last) {
+            line->RemoveToolTips();
+            continue;
+        }
+        bool hover = index == hoverRow_;
+        int extra = sortable_ ? 0 : index + 1;
+        bool firstShown = index == topRow;
+        int offsetY = HEADER_HEIGHT - rowOffset_;
+        line->PaintCell(firstSurface_.dc, 0, 2, y, w0 - 4, ROW_HEIGHT, offsetY, hover, extra);
+        for (int c = 1, x = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
+            line->PaintCell(linesSurface_.dc, c, x + 2, y, widths_[c] - 4, ROW_HEIGHT, offsetY, hover, extra);
+            x += widths_[c];
+        }
+        if (hover && highlight_.dc) {
+            ::BitBlt(linesSurface_.dc, 0, y, totalWidth_, ROW_HEIGHT, highlight_.dc, 0, 0, rop);
+            ::BitBlt(firstSurface_.dc, 0, y, w0, ROW_HEIGHT, highlight_.dc, 0, 0, rop);
+        }
+        if (full) {
+            int less = firstShown ? rowOffset_ : 0;
+            int top = HEADER_HEIGHT + 1 + tipY;
+            TipText(line, 0, tip, sizeof tip);
+            int bottom = top + ROW_HEIGHT / 2 - less;
+            if (bottom > visibleHeight_) bottom = visibleHeight_;
+            AddCellToolTip(tip, RECT{0, top, w0, bottom});
+            for (int c = 1, x = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
+                int left = x + w0 - hOffset_;
+                int right = left + widths_[c];
+                if (left < w0 + 1) left = w0 + 1;
+                TipText(line, c, tip, sizeof tip);
+                AddCellToolTip(tip, RECT{left, top, right, top + ROW_HEIGHT - less});
+                x += widths_[c];
+            }
+        }
+        tipY += firstShown ? ROW_HEIGHT - rowOffset_ : ROW_HEIGHT;
+        y += ROW_HEIGHT;
+    }
+}
+
+void cTableGrid::Compose(HDC dst, int left, int top, int right, int bottom, int hpos, int rowOffset) {
+    int w0 = widths_[0], hh = HEADER_HEIGHT;
+    int width = right - left, height = bottom - top;
+    ::BitBlt(dst, left, top, w0, height, headerSurface_.dc, 0, 0, SRCCOPY);
+    ::BitBlt(dst, left + w0, top, width - w0, height, headerSurface_.dc, hpos + w0, 0, SRCCOPY);
+    ::BitBlt(dst, left, top + hh, w0, height - hh, firstSurface_.dc, 0, rowOffset, SRCCOPY);
+    ::BitBlt(dst, left + w0, top + hh, width - w0, height - hh, linesSurface_.dc, hpos, rowOffset, SRCCOPY);
+}
+
+void cTableGrid::Clear() {
+    for (cListElement* e = lines_.First(); e; e = e->Next()) static_cast<cTableLine*>(e)->Expand(0, &lines_);
+    lines_.Delete();
+    tips_.Delete();
+    for (int& n : numeric_) n = 0;
+}
+
+void cTableGrid::AddCellToolTip(const char* text, RECT cell) {
+    if (cell.left >= cell.right || cell.top >= visibleHeight_) return;
+    cTableCellTip* tip = new (std::nothrow) cTableCellTip(owner_, window_);
+    if (!tip) return;
+    tip->SetTip(text, cell.left, cell.top, cell.right, cell.bottom);
+    tips_.Add(tip);
+}
