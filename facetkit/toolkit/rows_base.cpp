@@ -110,6 +110,36 @@ int cPlayRowElement::GetHeight() {
     return height_;
 }
 
+void SplitPlayRowText(const char* text, PlayRowText* out) {
+    if (!out) return;
+    *out = PlayRowText();
+    if (!text) return;
+    const char* title = strchr(text, 0x02);
+    const char* second = strchr(text, 0x03);
+    if (!title) {
+        const char* cut = strchr(text, 0x01);
+        out->cut = cut ? 1 : 0;
+        size_t n = cut ? static_cast<size_t>(cut - text) : (second ? static_cast<size_t>(second - text) : strlen(text));
+        bk::TextCopyN(out->title, sizeof out->title, text, n);
+        return;
+    }
+    out->hasTitle = 1;
+    bk::TextCopyN(out->title, sizeof out->title, text, static_cast<size_t>(title - text));
+    const char* rest = title + 1;
+    if (!second || second < title) {
+        bk::TextFormat(out->first, sizeof out->first, " - %s", rest);
+        return;
+    }
+    const char* version = strchr(second + 1, 0x05);
+    if (version) {
+        bk::TextFormat(out->second, sizeof out->second, "Version %.*s", static_cast<int>(version - second - 1),
+                       second + 1);
+    } else {
+        bk::TextFormat(out->first, sizeof out->first, " - %.*s", static_cast<int>(second - rest), rest);
+        bk::TextFormat(out->second, sizeof out->second, "%s", second + 1);
+    }
+}
+
 namespace {
 
 void PlaceButton(cSkinButton* b, int x, int y, int offsetX, int offsetY) {
@@ -182,55 +212,32 @@ int cPlayRowElement::Paint(HDC dc, int left, int top, int right, int bottom, int
         HGDIOBJ prev = SelectObject(dc, ctx.res->GetFont(index));
         if (!oldFont) oldFont = prev;
     };
-    const char* text = GetText();
-    const char* title = strchr(text, 0x02);
-    const char* second = strchr(text, 0x03);
-    const char* cut = strchr(text, 0x01);
-    int frame = ctx.skin ? ctx.skin->GetDisplayRahmen().cx : 0;
-    if (!title) {
-        int length = cut ? static_cast<int>(cut - text) : (second ? static_cast<int>(second - text) : -1);
-        int from = textStart;
-        font(cut ? 0 : 1);
-        if (cut) from += frame;
-        int th = MeasureHeight(dc, text, length, DT_SINGLELINE);
+    PlayRowText layout;
+    SplitPlayRowText(GetText(), &layout);
+    if (!layout.hasTitle) {
+        font(layout.cut ? 0 : 1);
+        int from = textStart + (layout.cut ? (ctx.skin ? ctx.skin->GetDisplayRahmen().cx : 0) : 0);
+        int th = MeasureHeight(dc, layout.title, -1, DT_SINGLELINE);
         RECT r = {from, top + (h - th) / 2, textEnd, top + (h - th) / 2 + th};
-        DrawTextA(dc, text, length, &r, DT_NOPREFIX);
+        DrawTextA(dc, layout.title, -1, &r, DT_NOPREFIX);
     } else {
         font(0);
-        int titleLength = static_cast<int>(title - text);
         RECT m = {0, 0, 10000, 0};
-        DrawTextA(dc, text, titleLength, &m, DT_CALCRECT | DT_NOPREFIX);
+        DrawTextA(dc, layout.title, -1, &m, DT_CALCRECT | DT_NOPREFIX);
         int th = m.bottom - m.top, tw = m.right - m.left;
-        const char* rest = title + 1;
-        bool twoLines = second && second > title;
-        int titleTop = twoLines ? top + 1 : top + (h - th) / 2;
+        int titleTop = layout.second[0] ? top + 1 : top + (h - th) / 2;
         RECT t = {left + 3, titleTop, left + 3 + tw, titleTop + th};
         if (t.right > textEnd) t.right = textEnd;
-        DrawTextA(dc, text, titleLength, &t, DT_NOPREFIX | DT_VCENTER);
-        char line[TEXT_SIZE];
-        char secondLine[TEXT_SIZE];
-        line[0] = secondLine[0] = 0;
-        if (!twoLines) {
-            bk::TextFormat(line, sizeof line, " - %s", rest);
-        } else {
-            const char* version = strchr(second + 1, 0x05);
-            if (version) {
-                bk::TextFormat(secondLine, sizeof secondLine, "Version %.*s", static_cast<int>(version - second - 1),
-                               second + 1);
-            } else {
-                bk::TextFormat(line, sizeof line, " - %.*s", static_cast<int>(second - rest), rest);
-                bk::TextFormat(secondLine, sizeof secondLine, "%s", second + 1);
-            }
-        }
-        if (line[0]) {
+        DrawTextA(dc, layout.title, -1, &t, DT_NOPREFIX | DT_VCENTER);
+        if (layout.first[0]) {
             font(1);
             RECT c = {t.right, t.top, textEnd, t.bottom};
-            DrawTextA(dc, line, -1, &c, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+            DrawTextA(dc, layout.first, -1, &c, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
         }
-        if (secondLine[0]) {
+        if (layout.second[0]) {
             font(2);
-            RECT s = {left + 3, bottom - th, textEnd, bottom};
-            DrawTextA(dc, secondLine, -1, &s, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+            RECT sl = {left + 3, bottom - th, textEnd, bottom};
+            DrawTextA(dc, layout.second, -1, &sl, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
         }
     }
     if (oldFont) SelectObject(dc, oldFont);

@@ -26,6 +26,19 @@ struct FACETKIT_API RowContext {
 };
 FACETKIT_API RowContext RowContextFor(HWND window);
 
+// The play row's text layout read from its marks: 0x02 ends the title, 0x03
+// starts a second line, 0x01 ends the shown part of a text without title,
+// 0x05 ends a version text.
+struct FACETKIT_API PlayRowText {
+    enum { SIZE = 2048 };
+    int hasTitle = 0;
+    int cut = 0;            // no title, shown only up to 0x01 (font 0, indented)
+    char title[SIZE] = {};  // the title, or the whole shown text without one
+    char first[SIZE] = {};  // what follows the title on its line
+    char second[SIZE] = {}; // the second line
+};
+FACETKIT_API void SplitPlayRowText(const char* text, PlayRowText* out);
+
 // What a click on a row's buttons gave: the row id and the button's id (0
 // none, -1 a disabled one).
 struct RowHit {
@@ -104,6 +117,7 @@ public:
 
 protected:
     RowContext Context() const;
+    cRowOwner* Owner() const { return owner_; }
 
 private:
     int buttonsWanted_;
