@@ -253,6 +253,18 @@ TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersW
     EXPECT_EQ(Count(run.Log(), "ReceiveStatus 0 Play : "), 1u) << run.Log();
     EXPECT_EQ(run.Log().find("keep_record", stopAt), std::string::npos) << run.Log();
 
+    // By channel: the channel's stream plays, and the channel is kept for the next start.
+    SetValue("LastChannelId", static_cast<const char*>(nullptr));
+    EXPECT_EQ(run.Callback(1, static_cast<int>(kChannel)), 0);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return Count(run.Log(), "ReceiveStatus 0 Play : ") == 2; }, 30000)) << run.Log();
+    EXPECT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() == 4; }, 30000)) << run.Log();
+    EXPECT_EQ(player->GetPlayingStreamId(), static_cast<int>(kStream));
+    EXPECT_TRUE(run.Folders().Registry().GetString("LastChannelId", &value));
+    EXPECT_EQ(value, std::to_string(kChannel));
+    EXPECT_EQ(run.Callback(3, 0), 0);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() != 4; }, 20000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+
     EXPECT_EQ(run.End(), 0);
     // With the interface gone nothing reaches the player any more.
     size_t before = run.Log().size();
