@@ -1,7 +1,13 @@
 #include "main_menu.h"
 
+#include "bounded_text.h"
 #include "button_list.h"
 #include "catalogue.h"
+#include "liste.h"
+#include "txtelement.h"
+
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -64,4 +70,158 @@ void BuildMainMenu(HMENU menu, const MainMenuState& s) {
     GetResourceString(nullptr, 443, lang, text, sizeof text);
     InsertMenuA(menu, CMD_MINIMISE, MF_BYCOMMAND | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(go), text);
     InsertMenuA(menu, CMD_MINIMISE, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+}
+
+namespace {
+
+void SetFilled(HMENU menu, UINT command, unsigned textId, const char* value, int language) {
+    char format[kMenuTextSize], text[kMenuTextSize];
+    GetResourceString(nullptr, textId, language, format, sizeof format);
+    bk::TextFormat(text, sizeof text, format, value);
+    ModifyMenuA(menu, command, MF_BYCOMMAND | MF_STRING, command, text);
+}
+
+void InsertSubMenu(HMENU menu, UINT before, HMENU sub, unsigned textId, int language) {
+    char text[kMenuTextSize];
+    GetResourceString(nullptr, textId, language, text, sizeof text);
+    InsertMenuA(menu, before, MF_BYCOMMAND | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), text);
+}
+
+const char* ElementText(cListElement* e) {
+    const char* text = static_cast<cTxtElement*>(e)->GetText();
+    return text ? text : "";
+}
+
+// Menu labels carry names the server sent: bounded, and "&" shown as such.
+void MenuLabel(const char* name, char* out, size_t size) {
+    size_t n = 0;
+    for (const char* p = name; *p && n + 2 < size; ++p) {
+        if (*p == '&') out[n++] = '&';
+        out[n++] = *p;
+    }
+    out[n] = 0;
+}
+
+HMENU FolderMenu(const MainMenuState& s) {
+    HMENU sub = CreatePopupMenu();
+    char label[kMenuTextSize];
+    for (int i = 0; s.folders; ++i) {
+        cListElement* folder = FolderByMenuIndex(s.folders, i);
+        if (!folder) break;
+        MenuLabel(ElementText(folder), label, sizeof label);
+        AppendMenuA(sub, MF_STRING, CMD_FOLDER_FIRST + static_cast<UINT>(i), label);
+    }
+    return sub;
+}
+
+void SetTexts(HMENU menu, std::initializer_list<std::pair<UINT, unsigned>> texts, int language) {
+    for (const auto& t : texts) SetText(menu, t.first, t.second, language);
+}
+
+void RemoveMissingViews(HMENU menu, const MainMenuState& s, std::initializer_list<std::pair<UINT, DWORD>> entries) {
+    for (const auto& e : entries) RemoveUnless(menu, e.first, NavHas(s, e.second));
+}
+
+void BuildStationMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetText(menu, CMD_FAVOURITE, s.favourite ? 175 : 176, lang);
+    InsertSubMenu(menu, CMD_FAVOURITE, FolderMenu(s), 177, lang);
+
+    HMENU recent = CreatePopupMenu();
+    char label[kMenuTextSize];
+    int count = 0;
+    int limit = s.recentLimit < kMaxMenuFolders - 1 ? s.recentLimit : kMaxMenuFolders - 1;
+    for (cListElement* e = s.recent ? s.recent->First() : nullptr; e && count < limit; e = e->Next(), ++count) {
+        MenuLabel(ElementText(e), label, sizeof label);
+        AppendMenuA(recent, MF_STRING, CMD_RECENT_FIRST + static_cast<UINT>(count), label);
+    }
+    char text[kMenuTextSize];
+    GetResourceString(nullptr, 178, lang, text, sizeof text);
+    // Inserted before the folder sub-menu, which stands just before the
+    // favourite entry.
+    int position = -1;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (GetMenuItemID(menu, i) == CMD_FAVOURITE) position = i - 1;
+    InsertMenuA(menu, position < 0 ? 0 : static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP | MF_STRING,
+                reinterpret_cast<UINT_PTR>(recent), text);
+    if (count == 0) EnableMenuItem(menu, static_cast<UINT>(position < 0 ? 0 : position), MF_BYPOSITION | MF_GRAYED);
+
+    SetText(menu, CMD_PLAY_STOP, s.playing ? 171 : 172, lang);
+    SetText(menu, CMD_RECORD, s.recording ? 173 : 174, lang);
+    RemoveUnless(menu, CMD_TIMER_ENTRY, NavHas(s, 322));
+    RemoveUnless(menu, CMD_RECORD, NavHas(s, 265));
+    SetTexts(menu, {{CMD_STATION_INFO, 252}, {CMD_HOMEPAGE, 250}, {CMD_TIMER_ENTRY, 425}, {CMD_RECOMMEND_STATION, 127},
+                    {CMD_SUBSCRIBE_PODCAST, 579}, {CMD_ADD_OWN_STATION, 426}, {CMD_OPEN_STREAM_URL, 427}},
+             lang);
+    RemoveUnless(menu, CMD_SUBSCRIBE_PODCAST, NavHas(s, 375));
+}
+
+void BuildViewMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetTexts(menu, {{CMD_VIEW_NORMAL, 428}, {CMD_VIEW_EXTENDED, 429}, {32778, 310}, {32779, 309}, {32780, 312},
+                    {32846, 311}, {32862, 506}, {CMD_TIMER_ENTRY, 313}, {32866, 602}, {32810, 314},
+                    {CMD_STATION_INFO, 252}},
+             lang);
+    RemoveMissingViews(menu, s, {{32846, 265}, {32810, 8}, {32780, 7}, {32779, 5}, {32778, 6}, {CMD_TIMER_ENTRY, 322},
+                                 {32862, 356}, {32866, 375}});
+}
+
+void BuildOptionsMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetTexts(menu, {{CMD_SETTINGS, 430}, {CMD_UPDATE_DATABASE, 431}, {CMD_RECOMMEND_SKIN, 193},
+                    {CMD_RECOMMEND_STATION_2, 127}, {CMD_CONVERT_WAV, 508}},
+             lang);
+    SetFilled(menu, CMD_RECOMMEND_PLAYER, 183, kProductText, lang);
+    if (s.oem) {
+        DeleteMenu(menu, CMD_CONVERT_WAV, MF_BYCOMMAND);
+        DeleteMenu(menu, CMD_RECOMMEND_SKIN, MF_BYCOMMAND);
+    } else {
+        InsertMenuA(menu, CMD_RECOMMEND_PLAYER, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+    }
+    if (s.languageSupport == 3) {
+        HMENU languages = CreatePopupMenu();
+        bool english = lang == 2;
+        AppendMenuA(languages, MF_STRING | (english ? 0 : MF_CHECKED), CMD_GERMAN, english ? "German" : "Deutsch");
+        AppendMenuA(languages, MF_STRING | (english ? MF_CHECKED : 0), CMD_ENGLISH, english ? "English" : "Englisch");
+        char text[kMenuTextSize];
+        GetResourceString(nullptr, 445, lang, text, sizeof text);
+        AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(languages), text);
+    }
+}
+
+void BuildHelpMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetTexts(menu, {{CMD_REPORT_ERROR, 432}, {CMD_HELP, 433}, {CMD_FAQ, 324}, {CMD_PROPOSE_STATION, 446},
+                    {CMD_NEWSLETTER, 637}},
+             lang);
+    SetFilled(menu, CMD_ABOUT, 184, kProductText, lang);
+    SetFilled(menu, CMD_MAIL, 185, kProductWord, lang);
+    if (s.oem || lang == 2)
+        DeleteMenu(menu, CMD_NEWSLETTER, MF_BYCOMMAND);
+    else
+        InsertMenuA(menu, CMD_NEWSLETTER, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+}
+
+}  // namespace
+
+cListElement* FolderByMenuIndex(cListe* folders, int index) {
+    if (!folders || index < 0) return nullptr;
+    int i = 0;
+    for (cListElement* e = folders->First(); e; e = e->Next()) {
+        if (e->GetId() == kOwnStationsFolder) continue;
+        if (i++ == index) return e;
+    }
+    return nullptr;
+}
+
+void BuildContextMenu(HMENU menu, int subMenu, const MainMenuState& state) {
+    if (!menu) return;
+    switch (subMenu) {
+    case MENU_MAIN: BuildMainMenu(menu, state); break;
+    case MENU_STATION: BuildStationMenu(menu, state); break;
+    case MENU_VIEW: BuildViewMenu(menu, state); break;
+    case MENU_OPTIONS: BuildOptionsMenu(menu, state); break;
+    case MENU_HELP: BuildHelpMenu(menu, state); break;
+    default: break;
+    }
 }

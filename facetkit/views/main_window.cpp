@@ -2,8 +2,16 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <mutex>
+#include <set>
 
 #include "activeelement.h"
+#include "../../tunerdeck/core/settings_interface.h"
+#include "catalogue.h"
+#include "list_store.h"
+#include "message_popup.h"
+#include "podcast_feed.h"
+#include "wnd_button.h"
 #include "bounded_text.h"
 #include "library_state.h"
 #include "main_menu.h"
@@ -36,7 +44,63 @@ void Repaint(HWND hwnd, const RECT& r) {
     if (hwnd) InvalidateRect(hwnd, &r, FALSE);
 }
 
+MainWindowHooks g_hooks;
+std::mutex g_copiesLock;
+std::set<const void*> g_copies;
+
+// A mark-up question owned by the main window, run modally on the calling
+// thread; without a window to own it the answer is yes.
+int AskQuestion(unsigned textId, unsigned titleSprite, int countdown) {
+    if (g_hooks.question) return g_hooks.question(textId, titleSprite, countdown);
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+    if (!res) return 1;
+    char text[cMessagePopupBase::TEXT_SIZE];
+    GetResourceString(nullptr, textId, UiLanguage(), text, sizeof text);
+    auto* box = new cMarkupMessageWnd(main, main->GetWindow(), res);
+    box->SetText(text);
+    box->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
+    box->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
+    if (titleSprite) box->SetTitleDC(titleSprite);
+    box->SetCountdown(countdown > 0 ? countdown : -1);
+    box->MessageLoop();
+    int yes = box->GetResult() ? 1 : 0;
+    delete static_cast<cPopUpWnd*>(box);
+    return yes;
+}
+
+DWORD WINAPI CommandLineThread(void*) {
+    char text[4098] = {};
+    GetValue("CmdLine", text, sizeof text);
+    text[sizeof text - 1] = 0;
+    SetValue("CmdLine", static_cast<const char*>(nullptr));
+    if (g_hooks.startParams && text[0]) g_hooks.startParams(text);
+    return 0;
+}
+
+bool DeleteEpisodeFile(cPodcastFeed* feed, int index) {
+    char path[MAX_PATH * 2];
+    return feed->GetEpisodeFilePath(index, path, sizeof path) && path[0] && DeleteFileA(path);
+}
+
+// The folder of this library, where its companion programs lie.
+void OwnFolder(char* out, size_t size) {
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(Library().module, path, sizeof path);
+    if (n == 0 || n >= sizeof path) path[0] = 0;
+    char* slash = strrchr(path, '\\');
+    if (slash) *slash = 0;
+    bk::TextCopy(out, size, path);
+}
+
 }  // namespace
+
+MainWindowHooks& MainHooks() { return g_hooks; }
+
+void TrackHandedCopy(const void* copy) {
+    std::lock_guard<std::mutex> hold(g_copiesLock);
+    if (copy) g_copies.insert(copy);
+}
 
 void StationNameFromText(const char* text, char* out, size_t size) {
     if (!out || size == 0) return;
@@ -53,7 +117,8 @@ void StationNameFromText(const char* text, char* out, size_t size) {
 cVelmoWin::cVelmoWin()
     : pendingHasText_(0), pendingConnecting_(0), stationId_(0), playState_(0), track_(0), trackCount_(0),
       duration_(0), searchFinished_(1), runInfoStamp_(0), connecting_(0), waitCounter_(0), soundOn_(1),
-      recording_(0), menuOpen_(0), timeDrag_(0), volumeRepeat_(0), showStatusSym_(1), lastVolumeTick_(0),
+      recording_(0), menuOpen_(0), timeDrag_(0), volumeRepeat_(0), showStatusSym_(1), traywatchStarted_(0),
+      podcastFeeds_(nullptr), pendingVolume_{0, 0, 0}, shownPosition_(0), lastVolumeTick_(0),
       lastSeekTick_(0), backDc_(nullptr), backBitmap_(nullptr), backOld_(nullptr) {
     InitializeCriticalSection(&lock_);
     station_[0] = title_[0] = artist_[0] = bitrate_[0] = 0;
@@ -309,8 +374,35 @@ void cVelmoWin::SetCurrentSelection(int channelId, const char* name) {
     UpdateFavouriteButton();
 }
 
+int cVelmoWin::IsFavourite(unsigned long channelId) const {
+    cListe* favourites = GetListStore().List(LS_FAVOURITES);
+    return channelId && favourites && favourites->GetById(channelId) ? 1 : 0;
+}
+
 void cVelmoWin::UpdateFavouriteButton() {
-    if (cActiveElement* e = Element(GetButtonList(), 29)) Repaint(GetWindow(), e->GetRect());
+    cActiveElement* e = Element(GetButtonList(), 29);
+    if (!e) return;
+    int favourite = IsFavourite(static_cast<unsigned long>(stationId_));
+    if (auto* button = dynamic_cast<cWndButton*>(e)) {
+        button->SetBtnLook(favourite ? 32 : 29);
+        button->SetToolTipText(favourite ? 175u : 176u);
+    }
+    Repaint(GetWindow(), e->GetRect());
+}
+
+void cVelmoWin::AddFavourite(unsigned long folderId) {
+    if (!stationId_) return;
+    // The host takes the folder id where a text would stand.
+    HostCallback(CB_ADD_FAVOURITE, stationId_, reinterpret_cast<void*>(static_cast<uintptr_t>(folderId)));
+    UpdateFavouriteButton();
+}
+
+void cVelmoWin::RemoveFavourite(unsigned long channelId) {
+    HostCallback(CB_REMOVE_FAVOURITE, static_cast<int>(channelId), nullptr);
+    // The host saves the favourites first; the lists are read again after.
+    Sleep(100);
+    GetWindowList().PostToAll(WM_FK_LISTS_CHANGED, 0, 0);
+    UpdateFavouriteButton();
 }
 
 void cVelmoWin::PlayChannel(unsigned long channelId) { HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId), nullptr); }
@@ -327,6 +419,7 @@ void cVelmoWin::UpdateSoundButton() {
     cActiveElement* e = Element(GetButtonList(), 12);
     if (!e) return;
     if (auto* button = dynamic_cast<cSkinButton*>(e)) button->SetSprite(soundOn_ ? 12 : 13);
+    if (auto* button = dynamic_cast<cWndButton*>(e)) button->SetBtnLook(soundOn_ ? 12 : 13);
     Repaint(GetWindow(), e->GetRect());
 }
 
@@ -337,18 +430,178 @@ void cVelmoWin::OnVolumeChanged(int value) {
     HostCallback(CB_VOLUME, value, nullptr);
 }
 
+cVolumeSlider* cVelmoWin::Slider() { return dynamic_cast<cVolumeSlider*>(Element(GetButtonList(), 60)); }
+
+void cVelmoWin::StepVolume(int step) {
+    HWND hwnd = GetWindow();
+    if (hwnd) SetCapture(hwnd);
+    if (!volumeRepeat_ && hwnd) {
+        SetTimer(hwnd, step < 0 ? TIMER_VOLUME_DOWN : TIMER_VOLUME_UP, kVolumeRepeatMs, nullptr);
+        volumeRepeat_ = 1;
+    }
+    if (cVolumeSlider* slider = Slider()) slider->Step(step);
+}
+
+void cVelmoWin::EndVolumeRepeat() {
+    if (!volumeRepeat_) return;
+    KillTimer(GetWindow(), TIMER_VOLUME_DOWN);
+    KillTimer(GetWindow(), TIMER_VOLUME_UP);
+    ReleaseCapture();
+    volumeRepeat_ = 0;
+}
+
+void cVelmoWin::BeginVolumeDrag() {
+    cVolumeSlider* slider = Slider();
+    if (!slider) return;
+    if (cWndButton* knob = slider->GetKnob()) {
+        RECT r = knob->GetRect();
+        knob->SetPressedMousePos(POINT{GetMouseX() - r.left, GetMouseY() - r.top});
+    }
+    SetCapture(GetWindow());
+    slider->BeginDrag();
+}
+
+void cVelmoWin::BeginTimeDrag() {
+    timeDrag_ = 1;
+    SetCapture(GetWindow());
+    OnMouseMove(MAKELPARAM(GetMouseX(), GetMouseY()));
+}
+
+void cVelmoWin::SetVolume(int value, int maximum, int minimum) {
+    InterlockedExchange(&pendingVolume_[0], value);
+    InterlockedExchange(&pendingVolume_[1], maximum);
+    InterlockedExchange(&pendingVolume_[2], minimum);
+    if (HWND hwnd = GetWindow()) PostMessageA(hwnd, WM_MAIN_APPLY_VOLUME, 0, 0);
+}
+
 unsigned long cVelmoWin::PixelToPosition(int offset) const {
     cVelmoSkinData* skin = const_cast<cVelmoWin*>(this)->GetSkinData();
     int travel = skin->GetTimesliderMostRight() - skin->GetTimesliderMostLeft();
-    // A skin without knob travel has no time slider to seek with.
+    // A skin without knob travel has no time slider to seek with; long
+    // streams would overflow 32 bits in the product.
     if (travel <= 0 || offset <= 0) return 0;
-    return static_cast<unsigned long>(static_cast<uint32_t>(offset) * static_cast<uint32_t>(duration_) /
-                                      static_cast<uint32_t>(travel));
+    uint64_t position = static_cast<uint64_t>(static_cast<uint32_t>(offset)) * static_cast<uint32_t>(duration_) /
+                        static_cast<uint32_t>(travel);
+    return static_cast<unsigned long>(position > 0xFFFFFFFFu ? 0xFFFFFFFFu : position);
 }
 
-void cVelmoWin::Close() {
+void cVelmoWin::PartnerLink() {
+    SkinPlugin& skin = CurrentSkin();
+    const char* address = nullptr;
+    if (skin.entry.GetKundeURLLang)
+        address = skin.entry.GetKundeURLLang(UiLanguage());
+    else if (skin.entry.GetKundeURL)
+        address = skin.entry.GetKundeURL();
+    else
+        return;
+    char copy[1024];
+    bk::TextCopy(copy, sizeof copy, address ? address : "");
+    HostCallback(CB_OPEN_URL, 0, copy);
+}
+
+void cVelmoWin::SetRecording(int recording) {
+    recording_ = recording;
+    if (!recording)
+        if (cActiveElement* e = Element(GetButtonList(), 274)) e->SetStatus(ES_NORMAL);
+    InvalidateStatusSymbol();
+}
+
+// ---- closing, tray ----------------------------------------------------------
+
+void cVelmoWin::CleanUpPodcasts() {
+    cSettingsInterface* host = Library().host;
+    if (!podcastFeeds_ || !host) return;
+    int rule = host->GetPodAutoDeleteFiles();
+    if (rule != 1 && rule != 2) return;
+    for (cListElement* e = podcastFeeds_->First(); e; e = e->Next()) {
+        auto* feed = static_cast<cPodcastFeed*>(e);
+        int count = feed->GetEpisodeCount();
+        int newest = rule == 2 ? feed->FindNewestEpisode() : 0;
+        // Without a known newest episode nothing tells which one to keep:
+        // the user's only copies stay.
+        if (rule == 2 && newest < 0) continue;
+        for (int i = 1; i <= count; ++i) {
+            if (rule == 1 && feed->IsEpisodeDownloaded(i) && !feed->IsEpisodeNew(i)) DeleteEpisodeFile(feed, i);
+            if (rule == 2 && i != newest) DeleteEpisodeFile(feed, i);
+        }
+    }
+}
+
+int cVelmoWin::Close() {
     HostLog(5, "main window: close");
+    if (recording_ && GetWindowList().Find(WND_ID_NAVIGATOR) && !AskQuestion(600, 0, 15)) return 0;
+    if (podcastFeeds_) {
+        bool busy = false;
+        for (cListElement* e = podcastFeeds_->First(); e && !busy; e = e->Next())
+            busy = static_cast<cPodcastFeed*>(e)->IsBusy();
+        if (busy) {
+            // Staying open keeps the downloads and their files as they are.
+            if (!AskQuestion(575, 285, 10)) return 0;
+            for (cListElement* e = podcastFeeds_->First(); e; e = e->Next())
+                static_cast<cPodcastFeed*>(e)->CancelAllDownloads();
+        }
+    }
+    CleanUpPodcasts();
     InterlockedExchange(&Library().running, 0);
+    return 1;
+}
+
+void cVelmoWin::Minimize() {
+    HWND hwnd = GetWindow();
+    cSettingsInterface* host = Library().host;
+    if (host && host->GetIconizeToTray() == 1) {
+        traywatchStarted_ = 0;
+        HWND tray = FindWindowA(kTraywatchClass, nullptr);
+        if (!tray) {
+            char folder[MAX_PATH], program[MAX_PATH + 20];
+            OwnFolder(folder, sizeof folder);
+            bk::TextFormat(program, sizeof program, "%s\\traywatch.exe", folder);
+            STARTUPINFOA si = {};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi = {};
+            traywatchStarted_ = CreateProcessA(program, nullptr, nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                                               nullptr, nullptr, &si, &pi) ? 1 : 0;
+            if (traywatchStarted_) {
+                CloseHandle(pi.hThread);
+                CloseHandle(pi.hProcess);
+                for (int i = 0; i < kTraywatchLookups && !tray; ++i) {
+                    Sleep(100);
+                    tray = FindWindowA(kTraywatchClass, nullptr);
+                }
+            }
+        }
+        // Hidden without a tray icon to bring it back, the player would be
+        // out of reach: without traywatch nothing is hidden.
+        if (tray) {
+            if (cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR))
+                if (nav->GetWindow()) ShowWindow(nav->GetWindow(), SW_HIDE);
+            ShowWindow(hwnd, SW_HIDE);
+        }
+    } else if (hwnd) {
+        ShowWindow(hwnd, SW_MINIMIZE);
+    }
+    if (cActiveElement* e = Element(GetButtonList(), 15)) e->SetStatus(ES_NORMAL);
+}
+
+void cVelmoWin::RestoreFromTray() {
+    if (traywatchStarted_) {
+        // Posted: traywatch may be waiting on this window right now.
+        if (HWND tray = FindWindowA(kTraywatchClass, nullptr)) PostMessageA(tray, WM_CLOSE, 0, 0);
+        traywatchStarted_ = 0;
+    }
+    if (cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR))
+        if (nav->GetWindow()) ShowWindow(nav->GetWindow(), SW_RESTORE);
+    HWND hwnd = GetWindow();
+    if (!hwnd) return;
+    ShowWindow(hwnd, SW_RESTORE);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+}
+
+void cVelmoWin::StartCommandLineThread() {
+    HANDLE thread = CreateThread(nullptr, 0, CommandLineThread, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
 }
 
 void cVelmoWin::ElementAction(DWORD id) {
@@ -358,22 +611,30 @@ void cVelmoWin::ElementAction(DWORD id) {
         if (playState_ > 0) HostCallback(CB_PAUSE, 0, nullptr);
         break;
     case 3: HostCallback(CB_STOP, 0, nullptr); break;
+    case 9: BeginVolumeDrag(); break;
+    case 10: StepVolume(-1); break;
+    case 11: StepVolume(1); break;
     case 12: ToggleSound(); break;
     case 14: Close(); break;
-    case 15: ShowWindow(GetWindow(), SW_MINIMIZE); break;
+    case 15: Minimize(); break;
     case 16:
     case 17:
     case 18:
     case 19: ShowElementMenu(id); break;
     case 29:
     case 30:
-        if (stationId_) HostCallback(CB_ADD_FAVOURITE, stationId_, nullptr);
-        UpdateFavouriteButton();
+        if (IsFavourite(static_cast<unsigned long>(stationId_)))
+            RemoveFavourite(static_cast<unsigned long>(stationId_));
+        else
+            AddFavourite(0);
         break;
     case 39:
     case 40: HostCallback(CB_DETAILS, stationId_, nullptr); break;
+    case 42: PartnerLink(); break;
     case 43: PreviousTrack(); break;
     case 44: NextTrack(); break;
+    case 45: ShowTrackMenu(); break;
+    case 46: BeginTimeDrag(); break;
     case 189:
     case 315:
         if (stationId_) HostCallback(CB_OPEN_URL, stationId_, nullptr);
@@ -400,19 +661,23 @@ int cVelmoWin::ShowContextMenu(HWND owner, int x, int y, int subMenu) {
         DestroyMenu(loaded);
         return 0;
     }
-    if (subMenu == MENU_MAIN) {
-        cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
-        MainMenuState state = {playState_ > 0 ? 1 : 0, recording_, track_, trackCount_, UiLanguage(),
-                               nav ? nav->GetButtonList() : nullptr};
-        BuildMainMenu(menu, state);
-    }
+    cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
+    MainMenuState state = {playState_ > 0 ? 1 : 0, recording_, track_, trackCount_, UiLanguage(),
+                           nav ? nav->GetButtonList() : nullptr};
+    state.favourite = IsFavourite(static_cast<unsigned long>(stationId_));
+    state.recent = GetListStore().List(LS_RECENT);
+    state.folders = GetListStore().List(LS_FAVOURITE_FOLDERS);
+    state.recentLimit = RecentLimit();
+    state.oem = IsOEMPlayer() ? 1 : 0;
+    state.languageSupport = GetSkinData()->GetLanguageSupport();
+    BuildContextMenu(menu, subMenu, state);
     for (DWORD id : {16u, 17u, 18u, 19u})
         if (cActiveElement* e = Element(GetButtonList(), id)) e->SetStatus(ES_NORMAL);
     menuOpen_ = 1;
     UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     menuOpen_ = 0;
     DestroyMenu(loaded);
-    if (command && subMenu == MENU_MAIN) OnMainMenuCommand(command);
+    if (command) OnMenuCommand(subMenu, command);
     return 1;
 }
 
@@ -428,13 +693,99 @@ void cVelmoWin::ShowElementMenu(DWORD id) {
     ShowContextMenu(GetWindow(), pt.x, pt.y, subMenu);
 }
 
-void cVelmoWin::OnMainMenuCommand(UINT command) {
+void cVelmoWin::SetTrackTitle(int index, const char* text) {
+    std::lock_guard<std::mutex> hold(tracksLock_);
+    if (index < 0 || index >= kMaxTracks) return;
+    if (tracks_.size() <= static_cast<size_t>(index)) tracks_.resize(static_cast<size_t>(index) + 1);
+    std::string& title = tracks_[static_cast<size_t>(index)];
+    title.assign(text ? text : "");
+    if (title.size() > kTrackTitleSize) title.resize(kTrackTitleSize);
+}
+
+void cVelmoWin::ShowTrackMenu() {
+    HMENU loaded = LoadMenuA(Library().module, "ContextMenu");
+    if (!loaded) return;
+    HMENU menu = GetSubMenu(loaded, MENU_TRACKS);
+    if (menu) {
+        while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+        {
+            std::lock_guard<std::mutex> hold(tracksLock_);
+            // Ids count from 1: a returned 0 means "nothing chosen".
+            for (size_t i = 0; i < tracks_.size(); ++i)
+                AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), tracks_[i].c_str());
+        }
+        POINT pt = {GetMouseX(), GetMouseY()};
+        ClientToScreen(GetWindow(), &pt);
+        menuOpen_ = 1;
+        UINT chosen = static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, GetWindow(), nullptr));
+        menuOpen_ = 0;
+        if (chosen) PlayTrack(static_cast<int>(chosen) - 1);
+    }
+    DestroyMenu(loaded);
+}
+
+void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
+    if (subMenu != MENU_MAIN && subMenu != MENU_STATION && subMenu != MENU_VIEW && subMenu != MENU_OPTIONS &&
+        subMenu != MENU_HELP)
+        return;
+    cSettingsInterface* host = Library().host;
+    if (subMenu == MENU_STATION && command >= CMD_RECENT_FIRST && command < CMD_FOLDER_FIRST) {
+        cListElement* e = GetListStore().List(LS_RECENT)->GetByIndex(static_cast<int>(command - CMD_RECENT_FIRST));
+        if (e) PlayChannel(e->GetId());
+        return;
+    }
+    if (subMenu == MENU_STATION && command >= CMD_FOLDER_FIRST && command < CMD_FOLDER_FIRST + kMaxMenuFolders) {
+        if (cListElement* folder = FolderByMenuIndex(GetListStore().List(LS_FAVOURITE_FOLDERS),
+                                                     static_cast<int>(command - CMD_FOLDER_FIRST)))
+            AddFavourite(folder->GetId());
+        return;
+    }
+    if (subMenu == MENU_OPTIONS && (command == CMD_GERMAN || command == CMD_ENGLISH)) {
+        if (!host) return;
+        host->SetLanguage(command == CMD_GERMAN ? 1 : 2);
+        host->Save();
+        if (HWND scheduler = FindWindowA(kSchedulerClass, nullptr))
+            PostMessageA(scheduler, WM_MAIN_SCHEDULER_RELOAD, 0, 0);
+        char skin[260] = {};
+        GetValue("SKIN", skin, sizeof skin);
+        HostCallback(CB_RESTART_UI, 0, skin);
+        return;
+    }
     switch (command) {
-    case CMD_PLAY_STOP: ElementAction(playState_ > 0 ? 3 : 1); break;
+    case CMD_PLAY_STOP:
+        if (playState_ > 0)
+            HostCallback(CB_STOP, 0, nullptr);
+        else
+            ElementAction(1);
+        break;
+    case CMD_RECORD:
+        if (recording_) HostCallback(CB_STOP_RECORDING, 0, nullptr);
+        break;
     case CMD_PREVIOUS_TRACK: PreviousTrack(); break;
     case CMD_NEXT_TRACK: NextTrack(); break;
-    case CMD_MINIMISE: ElementAction(15); break;
+    case CMD_MINIMISE: Minimize(); break;
     case CMD_CLOSE: Close(); break;
+    case CMD_FAVOURITE: ElementAction(29); break;
+    case CMD_HOMEPAGE: HostCallback(CB_OPEN_URL, stationId_, nullptr); break;
+    case CMD_STATION_INFO:
+        if (subMenu != MENU_MAIN) HostCallback(CB_DETAILS, stationId_, nullptr);
+        break;
+    case CMD_SETTINGS:
+        HostCallback(CB_REC_SOURCES, 0, nullptr);
+        HostCallback(CB_REC_DEVICES, 0, nullptr);
+        break;
+    case CMD_HELP: HostCallback(CB_HELP, 0, nullptr); break;
+    case CMD_FAQ: HostCallback(CB_HELP, 1, nullptr); break;
+    case CMD_MAIL: HostCallback(CB_CONTACT, 1, nullptr); break;
+    case CMD_PROPOSE_STATION: HostCallback(CB_CONTACT, 2, nullptr); break;
+    case CMD_REPORT_ERROR: HostCallback(CB_ERROR_REPORT, 0, nullptr); break;
+    case CMD_NEWSLETTER: {
+        char address[128];
+        bk::TextCopy(address, sizeof address, kNewsletterAddress);
+        HostCallback(CB_OPEN_URL, 0, address);
+        break;
+    }
     default: break;
     }
 }
@@ -449,6 +800,7 @@ void cVelmoWin::OnButtonDown(LPARAM lParam) {
     DWORD id = GetButtonList()->Check(pt, GetWindow(), 8);
     switch (id) {
     case 4: HostCallback(CB_OPEN_URL, 0, nullptr); return;
+    case 9: BeginVolumeDrag(); return;
     case 18:
     case 19:
         // These open at once, before the button's release.
@@ -489,6 +841,9 @@ void cVelmoWin::OnButtonUp(LPARAM lParam) {
         ReleaseCapture();
         timeDrag_ = 0;
     }
+    if (cVolumeSlider* slider = Slider())
+        if (slider->EndDrag()) return;
+    EndVolumeRepeat();
     POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     GetButtonList()->Check(pt, GetWindow(), 4);
     SelectCursor(nullptr);
@@ -499,6 +854,7 @@ void cVelmoWin::OnMouseMove(LPARAM lParam) {
     TrackMouseEvent(&track);
     TakeMousePosFromLParam();
     if (IsMoving()) {
+        OutputDebugStringA("skin-movewindow\n");
         DragTo(1);
         return;
     }
@@ -515,11 +871,14 @@ void cVelmoWin::OnMouseMove(LPARAM lParam) {
         r.left = left;
         r.right = left + skin->GetTimesliderWidth();
         knob->SetRect(r, 0);
+        shownPosition_ = PixelToPosition(left - skin->GetTimesliderMostLeft());
         RECT both;
         UnionRect(&both, &old, &r);
         Repaint(GetWindow(), both);
         return;
     }
+    if (cVolumeSlider* slider = Slider())
+        if (slider->Drag(pt.x, pt.y)) return;
     GetButtonList()->Check(pt, GetWindow(), 4);
     SelectCursor(nullptr);
 }
@@ -595,17 +954,103 @@ void cVelmoWin::OnPaint() {
 
 // ---- window procedure --------------------------------------------------------
 
+void cVelmoWin::OnCommand(UINT command) {
+    switch (command) {
+    case CMD_ALT_F4: Close(); break;
+    case CMD_DESTROY:
+        if (GetWindow()) DestroyWindow(GetWindow());
+        break;
+    default: break;   // Escape and Enter act on the navigator's view
+    }
+}
+
+LRESULT cVelmoWin::OnCopyData(const COPYDATASTRUCT* data) {
+    if (!data) return 0;
+    // Any program may send this: the size is the sender's word only up to
+    // the protocol's limit.
+    size_t size = data->lpData ? data->cbData : 0;
+    if (size > kCopyDataLimit) size = kCopyDataLimit;
+    if (g_hooks.copyData) return g_hooks.copyData(static_cast<unsigned long>(data->dwData), data->lpData, size);
+    char line[160];
+    bk::TextFormat(line, sizeof line, "main window: copy data of kind %lu (%lu bytes) not handled",
+                   static_cast<unsigned long>(data->dwData), static_cast<unsigned long>(size));
+    HostLog(5, line);
+    return 1;
+}
+
+void cVelmoWin::OnRecordingCopy(WPARAM wParam, LPARAM lParam) {
+    // Only a copy this library handed out is freed, once.
+    if (lParam != 1) return;
+    const void* copy = reinterpret_cast<const void*>(wParam);
+    {
+        std::lock_guard<std::mutex> hold(g_copiesLock);
+        if (!g_copies.erase(copy)) return;
+    }
+    delete[] static_cast<const char*>(copy);
+}
+
 LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SetMouseParams(wParam, lParam);
     switch (msg) {
     case WM_CREATE: return 0;
+    case WM_DESTROY: return 1;
+    case WM_ACTIVATE: {
+        WORD state = LOWORD(wParam);
+        if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
+            DWORD pid = 0;
+            if (lParam) GetWindowThreadProcessId(reinterpret_cast<HWND>(lParam), &pid);
+            if (pid != Library().processId) HostCallback(CB_BANNER_REFRESH, 0, nullptr);
+        }
+        return 0;
+    }
     case WM_PAINT: OnPaint(); return 1;
     case WM_ERASEBKGND: return 1;
     case WM_CLOSE: Close(); return 1;
-    case WM_SYSCHAR: return 1;
+    case WM_SETCURSOR:
+        if (IsIconic(hwnd)) return 0;
+        ::SetCursor(GetCursor(0));
+        return 1;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->code == TTN_SHOW)
+            SetWindowPos(header->hwndFrom, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        return 1;
+    }
+    case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_SYSCHAR:
+    case WM_INITDIALOG: return 1;
+    case WM_COMMAND: {
+        UINT command = LOWORD(wParam);
+        if (command != CMD_ESCAPE && command != CMD_ENTER && command != CMD_ALT_F4 && command != CMD_DESTROY)
+            return 0;
+        OnCommand(command);
+        return 1;
+    }
+    case WM_SYSCOMMAND: {
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            Minimize();
+            return 0;
+        }
+        UINT command = LOWORD(wParam);
+        if (command == CMD_ESCAPE || command == CMD_ENTER || command == CMD_ALT_F4) {
+            OnCommand(command);
+            return 1;
+        }
+        break;
+    }
+    case WM_TIMER:
+        if (wParam == TIMER_VOLUME_DOWN || wParam == TIMER_VOLUME_UP) {
+            StepVolume(wParam == TIMER_VOLUME_DOWN ? -1 : 1);
+            return 0;
+        }
+        return 1;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     case WM_LBUTTONDOWN: OnButtonDown(lParam); return 1;
     case WM_LBUTTONUP: OnButtonUp(lParam); return 1;
     case WM_MOUSEMOVE: OnMouseMove(lParam); return 1;
+    case WM_MOUSEWHEEL: return 1;
     case WM_MOUSELEAVE: {
         POINT none = {-1, -1};
         GetButtonList()->Check(none, hwnd, 4);
@@ -622,6 +1067,14 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!PtInRect(&area, client)) return 0;
         return ShowContextMenu(hwnd, pt.x, pt.y, MENU_MAIN);
     }
+    case WM_MAIN_DOCK_MOVED: {
+        RECT r;
+        if (GetWindowRect(hwnd, &r))
+            SetWindowPos(hwnd, nullptr, r.left + static_cast<int>(wParam), r.top + static_cast<int>(lParam), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 1;
+    }
+    case WM_MAIN_REMOVE_FAVOURITE: RemoveFavourite(static_cast<unsigned long>(wParam)); return 1;
     case WM_MAIN_ADD_FAVOURITE: HostCallback(CB_ADD_FAVOURITE, static_cast<int>(wParam), nullptr); return 1;
     case WM_MAIN_PLAY_CHANNEL: PlayChannel(static_cast<unsigned long>(wParam)); return 1;
     case WM_MAIN_PLAY: ElementAction(1); return 1;
@@ -629,11 +1082,46 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_NEXT_TRACK: ElementAction(44); return 1;
     case WM_MAIN_PREVIOUS_TRACK: ElementAction(43); return 1;
     case WM_MAIN_ELEMENT: ElementAction(static_cast<DWORD>(lParam)); return 1;
-    case WM_MAIN_SOUND: ElementAction(12); return 1;
+    case WM_MAIN_BUTTON_RELEASED:
+        if (lParam == 9) {
+            POINT pt;
+            GetCursorPos(&pt);
+            ScreenToClient(hwnd, &pt);
+            OnButtonUp(MAKELPARAM(pt.x, pt.y));
+        }
+        return 0;
+    case WM_MAIN_VOLUME_KNOB:
+        if (wParam == 9)
+            if (cVolumeSlider* slider = Slider())
+                slider->Drag(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
+    case WM_MAIN_SOUND: {
+        // As if clicked: a window button reports its own click back here.
+        auto* button = dynamic_cast<cWndButton*>(Element(GetButtonList(), 12));
+        if (button && button->GetWindow()) {
+            button->Invoke();
+            button->Uninvoke();
+        } else {
+            ElementAction(12);
+        }
+        return 1;
+    }
+    case WM_MAIN_BUTTON_STATE:
+        NotifyBtnStateChanged(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 1;
     case WM_MAIN_TRAY_HAS_NEXT:
     case WM_MAIN_TRAY_HAS_PREVIOUS:
     case WM_MAIN_TRAY_PLAY_STATE:
     case WM_MAIN_TRAY_SOUND: return TrayQuery(msg);
+    case WM_MAIN_RESTORE: RestoreFromTray(); return 1;
+    case WM_MAIN_RECORDING_STATE: OnRecordingCopy(wParam, lParam); return 1;
+    case WM_MAIN_COMMAND_LINE: StartCommandLineThread(); return 1;
+    case WM_MAIN_TIMERS_CHANGED: HostCallback(CB_TIMER_LIST, 0, nullptr); return 1;
+    case WM_MAIN_ESCAPE: OnCommand(CMD_ESCAPE); return 1;
+    case WM_MAIN_APPLY_VOLUME:
+        if (cVolumeSlider* slider = Slider())
+            slider->SetValue(pendingVolume_[0], pendingVolume_[1], pendingVolume_[2], 0);
+        return 1;
     case WM_MAIN_REFRESH_DISPLAY: {
         if (wParam == 1) {
             ShowStatusLine(nullptr, connecting_);
@@ -648,11 +1136,10 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowStatusLine(hasText ? text : nullptr, connecting);
         return 1;
     }
-    case 1181:
-        // A private copy of a recording report is this window's to free.
-        if (lParam == 1) delete[] reinterpret_cast<char*>(wParam);
-        return 1;
-    default: break;
+    default:
+        // The rest of the private range is acted on elsewhere or not at all.
+        if (msg >= WM_USER + 100 && msg <= WM_USER + 175) return 1;
+        break;
     }
-    return cSkinWnd::WndProc(hwnd, msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

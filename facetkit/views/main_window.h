@@ -6,34 +6,64 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "facetkit_api.h"
 #include "skin_wnd.h"
 #include "status_intake.h"
+#include "volume_slider.h"
 
 class cResourceManager;
+class cListe;
 
 constexpr const char* kVelmoWinClass = "tunerdeck Main Wnd Class";
 
 // Private messages of the main window (WM_USER + n).
 enum : UINT {
+    WM_MAIN_SCHEDULER_RELOAD = WM_USER + 100,
     WM_MAIN_DOCK_MOVED = WM_USER + 101,
+    WM_MAIN_REMOVE_FAVOURITE = WM_USER + 102,
     WM_MAIN_ADD_FAVOURITE = WM_USER + 103,
     WM_MAIN_PLAY_CHANNEL = WM_USER + 106,
     WM_MAIN_PLAY = WM_USER + 112,
     WM_MAIN_STOP = WM_USER + 113,
     WM_MAIN_NEXT_TRACK = WM_USER + 114,
     WM_MAIN_PREVIOUS_TRACK = WM_USER + 115,
+    WM_MAIN_USER_STREAM = WM_USER + 117,
     WM_MAIN_ELEMENT = WM_USER + 119,
+    WM_MAIN_BUTTON_RELEASED = WM_USER + 120,
+    WM_MAIN_VOLUME_KNOB = WM_USER + 123,
     WM_MAIN_SOUND = WM_USER + 124,
     WM_MAIN_LEVELS = WM_USER + 137,
+    WM_MAIN_BUTTON_STATE = WM_USER + 143,
     WM_MAIN_TRAY_HAS_NEXT = WM_USER + 145,
     WM_MAIN_TRAY_HAS_PREVIOUS = WM_USER + 146,
     WM_MAIN_TRAY_PLAY_STATE = WM_USER + 147,
     WM_MAIN_TRAY_SOUND = WM_USER + 148,
+    WM_MAIN_RESTORE = WM_USER + 149,
+    WM_MAIN_RECORDING_STATE = WM_USER + 157,
+    WM_MAIN_COMMAND_LINE = WM_USER + 159,
+    WM_MAIN_TIMERS_CHANGED = WM_USER + 160,
+    WM_MAIN_ESCAPE = WM_APP + 3,
     // Status reports arrive on host threads; they are shown on the window's
-    // own thread through this message.
+    // own thread through these messages.
     WM_MAIN_REFRESH_DISPLAY = WM_USER + 0x300,
+    WM_MAIN_APPLY_VOLUME = WM_USER + 0x301,
 };
+
+// Commands of the main window's accelerators and its own.
+enum : UINT { CMD_ESCAPE = 32771, CMD_ENTER = 32772, CMD_ALT_F4 = 32773, CMD_DESTROY = 105 };
+// Volume auto-repeat timers: one step down, one step up.
+enum : UINT_PTR { TIMER_VOLUME_DOWN = 123, TIMER_VOLUME_UP = 456 };
+constexpr UINT kVolumeRepeatMs = 10;
+// Traywatch's window, and how often (100 ms apart) it is looked for after
+// its start.
+constexpr const char* kTraywatchClass = "vl_control_center_class";
+constexpr int kTraywatchLookups = 10;
+constexpr const char* kSchedulerClass = "clockwarden_class";
 
 // Callback codes the main window sends to the host.
 enum {
@@ -46,12 +76,25 @@ enum {
     CB_HELP = 10,
     CB_VOLUME = 12,
     CB_DETAILS = 14,
+    CB_RESTART_UI = 16,
+    CB_ERROR_REPORT = 18,
+    CB_CONTACT = 19,
     CB_PLAY_TRACK = 22,
     CB_SEEK = 23,
+    CB_BANNER_REFRESH = 26,
     CB_STOP_RECORDING = 39,
+    CB_REC_SOURCES = 42,
+    CB_TIMER_LIST = 53,
+    CB_REC_DEVICES = 59,
 };
 constexpr int kSoundOnValue = static_cast<int>(0xFFFFFFFFu);
 constexpr int kSoundOffValue = static_cast<int>(0xEFFFFFFFu);
+
+// The most a WM_COPYDATA payload is read of (a protocol text and more).
+constexpr size_t kCopyDataLimit = 64 * 1024;
+// Tracks the track menu lists, and the length of a track's title there.
+constexpr int kMaxTracks = 256;
+constexpr size_t kTrackTitleSize = 200;
 
 // Sizes of the display-text fields.
 enum {
@@ -66,6 +109,24 @@ enum {
     kStatusSize = 200,
 };
 
+// What the window hands to other parts of the library (the protocol
+// commands, the questions); each may be null. Tests put their own in.
+struct MainWindowHooks {
+    // WM_COPYDATA of a second start or of the scheduler: the kind and the
+    // bytes (not terminated, already bounded). 1 when taken.
+    int (*copyData)(unsigned long kind, const void* data, size_t size);
+    // The start parameters the host left in "CmdLine" (on a worker thread).
+    void (*startParams)(const char* text);
+    // A yes/no question with a catalogue mark-up text: title sprite (0 none)
+    // and a countdown in seconds whose end counts as yes (0 none); 1 yes.
+    int (*question)(unsigned textId, unsigned titleSprite, int countdown);
+};
+FACETKIT_API MainWindowHooks& MainHooks();
+// Message 1181 may carry a private copy for the window to free; only copies
+// recorded here are ever freed, so a foreign sender cannot make the window
+// free an address of its choosing.
+FACETKIT_API void TrackHandedCopy(const void* copy);
+
 // Station name of a station text: up to its second 0x02 when it has two,
 // else the whole text; always cut to the field and terminated.
 FACETKIT_API void StationNameFromText(const char* text, char* out, size_t size);
@@ -74,7 +135,7 @@ FACETKIT_API void StationNameFromText(const char* text, char* out, size_t size);
 // negative place saved unsigned included) starts at 0.
 FACETKIT_API POINT PlaceOnDesktop(unsigned long savedX, unsigned long savedY);
 
-class FACETKIT_API cVelmoWin : public cSkinWnd, public cStatusDisplay {
+class FACETKIT_API cVelmoWin : public cSkinWnd, public cStatusDisplay, public cVolumeChangeTarget {
 public:
     cVelmoWin();
     ~cVelmoWin() override;
@@ -120,12 +181,35 @@ public:
     }
     void ToggleSound();
     void OnVolumeChanged(int value);
+    void VolumeChanged(int value) override { OnVolumeChanged(value); }
+    void StepVolume(int step);
+    void BeginVolumeDrag();
+    void BeginTimeDrag();
     unsigned long PixelToPosition(int offset) const;
-    void Close();
+    int IsFavourite(unsigned long channelId) const;
+    void AddFavourite(unsigned long folderId);
+    void RemoveFavourite(unsigned long channelId);
+    void PartnerLink();
+    void ShowTrackMenu();
+    void SetRecording(int recording);
+    int IsRecording() const { return recording_; }
+    // The closing sequence: the questions, the podcast clean-up, the end of
+    // the user-interface loop. 0 when the player stays open.
+    int Close();
+    void Minimize();
+    void RestoreFromTray();
+    int IsTraywatchStarted() const { return traywatchStarted_; }
+    void StartCommandLineThread();
+    // The feeds the close looks at (busy downloads, clean-up); a list of
+    // cPodcastFeed, or null.
+    void SetPodcastFeeds(cListe* feeds) { podcastFeeds_ = feeds; }
     // Opens a sub-menu of "ContextMenu" at a screen point and carries out
     // the chosen command; 1 when a menu was shown.
     int ShowContextMenu(HWND owner, int x, int y, int subMenu);
-    void OnMainMenuCommand(UINT command);
+    // The command of a sub-menu's entry (commands of menus without a
+    // handler are ignored).
+    void OnMenuCommand(int subMenu, UINT command);
+    void OnMainMenuCommand(UINT command) { OnMenuCommand(0, command); }
     void ShowElementMenu(DWORD id);
 
     // State.
@@ -142,8 +226,8 @@ public:
     void SetStatusLine(const char* text, int connecting) override;
     void SetBufferValue(int) override {}
     void SetPlayState(int state) override;
-    void SetVolume(int, int, int) override {}
-    void SetTrackTitle(int, const char*) override {}
+    void SetVolume(int value, int maximum, int minimum) override;
+    void SetTrackTitle(int index, const char* text) override;
     unsigned long GetStationId() override { return static_cast<unsigned long>(stationId_); }
     void SetSearchFinished(int finished) override { searchFinished_ = finished; }
     void SetStreamInfo(unsigned long track, unsigned long count, unsigned long duration, const char* text1,
@@ -170,6 +254,12 @@ private:
     void OnMouseMove(LPARAM lParam);
     void UpdateSoundButton();
     void UpdateFavouriteButton();
+    void OnCommand(UINT command);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    void OnRecordingCopy(WPARAM wParam, LPARAM lParam);
+    void CleanUpPodcasts();
+    cVolumeSlider* Slider();
+    void EndVolumeRepeat();
 
     char station_[kStationSize];
     char title_[kTitleSize];
@@ -202,6 +292,12 @@ private:
     int timeDrag_;
     int volumeRepeat_;
     int showStatusSym_;
+    int traywatchStarted_;
+    cListe* podcastFeeds_;
+    volatile LONG pendingVolume_[3];
+    unsigned long shownPosition_;
+    std::mutex tracksLock_;
+    std::vector<std::string> tracks_;
     DWORD lastVolumeTick_;
     DWORD lastSeekTick_;
     HDC backDc_;

@@ -94,6 +94,9 @@ int HostEvent(int code, int ch, void* text) {
 std::vector<int> CodesWithout(std::initializer_list<int> repeated) {
     std::vector<int> out;
     for (int c : g_host.codes) {
+        // Code 26 follows whichever window had the focus before (another
+        // program's window asks for it), not the start-up's order.
+        if (c == 26) continue;
         bool skip = false;
         for (int r : repeated)
             if (c == r && !out.empty() && out.back() == r) skip = true;

@@ -9,8 +9,15 @@
 #include "facetkit_fixtures.h"
 #include "main_menu.h"
 #include "main_window.h"
+#include "txtelement.h"
 
 namespace {
+
+std::string MenuText(HMENU menu, UINT command) {
+    char text[256] = {};
+    if (GetMenuStringA(menu, command, text, sizeof text, MF_BYCOMMAND) <= 0) return "<none>";
+    return text;
+}
 
 class MainMenu : public ::testing::Test {
 protected:
@@ -25,11 +32,7 @@ protected:
     void TearDown() override {
         if (loaded_) DestroyMenu(loaded_);
     }
-    std::string Text(UINT command) {
-        char text[256] = {};
-        if (GetMenuStringA(menu_, command, text, sizeof text, MF_BYCOMMAND) <= 0) return "<none>";
-        return text;
-    }
+    std::string Text(UINT command) { return MenuText(menu_, command); }
     bool Greyed(UINT command) { return (GetMenuState(menu_, command, MF_BYCOMMAND) & MF_GRAYED) != 0; }
 
     HMENU loaded_ = nullptr;
@@ -115,6 +118,108 @@ TEST_F(MainMenu, EntriesForMissingNavigatorViewsAreTakenOut) {
         entries += std::string(text) + ";";
     }
     EXPECT_EQ(entries, "Favourites;Recording;Station info;");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- station, options, help
+namespace {
+
+class SubMenu : public ::testing::Test {
+protected:
+    void Open(int subMenu, const MainMenuState& state) {
+        if (loaded_) DestroyMenu(loaded_);
+        loaded_ = LoadMenuA(GetModuleHandleA("facetkit.dll"), "ContextMenu");
+        ASSERT_NE(loaded_, nullptr);
+        menu_ = GetSubMenu(loaded_, subMenu);
+        ASSERT_NE(menu_, nullptr);
+        BuildContextMenu(menu_, subMenu, state);
+    }
+    void TearDown() override {
+        if (loaded_) DestroyMenu(loaded_);
+    }
+    std::string Text(UINT command) { return MenuText(menu_, command); }
+    // The labels of the sub-menu at a position, ";"-separated.
+    std::string Entries(HMENU sub) {
+        std::string out;
+        char text[256];
+        for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
+            GetMenuStringA(sub, i, text, sizeof text, MF_BYPOSITION);
+            out += std::string(text) + ";";
+        }
+        return out;
+    }
+    static cTxtElement* Entry(const char* text, unsigned long id) {
+        auto* e = new cTxtElement();
+        e->SetText(text);
+        e->SetId(id);
+        return e;
+    }
+    HMENU loaded_ = nullptr;
+    HMENU menu_ = nullptr;
+};
+
+TEST_F(SubMenu, StationMenuListsRecentStationsAndFoldersButNotTheOwnStations) {
+    cListe recent, folders;
+    recent.Add(Entry("Eins", 11));
+    recent.Add(Entry("Zwei & Drei", 22));
+    recent.Add(Entry("Vier", 44));
+    folders.Add(Entry("Alle", 0));
+    folders.Add(Entry("Eigene Sender", kOwnStationsFolder));
+    folders.Add(Entry("Rock", 7));
+    MainMenuState state = {0, 0, 0, 0, 1, nullptr};
+    state.recent = &recent;
+    state.folders = &folders;
+    state.recentLimit = 2;
+    state.favourite = 1;
+    Open(MENU_STATION, state);
+    EXPECT_EQ(Entries(GetSubMenu(menu_, 0)), "Eins;Zwei && Drei;") << "recent stations up to the limit";
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu_, 0), 1), CMD_RECENT_FIRST + 1);
+    EXPECT_EQ(Entries(GetSubMenu(menu_, 1)), "Alle;Rock;");
+    EXPECT_EQ(FolderByMenuIndex(&folders, 1)->GetId(), 7ul);
+    EXPECT_EQ(FolderByMenuIndex(&folders, 2), nullptr);
+    EXPECT_EQ(Text(CMD_FAVOURITE), "Aus Favoriten entfernen");
+    EXPECT_EQ(Text(CMD_RECORD), "<none>") << "without the navigator's record view";
+    EXPECT_EQ(GetMenuState(menu_, 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+
+    cListe none;
+    state.recent = &none;
+    state.favourite = 0;
+    state.language = 2;
+    Open(MENU_STATION, state);
+    EXPECT_NE(GetMenuState(menu_, 0, MF_BYPOSITION) & MF_GRAYED, 0u) << "an empty recent list greys its entry";
+    EXPECT_EQ(Text(CMD_FAVOURITE), "Add to favourites");
+}
+
+TEST_F(SubMenu, OptionsAndHelpFollowTheProductAndTheLanguage) {
+    struct Case {
+        int language, oem;
+        unsigned long languages;
+        bool newsletter, converter, languageMenu;
+    };
+    const Case cases[] = {
+        {1, 0, 3, true, true, true},
+        {2, 0, 3, false, true, true},
+        {1, 1, 0, false, false, false},
+    };
+    for (const Case& c : cases) {
+        MainMenuState state = {0, 0, 0, 0, c.language, nullptr};
+        state.oem = c.oem;
+        state.languageSupport = c.languages;
+        Open(MENU_HELP, state);
+        EXPECT_EQ(Text(CMD_NEWSLETTER) != "<none>", c.newsletter) << c.language << c.oem;
+        EXPECT_EQ(Text(CMD_ABOUT), c.language == 2 ? "About velmirant-Player" : "\xDC" "ber velmirant-Player");
+        Open(MENU_OPTIONS, state);
+        EXPECT_EQ(Text(CMD_CONVERT_WAV) != "<none>", c.converter) << c.language << c.oem;
+        EXPECT_EQ(Text(CMD_RECOMMEND_SKIN) != "<none>", c.converter) << c.language << c.oem;
+        HMENU languages = GetSubMenu(menu_, GetMenuItemCount(menu_) - 1);
+        EXPECT_EQ(languages != nullptr, c.languageMenu);
+        if (languages) {
+            EXPECT_EQ(Entries(languages), c.language == 2 ? "German;English;" : "Deutsch;Englisch;");
+            UINT checked = c.language == 2 ? CMD_ENGLISH : CMD_GERMAN;
+            EXPECT_NE(GetMenuState(languages, checked, MF_BYCOMMAND) & MF_CHECKED, 0u);
+        }
+    }
 }
 
 }  // namespace

@@ -8,11 +8,15 @@
 
 #include "activeelement.h"
 #include "facetkit_fixtures.h"
+#include "fake_settings.h"
+#include "list_store.h"
+#include "main_menu.h"
 #include "library_state.h"
 #include "main_window.h"
 #include "resource_manager.h"
 #include "scroll_text.h"
 #include "skin_plugin_api.h"
+#include "volume_slider.h"
 #include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "win_handles.h"
@@ -308,6 +312,369 @@ TEST(MainWindowText, StationNameNeverOverrunsItsBuffer) {
     EXPECT_STREQ(out, "a\x02" "b");
     StationNameFromText(nullptr, out, sizeof out);
     EXPECT_STREQ(out, "");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- messages, close, tray, volume
+namespace {
+
+// The skinned window that stands for the navigator (window id 6).
+struct NavStandIn : fk::TestSkinWnd {
+    NavStandIn() : fk::TestSkinWnd(WND_ID_NAVIGATOR, 40, 260, 200, 100) {}
+    ~NavStandIn() override {
+        HWND hwnd = GetWindow();
+        GetWindowList().RemoveWithoutDelete(this);
+        DetachWindow();
+        if (hwnd) DestroyWindow(hwnd);
+    }
+};
+
+struct Answers {
+    std::vector<unsigned> asked;
+    int answer = 1;
+} g_answers;
+
+int ScriptedQuestion(unsigned textId, unsigned, int) {
+    g_answers.asked.push_back(textId);
+    return g_answers.answer;
+}
+
+struct CopyData {
+    unsigned long kind = 0;
+    size_t size = 0;
+    std::string text;
+    int calls = 0;
+} g_copy;
+
+int RecordCopyData(unsigned long kind, const void* data, size_t size) {
+    g_copy.kind = kind;
+    g_copy.size = size;
+    g_copy.text.assign(static_cast<const char*>(data ? data : ""), data ? size : 0);
+    ++g_copy.calls;
+    return 1;
+}
+
+class MainWindowHost : public MainWindow {
+protected:
+    void SetUp() override {
+        savedHost_ = Library().host;
+        savedPid_ = Library().processId;
+        Library().processId = GetCurrentProcessId();
+        settings_.numbers["GetLanguage"] = 1;
+        Library().host = &settings_;
+        savedHooks_ = MainHooks();
+        MainHooks().question = &ScriptedQuestion;
+        MainHooks().copyData = &RecordCopyData;
+        g_answers = Answers{};
+        g_copy = CopyData{};
+        MainWindow::SetUp();
+    }
+    void TearDown() override {
+        MainWindow::TearDown();
+        MainHooks() = savedHooks_;
+        Library().host = savedHost_;
+        Library().processId = savedPid_;
+        InterlockedExchange(&Library().running, 0);
+    }
+    std::vector<int> Codes() {
+        std::vector<int> out;
+        for (const Call& c : g_calls) out.push_back(c.code);
+        return out;
+    }
+    FakeSettings settings_;
+    cSettingsInterface* savedHost_ = nullptr;
+    MainWindowHooks savedHooks_ = {};
+    DWORD savedPid_ = 0;
+};
+
+TEST_F(MainWindowHost, MessagesOutsideTheirConditionsDoNothing) {
+    HWND hwnd = win_->GetWindow();
+    struct Case {
+        const char* what;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+        LRESULT result;
+        std::vector<int> codes;
+    };
+    const Case cases[] = {
+        {"release of another button", WM_MAIN_BUTTON_RELEASED, 0, 8, 0, {}},
+        {"volume knob of another kind", WM_MAIN_VOLUME_KNOB, 8, MAKELPARAM(10, 10), 0, {}},
+        {"a foreign timer", WM_TIMER, 77, 0, 1, {}},
+        {"an unknown command", WM_COMMAND, 40000, 0, 0, {}},
+        {"the keyboard's context menu", WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1, 0, {}},
+        {"scheduler saved its timers", WM_MAIN_TIMERS_CHANGED, 0, 0, 1, {53}},
+        {"activated from outside", WM_ACTIVATE, WA_ACTIVE, 0, 0, {26}},
+        {"activated from inside", WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(hwnd), 0, {}},
+        {"deactivated", WM_ACTIVATE, WA_INACTIVE, 0, 0, {}},
+        // A foreign sender's address must never be freed.
+        {"recording copy not handed out", WM_MAIN_RECORDING_STATE, 0x12345678, 1, 1, {}},
+        {"a private message of no meaning here", WM_USER + 109, 0, 0, 1, {}},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, c.lParam), c.result) << c.what;
+        EXPECT_EQ(Codes(), c.codes) << c.what;
+    }
+    EXPECT_EQ(Library().running, 0);
+    // A copy this library handed out is taken back.
+    char* copy = new char[kStatusCopySize];
+    TrackHandedCopy(copy);
+    EXPECT_EQ(SendMessageA(hwnd, WM_MAIN_RECORDING_STATE, reinterpret_cast<WPARAM>(copy), 1), 1);
+}
+
+TEST_F(MainWindowHost, CopyDataIsBoundedBeforeItIsHandedOn) {
+    HWND hwnd = win_->GetWindow();
+    const char text[] = "TUNERDECK|PLAY|5";
+    COPYDATASTRUCT cds = {5, static_cast<DWORD>(sizeof text - 1), const_cast<char*>(text)};
+    EXPECT_EQ(SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    EXPECT_EQ(g_copy.kind, 5ul);
+    EXPECT_EQ(g_copy.text, "TUNERDECK|PLAY|5");
+    // A size the data does not have is not believed without data.
+    COPYDATASTRUCT empty = {5, 0x7FFFFFFF, nullptr};
+    SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&empty));
+    EXPECT_EQ(g_copy.size, 0u);
+    std::vector<char> big(kCopyDataLimit + 100, 'x');
+    COPYDATASTRUCT large = {5, static_cast<DWORD>(big.size()), big.data()};
+    SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&large));
+    EXPECT_EQ(g_copy.size, kCopyDataLimit);
+    EXPECT_EQ(g_copy.calls, 3);
+}
+
+TEST_F(MainWindowHost, CloseAsksWhileRecordingWithANavigatorAndStaysOnNo) {
+    struct Case {
+        int recording;
+        bool navigator;
+        int answer;
+        std::vector<unsigned> asked;
+        LONG runningAfter;
+    };
+    const Case cases[] = {
+        {0, true, 0, {}, 0},      // nothing records: closes without a question
+        {1, false, 0, {}, 0},     // no navigator: no question
+        {1, true, 0, {600}, 1},   // "no": stays open
+        {1, true, 1, {600}, 0},
+    };
+    for (const Case& c : cases) {
+        NavStandIn* nav = c.navigator ? new NavStandIn() : nullptr;
+        g_answers = Answers{};
+        g_answers.answer = c.answer;
+        InterlockedExchange(&Library().running, 1);
+        win_->SetRecording(c.recording);
+        SendMessageA(win_->GetWindow(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(g_answers.asked, c.asked) << c.recording << c.navigator << c.answer;
+        EXPECT_EQ(Library().running, c.runningAfter) << c.recording << c.navigator << c.answer;
+        delete nav;
+    }
+    // Alt+F4 and the menu's close run the same sequence.
+    for (UINT command : {CMD_ALT_F4}) {
+        InterlockedExchange(&Library().running, 1);
+        win_->SetRecording(0);
+        EXPECT_EQ(SendMessageA(win_->GetWindow(), WM_COMMAND, command, 0), 1);
+        EXPECT_EQ(Library().running, 0);
+    }
+    InterlockedExchange(&Library().running, 1);
+    win_->OnMenuCommand(MENU_MAIN, CMD_CLOSE);
+    EXPECT_EQ(Library().running, 0);
+}
+
+LRESULT CALLBACK TraywatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE) SetPropA(hwnd, "closed", reinterpret_cast<HANDLE>(1));
+    if (msg == WM_CLOSE) return 0;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(MainWindowHost, MinimiseGoesToTheTrayOnlyWhileTraywatchIsThere) {
+    HWND hwnd = win_->GetWindow();
+    // Without the tray setting: an ordinary minimised window.
+    settings_.numbers["GetIconizeToTray"] = 0;
+    EXPECT_EQ(SendMessageA(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0), 0);
+    fk::PumpPasses();
+    EXPECT_TRUE(IsIconic(hwnd));
+    ShowWindow(hwnd, SW_RESTORE);
+    fk::PumpPasses();
+
+    // With it and a running traywatch: hidden, restored by traywatch's
+    // message, and a traywatch this window did not start is left running.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TraywatchProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kTraywatchClass;
+    RegisterClassA(&wc);
+    HWND tray = CreateWindowExA(0, kTraywatchClass, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(tray, nullptr);
+    NavStandIn nav;
+    ShowWindow(nav.GetWindow(), SW_SHOWNOACTIVATE);
+    settings_.numbers["GetIconizeToTray"] = 1;
+    SendMessageA(hwnd, WM_MAIN_ELEMENT, 0, 15);
+    fk::PumpPasses();
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(IsWindowVisible(nav.GetWindow()));
+    EXPECT_EQ(win_->IsTraywatchStarted(), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_MAIN_RESTORE, 0, 0), 1);
+    fk::PumpPasses();
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsWindowVisible(nav.GetWindow()));
+    EXPECT_EQ(GetPropA(tray, "closed"), nullptr);
+    RemovePropA(tray, "closed");
+    DestroyWindow(tray);
+    UnregisterClassA(kTraywatchClass, wc.hInstance);
+}
+
+TEST_F(MainWindowHost, VolumeButtonsRepeatUntilReleasedAndHostVolumeMovesTheSliderOnly) {
+    cButtonListe* list = win_->GetButtonList();
+    list->AddVolume(win_, res_, 0, RECT{40, 180, 50, 190}, POINT{-1, 0}, POINT{-1, 0}, RECT{40, 180, 150, 190},
+                    POINT{40, 180}, POINT{140, 180}, nullptr, nullptr, nullptr, 61, 62, 63, 60);
+    auto* slider = dynamic_cast<cVolumeSlider*>(static_cast<cActiveElement*>(list->GetById(60)));
+    ASSERT_NE(slider, nullptr);
+    // The host's volume reaches the slider without going back to the host.
+    win_->SetVolume(500, 1000, 0);
+    fk::PumpPasses();
+    EXPECT_EQ(slider->GetValue(), 500);
+    EXPECT_TRUE(g_calls.empty());
+
+    // Element 11 steps up by a hundredth of the range and keeps stepping on
+    // its timer until the mouse button comes up.
+    HWND hwnd = win_->GetWindow();
+    SendMessageA(hwnd, WM_MAIN_ELEMENT, 0, 11);
+    ASSERT_FALSE(g_calls.empty());
+    EXPECT_EQ(g_calls[0].code, 12);
+    EXPECT_EQ(g_calls[0].ch, 510);
+    DWORD start = GetTickCount();
+    while (g_calls.size() < 3 && GetTickCount() - start < 3000) fk::PumpPasses(1);
+    EXPECT_GE(g_calls.size(), 3u);
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    size_t after = g_calls.size();
+    int value = slider->GetValue();
+    Sleep(100);
+    fk::PumpPasses();
+    EXPECT_EQ(g_calls.size(), after) << "the release stops the repeat";
+    EXPECT_EQ(slider->GetValue(), value);
+    for (size_t i = 1; i < g_calls.size(); ++i) EXPECT_GT(g_calls[i].ch, g_calls[i - 1].ch);
+
+    // With the sound off the steps move the slider alone.
+    win_->ToggleSound();
+    g_calls.clear();
+    SendMessageA(hwnd, WM_MAIN_ELEMENT, 0, 10);
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(slider->GetValue(), value - 10);
+    EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(MainWindowHost, FavouriteButtonAddsOrRemovesByTheFavouritesList) {
+    cListe* favourites = GetListStore().List(LS_FAVOURITES);
+    favourites->Delete();
+    win_->SetCurrentSelection(4711, "Radio");
+    SendMessageA(win_->GetWindow(), WM_MAIN_ELEMENT, 0, 29);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].code, 7);
+    EXPECT_EQ(g_calls[0].ch, 4711);
+
+    GetListStore().AddFavourite("Radio", 4711, 0);
+    fk::TestSkinWnd other(3, 500, 10, 50, 50);
+    g_calls.clear();
+    SendMessageA(win_->GetWindow(), WM_MAIN_ELEMENT, 0, 30);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].code, 8);
+    EXPECT_EQ(g_calls[0].ch, 4711);
+    fk::PumpPasses();
+    bool refreshed = false;
+    for (const auto& m : other.received) refreshed |= m.msg == WM_FK_LISTS_CHANGED;
+    EXPECT_TRUE(refreshed) << "every skinned window reads its lists again";
+    HWND otherWindow = other.GetWindow();
+    GetWindowList().RemoveWithoutDelete(&other);
+    other.DetachWindow();
+    DestroyWindow(otherWindow);
+    favourites->Delete();
+
+    // No station: nothing to add.
+    win_->SetCurrentSelection(0, "");
+    g_calls.clear();
+    SendMessageA(win_->GetWindow(), WM_MAIN_ELEMENT, 0, 29);
+    EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(MainWindowHost, MenuCommandsReachTheHost) {
+    win_->SetCurrentSelection(4711, "Radio");
+    struct Case {
+        int subMenu;
+        UINT command;
+        std::vector<Call> expected;
+    };
+    const Case cases[] = {
+        {MENU_HELP, CMD_HELP, {{10, 0}}},
+        {MENU_HELP, CMD_FAQ, {{10, 1}}},
+        {MENU_HELP, CMD_MAIL, {{19, 1}}},
+        {MENU_HELP, CMD_PROPOSE_STATION, {{19, 2}}},
+        {MENU_HELP, CMD_REPORT_ERROR, {{18, 0}}},
+        {MENU_HELP, CMD_NEWSLETTER, {{5, 0}}},
+        {MENU_STATION, CMD_HOMEPAGE, {{5, 4711}}},
+        {MENU_STATION, CMD_STATION_INFO, {{14, 4711}}},
+        {MENU_MAIN, CMD_STATION_INFO, {}},
+        {MENU_OPTIONS, CMD_SETTINGS, {{42, 0}, {59, 0}}},
+        {MENU_MAIN, CMD_PLAY_STOP, {{1, 4711}}},
+        {MENU_MAIN, CMD_NEXT_TRACK, {{22, 1}}},
+        {MENU_STATION, CMD_FAVOURITE, {{7, 4711}}},
+        {1, 1, {}},   // the track menu has no handler here
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        win_->OnMenuCommand(c.subMenu, c.command);
+        ASSERT_EQ(g_calls.size(), c.expected.size()) << c.subMenu << "/" << c.command;
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            EXPECT_EQ(g_calls[i].code, c.expected[i].code) << c.command;
+            EXPECT_EQ(g_calls[i].ch, c.expected[i].ch) << c.command;
+        }
+    }
+}
+
+TEST_F(MainWindowHost, RecentStationsAndFoldersOfTheStationMenuPlayAndFile) {
+    win_->SetCurrentSelection(4711, "Radio");
+    cListe* recent = GetListStore().List(LS_RECENT);
+    recent->Delete();
+    GetListStore().LoadRecent("Eins\x01" "11;Zwei\x01" "22;");
+    g_calls.clear();
+    win_->OnMenuCommand(MENU_STATION, CMD_RECENT_FIRST + 1);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].code, 1);
+    EXPECT_EQ(g_calls[0].ch, 22);
+    g_calls.clear();
+    win_->OnMenuCommand(MENU_STATION, CMD_RECENT_FIRST + 5);
+    EXPECT_TRUE(g_calls.empty()) << "an entry the list no longer has";
+    recent->Delete();
+}
+
+TEST_F(MainWindowHost, LanguageEntriesSwitchTheHostAndRestartTheInterface) {
+    settings_.numbers["GetLanguage"] = 1;
+    g_calls.clear();
+    win_->OnMenuCommand(MENU_OPTIONS, CMD_ENGLISH);
+    EXPECT_EQ(settings_.Number("GetLanguage"), 2);
+    EXPECT_EQ(settings_.saves, 1);
+    ASSERT_EQ(Codes(), std::vector<int>{16});
+}
+
+TEST(MainWindowPlace, SavedPlacesOffTheDesktopStartAtZeroPerAxis) {
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    struct Case {
+        unsigned long x, y;
+        LONG expectedX, expectedY;
+    };
+    const unsigned long right = static_cast<unsigned long>(desk.right - 50);
+    const unsigned long bottom = static_cast<unsigned long>(desk.bottom - 50);
+    const Case cases[] = {
+        {100, 80, 100, 80},
+        {4294967290ul, 80, 0, 80},        // -6 saved unsigned
+        {100, 4294967290ul, 100, 0},
+        {right, bottom, static_cast<LONG>(right), static_cast<LONG>(bottom)},
+        {right + 1, bottom + 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        POINT p = PlaceOnDesktop(c.x, c.y);
+        EXPECT_EQ(p.x, c.expectedX) << c.x;
+        EXPECT_EQ(p.y, c.expectedY) << c.y;
+    }
 }
 
 }  // namespace
