@@ -81,6 +81,43 @@ TEST(TableColumnsTest, SubLineIdsCarryTheirParentAndIndex) {
     EXPECT_EQ(ParentOfSubLine(SubLineId(kMaxExpandableId, 1)), kMaxExpandableId);
 }
 
+TEST(TableColumnsTest, FeedTextsStayInOneBufferPerColumn) {
+    cTableLine line;
+    line.SetKind(TABLE_PODCASTS);
+    const char text[] = "Feed\x01" "\x01" "ok\x01\x05";
+    line.SetData(text, sizeof text - 1, 0, 0);
+    EXPECT_EQ(line.GetColumnCount(), 3);
+    line.SetColumnText(1, "12:00");
+    char* first = line.GetColumnText(1);
+    std::string longText(1000, 'x');
+    line.SetColumnText(1, longText.c_str());
+    EXPECT_EQ(line.GetColumnText(1), first);   // overwritten in place, never freed under a painter
+    EXPECT_EQ(strlen(line.GetColumnText(1)), static_cast<size_t>(cTableLine::FEED_TEXT_SIZE - 1));
+    line.SetColumnText(25, "ignored");
+    line.SetColumnText(1, nullptr);
+    EXPECT_EQ(line.GetColumnText(1), nullptr);
+}
+
+TEST(TableColumnsTest, TimerDateCellsUseTheCatalogueTexts) {
+    struct Case {
+        std::string cell;
+        int language;
+        const char* expected;
+    } cases[] = {
+        {"2026\x02" "12\x02" "24\x02" "08\x02" "05\x02" "09\x02" "30", 1, "24.12.2026 |  08:05 - 09:30 Uhr"},
+        {"2026\x02" "12\x02" "24\x02" "08\x02" "05\x02" "09\x02" "30", 2, "24.12.2026 |  08:05 to 09:30 "},
+        {"2026\x02" "12\x02" "24\x02" "08\x02" "05", 1, "24.12.2026 |  08:05 Uhr"},
+        {"2026\x02" "12", 2, ".12.2026 |  :"},   // missing parts stay empty
+        // More than seven parts: the first seven count.
+        {"2026\x02" "1\x02" "2\x02" "3\x02" "4\x02" "5\x02" "6\x02" "7\x02" "8", 1, "2.1.2026 |  3:4 - 5:6 Uhr"},
+    };
+    for (const Case& c : cases) {
+        char out[256];
+        FormatTimerDateCell(c.cell.c_str(), c.language, out, sizeof out);
+        EXPECT_STREQ(out, c.expected) << c.cell;
+    }
+}
+
 TEST(TableLayoutTest, StoredValueOverridesOnlyWhatItHoldsAndBadNumbersAreIgnored) {
     auto defaults = [] {
         TableLayout l;
@@ -500,6 +537,12 @@ TEST_F(TableTest, TimerLinesActOnlyWithButtonsAndRightClicksPickTheirMenu) {
     cTableLine* done = table_->GetRowById(2);
     ASSERT_TRUE(active && done && active->GetTimerRow() && done->GetTimerRow());
     EXPECT_EQ(active->GetTimerRow()->ButtonCount(), 3);
+    // Cell tool tips: the date cell reads as a date, the first column as its text.
+    std::vector<std::string> tips;
+    for (cListElement* e = table_->GetGrid()->GetToolTips()->First(); e; e = e->Next())
+        tips.push_back(static_cast<cTableCellTip*>(e)->GetTipText());
+    EXPECT_NE(std::find(tips.begin(), tips.end(), "24.12.2026 |  08:00 Uhr"), tips.end());
+    EXPECT_NE(std::find(tips.begin(), tips.end(), "Morgen"), tips.end());
     EXPECT_EQ(done->GetTimerRow()->ButtonCount(), 0);
     int activeIndex = table_->GetGrid()->GetLine(0) == active ? 0 : 1;
 

@@ -5,15 +5,31 @@
 #include <vector>
 
 #include "library_state.h"
+#include "main_window.h"
 #include "list_store.h"
 #include "resource_manager.h"
 #include "rows_table.h"
 #include "skin_wnd.h"
 #include "skindata.h"
+#include "wnd_list.h"
 
 namespace {
 
-cTableEvents g_defaultEvents;
+// Without the views' own events the context menu still comes from the main
+// window, when there is one.
+class cMainWindowEvents : public cTableEvents {
+public:
+    bool HasMainWindow() override { return Main() != nullptr; }
+    int ShowContextMenu(HWND owner, int x, int y, int subMenu) override {
+        cVelmoWin* main = Main();
+        return main ? main->ShowContextMenu(owner, x, y, subMenu) : 0;
+    }
+
+private:
+    static cVelmoWin* Main() { return dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN)); }
+};
+
+cMainWindowEvents g_defaultEvents;
 cTableEvents* g_events = &g_defaultEvents;
 
 // A list entry's text as the table was given it.

@@ -101,9 +101,13 @@ void cTableLine::SetColumnText(int index, const char* text) {
         columns_[index] = nullptr;
         return;
     }
-    std::vector<char>& keep = feedTexts_[index];
-    keep.assign(text, text + strlen(text) + 1);
-    columns_[index] = keep.data();
+    std::unique_ptr<char[]>& keep = feedTexts_[index];
+    if (!keep) {
+        keep.reset(new (std::nothrow) char[FEED_TEXT_SIZE]());
+        if (!keep) return;
+    }
+    bk::TextCopy(keep.get(), FEED_TEXT_SIZE, text);
+    columns_[index] = keep.get();
 }
 
 char* cTableLine::GetColumnText(int index) const {

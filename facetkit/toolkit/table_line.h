@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "facetkit_api.h"
@@ -110,7 +111,9 @@ public:
     cTimerRowElement* GetTimerRow() const;
     cPodcastRowElement* GetPodcastRow() const;
 
-    // The feed writes the duration or download state into a column.
+    enum { FEED_TEXT_SIZE = 256 };
+    // The feed writes the duration or download state into a column (cut to
+    // 255 characters).
     void SetColumnText(int index, const char* text);
     char* GetColumnText(int index) const;
     int GetColumnCount() const { return count_; }
@@ -144,8 +147,10 @@ private:
     unsigned long parentId_;
     cResourceManager* res_;
     std::vector<char> text_;
-    // Texts the feed set; kept here so the line never points at freed memory.
-    std::vector<char> feedTexts_[TABLE_MAX_COLUMNS];
+    // Texts the feed sets from its download threads while the line is
+    // painted: each column's buffer is made once and only overwritten, so a
+    // reader may see a half-new text but never freed memory.
+    std::unique_ptr<char[]> feedTexts_[TABLE_MAX_COLUMNS];
 };
 
 // One cell's tool tip in the owner window's tool-tip control.
