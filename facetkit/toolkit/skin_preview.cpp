@@ -22,29 +22,16 @@ bool IsPlainFileName(const char* name) {
 }  // namespace
 
 cSkinPreview::cSkinPreview()
-    : dc_(nullptr), thumb_(nullptr), old_(nullptr), height_(0), width_(0), info_{}, owner_(nullptr) {}
+    : height_(0), width_(0), info_{}, owner_(nullptr) {}
 
-cSkinPreview::~cSkinPreview() { FreeDC(); }
+cSkinPreview::~cSkinPreview() {}
 
 void cSkinPreview::CreateDC(HDC like, cPreviewOwner* owner) {
     owner_ = owner;
-    FreeDC();
-    dc_ = CreateCompatibleDC(like);
-    if (!dc_) return;
-    thumb_ = CreateCompatibleBitmap(like, THUMB_WIDTH, THUMB_HEIGHT);
-    if (thumb_) old_ = static_cast<HBITMAP>(SelectObject(dc_, thumb_));
+    picture_.Create(like, THUMB_WIDTH, THUMB_HEIGHT);
 }
 
-void cSkinPreview::FreeDC() {
-    if (dc_) {
-        if (old_) SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    if (thumb_) DeleteObject(thumb_);
-    dc_ = nullptr;
-    thumb_ = nullptr;
-    old_ = nullptr;
-}
+void cSkinPreview::FreeDC() { picture_.Free(); }
 
 bool cSkinPreview::Load(const char* fileName) {
     width_ = 0;
@@ -67,10 +54,8 @@ bool cSkinPreview::Load(const char* fileName) {
         return false;
     }
     HBITMAP picture = LoadBitmapA(module, "BM_THUMB");
-    if (picture && dc_) {
-        SelectObject(dc_, picture);
-        if (thumb_) DeleteObject(thumb_);
-        thumb_ = picture;
+    if (picture && picture_.Dc()) {
+        picture_.Replace(picture);
         BITMAP bm = {};
         if (GetObjectA(picture, sizeof bm, &bm)) {
             width_ = bm.bmWidth;
@@ -91,7 +76,7 @@ void cSkinPreview::Show(HDC dc, int left, int top) {
     const int right = area.left - 5 + (skin ? skin->GetSkinauswahlLinks() : 0);
     const int x = left + (right - left - width_) / 2;
     const int y = top + ((area.bottom - 25 - top) - (height_ + 50)) / 2;
-    if (dc_ && width_ > 0 && height_ > 0) BitBlt(dc, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
+    if (picture_.Dc() && width_ > 0 && height_ > 0) BitBlt(dc, x, y, width_, height_, picture_.Dc(), 0, 0, SRCCOPY);
 
     int mode = SetBkMode(dc, TRANSPARENT);
     COLORREF colour = SetTextColor(dc, skin ? skin->GetTextcolorN() : RGB(0, 0, 0));

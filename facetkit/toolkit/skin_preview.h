@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "facetkit_api.h"
+#include "memory_picture.h"
 #include "registry.h"
 
 class cVelmoSkinData;
@@ -42,12 +43,10 @@ public:
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
     const MyFileInfo& GetInfo() const { return info_; }
-    HDC GetDC() const { return dc_; }
+    HDC GetDC() const { return picture_.Dc(); }
 
 private:
-    HDC dc_;
-    HBITMAP thumb_;
-    HBITMAP old_;
+    cMemoryPicture picture_;
     int height_;
     int width_;
     MyFileInfo info_;
