@@ -93,6 +93,16 @@ void OwnFolder(char* out, size_t size) {
     bk::TextCopy(out, size, path);
 }
 
+// Private messages this window counts as handled though others act on them
+// (the navigator, the timer and recording views) or nobody does.
+bool IsQuietPrivateMessage(UINT msg) {
+    static const UINT kQuiet[] = {1124, 1128, 1129, 1133, 1134, 1135, 1141, 1161, 1165, 1174, 1175,
+                                  1176, 1177, 1178, 1179, 1182, 1190, 1191, 1199};
+    for (UINT m : kQuiet)
+        if (m == msg) return true;
+    return false;
+}
+
 }  // namespace
 
 MainWindowHooks& MainHooks() { return g_hooks; }
@@ -1107,7 +1117,9 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_MAIN_BUTTON_STATE:
-        NotifyBtnStateChanged(static_cast<int>(wParam), static_cast<int>(lParam));
+        // Posted by a window button with its state in wParam and its id in
+        // lParam; the plug-in takes the id first.
+        NotifyBtnStateChanged(static_cast<int>(lParam), static_cast<int>(wParam));
         return 1;
     case WM_MAIN_TRAY_HAS_NEXT:
     case WM_MAIN_TRAY_HAS_PREVIOUS:
@@ -1136,9 +1148,12 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowStatusLine(hasText ? text : nullptr, connecting);
         return 1;
     }
+    case WM_SKIN_GET_BUTTON_LIST:
+        // A window button asks for a list besides this window's own for its
+        // cursor: there is none.
+        return 0;
     default:
-        // The rest of the private range is acted on elsewhere or not at all.
-        if (msg >= WM_USER + 100 && msg <= WM_USER + 175) return 1;
+        if (IsQuietPrivateMessage(msg)) return 1;
         break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -17,6 +17,7 @@
 #include "scroll_text.h"
 #include "skin_plugin_api.h"
 #include "volume_slider.h"
+#include "wnd_button.h"
 #include "skin_wnd_fixture.h"
 #include "tdtest.h"
 #include "win_handles.h"
@@ -411,6 +412,10 @@ TEST_F(MainWindowHost, MessagesOutsideTheirConditionsDoNothing) {
         // A foreign sender's address must never be freed.
         {"recording copy not handed out", WM_MAIN_RECORDING_STATE, 0x12345678, 1, 1, {}},
         {"a private message of no meaning here", WM_USER + 109, 0, 0, 1, {}},
+        // A window button's cursor question: any answer but 0 would be taken
+        // for an element list.
+        {"a button asks for a further list", WM_SKIN_GET_BUTTON_LIST, 0, 0, 0, {}},
+        {"a private message outside the map", WM_USER + 171, 0, 0, 0, {}},
     };
     for (const Case& c : cases) {
         g_calls.clear();
@@ -418,6 +423,11 @@ TEST_F(MainWindowHost, MessagesOutsideTheirConditionsDoNothing) {
         EXPECT_EQ(Codes(), c.codes) << c.what;
     }
     EXPECT_EQ(Library().running, 0);
+    // The mouse over a window button asks this window for the cursor.
+    auto* play = dynamic_cast<cWndButton*>(static_cast<cActiveElement*>(win_->GetButtonList()->GetById(1)));
+    ASSERT_NE(play, nullptr);
+    SendMessageA(play->GetWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    fk::PumpPasses();
     // A copy this library handed out is taken back.
     char* copy = new char[kStatusCopySize];
     TrackHandedCopy(copy);
