@@ -16,7 +16,6 @@
 #include "debug_log.h"
 #include "debugtext.h"
 #include "encoder_setup.h"
-#include "lame_mp3.h"
 #include "list_push.h"
 #include "pipe.h"
 #include "player_globals.h"
@@ -27,7 +26,6 @@
 #include "server_jobs.h"
 #include "shared_data.h"
 #include "internet.h"
-#include "timerlist.h"
 #include "user_data_store.h"
 
 namespace {
@@ -109,6 +107,31 @@ void ListPodcast(const char* address, int id, int subscribed) {
 void ListSearchResult(const char* text, int channelId) {
     if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<PfnSearchResult>(td::kSearchResult, text, channelId);
 }
+void ListUserStation(const char* text, int id) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<void (*)(const char*, int)>(td::kAddUserDefinedSender, text, id);
+}
+void ListTimer(cTimerEntry* entry) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<void (*)(cTimerEntry*)>(td::kAddToTimerEntrie, entry);
+}
+void ListSkinStation(const char* text, int id) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<void (*)(const char*, int)>(td::kAddToSkinDefinedSender, text, id);
+}
+void ListTip(const char* text, int id, const char* date) {
+    if (cRadioPlayer* p = g_uiPlayer)
+        p->CallSkin<void (*)(const char*, int, const char*)>(td::kAddToProgrammtipps, text, id, date);
+}
+void ListDetails(const char* line, int id, const char* name, const char* regions, int country, int type,
+                 const char* genres, const char* languages, const char* streams) {
+    using Fn = void (*)(const char*, int, const char*, const char*, int, int, const char*, const char*, const char*);
+    if (cRadioPlayer* p = g_uiPlayer)
+        p->CallSkin<Fn>(td::kGetDetails, line, id, name, regions, country, type, genres, languages, streams);
+}
+void ListLastPlayed(const char* text, int channelId) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<td::PfnGetLastPlayedSender>(td::kGetLastPlayedSender, text, channelId);
+}
+void ListShowInfo(int cx, int cy, const char* text) {
+    if (cRadioPlayer* p = g_uiPlayer) p->CallSkin<void (*)(int, int, const char*)>(td::kShowInfo, cx, cy, text);
+}
 int ListStatus(char* text, int code) {
     cRadioPlayer* p = g_uiPlayer;
     return p ? p->SendStatus(text, code) : 0;
@@ -149,6 +172,8 @@ public:
         : cCoreActions(&p->settings_, p->store_.get(), p->recording_.get(), p->ListApi()), p_(p) {
         SetDisplayTextSource([p] { return p->GetDisplayText(); });
         SetListsChanged([this] { Lister().PushFavorites(p_->settings_.GetLanguage()); });
+        SetEnding([p] { return p->state_ == 2; });
+        Lister().SetEngineWait([p] { p->WaitForEngineProbes(cRadioPlayer::kEngineWaitMs); });
     }
 
     void ChangeSkin(const char* skin) override {
@@ -182,14 +207,6 @@ public:
             WriteDebugLogF(2, "cannot start %s: %lu", command, GetLastError());
         }
     }
-    void TimerListChanged(void* timerList) override {
-        if (timerList) SaveTimerList(static_cast<cListe*>(timerList));
-        p_->store_->ReloadTimerList();
-    }
-    int CheckEncoder() override {
-        cLameMP3 encoder("", nullptr);
-        return encoder.LoadEncoder() ? 1 : 0;
-    }
     int UnpackEncoder(const char* archive) override { return UnpackEncoderLibrary(archive); }
     unsigned long Capabilities() override { return p_->GetCapabilities(); }
     void StoreProxy(const char* host, const char* port, int enabled) override {
@@ -210,7 +227,6 @@ public:
     void PlayLocalFile(int type, const char* address) override { p_->PlayPrepared(type, address, 1); }
     void Stop() override { p_->Stop(1); }
     void TogglePause() override { p_->Pause(); }
-    std::string StationHomepage(int channelId) override;
     int Language() override { return p_->settings_.GetLanguage(); }
     void OpenBrowser(const char* address) override {
         // The shell may take its time; the caller's thread goes on.
@@ -242,35 +258,12 @@ public:
     void SendSkinData(const char* text) override { p_->jobs_->SendSkinData(text, p_->skinId_); }
     void ShutdownComputer() override { ::ShutdownComputer(); }
     void UpdateProgrammTips() override { p_->jobs_->UpdateProgrammTips(); }
+    void ShowOfferedUpdate() override { p_->jobs_->ShowOfferedUpdate(); }
     void ShowDeadStreams() override { p_->jobs_->ShowDeadStreams(); }
 
 private:
     cRadioPlayer* p_;
 };
-
-std::string cPlayerActions::StationHomepage(int channelId) {
-    cUserDataStore* store = p_->store_.get();
-    std::string homepage;
-    bool found = false;
-    // The store's lock order: stations before channels.
-    cListe* senders = store->LockSenderList();
-    cListe* channels = store->LockChannelList();
-    if (senders && channels) {
-        if (auto* c = static_cast<cChannelElement*>(channels->GetById(static_cast<unsigned long>(channelId)))) {
-            found = true;
-            if (auto* se = static_cast<cSenderElement*>(senders->GetById(c->SID))) homepage = se->GetHomepage();
-        }
-    }
-    store->UnlockChannelList();
-    store->UnlockSenderList();
-    if (found) return homepage;
-    store->LockUserLists();
-    if (cUserDefinedStations* own = store->GetUserStations())
-        for (auto& st : own->stations)
-            if (st && st->GetId() == channelId) homepage = st->Field("UH");
-    store->UnlockUserLists();
-    return homepage;
-}
 
 void cPlayerActions::PlayChannel(int channelId) {
     cUserDataStore* store = p_->store_.get();
@@ -374,6 +367,13 @@ td::SkinListApi cRadioPlayer::ListApi() {
     a.AddToPodcast = ListPodcast;
     a.SearchResult = ListSearchResult;
     a.ReceiveStatus = ListStatus;
+    a.AddUserDefinedSender = ListUserStation;
+    a.AddToTimerEntrie = ListTimer;
+    a.AddToSkinDefinedSender = ListSkinStation;
+    a.AddToProgrammtipps = ListTip;
+    a.GetDetails = ListDetails;
+    a.GetLastPlayedSender = ListLastPlayed;
+    a.ShowInfo = ListShowInfo;
     a.uiUp = &uiUp_;
     return a;
 }
@@ -594,6 +594,7 @@ int cRadioPlayer::Start(int startArg) {
         }
         DebugLog("start skin...", 7);
         uiUp_ = 1;
+        actions_->TimerListChanged(nullptr);
         if (!store_->IsLoaded()) settings_.SetDBTime("");
         if (result != -1) result = skin_.Get<td::PfnBuildUp>(td::kBuildUp)(callback_, skinFolder_, startArg);
         {
@@ -744,6 +745,11 @@ void cRadioPlayer::StartupCheckThread(void* arg) {
     self->ClearJob(kJobStartCheck);
 }
 
+std::string cRadioPlayer::SkinStationList() {
+    bk::ScopedLock lock(textLock_);
+    return skinStations_;
+}
+
 std::string cRadioPlayer::ServerText(int n) {
     if (n < 0 || n > 3) return std::string();
     bk::ScopedLock lock(textLock_);
@@ -801,27 +807,17 @@ void cRadioPlayer::StartupCheck() {
     }
     // What follows goes to the interface, which may still be being built.
     WaitForUi(kUiWaitMs);
-    if (!skinStations_.empty() && skinStations_.size() > 1) {
-        // The skin's own stations as the skin-defined list.
-        if (skin_.Has(td::kAddToSkinDefinedSender) && skin_.Has(td::kClearList)) {
-            using PfnAddSkinDefined = void (*)(const char*, int, int);
-            CallSkin<td::PfnClearList>(td::kClearList, 17);
-            std::string list = skinStations_;
-            for (size_t at = 0; at < list.size();) {
-                size_t end = list.find(';', at);
-                if (end == std::string::npos) end = list.size();
-                const long id = strtol(list.substr(at, end - at).c_str(), nullptr, 10);
-                at = end + 1;
-                if (id <= 0) continue;
-                const std::string details = StationDetails(static_cast<uint32_t>(id));
-                if (!details.empty())
-                    CallSkin<PfnAddSkinDefined>(td::kAddToSkinDefinedSender, details.c_str(), static_cast<int>(id), 0);
-            }
-            CallSkin<PfnAddSkinDefined>(td::kAddToSkinDefinedSender, static_cast<const char*>(nullptr), 0, 0);
-        }
+    std::string skinStations;
+    {
+        bk::ScopedLock lock(textLock_);
+        skinStations = skinStations_;
     }
+    if (skinStations.size() > 1 && actions_)
+        actions_->Lister().PushSkinStations(skinStations.c_str(), settings_.GetLanguage());
     Sleep(100);
     SendStatus(nullptr, 28);
+
+    jobs_->KeepOfferedInfo(a);
 
     // Update offers: "1" offers when the user wants automatic updates, "2" always.
     const bool autoUpdate = settings_.GetUseAutoUpdate() != 0;
@@ -1000,6 +996,22 @@ void cRadioPlayer::PushAllLists() {
     GetValue("TopSenderDate", date, sizeof date);
     lister.PushTopStations(language, date);
     lister.PushPodcasts();
+    actions_->PushUserLists();
+    std::string skinStations;
+    {
+        bk::ScopedLock lock(textLock_);
+        skinStations = skinStations_;
+    }
+    if (skinStations.size() > 1) lister.PushSkinStations(skinStations.c_str(), language);
+    lister.PushLastPlayed(language);
+}
+
+void cRadioPlayer::WaitForEngineProbes(DWORD maxMs) {
+    HANDLE events[2] = {probeEvents_[0].Get(), probeEvents_[1].Get()};
+    const DWORD start = GetTickCount();
+    // In short steps, so that the end of the player is not held up.
+    while (state_ != 2 && GetTickCount() - start < maxMs)
+        if (WaitForMultipleObjects(2, events, TRUE, 50) == WAIT_OBJECT_0) return;
 }
 
 void cRadioPlayer::OnBufferingStart() {

@@ -59,6 +59,8 @@ public:
     static constexpr DWORD kStartCheckEndMs = 120000;
     // How long a job started before the interface waits for it.
     static constexpr DWORD kUiWaitMs = 20000;
+    // How long a list with station details waits for the engine probes.
+    static constexpr DWORD kEngineWaitMs = 10000;
 
     explicit cRadioPlayer(int errorFlag);
     ~cRadioPlayer() override;
@@ -100,7 +102,7 @@ public:
     td::cServerJobs* Jobs() { return jobs_.get(); }
     // The interface server's texts the start-up check took over, 0..3.
     std::string ServerText(int n);
-    const std::string& SkinStationList() const { return skinStations_; }
+    std::string SkinStationList();
     void SetDownloadManager(cDownloadManager* downloads) { downloads_ = downloads; }
     void RequestSkinRestart() { restart_ = 1; }
     // Downloads the skin the server names for key and installs it in the
@@ -159,6 +161,8 @@ public:
     void PlayPrepared(int type, const char* address, int localFile);
     // Pushes every list to the skin engine.
     void PushAllLists();
+    // Waits until both engine probes have answered (bounded, and not past the end).
+    void WaitForEngineProbes(DWORD maxMs);
 
     // ---- background jobs
     // The start-up check and the top-station update, each on a thread of

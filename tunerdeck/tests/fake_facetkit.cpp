@@ -158,8 +158,8 @@ FK_EXPORT LONG FakePeakCalls() { return g_peakCalls; }
 FK_EXPORT void SetRecTime(int freeSeconds, int totalBytes, int recordedSeconds, int state) {
     Line("SetRecTime %d %d %d %d", freeSeconds, totalBytes, recordedSeconds, state);
 }
-FK_EXPORT void AddToSkinDefinedSender(const char* text, int id, int folder) {
-    Line("AddToSkinDefinedSender %s %d %d", text ? text : "(null)", id, folder);
+FK_EXPORT void AddToSkinDefinedSender(const char* text, int id) {
+    Line("AddToSkinDefinedSender %s %d", text ? text : "(null)", id);
 }
 FK_PLAIN(AddToFavoriten)
 FK_PLAIN(AddToTimerEntrie)
