@@ -31,7 +31,12 @@ struct Call {
 };
 std::vector<Call> g_calls;
 
+// Code 26 follows the focus, which other programs on the display move at
+// any time: only the test that asks for it records it.
+bool g_recordActivation = false;
+
 int RecordCallback(int code, int ch, void*) {
+    if (code == CB_BANNER_REFRESH && !g_recordActivation) return 0;
     g_calls.push_back({code, ch});
     return 0;
 }
@@ -417,11 +422,13 @@ TEST_F(MainWindowHost, MessagesOutsideTheirConditionsDoNothing) {
         {"a button asks for a further list", WM_SKIN_GET_BUTTON_LIST, 0, 0, 0, {}},
         {"a private message outside the map", WM_USER + 171, 0, 0, 0, {}},
     };
+    g_recordActivation = true;
     for (const Case& c : cases) {
         g_calls.clear();
         EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, c.lParam), c.result) << c.what;
         EXPECT_EQ(Codes(), c.codes) << c.what;
     }
+    g_recordActivation = false;
     EXPECT_EQ(Library().running, 0);
     // The mouse over a window button asks this window for the cursor.
     auto* play = dynamic_cast<cWndButton*>(static_cast<cActiveElement*>(win_->GetButtonList()->GetById(1)));
