@@ -1,0 +1,16 @@
+// Texts of the settings and timer pop-ups that the message catalogue lacks:
+// what the user is told when an input cannot be taken as typed. German at
+// the id, English at id + 2000, like the catalogue. Plain defines: the
+// resource compiler reads this file too.
+#pragma once
+
+#define DLG_TEXT_NUMBER_OUT_OF_RANGE 5408      /* label, typed, low, high, stored */
+#define DLG_TEXT_NUMBER_MISSING 5409           /* label, stored */
+#define DLG_TEXT_NO_SUCH_DATE 5410             /* what, day, month name, year */
+#define DLG_TEXT_REPEAT_END_BEFORE_START 5411
+#define DLG_TEXT_START_DATE 5412
+#define DLG_TEXT_REPEAT_END_DATE 5413
+// Built names of timer entries without one (the catalogue's 378 and 379,
+// used while the catalogue lacks them).
+#define DLG_TEXT_ENTRY_NAME_STATION 5414     /* station, day, month, year, hour, minute */
+#define DLG_TEXT_ENTRY_NAME_PLAIN 5415       /* day, month, year, hour, minute */
