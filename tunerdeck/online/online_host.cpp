@@ -51,7 +51,7 @@ std::string UserFolder() {
     char buf[512] = {};
     GetValue("PathUser", buf, sizeof buf);
     std::string folder = buf[0] ? std::string(buf) : ProgramFolder();
-    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
 }
 
