@@ -644,6 +644,11 @@ int cRadioPlayer::Start(int startArg) {
     return 0;
 }
 
+void cRadioPlayer::UsePipe(CPipe* pipe) {
+    pipe_.reset(pipe);
+    recording_->SetPipe(pipe);
+}
+
 void cRadioPlayer::CreatePipe() {
     if (pipe_) return;
     DebugLog("Create Pipe...", 7);
@@ -1018,11 +1023,13 @@ void cRadioPlayer::OnBufferingStart() {
     const int remembered = recording_->VolumeTriple()[0];
     if (remembered == 0) SendStatus(const_cast<char*>(""), 53);
     recording_->ReadVolumeState();
-    // Some engines turn the wave-out volume when they start buffering: put it back.
-    if (pipe_ && recording_->VolumeTriple()[0] != remembered) {
+    // Some engines turn the wave-out volume when they start buffering: put it
+    // back, but only to a value that was read (never to the unread 0).
+    if (pipe_ && volumeRead_ && recording_->VolumeTriple()[0] != remembered) {
         pipe_->SetWaveOutVolume(remembered);
         recording_->ReadVolumeState();
     }
+    volumeRead_ = true;
 }
 
 // ---------------------------------------------------------------- the recording pipe's host
@@ -1251,6 +1258,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
     DebugLog("InitWatchWavVolume...", 7);
     if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language, "unbekannter Sender", "Unknown station");
     recording_->ReadVolumeState();
+    volumeRead_ = true;
     DebugLog("InitWatchWavVolume...ok", 7);
     listenTimer_.Begin();
     playingStreamId_ = static_cast<int>(currentStreamId_);

@@ -98,6 +98,10 @@ public:
     td::cCallbackTarget* CallbackTarget();
     // The recording pipe made at Start (null before and when none could be made).
     CPipe* Pipe() { return pipe_.get(); }
+    // A pipe to use in place of the one Start would make (taken over; tests
+    // hand a double made for PipeHost()).
+    void UsePipe(CPipe* pipe);
+    cPipeHost* PipeHost() { return &pipeHost_; }
     td::cRecordingControl* Recording() { return recording_.get(); }
     td::cServerJobs* Jobs() { return jobs_.get(); }
     // The interface server's texts the start-up check took over, 0..3.
@@ -286,7 +290,8 @@ private:
     bk::CriticalSection textLock_;   // the server texts
     std::string serverTexts_[4];
     std::string skinStations_;
-    volatile int offerKind_ = 0;   // the update offer on screen (2: a skin update)
+    volatile int offerKind_ = 0;
+    volatile bool volumeRead_ = false;   // the wave-out volume triple holds a value read from the pipe   // the update offer on screen (2: a skin update)
     volatile LONG workers_ = 0;   // retry workers still running
     char skinFolder_[MAX_PATH + 16] = {};
 };

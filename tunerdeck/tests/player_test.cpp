@@ -408,4 +408,46 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     EXPECT_GE(GetTickCount() - start, 3000u);
 }
 
+// A pipe whose wave-out volume is a plain number (the mixer here has none).
+class VolumePipe : public CPipe {
+public:
+    explicit VolumePipe(cPipeHost* host) : CPipe(host, false) {}
+    volatile int volume = 80;
+    int sets = 0;
+    void GetWaveOutVolume(int* value, int* maximum, int* minimum, int* step) override {
+        *value = volume;
+        *maximum = 100;
+        *minimum = 0;
+        *step = 1;
+    }
+    void SetWaveOutVolume(int value) override {
+        volume = value;
+        ++sets;
+    }
+};
+
+TEST(Player, BufferingPutsBackTheWaveOutVolumeAnEngineTurned) {
+    RunningPlayer run;
+    VolumePipe* pipe = nullptr;
+    cRadioPlayer* player = run.Start(0, 0, [&](cRadioPlayer& p) {
+        pipe = new VolumePipe(p.PipeHost());
+        p.UsePipe(pipe);
+    });
+    ASSERT_NE(player, nullptr) << run.Log();
+    ASSERT_EQ(player->Pipe(), pipe);
+    // Nothing read yet: the skin hears of it, and the volume is taken.
+    player->OnBufferingStart();
+    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 53 \r\n", 2000)) << run.Log();
+    EXPECT_EQ(pipe->sets, 0);
+    // An engine turns the volume down as it starts buffering: it goes back.
+    pipe->volume = 40;
+    player->OnBufferingStart();
+    EXPECT_EQ(pipe->volume, 80);
+    EXPECT_EQ(pipe->sets, 1);
+    // Unchanged: left alone.
+    player->OnBufferingStart();
+    EXPECT_EQ(pipe->sets, 1);
+    EXPECT_EQ(Count(run.Log(), "ReceiveStatus 53 "), 1u);
+}
+
 }  // namespace
