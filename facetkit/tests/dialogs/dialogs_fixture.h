@@ -200,19 +200,26 @@ protected:
     static bool RunModal(cPopUpWnd* popup, DWORD ms = 5000) {
         HWND hwnd = popup->GetWindow();
         if (!hwnd) return true;
-        static HWND watched = nullptr;
-        static bool expired = false;
-        watched = hwnd;
-        expired = false;
-        UINT_PTR timer = SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (IsWindow(watched)) {
-                expired = true;
-                DestroyWindow(watched);
-            }
-        });
+        Watched() = hwnd;
+        Expired() = false;
+        UINT_PTR timer = SetTimer(nullptr, 0, ms, &DialogTest::OnWatchdog);
         popup->MessageLoop();
         KillTimer(nullptr, timer);
-        return !expired;
+        return !Expired();
+    }
+    static HWND& Watched() {
+        static HWND watched = nullptr;
+        return watched;
+    }
+    static bool& Expired() {
+        static bool expired = false;
+        return expired;
+    }
+    static void CALLBACK OnWatchdog(HWND, UINT, UINT_PTR, DWORD) {
+        if (IsWindow(Watched())) {
+            Expired() = true;
+            DestroyWindow(Watched());
+        }
     }
     static void Screenshot(cPopUpWnd* popup, const std::string& name) {
         RedrawWindow(popup->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -339,6 +339,24 @@ TEST(TimerLogic, DayFlagsAndDates) {
 
 // ---------------------------------------------------------------- format pop-up
 
+HWND& FormatOwner() {
+    static HWND owner = nullptr;
+    return owner;
+}
+
+// Unticks "use default settings" in the open format pop-up and presses OK.
+void CALLBACK AnswerFormatPopup(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND format = nullptr;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (GetWindow(w, GW_OWNER) == FormatOwner()) format = w;
+    if (!format) return;
+    auto* list = reinterpret_cast<cButtonListe*>(SendMessageA(format, WM_USER + 144, 0, 0));
+    if (auto* box = dynamic_cast<cWndButton*>(list ? list->GetById(cTimerFormatWnd::BOX_USE_DEFAULT) : nullptr))
+        box->Invoke();
+    PostMessageA(format, WM_USER + 119, 0, cTimerFormatWnd::BUTTON_OK);
+}
+
 class TimerFormatTest : public dlgtest::DialogTest {
 protected:
     void TearDown() override {
@@ -429,21 +447,11 @@ TEST_F(TimerFormatTest, EditorCancelForgetsTheFormatChangesToo) {
     cTimerEntryWnd::SetRecordButtonProbe(&WithRecordButton);
     entry_.SetAction(TA_RECORD);
     entry_.SetStartTime(cVLTime(ThisYear(), 3, 9, 7, 5, 0));
-    static cTimerEntryWnd* editor = nullptr;
     auto owner = std::make_unique<cTimerEntryWnd>(nullptr, nullptr, res_.get(), &entry_);
-    editor = owner.get();
+    cTimerEntryWnd* editor = owner.get();
+    FormatOwner() = editor->GetWindow();
     // The format pop-up's OK, then the editor's Cancel.
-    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        HWND format = nullptr;
-        for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-            if (GetWindow(w, GW_OWNER) == editor->GetWindow()) format = w;
-        if (format) {
-            cButtonListe* list = reinterpret_cast<cButtonListe*>(SendMessageA(format, WM_USER + 144, 0, 0));
-            if (auto* box = dynamic_cast<cWndButton*>(list ? list->GetById(0) : nullptr)) box->Invoke();
-            PostMessageA(format, WM_USER + 119, 0, cTimerFormatWnd::BUTTON_OK);
-        }
-    });
+    SetTimer(nullptr, 0, 300, &AnswerFormatPopup);
     Post(editor, cTimerEntryWnd::BUTTON_FORMAT);
     EXPECT_EQ(editor->GetWorkingEntry()->GetUseDefault(), 0) << "the format pop-up wrote the working copy";
     Post(editor, cTimerEntryWnd::BUTTON_CANCEL);
