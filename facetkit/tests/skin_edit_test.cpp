@@ -12,6 +12,8 @@
 #include "control_fixture.h"
 #include "element_fixture.h"
 #include "skin_edit.h"
+#include "skin_wnd.h"
+#include "wnd_list.h"
 #include "tdtest.h"
 
 namespace {
@@ -274,6 +276,48 @@ TEST_F(SkinEditTest, FrameIsPaintedInTheLooksSprites) {
         EXPECT_EQ(fk::WindowPixel(host_->GetWindow(), x, y + 11), SpritePixel(edge[look], 0, 0)) << look;
     }
     EXPECT_TRUE(tdtest::SaveWindowPng(host_->GetWindow(), tdtest::ArtifactDir() + "\\facetkit_edit_box.png"));
+    host_->onPaint = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinEditTest, CornersTakeTheNavigatorsRasterOperation) {
+    // Window objects without windows: only their skin data is looked at.
+    auto* main = new cSkinWnd();
+    main->SetId(WND_ID_MAIN);
+    main->GetSkinData()->SetRasterOP(SRCINVERT);
+    auto* nav = new cSkinWnd();
+    nav->SetId(WND_ID_NAVIGATOR);
+    nav->GetSkinData()->SetRasterOP(SRCCOPY);
+    GetWindowList().Add(main);
+    GetWindowList().Add(nav);
+    auto edit = Make();
+    host_->user = edit.get();
+    host_->onPaint = [](fk::TestHost* h, HDC dc) {
+        RECT r;
+        GetClientRect(h->GetWindow(), &r);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        static_cast<cVLEditBox*>(h->user)->Show(dc);
+    };
+    struct Case {
+        const char* what;
+        cSkinWnd* remove;
+        uint32_t expect;
+    };
+    const Case cases[] = {
+        {"navigator's", nullptr, SpritePixel(180, 0, 0)},
+        {"main window's without a navigator", nav, SpritePixel(180, 0, 0) ^ 0xFFFFFFu},   // XOR onto white
+        {"the base's without either", main, SpritePixel(180, 0, 0)},                      // AND onto white
+    };
+    for (const Case& c : cases) {
+        if (c.remove) GetWindowList().Delete(c.remove);
+        InvalidateRect(host_->GetWindow(), nullptr, TRUE);
+        UpdateWindow(host_->GetWindow());
+        Pump();
+        EXPECT_EQ(fk::WindowPixel(host_->GetWindow(), 20, 20), c.expect) << c.what;
+    }
     host_->onPaint = nullptr;
 }
 
