@@ -8,6 +8,7 @@
 #include "activeelement.h"
 #include "../../tunerdeck/core/settings_interface.h"
 #include "catalogue.h"
+#include "fill_bars.h"
 #include "list_store.h"
 #include "message_popup.h"
 #include "podcast_feed.h"
@@ -128,7 +129,7 @@ cVelmoWin::cVelmoWin()
     : pendingHasText_(0), pendingConnecting_(0), stationId_(0), playState_(0), track_(0), trackCount_(0),
       duration_(0), searchFinished_(1), runInfoStamp_(0), connecting_(0), waitCounter_(0), soundOn_(1),
       recording_(0), menuOpen_(0), timeDrag_(0), volumeRepeat_(0), showStatusSym_(1), traywatchStarted_(0),
-      podcastFeeds_(nullptr), pendingVolume_{0, 0, 0}, shownPosition_(0), lastVolumeTick_(0),
+      podcastFeeds_(nullptr), pendingVolume_{0, 0, 0}, shownPosition_(0), lastVolumeTick_(0), buffer_(nullptr), pendingBuffer_(0),
       lastSeekTick_(0), backDc_(nullptr), backBitmap_(nullptr), backOld_(nullptr) {
     InitializeCriticalSection(&lock_);
     station_[0] = title_[0] = artist_[0] = bitrate_[0] = 0;
@@ -147,6 +148,7 @@ cVelmoWin::~cVelmoWin() {
         DeleteDC(backDc_);
     }
     if (backBitmap_) DeleteObject(backBitmap_);
+    delete buffer_;
     DeleteCriticalSection(&lock_);
 }
 
@@ -228,6 +230,13 @@ void cVelmoWin::SavePosition() {
 }
 
 void cVelmoWin::InitState() {
+    // The gauge takes its place from the skin, which placed it only now.
+    if (!buffer_ && GetWindow()) buffer_ = new cBufferView(GetWindow());
+    if (buffer_) {
+        buffer_->Init(GetResourceManager());
+        buffer_->SetRect(GetSkinData()->GetBufferRect());
+        buffer_->SetBufferPos(0, 0);
+    }
     menuOpen_ = 0;
     timeDrag_ = 0;
     lastVolumeTick_ = 0;
@@ -514,6 +523,15 @@ void cVelmoWin::SetRecording(int recording) {
     if (!recording)
         if (cActiveElement* e = Element(GetButtonList(), 274)) e->SetStatus(ES_NORMAL);
     InvalidateStatusSymbol();
+}
+
+void cVelmoWin::SetShowBuffer(int show) {
+    if (buffer_) buffer_->SetVisible(show);
+}
+
+void cVelmoWin::SetBufferValue(int percent) {
+    InterlockedExchange(&pendingBuffer_, percent);
+    if (HWND hwnd = GetWindow()) PostMessageA(hwnd, WM_MAIN_APPLY_BUFFER, 0, 0);
 }
 
 // ---- closing, tray ----------------------------------------------------------
@@ -1130,6 +1148,9 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_COMMAND_LINE: StartCommandLineThread(); return 1;
     case WM_MAIN_TIMERS_CHANGED: HostCallback(CB_TIMER_LIST, 0, nullptr); return 1;
     case WM_MAIN_ESCAPE: OnCommand(CMD_ESCAPE); return 1;
+    case WM_MAIN_APPLY_BUFFER:
+        if (buffer_) buffer_->SetBufferPos(pendingBuffer_, 0);
+        return 1;
     case WM_MAIN_APPLY_VOLUME:
         if (cVolumeSlider* slider = Slider())
             slider->SetValue(pendingVolume_[0], pendingVolume_[1], pendingVolume_[2], 0);

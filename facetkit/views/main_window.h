@@ -16,6 +16,7 @@
 #include "status_intake.h"
 #include "volume_slider.h"
 
+class cBufferView;
 class cResourceManager;
 class cListe;
 
@@ -52,6 +53,7 @@ enum : UINT {
     // own thread through these messages.
     WM_MAIN_REFRESH_DISPLAY = WM_USER + 0x300,
     WM_MAIN_APPLY_VOLUME = WM_USER + 0x301,
+    WM_MAIN_APPLY_BUFFER = WM_USER + 0x302,
 };
 
 // Commands of the main window's accelerators and its own.
@@ -150,7 +152,7 @@ public:
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnPaint() override;
-    void SetShowBuffer(int) override {}
+    void SetShowBuffer(int show) override;
     void SetShowStatusSym(int show) override { showStatusSym_ = show; }
     void UpdateDisplayStrings() override;
     void SelectCursor(cButtonListe* other) override;
@@ -224,7 +226,9 @@ public:
 
     // cStatusDisplay: called on host threads.
     void SetStatusLine(const char* text, int connecting) override;
-    void SetBufferValue(int) override {}
+    // Host threads: the buffer gauge in percent, shown on the window's turn.
+    void SetBufferValue(int percent) override;
+    cBufferView* GetBufferView() const { return buffer_; }
     void SetPlayState(int state) override;
     void SetVolume(int value, int maximum, int minimum) override;
     void SetTrackTitle(int index, const char* text) override;
@@ -300,6 +304,8 @@ private:
     std::vector<std::string> tracks_;
     DWORD lastVolumeTick_;
     DWORD lastSeekTick_;
+    cBufferView* buffer_;
+    volatile LONG pendingBuffer_;
     HDC backDc_;
     HBITMAP backBitmap_;
     HGDIOBJ backOld_;

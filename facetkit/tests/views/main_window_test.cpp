@@ -8,6 +8,7 @@
 
 #include "activeelement.h"
 #include "facetkit_fixtures.h"
+#include "fill_bars.h"
 #include "fake_settings.h"
 #include "list_store.h"
 #include "main_menu.h"
@@ -226,6 +227,16 @@ TEST_F(MainWindow, StatusFromAHostThreadReachesTheDisplayOnTheWindowThread) {
     fk::PumpPasses();
     EXPECT_EQ(TextSoon(48, "Verbinde..."), "Verbinde...");
     EXPECT_EQ(win_->IsConnecting(), 1);
+
+    // The buffer gauge stands where the skin puts it and takes the value.
+    cBufferView* gauge = win_->GetBufferView();
+    ASSERT_NE(gauge, nullptr);
+    RECT place = win_->GetSkinData()->GetBufferRect();
+    EXPECT_EQ(gauge->GetRect().left, place.left);
+    EXPECT_EQ(gauge->GetValue(), 0);
+    win_->SetBufferValue(40);
+    fk::PumpPasses();
+    EXPECT_EQ(gauge->GetValue(), 40);
 }
 
 TEST_F(MainWindow, WaitSymbolCounterWrapsAtTheSkinsCount) {
