@@ -462,7 +462,7 @@ void cSettingsWnd::BuildInternet() {
     }
     access->SetCurSel(snap_.internetaccess);
     AddCheck(CHECK_AUTH, 130, 85, snap_.useAuthentify == 1);
-    cVLEditBox* user = NewEdit(SLOT_C, 195, 105, 80, 0);
+    cVLEditBox* user = NewEdit(SLOT_C, 200, 105, 66, 0);
     user->SetText(snap_.userNameAuth);
     user->SetEnable(snap_.useAuthentify != 0);
     cVLEditBox* password = NewEdit(SLOT_D, 330, 105, 75, 1);
@@ -471,7 +471,7 @@ void cSettingsWnd::BuildInternet() {
     if (cWndButton* b = AddButton(HINT_AUTH, SPRITE_HINT, 385, 85, 0, 0)) Chain(b->GetWindow());
     AddCheck(CHECK_HTTP_ONLY, 130, 130, snap_.httpOnly == 1);
     AddCheck(CHECK_PROXY, 130, 182, snap_.proxyEnabled == 1);
-    cVLEditBox* host = NewEdit(SLOT_A, 195, 204, 90, 0);
+    cVLEditBox* host = NewEdit(SLOT_A, 200, 204, 90, 0);
     host->SetText(snap_.proxyHost);
     host->SetEnable(snap_.proxyEnabled != 0);
     cVLEditBox* port = NewEdit(SLOT_B, 325, 204, 40, 0);
@@ -601,7 +601,7 @@ void cSettingsWnd::BuildRecording() {
     const int x = 130;
     const int top = GetTitleHeight();
     const bool on = snap_.useRecording != 0;
-    AddCheck(CHECK_RECORDING, x, on ? top + 30 : top + 140, on);
+    AddCheck(CHECK_RECORDING, x, on ? 257 : top + 140, on);
     if (!on) return;
     const bool preVista = !IsWindowsVista();
     AddCheck(CHECK_SKIP_SILENCE, x, 197, snap_.recordSkipSilents > 0);
@@ -856,12 +856,12 @@ LRESULT cSettingsWnd::OnElement(unsigned long id) {
 
 // ---------------------------------------------------------------- painting
 
-void cSettingsWnd::DrawLine(HDC dc, unsigned id, int x, int y, int font, bool wrapped, int bottom) {
+void cSettingsWnd::DrawLine(HDC dc, unsigned id, int x, int y, int font, bool wrapped, int bottom, int right) {
     char text[1024] = {};
     dlgs::Text(id, text, sizeof text);
     HFONT f = res_ ? res_->GetFont(font) : nullptr;
     HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
-    RECT r = {x, y, kPageRight, wrapped ? (bottom ? bottom : y + 60) : y + 16};
+    RECT r = {x, y, right ? right : kPageRight, wrapped ? (bottom ? bottom : y + 60) : y + 16};
     DrawTextA(dc, text, -1, &r, DT_NOPREFIX | (wrapped ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
     if (old) SelectObject(dc, old);
 }
@@ -920,14 +920,14 @@ void cSettingsWnd::PaintTexts(HDC dc) {
     }
     case PAGE_INTERNET: {
         DrawLine(dc, 40, kPageLeft, titleY, 0, false);
-        DrawLine(dc, 41, 150, 85, 1, false);
+        DrawLine(dc, 41, 150, 85, 1, false, 0, 380);
         DrawLine(dc, 42, 150, 105, 1, false);
-        DrawLine(dc, 43, 280, 105, 1, false);
+        DrawLine(dc, 43, 271, 105, 1, false);
         DrawLine(dc, 48, 150, 130, 1, false);
         DrawLine(dc, 44, kPageLeft, 158, 0, false);
-        DrawLine(dc, 45, 150, 182, 1, false);
+        DrawLine(dc, 45, 150, 182, 1, false, 0, 380);
         DrawLine(dc, 46, 150, 204, 1, false);
-        DrawLine(dc, 47, 292, 204, 1, false);
+        DrawLine(dc, 47, 295, 204, 1, false);
         break;
     }
     case PAGE_FORMATS: {
@@ -958,11 +958,11 @@ void cSettingsWnd::PaintTexts(HDC dc) {
             break;
         }
         DrawLine(dc, 55, kPageLeft, titleY, 0, false);
-        DrawLine(dc, 54, 150, top + 30, 1, false);
+        DrawLine(dc, 54, 150, 257, 1, false);
         DrawLine(dc, 484, 130, 68, 1, false);
         DrawLine(dc, 56, 130, 110, 1, false);
         DrawLine(dc, 57, 130, 150, 1, false);
-        DrawLine(dc, 58, 150, 195, 1, true, 230);
+        DrawLine(dc, 58, 150, 195, 1, true, 230, 335);
         if (!IsWindowsVista()) DrawLine(dc, 13, 150, 237, 1, false);
         break;
     }

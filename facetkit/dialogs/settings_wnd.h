@@ -155,7 +155,7 @@ private:
     void SearchRecordingSource();
 
     void PaintTexts(HDC dc);
-    void DrawLine(HDC dc, unsigned id, int x, int y, int font, bool wrapped, int bottom = 0);
+    void DrawLine(HDC dc, unsigned id, int x, int y, int font, bool wrapped, int bottom = 0, int right = 0);
 
     cElementHost* owner_;
     cResourceManager* res_;

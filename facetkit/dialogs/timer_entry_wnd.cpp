@@ -352,18 +352,19 @@ void cTimerEntryWnd::UpdateRepeatControls() {
     case 4: row = 288; folderY = 329; break;
     default: break;
     }
-    showMonthly(mode == 4);
-    showWeekdays(mode == 2 || mode == 3);
-    showEnd(mode != 0);
-    if (ownFolder) {
-        ownFolder->SetVisible(mode != 0 && action == TA_RECORD);
-        if (folderY) ownFolder->SetPos(POINT{70, folderY}, 1);
-    }
+    // Only buttons that stay visible are moved: a moved button shows itself.
     repeatEndRow_ = row;
-    if (cWndButton* b = GetButton(BOX_REPEAT_END)) b->SetPos(POINT{70, row}, 1);
+    const bool folderShown = mode != 0 && action == TA_RECORD;
+    if (cWndButton* b = GetButton(BOX_REPEAT_END))
+        if (mode != 0) b->SetPos(POINT{70, row}, 1);
     const int endX[] = {90, 136, 216};
     for (int i = LIST_END_DAY; i <= LIST_END_YEAR; ++i)
         if (cSkinComboBox* l = GetList(i)) l->SetPos(endX[i - LIST_END_DAY], row + 18);
+    if (ownFolder && folderShown) ownFolder->SetPos(POINT{70, folderY}, 1);
+    showMonthly(mode == 4);
+    showWeekdays(mode == 2 || mode == 3);
+    showEnd(mode != 0);
+    if (ownFolder) ownFolder->SetVisible(folderShown);
 }
 
 void cTimerEntryWnd::OnRepeatEndToggled() {

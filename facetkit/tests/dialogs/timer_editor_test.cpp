@@ -86,6 +86,9 @@ TEST_F(TimerEditorTest, OkKeepsAnUnchangedEntry) {
     cTimerEntry before(entry_);
     Open(&entry_);
     EXPECT_EQ(TextOf(List(cTimerEntryWnd::LIST_START_YEAR)), std::to_string(ThisYear())) << "today's years are offered";
+    fk::PumpPasses();
+    EXPECT_FALSE(wnd_->GetButton(cTimerEntryWnd::BOX_OWN_FOLDER)->IsVisible()) << "own folder only for recordings";
+    EXPECT_TRUE(wnd_->GetButton(cTimerEntryWnd::BOX_REPEAT_END)->IsVisible());
     Screenshot(wnd_.get(), "timer_editor");
     EXPECT_EQ(Ok(), 1);
     EXPECT_STREQ(entry_.GetName(), "Morning");
