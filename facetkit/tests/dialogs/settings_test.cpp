@@ -354,7 +354,6 @@ TEST_F(SettingsRecordingTest, RecordingBoxShowsOrHidesThePage) {
 }
 
 TEST_F(SettingsRecordingTest, SourceSearchIgnoresTheTabsUntilItEnds) {
-    if (IsWindowsVista()) GTEST_SKIP() << "the search button exists before Vista only";
     static cSettingsWnd* during = nullptr;
     static int pageSeen = -1;
     during = nullptr;
@@ -368,10 +367,53 @@ TEST_F(SettingsRecordingTest, SourceSearchIgnoresTheTabsUntilItEnds) {
     during = wnd_.get();
     Post(wnd_.get(), cSettingsWnd::TAB_RECORDING);
     host_.m_RecordingSource = 0;   // what the search chose
+    // The search button's press (the button itself exists before Vista only).
     Post(wnd_.get(), cSettingsWnd::BUTTON_SOURCE_SEARCH);
     dlgs::Openers() = saved;
     EXPECT_EQ(pageSeen, cSettingsWnd::PAGE_RECORDING);
     EXPECT_EQ(wnd_->GetSnapshot().recordingSourceAtOpen, 0) << "Cancel keeps the search's choice";
+}
+
+TEST_F(SettingsRecordingTest, OkSetsTheRecordButtonsByTheRecordingSetting) {
+    host_.m_UseRecording = 1;
+    Open();
+    Post(wnd_.get(), cSettingsWnd::TAB_RECORDING);
+    Click(wnd_.get(), cSettingsWnd::CHECK_RECORDING);
+    OkAndClose();
+    EXPECT_EQ(host_.m_UseRecording, 0);
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    auto* record = dynamic_cast<cWndButton*>(main->GetButtonList()->GetById(274));
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->IsEnabled());
+    EXPECT_NE(std::string(record->GetToolTipText()).find("Option"), std::string::npos) << record->GetToolTipText();
+}
+
+TEST_F(SettingsTest, ChosenPodcastFolderIsShownAndOnlyAChangeResetsTheEpisodes) {
+    static int resets = 0;
+    dlgs::DialogOpeners saved = dlgs::Openers();
+    dlgs::Openers().podcastFolderChanged = [] { ++resets; };
+    dlgs::SetFolderChooser([](const char*, char* out, int size) {
+        bk::TextCopy(out, static_cast<size_t>(size), "C:\\Podcasts");
+        return true;
+    });
+    const struct {
+        const char* before;
+        int resets;
+    } cases[] = {{"C:\\Podcasts", 0}, {"C:\\Old", 1}};
+    for (const auto& c : cases) {
+        resets = 0;
+        host_.m_PodcastDir = c.before;
+        Open();
+        Post(wnd_.get(), cSettingsWnd::TAB_PODCASTS);
+        Type(wnd_->GetEdit(0), "D:\\Elsewhere");
+        Post(wnd_.get(), cSettingsWnd::BUTTON_FOLDER);
+        EXPECT_EQ(TextOf(wnd_->GetEdit(0)), "C:\\Podcasts");
+        OkAndClose();
+        EXPECT_EQ(host_.m_PodcastDir, "C:\\Podcasts");
+        EXPECT_EQ(resets, c.resets) << c.before;
+    }
+    dlgs::SetFolderChooser(nullptr);
+    dlgs::Openers() = saved;
 }
 
 TEST(SettingsLogic, GuidedOrderSkipsPagesTheSkinOrLanguageLacks) {
