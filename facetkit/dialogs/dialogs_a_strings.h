@@ -14,3 +14,4 @@
 // used while the catalogue lacks them).
 #define DLG_TEXT_ENTRY_NAME_STATION 5414     /* station, day, month, year, hour, minute */
 #define DLG_TEXT_ENTRY_NAME_PLAIN 5415       /* day, month, year, hour, minute */
+#define DLG_TEXT_TIME_MISSING 5416             /* label */

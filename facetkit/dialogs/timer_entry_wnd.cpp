@@ -25,7 +25,7 @@ enum { SPRITE_TITLE = 331, SPRITE_CHECK = 214, SPRITE_FORMAT = 391 };
 enum {
     TXT_ACTION_RECORD = 70, TXT_ACTION_SHUTDOWN = 73, TXT_JANUARY = 74, TXT_DECEMBER = 85, TXT_REPEAT_NONE = 86,
     TXT_REPEAT_MONTHLY = 90, TXT_WEEK_FIRST = 91, TXT_WEEK_FOURTH = 94, TXT_SUNDAY = 95, TXT_SATURDAY = 101,
-    TXT_NAME_STATION = 378, TXT_NAME_PLAIN = 379,
+    TXT_NAME_STATION = 378, TXT_NAME_PLAIN = 379, TXT_START_TIME = 103, TXT_STOP_TIME = 105,
 };
 const char kHelpTopic[] = "timer_erstellen.htm";
 const char kHelpTip[] = "Hilfe zum Timer programmieren";
@@ -400,12 +400,32 @@ bool cTimerEntryWnd::CheckInput() {
         dlgs::Text(TXT_JANUARY + static_cast<unsigned>(m - 1), monthName, sizeof monthName);
         bk::TextFormat(message, sizeof message, format, label, d, monthName, y);
     };
-    if (!timer::IsValidDate(year, month, day))
-        noSuchDate(DLG_TEXT_START_DATE, day, month, year);
-    else if (endUsed && !timer::IsValidDate(endYear, endMonth, endDay))
-        noSuchDate(DLG_TEXT_REPEAT_END_DATE, endDay, endMonth, endYear);
-    else if (endUsed && timer::CompareDates(endYear, endMonth, endDay, year, month, day) < 0)
-        dlgs::OwnText(DLG_TEXT_REPEAT_END_BEFORE_START, message, sizeof message);
+    // An empty hour or minute would silently become 0.
+    auto timeMissing = [&](int hourField, int minuteField, unsigned label) {
+        for (int field : {hourField, minuteField}) {
+            cVLEditBox* e = GetEdit(field);
+            char text[8] = {};
+            if (e && e->IsEnabled()) e->GetText(text, sizeof text);
+            if (e && e->IsEnabled() && !text[0]) {
+                char format[256] = {}, name[64] = {};
+                dlgs::OwnText(DLG_TEXT_TIME_MISSING, format, sizeof format);
+                dlgs::Text(label, name, sizeof name);
+                bk::TextFormat(message, sizeof message, format, name);
+                return true;
+            }
+        }
+        return false;
+    };
+    const bool timesGiven = !timeMissing(EDIT_START_HOUR, EDIT_START_MINUTE, TXT_START_TIME) &&
+                            !timeMissing(EDIT_STOP_HOUR, EDIT_STOP_MINUTE, TXT_STOP_TIME);
+    if (timesGiven) {
+        if (!timer::IsValidDate(year, month, day))
+            noSuchDate(DLG_TEXT_START_DATE, day, month, year);
+        else if (endUsed && !timer::IsValidDate(endYear, endMonth, endDay))
+            noSuchDate(DLG_TEXT_REPEAT_END_DATE, endDay, endMonth, endYear);
+        else if (endUsed && timer::CompareDates(endYear, endMonth, endDay, year, month, day) < 0)
+            dlgs::OwnText(DLG_TEXT_REPEAT_END_BEFORE_START, message, sizeof message);
+    }
     if (!message[0]) return true;
     dlgs::Notice(owner_, GetWindow(), res_, message);
     return false;

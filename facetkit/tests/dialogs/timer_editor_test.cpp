@@ -148,6 +148,19 @@ TEST_F(TimerEditorTest, DateThatDoesNotExistKeepsTheEditorOpen) {
     EXPECT_EQ(entry_.GetStartTime().GetMonth(), 2);
 }
 
+TEST_F(TimerEditorTest, EmptyTimeIsRefusedUnlessTheFieldIsOff) {
+    Open(&entry_);
+    Type(Edit(cTimerEntryWnd::EDIT_STOP_MINUTE), "");
+    Post(wnd_.get(), cTimerEntryWnd::BUTTON_OK);
+    EXPECT_EQ(wnd_->GetResult(), 0);
+    ASSERT_EQ(Notices().size(), 1u);
+    EXPECT_NE(Notices()[0].find("Stoppzeit"), std::string::npos) << Notices()[0];
+    // A reminder has no stop time to give.
+    Choose(List(cTimerEntryWnd::LIST_ACTION), 2);
+    EXPECT_EQ(Ok(), 1);
+    EXPECT_EQ(entry_.GetAction(), TA_REMIND);
+}
+
 TEST_F(TimerEditorTest, RepeatEndBeforeTheStartIsRefused) {
     entry_.SetWiederholung(1);
     entry_.SetRepeatEnd(1);
