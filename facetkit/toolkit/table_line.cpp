@@ -17,8 +17,10 @@ namespace {
 cTablePodcasts* g_podcasts = nullptr;
 }
 
+cTablePodcasts* LibraryPodcasts();
+
 void SetTablePodcasts(cTablePodcasts* podcasts) { g_podcasts = podcasts; }
-cTablePodcasts* TablePodcasts() { return g_podcasts; }
+cTablePodcasts* TablePodcasts() { return g_podcasts ? g_podcasts : LibraryPodcasts(); }
 
 int SplitColumns(char* text, size_t length, char* columns[TABLE_MAX_COLUMNS]) {
     int count = 0;

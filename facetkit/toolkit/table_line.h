@@ -15,6 +15,7 @@
 
 #include "facetkit_api.h"
 #include "liste.h"
+#include "podcast_feed.h"
 #include "rows_base.h"
 
 class cCellRowElement;
@@ -71,6 +72,7 @@ public:
     // episode 0: the feed's own title.
     virtual bool GetTitle(unsigned long feed, int episode, char* buffer, size_t size) = 0;
 };
+// null puts back the default, which reaches the library's podcast feeds.
 FACETKIT_API void SetTablePodcasts(cTablePodcasts* podcasts);
 FACETKIT_API cTablePodcasts* TablePodcasts();
 
@@ -87,7 +89,7 @@ FACETKIT_API int CompareColumnTexts(const char* a, const char* b, int numeric, i
 // [0x02 "hh" 0x02 "mm"]) as the catalogue's date-and-time text.
 FACETKIT_API void FormatTimerDateCell(const char* cell, int language, char* out, size_t size);
 
-class FACETKIT_API cTableLine : public cListElement {
+class FACETKIT_API cTableLine : public cListElement, public cPodcastRow {
 public:
     cTableLine();
     ~cTableLine() override;
@@ -114,7 +116,7 @@ public:
     enum { FEED_TEXT_SIZE = 256 };
     // The feed writes the duration or download state into a column (cut to
     // 255 characters).
-    void SetColumnText(int index, const char* text);
+    void SetColumnText(int index, const char* text) override;
     char* GetColumnText(int index) const;
     int GetColumnCount() const { return count_; }
     void ClearColumns();
