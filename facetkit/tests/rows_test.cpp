@@ -246,6 +246,17 @@ TEST_F(RowsTest, PodcastRowsFollowTheirFeedState) {
     }
 }
 
+TEST_F(RowsTest, HeadingRowStretchesItsBackgroundInsideA15PixelMargin) {
+    cHeaderRowElement heading(RGB(0, 0, 255));
+    heading.SetText("Section");
+    heading.BuildButtons(nullptr);
+    EXPECT_EQ(heading.ButtonCount(), 0);
+    EXPECT_EQ(heading.Paint(dc_.Get(), 0, 0, 300, 20), 1);
+    EXPECT_EQ(fk::DcPixel(dc_.Get(), 10, 1), 0xFFFFFFu);   // the margin stays untouched
+    EXPECT_NE(fk::DcPixel(dc_.Get(), 16, 1), 0xFFFFFFu);   // the stretched tile (a gradient)
+    EXPECT_EQ(fk::DcPixel(dc_.Get(), 290, 1), 0xFFFFFFu);
+}
+
 TEST_F(RowsTest, TimerRowsGetButtonsOnlyWhenWantedAndTipsNever) {
     cTimerRowElement timer(nullptr, nullptr, 0, 1, 0, 0, 1);
     timer.BuildButtons(nullptr);
