@@ -806,8 +806,11 @@ LRESULT CALLBACK cSettingsWnd::SettingsProc(HWND hwnd, UINT msg, WPARAM wParam, 
 }
 
 LRESULT cSettingsWnd::OnElement(unsigned long id) {
-    const bool guarded = g_sourceSearch || building_;
-    // Never guarded: the help, the links and the hints.
+    // A page being built or torn down waits (and handles messages) for the
+    // host; its controls must not change under it.
+    if (building_) return 0;
+    const bool guarded = g_sourceSearch != 0;
+    // Not guarded by the search: the help, the links and the hints.
     switch (id) {
     case BUTTON_HELP: dlgs::Callback(10, 0, const_cast<char*>(kHelpTopic)); return 0;
     case LINK_WINDOWS_MEDIA:
