@@ -66,8 +66,9 @@ public:
     ~cRadioPlayer() override;
     cRadioPlayer(const cRadioPlayer&) = delete;
     cRadioPlayer& operator=(const cRadioPlayer&) = delete;
-    // How long the end of the user interface waits for callback workers.
-    static constexpr DWORD kCallbackWorkersMs = 10000;
+    // How long the end of the user interface waits for callback workers (a
+    // list push may wait for the station database to finish loading).
+    static constexpr DWORD kCallbackWorkersMs = 30000;
 
     // ---- status interface
     void SetMyStreamInfo(unsigned long track, unsigned long maxTrack, unsigned long maxPlaytime, char* title,

@@ -31,6 +31,8 @@ class RunningPlayer {
 public:
     RunningPlayer() : log_(folders_.Docs() + "\\facetkit.log") {
         td::SetProgramFolder(tdtest::BinDir().c_str());
+        // The user's files in the test's folder: no database of the build's to load.
+        SetValue("PathUser", (folders_.User() + "\\").c_str());
         SetEnvironmentVariableA("TD_FAKE_FACETKIT_LOG", log_.c_str());
     }
     ~RunningPlayer() {
@@ -138,7 +140,8 @@ std::string AnswerBox(int button, DWORD ms) {
     }, ms, 50);
     if (!search.box) return std::string();
     char text[2048] = {};
-    GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
+    // The box may be found before its text is in place.
+    tdtest::WaitFor([&] { return GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text) > 0; }, 2000, 20);
     PostMessageA(search.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(search.box, button)));
     return text;
@@ -398,7 +401,9 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     RunningPlayer run;
     cRadioPlayer* player = run.Start(0, 0);
     ASSERT_NE(player, nullptr) << run.Log();
-    // Code 48 waits about 5 s for lists that never become ready.
+    // Code 48 waits about 5 s for lists that never become ready (and no
+    // worker of an earlier test may make them so).
+    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 60000));
     td::ResetCallbackFlags();
     EXPECT_EQ(run.Callback(48, 0), 0);
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 2000));
