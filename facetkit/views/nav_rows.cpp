@@ -122,7 +122,7 @@ std::string TimerRowText(const cTimerEntry& e) {
     return row + kRowEnd;
 }
 
-std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed) {
+std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed, bool allEpisodes) {
     std::vector<PodcastRow> rows;
     uint32_t feedRow = PodcastFeedRowId(feed.GetId());
     if (!feedRow && feed.GetId() != 0) return rows;
@@ -139,7 +139,7 @@ std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed) {
     std::string description = feed.GetDescription(0);
     std::string category = feed.GetCategory(0);
     rows.push_back({feedRow, title + kCell + date + kCell + length + kCell + description + kCell + category + kRowEnd, 0});
-    if (!feed.IsExpanded()) return rows;
+    if (!allEpisodes && !feed.IsExpanded()) return rows;
     std::vector<std::pair<int, int>> order;
     for (int i = 1; i <= count; ++i) order.emplace_back(feed.GetEpisodeDateNumber(i), i);
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });

@@ -34,5 +34,6 @@ struct PodcastRow {
     std::string text;
     int episode;   // 0 for the feed's own row
 };
-// The feed's row and, when it is opened, one row per episode, newest first.
-FACETKIT_API std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed);
+// The feed's row and, when it is opened (or `allEpisodes`: the table opens
+// and closes feeds itself), one row per episode, newest first.
+FACETKIT_API std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed, bool allEpisodes = false);

@@ -1,6 +1,8 @@
 #include "nav_view.h"
 
+#include <climits>
 #include <cstring>
+#include <functional>
 
 #include "../../tunerdeck/core/settings_interface.h"
 #include "activeelement.h"
@@ -8,9 +10,16 @@
 #include "catalogue.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "nav_rows.h"
 #include "nav_window.h"
+#include "resource_manager.h"
+#include "table_ctrl.h"
+#include "timerentry.h"
+#include "library_entry.h"
 #include "podcast_feed.h"
 #include "search_criteria.h"
+#include "textutil.h"
+#include "txtelement.h"
 #include "win_handles.h"
 #include "wnd_list.h"
 
@@ -96,6 +105,7 @@ cNavView::cNavView(HWND navWindow, const RECT& rect) : nav_(navWindow), rect_(re
 
 cNavView::~cNavView() {
     closing_ = 1;
+    DropTable();
     if (builtKind_ == NV_PODCASTS) SetPodcastViewShown(false);
     DeleteCriticalSection(&lock_);
 }
@@ -138,6 +148,7 @@ void cNavView::ShowView(int kind, int argument) {
     if (plan.pushed && Library().host) Library().host->SetScreen(static_cast<short>(plan.kind));
 
     if (builtKind_ == NV_PODCASTS && plan.kind != NV_PODCASTS) SetPodcastViewShown(false);
+    if (table_ && !(plan.sameKind && plan.tableToTop)) history_.SetFirstRow(builtKind_, table_->GetTopRow());
     builtKind_ = plan.kind;
     if (plan.kind == NV_PODCASTS) {
         SetPodcastViewShown(true);
@@ -146,6 +157,7 @@ void cNavView::ShowView(int kind, int argument) {
     // Table views start at row 0 unless shown again through back, forward
     // or a refresh.
     if (kind != 0 || plan.tableToTop) history_.SetFirstRow(plan.kind, 0);
+    BuildTable(plan.kind, kind == 0 && !plan.tableToTop);
     if (plan.kind == NV_RECORDING) HostCallback(79, 0, nullptr);
     (void)argument;
     if (nav_) InvalidateRect(nav_, &rect_, FALSE);
@@ -184,4 +196,151 @@ void cNavView::SetPeakLevels(int left, int right) {
 void cNavView::ShowHelp() {
     const char* page = NavHelpPage(history_.Kind());
     if (page) HostCallback(10, 0, const_cast<char*>(page));
+}
+
+void cNavView::DropTable() {
+    if (!table_) return;
+    history_.SetFirstRow(builtKind_, table_->GetTopRow());
+    delete table_;
+    table_ = nullptr;
+}
+
+void cNavView::BuildTable(int kind, bool keepRow) {
+    // The row kept for this kind was taken when its table last went.
+    int keptRow = history_.FirstRow(kind);
+    if (table_) {
+        delete table_;
+        table_ = nullptr;
+    }
+    rows_ = 0;
+    static const struct {
+        int kind, mode;
+        unsigned titles;
+    } kTables[] = {{3, 2, 419}, {4, 1, 419}, {6, 0, 419}, {9, 4, 418}, {10, 8, 489}, {11, 1, 419}, {12, 16, 540}};
+    int mode = -1;
+    unsigned titles = 0;
+    for (const auto& t : kTables)
+        if (t.kind == kind) {
+            mode = t.mode;
+            titles = t.titles;
+        }
+    cResourceManager* res = GetResourceManager();
+    cNavWindow* nav = NavWindow();
+    if (mode < 0 || !res || !nav) return;
+    RECT r = {rect_.left + 4, rect_.top + 27, rect_.right - 4, rect_.bottom - 4};
+    table_ = new cTableCtrl(nav, res, mode, r, static_cast<unsigned long>(kind));
+    char text[600] = {};
+    GetResourceString(nullptr, titles, UiLanguage(), text, sizeof text);
+    table_->SetColumnTitles(text);
+    const int* saved = history_.Selections(history_.Pos());
+    cListStore& store = GetListStore();
+    auto addStations = [&](int slot, const std::function<bool(cListElement*)>& pass, int most) {
+        bk::ScopedLock hold(store.Lock());
+        for (cListElement* e = store.List(slot)->First(); e && rows_ < most; e = e->Next()) {
+            if (!pass(e)) continue;
+            table_->AddText(StationRowText(static_cast<cTxtElement*>(e)->GetText()).c_str(), e->GetId());
+            ++rows_;
+        }
+    };
+    auto all = [](cListElement*) { return true; };
+    switch (kind) {
+        case 3: {
+            unsigned long folder = 0;
+            {
+                bk::ScopedLock hold(store.Lock());
+                cListElement* f = store.List(LS_FAVOURITE_FOLDERS)->GetByIndex(saved ? saved[0] : 0);
+                folder = f ? f->GetId() : 0;
+            }
+            if (folder == 0xFFFF0001ul)
+                addStations(LS_USER_STATIONS, all, INT_MAX);
+            else
+                addStations(LS_FAVOURITES, [folder](cListElement* e) {
+                    return folder == 0 || static_cast<cFavoritenElement*>(e)->GetOrdner() == folder;
+                }, INT_MAX);
+            break;
+        }
+        case 4: {
+            std::vector<CriteriaChoice> genres = CriteriaBoxChoices(0);
+            int index = saved ? saved[0] : 0;
+            CriteriaChoice pick = index >= 0 && static_cast<size_t>(index) < genres.size()
+                                      ? genres[static_cast<size_t>(index)] : CriteriaChoice{"", 0, 0};
+            std::vector<int> wanted;
+            if (pick.lower) {
+                wanted.push_back(static_cast<int>(pick.lower));
+            } else if (pick.upper) {
+                wanted.push_back(static_cast<int>(pick.upper));
+                for (const CriteriaChoice& c : genres)
+                    if (c.upper == pick.upper && c.lower && wanted.size() < 49) wanted.push_back(static_cast<int>(c.lower));
+            }
+            addStations(LS_TOP_STATIONS, [&](cListElement* e) {
+                if (wanted.empty()) return true;
+                char name[1024], place[1024], genres[1024];
+                char* fields[3] = {name, place, genres};
+                int n = 3;
+                ConvertListToArray(static_cast<cTxtElement*>(e)->GetText(), fields, &n, sizeof genres);
+                if (n < 3) return false;
+                int ids[20];
+                int count = 20;
+                ConvertListToArray(genres, ids, &count);
+                for (int i = 0; i < count; ++i)
+                    for (int w : wanted)
+                        if (ids[i] == w) return true;
+                return false;
+            }, 20);
+            break;
+        }
+        case 6: addStations(LS_SEARCH_HITS, all, INT_MAX); break;
+        case 11: addStations(LS_SKIN_STATIONS, all, INT_MAX); break;
+        case 9: {
+            bk::ScopedLock hold(store.Lock());
+            for (cListElement* e = store.List(LS_TIMER_ENTRIES)->First(); e; e = e->Next(), ++rows_)
+                table_->AddText(TimerRowText(*static_cast<cTimerEntry*>(e)).c_str(), e->GetId());
+            break;
+        }
+        case 10: {
+            SYSTEMTIME t;
+            GetLocalTime(&t);
+            char now[16], today[12], tomorrow[12];
+            bk::TextFormat(now, sizeof now, "%04d%02d%02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+            bk::TextFormat(today, sizeof today, "%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
+            FILETIME f;
+            SystemTimeToFileTime(&t, &f);
+            ULARGE_INTEGER u;
+            u.LowPart = f.dwLowDateTime;
+            u.HighPart = f.dwHighDateTime;
+            u.QuadPart += 86400ULL * 10000000ULL;
+            f.dwLowDateTime = u.LowPart;
+            f.dwHighDateTime = u.HighPart;
+            SYSTEMTIME n;
+            FileTimeToSystemTime(&f, &n);
+            bk::TextFormat(tomorrow, sizeof tomorrow, "%04d%02d%02d", n.wYear, n.wMonth, n.wDay);
+            bk::ScopedLock hold(store.Lock());
+            for (cListElement* e = store.List(LS_PROGRAMME_TIPS)->First(); e; e = e->Next()) {
+                const char* tip = static_cast<cTxtElement*>(e)->GetText();
+                bool past = false;
+                std::string row = TipRowText(tip, now, &past);
+                if (!TipPassesFilter(saved ? saved[0] : 0, row, tip, today, tomorrow)) continue;
+                table_->AddText(row.c_str(), e->GetId());
+                ++rows_;
+            }
+            break;
+        }
+        case 12: {
+            SyncPodcastFeeds();
+            bk::ScopedLock hold(PodcastFeedsLock());
+            for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) {
+                for (const PodcastRow& row : PodcastRows(*static_cast<cPodcastFeed*>(e), true)) {
+                    if (row.episode == 0)
+                        table_->AddText(row.text.c_str(), row.id);
+                    else
+                        table_->AddRow(row.text.c_str(), e->GetId(), row.id);
+                }
+                ++rows_;
+            }
+            break;
+        }
+        default: break;
+    }
+    table_->SetTopRow(keepRow ? keptRow : 0);
+    if (table_->GetWindow()) PostMessageA(table_->GetWindow(), WM_TABLE_REBUILD, kind == 4 ? 0 : 1, 0);
 }

@@ -36,6 +36,8 @@ FACETKIT_API uint32_t PodcastEpisodeRowId(unsigned long feedId, int index);
 // True for an episode row id, with its feed id and episode index.
 FACETKIT_API bool DecodePodcastRowId(uint32_t id, unsigned long* feedId, int* index);
 
+class cTableCtrl;
+
 class FACETKIT_API cNavView : public cSkinContentView {
 public:
     cNavView(HWND navWindow, const RECT& rect);
@@ -84,8 +86,14 @@ public:
     void SetRowCount(int rows) { rows_ = rows; }
     int RowCount() const { return rows_; }
 
+    cTableCtrl* Table() const { return table_; }
+
 private:
+    void BuildTable(int kind, bool keepRow);
+    void DropTable();
+
     HWND nav_;
+    cTableCtrl* table_ = nullptr;
     RECT rect_;
     cNavHistory history_;
     int builtKind_ = 0;
