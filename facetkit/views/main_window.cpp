@@ -16,6 +16,7 @@
 #include "bounded_text.h"
 #include "library_state.h"
 #include "main_menu.h"
+#include "nav_window.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "scroll_text.h"
@@ -94,11 +95,37 @@ void OwnFolder(char* out, size_t size) {
     bk::TextCopy(out, size, path);
 }
 
+// The navigator when it is the real one (a stand-in has none of its views).
+cNavWindow* Navigator() { return dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)); }
+
+// The navigator extended if folded in, its content view showing a kind.
+void ShowNavigatorView(int kind, int argument) {
+    cNavWindow* nav = Navigator();
+    if (!nav) return;
+    nav->ExtendIfFolded();
+    if (cNavView* view = nav->GetNavView()) view->ShowView(kind, argument);
+}
+
+// The view kinds of the "Goto" and view menus' entries.
+int ViewOfCommand(UINT command) {
+    switch (command) {
+    case 32778: return 3;
+    case 32779: return 4;
+    case 32780: return 2;
+    case 32810: return 7;
+    case 32848:
+    case 32846: return 8;
+    case 32862: return 10;
+    case 32866: return 12;
+    default: return 0;
+    }
+}
+
 // Private messages this window counts as handled though others act on them
 // (the navigator, the timer and recording views) or nobody does.
 bool IsQuietPrivateMessage(UINT msg) {
     static const UINT kQuiet[] = {1124, 1128, 1129, 1133, 1134, 1135, 1141, 1161, 1165, 1174, 1175,
-                                  1176, 1177, 1178, 1179, 1182, 1190, 1191, 1199};
+                                  1176, 1177, 1178, 1179, 1182, 1190, 1191};
     for (UINT m : kQuiet)
         if (m == msg) return true;
     return false;
@@ -504,6 +531,16 @@ unsigned long cVelmoWin::PixelToPosition(int offset) const {
     return static_cast<unsigned long>(position > 0xFFFFFFFFu ? 0xFFFFFFFFu : position);
 }
 
+void cVelmoWin::ShowStationDetails() {
+    HostCallback(CB_DETAILS, stationId_, nullptr);
+    cNavWindow* nav = Navigator();
+    if (!nav) return;
+    nav->ExtendIfFolded();
+    // The host fills the details through its own call first.
+    Sleep(30);
+    ShowNavigatorView(5, stationId_);
+}
+
 void cVelmoWin::PartnerLink() {
     SkinPlugin& skin = CurrentSkin();
     const char* address = nullptr;
@@ -536,13 +573,21 @@ void cVelmoWin::SetBufferValue(int percent) {
 
 // ---- closing, tray ----------------------------------------------------------
 
-void cVelmoWin::CleanUpPodcasts() {
+// The feeds the close looks at, copied first: the questions and the
+// cancels must not run inside a walk of the list.
+std::vector<cPodcastFeed*> cVelmoWin::Feeds() {
+    std::vector<cPodcastFeed*> feeds;
+    if (!podcastFeeds_) return feeds;
+    for (cListElement* e = podcastFeeds_->First(); e; e = e->Next()) feeds.push_back(static_cast<cPodcastFeed*>(e));
+    return feeds;
+}
+
+void cVelmoWin::CleanUpPodcasts(const std::vector<cPodcastFeed*>& feeds) {
     cSettingsInterface* host = Library().host;
-    if (!podcastFeeds_ || !host) return;
+    if (!host) return;
     int rule = host->GetPodAutoDeleteFiles();
     if (rule != 1 && rule != 2) return;
-    for (cListElement* e = podcastFeeds_->First(); e; e = e->Next()) {
-        auto* feed = static_cast<cPodcastFeed*>(e);
+    for (cPodcastFeed* feed : feeds) {
         int count = feed->GetEpisodeCount();
         int newest = rule == 2 ? feed->FindNewestEpisode() : 0;
         // Without a known newest episode nothing tells which one to keep:
@@ -558,18 +603,15 @@ void cVelmoWin::CleanUpPodcasts() {
 int cVelmoWin::Close() {
     HostLog(5, "main window: close");
     if (recording_ && GetWindowList().Find(WND_ID_NAVIGATOR) && !AskQuestion(600, 0, 15)) return 0;
-    if (podcastFeeds_) {
-        bool busy = false;
-        for (cListElement* e = podcastFeeds_->First(); e && !busy; e = e->Next())
-            busy = static_cast<cPodcastFeed*>(e)->IsBusy();
-        if (busy) {
-            // Staying open keeps the downloads and their files as they are.
-            if (!AskQuestion(575, 285, 10)) return 0;
-            for (cListElement* e = podcastFeeds_->First(); e; e = e->Next())
-                static_cast<cPodcastFeed*>(e)->CancelAllDownloads();
-        }
+    std::vector<cPodcastFeed*> feeds = Feeds();
+    bool busy = false;
+    for (cPodcastFeed* feed : feeds) busy = busy || feed->IsBusy();
+    if (busy) {
+        // Staying open keeps the downloads and their files as they are.
+        if (!AskQuestion(575, 285, 10)) return 0;
+        for (cPodcastFeed* feed : feeds) feed->CancelAllDownloads();
     }
-    CleanUpPodcasts();
+    CleanUpPodcasts(feeds);
     InterlockedExchange(&Library().running, 0);
     return 1;
 }
@@ -657,7 +699,10 @@ void cVelmoWin::ElementAction(DWORD id) {
             AddFavourite(0);
         break;
     case 39:
-    case 40: HostCallback(CB_DETAILS, stationId_, nullptr); break;
+    case 40: ShowStationDetails(); break;
+    case 58:
+        if (cNavWindow* nav = Navigator()) nav->Slide();
+        break;
     case 42: PartnerLink(); break;
     case 43: PreviousTrack(); break;
     case 44: NextTrack(); break;
@@ -797,7 +842,23 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
     case CMD_FAVOURITE: ElementAction(29); break;
     case CMD_HOMEPAGE: HostCallback(CB_OPEN_URL, stationId_, nullptr); break;
     case CMD_STATION_INFO:
-        if (subMenu != MENU_MAIN) HostCallback(CB_DETAILS, stationId_, nullptr);
+        if (subMenu == MENU_MAIN)
+            ShowNavigatorView(5, stationId_);
+        else
+            ShowStationDetails();
+        break;
+    case CMD_TIMER_ENTRY:
+        // In the station menu it makes a timer entry, which the timer
+        // editor does; elsewhere it shows the timer view.
+        if (subMenu != MENU_STATION) ShowNavigatorView(9, 0);
+        break;
+    case CMD_VIEW_NORMAL:
+    case CMD_VIEW_EXTENDED:
+        if (cNavWindow* nav = Navigator())
+            if ((command == CMD_VIEW_EXTENDED) == (nav->IsCollapsed() != 0)) nav->Slide();
+        break;
+    case CMD_UPDATE_DATABASE:
+        if (cNavWindow* nav = Navigator()) nav->DatabaseUpdateProgress(0, 0);
         break;
     case CMD_SETTINGS:
         HostCallback(CB_REC_SOURCES, 0, nullptr);
@@ -814,7 +875,9 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         HostCallback(CB_OPEN_URL, 0, address);
         break;
     }
-    default: break;
+    default:
+        if (int kind = ViewOfCommand(command)) ShowNavigatorView(kind, kind == 3 ? stationId_ : 0);
+        break;
     }
 }
 
@@ -988,7 +1051,13 @@ void cVelmoWin::OnCommand(UINT command) {
     case CMD_DESTROY:
         if (GetWindow()) DestroyWindow(GetWindow());
         break;
-    default: break;   // Escape and Enter act on the navigator's view
+    case CMD_ESCAPE:
+        if (cNavWindow* nav = Navigator()) nav->PageBack();
+        break;
+    case CMD_ENTER:
+        if (cNavWindow* nav = Navigator()) nav->SearchIfFormShown();
+        break;
+    default: break;
     }
 }
 
@@ -1148,6 +1217,7 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_COMMAND_LINE: StartCommandLineThread(); return 1;
     case WM_MAIN_TIMERS_CHANGED: HostCallback(CB_TIMER_LIST, 0, nullptr); return 1;
     case WM_MAIN_ESCAPE: OnCommand(CMD_ESCAPE); return 1;
+    case WM_MAIN_SHOW_VIEW: ShowNavigatorView(static_cast<int>(lParam), 0); return 1;
     case WM_MAIN_APPLY_BUFFER:
         if (buffer_) buffer_->SetBufferPos(pendingBuffer_, 0);
         return 1;

@@ -17,6 +17,7 @@
 #include "volume_slider.h"
 
 class cBufferView;
+class cPodcastFeed;
 class cResourceManager;
 class cListe;
 
@@ -48,6 +49,7 @@ enum : UINT {
     WM_MAIN_RECORDING_STATE = WM_USER + 157,
     WM_MAIN_COMMAND_LINE = WM_USER + 159,
     WM_MAIN_TIMERS_CHANGED = WM_USER + 160,
+    WM_MAIN_SHOW_VIEW = WM_USER + 175,
     WM_MAIN_ESCAPE = WM_APP + 3,
     // Status reports arrive on host threads; they are shown on the window's
     // own thread through these messages.
@@ -192,6 +194,9 @@ public:
     void AddFavourite(unsigned long folderId);
     void RemoveFavourite(unsigned long channelId);
     void PartnerLink();
+    // Asks the host for the current station's details and shows them in
+    // the navigator.
+    void ShowStationDetails();
     void ShowTrackMenu();
     void SetRecording(int recording);
     int IsRecording() const { return recording_; }
@@ -202,8 +207,8 @@ public:
     void RestoreFromTray();
     int IsTraywatchStarted() const { return traywatchStarted_; }
     void StartCommandLineThread();
-    // The feeds the close looks at (busy downloads, clean-up); a list of
-    // cPodcastFeed, or null.
+    // The feeds the close looks at (busy downloads, clean-up): a list of
+    // cPodcastFeed, or null for none.
     void SetPodcastFeeds(cListe* feeds) { podcastFeeds_ = feeds; }
     // Opens a sub-menu of "ContextMenu" at a screen point and carries out
     // the chosen command; 1 when a menu was shown.
@@ -261,7 +266,8 @@ private:
     void OnCommand(UINT command);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnRecordingCopy(WPARAM wParam, LPARAM lParam);
-    void CleanUpPodcasts();
+    std::vector<cPodcastFeed*> Feeds();
+    void CleanUpPodcasts(const std::vector<cPodcastFeed*>& feeds);
     cVolumeSlider* Slider();
     void EndVolumeRepeat();
 

@@ -12,6 +12,7 @@
 #include "fake_settings.h"
 #include "list_store.h"
 #include "main_menu.h"
+#include "nav_window.h"
 #include "library_state.h"
 #include "main_window.h"
 #include "resource_manager.h"
@@ -680,6 +681,38 @@ TEST_F(MainWindowHost, LanguageEntriesSwitchTheHostAndRestartTheInterface) {
     EXPECT_EQ(settings_.Number("GetLanguage"), 2);
     EXPECT_EQ(settings_.saves, 1);
     ASSERT_EQ(Codes(), std::vector<int>{16});
+}
+
+TEST_F(MainWindowHost, NavigatorEntriesFoldExtendAndSwitchItsViews) {
+    cNavWindow* nav = CreateNavWindow(skin_.Get(), nullptr, 0);
+    ASSERT_NE(nav, nullptr);
+    nav->SetSize(300, 400);
+    nav->GetSkinData()->SetHasDisplay(1);
+    nav->ApplySkinSizes();
+    ASSERT_NE(nav->GetNavView(), nullptr);
+    ASSERT_EQ(nav->IsCollapsed(), 1);
+    HWND hwnd = win_->GetWindow();
+    struct Step {
+        const char* what;
+        void (*act)(cVelmoWin*, HWND);
+        int collapsed;
+        int kind;   // 0: not looked at
+    };
+    const Step steps[] = {
+        {"Erweitert", [](cVelmoWin* w, HWND) { w->OnMenuCommand(MENU_VIEW, CMD_VIEW_EXTENDED); }, 0, 0},
+        {"Erweitert again", [](cVelmoWin* w, HWND) { w->OnMenuCommand(MENU_VIEW, CMD_VIEW_EXTENDED); }, 0, 0},
+        {"view by message", [](cVelmoWin*, HWND h) { SendMessageA(h, WM_MAIN_SHOW_VIEW, 0, 4); }, 0, 4},
+        {"Goto Skins", [](cVelmoWin* w, HWND) { w->OnMenuCommand(MENU_MAIN, 32810); }, 0, 7},
+        {"Normal", [](cVelmoWin* w, HWND) { w->OnMenuCommand(MENU_VIEW, CMD_VIEW_NORMAL); }, 1, 0},
+        {"Goto extends", [](cVelmoWin* w, HWND) { w->OnMenuCommand(MENU_MAIN, 32779); }, 0, 4},
+        {"slide element", [](cVelmoWin*, HWND h) { SendMessageA(h, WM_MAIN_ELEMENT, 0, 58); }, 1, 0},
+    };
+    for (const Step& step : steps) {
+        step.act(win_, hwnd);
+        EXPECT_EQ(nav->IsCollapsed(), step.collapsed) << step.what;
+        if (step.kind) EXPECT_EQ(nav->GetNavView()->CurrentKind(), step.kind) << step.what;
+    }
+    delete nav;
 }
 
 TEST(MainWindowPlace, SavedPlacesOffTheDesktopStartAtZeroPerAxis) {
