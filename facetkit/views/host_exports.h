@@ -45,4 +45,6 @@ FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record);
 FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record);
 FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record);
 FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record);
-FK_EXPORT void GetDetails(void* details);
+FK_EXPORT void GetDetails(const char* stationLine, int stationId, const char* name, const char* regionIds,
+                          int countryId, int typeId, const char* genreIds, const char* languageIds,
+                          const char* streamList);

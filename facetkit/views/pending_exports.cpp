@@ -3,4 +3,3 @@
 #include "host_exports.h"
 #include "library_state.h"
 
-FK_EXPORT void GetDetails(void*) { HostLog(7, "GetDetails (station details not yet carried out)"); }

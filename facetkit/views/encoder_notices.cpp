@@ -1,0 +1,274 @@
+#include "encoder_notices.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "../../tunerdeck/core/settings_interface.h"
+#include "bounded_text.h"
+#include "download.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "profiles.h"
+#include "registry.h"
+#include "skin_wnd.h"
+#include "status_intake.h"
+#include "view_notices.h"
+
+namespace {
+
+EncoderFetch g_fetch;
+CRITICAL_SECTION* TextLock() {
+    static CRITICAL_SECTION cs;
+    static bool init = (InitializeCriticalSection(&cs), true);
+    (void)init;
+    return &cs;
+}
+std::string g_episode;
+std::string g_podcastTitle;
+
+void Pump(DWORD pause) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    Sleep(pause);
+}
+
+// Waits (pumping this thread's messages) until the job ends; 5 for a
+// finished one. Bounded, so a stalled server cannot hold the user interface.
+int WaitForJob(cDownloadManager* dm, unsigned long job) {
+    int status = kDownloadFailed;
+    for (int i = 0; i < 120000; ++i) {
+        status = dm->GetStatus(job);
+        if (status >= kDownloadFinished) break;
+        Pump(5);
+    }
+    dm->DeleteJob(job);
+    return status;
+}
+
+bool DefaultFetchText(const char* url, std::string* text) {
+    cDownloadManager* dm = Library().downloads;
+    if (!dm) return false;
+    char address[1024];
+    bk::TextCopy(address, url);
+    char* answer = nullptr;
+    unsigned long job = dm->Download(nullptr, 0, address, &answer, kEncoderListLimit, 0, 0);
+    if (!job) return false;
+    dm->StartJob(job);
+    const int status = WaitForJob(dm, job);
+    if (status == kDownloadFinished && answer) text->assign(answer);
+    if (answer) HeapFree(GetProcessHeap(), 0, answer);
+    return status == kDownloadFinished;
+}
+
+bool DefaultFetchFile(const char* url, const char* path) {
+    cDownloadManager* dm = Library().downloads;
+    if (!dm) return false;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char address[1024];
+    bk::TextCopy(address, url);
+    unsigned long job = dm->Download(nullptr, 0, address, static_cast<void*>(file), 0, 0, 0);
+    if (!job) {
+        CloseHandle(file);
+        return false;
+    }
+    dm->StartJob(job);
+    return WaitForJob(dm, job) == kDownloadFinished;
+}
+
+bool DefaultUnpack(const char* zipPath) {
+    // The host empties the text when it cannot unpack the archive.
+    char text[4096];
+    bk::TextCopy(text, zipPath);
+    HostCallback(77, 0, text);
+    return text[0] != 0;
+}
+
+void Progress(const char* text) {
+    if (g_fetch.progress) g_fetch.progress(text);
+}
+
+void EncoderOffer(int value) {
+    char text[1024];
+    UiText(value == 2 ? 638 : 631, text, sizeof text);
+    NoticeSpec ask;
+    ask.text = text;
+    ask.markup = true;
+    ask.buttons = NB_YES_NO;
+    ask.owner = NavWindowHandle();
+    if (!ShowNoticeModal(ask)) return;
+    const int ok = DownloadEncoder(Library().skinsFolder);
+    NoticeSpec done;
+    done.owner = NavWindowHandle();
+    if (!ok) {
+        UiText(636, text, sizeof text);
+        done.text = text;
+        done.markup = true;
+        ShowNoticeModal(done);
+        return;
+    }
+    if (cSettingsInterface* host = Library().host) {
+        host->SetRecordingFormat(1);
+        int sps = 0, bps = 0, nch = 0, language = 0;
+        GetRecQualitySettings(host->GetQualityMuster(), &sps, &bps, &nch, &language);
+        if (auto* d = dynamic_cast<cStatusDisplay*>(MainWindowObject()))
+            d->SetQualityInfo("MP3", host->GetQualityMuster(), sps, bps, nch);
+    }
+    PostToWindow(6, WM_FK_PODCASTS_CHANGED, 0, 0);
+    UiText(value == 2 ? 639 : 635, text, sizeof text);
+    done.text = text;
+    ShowNoticeModal(done);
+}
+
+}  // namespace
+
+std::vector<std::string> EncoderSources(const char* text, size_t length) {
+    std::vector<std::string> items;
+    if (!text) return items;
+    const std::string s(text, strnlen(text, length));
+    size_t pos = 0;
+    for (;;) {
+        size_t open = s.find("<item>", pos);
+        if (open == std::string::npos) break;
+        open += 6;
+        const size_t close = s.find("</item>", open);
+        if (close == std::string::npos) break;
+        std::string item = s.substr(open, close - open);
+        const size_t first = item.find_first_not_of(" \t\r\n");
+        const size_t last = item.find_last_not_of(" \t\r\n");
+        if (first != std::string::npos && last - first + 1 < 1024) items.push_back(item.substr(first, last - first + 1));
+        pos = close + 7;
+    }
+    return items;
+}
+
+std::string EncoderZipPath(const char* skinsFolder) {
+    std::string base = skinsFolder ? skinsFolder : "";
+    for (int i = 0; i < 2; ++i) {
+        const size_t cut = base.rfind('\\');
+        if (cut == std::string::npos) {
+            base.clear();
+            break;
+        }
+        base.erase(cut);
+    }
+    return base + "\\lame_zip.zip";
+}
+
+void SetEncoderFetch(const EncoderFetch& fetch) { g_fetch = fetch; }
+
+bool FetchTextForViews(const char* url, std::string* text) {
+    return g_fetch.fetchText ? g_fetch.fetchText(url, text) : DefaultFetchText(url, text);
+}
+
+int DownloadEncoder(const char* skinsFolder) {
+    auto fetchText = g_fetch.fetchText ? g_fetch.fetchText : DefaultFetchText;
+    auto fetchFile = g_fetch.fetchFile ? g_fetch.fetchFile : DefaultFetchFile;
+    auto unpack = g_fetch.unpack ? g_fetch.unpack : DefaultUnpack;
+    char text[500];
+    UiText(632, text, sizeof text);
+    Progress(text);
+    std::string list;
+    if (!fetchText(kEncoderSourceList, &list)) return 0;
+    const std::string zip = EncoderZipPath(skinsFolder);
+    char format[500];
+    UiText(633, format, sizeof format);
+    int number = 0;
+    for (const std::string& source : EncoderSources(list.data(), list.size())) {
+        bk::TextFormat(text, sizeof text, format, ++number);
+        Progress(text);
+        if (!fetchFile(source.c_str(), zip.c_str())) {
+            DeleteFileA(zip.c_str());
+            continue;
+        }
+        UiText(634, text, sizeof text);
+        Progress(text);
+        const bool ok = unpack(zip.c_str());
+        DeleteFileA(zip.c_str());
+        if (ok) return 1;
+    }
+    return 0;
+}
+
+void ShowNotice(int notice, int value) {
+    if (!NavWindowObject()) return;
+    char text[1024], sub[1024];
+    NoticeSpec spec;
+    switch (notice) {
+    case 1: EncoderOffer(value); break;
+    case 2: {
+        unsigned long skip = 0;
+        GetValue("SHOW_FORMATUNGUELTIG", &skip);
+        if (skip) return;
+        HostLog(7, "MP3 quality hint not available");
+        break;
+    }
+    case 3:
+        if (value == 112) {
+            UiText(123, text, sizeof text);
+            spec.text = text;
+            ShowNoticeModal(spec);
+        } else {
+            UiText(389, text, sizeof text);
+            if (auto* d = dynamic_cast<cStatusDisplay*>(MainWindowObject())) d->SetStatusLine(text, 0);
+        }
+        break;
+    case 4:
+        UiText(472, text, sizeof text);
+        UiText(487, sub, sizeof sub);
+        spec.text = text;
+        spec.subText = sub;
+        spec.buttons = NB_YES_NO;
+        spec.countdown = 10;
+        spec.width = 320;
+        spec.height = 100;
+        if (ShowNoticeModal(spec)) HostCallback(58, 0, nullptr);
+        break;
+    case 5: {
+        char format[1024];
+        UiText(557, format, sizeof format);
+        bk::TextFormat(text, sizeof text, format, GetLastSubscribedTitle().c_str());
+        spec.text = text;
+        spec.markup = true;
+        spec.owner = NavWindowHandle();
+        ShowNoticeDetached(spec);
+        break;
+    }
+    case 6: {
+        UiText(610, text, sizeof text);
+        spec.text = text;
+        spec.buttons = NB_YES_NO;
+        if (!ShowNoticeModal(spec)) break;
+        EnterCriticalSection(TextLock());
+        const std::string target = g_episode;
+        LeaveCriticalSection(TextLock());
+        // StartBrowser opens only web addresses and media files.
+        if (!target.empty()) StartBrowser(target.c_str());
+        break;
+    }
+    default: break;
+    }
+}
+
+void SetLastEpisodeAddress(const char* address) {
+    EnterCriticalSection(TextLock());
+    g_episode = address ? address : "";
+    LeaveCriticalSection(TextLock());
+}
+
+void SetLastSubscribedTitle(const char* title) {
+    EnterCriticalSection(TextLock());
+    g_podcastTitle = title ? title : "";
+    LeaveCriticalSection(TextLock());
+}
+
+std::string GetLastSubscribedTitle() {
+    EnterCriticalSection(TextLock());
+    std::string t = g_podcastTitle;
+    LeaveCriticalSection(TextLock());
+    return t;
+}

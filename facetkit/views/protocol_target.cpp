@@ -1,0 +1,316 @@
+// The keywords carried out on the real windows, the host and the lists.
+#include <windows.h>
+
+#include <cstring>
+
+#include "../../tunerdeck/core/settings_interface.h"
+#include "bounded_text.h"
+#include "catalogue.h"
+#include "encoder_notices.h"
+#include "library_state.h"
+#include "list_store.h"
+#include "main_window.h"
+#include "protocol_commands.h"
+#include "recording_record.h"
+#include "registry.h"
+#include "textutil.h"
+#include "timer_entries.h"
+#include "timerentry.h"
+#include "view_notices.h"
+#include "vltime.h"
+
+namespace {
+
+// The navigator's slide message until the navigator window handles it.
+enum { WM_NAV_SLIDE = 1145 };
+
+struct ListLock {
+    ListLock() { EnterCriticalSection(GetListStore().Lock()); }
+    ~ListLock() { LeaveCriticalSection(GetListStore().Lock()); }
+};
+
+unsigned long SettingNumber(const char* name) {
+    unsigned long v = 0;
+    GetValue(name, &v);
+    return v;
+}
+
+class cMainTarget : public cProtocolTarget {
+public:
+    void Log(const char* line) override { HostLog(5, line); }
+    int Callback(int code, int ch, void* text) override { return HostCallback(code, ch, text); }
+    void Pause(unsigned long ms) override { Sleep(ms); }
+    void BringToFront() override {
+        if (HWND main = MainWindowHandle()) SetForegroundWindow(main);
+    }
+    int IsRecording() override { return GetRecordingFlag(); }
+    int IsPlaying() override {
+        HWND main = MainWindowHandle();
+        DWORD_PTR answer = 0;
+        // The tray agent's question "is the player playing?".
+        if (main) SendMessageTimeoutA(main, 1171, 0, 0, SMTO_NORMAL, 1000, &answer);
+        return answer == 1;
+    }
+    unsigned long LastChannelId() override { return SettingNumber("LastChannelId"); }
+    int IsOemPlayer() override { return IsOEMPlayer() ? 1 : 0; }
+    bool GetTimerEntry(long id, cTimerEntry* copy) override {
+        ListLock lock;
+        auto* e = static_cast<cTimerEntry*>(GetListStore().List(LS_TIMER_ENTRIES)->GetById(static_cast<unsigned long>(id)));
+        if (!e) return false;
+        *copy = *e;
+        copy->SetId(e->GetId());
+        return true;
+    }
+    int ShutdownEntryDue() override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        const ULONGLONG t = cVLTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond)
+                                .GetAsULargeInteger().QuadPart;
+        const ULONGLONG window = 10ull * 60 * 10000000ull;
+        ListLock lock;
+        for (cListElement* e = GetListStore().List(LS_TIMER_ENTRIES)->First(); e; e = e->Next()) {
+            auto* te = static_cast<cTimerEntry*>(e);
+            if (te->GetAction() != TA_SHUTDOWN || !te->GetActive()) continue;
+            const cVLTime when = te->GetNextJobTime().IsZero() ? te->GetStartTime() : te->GetNextJobTime();
+            const ULONGLONG w = when.GetAsULargeInteger().QuadPart;
+            if (w && w <= t + window && t <= w + window) return 1;
+        }
+        return 0;
+    }
+    void SaveTimerList() override { ::SaveTimerList(); }
+    void PostPlayChannel(unsigned long channel) override {
+        if (HWND main = MainWindowHandle()) PostMessageA(main, 1130, channel, 0);
+    }
+    void StartTimerJobQuestion(unsigned long channel, const cTimerEntry& entry) override {
+        char text[2048], format[1024];
+        UiText(410, format, sizeof format);
+        bk::TextFormat(text, sizeof text, format, entry.GetName(), entry.GetSendername());
+        NoticeSpec spec;
+        spec.text = text;
+        spec.buttons = NB_YES_NO;
+        spec.countdown = 30;
+        if (!ShowNoticeModal(spec)) return;
+        ::SetSuppressNotice(1);
+        HostCallback(3, 0, nullptr);
+        Sleep(500);
+        HostCallback(1, static_cast<int>(channel), nullptr);
+    }
+    void ShowTimerNotice(const cTimerEntry* entry) override {
+        char text[2048], format[1024];
+        if (entry) {
+            UiText(410, format, sizeof format);
+            bk::TextFormat(text, sizeof text, format, entry->GetName(), entry->GetSendername());
+        } else {
+            UiText(407, text, sizeof text);
+        }
+        NoticeSpec spec;
+        spec.text = text;
+        spec.countdown = 15;
+        ShowNoticeDetached(spec);
+    }
+    void PlayStream(unsigned long id) override {
+        if (GetRecordingFlag() && !AskStationChange()) return;
+        HostCallback(2, static_cast<int>(id), nullptr);
+    }
+    void PlayCustomUrl(int kind, const char* address) override {
+        if (GetRecordingFlag() && !AskStationChange()) return;
+        SetCurrentSelection(-1, address);
+        char copy[1024];
+        bk::TextCopy(copy, address);
+        HostCallback(21, kind, copy);
+    }
+    void SetCurrentSelection(int id, const char* name) override {
+        cSkinWnd* main = MainWindowObject();
+        if (auto* v = dynamic_cast<cVelmoWin*>(main)) v->SetCurrentSelection(id, name);
+    }
+    void Close() override {
+        if (HWND main = MainWindowHandle()) SendMessageA(main, WM_CLOSE, 0, 0);
+    }
+    void SetAdBanner(const char* address, int cx, int cy) override {
+        cSettingsInterface* host = Library().host;
+        if (!host) return;
+        host->SetAdBannerUrl(address);
+        host->SetAdBannerCX(cx);
+        host->SetAdBannerCY(cy);
+        if (NavWindowObject()) HostCallback(48, 0, nullptr);
+    }
+    void SetSuppressNotice() override { ::SetSuppressNotice(1); }
+    void AskShutdown(int autoYes) override {
+        char text[1024];
+        UiText(411, text, sizeof text);
+        NoticeSpec spec;
+        spec.text = text;
+        spec.buttons = NB_YES_NO;
+        spec.countdown = autoYes ? 15 : -1;
+        if (!ShowNoticeModal(spec)) return;
+        ::SetSuppressNotice(1);
+        HostCallback(55, 0, nullptr);
+    }
+    void ShowReminder(const char* text) override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char format[1024], message[4096];
+        UiText(412, format, sizeof format);
+        bk::TextFormat(message, sizeof message, format, now.wHour, now.wMinute, text);
+        NoticeSpec spec;
+        spec.text = message;
+        ShowNoticeDetached(spec);
+    }
+    void TimerEntryFromProtocol(const char* const fields[9]) override { ::TimerEntryFromProtocol(fields); }
+    void SubscribePodcast(const char* address) override;
+    void SlideNavigator() override {
+        if (HWND nav = NavWindowHandle()) PostMessageA(nav, WM_NAV_SLIDE, 0, 0);
+    }
+    void ShowFavouriteAdded() override {
+        char text[1024];
+        UiText(731, text, sizeof text);
+        NoticeSpec spec;
+        spec.text = text;
+        spec.markup = true;
+        spec.buttons = NB_CONFIRM_355;
+        spec.countdown = 10;
+        spec.titleSprite = 412;
+        ShowNoticeModal(spec);
+    }
+    void DefaultProfiles(char* quality, size_t qs, char* cut, size_t cs) override {
+        cSettingsInterface* host = Library().host;
+        bk::TextCopy(quality, qs, host ? host->GetQualityMuster() : "");
+        bk::TextCopy(cut, cs, host ? host->GetAutoCutMuster() : "");
+    }
+    unsigned long NumberSetting(const char* name) override { return SettingNumber(name); }
+    void StartRecording(RecordingStartRecord* record) override { ::StartRecording(record); }
+
+private:
+    // The station-change question while a recording runs.
+    int AskStationChange() {
+        if (!NavWindowObject()) return 0;
+        return AskCatalogueQuestion(192, true);
+    }
+};
+
+int CountItems(const std::string& feed) {
+    int n = 0;
+    for (size_t p = feed.find("<item"); p != std::string::npos; p = feed.find("<item", p + 5)) {
+        const char next = p + 5 < feed.size() ? feed[p + 5] : 0;
+        if (next == '>' || next == ' ' || next == '\t' || next == '\r' || next == '\n') ++n;
+    }
+    return n;
+}
+
+std::string FeedTitle(const std::string& feed) {
+    const size_t a = feed.find("<title>");
+    if (a == std::string::npos) return std::string();
+    const size_t b = feed.find("</title>", a + 7);
+    if (b == std::string::npos) return std::string();
+    return feed.substr(a + 7, b - a - 7 < 300 ? b - a - 7 : 300);
+}
+
+void cMainTarget::SubscribePodcast(const char* address) {
+    char text[2048], format[1024];
+    NoticeSpec spec;
+    if (!NavWindowObject()) {
+        if (IsOEMPlayer()) return;
+        UiText(627, text, sizeof text);
+        spec.text = text;
+        spec.markup = true;
+        spec.buttons = NB_YES_NO;
+        if (!ShowNoticeModal(spec)) return;
+        HostCallback(16, 0, const_cast<char*>("stockface.dll"));
+        Close();
+        Sleep(100);
+        return;
+    }
+    std::string feed;
+    const bool fetched = FetchTextForViews(address, &feed);
+    Sleep(100);
+    if (!fetched || CountItems(feed) == 0) {
+        UiText(582, format, sizeof format);
+        bk::TextFormat(text, sizeof text, format, address);
+        spec.text = text;
+        spec.titleSprite = 257;
+        ShowNoticeModal(spec);
+        return;
+    }
+    int knownId = -1, subscribed = 0;
+    {
+        ListLock lock;
+        for (cListElement* e = GetListStore().List(LS_PODCASTS)->First(); e; e = e->Next()) {
+            auto* p = static_cast<cPodcastEntry*>(e);
+            // The host compares feed addresses ignoring case; so does this.
+            if (p->GetText() && _stricmp(p->GetText(), address) == 0) {
+                knownId = static_cast<int>(p->GetId());
+                subscribed = p->subscribed;
+                break;
+            }
+        }
+    }
+    const std::string title = FeedTitle(feed);
+    if (knownId >= 0) SetLastSubscribedTitle(title.c_str());
+    if (knownId >= 0 && subscribed) {
+        if (HWND main = MainWindowHandle()) PostMessageA(main, 1165, 5, 0);
+        return;
+    }
+    UiText(590, format, sizeof format);
+    bk::TextFormat(text, sizeof text, format, title.c_str());
+    spec.text = text;
+    spec.markup = true;
+    spec.buttons = NB_YES_NO;
+    spec.titleSprite = 385;
+    if (!ShowNoticeModal(spec)) return;
+    if (knownId >= 0) {
+        HostCallback(71, knownId, const_cast<char*>("1"));
+    } else {
+        SetLastSubscribedTitle(title.c_str());
+        char copy[1024];
+        bk::TextCopy(copy, address);
+        HostCallback(69, 0, copy);
+    }
+    if (HWND main = MainWindowHandle()) PostMessageA(main, 1199, 0, 12);
+}
+
+}  // namespace
+
+cProtocolTarget& MainProtocolTarget() {
+    static cMainTarget target;
+    return target;
+}
+
+int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size) {
+    if (kind == 5) {
+        const std::string text = CopyDataText(data, size);
+        if (!text.empty()) HandleStartParams(MainProtocolTarget(), text.c_str());
+        return 1;
+    }
+    if (kind == kCopyDataOverlap) {
+        ShowOverlaps(static_cast<uint32_t>(dwData), data, size);
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+
+int CopyDataHook(unsigned long kind, const void* data, size_t size) {
+    return HandleMainCopyData(kind, 0, data, size);
+}
+
+// The command line arrives on a worker thread; the keywords open windows
+// and must run on the window's own thread, so the text goes there the way a
+// second start's does.
+void StartParamsHook(const char* text) {
+    HWND main = MainWindowHandle();
+    if (!main || !text) return;
+    COPYDATASTRUCT cds = {5, static_cast<DWORD>(strnlen(text, kProtocolMaxText)), const_cast<char*>(text)};
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(main, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
+}
+
+struct HookInstaller {
+    HookInstaller() {
+        MainWindowHooks& hooks = MainHooks();
+        if (!hooks.copyData) hooks.copyData = CopyDataHook;
+        if (!hooks.startParams) hooks.startParams = StartParamsHook;
+    }
+} g_installer;
+
+}  // namespace
