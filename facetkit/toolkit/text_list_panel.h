@@ -1,0 +1,125 @@
+// The scrollable panel of list rows the navigator's content views show:
+// row elements painted into an off-screen page one row at a time, scrolled
+// by a skinned scroll bar, with hover and button hit tests per row, and
+// buttons of its own drawn over it.
+#pragma once
+
+#include <windows.h>
+
+#include "button_list.h"
+#include "facetkit_api.h"
+#include "memory_picture.h"
+#include "rows_base.h"
+#include "skin_scrollbar.h"
+#include "liste.h"
+
+class cResourceManager;
+class cSkinWnd;
+
+// The panel's row grid: rows of one height, scrolled by whole rows, with the
+// panel's first visible row, hot row, visible row count and rectangle.
+class FACETKIT_API cPanelRows : public cListe {
+public:
+    cPanelRows() = default;
+    ~cPanelRows() override = default;
+
+    // Rewinds the iterator and steps it over the rows above the first
+    // visible one; answers the steps that yielded a row.
+    int SkipToFirstVisible(cIterator* it);
+    // The owner window's coordinates (relative 0) or the page's.
+    RECT GetRowRect(int row, int relative) const;
+    // 0 counts as 5; the visible rows follow from the panel's height.
+    void SetRowHeight(int height);
+    // Empties every row's own buttons; the rows stay.
+    void Delete() override;
+    using cListe::Delete;
+
+    void SetPanelRect(const RECT& r) { rect_ = r; }
+    const RECT& GetPanelRect() const { return rect_; }
+    void SetFirstVisible(int row) { firstVisible_ = row; }
+    int GetFirstVisible() const { return firstVisible_; }
+    void SetHotRowIndex(int row) { hotRow_ = row; }
+    int GetHotRowIndex() const { return hotRow_; }
+    int GetRowHeight() const { return rowHeight_; }
+    int GetVisibleRowCount() const { return visibleRows_; }
+
+protected:
+    virtual cButtonListe* RowButtons(cListElement* row) = 0;
+
+private:
+    RECT rect_ = {0, 0, 0, 0};
+    int firstVisible_ = 0;
+    int hotRow_ = 0;
+    int rowHeight_ = 14;
+    int visibleRows_ = 0;
+};
+
+
+// What a hit test of the panel found: the row's id, the id of the row's
+// button under the point (0 none, (DWORD)-1 a disabled one) and the row.
+struct PanelHit {
+    unsigned long id = 0;
+    DWORD button = 0;
+    cRowElement* row = nullptr;
+};
+
+class FACETKIT_API cTextListPanel : public cPanelRows, public cScrollClient, public cRowOwner {
+public:
+    enum { BACKGROUND_SPRITE = 83 };
+
+    explicit cTextListPanel(cResourceManager* res);
+    ~cTextListPanel() override;
+    cTextListPanel(const cTextListPanel&) = delete;
+    cTextListPanel& operator=(const cTextListPanel&) = delete;
+
+    // Deletes the panel's buttons and its rows and frees the page.
+    void Clear();
+    void SetOwner(cSkinWnd* owner) { owner_ = owner; }
+    cSkinWnd* GetOwner() const { return owner_; }
+    // A new rectangle rebuilds the page.
+    void SetRect(int left, int top, int right, int bottom);
+    // Repaints the page (when there is an owner) and the panel's area.
+    void Invalidate(int erase);
+    void SetHotRow(int index) { SetHotRowIndex(index); }
+    // Repaints one row into the page.
+    void PaintRow(int index);
+    // The panel's buttons, then the page at the panel's place.
+    void Show(HDC dc);
+    // Hover and button test of the rows (flag: the status a button under
+    // the point takes, 4 move, 8 press).
+    PanelHit Check(POINT pt, HWND wnd, DWORD flag);
+
+    int GetFirstVisibleRow() const { return GetFirstVisible(); }
+    int GetRowCount() const { return GetAnzElement(); }
+    int GetPixelOffset() const { return pixelOffset_; }
+    cButtonListe* GetButtons() { return &buttons_; }
+    HDC GetPageDC() const { return page_.Dc(); }
+    HBRUSH GetBackground() const { return static_cast<HBRUSH>(brush_.Get()); }
+
+    // cScrollClient
+    void SetPosition(int pos, int vertical) override;
+    int GetContentHeight() override { return GetAnzElement() * GetRowHeight(); }
+    int GetVPosition() override { return GetFirstVisible() * GetRowHeight() + pixelOffset_; }
+    void OnScrollBarShown(HDC like) override;
+    void Refresh(int full) override;
+
+    // cRowOwner
+    int GetRowScrollPos() override { return GetVPosition(); }
+    cVelmoSkinData* GetRowSkinData() override;
+
+protected:
+    cButtonListe* RowButtons(cListElement* row) override;
+
+private:
+    // Paints one row into the page; answers whether it drew its highlight.
+    int PaintInto(cRowElement* row, int index);
+
+    cResourceManager* res_;
+    HDC like_;
+    cMemoryPicture page_;
+    cSkinWnd* owner_;
+    int pixelOffset_;
+    DWORD lastButton_;
+    bk::ScopedGdiObject brush_;
+    cButtonListe buttons_;
+};
