@@ -1,0 +1,7 @@
+// Texts of the profile editors that the message catalogue lacks: why a typed
+// profile name or cut value is not taken. German at the id, English at
+// id + 2000. Plain defines: the resource compiler reads this file too.
+#pragma once
+
+#define DLG_TEXT_PROFILE_NAME_BAD 5504   /* name */
+#define DLG_TEXT_CUT_VALUE_BAD 5505      /* typed, low, high */
