@@ -319,6 +319,8 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
 
     HostCallback(41, 0, nullptr);
     HostCallback(25, 0, nullptr);
+    // The banner goes with the interface; a later start waits for it anew.
+    InterlockedExchange(&lib.bannerReady, 0);
     InterlockedExchange(&lib.canClose, 0);
     // The host says when it may close (its banner stopped); a host that
     // never says so must not keep the player from closing.

@@ -573,12 +573,15 @@ void cVelmoWin::SetBufferValue(int percent) {
 
 // ---- closing, tray ----------------------------------------------------------
 
-// The feeds the close looks at, copied first: the questions and the
-// cancels must not run inside a walk of the list.
+// The feeds the close looks at, copied under the list's lock: the
+// questions and the cancels run without it, as download threads take it.
 std::vector<cPodcastFeed*> cVelmoWin::Feeds() {
     std::vector<cPodcastFeed*> feeds;
-    if (!podcastFeeds_) return feeds;
-    for (cListElement* e = podcastFeeds_->First(); e; e = e->Next()) feeds.push_back(static_cast<cPodcastFeed*>(e));
+    cListe* list = podcastFeeds_ ? podcastFeeds_ : &PodcastFeeds();
+    CRITICAL_SECTION* lock = podcastFeeds_ ? nullptr : PodcastFeedsLock();
+    if (lock) EnterCriticalSection(lock);
+    for (cListElement* e = list->First(); e; e = e->Next()) feeds.push_back(static_cast<cPodcastFeed*>(e));
+    if (lock) LeaveCriticalSection(lock);
     return feeds;
 }
 

@@ -208,7 +208,7 @@ public:
     int IsTraywatchStarted() const { return traywatchStarted_; }
     void StartCommandLineThread();
     // The feeds the close looks at (busy downloads, clean-up): a list of
-    // cPodcastFeed, or null for none.
+    // cPodcastFeed; null for the library's podcast list.
     void SetPodcastFeeds(cListe* feeds) { podcastFeeds_ = feeds; }
     // Opens a sub-menu of "ContextMenu" at a screen point and carries out
     // the chosen command; 1 when a menu was shown.

@@ -207,9 +207,19 @@ TEST_F(StartUpTest, WaitsAreBounded) {
     EXPECT_TRUE(gaveUp);
 }
 
+// Set when the loop had to be ended by force: status 21 did not end it.
+volatile LONG g_forcedEnd = 0;
+
 DWORD WINAPI EndFromHostThread(void*) {
     for (int i = 0; i < 500 && !Library().bannerReady; ++i) Sleep(10);
     ReceiveStatus("", 21);
+    // Bounded: a status that did not end the loop fails the test instead
+    // of holding it.
+    for (int i = 0; i < 1000 && Library().running; ++i) Sleep(10);
+    if (Library().running) {
+        InterlockedExchange(&g_forcedEnd, 1);
+        InterlockedExchange(&Library().running, 0);
+    }
     return 0;
 }
 
@@ -219,11 +229,14 @@ TEST_F(StartUpTest, StatusCode21EndsTheLoop) {
     g_host.closeAtBanner = false;
     ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
     // A host thread ends the user interface a little after it came up.
+    InterlockedExchange(&g_forcedEnd, 0);
     HANDLE closer = CreateThread(nullptr, 0, EndFromHostThread, nullptr, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
     EXPECT_EQ(WaitForSingleObject(closer, 5000), WAIT_OBJECT_0);
     CloseHandle(closer);
+    EXPECT_EQ(g_forcedEnd, 0) << "status 21 did not end the loop";
+    EXPECT_EQ(Library().bannerReady, 0) << "the next start must wait for its own banner";
     EXPECT_EQ(GetWindowList().GetAnzElement(), 0);
 }
 
