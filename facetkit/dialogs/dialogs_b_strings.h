@@ -5,3 +5,6 @@
 
 #define DLG_TEXT_PROFILE_NAME_BAD 5504   /* name */
 #define DLG_TEXT_CUT_VALUE_BAD 5505      /* typed, low, high */
+#define DLG_TEXT_MP3_EXISTS 5506         /* path */
+#define DLG_TEXT_SAME_FILE 5507           /* path */
+#define DLG_TEXT_RESERVED_NAME 5508       /* name */
