@@ -13,19 +13,20 @@
 #include "library_state.h"
 #include "list_store.h"
 #include "main_window.h"
+#include "nav_window.h"
+#include "podcast_feed.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_exports.h"
 #include "skin_plugin.h"
 #include "status_intake.h"
-#include "window_standins.h"
 #include "wnd_list.h"
 
 namespace {
 
 cResourceManager* g_resources = nullptr;
 cVelmoWin* g_main = nullptr;
-cNavWindowStandin* g_nav = nullptr;
+cNavWindow* g_nav = nullptr;
 
 int HostLanguage(void*) {
     cSettingsInterface* host = Library().host;
@@ -233,23 +234,19 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     SetWindowTextA(g_main->GetWindow(), GetProductTitle());
     if (host && host->GetScreen() == 6) host->SetScreen(2);
 
-    g_nav = new cNavWindowStandin();
-    POINT navOffset = g_main->GetSkinData()->GetNavWndOffset();
-    g_nav->SetStoredPosition(g_main->GetPosX() + navOffset.x, g_main->GetPosY() + navOffset.y);
-    if (!g_nav->Create(skin.module, nullptr)) {
-        delete g_nav;
-        g_nav = nullptr;
-    } else {
-        skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources,
-                                 reinterpret_cast<cNavWindow*>(static_cast<cSkinWnd*>(g_nav)),
+    g_nav = CreateNavWindow(skin.module, g_main->GetWindow(), host ? host->GetVelmoAddy() : 0);
+    if (g_nav) {
+        skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources, g_nav,
                                  host ? host->GetLanguage() : 1);
         if (UiLanguage() == 2) RemoveElement(g_nav, 356);
+        g_nav->ApplySkinSizes();
     }
     HostLog(7, HasElement(g_nav, 375) || HasElement(g_main, 375) ? "BuildUp: podcasts on" : "BuildUp: podcasts off");
+    SetPodcastFeature(HasElement(g_nav, 375) || HasElement(g_main, 375));
 
     HostCallback(15, 0, nullptr);
     if (lib.downloads)
-        lib.downloads->SetWindowHandle(g_nav ? g_nav->GetWindow() : nullptr, g_main->GetWindow());
+        lib.downloads->SetWindowHandle(g_main->GetWindow(), g_nav ? g_nav->GetWindow() : nullptr);
     if (g_nav)
         SetWindowPos(g_main->GetWindow(), g_nav->GetWindow(), 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
@@ -305,7 +302,7 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
                 RedrawWindow(g_main->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
                 g_main->SetBufferValue(50);
                 g_main->SetBufferValue(0);
-                if (g_nav) PostMessageA(g_nav->GetWindow(), WM_FK_NAV_STARTUP_CHECKS, 0, 0);
+                if (g_nav) PostMessageA(g_nav->GetWindow(), WM_NAV_STARTUP_CHECKS, 0, 0);
                 char ready[64];
                 GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
                 g_main->SetStatusLine(ready, 0);

@@ -18,11 +18,11 @@
 #include "library_state.h"
 #include "list_store.h"
 #include "main_window.h"
+#include "nav_window.h"
 #include "registry.h"
 #include "skin_plugin.h"
 #include "skin_wnd.h"
 #include "tdtest.h"
-#include "window_standins.h"
 #include "wnd_list.h"
 
 namespace {
@@ -173,9 +173,11 @@ TEST_F(StartUpTest, BuildUpRunsTheUserInterfaceAndClosesInOrder) {
     ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
     g_host.codes.clear();
     EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 1), 1);
-    // 61 program folder, 13 volume, 15 lists, 1 last channel (start action),
-    // 82 shown, 40 metering, 24 banner; closing: 41, 25, then 25/27 turns.
-    EXPECT_EQ(CodesWithout({}), (std::vector<int>{61, 13, 15, 1, 82, 40, 24, 41, 25, 25, 27}));
+    // 61 program folder, 13 volume, 44 the navigator's level status, 15 lists,
+    // 1 last channel (start action), 82 shown, 40 metering, 74 database time
+    // and 35 its update (this host has no database date), 24 banner;
+    // closing: 41, 25, then 25/27 turns, and 41 again as the navigator goes.
+    EXPECT_EQ(CodesWithout({}), (std::vector<int>{61, 13, 44, 15, 1, 82, 40, 74, 35, 24, 41, 25, 25, 27, 41}));
     EXPECT_EQ(GetWindowList().GetAnzElement(), 0);
     EXPECT_EQ(CurrentSkin().module, nullptr);
     EXPECT_EQ(GetResourceManager(), nullptr);
@@ -319,7 +321,7 @@ TEST(RealPlayer, StartsTheUserInterfaceWithTheStandardSkinAndClosesInOrder) {
     ASSERT_TRUE(player.Start(program.File("tunerdeck.exe"), {}, program.Path()));
     HWND main = player.WaitForWindow(kVelmoWinClass, 60000);
     ASSERT_NE(main, nullptr);
-    EXPECT_NE(player.WaitForWindow(kNavWindowClass, 20000), nullptr);
+    EXPECT_NE(player.WaitForWindow(kNavigatorWindowClass, 20000), nullptr);
     std::string skin;
     EXPECT_TRUE(settings.GetString("SKIN", &skin));
     EXPECT_EQ(skin, "stockface.dll");
