@@ -1064,16 +1064,20 @@ void cVelmoWin::OnCommand(UINT command) {
     }
 }
 
-LRESULT cVelmoWin::OnCopyData(const COPYDATASTRUCT* data) {
+LRESULT cVelmoWin::OnCopyData(WPARAM kind, const COPYDATASTRUCT* data) {
     if (!data) return 0;
     // Any program may send this: the size is the sender's word only up to
     // the protocol's limit.
     size_t size = data->lpData ? data->cbData : 0;
     if (size > kCopyDataLimit) size = kCopyDataLimit;
-    if (g_hooks.copyData) return g_hooks.copyData(static_cast<unsigned long>(data->dwData), data->lpData, size);
+    // Senders put the kind into wParam; dwData carries what the kind adds
+    // (the scheduler's asked entry).
+    if (g_hooks.copyData)
+        return g_hooks.copyData(static_cast<unsigned long>(kind), static_cast<unsigned long>(data->dwData),
+                                data->lpData, size);
     char line[160];
     bk::TextFormat(line, sizeof line, "main window: copy data of kind %lu (%lu bytes) not handled",
-                   static_cast<unsigned long>(data->dwData), static_cast<unsigned long>(size));
+                   static_cast<unsigned long>(kind), static_cast<unsigned long>(size));
     HostLog(5, line);
     return 1;
 }
@@ -1117,7 +1121,7 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         return 1;
     }
-    case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_COPYDATA: return OnCopyData(wParam, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_SYSCHAR:
     case WM_INITDIALOG: return 1;
     case WM_COMMAND: {

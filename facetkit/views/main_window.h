@@ -116,9 +116,10 @@ enum {
 // What the window hands to other parts of the library (the protocol
 // commands, the questions); each may be null. Tests put their own in.
 struct MainWindowHooks {
-    // WM_COPYDATA of a second start or of the scheduler: the kind and the
-    // bytes (not terminated, already bounded). 1 when taken.
-    int (*copyData)(unsigned long kind, const void* data, size_t size);
+    // WM_COPYDATA of a second start or of the scheduler: the kind (the
+    // message's wParam), the record's dwData and the bytes (not terminated,
+    // already bounded). 1 when taken.
+    int (*copyData)(unsigned long kind, unsigned long dwData, const void* data, size_t size);
     // The start parameters the host left in "CmdLine" (on a worker thread).
     void (*startParams)(const char* text);
     // A yes/no question with a catalogue mark-up text: title sprite (0 none)
@@ -264,7 +265,7 @@ private:
     void UpdateSoundButton();
     void UpdateFavouriteButton();
     void OnCommand(UINT command);
-    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    LRESULT OnCopyData(WPARAM kind, const COPYDATASTRUCT* data);
     void OnRecordingCopy(WPARAM wParam, LPARAM lParam);
     std::vector<cPodcastFeed*> Feeds();
     void CleanUpPodcasts(const std::vector<cPodcastFeed*>& feeds);

@@ -290,9 +290,6 @@ int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* dat
 
 namespace {
 
-int CopyDataHook(unsigned long kind, const void* data, size_t size) {
-    return HandleMainCopyData(kind, 0, data, size);
-}
 
 // The command line arrives on a worker thread; the keywords open windows
 // and must run on the window's own thread, so the text goes there the way a
@@ -300,7 +297,7 @@ int CopyDataHook(unsigned long kind, const void* data, size_t size) {
 void StartParamsHook(const char* text) {
     HWND main = MainWindowHandle();
     if (!main || !text) return;
-    COPYDATASTRUCT cds = {5, static_cast<DWORD>(strnlen(text, kProtocolMaxText)), const_cast<char*>(text)};
+    COPYDATASTRUCT cds = {0, static_cast<DWORD>(strnlen(text, kProtocolMaxText)), const_cast<char*>(text)};
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(main, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
 }
@@ -308,7 +305,7 @@ void StartParamsHook(const char* text) {
 struct HookInstaller {
     HookInstaller() {
         MainWindowHooks& hooks = MainHooks();
-        if (!hooks.copyData) hooks.copyData = CopyDataHook;
+        if (!hooks.copyData) hooks.copyData = HandleMainCopyData;
         if (!hooks.startParams) hooks.startParams = StartParamsHook;
     }
 } g_installer;

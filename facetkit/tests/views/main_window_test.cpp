@@ -360,13 +360,15 @@ int ScriptedQuestion(unsigned textId, unsigned, int) {
 
 struct CopyData {
     unsigned long kind = 0;
+    unsigned long dwData = 0;
     size_t size = 0;
     std::string text;
     int calls = 0;
 } g_copy;
 
-int RecordCopyData(unsigned long kind, const void* data, size_t size) {
+int RecordCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size) {
     g_copy.kind = kind;
+    g_copy.dwData = dwData;
     g_copy.size = size;
     g_copy.text.assign(static_cast<const char*>(data ? data : ""), data ? size : 0);
     ++g_copy.calls;
@@ -456,19 +458,26 @@ TEST_F(MainWindowHost, MessagesOutsideTheirConditionsDoNothing) {
 TEST_F(MainWindowHost, CopyDataIsBoundedBeforeItIsHandedOn) {
     HWND hwnd = win_->GetWindow();
     const char text[] = "TUNERDECK|PLAY|5";
-    COPYDATASTRUCT cds = {5, static_cast<DWORD>(sizeof text - 1), const_cast<char*>(text)};
-    EXPECT_EQ(SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    // The kind travels in wParam, as a second start and the scheduler send it;
+    // dwData is handed on beside it (the scheduler's asked entry).
+    COPYDATASTRUCT cds = {0, static_cast<DWORD>(sizeof text - 1), const_cast<char*>(text)};
+    EXPECT_EQ(SendMessageA(hwnd, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&cds)), 1);
     EXPECT_EQ(g_copy.kind, 5ul);
+    EXPECT_EQ(g_copy.dwData, 0ul);
     EXPECT_EQ(g_copy.text, "TUNERDECK|PLAY|5");
     // A size the data does not have is not believed without data.
-    COPYDATASTRUCT empty = {5, 0x7FFFFFFF, nullptr};
-    SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&empty));
+    COPYDATASTRUCT empty = {0, 0x7FFFFFFF, nullptr};
+    SendMessageA(hwnd, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&empty));
     EXPECT_EQ(g_copy.size, 0u);
     std::vector<char> big(kCopyDataLimit + 100, 'x');
-    COPYDATASTRUCT large = {5, static_cast<DWORD>(big.size()), big.data()};
-    SendMessageA(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&large));
+    COPYDATASTRUCT large = {0, static_cast<DWORD>(big.size()), big.data()};
+    SendMessageA(hwnd, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&large));
     EXPECT_EQ(g_copy.size, kCopyDataLimit);
-    EXPECT_EQ(g_copy.calls, 3);
+    COPYDATASTRUCT answer = {42, 4, const_cast<char*>("\0\0\0\0")};
+    SendMessageA(hwnd, WM_COPYDATA, 6, reinterpret_cast<LPARAM>(&answer));
+    EXPECT_EQ(g_copy.kind, 6ul);
+    EXPECT_EQ(g_copy.dwData, 42ul);
+    EXPECT_EQ(g_copy.calls, 4);
 }
 
 TEST_F(MainWindowHost, CloseAsksWhileRecordingWithANavigatorAndStaysOnNo) {
