@@ -3,6 +3,7 @@
 #include "bounded_text.h"
 #include "button_list.h"
 #include "dialog_services.h"
+#include "popup_paint.h"
 #include "element_host.h"
 #include "list_store.h"
 #include "resource_manager.h"
@@ -77,8 +78,7 @@ LRESULT CALLBACK cNewFolderWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     switch (msg) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(self->white_);
+        return dlgs::WhiteControl(wParam, self->white_);
     case WM_SKIN_BUTTON_PRESSED:
         if (lParam == BUTTON_OK) self->OnOk();
         if (lParam == BUTTON_CANCEL) self->Close();

@@ -7,6 +7,7 @@
 #include "bounded_text.h"
 #include "button_list.h"
 #include "dialog_services.h"
+#include "popup_paint.h"
 #include "dialogs_b_strings.h"
 #include "element_host.h"
 #include "message_popup.h"
@@ -259,8 +260,7 @@ LRESULT CALLBACK cCutProfileWnd::CutProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
         return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(self->white_);
+        return dlgs::WhiteControl(wParam, self->white_);
     default: break;
     }
     return PopupProc(hwnd, msg, wParam, lParam);
@@ -421,8 +421,7 @@ LRESULT CALLBACK cRecQualityWnd::QualityProc(HWND hwnd, UINT msg, WPARAM wParam,
         return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(self->white_);
+        return dlgs::WhiteControl(wParam, self->white_);
     default: break;
     }
     return PopupProc(hwnd, msg, wParam, lParam);

@@ -7,6 +7,7 @@
 #include "bounded_text.h"
 #include "button_list.h"
 #include "dialog_services.h"
+#include "popup_paint.h"
 #include "dialogs_b_strings.h"
 #include "element_host.h"
 #include "registry.h"
@@ -121,8 +122,7 @@ LRESULT CALLBACK cUserStreamWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     switch (msg) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(self->white_);
+        return dlgs::WhiteControl(wParam, self->white_);
     case WM_SKIN_BUTTON_PRESSED:
         if (lParam == BUTTON_OK) self->OnOk();
         if (lParam == BUTTON_CANCEL) self->Close();

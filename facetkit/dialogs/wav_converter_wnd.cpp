@@ -10,6 +10,7 @@
 #include "bounded_text.h"
 #include "button_list.h"
 #include "dialog_services.h"
+#include "popup_paint.h"
 #include "dialogs_b_strings.h"
 #include "element_host.h"
 #include "fill_bars.h"
@@ -366,8 +367,7 @@ LRESULT CALLBACK cWavConverterWnd::ConverterProc(HWND hwnd, UINT msg, WPARAM wPa
         break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(self->white_);
+        return dlgs::WhiteControl(wParam, self->white_);
     case WM_WINDOWPOSCHANGED: return DefWindowProcA(hwnd, msg, wParam, lParam);
     default: break;
     }
