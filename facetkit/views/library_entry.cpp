@@ -13,8 +13,10 @@
 #include "library_state.h"
 #include "list_store.h"
 #include "main_window.h"
+#include "mp3_quality_wnd.h"
 #include "nav_window.h"
 #include "podcast_feed.h"
+#include "profile_editors.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_exports.h"
@@ -216,6 +218,10 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     InterlockedExchange(&lib.running, 1);
     InterlockedExchange(&lib.lastPlayedReceived, 0);
     InterlockedExchange(&lib.bannerReady, 0);
+    // The timer editor's and the settings' format choices open the profile
+    // editors through these slots.
+    dlgs::InstallProfileEditorOpeners();
+    dlgs::InstallMp3ChoiceOpener();
     g_main = new cVelmoWin();
     PumpMessages();
     if (!g_main->CreateMainWindow(skin.module, g_resources, GetProductTitle())) {
