@@ -31,11 +31,11 @@ static_assert(sizeof(kToolTips) / sizeof(kToolTips[0]) == 90, "tool-tip table");
 
 const RECT kAbsent = {-1, -1, -1, -1};
 
-struct FontSpec {
+struct FontStyle {
     int points;
     int weight;
 };
-const FontSpec kFonts[4] = {{13, FW_BOLD}, {13, 0}, {12, 0}, {12, FW_BOLD}};
+const FontStyle kFonts[4] = {{13, FW_BOLD}, {13, 0}, {12, 0}, {12, FW_BOLD}};
 
 }  // namespace
 

@@ -95,14 +95,14 @@ void Progress(const char* text) {
 void EncoderOffer(int value) {
     char text[1024];
     UiText(value == 2 ? 638 : 631, text, sizeof text);
-    NoticeSpec ask;
+    NoticeRequest ask;
     ask.text = text;
     ask.markup = true;
     ask.buttons = NB_YES_NO;
     ask.owner = NavWindowHandle();
     if (!ShowNoticeModal(ask)) return;
     const int ok = DownloadEncoder(Library().skinsFolder);
-    NoticeSpec done;
+    NoticeRequest done;
     done.owner = NavWindowHandle();
     if (!ok) {
         UiText(636, text, sizeof text);
@@ -164,7 +164,7 @@ int DownloadEncoder(const char* skinsFolder) {
 void ShowNotice(int notice, int value) {
     if (!NavWindowObject()) return;
     char text[1024], sub[1024];
-    NoticeSpec spec;
+    NoticeRequest request;
     switch (notice) {
     case 1: EncoderOffer(value); break;
     case 2: {
@@ -177,8 +177,8 @@ void ShowNotice(int notice, int value) {
     case 3:
         if (value == 112) {
             UiText(123, text, sizeof text);
-            spec.text = text;
-            ShowNoticeModal(spec);
+            request.text = text;
+            ShowNoticeModal(request);
         } else {
             UiText(389, text, sizeof text);
             if (auto* d = dynamic_cast<cStatusDisplay*>(MainWindowObject())) d->SetStatusLine(text, 0);
@@ -187,29 +187,29 @@ void ShowNotice(int notice, int value) {
     case 4:
         UiText(472, text, sizeof text);
         UiText(487, sub, sizeof sub);
-        spec.text = text;
-        spec.subText = sub;
-        spec.buttons = NB_YES_NO;
-        spec.countdown = 10;
-        spec.width = 320;
-        spec.height = 100;
-        if (ShowNoticeModal(spec)) HostCallback(58, 0, nullptr);
+        request.text = text;
+        request.subText = sub;
+        request.buttons = NB_YES_NO;
+        request.countdown = 10;
+        request.width = 320;
+        request.height = 100;
+        if (ShowNoticeModal(request)) HostCallback(58, 0, nullptr);
         break;
     case 5: {
         char format[1024];
         UiText(557, format, sizeof format);
         bk::TextFormat(text, sizeof text, format, GetLastSubscribedTitle().c_str());
-        spec.text = text;
-        spec.markup = true;
-        spec.owner = NavWindowHandle();
-        ShowNoticeDetached(spec);
+        request.text = text;
+        request.markup = true;
+        request.owner = NavWindowHandle();
+        ShowNoticeDetached(request);
         break;
     }
     case 6: {
         UiText(610, text, sizeof text);
-        spec.text = text;
-        spec.buttons = NB_YES_NO;
-        if (!ShowNoticeModal(spec)) break;
+        request.text = text;
+        request.buttons = NB_YES_NO;
+        if (!ShowNoticeModal(request)) break;
         EnterCriticalSection(TextLock());
         const std::string target = g_episode;
         LeaveCriticalSection(TextLock());

@@ -85,11 +85,11 @@ public:
         char text[2048], format[1024];
         UiText(410, format, sizeof format);
         bk::TextFormat(text, sizeof text, format, entry.GetName(), entry.GetSendername());
-        NoticeSpec spec;
-        spec.text = text;
-        spec.buttons = NB_YES_NO;
-        spec.countdown = 30;
-        if (!ShowNoticeModal(spec)) return;
+        NoticeRequest request;
+        request.text = text;
+        request.buttons = NB_YES_NO;
+        request.countdown = 30;
+        if (!ShowNoticeModal(request)) return;
         ::SetSuppressNotice(1);
         HostCallback(3, 0, nullptr);
         Sleep(500);
@@ -103,10 +103,10 @@ public:
         } else {
             UiText(407, text, sizeof text);
         }
-        NoticeSpec spec;
-        spec.text = text;
-        spec.countdown = 15;
-        ShowNoticeDetached(spec);
+        NoticeRequest request;
+        request.text = text;
+        request.countdown = 15;
+        ShowNoticeDetached(request);
     }
     void PlayStream(unsigned long id) override {
         if (GetRecordingFlag() && !AskStationChange()) return;
@@ -138,11 +138,11 @@ public:
     void AskShutdown(int autoYes) override {
         char text[1024];
         UiText(411, text, sizeof text);
-        NoticeSpec spec;
-        spec.text = text;
-        spec.buttons = NB_YES_NO;
-        spec.countdown = autoYes ? 15 : -1;
-        if (!ShowNoticeModal(spec)) return;
+        NoticeRequest request;
+        request.text = text;
+        request.buttons = NB_YES_NO;
+        request.countdown = autoYes ? 15 : -1;
+        if (!ShowNoticeModal(request)) return;
         ::SetSuppressNotice(1);
         HostCallback(55, 0, nullptr);
     }
@@ -152,9 +152,9 @@ public:
         char format[1024], message[4096];
         UiText(412, format, sizeof format);
         bk::TextFormat(message, sizeof message, format, now.wHour, now.wMinute, text);
-        NoticeSpec spec;
-        spec.text = message;
-        ShowNoticeDetached(spec);
+        NoticeRequest request;
+        request.text = message;
+        ShowNoticeDetached(request);
     }
     void TimerEntryFromProtocol(const char* const fields[9]) override { ::TimerEntryFromProtocol(fields); }
     void SubscribePodcast(const char* address) override;
@@ -164,13 +164,13 @@ public:
     void ShowFavouriteAdded() override {
         char text[1024];
         UiText(731, text, sizeof text);
-        NoticeSpec spec;
-        spec.text = text;
-        spec.markup = true;
-        spec.buttons = NB_CONFIRM_355;
-        spec.countdown = 10;
-        spec.titleSprite = 412;
-        ShowNoticeModal(spec);
+        NoticeRequest request;
+        request.text = text;
+        request.markup = true;
+        request.buttons = NB_CONFIRM_355;
+        request.countdown = 10;
+        request.titleSprite = 412;
+        ShowNoticeModal(request);
     }
     void DefaultProfiles(char* quality, size_t qs, char* cut, size_t cs) override {
         cSettingsInterface* host = Library().host;
@@ -207,14 +207,14 @@ std::string FeedTitle(const std::string& feed) {
 
 void cMainTarget::SubscribePodcast(const char* address) {
     char text[2048], format[1024];
-    NoticeSpec spec;
+    NoticeRequest request;
     if (!NavWindowObject()) {
         if (IsOEMPlayer()) return;
         UiText(627, text, sizeof text);
-        spec.text = text;
-        spec.markup = true;
-        spec.buttons = NB_YES_NO;
-        if (!ShowNoticeModal(spec)) return;
+        request.text = text;
+        request.markup = true;
+        request.buttons = NB_YES_NO;
+        if (!ShowNoticeModal(request)) return;
         HostCallback(16, 0, const_cast<char*>("stockface.dll"));
         Close();
         Sleep(100);
@@ -226,9 +226,9 @@ void cMainTarget::SubscribePodcast(const char* address) {
     if (!fetched || CountItems(feed) == 0) {
         UiText(582, format, sizeof format);
         bk::TextFormat(text, sizeof text, format, address);
-        spec.text = text;
-        spec.titleSprite = 257;
-        ShowNoticeModal(spec);
+        request.text = text;
+        request.titleSprite = 257;
+        ShowNoticeModal(request);
         return;
     }
     int knownId = -1, subscribed = 0;
@@ -252,11 +252,11 @@ void cMainTarget::SubscribePodcast(const char* address) {
     }
     UiText(590, format, sizeof format);
     bk::TextFormat(text, sizeof text, format, title.c_str());
-    spec.text = text;
-    spec.markup = true;
-    spec.buttons = NB_YES_NO;
-    spec.titleSprite = 385;
-    if (!ShowNoticeModal(spec)) return;
+    request.text = text;
+    request.markup = true;
+    request.buttons = NB_YES_NO;
+    request.titleSprite = 385;
+    if (!ShowNoticeModal(request)) return;
     if (knownId >= 0) {
         HostCallback(71, knownId, const_cast<char*>("1"));
     } else {

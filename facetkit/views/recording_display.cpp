@@ -155,10 +155,10 @@ void Recommend(int kind, int id, const char* text) {
         char sent[512];
         UiText(122, sent, sizeof sent);
         std::string message = std::string(sent) + "\n\n\n" + RecommendThanksText(kind, item, UiLanguage());
-        NoticeSpec spec;
-        spec.text = message.c_str();
-        spec.titleSprite = 235;
-        ShowNoticeModal(spec);
+        NoticeRequest request;
+        request.text = message.c_str();
+        request.titleSprite = 235;
+        ShowNoticeModal(request);
     } else {
         char failed[256];
         UiText(188, failed, sizeof failed);

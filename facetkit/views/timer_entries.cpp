@@ -139,12 +139,12 @@ void CALLBACK ShowPendingOverlaps(HWND, UINT, UINT_PTR timer, DWORD) {
         TimerLock lock;
         BuildOverlapText(ids, LookupInList, nullptr, UiLanguage(), text, sizeof text);
     }
-    NoticeSpec spec;
-    spec.text = text;
-    spec.markup = true;
-    spec.buttons = NB_YES_NO;
-    spec.owner = nav;
-    if (ShowNoticeModal(spec)) EditTimerEntry(static_cast<int>(g_pendingAsked) + 1, 0, 0);
+    NoticeRequest request;
+    request.text = text;
+    request.markup = true;
+    request.buttons = NB_YES_NO;
+    request.owner = nav;
+    if (ShowNoticeModal(request)) EditTimerEntry(static_cast<int>(g_pendingAsked) + 1, 0, 0);
 }
 
 }  // namespace
@@ -390,11 +390,11 @@ void DeleteTimerEntry(int position) {
     char format[1024], text[2048];
     UiText(190, format, sizeof format);
     bk::TextFormat(text, sizeof text, format, name);
-    NoticeSpec spec;
-    spec.text = text;
-    spec.buttons = NB_YES_NO;
-    spec.titleSprite = 257;
-    if (!ShowNoticeModal(spec)) return;
+    NoticeRequest request;
+    request.text = text;
+    request.buttons = NB_YES_NO;
+    request.titleSprite = 257;
+    if (!ShowNoticeModal(request)) return;
     {
         TimerLock lock;
         cTimerEntry* entry = ByName(name);

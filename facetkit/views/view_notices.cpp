@@ -14,37 +14,37 @@ NoticeHook g_hook = nullptr;
 
 HWND WindowOf(cSkinWnd* w) { return w ? w->GetWindow() : nullptr; }
 
-cMessagePopupBase* MakeBox(const NoticeSpec& spec) {
+cMessagePopupBase* MakeBox(const NoticeRequest& request) {
     cSkinWnd* main = MainWindowObject();
     cResourceManager* res = main ? main->GetResourceManager() : nullptr;
     if (!res) return nullptr;
-    HWND owner = spec.owner ? spec.owner : main->GetWindow();
+    HWND owner = request.owner ? request.owner : main->GetWindow();
     cMessagePopupBase* box;
-    if (spec.markup) {
+    if (request.markup) {
         auto* m = new cMarkupMessageWnd(main, owner, res);
-        m->SetText(spec.text ? spec.text : "");
-        if (spec.buttons == NB_YES_NO) {
+        m->SetText(request.text ? request.text : "");
+        if (request.buttons == NB_YES_NO) {
             m->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
             m->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
         } else {
-            m->AddButton(spec.buttons == NB_CONFIRM_355 ? 355 : ELEMENT_CONFIRM, ELEMENT_CONFIRM);
+            m->AddButton(request.buttons == NB_CONFIRM_355 ? 355 : ELEMENT_CONFIRM, ELEMENT_CONFIRM);
         }
         box = m;
     } else {
         auto* m = new cMessageWnd(main, owner, res);
-        m->SetText(spec.text ? spec.text : "");
-        if (spec.subText) m->SetSubText(spec.subText);
-        if (spec.buttons == NB_YES_NO) {
+        m->SetText(request.text ? request.text : "");
+        if (request.subText) m->SetSubText(request.subText);
+        if (request.buttons == NB_YES_NO) {
             m->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
             m->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
         } else {
-            m->AddButton(spec.buttons == NB_CONFIRM_355 ? 355 : 187, ELEMENT_CONFIRM);
+            m->AddButton(request.buttons == NB_CONFIRM_355 ? 355 : 187, ELEMENT_CONFIRM);
         }
         box = m;
     }
-    box->SetTitleDC(spec.titleSprite);
-    if (spec.width > 0 && spec.height > 0) box->SetSize(spec.width, spec.height);
-    box->SetCountdown(spec.countdown);
+    box->SetTitleDC(request.titleSprite);
+    if (request.width > 0 && request.height > 0) box->SetSize(request.width, request.height);
+    box->SetCountdown(request.countdown);
     return box;
 }
 }  // namespace
@@ -63,9 +63,9 @@ void UiText(unsigned id, char* buffer, int size) { GetResourceString(nullptr, id
 
 void SetNoticeHook(NoticeHook hook) { g_hook = hook; }
 
-int ShowNoticeModal(const NoticeSpec& spec) {
-    if (g_hook) return g_hook(spec, true);
-    cMessagePopupBase* box = MakeBox(spec);
+int ShowNoticeModal(const NoticeRequest& request) {
+    if (g_hook) return g_hook(request, true);
+    cMessagePopupBase* box = MakeBox(request);
     if (!box) return 0;
     box->MessageLoop();
     const int result = box->GetResult() ? 1 : 0;
@@ -76,21 +76,21 @@ int ShowNoticeModal(const NoticeSpec& spec) {
 int AskCatalogueQuestion(unsigned textId, bool markup, unsigned titleSprite, HWND owner) {
     char text[1024];
     UiText(textId, text, sizeof text);
-    NoticeSpec spec;
-    spec.text = text;
-    spec.markup = markup;
-    spec.buttons = NB_YES_NO;
-    spec.titleSprite = titleSprite;
-    spec.owner = owner;
-    return ShowNoticeModal(spec);
+    NoticeRequest request;
+    request.text = text;
+    request.markup = markup;
+    request.buttons = NB_YES_NO;
+    request.titleSprite = titleSprite;
+    request.owner = owner;
+    return ShowNoticeModal(request);
 }
 
-void ShowNoticeDetached(const NoticeSpec& spec) {
+void ShowNoticeDetached(const NoticeRequest& request) {
     if (g_hook) {
-        g_hook(spec, false);
+        g_hook(request, false);
         return;
     }
-    cMessagePopupBase* box = MakeBox(spec);
+    cMessagePopupBase* box = MakeBox(request);
     if (!box) return;
     box->SetDeleteOnClose();
     box->RunMessageLoop();

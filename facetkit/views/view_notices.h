@@ -28,7 +28,7 @@ FACETKIT_API HWND NavWindowHandle();
 FACETKIT_API void UiText(unsigned id, char* buffer, int size);
 
 enum NoticeButtons { NB_CONFIRM = 0, NB_YES_NO = 1, NB_CONFIRM_355 = 2 };
-struct NoticeSpec {
+struct NoticeRequest {
     const char* text = "";
     const char* subText = nullptr;   // plain messages: the bold line
     bool markup = false;
@@ -41,12 +41,12 @@ struct NoticeSpec {
 // Shows the message and waits for it: 1 for yes (or a countdown that ran
 // out), 0 for no. Without the skin's resources nothing is shown and the
 // answer is 0.
-FACETKIT_API int ShowNoticeModal(const NoticeSpec& spec);
+FACETKIT_API int ShowNoticeModal(const NoticeRequest& request);
 // A yes/no question with a catalogue text and no countdown: 1 for yes.
 FACETKIT_API int AskCatalogueQuestion(unsigned textId, bool markup, unsigned titleSprite = 285, HWND owner = nullptr);
 // Shows it on a thread of its own; the box deletes itself when closed.
-FACETKIT_API void ShowNoticeDetached(const NoticeSpec& spec);
+FACETKIT_API void ShowNoticeDetached(const NoticeRequest& request);
 
 // Tests put their own boxes in: the hook answers instead of a window.
-typedef int (*NoticeHook)(const NoticeSpec& spec, bool modal);
+typedef int (*NoticeHook)(const NoticeRequest& request, bool modal);
 FACETKIT_API void SetNoticeHook(NoticeHook hook);

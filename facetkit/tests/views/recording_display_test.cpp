@@ -38,7 +38,7 @@ TEST(RecordingDisplay, PieceFiles) {
 int g_discard = 0;
 int SavedPopup(RecordingStartRecord*) { return g_discard ? 0 : 1; }
 int g_yes = 1;
-int Notice(const NoticeSpec&, bool) { return g_yes; }
+int Notice(const NoticeRequest&, bool) { return g_yes; }
 
 TEST(RecordingDisplay, DiscardedRecordingLosesItsPiecesOnly) {
     tdtest::TempFolder dir("rec");

@@ -174,8 +174,8 @@ int EditorFake(cTimerEntry* e) {
 }
 std::vector<std::string> g_notices;
 int g_noticeAnswer = 0;
-int NoticeFake(const NoticeSpec& spec, bool) {
-    g_notices.push_back(spec.text ? spec.text : "");
+int NoticeFake(const NoticeRequest& request, bool) {
+    g_notices.push_back(request.text ? request.text : "");
     return g_noticeAnswer;
 }
 
