@@ -13,6 +13,7 @@
 #include "message_popup.h"
 #include "motion_picture.h"
 #include "podcast_feed.h"
+#include "podcast_url_wnd.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "search_criteria.h"
@@ -738,6 +739,7 @@ void cNavWindow::OnClick(DWORD id) {
             break;
         }
         case 404: OpenPage("/pages/radiomagazin/radioprogramm/"); break;
+        case 377: OpenPodcastUrlWnd(this, GetWindow(), GetResourceManager()); break;
         case 375:
             if (view_) view_->ShowView(NV_PODCASTS);
             break;
