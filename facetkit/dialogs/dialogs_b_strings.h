@@ -10,3 +10,4 @@
 #define DLG_TEXT_RESERVED_NAME 5508       /* name */
 #define DLG_TEXT_ADDRESS_MISSING 5509     /* no arguments */
 #define DLG_TEXT_PODCAST_AT_ONCE 5510     /* no arguments */
+#define DLG_TEXT_COPY_FAILED 5511         /* chosen path, recorded path */

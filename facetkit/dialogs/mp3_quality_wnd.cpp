@@ -69,7 +69,7 @@ cMp3QualityWnd::cMp3QualityWnd(cElementHost* owner, HWND parent, cResourceManage
     if (cWndButton* box = AddPopupButton(this, owner_, res_, BOX_VBR, SPRITE_CHECK, 10, 121, 0, true))
         box->SetStatus(strcmp(vbr, "1") == 0 ? 1 : 2);
     if (cWndButton* help = AddPopupButton(this, owner_, res_, BUTTON_HELP, SPRITE_HELP, 0, 67, 0, false))
-        help->SetPos(POINT{190 - help->GetGfxWidth(), 67}, 0);
+        help->SetPos(POINT{190 - help->GetGfxWidth(), 67}, 1);
     auto* channels = new cSkinComboBox(hwnd, res_, 59, 92, 110, 16, 0, 2);
     channels->SetId(LIST_CHANNELS + 1);
     lists_.Add(channels);
@@ -82,9 +82,9 @@ cMp3QualityWnd::cMp3QualityWnd(cElementHost* owner, HWND parent, cResourceManage
     PlaceBehind(channels->GetWindow(), rates->GetWindow());
     if (cWndButton* save = AddPopupButton(this, owner_, res_, BUTTON_SAVE, SPRITE_SAVE, 21, 0, 0, false)) {
         const int y = 175 - save->GetGfxHeight();
-        save->SetPos(POINT{21, y}, 0);
+        save->SetPos(POINT{21, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 0, y, 0, false))
-            cancel->SetPos(POINT{188 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{188 - cancel->GetGfxWidth(), y}, 1);
     }
     Invalidate();
 }

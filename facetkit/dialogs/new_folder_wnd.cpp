@@ -26,9 +26,9 @@ cNewFolderWnd::cNewFolderWnd(cElementHost* owner, HWND parent, cResourceManager*
     ::ShowWindow(hwnd, SW_SHOW);
     if (cWndButton* ok = AddPopupButton(this, owner_, res_, BUTTON_OK, SPRITE_OK, 10, 10, 0, false)) {
         const int y = 140 - ok->GetGfxHeight();
-        ok->SetPos(POINT{10, y}, 0);
+        ok->SetPos(POINT{10, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 10, y, 0, false))
-            cancel->SetPos(POINT{190 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{190 - cancel->GetGfxWidth(), y}, 1);
     }
     if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
     name_ = new cVLEditBox(hwnd, res_, POINT{10, 75}, SIZE{180, 15}, 2, 0);

@@ -36,9 +36,9 @@ cPodcastUrlWnd::cPodcastUrlWnd(cElementHost* owner, HWND parent, cResourceManage
     ::ShowWindow(hwnd, SW_SHOW);
     if (cWndButton* ok = AddPopupButton(this, owner_, res_, BUTTON_OK, SPRITE_OK, 66, 10, 0, false)) {
         const int y = 161 - ok->GetGfxHeight();
-        ok->SetPos(POINT{66, y}, 0);
+        ok->SetPos(POINT{66, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 66, y, 0, false))
-            cancel->SetPos(POINT{231 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{231 - cancel->GetGfxWidth(), y}, 1);
     }
     if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
     address_ = new cVLEditBox(hwnd, res_, POINT{9, 69}, SIZE{280, 15}, 2, 0);

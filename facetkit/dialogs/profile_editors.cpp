@@ -147,7 +147,7 @@ cCutProfileWnd::cCutProfileWnd(cElementHost* owner, HWND parent, cResourceManage
     GetAutoCutSettings(openedName_, &type, &value, &folder, nullptr);
 
     cWndButton* del = AddPopupButton(this, owner_, res_, BUTTON_DELETE, SPRITE_DELETE, 0, 35, 0, false);
-    if (del) del->SetPos(POINT{215 - del->GetGfxWidth(), 35}, 0);
+    if (del) del->SetPos(POINT{215 - del->GetGfxWidth(), 35}, 1);
     type_ = new cSkinComboBox(hwnd, res_, 93, 67, 110, 16, 0, 2);
     char text[256] = {};
     dlgs::Text(TXT_TIME, text, sizeof text);
@@ -166,9 +166,9 @@ cCutProfileWnd::cCutProfileWnd(cElementHost* owner, HWND parent, cResourceManage
     PlaceBehind(name_->GetWindow(), value_->GetWindow());
     if (cWndButton* save = AddPopupButton(this, owner_, res_, BUTTON_SAVE, SPRITE_SAVE, 26, 0, 0, false)) {
         const int y = 231 - save->GetGfxHeight();
-        save->SetPos(POINT{26, y}, 0);
+        save->SetPos(POINT{26, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 0, y, 0, false))
-            cancel->SetPos(POINT{200 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{200 - cancel->GetGfxWidth(), y}, 1);
     }
     SetActiveWindow(name_->GetWindow());
     SetFocus(name_->GetWindow());
@@ -317,7 +317,7 @@ cRecQualityWnd::cRecQualityWnd(cElementHost* owner, HWND parent, cResourceManage
     GetRecQualitySettings(openedName_, &sps, &bps, &nch, nullptr);
 
     if (cWndButton* del = AddPopupButton(this, owner_, res_, BUTTON_DELETE, SPRITE_DELETE, 0, 35, 0, false))
-        del->SetPos(POINT{220 - del->GetGfxWidth(), 35}, 0);
+        del->SetPos(POINT{220 - del->GetGfxWidth(), 35}, 1);
     cSkinComboBox* rate = AddList(83, 67);
     int rateIndex = 0;
     for (int i = 0; i < static_cast<int>(sizeof kRates / sizeof kRates[0]); ++i) {
@@ -326,14 +326,14 @@ cRecQualityWnd::cRecQualityWnd(cElementHost* owner, HWND parent, cResourceManage
     }
     rate->SetCurSel(rateIndex);
     if (cWndButton* help = AddPopupButton(this, owner_, res_, BUTTON_HELP, SPRITE_HELP, 0, 69, 0, false))
-        help->SetPos(POINT{214 - help->GetGfxWidth(), 69}, 0);
+        help->SetPos(POINT{214 - help->GetGfxWidth(), 69}, 1);
     cSkinComboBox* depth = AddList(83, 94);
     depth->AddString("16 Bit");
     depth->AddString(" 8 Bit");
     depth->SetCurSel(bps == 8 ? 1 : 0);
     // Both help buttons carry the same id; the element list finds the first.
     if (cWndButton* help = AddPopupButton(this, owner_, res_, BUTTON_HELP, SPRITE_HELP, 0, 94, 0, false))
-        help->SetPos(POINT{214 - help->GetGfxWidth(), 94}, 0);
+        help->SetPos(POINT{214 - help->GetGfxWidth(), 94}, 1);
     cSkinComboBox* channels = AddList(83, 121);
     char text[128] = {};
     dlgs::Text(TXT_STEREO, text, sizeof text);
@@ -348,9 +348,9 @@ cRecQualityWnd::cRecQualityWnd(cElementHost* owner, HWND parent, cResourceManage
     PlaceBehind(name_->GetWindow(), channels->GetWindow());
     if (cWndButton* save = AddPopupButton(this, owner_, res_, BUTTON_SAVE, SPRITE_SAVE, 42, 0, 0, false)) {
         const int y = 231 - save->GetGfxHeight();
-        save->SetPos(POINT{42, y}, 0);
+        save->SetPos(POINT{42, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 0, y, 0, false))
-            cancel->SetPos(POINT{219 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{219 - cancel->GetGfxWidth(), y}, 1);
     }
     SetActiveWindow(name_->GetWindow());
     SetFocus(name_->GetWindow());
@@ -441,7 +441,7 @@ void cRecQualityWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         if (auto* del = static_cast<cWndButton*>(GetButtonList()->GetById(BUTTON_DELETE))) {
             int x = measured.right + 5;
             if (x > DELETE_MAX_X) x = DELETE_MAX_X;
-            del->SetPos(POINT{x, 35}, 0);
+            del->SetPos(POINT{x, 35}, 1);
         }
         deletePending_ = false;
     }

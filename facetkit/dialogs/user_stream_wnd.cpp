@@ -51,9 +51,9 @@ cUserStreamWnd::cUserStreamWnd(cElementHost* owner, HWND parent, cResourceManage
     ::ShowWindow(hwnd, SW_SHOW);
     if (cWndButton* ok = AddPopupButton(this, owner_, res_, BUTTON_OK, SPRITE_OK, 10, 10, 0, false)) {
         const int y = 190 - ok->GetGfxHeight();
-        ok->SetPos(POINT{67, y}, 0);
+        ok->SetPos(POINT{67, y}, 1);
         if (cWndButton* cancel = AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 67, y, 0, false))
-            cancel->SetPos(POINT{233 - cancel->GetGfxWidth(), y}, 0);
+            cancel->SetPos(POINT{233 - cancel->GetGfxWidth(), y}, 1);
     }
     if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
     combo_ = new cSkinComboBox(hwnd, res_, 10, 68, 250, 16, 1, 2);

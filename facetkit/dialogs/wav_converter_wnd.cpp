@@ -123,17 +123,17 @@ cWavConverterWnd::cWavConverterWnd(cElementHost* owner, HWND parent, cResourceMa
     ::ShowWindow(hwnd, SW_SHOW);
 
     if (cWndButton* q = AddPopupButton(this, owner_, res_, BUTTON_MP3_QUALITY, SPRITE_QUALITY, 200, 0, 0, false))
-        q->SetPos(POINT{200, 157 - q->GetGfxHeight()}, 0);
+        q->SetPos(POINT{200, 157 - q->GetGfxHeight()}, 1);
     AddPopupButton(this, owner_, res_, BUTTON_HELP, SPRITE_HELP, WIDTH - 23, 7, 0, false);
     AddPopupButton(this, owner_, res_, BUTTON_CONVERT, SPRITE_OK, 60, 215, 0, false);
     AddPopupButton(this, owner_, res_, BUTTON_CANCEL, SPRITE_CANCEL, 143, 215, 0, false);
     cVLEditBox* wav = AddEdit(10, 57, 245, nullptr);
     if (cWndButton* b = AddPopupButton(this, owner_, res_, BUTTON_BROWSE_WAV, SPRITE_BROWSE, 0, 56, 0, false))
-        b->SetPos(POINT{272 - b->GetGfxWidth(), 56}, 0);
+        b->SetPos(POINT{272 - b->GetGfxWidth(), 56}, 1);
     cVLEditBox* name = AddEdit(10, 100, 237, wav->GetWindow());
     AddEdit(10, 183, 245, name->GetWindow());
     if (cWndButton* b = AddPopupButton(this, owner_, res_, BUTTON_BROWSE_FOLDER, SPRITE_BROWSE, 0, 183, 0, false))
-        b->SetPos(POINT{272 - b->GetGfxWidth(), 183}, 0);
+        b->SetPos(POINT{272 - b->GetGfxWidth(), 183}, 1);
     progress_ = new cVLProgressBar(hwnd, res_);
     progress_->SetPos(POINT{10, 173});
     progress_->SetVisible(0);

@@ -17,6 +17,7 @@
 #include "nav_window.h"
 #include "podcast_feed.h"
 #include "profile_editors.h"
+#include "record_saved_wnd.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_exports.h"
@@ -222,6 +223,7 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     // editors through these slots.
     dlgs::InstallProfileEditorOpeners();
     dlgs::InstallMp3ChoiceOpener();
+    InstallRecordSavedOpener();
     g_main = new cVelmoWin();
     PumpMessages();
     if (!g_main->CreateMainWindow(skin.module, g_resources, GetProductTitle())) {

@@ -35,6 +35,7 @@ bool IsPieceNumber(const std::string& s) {
 }  // namespace
 
 void SetRecordingPopups(const RecordingPopups& popups) { g_popups = popups; }
+RecordingPopups GetRecordingPopups() { return g_popups; }
 
 std::vector<std::string> RecordingPieceFiles(const char* path, int pieces, int firstPiece) {
     std::vector<std::string> files;

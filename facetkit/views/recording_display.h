@@ -53,3 +53,4 @@ struct RecordingPopups {
     void (*recordingView)(int on, const char* format, const char* quality, int a, int b, int c) = nullptr;
 };
 FACETKIT_API void SetRecordingPopups(const RecordingPopups& popups);
+FACETKIT_API RecordingPopups GetRecordingPopups();

@@ -106,6 +106,13 @@ TEST_F(PodcastUrlTest, CancelAndEmptyAddressesSendNothing) {
     server_.Serve("/feed.xml", Feed(2), "text/xml");
     std::unique_ptr<cPodcastUrlWnd> wnd(new cPodcastUrlWnd(nullptr, nullptr, res_.get()));
     Screenshot(wnd.get(), "podcast_url");
+    auto* ok = dynamic_cast<cWndButton*>(wnd->GetButtonList()->GetById(cPodcastUrlWnd::BUTTON_OK));
+    auto* cancel = dynamic_cast<cWndButton*>(wnd->GetButtonList()->GetById(cPodcastUrlWnd::BUTTON_CANCEL));
+    ASSERT_TRUE(ok && cancel);
+    EXPECT_EQ(ok->GetRect().left, 66);
+    EXPECT_EQ(ok->GetRect().bottom, 161);
+    EXPECT_EQ(cancel->GetRect().right, 231);
+    EXPECT_EQ(cancel->GetRect().top, ok->GetRect().top);
     Type(wnd->GetAddressEdit(), server_.Url("/feed.xml").c_str());
     Post(wnd.get(), cPodcastUrlWnd::BUTTON_CANCEL);
     EXPECT_FALSE(wnd->GetWindow() && IsWindow(wnd->GetWindow()));
