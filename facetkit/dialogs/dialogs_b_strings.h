@@ -11,3 +11,5 @@
 #define DLG_TEXT_ADDRESS_MISSING 5509     /* no arguments */
 #define DLG_TEXT_PODCAST_AT_ONCE 5510     /* no arguments */
 #define DLG_TEXT_COPY_FAILED 5511         /* chosen path, recorded path */
+#define DLG_TEXT_RIGHTS 5512              /* no arguments */
+#define DLG_TEXT_COMPANY 5513             /* no arguments */

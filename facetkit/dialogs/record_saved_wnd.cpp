@@ -11,7 +11,6 @@
 #include "dialog_services.h"
 #include "dialogs_b_strings.h"
 #include "popup_paint.h"
-#include "recording_display.h"
 #include "recording_record.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
@@ -205,10 +204,4 @@ int OpenRecordSaved(RecordingStartRecord* record) {
     const int result = wnd->GetResult();
     delete wnd;
     return result;
-}
-
-void InstallRecordSavedOpener() {
-    RecordingPopups popups = GetRecordingPopups();
-    popups.recordSaved = &OpenRecordSaved;
-    SetRecordingPopups(popups);
 }

@@ -65,5 +65,3 @@ FACETKIT_API RecordedFileType RecordedFileTypeOf(const char* path);
 
 // Runs the pop-up modally over the main window for a finished recording.
 FACETKIT_API int OpenRecordSaved(RecordingStartRecord* record);
-// Connects the recording's end to this pop-up.
-FACETKIT_API void InstallRecordSavedOpener();

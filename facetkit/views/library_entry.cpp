@@ -7,6 +7,7 @@
 #include "bounded_text.h"
 #include "button_list.h"
 #include "catalogue.h"
+#include "dialog_openers.h"
 #include "download.h"
 #include "host_exports.h"
 #include "host_link.h"
@@ -17,7 +18,6 @@
 #include "nav_window.h"
 #include "podcast_feed.h"
 #include "profile_editors.h"
-#include "record_saved_wnd.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_exports.h"
@@ -220,10 +220,10 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     InterlockedExchange(&lib.lastPlayedReceived, 0);
     InterlockedExchange(&lib.bannerReady, 0);
     // The timer editor's and the settings' format choices open the profile
-    // editors through these slots.
+    // editors through these slots; the views open the other pop-ups.
     dlgs::InstallProfileEditorOpeners();
     dlgs::InstallMp3ChoiceOpener();
-    InstallRecordSavedOpener();
+    dlgs::InstallDialogOpeners();
     g_main = new cVelmoWin();
     PumpMessages();
     if (!g_main->CreateMainWindow(skin.module, g_resources, GetProductTitle())) {

@@ -16,6 +16,8 @@
 #include "bounded_text.h"
 #include "library_state.h"
 #include "main_menu.h"
+#include "recording_display.h"
+#include "timer_entries.h"
 #include "nav_window.h"
 #include "registry.h"
 #include "resource_manager.h"
@@ -851,9 +853,12 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
             ShowStationDetails();
         break;
     case CMD_TIMER_ENTRY:
-        // In the station menu it makes a timer entry, which the timer
-        // editor does; elsewhere it shows the timer view.
-        if (subMenu != MENU_STATION) ShowNavigatorView(9, 0);
+        // In the station menu it makes a timer entry for the station;
+        // elsewhere it shows the timer view.
+        if (subMenu == MENU_STATION)
+            NewTimerEntry(static_cast<unsigned long>(stationId_));
+        else
+            ShowNavigatorView(9, 0);
         break;
     case CMD_VIEW_NORMAL:
     case CMD_VIEW_EXTENDED:
@@ -866,7 +871,16 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
     case CMD_SETTINGS:
         HostCallback(CB_REC_SOURCES, 0, nullptr);
         HostCallback(CB_REC_DEVICES, 0, nullptr);
+        if (g_hooks.settings) g_hooks.settings();
         break;
+    case CMD_ABOUT:
+        if (g_hooks.about) g_hooks.about();
+        break;
+    case CMD_SUBSCRIBE_PODCAST:
+        if (g_hooks.subscribePodcast) g_hooks.subscribePodcast();
+        break;
+    case CMD_CONVERT_WAV: OpenWavConverter(); break;
+    case CMD_NEW_TIMER: NewTimerEntry(static_cast<unsigned long>(stationId_)); break;
     case CMD_HELP: HostCallback(CB_HELP, 0, nullptr); break;
     case CMD_FAQ: HostCallback(CB_HELP, 1, nullptr); break;
     case CMD_MAIL: HostCallback(CB_CONTACT, 1, nullptr); break;

@@ -125,6 +125,10 @@ struct MainWindowHooks {
     // A yes/no question with a catalogue mark-up text: title sprite (0 none)
     // and a countdown in seconds whose end counts as yes (0 none); 1 yes.
     int (*question)(unsigned textId, unsigned titleSprite, int countdown);
+    // Pop-ups of the menu, each run modally by the dialogs.
+    void (*settings)();
+    void (*about)();
+    void (*subscribePodcast)();
 };
 FACETKIT_API MainWindowHooks& MainHooks();
 // Message 1181 may carry a private copy for the window to free; only copies

@@ -667,6 +667,31 @@ TEST_F(MainWindowHost, MenuCommandsReachTheHost) {
     }
 }
 
+int g_popupOpened = 0;
+TEST_F(MainWindowHost, MenuOpensItsPopupsThroughTheDialogsSlots) {
+    struct Case {
+        int subMenu;
+        UINT command;
+        void (**slot)();
+    };
+    MainWindowHooks& hooks = MainHooks();
+    const Case cases[] = {
+        {MENU_OPTIONS, CMD_SETTINGS, &hooks.settings},
+        {MENU_HELP, CMD_ABOUT, &hooks.about},
+        {MENU_VIEW, CMD_SUBSCRIBE_PODCAST, &hooks.subscribePodcast},
+    };
+    for (const Case& c : cases) {
+        g_popupOpened = 0;
+        *c.slot = [] { ++g_popupOpened; };
+        win_->OnMenuCommand(c.subMenu, c.command);
+        EXPECT_EQ(g_popupOpened, 1) << c.command;
+        // An empty slot (no dialogs installed) does nothing.
+        *c.slot = nullptr;
+        win_->OnMenuCommand(c.subMenu, c.command);
+        EXPECT_EQ(g_popupOpened, 1) << c.command;
+    }
+}
+
 TEST_F(MainWindowHost, RecentStationsAndFoldersOfTheStationMenuPlayAndFile) {
     win_->SetCurrentSelection(4711, "Radio");
     cListe* recent = GetListStore().List(LS_RECENT);

@@ -1,0 +1,18 @@
+// Connects the library's windows to the pop-ups they open: the timer
+// editor, the WAV converter, the settings and the recording's end. Each
+// runs modally over the navigator window (the main window without one).
+#pragma once
+
+#include "facetkit_api.h"
+
+class cTimerEntry;
+
+namespace dlgs {
+// 1 when the user confirmed the entry (the editor wrote into it).
+FACETKIT_API int RunTimerEditor(cTimerEntry* entry);
+FACETKIT_API void RunWavConverter();
+FACETKIT_API void RunSettings();
+// The podcast-address pop-up over the navigator; nothing without one.
+FACETKIT_API void RunPodcastAddress();
+FACETKIT_API void InstallDialogOpeners();
+}  // namespace dlgs
