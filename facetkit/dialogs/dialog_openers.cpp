@@ -2,6 +2,7 @@
 
 #include "about_wnd.h"
 #include "main_window.h"
+#include "own_station_wnd.h"
 #include "podcast_url_wnd.h"
 #include "record_saved_wnd.h"
 #include "recording_display.h"
@@ -54,6 +55,7 @@ void InstallDialogOpeners() {
     main.settings = &RunSettings;
     main.about = &OpenAboutWnd;
     main.subscribePodcast = &RunPodcastAddress;
+    main.ownStation = &OpenOwnStationWnd;
 }
 
 }  // namespace dlgs

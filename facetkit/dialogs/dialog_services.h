@@ -66,6 +66,7 @@ enum HintKind {
     HINT_REC_DEVICE,
     HINT_AUTO_PAUSE,
     HINT_TIMER,
+    HINT_STREAM_FORMAT,
 };
 struct DialogOpeners {
     void (*hint)(int kind, cElementHost* owner, HWND parent, cResourceManager* res);

@@ -8,6 +8,7 @@
 #include "list_store.h"
 #include "resource_manager.h"
 #include "txtelement.h"
+#include "small_popup.h"
 #include "window_binding.h"
 #include "wnd_button.h"
 
@@ -72,20 +73,13 @@ void cNewFolderWnd::Close() {
     DestroyPopupWindow();
 }
 
+void cNewFolderWnd::OnButton(unsigned long id) {
+    if (id == BUTTON_OK) OnOk();
+    if (id == BUTTON_CANCEL) Close();
+}
+
 LRESULT CALLBACK cNewFolderWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<cNewFolderWnd*>(fkwin::Bound<cPopUpWnd>(hwnd));
-    if (!self) return 0;
-    switch (msg) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return dlgs::WhiteControl(wParam, self->white_);
-    case WM_SKIN_BUTTON_PRESSED:
-        if (lParam == BUTTON_OK) self->OnOk();
-        if (lParam == BUTTON_CANCEL) self->Close();
-        return 0;
-    default: break;
-    }
-    return PopupProc(hwnd, msg, wParam, lParam);
+    return dlgs::SmallPopupProc<cNewFolderWnd>(hwnd, msg, wParam, lParam, &PopupProc);
 }
 
 void cNewFolderWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {

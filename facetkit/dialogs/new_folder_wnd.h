@@ -26,6 +26,10 @@ public:
     cVLEditBox* GetNameEdit() { return name_; }
     unsigned long GetFolderId() const { return folderId_; }
 
+    // A skinned button was pressed.
+    void OnButton(unsigned long id);
+    HBRUSH WhiteBrush() const { return white_; }
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

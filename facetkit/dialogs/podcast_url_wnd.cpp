@@ -13,6 +13,7 @@
 #include "podcast_feed.h"
 #include "popup_paint.h"
 #include "resource_manager.h"
+#include "small_popup.h"
 #include "window_binding.h"
 #include "wnd_button.h"
 
@@ -157,26 +158,19 @@ void cPodcastUrlWnd::Close() {
     DestroyPopupWindow();
 }
 
+void cPodcastUrlWnd::OnButton(unsigned long id) {
+    if (id == BUTTON_OK) Subscribe();
+    if (id == BUTTON_CANCEL) Close();
+}
+
 LRESULT CALLBACK cPodcastUrlWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = static_cast<cPodcastUrlWnd*>(fkwin::Bound<cPopUpWnd>(hwnd));
-    if (!self) return 0;
-    switch (msg) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return dlgs::WhiteControl(wParam, self->white_);
-    case WM_SKIN_BUTTON_PRESSED:
-        if (lParam == BUTTON_OK) self->Subscribe();
-        if (lParam == BUTTON_CANCEL) self->Close();
+    if (msg == WM_CLOSE && self && self->busy_) {
+        // The running download's wait ends first and then closes.
+        self->cancelled_ = true;
         return 0;
-    case WM_CLOSE:
-        if (self->busy_) {
-            self->cancelled_ = true;
-            return 0;
-        }
-        break;
-    default: break;
     }
-    return PopupProc(hwnd, msg, wParam, lParam);
+    return dlgs::SmallPopupProc<cPodcastUrlWnd>(hwnd, msg, wParam, lParam, &PopupProc);
 }
 
 void cPodcastUrlWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {

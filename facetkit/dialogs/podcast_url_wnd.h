@@ -34,6 +34,10 @@ public:
     cVLEditBox* GetAddressEdit() { return address_; }
     bool IsDownloading() const { return busy_; }
 
+    // A skinned button was pressed.
+    void OnButton(unsigned long id);
+    HBRUSH WhiteBrush() const { return white_; }
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // The feed at `url` (status 5 with the text, or the failing status).

@@ -14,6 +14,7 @@
 #include "recording_record.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
+#include "small_popup.h"
 #include "window_binding.h"
 #include "wnd_button.h"
 #include "wnd_list.h"
@@ -148,27 +149,20 @@ void cRecordSavedWnd::SaveAs() {
 
 void cRecordSavedWnd::Close() { DestroyPopupWindow(); }
 
-LRESULT CALLBACK cRecordSavedWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<cRecordSavedWnd*>(fkwin::Bound<cPopUpWnd>(hwnd));
-    if (!self) return 0;
-    switch (msg) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return dlgs::WhiteControl(wParam, self->white_);
-    case WM_SKIN_BUTTON_PRESSED:
-        if (lParam == BUTTON_OK) {
-            self->SetResult(1);
-            self->Close();
-        } else if (lParam == BUTTON_SAVE_AS) {
-            self->SaveAs();
-        } else if (lParam == BUTTON_DELETE) {
-            self->SetResult(0);
-            self->Close();
-        }
-        return 0;
-    default: break;
+void cRecordSavedWnd::OnButton(unsigned long id) {
+    if (id == BUTTON_OK) {
+        SetResult(1);
+        Close();
+    } else if (id == BUTTON_SAVE_AS) {
+        SaveAs();
+    } else if (id == BUTTON_DELETE) {
+        SetResult(0);
+        Close();
     }
-    return PopupProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK cRecordSavedWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return dlgs::SmallPopupProc<cRecordSavedWnd>(hwnd, msg, wParam, lParam, &PopupProc);
 }
 
 void cRecordSavedWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {

@@ -43,6 +43,10 @@ public:
     const char* GetFileName() const { return name_; }
     int GetPieces() const { return pieces_; }
 
+    // A skinned button was pressed.
+    void OnButton(unsigned long id);
+    HBRUSH WhiteBrush() const { return white_; }
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -9,6 +9,7 @@
 #include "catalogue.h"
 #include "debugtext.h"
 #include "dialog_services.h"
+#include "popup_paint.h"
 #include "dialogs_a_strings.h"
 #include "list_store.h"
 #include "resource_manager.h"
@@ -50,10 +51,6 @@ cVLTime Now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return cVLTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, 0);
-}
-
-void DrawDottedLine(HDC dc, int x1, int x2, int y) {
-    for (int x = x1; x <= x2; x += 3) SetPixel(dc, x, y, kDots);
 }
 
 }  // namespace
@@ -606,9 +603,9 @@ void cTimerEntryWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     if (Visible(BOX_SHOW_NOTES)) DrawLabel(dc, 109, 26, 412, false);
     if (Visible(BOX_ACTIVE)) DrawLabel(dc, 385, 26, 429, false);
     if (Visible(BOX_OWN_FOLDER)) DrawLabel(dc, 517, 88, repeatEndRow_ + 40, false);
-    DrawDottedLine(dc, 10, 329, 129);
-    DrawDottedLine(dc, 10, 329, 222);
-    DrawDottedLine(dc, 10, 329, 400);
+    dlgs::DrawDottedLine(dc, 10, 329, 129, kDots);
+    dlgs::DrawDottedLine(dc, 10, 329, 222, kDots);
+    dlgs::DrawDottedLine(dc, 10, 329, 400, kDots);
     for (cListElement* e = lists_.First(); e; e = e->Next()) static_cast<cSkinComboBox*>(e)->Show(dc);
     for (cListElement* e = edits_.First(); e; e = e->Next()) static_cast<cVLEditBox*>(e)->Show(dc);
     if (old) SelectObject(dc, old);

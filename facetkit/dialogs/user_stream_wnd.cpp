@@ -12,6 +12,7 @@
 #include "element_host.h"
 #include "registry.h"
 #include "resource_manager.h"
+#include "small_popup.h"
 #include "window_binding.h"
 #include "wnd_button.h"
 
@@ -116,20 +117,13 @@ void cUserStreamWnd::Close() {
     DestroyPopupWindow();
 }
 
+void cUserStreamWnd::OnButton(unsigned long id) {
+    if (id == BUTTON_OK) OnOk();
+    if (id == BUTTON_CANCEL) Close();
+}
+
 LRESULT CALLBACK cUserStreamWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<cUserStreamWnd*>(fkwin::Bound<cPopUpWnd>(hwnd));
-    if (!self) return 0;
-    switch (msg) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return dlgs::WhiteControl(wParam, self->white_);
-    case WM_SKIN_BUTTON_PRESSED:
-        if (lParam == BUTTON_OK) self->OnOk();
-        if (lParam == BUTTON_CANCEL) self->Close();
-        return 0;
-    default: break;
-    }
-    return PopupProc(hwnd, msg, wParam, lParam);
+    return dlgs::SmallPopupProc<cUserStreamWnd>(hwnd, msg, wParam, lParam, &PopupProc);
 }
 
 void cUserStreamWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {

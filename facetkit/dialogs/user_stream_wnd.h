@@ -29,6 +29,10 @@ public:
     const char* GetAddress() const { return address_; }
     cSkinComboBox* GetCombo() { return combo_; }
 
+    // A skinned button was pressed.
+    void OnButton(unsigned long id);
+    HBRUSH WhiteBrush() const { return white_; }
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void Remember();

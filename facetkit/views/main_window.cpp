@@ -158,8 +158,8 @@ cVelmoWin::cVelmoWin()
     : pendingHasText_(0), pendingConnecting_(0), stationId_(0), playState_(0), track_(0), trackCount_(0),
       duration_(0), searchFinished_(1), runInfoStamp_(0), connecting_(0), waitCounter_(0), soundOn_(1),
       recording_(0), menuOpen_(0), timeDrag_(0), volumeRepeat_(0), showStatusSym_(1), traywatchStarted_(0),
-      podcastFeeds_(nullptr), pendingVolume_{0, 0, 0}, shownPosition_(0), lastVolumeTick_(0), buffer_(nullptr), pendingBuffer_(0),
-      lastSeekTick_(0), backDc_(nullptr), backBitmap_(nullptr), backOld_(nullptr) {
+      podcastFeeds_(nullptr), pendingVolume_{0, 0, 0}, shownPosition_(0), lastVolumeTick_(0), lastSeekTick_(0), buffer_(nullptr),
+      pendingBuffer_(0), backDc_(nullptr), backBitmap_(nullptr), backOld_(nullptr) {
     InitializeCriticalSection(&lock_);
     station_[0] = title_[0] = artist_[0] = bitrate_[0] = 0;
     info55_[0] = info52_[0] = info56_[0] = info57_[0] = status_[0] = pendingStatus_[0] = 0;
@@ -878,6 +878,9 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         break;
     case CMD_SUBSCRIBE_PODCAST:
         if (g_hooks.subscribePodcast) g_hooks.subscribePodcast();
+        break;
+    case CMD_ADD_OWN_STATION:
+        if (g_hooks.ownStation) g_hooks.ownStation(0);
         break;
     case CMD_CONVERT_WAV: OpenWavConverter(); break;
     case CMD_NEW_TIMER: NewTimerEntry(static_cast<unsigned long>(stationId_)); break;

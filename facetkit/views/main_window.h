@@ -129,6 +129,8 @@ struct MainWindowHooks {
     void (*settings)();
     void (*about)();
     void (*subscribePodcast)();
+    // The own-station editor for a station id (0: a new station).
+    void (*ownStation)(unsigned long id);
 };
 FACETKIT_API MainWindowHooks& MainHooks();
 // Message 1181 may carry a private copy for the window to free; only copies

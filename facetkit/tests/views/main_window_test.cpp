@@ -680,6 +680,10 @@ TEST_F(MainWindowHost, MenuOpensItsPopupsThroughTheDialogsSlots) {
         {MENU_HELP, CMD_ABOUT, &hooks.about},
         {MENU_VIEW, CMD_SUBSCRIBE_PODCAST, &hooks.subscribePodcast},
     };
+    g_popupOpened = 0;
+    hooks.ownStation = [](unsigned long id) { g_popupOpened = id == 0 ? 1 : -1; };
+    win_->OnMenuCommand(MENU_MAIN, CMD_ADD_OWN_STATION);
+    EXPECT_EQ(g_popupOpened, 1) << "a new station";
     for (const Case& c : cases) {
         g_popupOpened = 0;
         *c.slot = [] { ++g_popupOpened; };
