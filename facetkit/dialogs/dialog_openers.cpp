@@ -1,15 +1,21 @@
 #include "dialog_openers.h"
 
 #include "about_wnd.h"
+#include "dialog_services.h"
+#include "hint_wnds.h"
 #include "main_window.h"
 #include "own_station_wnd.h"
+#include "profile_editors.h"
 #include "podcast_url_wnd.h"
+#include "protocol_commands.h"
+#include "recommend_wnd.h"
 #include "record_saved_wnd.h"
 #include "recording_display.h"
 #include "settings_wnd.h"
 #include "skin_wnd.h"
 #include "timer_entries.h"
 #include "timer_entry_wnd.h"
+#include "user_stream_wnd.h"
 #include "wav_converter_wnd.h"
 #include "wnd_list.h"
 
@@ -45,17 +51,31 @@ void RunPodcastAddress() {
     if (nav) OpenPodcastUrlWnd(nav, nav->GetWindow(), nav->GetResourceManager());
 }
 
+// The stream-address pop-up over the navigator; what it ends with is played.
+void RunUserStream() {
+    cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
+    if (!nav) return;
+    cUserStreamWnd* wnd = new cUserStreamWnd(GetWindowList().Find(WND_ID_MAIN), nav->GetWindow(), nav->GetResourceManager());
+    wnd->MessageLoop();
+    if (wnd->GetResult() == 1 && wnd->GetAddress()[0]) MainProtocolTarget().PlayCustomUrl(wnd->GetStreamKind(), wnd->GetAddress());
+    delete wnd;
+}
+
 void InstallDialogOpeners() {
     SetTimerEditorHook(&RunTimerEditor);
     RecordingPopups popups = GetRecordingPopups();
     popups.wavConverter = &RunWavConverter;
     popups.recordSaved = &OpenRecordSaved;
+    popups.recommend = &RunRecommendWnd;
     SetRecordingPopups(popups);
     MainWindowHooks& main = MainHooks();
     main.settings = &RunSettings;
     main.about = &OpenAboutWnd;
     main.subscribePodcast = &RunPodcastAddress;
     main.ownStation = &OpenOwnStationWnd;
+    main.userStream = &RunUserStream;
+    Openers().hint = &OpenHint;
+    ProfileHooks().help = &OpenEditorHelp;
 }
 
 }  // namespace dlgs

@@ -14,5 +14,7 @@ FACETKIT_API void RunWavConverter();
 FACETKIT_API void RunSettings();
 // The podcast-address pop-up over the navigator; nothing without one.
 FACETKIT_API void RunPodcastAddress();
+// The stream-address pop-up over the navigator; an address it ends with is played.
+FACETKIT_API void RunUserStream();
 FACETKIT_API void InstallDialogOpeners();
 }  // namespace dlgs

@@ -59,6 +59,11 @@ FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs);
 FACETKIT_API void FittingQualityNames(char* buffer, int size);
 FACETKIT_API void FittingCutProfileNames(char* buffer, int size);
 
+// The maker's download pages for the players some stations need, as host
+// name and path (the host adds the scheme).
+constexpr const char kRealPlayerPage[] = "www.velmirant.de/realplayer.php";
+constexpr const char kWindowsMediaPage[] = "www.velmirant.de/windowsmedia.php";
+
 // Pop-ups of other areas.
 enum HintKind {
     HINT_PROXY = 1,
@@ -67,6 +72,7 @@ enum HintKind {
     HINT_AUTO_PAUSE,
     HINT_TIMER,
     HINT_STREAM_FORMAT,
+    HINT_SEARCH_FAILED,
 };
 struct DialogOpeners {
     void (*hint)(int kind, cElementHost* owner, HWND parent, cResourceManager* res);

@@ -26,8 +26,6 @@ namespace {
 constexpr UINT WM_SETTINGS_SHOW_PAGE = WM_APP + 40;
 
 const char kHelpTopic[] = "einstellungen_uebersicht.htm";
-const char kWindowsMediaPage[] = "www.velmirant.de/windowsmedia.php";
-const char kRealPlayerPage[] = "www.velmirant.de/realplayer.php";
 
 // Host capability bits.
 enum { CAP_REALAUDIO = 1, CAP_WINDOWS_MEDIA = 2, CAP_MP3 = 4 };
@@ -814,8 +812,8 @@ LRESULT cSettingsWnd::OnElement(unsigned long id) {
     switch (id) {
     case BUTTON_HELP: dlgs::Callback(10, 0, const_cast<char*>(kHelpTopic)); return 0;
     case LINK_WINDOWS_MEDIA:
-    case LINK_MP3: dlgs::Callback(5, 0, const_cast<char*>(kWindowsMediaPage)); return 0;
-    case LINK_REALAUDIO: dlgs::Callback(5, 0, const_cast<char*>(kRealPlayerPage)); return 0;
+    case LINK_MP3: dlgs::Callback(5, 0, const_cast<char*>(dlgs::kWindowsMediaPage)); return 0;
+    case LINK_REALAUDIO: dlgs::Callback(5, 0, const_cast<char*>(dlgs::kRealPlayerPage)); return 0;
     case RADIO_BEST:
     case RADIO_SMALLEST: OnStreamChoiceRadio(id); return 0;
     case HINT_PROXY:

@@ -62,6 +62,12 @@ void cPopUpWnd::DestroyPopupWindow() {
     DestroyWindow(hwnd);
 }
 
+void cPopUpWnd::ForgetWindow() {
+    if (hwnd_) fkwin::Unbind(hwnd_, this);
+    if (hwnd_ && GetCapture() == hwnd_) ReleaseCapture();
+    hwnd_ = nullptr;
+}
+
 void cPopUpWnd::InitPaint() {
     for (int i = 0; i < PIECE_COUNT; ++i) {
         pieceWidth_[i] = res_ ? res_->GetGfxWidth(kPieceSprites[i]) : 0;

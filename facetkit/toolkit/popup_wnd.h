@@ -91,6 +91,9 @@ protected:
     static LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // Unbinds and destroys the window; the object stays.
     void DestroyPopupWindow();
+    // Lets go of a window that is already being destroyed (by its owner),
+    // so that deleting the object then does not destroy it a second time.
+    void ForgetWindow();
 
 private:
     static BOOL CALLBACK TabChild(HWND child, LPARAM self);

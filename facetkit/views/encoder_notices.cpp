@@ -7,6 +7,7 @@
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
 #include "download.h"
+#include "hint_wnds.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "profiles.h"
@@ -167,13 +168,7 @@ void ShowNotice(int notice, int value) {
     NoticeRequest request;
     switch (notice) {
     case 1: EncoderOffer(value); break;
-    case 2: {
-        unsigned long skip = 0;
-        GetValue("SHOW_FORMATUNGUELTIG", &skip);
-        if (skip) return;
-        HostLog(7, "MP3 quality hint not available");
-        break;
-    }
+    case 2: dlgs::OpenMp3AdjustedHint(); break;
     case 3:
         if (value == 112) {
             UiText(123, text, sizeof text);

@@ -126,8 +126,8 @@ int ViewOfCommand(UINT command) {
 // Private messages this window counts as handled though others act on them
 // (the navigator, the timer and recording views) or nobody does.
 bool IsQuietPrivateMessage(UINT msg) {
-    static const UINT kQuiet[] = {1124, 1128, 1129, 1133, 1134, 1135, 1141, 1161, 1165, 1174, 1175,
-                                  1176, 1177, 1178, 1179, 1182, 1190, 1191};
+    static const UINT kQuiet[] = {1124, 1128, 1129, 1133, 1134, 1135, 1161, 1165, 1174, 1175,
+                                  1177, 1178, 1179, 1182, 1190, 1191};
     for (UINT m : kQuiet)
         if (m == msg) return true;
     return false;
@@ -717,6 +717,10 @@ void cVelmoWin::ElementAction(DWORD id) {
     case 315:
         if (stationId_) HostCallback(CB_OPEN_URL, stationId_, nullptr);
         break;
+    case 195:
+    case 316:
+        if (stationId_) Recommend(1, stationId_, station_);
+        break;
     case 276: HostCallback(CB_STOP_RECORDING, 0, nullptr); break;
     case 390: HostCallback(CB_HELP, 0, nullptr); break;
     default:
@@ -883,6 +887,20 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         if (g_hooks.ownStation) g_hooks.ownStation(0);
         break;
     case CMD_CONVERT_WAV: OpenWavConverter(); break;
+    case CMD_RECOMMEND_STATION:
+    case CMD_RECOMMEND_STATION_2:
+        if (stationId_) Recommend(1, stationId_, station_);
+        break;
+    case CMD_RECOMMEND_PLAYER: Recommend(3, 0, nullptr); break;
+    case CMD_RECOMMEND_SKIN: {
+        char skin[260] = {};
+        GetValue("SKIN", skin, sizeof skin);
+        Recommend(2, 0, skin);
+        break;
+    }
+    case CMD_OPEN_STREAM_URL:
+        if (g_hooks.userStream) g_hooks.userStream();
+        break;
     case CMD_NEW_TIMER: NewTimerEntry(static_cast<unsigned long>(stationId_)); break;
     case CMD_HELP: HostCallback(CB_HELP, 0, nullptr); break;
     case CMD_FAQ: HostCallback(CB_HELP, 1, nullptr); break;
@@ -1203,6 +1221,10 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_NEXT_TRACK: ElementAction(44); return 1;
     case WM_MAIN_PREVIOUS_TRACK: ElementAction(43); return 1;
     case WM_MAIN_ELEMENT: ElementAction(static_cast<DWORD>(lParam)); return 1;
+    case WM_MAIN_USER_STREAM:
+        if (g_hooks.userStream) g_hooks.userStream();
+        return 1;
+    case WM_MAIN_RECOMMEND_TIMER: RecommendTimerEntry(static_cast<int>(wParam)); return 1;
     case WM_MAIN_BUTTON_RELEASED:
         if (lParam == 9) {
             POINT pt;

@@ -36,6 +36,7 @@ enum : UINT {
     WM_MAIN_PREVIOUS_TRACK = WM_USER + 115,
     WM_MAIN_USER_STREAM = WM_USER + 117,
     WM_MAIN_ELEMENT = WM_USER + 119,
+    WM_MAIN_RECOMMEND_TIMER = WM_USER + 152,
     WM_MAIN_BUTTON_RELEASED = WM_USER + 120,
     WM_MAIN_VOLUME_KNOB = WM_USER + 123,
     WM_MAIN_SOUND = WM_USER + 124,
@@ -131,6 +132,8 @@ struct MainWindowHooks {
     void (*subscribePodcast)();
     // The own-station editor for a station id (0: a new station).
     void (*ownStation)(unsigned long id);
+    // The stream-address pop-up, which plays what it is given.
+    void (*userStream)();
 };
 FACETKIT_API MainWindowHooks& MainHooks();
 // Message 1181 may carry a private copy for the window to free; only copies

@@ -6,6 +6,7 @@
 #include "activeelement.h"
 #include "bounded_text.h"
 #include "catalogue.h"
+#include "hint_wnds.h"
 #include "library_entry.h"
 #include "library_state.h"
 #include "list_store.h"
@@ -14,6 +15,7 @@
 #include "motion_picture.h"
 #include "podcast_feed.h"
 #include "podcast_url_wnd.h"
+#include "recording_display.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "search_criteria.h"
@@ -585,7 +587,7 @@ void cNavWindow::RowAction(int kind, unsigned long entryId, int action, const ch
                 view_->ShowView(0);
             }
         } else if (action == 195) {
-            HostLog(7, "skin recommendation needs the main window's pop-up");
+            Recommend(2, 0, shown.c_str());
         } else if (action != -1) {
             GetSkinData()->SetBannerHeight(0);
             InterlockedExchange(&g_skinChangePending, 1);
@@ -602,7 +604,7 @@ void cNavWindow::RowAction(int kind, unsigned long entryId, int action, const ch
         case 195:
         case 316:
             HostCallback(14, static_cast<int>(entryId), nullptr);
-            HostLog(7, "station recommendation needs the main window's pop-up");
+            Recommend(1, static_cast<int>(entryId), rowText);
             break;
         case 29:
         case 30: PostMessageA(main, 1127, id, 0); break;
@@ -1013,7 +1015,11 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             OnPodcastRowAction(static_cast<uint32_t>(wParam));
             return 1;
         case WM_NAV_PLAYER_HINT:
+            dlgs::OpenPlayerMissingHint(static_cast<int>(wParam));
+            return 1;
         case WM_NAV_NO_CONNECTION_HINT:
+            dlgs::OpenNoConnectionHint(static_cast<int>(wParam));
+            return 1;
         case WM_NAV_QUALITY_LINE:
         case WM_NAV_RECORDING_CHOICES:
         case WM_NAV_SLIDER_DRAG:

@@ -149,6 +149,7 @@ void Recommend(int kind, int id, const char* text) {
     RecommendRecord record = {};
     record.kind = kind;
     record.id = id;
+    record.item = item;
     if (!g_popups.recommend || !g_popups.recommend(&record, item)) return;
     record.kind = kind;
     HostCallback(36, 0, &record);
@@ -169,19 +170,16 @@ void Recommend(int kind, int id, const char* text) {
 
 void RecommendTimerEntry(int position) {
     char name[cTimerEntry::TEXT_SIZE];
-    unsigned long id;
     {
         cListStore& store = GetListStore();
         EnterCriticalSection(store.Lock());
         auto* e = position >= 0 ? static_cast<cTimerEntry*>(store.List(LS_TIMER_ENTRIES)->GetByIndex(position)) : nullptr;
-        if (e) {
-            bk::TextCopy(name, e->GetName());
-            id = e->GetId();
-        }
+        if (e) bk::TextCopy(name, e->GetName());
         LeaveCriticalSection(store.Lock());
         if (!e) return;
     }
-    Recommend(4, static_cast<int>(id), name);
+    // The pop-up finds the entry by its place in the list.
+    Recommend(4, position, name);
     Sleep(0);
 }
 

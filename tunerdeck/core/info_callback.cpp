@@ -1,6 +1,7 @@
 #include "info_callback.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "bounded_text.h"
@@ -67,6 +68,11 @@ void* CopyForWorker(int fkt, void* text, bool* owned) {
 }
 
 void OpenWeb(cCallbackTarget* t, const char* address) {
+    // The skin's download links name host and path only.
+    if (address && _strnicmp(address, "www.", 4) == 0 && !strstr(address, "://")) {
+        t->OpenBrowser((std::string("http://") + address).c_str());
+        return;
+    }
     if (IsWebAddress(address))
         t->OpenBrowser(address);
     else if (address)

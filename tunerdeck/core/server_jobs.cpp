@@ -132,15 +132,22 @@ void cServerJobs::UpdateTopStations() {
 
 int cServerJobs::SendRecommendation(RecommendationRecord* record) {
     if (!record) return 0;
-    // The skin's texts need not end inside their 80 bytes.
-    char t[5][81];
-    for (int i = 0; i < 5; ++i) bk::TextCopyN(t[i], sizeof t[i], record->texts[i], sizeof record->texts[i]);
+    // The skin's texts need not end inside their fields.
+    char senderName[RecommendationRecord::NAME_SIZE + 1], recipientName[RecommendationRecord::NAME_SIZE + 1];
+    char senderMail[RecommendationRecord::NAME_SIZE + 1], recipientMail[RecommendationRecord::NAME_SIZE + 1];
+    char message[RecommendationRecord::MESSAGE_SIZE];
+    bk::TextCopyN(senderName, sizeof senderName, record->senderName, sizeof record->senderName);
+    bk::TextCopyN(recipientName, sizeof recipientName, record->recipientName, sizeof record->recipientName);
+    bk::TextCopyN(senderMail, sizeof senderMail, record->senderMail, sizeof record->senderMail);
+    bk::TextCopyN(recipientMail, sizeof recipientMail, record->recipientMail, sizeof record->recipientMail);
+    // At most 1023 characters: the skin keeps the last byte for the end.
+    bk::TextCopyN(message, sizeof message, record->message, sizeof record->message);
     cOnlineClient client("", settings_->GetUserNameAuth(), settings_->GetUserPasswortAuth());
     if (!server_.empty()) client.SetServerName(server_.c_str());
-    const int sent = client.SendEmpfehlung(settings_->GetPID(), record->stationId, record->sent, t[0], t[2], t[1],
-                                           t[3], t[4], settings_->GetLanguage());
-    record->sent = sent ? 1 : 0;
-    return record->sent;
+    const int sent = client.SendEmpfehlung(settings_->GetPID(), record->id, record->kind, senderName, senderMail,
+                                           recipientName, recipientMail, message, settings_->GetLanguage());
+    record->kind = sent ? 1 : 0;
+    return record->kind;
 }
 
 int cServerJobs::SendSkinData(const char* text, int skinId) {

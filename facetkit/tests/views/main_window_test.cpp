@@ -13,6 +13,8 @@
 #include "list_store.h"
 #include "main_menu.h"
 #include "nav_window.h"
+#include "recording_display.h"
+#include "registry.h"
 #include "library_state.h"
 #include "main_window.h"
 #include "resource_manager.h"
@@ -679,6 +681,7 @@ TEST_F(MainWindowHost, MenuOpensItsPopupsThroughTheDialogsSlots) {
         {MENU_OPTIONS, CMD_SETTINGS, &hooks.settings},
         {MENU_HELP, CMD_ABOUT, &hooks.about},
         {MENU_VIEW, CMD_SUBSCRIBE_PODCAST, &hooks.subscribePodcast},
+        {MENU_VIEW, CMD_OPEN_STREAM_URL, &hooks.userStream},
     };
     g_popupOpened = 0;
     hooks.ownStation = [](unsigned long id) { g_popupOpened = id == 0 ? 1 : -1; };
@@ -694,6 +697,32 @@ TEST_F(MainWindowHost, MenuOpensItsPopupsThroughTheDialogsSlots) {
         win_->OnMenuCommand(c.subMenu, c.command);
         EXPECT_EQ(g_popupOpened, 1) << c.command;
     }
+}
+
+TEST_F(MainWindowHost, RecommendationsNameWhatTheyRecommend) {
+    static std::vector<std::string> asked;
+    RecordingPopups saved = GetRecordingPopups();
+    RecordingPopups popups = saved;
+    // The form is cancelled: nothing goes to the host.
+    popups.recommend = [](RecommendRecord* r, const char* item) {
+        asked.push_back(std::to_string(r->kind) + "|" + std::to_string(r->id) + "|" + item);
+        return 0;
+    };
+    SetRecordingPopups(popups);
+    SetValue("SKIN", "stockface.dll");
+    asked.clear();
+    win_->OnMenuCommand(MENU_OPTIONS, CMD_RECOMMEND_STATION_2);   // no station yet: nothing
+    win_->SetCurrentSelection(4711, "Radio Eins");
+    win_->SetStationText("Radio Eins");
+    g_calls.clear();
+    win_->OnMenuCommand(MENU_STATION, CMD_RECOMMEND_STATION);
+    win_->ElementAction(316);
+    win_->OnMenuCommand(MENU_HELP, CMD_RECOMMEND_PLAYER);
+    win_->OnMenuCommand(MENU_OPTIONS, CMD_RECOMMEND_SKIN);
+    SetValue("SKIN", nullptr);
+    SetRecordingPopups(saved);
+    EXPECT_EQ(asked, (std::vector<std::string>{"1|4711|Radio Eins", "1|4711|Radio Eins", "3|0|", "2|0|stockface.dll"}));
+    EXPECT_EQ(Codes(), std::vector<int>{}) << "a cancelled form sends nothing";
 }
 
 TEST_F(MainWindowHost, RecentStationsAndFoldersOfTheStationMenuPlayAndFile) {

@@ -239,6 +239,8 @@ TEST_F(InfoCallbackTest, WorkerCodesActOnTheirOwnThreads) {
         {5, 4, nullptr, {}},                           // homepage is no web address
         {5, 0, "ftp://x", {}},
         {5, 0, "https://a.example/", {"OpenBrowser https://a.example/"}},
+        {5, 0, "www.velmirant.de/realplayer.php", {"OpenBrowser http://www.velmirant.de/realplayer.php"}},
+        {5, 0, "www.x/a://b", {}},
         {5, 0, nullptr, {"OpenBrowser http://www.velmirant.de/"}},
         {6, 0, &search, {"Search jazz 4"}},
         {8, 5, nullptr, {"RemoveFavorite 5"}},

@@ -137,13 +137,26 @@ TEST_F(ServerJobsLiveTest, ProgrammeTipsAreMergedDatedPushedAndAskedOnceADay) {
 
 TEST_F(ServerJobsLiveTest, RecommendationIsTakenAndDeadStreamsShowTheirStations) {
     td::RecommendationRecord r = {};
-    r.sent = 2;
-    r.stationId = 5;
-    strcpy(r.texts[0], "Anna");
-    strcpy(r.texts[1], "anna@example.org");
+    r.kind = 2;
+    r.id = 5;
+    r.item = "Radio";
+    strcpy(r.senderName, "Anna");
+    strcpy(r.recipientName, "Ben");
+    strcpy(r.senderMail, "anna@example.org");
+    memset(r.recipientMail, 'b', sizeof r.recipientMail);   // no end inside its field
+    memset(r.message, 'm', sizeof r.message);               // no end inside its field
     EXPECT_EQ(1, jobs_->SendRecommendation(&r));
-    EXPECT_EQ(1, r.sent);
+    EXPECT_EQ(1, r.kind);
     EXPECT_EQ(1, Asked("Empfehlung2"));
+    // The texts go out in the server's order, each cut inside its field:
+    // the message keeps 1023 characters (its last byte is the end).
+    std::string request;
+    for (const std::string& q : server_.Requests())
+        if (ifserver::InterfaceServer::RootOf(q) == "Empfehlung2") request = q;
+    const std::string fields = "<Typ>2</Typ><Von>Anna</Von><VonAdr>anna@example.org</VonAdr><An>Ben</An><AnAdr>" +
+                               std::string(80, 'b') + "</AnAdr><Id>5</Id><Nachricht>" + std::string(1023, 'm') +
+                               "</Nachricht>";
+    EXPECT_NE(request.find(fields), std::string::npos) << request;
 
     // Streams 12 and 34 belong to one channel: it is shown once.
     cSenderDoc se;

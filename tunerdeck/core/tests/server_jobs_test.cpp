@@ -165,10 +165,11 @@ TEST_F(ServerJobsTest, FailedRequestsLeaveStoredDataAsItWas) {
 TEST_F(ServerJobsTest, RequestsWithoutAnswerReportFailure) {
     td::RecommendationRecord r;
     memset(&r, 'A', sizeof r);   // texts without an end inside their fields
-    r.sent = 1;
-    r.stationId = 5;
+    r.kind = 1;
+    r.id = 5;
+    r.item = nullptr;
     EXPECT_EQ(0, jobs_->SendRecommendation(&r));
-    EXPECT_EQ(0, r.sent);
+    EXPECT_EQ(0, r.kind);
     EXPECT_EQ(0, jobs_->SendRecommendation(nullptr));
     EXPECT_EQ(0, jobs_->SendSkinData("data", 3));
     EXPECT_EQ(0, jobs_->SendSkinData(nullptr, 3));
