@@ -202,6 +202,93 @@ void BuildHelpMenu(HMENU menu, const MainMenuState& s) {
         InsertMenuA(menu, CMD_NEWSLETTER, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
 }
 
+void Check(HMENU menu, UINT command, bool checked) {
+    CheckMenuItem(menu, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void BuildNavigatorMenu(HMENU menu, const MainMenuState& s) {
+    SetTexts(menu, {{CMD_NAV_EXTEND, 435}, {CMD_NAV_FOLD, 436}, {CMD_NAV_FAVOURITES, 310}, {CMD_NAV_TOP, 309},
+                    {CMD_NAV_SEARCH, 312}, {CMD_NAV_RECORDING, 311}, {CMD_TIMER_ENTRY, 313}, {CMD_NAV_SKINS, 314},
+                    {CMD_STATION_INFO, 252}, {CMD_NAV_BACK, 267}, {CMD_NAV_FORWARD, 258}, {CMD_NAV_TIPS, 506},
+                    {CMD_NAV_PODCASTS, 602}},
+             s.language);
+    Check(menu, CMD_NAV_EXTEND, !s.navFolded);
+    Check(menu, CMD_NAV_FOLD, s.navFolded != 0);
+    const struct {
+        UINT command;
+        int kind;
+        DWORD button;
+    } views[] = {{CMD_NAV_FAVOURITES, 3, 6}, {CMD_NAV_TOP, 4, 5},      {CMD_NAV_SEARCH, 2, 7},
+                 {CMD_NAV_SKINS, 7, 8},      {CMD_TIMER_ENTRY, 9, 322}, {CMD_NAV_RECORDING, 8, 265},
+                 {CMD_NAV_TIPS, 10, 356},    {CMD_NAV_PODCASTS, 12, 375}};
+    for (const auto& v : views) {
+        Check(menu, v.command, v.kind == s.viewKind);
+        RemoveUnless(menu, v.command, NavHas(s, v.button));
+    }
+    Enable(menu, CMD_NAV_BACK, s.canBack != 0);
+    Enable(menu, CMD_NAV_FORWARD, s.canForward != 0);
+}
+
+void BuildStationRowMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetTexts(menu, {{CMD_ROW_PLAY, 227}, {CMD_ROW_DETAILS, 252}, {CMD_ROW_HOMEPAGE, 250}, {CMD_TIMER_ENTRY, 130},
+                    {CMD_ROW_RECOMMEND, 127}},
+             lang);
+    SetText(menu, CMD_ROW_FAVOURITE, s.rowFavourite ? 175 : 176, lang);
+    RemoveUnless(menu, CMD_TIMER_ENTRY, NavHas(s, 322));
+    if (s.rowId > kFirstUserStation) {
+        SetText(menu, CMD_ROW_RECOMMEND, 186, lang);
+        char text[kMenuTextSize];
+        GetResourceString(nullptr, 187, lang, text, sizeof text);
+        AppendMenuA(menu, MF_STRING, CMD_ROW_DELETE_STATION, text);
+    }
+    InsertSubMenu(menu, CMD_ROW_FAVOURITE, FolderMenu(s), 177, lang);
+}
+
+void BuildTimerRowMenu(HMENU menu, const MainMenuState& s) {
+    SetTexts(menu, {{CMD_TIMER_EDIT, 336}, {CMD_TIMER_FOLLOW_UP, 440}, {CMD_TIMER_DELETE, 344},
+                    {CMD_TIMER_RECOMMEND, 441}, {CMD_TIMER_DELETE_EXPIRED, 442}},
+             s.language);
+    SetText(menu, CMD_TIMER_ACTIVE, s.rowActive ? 409 : 408, s.language);
+}
+
+void BuildTipRowMenu(HMENU menu, const MainMenuState& s) {
+    int lang = s.language;
+    SetTexts(menu, {{CMD_TIP_OPEN, 505}, {CMD_TIP_UPDATE, 504}, {CMD_TIP_DELETE_EXPIRED, 442}}, lang);
+    char text[kMenuTextSize];
+    GetResourceString(nullptr, 516, lang, text, sizeof text);
+    InsertMenuA(menu, CMD_TIP_UPDATE, MF_BYCOMMAND | MF_STRING, CMD_TIP_TO_TIMER, text);
+    GetResourceString(nullptr, 515, lang, text, sizeof text);
+    InsertMenuA(menu, CMD_TIP_UPDATE, MF_BYCOMMAND | MF_STRING, CMD_ROW_PLAY, text);
+    InsertMenuA(menu, CMD_TIP_UPDATE, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+}
+
+void BuildPodcastRowMenu(HMENU menu, const MainMenuState& s) {
+    while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+    int lang = s.language;
+    auto add = [&](UINT command, unsigned textId) {
+        char text[kMenuTextSize];
+        GetResourceString(nullptr, textId, lang, text, sizeof text);
+        AppendMenuA(menu, MF_STRING, command, text);
+    };
+    if (s.rowIsEpisode) {
+        add(CMD_POD_EPISODE, s.episodeDownloaded ? 543 : 542);
+        if (s.episodeDownloaded) add(CMD_POD_DELETE_EPISODE, 551);
+    } else {
+        add(CMD_POD_REFRESH, 541);
+        add(CMD_POD_ALL, 544);
+        add(CMD_POD_SUBSCRIPTION, s.feedSubscribed ? 554 : 553);
+        add(CMD_POD_DELETE, 545);
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        add(CMD_POD_INFO, 581);
+        add(CMD_POD_RECOMMEND, 555);
+    }
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    add(CMD_POD_DIRECTORY, 578);
+    add(CMD_POD_SUBSCRIBE_NEW, 579);
+    add(CMD_POD_REPORT, 580);
+}
+
 }  // namespace
 
 cListElement* FolderByMenuIndex(cListe* folders, int index) {
@@ -222,6 +309,11 @@ void BuildContextMenu(HMENU menu, int subMenu, const MainMenuState& state) {
     case MENU_VIEW: BuildViewMenu(menu, state); break;
     case MENU_OPTIONS: BuildOptionsMenu(menu, state); break;
     case MENU_HELP: BuildHelpMenu(menu, state); break;
+    case MENU_NAVIGATOR: BuildNavigatorMenu(menu, state); break;
+    case MENU_STATION_ROW: BuildStationRowMenu(menu, state); break;
+    case MENU_TIMER_ROW: BuildTimerRowMenu(menu, state); break;
+    case MENU_TIP_ROW: BuildTipRowMenu(menu, state); break;
+    case MENU_PODCAST_ROW: BuildPodcastRowMenu(menu, state); break;
     default: break;
     }
 }

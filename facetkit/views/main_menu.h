@@ -13,6 +13,8 @@ class cListElement;
 
 // Sub-menus of "ContextMenu", by position.
 enum { MENU_MAIN = 0, MENU_TRACKS = 1, MENU_STATION = 3, MENU_VIEW = 4, MENU_OPTIONS = 5, MENU_HELP = 6 };
+// The navigator's: its own, and those of its table rows.
+enum { MENU_NAVIGATOR = 10, MENU_STATION_ROW = 11, MENU_TIMER_ROW = 14, MENU_TIP_ROW = 15, MENU_PODCAST_ROW = 16 };
 
 // Commands of the main menu.
 enum : UINT {
@@ -59,6 +61,46 @@ enum : UINT {
     CMD_GERMAN = 30000,
     CMD_ENGLISH = 30001,
 };
+
+// Commands of the navigator's menus.
+enum : UINT {
+    CMD_NAV_FAVOURITES = 32820,
+    CMD_NAV_TOP = 32821,
+    CMD_NAV_SEARCH = 32822,
+    CMD_NAV_SKINS = 32823,
+    CMD_NAV_BACK = 32824,
+    CMD_NAV_FOLD = 32825,
+    CMD_NAV_EXTEND = 32826,
+    CMD_NAV_RECORDING = 32847,
+    CMD_NAV_FORWARD = 32842,
+    CMD_NAV_TIPS = 32862,
+    CMD_NAV_PODCASTS = 32866,
+    CMD_ROW_PLAY = 32827,
+    CMD_ROW_DETAILS = 32828,
+    CMD_ROW_HOMEPAGE = 32829,
+    CMD_ROW_FAVOURITE = 32830,
+    CMD_ROW_RECOMMEND = 32832,
+    CMD_ROW_COPY_LINK = 32841,
+    CMD_ROW_DELETE_STATION = 32849,
+    CMD_TIMER_EDIT = 32853,
+    CMD_TIMER_DELETE_EXPIRED = 32854,
+    CMD_TIMER_DELETE = 32855,
+    CMD_TIMER_RECOMMEND = 32856,
+    CMD_TIMER_FOLLOW_UP = 32857,
+    CMD_TIMER_ACTIVE = 32858,
+    CMD_TIP_OPEN = 32859,
+    CMD_TIP_UPDATE = 32860,
+    CMD_TIP_DELETE_EXPIRED = 32861,
+    CMD_TIP_TO_TIMER = 32851,
+};
+// The podcast menu's commands, built for the row it opens on.
+enum : UINT {
+    CMD_POD_REFRESH = 1, CMD_POD_NEWEST = 2, CMD_POD_ALL = 3, CMD_POD_DELETE = 4, CMD_POD_SUBSCRIPTION = 5,
+    CMD_POD_RECOMMEND = 6, CMD_POD_DIRECTORY = 7, CMD_POD_SUBSCRIBE_NEW = 8, CMD_POD_REPORT = 9, CMD_POD_INFO = 10,
+    CMD_POD_EPISODE = 11, CMD_POD_DELETE_EPISODE = 12,
+};
+// User-defined stations are numbered from here up.
+constexpr unsigned long kFirstUserStation = 0xFFFF0000ul;
 // Below the folders' ids the recent stations' stay: the recent list never
 // holds more than 999 entries.
 constexpr int kMaxMenuFolders = 1000;
@@ -82,6 +124,16 @@ struct MainMenuState {
     int recentLimit = 10;
     int oem = 0;
     unsigned long languageSupport = 0;   // 3: both languages
+    // The navigator's menus: its state and the row they were opened on.
+    int navFolded = 0;
+    int viewKind = 0;
+    int canBack = 0, canForward = 0;
+    unsigned long rowId = 0;
+    int rowFavourite = 0;
+    int rowActive = 0;            // timer rows: the entry is active
+    int rowIsEpisode = 0;         // podcast rows
+    int episodeDownloaded = 0;
+    int feedSubscribed = 0;
 };
 
 // Sets the texts and states of sub-menu 0 and completes it ("Goto").

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <set>
@@ -16,6 +17,7 @@
 #include "bounded_text.h"
 #include "library_state.h"
 #include "main_menu.h"
+#include "nav_menus.h"
 #include "recording_display.h"
 #include "timer_entries.h"
 #include "nav_window.h"
@@ -24,6 +26,7 @@
 #include "scroll_text.h"
 #include "skin_button.h"
 #include "skin_plugin.h"
+#include "view_notices.h"
 #include "wnd_list.h"
 
 namespace {
@@ -455,6 +458,26 @@ void cVelmoWin::RemoveFavourite(unsigned long channelId) {
 
 void cVelmoWin::PlayChannel(unsigned long channelId) { HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId), nullptr); }
 
+void cVelmoWin::PlayEpisode(int kind, const char* address, const char* title, int track) {
+    if (!address || !*address) return;
+    if (GetRecordingFlag() && (!Navigator() || AskCatalogueQuestion(192, true) != 1)) return;
+    SetCurrentSelection(-1, title && *title ? title : address);
+    char copy[1024];
+    bk::TextCopy(copy, address);
+    HostCallback(CB_PLAY_PATH, kind, copy);
+    if (track <= 0) return;
+    // Each stage gives up after its 200 polls: a host that never reports
+    // must not hold the window for longer than a few seconds.
+    auto waitWhile = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 200 && condition(); ++i) Sleep(20);
+    };
+    waitWhile([this] { return playState_ > 0; });
+    waitWhile([this] { return playState_ <= 0; });
+    Sleep(100);
+    waitWhile([this, track] { return trackCount_ < track; });
+    HostCallback(CB_PLAY_TRACK, track, nullptr);
+}
+
 void cVelmoWin::PlayTrack(int number) { HostCallback(CB_PLAY_TRACK, number, nullptr); }
 
 void cVelmoWin::ToggleSound() {
@@ -752,6 +775,7 @@ int cVelmoWin::ShowContextMenu(HWND owner, int x, int y, int subMenu) {
     state.recentLimit = RecentLimit();
     state.oem = IsOEMPlayer() ? 1 : 0;
     state.languageSupport = GetSkinData()->GetLanguageSupport();
+    FillNavMenuState(&state, subMenu);
     BuildContextMenu(menu, subMenu, state);
     for (DWORD id : {16u, 17u, 18u, 19u})
         if (cActiveElement* e = Element(GetButtonList(), id)) e->SetStatus(ES_NORMAL);
@@ -808,6 +832,7 @@ void cVelmoWin::ShowTrackMenu() {
 }
 
 void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
+    if (NavMenuCommand(subMenu, command)) return;
     if (subMenu != MENU_MAIN && subMenu != MENU_STATION && subMenu != MENU_VIEW && subMenu != MENU_OPTIONS &&
         subMenu != MENU_HELP)
         return;

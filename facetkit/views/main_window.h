@@ -90,6 +90,7 @@ enum {
     CB_STOP_RECORDING = 39,
     CB_REC_SOURCES = 42,
     CB_TIMER_LIST = 53,
+    CB_PLAY_PATH = 72,
     CB_REC_DEVICES = 59,
 };
 constexpr int kSoundOnValue = static_cast<int>(0xFFFFFFFFu);
@@ -188,6 +189,9 @@ public:
     void ElementAction(DWORD id);
     void SetCurrentSelection(int channelId, const char* name);
     void PlayChannel(unsigned long channelId);
+    // A podcast episode: kind 1 a playlist of addresses, 2 a playlist file;
+    // `track` above 0 goes on to that track once playback runs.
+    void PlayEpisode(int kind, const char* address, const char* title, int track);
     void PlayTrack(int number);
     void NextTrack() { PlayTrack(track_ + 1); }
     void PreviousTrack() {

@@ -15,13 +15,8 @@
 #include "vltime.h"
 #include "win_handles.h"
 
-namespace {
-
-const char kCell = 0x01, kPart = 0x02;
-const char kRowEnd[] = {0x01, 0x05, 0};
-
-// The text fields of a list-store text, each cut to fit its buffer.
-std::vector<std::string> Fields(const char* text, int count) {
+// Each field is cut to fit its buffer.
+std::vector<std::string> ListFields(const char* text, int count) {
     std::vector<std::vector<char>> buffers(static_cast<size_t>(count), std::vector<char>(1024));
     std::vector<char*> pointers;
     for (auto& b : buffers) pointers.push_back(b.data());
@@ -31,6 +26,13 @@ std::vector<std::string> Fields(const char* text, int count) {
     for (int i = 0; i < filled && i < count; ++i) out[static_cast<size_t>(i)] = buffers[static_cast<size_t>(i)].data();
     return out;
 }
+
+namespace {
+
+std::vector<std::string> Fields(const char* text, int count) { return ListFields(text, count); }
+
+const char kCell = 0x01, kPart = 0x02;
+const char kRowEnd[] = {0x01, 0x05, 0};
 
 std::vector<int> Ids(const std::string& list, int most) {
     std::vector<int> ids(static_cast<size_t>(most));

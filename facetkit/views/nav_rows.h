@@ -13,6 +13,9 @@
 
 #include "facetkit_api.h"
 
+// The first `count` fields of a list text (missing ones empty).
+FACETKIT_API std::vector<std::string> ListFields(const char* text, int count);
+
 class cTimerEntry;
 class cPodcastFeed;
 

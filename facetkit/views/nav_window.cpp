@@ -653,8 +653,8 @@ void cNavWindow::OnPodcastRowAction(uint32_t rowId) {
     if (!feed->GetEpisodeFilePath(index, file, sizeof file) || !GetTempPathA(sizeof folder, folder)) return;
     bk::TextFormat(path, sizeof path, "%sepisode%s", folder, kind == 2 ? ".asx" : ".m3u");
     std::string title = feed->GetTitle(index);
-    if (WriteEpisodePlaylist(path, kind, file, title.c_str()))
-        HostLog(7, "episode playlist written; playing it is the main window's");
+    if (!WriteEpisodePlaylist(path, kind, file, title.c_str())) return;
+    if (auto* main = dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN))) main->PlayEpisode(kind, path, title.c_str(), 0);
 }
 
 void cNavWindow::StartAutoScroll(DWORD id) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "activeelement.h"
@@ -12,6 +13,7 @@
 #include "fake_settings.h"
 #include "list_store.h"
 #include "main_menu.h"
+#include "nav_menus.h"
 #include "nav_window.h"
 #include "recording_display.h"
 #include "registry.h"
@@ -38,10 +40,23 @@ std::vector<Call> g_calls;
 // Code 26 follows the focus, which other programs on the display move at
 // any time: only the test that asks for it records it.
 bool g_recordActivation = false;
+// A host that ends the old playback and shortly after plays the playlist
+// it is given, with five tracks.
+cVelmoWin* g_playsPlaylists = nullptr;
+std::thread g_hostPlayback;
 
 int RecordCallback(int code, int ch, void*) {
     if (code == CB_BANNER_REFRESH && !g_recordActivation) return 0;
     g_calls.push_back({code, ch});
+    if (code == 72 && g_playsPlaylists) {
+        cVelmoWin* win = g_playsPlaylists;
+        win->SetPlayState(0);
+        g_hostPlayback = std::thread([win] {
+            Sleep(150);
+            win->SetPlayState(1);
+            win->SetStreamInfo(0, 5, 0, "", "");
+        });
+    }
     return 0;
 }
 
@@ -723,6 +738,54 @@ TEST_F(MainWindowHost, RecommendationsNameWhatTheyRecommend) {
     SetRecordingPopups(saved);
     EXPECT_EQ(asked, (std::vector<std::string>{"1|4711|Radio Eins", "1|4711|Radio Eins", "3|0|", "2|0|stockface.dll"}));
     EXPECT_EQ(Codes(), std::vector<int>{}) << "a cancelled form sends nothing";
+}
+
+TEST_F(MainWindowHost, RowMenusActOnTheRowTheyWereOpenedOn) {
+    struct Case {
+        int subMenu;
+        UINT command;
+        unsigned long row;
+        std::vector<int> codes;
+        int ch;   // of the first call
+    };
+    const Case cases[] = {
+        {MENU_STATION_ROW, CMD_ROW_PLAY, 4711, {1}, 4711},
+        {MENU_STATION_ROW, CMD_ROW_HOMEPAGE, 4711, {5}, 4711},
+        {MENU_STATION_ROW, CMD_ROW_FAVOURITE, 4711, {7}, 4711},
+        {MENU_STATION_ROW, CMD_FOLDER_FIRST + 7, 4711, {}, 0},   // no such folder
+        {MENU_TIP_ROW, CMD_TIP_OPEN, 33, {64}, 33},
+        {MENU_TIP_ROW, CMD_TIP_DELETE_EXPIRED, 33, {66}, 0},
+        {MENU_TIP_ROW, CMD_ROW_PLAY, 33, {}, 0},                 // a tip the store does not hold
+        {MENU_PODCAST_ROW, CMD_POD_DIRECTORY, 1, {5}, 0},
+        {MENU_PODCAST_ROW, CMD_POD_REFRESH, 1, {}, 0},           // a feed the list does not hold
+        {MENU_TIMER_ROW, CMD_TIMER_ACTIVE, 0, {}, 0},            // no row
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        SetNavContextItem(c.row);
+        win_->OnMenuCommand(c.subMenu, c.command);
+        EXPECT_EQ(Codes(), c.codes) << c.subMenu << "/" << c.command;
+        if (!c.codes.empty() && !g_calls.empty()) EXPECT_EQ(g_calls[0].ch, c.ch) << c.subMenu << "/" << c.command;
+    }
+    SetNavContextItem(0);
+}
+
+TEST_F(MainWindowHost, EpisodePlaysAndGoesOnToItsTrack) {
+    g_calls.clear();
+    win_->PlayEpisode(2, "", "Folge", 3);
+    EXPECT_TRUE(g_calls.empty()) << "nothing to play";
+    g_playsPlaylists = win_;
+    const DWORD start = GetTickCount();
+    win_->PlayEpisode(2, "C:\\podcasts\\episode.asx", "Folge", 3);
+    g_playsPlaylists = nullptr;
+    if (g_hostPlayback.joinable()) g_hostPlayback.join();
+    EXPECT_LT(GetTickCount() - start, 3000u) << "the host started at once";
+    ASSERT_EQ(Codes(), (std::vector<int>{72, 22}));
+    EXPECT_EQ(g_calls[0].ch, 2);
+    EXPECT_EQ(g_calls[1].ch, 3) << "the clicked episode's track";
+    g_calls.clear();
+    win_->PlayEpisode(1, "C:\\podcasts\\episode.m3u", nullptr, 0);
+    EXPECT_EQ(Codes(), std::vector<int>{72}) << "no track to go on to";
 }
 
 TEST_F(MainWindowHost, RecentStationsAndFoldersOfTheStationMenuPlayAndFile) {
