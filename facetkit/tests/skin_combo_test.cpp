@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -197,6 +198,26 @@ TEST_F(SkinComboTest, FramePaintsAroundTheArrowOnlyWhileShown) {
 // with the keyboard or closes the menu with Escape. Keys posted to the menu
 // reach its loop in order; a pointer moved by the test races the loop's
 // own idea of where the mouse is when the machine is busy.
+// This program's menu window: other programs on the display may have one
+// open at the same time.
+HWND OwnMenuWindow() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) -> BOOL {
+            char cls[16] = {};
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid != GetCurrentProcessId() || !GetClassNameA(hwnd, cls, sizeof cls) || strcmp(cls, "#32768") != 0)
+                return TRUE;
+            reinterpret_cast<Search*>(p)->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 struct MenuDriver {
     int clickPosition = -1;   // -1: Escape
     std::atomic<bool> seen{false};
@@ -208,7 +229,7 @@ struct MenuDriver {
         thread = std::thread([this] {
             HWND menu = nullptr;
             for (int i = 0; i < 300 && !menu; ++i) {
-                menu = FindWindowA("#32768", nullptr);
+                menu = OwnMenuWindow();
                 if (menu && !IsWindowVisible(menu)) menu = nullptr;
                 if (!menu) Sleep(10);
             }
@@ -262,11 +283,11 @@ TEST_F(SkinComboTest, FolderMenuOffersWhatTheSelectionAllows) {
         driver.Start();
         fk::FocusControl(host_->GetWindow(), combo->GetWindow());
         fk::ClickAt(combo->GetWindow(), 30, 8, true);
-        bool closed = fk::PumpUntil([&] { return driver.seen && !FindWindowA("#32768", nullptr); }, 5000);
+        bool closed = fk::PumpUntil([&] { return driver.seen && !OwnMenuWindow(); }, 5000);
         driver.Join();
-        fk::PumpUntil([] { return !IsWindowVisible(FindWindowA("#32768", nullptr)); }, 2000);
+        fk::PumpUntil([] { return !IsWindowVisible(OwnMenuWindow()); }, 2000);
         ASSERT_TRUE(driver.seen) << c.what;
-        EXPECT_TRUE(closed || !IsWindowVisible(FindWindowA("#32768", nullptr))) << c.what;
+        EXPECT_TRUE(closed || !IsWindowVisible(OwnMenuWindow())) << c.what;
         const UINT greyed = MF_GRAYED | MF_DISABLED;
         EXPECT_EQ((driver.states[0] & greyed) == 0, c.firstTwoEnabled) << c.what;
         EXPECT_EQ((driver.states[1] & greyed) == 0, c.firstTwoEnabled) << c.what;
