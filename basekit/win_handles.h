@@ -103,6 +103,18 @@ private:
     HDC dc_;
 };
 
+// Ends an off-screen drawing context kept in three members: the bitmap
+// selected out first, then both deleted; the members are left empty.
+inline void ReleaseMemoryDc(HDC& dc, HBITMAP& bitmap, HGDIOBJ& old) {
+    if (!dc) return;
+    if (old) SelectObject(dc, old);
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(dc);
+    dc = nullptr;
+    bitmap = nullptr;
+    old = nullptr;
+}
+
 // Selects an object into a DC and restores the previous one.
 class ScopedSelect {
 public:

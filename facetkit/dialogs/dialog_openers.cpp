@@ -1,13 +1,16 @@
 #include "dialog_openers.h"
 
 #include "about_wnd.h"
+#include "bounded_text.h"
 #include "dialog_services.h"
 #include "hint_wnds.h"
 #include "main_window.h"
+#include "nav_window.h"
 #include "own_station_wnd.h"
 #include "profile_editors.h"
 #include "podcast_url_wnd.h"
 #include "protocol_commands.h"
+#include "rec_source_search_wnd.h"
 #include "recommend_wnd.h"
 #include "record_saved_wnd.h"
 #include "recording_display.h"
@@ -51,6 +54,28 @@ void RunPodcastAddress() {
     if (nav) OpenPodcastUrlWnd(nav, nav->GetWindow(), nav->GetResourceManager());
 }
 
+// The navigator keeps the host's answers to the recording-list requests.
+static cNavWindow* NavigatorWindow() { return dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)); }
+
+static void ExpectRecList(int which) {
+    cNavWindow* nav = NavigatorWindow();
+    if (!nav) return;
+    if (which == REPLY_INPUTS)
+        nav->ExpectRecDeviceList();
+    else
+        nav->ExpectRecSourceList();
+}
+
+static bool WaitRecListReply(int which, char* out, int size, DWORD) {
+    if (!out || size <= 0) return false;
+    out[0] = 0;
+    cNavWindow* nav = NavigatorWindow();
+    if (!nav) return false;
+    const char* text = which == REPLY_INPUTS ? nav->WaitRecDeviceList() : nav->WaitRecSourceList();
+    bk::TextCopy(out, static_cast<size_t>(size), text);
+    return out[0] != 0;
+}
+
 // The stream-address pop-up over the navigator; what it ends with is played.
 void RunUserStream() {
     cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
@@ -75,6 +100,8 @@ void InstallDialogOpeners() {
     main.ownStation = &OpenOwnStationWnd;
     main.userStream = &RunUserStream;
     Openers().hint = &OpenHint;
+    Openers().recSourceSearch = &OpenRecSourceSearch;
+    SetRecListReplies(RecListReplies{&ExpectRecList, &WaitRecListReply});
     ProfileHooks().help = &OpenEditorHelp;
 }
 

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -193,31 +192,15 @@ TEST_F(SkinComboTest, FramePaintsAroundTheArrowOnlyWhileShown) {
     host_->onPaint = nullptr;
 }
 
+// This program's menu window: other programs on the display may have one
+// open at the same time.
+HWND OwnMenuWindow() { return tdtest::FindWindowOf("#32768", GetCurrentProcessId()); }
+
 // Drives the folder menu from a second thread while the menu's loop runs:
 // waits for the menu window, notes the item states, then chooses an item
 // with the keyboard or closes the menu with Escape. Keys posted to the menu
 // reach its loop in order; a pointer moved by the test races the loop's
 // own idea of where the mouse is when the machine is busy.
-// This program's menu window: other programs on the display may have one
-// open at the same time.
-HWND OwnMenuWindow() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            char cls[16] = {};
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != GetCurrentProcessId() || !GetClassNameA(hwnd, cls, sizeof cls) || strcmp(cls, "#32768") != 0)
-                return TRUE;
-            reinterpret_cast<Search*>(p)->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 struct MenuDriver {
     int clickPosition = -1;   // -1: Escape
     std::atomic<bool> seen{false};

@@ -75,15 +75,7 @@ void cPopUpWnd::InitPaint() {
     }
 }
 
-void cPopUpWnd::ReleaseShadowDC() {
-    if (!shadowDc_) return;
-    if (shadowOld_) SelectObject(shadowDc_, shadowOld_);
-    if (shadowBitmap_) DeleteObject(shadowBitmap_);
-    DeleteDC(shadowDc_);
-    shadowDc_ = nullptr;
-    shadowBitmap_ = nullptr;
-    shadowOld_ = nullptr;
-}
+void cPopUpWnd::ReleaseShadowDC() { bk::ReleaseMemoryDc(shadowDc_, shadowBitmap_, shadowOld_); }
 
 void cPopUpWnd::CreateRGN() {
     if (!hwnd_) return;

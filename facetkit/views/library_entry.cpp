@@ -8,6 +8,7 @@
 #include "button_list.h"
 #include "catalogue.h"
 #include "dialog_openers.h"
+#include "dialog_services.h"
 #include "download.h"
 #include "host_exports.h"
 #include "host_link.h"
@@ -15,6 +16,7 @@
 #include "list_store.h"
 #include "main_window.h"
 #include "mp3_quality_wnd.h"
+#include "nav_menus.h"
 #include "nav_window.h"
 #include "podcast_feed.h"
 #include "profile_editors.h"
@@ -22,6 +24,7 @@
 #include "resource_manager.h"
 #include "skin_exports.h"
 #include "skin_plugin.h"
+#include "splash_window.h"
 #include "status_intake.h"
 #include "wnd_list.h"
 
@@ -30,6 +33,8 @@ namespace {
 cResourceManager* g_resources = nullptr;
 cVelmoWin* g_main = nullptr;
 cNavWindow* g_nav = nullptr;
+// The loading pop-up of Prepare, by the serial that finds it while it lives.
+unsigned g_loading = 0;
 
 int HostLanguage(void*) {
     cSettingsInterface* host = Library().host;
@@ -104,6 +109,10 @@ void TearDown() {
         windows.push_back(w->GetWindow());
     }
     HostLog(5, "alle fenster schlie\xDF" "en...");
+    // The splash windows paint with the resource manager and run on threads
+    // of their own: they go before it does.
+    CloseAllSplashWindows(kSplashCloseWaitMs);
+    g_loading = 0;
     // The list deletes the window objects; their windows go after them, so
     // no message finds an object half gone.
     list.Delete();
@@ -198,10 +207,11 @@ FK_EXPORT int Prepare(HostEventCallback callback, cDownloadManager* downloads, c
         return -1;
     }
     if (skin.entry.SetSkinLanguage) skin.entry.SetSkinLanguage(language);
+    CloseAllSplashWindows(kSplashCloseWaitMs);
     delete g_resources;
     g_resources = new cResourceManager(module, language);
 
-    if (showLoading && !IsOEMPlayer()) HostLog(7, "Prepare: loading pop-up (not yet carried out)");
+    if (showLoading && !IsOEMPlayer()) g_loading = ShowLoadingSplash(g_resources);
     return 0;
 }
 
@@ -224,6 +234,7 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     dlgs::InstallProfileEditorOpeners();
     dlgs::InstallMp3ChoiceOpener();
     dlgs::InstallDialogOpeners();
+    InstallNavTableEvents();
     g_main = new cVelmoWin();
     PumpMessages();
     if (!g_main->CreateMainWindow(skin.module, g_resources, GetProductTitle())) {
@@ -278,6 +289,15 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     }
     ReadRecentList();
 
+    // Before Vista the recording source is found by trying each input; a
+    // first start offers that search.
+    if (host && host->IsFirstStart() && !IsWindowsVista() && g_nav) {
+        char question[1024] = {};
+        dlgs::Text(611, question, sizeof question);
+        if (dlgs::Openers().askYesNo(g_nav, g_nav->GetWindow(), g_resources, question))
+            dlgs::Openers().recSourceSearch(g_nav, g_nav->GetWindow(), g_resources);
+    }
+
     // Recording buttons work only with the recording function switched on.
     int recording = host ? host->GetUseRecording() : 0;
     for (cSkinWnd* w : {static_cast<cSkinWnd*>(g_nav), static_cast<cSkinWnd*>(g_main)}) {
@@ -293,6 +313,7 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         else
             host->SetVelmoAddy(1);
     }
+    if (g_loading) PostToSplash(g_loading, WM_SPLASH_CLOSE, 0, 0);
     RunStartActions(startActions);
 
     ShowWindow(g_main->GetWindow(), SW_SHOW);
@@ -356,9 +377,10 @@ FK_EXPORT void GetLastPlayedSender(const char* name, int channelId) {
 
 FK_EXPORT void ShowInfo(int cx, int cy, const char* text) {
     char line[300];
-    bk::TextFormat(line, sizeof line, "ShowInfo %dx%d %.200s (info pop-up not yet carried out)", cx, cy,
-                   text ? text : "");
+    bk::TextFormat(line, sizeof line, "ShowInfo %dx%d %.200s", cx, cy, text ? text : "");
     HostLog(5, line);
+    if (!g_resources) return;
+    ShowInfoSplash(g_main, g_resources, cx, cy, text, nullptr);
 }
 
 // The pop-ups and the navigator's banner area these describe are not built

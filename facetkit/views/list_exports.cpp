@@ -3,6 +3,8 @@
 #include "host_exports.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "splash_window.h"
+#include "win_handles.h"
 #include "wnd_list.h"
 
 namespace {
@@ -65,6 +67,13 @@ FK_EXPORT void SearchResult(const char* text, int id) {
         return;
     }
     GetListStore().SetSearchPercent(id);
+    int hits = 0;
+    {
+        cListStore& store = GetListStore();
+        bk::ScopedLock hold(store.Lock());
+        hits = store.List(LS_SEARCH_HITS)->GetAnzElement();
+    }
+    SetSplashSearchText(id, hits);
     PostToWindow(WND_ID_NAVIGATOR, WM_FK_LISTS_CHANGED, 0, 0);
 }
 

@@ -458,6 +458,35 @@ void cVelmoWin::RemoveFavourite(unsigned long channelId) {
 
 void cVelmoWin::PlayChannel(unsigned long channelId) { HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId), nullptr); }
 
+void cVelmoWin::SetRecDeviceList(const char* text) {
+    if (cNavWindow* nav = Navigator()) nav->SetRecDeviceList(text);
+}
+
+void cVelmoWin::SetRecSourceList(const char* text) {
+    if (cNavWindow* nav = Navigator()) nav->SetRecSourceList(text);
+}
+
+void cVelmoWin::SetRecordingInfo(int recorded, int size, int remaining, int state) {
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) view->SetRecordingInfo(recorded, size, remaining, state);
+}
+
+void cVelmoWin::SetQualityInfo(const char* format, const char* quality, int rate, int bits, int channels) {
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) view->SetQualityInfo(format, quality, rate, bits, channels);
+}
+
+void cVelmoWin::SetSearchFinished(int finished) {
+    InterlockedExchange(&searchFinished_, finished);
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) view->SetSearching(finished ? 0 : 1);
+}
+
+void cVelmoWin::SetLevelSlider(int value, int maximum, int minimum) {
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) view->SetLevelSlider(value, maximum, minimum);
+}
+
 void cVelmoWin::PlayEpisode(int kind, const char* address, const char* title, int track) {
     if (!address || !*address) return;
     if (GetRecordingFlag() && (!Navigator() || AskCatalogueQuestion(192, true) != 1)) return;
@@ -582,6 +611,8 @@ void cVelmoWin::PartnerLink() {
 
 void cVelmoWin::SetRecording(int recording) {
     recording_ = recording;
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) view->SetRecordingFlag(recording);
     if (!recording)
         if (cActiveElement* e = Element(GetButtonList(), 274)) e->SetStatus(ES_NORMAL);
     InvalidateStatusSymbol();

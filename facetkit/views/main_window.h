@@ -252,7 +252,8 @@ public:
     void SetVolume(int value, int maximum, int minimum) override;
     void SetTrackTitle(int index, const char* text) override;
     unsigned long GetStationId() override { return static_cast<unsigned long>(stationId_); }
-    void SetSearchFinished(int finished) override { searchFinished_ = finished; }
+    void SetSearchFinished(int finished) override;
+    int IsSearchFinished() const { return searchFinished_ != 0; }
     void SetStreamInfo(unsigned long track, unsigned long count, unsigned long duration, const char* text1,
                        const char* text2) override;
     DWORD GetRunInfoFlag() override { return runInfoStamp_; }
@@ -260,11 +261,12 @@ public:
     int IsRunInfoHeld() override { return 0; }
     void SetRunInfo(unsigned long, unsigned long, unsigned long) override {}
     void SetNavBannerHeight(int) override {}
-    void SetRecDeviceList(const char*) override {}
-    void SetRecSourceList(const char*) override {}
-    void SetRecordingInfo(int, int, int, int) override {}
-    void SetLevelSlider(int, int, int) override {}
-    void SetQualityInfo(const char*, const char*, int, int, int) override {}
+    // The recording reports belong to the navigator and its content view.
+    void SetRecDeviceList(const char* text) override;
+    void SetRecSourceList(const char* text) override;
+    void SetRecordingInfo(int recorded, int size, int remaining, int state) override;
+    void SetLevelSlider(int value, int maximum, int minimum) override;
+    void SetQualityInfo(const char* format, const char* quality, int rate, int bits, int channels) override;
 
 private:
     void SetField(char* field, size_t size, const char* text, DWORD id);

@@ -14,6 +14,15 @@
 #include "nav_window.h"
 #include "resource_manager.h"
 #include "table_ctrl.h"
+#include "fill_bars.h"
+#include "profiles.h"
+#include "skin_combo.h"
+#include "skin_edit.h"
+#include "skin_preview.h"
+#include "skin_scrollbar.h"
+#include "text_list_panel.h"
+#include "volume_slider.h"
+#include "wnd_button.h"
 #include "timerentry.h"
 #include "library_entry.h"
 #include "podcast_feed.h"
@@ -98,14 +107,32 @@ bool DecodePodcastRowId(uint32_t id, unsigned long* feedId, int* index) {
 
 cNavView::cNavView(HWND navWindow, const RECT& rect) : nav_(navWindow), rect_(rect) {
     OutputDebugStringA("display konstructor\n");
+    cResourceManager* res = Resources();
+    for (auto& m : meters_) {
+        m.reset(new cPeakMeter(nav_));
+        if (res && nav_) m->Init(res);
+        m->SetVisible(0);
+    }
     InitializeCriticalSection(&lock_);
+    if (cSettingsInterface* host = Library().host) {
+        const char* quality = host->GetQualityMuster();
+        char name[512];
+        bk::TextCopy(name, quality ? quality : "");
+        quality_ = name;
+        int language = -1;
+        GetRecQualitySettings(name, &rate_, &bits_, &channels_, &language);
+        format_ = host->GetRecordingFormat() == 0 ? "WAV" : "MP3";
+    }
     HostCallback(44, 0, nullptr);
     OutputDebugStringA("display konstructor-term\n");
 }
 
 cNavView::~cNavView() {
     closing_ = 1;
-    DropTable();
+    DropElements();
+    preview_.reset();
+    previewOwner_.reset();
+    for (auto& m : meters_) m.reset();
     if (builtKind_ == NV_PODCASTS) SetPodcastViewShown(false);
     DeleteCriticalSection(&lock_);
 }
@@ -134,7 +161,18 @@ void cNavView::ShowView(int kind, int argument) {
     int saved[cNavHistory::kSelections];
     int* atPos = history_.Selections(history_.Pos());
     memcpy(saved, atPos, sizeof saved);
-    NavShowPlan plan = history_.Plan(kind, onScreen_, onScreenCount_);
+    // The boxes on screen carry their choices over; without boxes the
+    // values the caller reported stand for them.
+    int current[cNavHistory::kSelections] = {};
+    int count = boxes_.empty() ? onScreenCount_ : CurrentSelections(current);
+    const int* onScreen = boxes_.empty() ? onScreen_ : current;
+    if (!boxes_.empty() && nameBox_ && builtKind_ == NV_SEARCH_FORM) {
+        char name[301] = {};
+        nameBox_->GetText(name, sizeof name);
+        SetValue("NAME", name);
+    }
+    int panelRow = panel_ ? panel_->GetFirstVisibleRow() : 0;
+    NavShowPlan plan = history_.Plan(kind, onScreen, count);
     if (plan.handTimerList) HostCallback(53, 0, GetListStore().List(LS_TIMER_ENTRIES));
 
     int button = NavViewButton(plan.kind);
@@ -144,7 +182,11 @@ void cNavView::ShowView(int kind, int argument) {
     }
     // The search form shown again opens with the selections saved for its
     // history position.
-    if (plan.sameKind && plan.kind == NV_SEARCH_FORM) StoreCriteriaSelections(saved, nullptr);
+    if (plan.sameKind && plan.kind == NV_SEARCH_FORM) {
+        char name[301] = {};
+        GetValue("NAME", name, sizeof name);
+        StoreCriteriaSelections(saved, nameBox_ ? name : nullptr);
+    }
     if (plan.pushed && Library().host) Library().host->SetScreen(static_cast<short>(plan.kind));
 
     if (builtKind_ == NV_PODCASTS && plan.kind != NV_PODCASTS) SetPodcastViewShown(false);
@@ -157,8 +199,20 @@ void cNavView::ShowView(int kind, int argument) {
     // Table views start at row 0 unless shown again through back, forward
     // or a refresh.
     if (kind != 0 || plan.tableToTop) history_.SetFirstRow(plan.kind, 0);
-    BuildTable(plan.kind, kind == 0 && !plan.tableToTop);
+    bool keepRow = kind == 0 && !plan.tableToTop;
+    DropElements();
+    BuildHeader();
+    BuildBody(plan.kind);
+    BuildTable(plan.kind, keepRow);
     if (plan.kind == NV_RECORDING) HostCallback(79, 0, nullptr);
+    // A panel shown again keeps its place; a short list moves up one row so
+    // the last page stays full.
+    if (panel_) {
+        int row = plan.sameKind ? panelRow : 0;
+        if (row > 0 && panel_->GetRowCount() - row < panel_->GetVisibleRowCount()) --row;
+        panel_->SetFirstVisible(row < 0 ? 0 : row);
+        panel_->Invalidate(0);
+    }
     (void)argument;
     if (nav_) InvalidateRect(nav_, &rect_, FALSE);
 }
@@ -176,7 +230,9 @@ void cNavView::SetRecordingInfo(int recorded, int size, int remaining, int state
     size_ = size;
     remaining_ = remaining;
     state_ = state;
-    if (builtKind_ == NV_RECORDING && nav_) InvalidateRect(nav_, &rect_, FALSE);
+    if (builtKind_ != NV_RECORDING) return;
+    ShowRecordingTexts();
+    if (nav_) InvalidateRect(nav_, &rect_, FALSE);
 }
 
 void cNavView::SetLevelSlider(int value, int maximum, int minimum) {
@@ -185,12 +241,16 @@ void cNavView::SetLevelSlider(int value, int maximum, int minimum) {
     level_ = value < minimum ? minimum : value > maximum ? maximum : value;
     levelMax_ = maximum;
     levelMin_ = minimum;
+    if (slider_) slider_->SetValue(level_, levelMax_, levelMin_, 0);
 }
 
 void cNavView::SetPeakLevels(int left, int right) {
     if (builtKind_ != NV_RECORDING) return;
     peakLeft_ = left;
     peakRight_ = right;
+    const int levels[2] = {left, right};
+    for (int i = 0; i < 2; ++i)
+        if (meters_[i]) meters_[i]->SetBufferPos(levels[i], levels[i] == 100 ? 1 : 0);
 }
 
 void cNavView::ShowHelp() {
@@ -224,7 +284,7 @@ void cNavView::BuildTable(int kind, bool keepRow) {
             mode = t.mode;
             titles = t.titles;
         }
-    cResourceManager* res = GetResourceManager();
+    cResourceManager* res = Resources();
     cNavWindow* nav = NavWindow();
     if (mode < 0 || !res || !nav) return;
     RECT r = {rect_.left + 4, rect_.top + 27, rect_.right - 4, rect_.bottom - 4};

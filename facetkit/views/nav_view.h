@@ -1,14 +1,16 @@
 // The navigator window's content view: which view kind it shows, its
 // history, the recording overview's values that the host reports, its
-// status line and the texts it builds its rows from. The view bodies that
-// need the table control, the selection boxes and the text-list panel are
-// built by those controls' owners; this class keeps everything they read.
+// status line, and the controls of the view now shown (header buttons,
+// selection boxes, the table or the text-list panel, the level slider and
+// meters, the skin preview, the search form's name box).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "facetkit_api.h"
 #include "nav_history.h"
@@ -37,6 +39,50 @@ FACETKIT_API uint32_t PodcastEpisodeRowId(unsigned long feedId, int index);
 FACETKIT_API bool DecodePodcastRowId(uint32_t id, unsigned long* feedId, int* index);
 
 class cTableCtrl;
+class cTextListPanel;
+class cScrollBar;
+class cSkinComboBox;
+class cWndButton;
+class cPeakMeter;
+class cSkinPreview;
+class cVLEditBox;
+class cVolumeSlider;
+class cResourceManager;
+class cPreviewOwner;
+
+// Texts of the recording overview and the details view (built from the
+// host's values; `language` is the user-interface language).
+// "Aufnahme im Format: %s  |  Schneiden: %s".
+FACETKIT_API std::string NavQualityFormatLine(const char* format, const char* cut, int language);
+// "%s  |  %d kHz, %d Bit, %s" with mono or stereo.
+FACETKIT_API std::string NavQualityValuesLine(const char* quality, int rate, int bits, int channels, int language);
+// Profile names of "formate.ini" / "schneiden.ini" that name no language or
+// this one, in file order.
+FACETKIT_API std::vector<std::string> NavQualityProfiles(int language);
+FACETKIT_API std::vector<std::string> NavCutProfiles(int language);
+// A stream of the details view: its record (fields joined by 0x02: stream
+// id, a second number, the bit rate, the format digit) as a play-row text.
+FACETKIT_API std::string NavStreamRowText(const char* record, int language, unsigned long* streamId);
+// The station name and the description inside the details' name text (the
+// name between the first and second 0x02, the description after it).
+FACETKIT_API std::string NavDetailsName(const char* nameText);
+FACETKIT_API std::string NavDetailsDescription(const char* nameText);
+// Word wraps a text to a width as the details view does: tabs as blanks,
+// a line per CR or LF, each shortened at a blank until `fits` accepts it.
+FACETKIT_API std::vector<std::string> NavWrapText(const std::string& text,
+                                                  bool (*fits)(void* context, const char* line), void* context);
+// One installed skin: its number in the scan, the row text and the file
+// name the scan found (the row's text after 0x05 is that name, not one from
+// the version texts, so a renamed skin still loads and a version text
+// cannot point outside the folder).
+struct NavSkinFile {
+    int number;
+    std::string text;
+    std::string file;
+};
+FACETKIT_API std::vector<NavSkinFile> NavSkinFiles(const char* skinsFolder);
+// The kind-10 filter box's entries.
+FACETKIT_API std::vector<std::string> NavTipFilterTexts();
 
 class FACETKIT_API cNavView : public cSkinContentView {
 public:
@@ -67,7 +113,12 @@ public:
     // Status reports of the recording (codes 42, 44) and the peak levels.
     void SetRecordingInfo(int recorded, int size, int remaining, int state);
     void SetLevelSlider(int value, int maximum, int minimum);
-    void SetRecordingFlag(int recording) { recording_ = recording; }
+    void SetRecordingFlag(int recording) {
+        recording_ = recording;
+        ApplyRecordingFlag();
+    }
+    // A search runs (the status line shows its progress) until it ends.
+    void SetSearching(int searching) { searching_ = searching; }
     void SetPeakLevels(int left, int right);
     int RecordedSeconds() const { return recorded_; }
     int RecordingState() const { return state_; }
@@ -87,13 +138,68 @@ public:
     int RowCount() const { return rows_; }
 
     cTableCtrl* Table() const { return table_; }
+    cTextListPanel* Panel() const { return panel_.get(); }
+    cSkinPreview* Preview() const { return preview_.get(); }
+    cVLEditBox* NameBox() const { return nameBox_.get(); }
+    cVolumeSlider* LevelSlider() const { return slider_; }
+    cPeakMeter* Meter(int right) const { return meters_[right ? 1 : 0].get(); }
+    // The view's selection boxes in creation order.
+    int BoxCount() const { return static_cast<int>(boxes_.size()); }
+    cSkinComboBox* Box(int index) const;
+    // The view's own buttons (header and body); null when not shown.
+    cWndButton* Button(unsigned long id) const;
+
+    // Recording format, quality and values from the host (status 52).
+    void SetQualityInfo(const char* format, const char* quality, int rate, int bits, int channels);
+    // Message 1197: the quality lines of the recording overview.
+    void UpdateQualityLine();
+    // The chosen texts of the overview's format, quality and cut boxes.
+    bool GetRecordingChoices(char* format, char* quality, char* cut, int size);
+    // The texts the overview's labels and elements 271, 273, 319 show.
+    std::string StateText() const;
+    const std::string& FormatText() const { return format_; }
+    // Paints the labels and the status line of the view shown.
+    void Paint(HDC dc);
+    // Element 186: asks and has the host delete the chosen folder.
+    void DeleteFolderQuestion();
+    // Stores the boxes' selections at the shown position (and, for the
+    // search form, the typed name) before a search reads them.
+    void CaptureForm();
 
 private:
     void BuildTable(int kind, bool keepRow);
     void DropTable();
+    void DropElements();
+    void BuildHeader();
+    void BuildBody(int kind);
+    void BuildRecordingBody();
+    void BuildDetailsBody();
+    void BuildSkinsBody();
+    void BuildSearchForm();
+    void BuildSelectionBoxes(int kind);
+    void ApplyRecordingFlag();
+    void ShowRecordingTexts();
+    cResourceManager* Resources() const;
+    cWndButton* AddButton(unsigned long id, unsigned sprite, int x, int y);
+    cSkinComboBox* AddBox(int x, int y, int cx, const std::vector<std::string>& texts, int selected);
+    void MakePanel(unsigned background);
+    int CurrentSelections(int* out) const;
 
     HWND nav_;
     cTableCtrl* table_ = nullptr;
+    std::unique_ptr<cTextListPanel> panel_;
+    std::unique_ptr<cScrollBar> bar_;
+    std::vector<std::unique_ptr<cSkinComboBox>> boxes_;
+    std::vector<std::unique_ptr<cWndButton>> buttons_;
+    std::unique_ptr<cPeakMeter> meters_[2];
+    std::unique_ptr<cSkinPreview> preview_;
+    std::unique_ptr<cPreviewOwner> previewOwner_;
+    std::unique_ptr<cVLEditBox> nameBox_;
+    cVolumeSlider* slider_ = nullptr;
+    volatile LONG searching_ = 0;
+    std::string format_ = "WAV";
+    std::string quality_;
+    int rate_ = 44100, bits_ = 16, channels_ = 2;
     RECT rect_;
     cNavHistory history_;
     int builtKind_ = 0;

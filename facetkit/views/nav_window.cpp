@@ -14,18 +14,28 @@
 #include "message_popup.h"
 #include "motion_picture.h"
 #include "podcast_feed.h"
+#include "mp3_quality_wnd.h"
+#include "new_folder_wnd.h"
 #include "podcast_url_wnd.h"
+#include "profile_editors.h"
 #include "recording_display.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "search_criteria.h"
 #include "skin_plugin.h"
+#include "splash_window.h"
 #include "status_intake.h"
 #include "vltime.h"
 #include "win_handles.h"
 #include "wnd_list.h"
 
 namespace {
+
+// The navigator's own pop-ups run modally and go with their loop.
+void RunModalPopup(cPopUpWnd* popup) {
+    popup->MessageLoop();
+    delete popup;
+}
 
 cNavWindow* volatile g_navigator = nullptr;
 // The open update dialogs (one each for the whole process).
@@ -98,6 +108,7 @@ cStatusDisplay* MainDisplay() { return dynamic_cast<cStatusDisplay*>(GetWindowLi
 
 cNavWindow* NavWindow() { return g_navigator; }
 void SetNavQuestion(NavQuestionFn fn) { g_question = fn; }
+int NavAsk(const char* text) { return Ask(text); }
 bool NavSkinChangePending() { return g_skinChangePending != 0; }
 
 bool WriteEpisodePlaylist(const char* path, int kind, const char* episodeFile, const char* title) {
@@ -441,6 +452,7 @@ void cNavWindow::RunSearch(int fromForm, int marked) {
     record.marked = marked ? 1 : 0;
     if (fromForm) {
         int selections[kCriteriaBoxes] = {};
+        if (view_) view_->CaptureForm();
         int* saved = view_ ? view_->History().Selections(view_->History().Pos()) : nullptr;
         if (saved) memcpy(selections, saved, sizeof selections);
         char name[300] = {};
@@ -702,6 +714,25 @@ void cNavWindow::OnClick(DWORD id) {
             if (view_) view_->Forward();
             if (!collapsed_) HostCallback(26, 0, nullptr);
             break;
+        case 185: RunModalPopup(new cNewFolderWnd(this, GetWindow(), GetResourceManager(), 0)); break;
+        case 186:
+            if (view_) view_->DeleteFolderQuestion();
+            break;
+        case 270:
+        case 370: {
+            char format[260] = {}, quality[260] = {}, cut[260] = {};
+            if (view_) view_->GetRecordingChoices(format, quality, cut, 260);
+            if (id == 270)
+                RunModalPopup(new cRecQualityWnd(this, GetWindow(), GetResourceManager(), quality));
+            else
+                RunModalPopup(new cCutProfileWnd(this, GetWindow(), GetResourceManager(), cut));
+            if (view_) view_->ShowView(0);
+            break;
+        }
+        case 329:
+            RunModalPopup(new cMp3QualityWnd(this, GetWindow(), GetResourceManager()));
+            if (view_) view_->ShowView(0);
+            break;
         case 190: RunSearch(0, 1); break;
         case 193:
             ResetSearchCriteria(UiLanguage());
@@ -737,7 +768,7 @@ void cNavWindow::OnClick(DWORD id) {
             if (!IsOEMPlayer() || !address || strlen(address) < 3)
                 OpenPage(UiLanguage() == 2 ? "/podcast/index.php" : "/pages/radiomagazin/podcasts/");
             else
-                HostLog(7, "the skin's podcast window is the splash window's");
+                OpenPodcastSearchSplash(this, GetResourceManager());
             break;
         }
         case 404: OpenPage("/pages/radiomagazin/radioprogramm/"); break;
@@ -823,6 +854,7 @@ void cNavWindow::Paint() {
         RECT area = ps.rcPaint;
         if (paint) paint(backDC_, &area, GetResourceManager());
         ShowElements(backDC_);
+        if (view_) view_->Paint(backDC_);
         ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                  ps.rcPaint.bottom - ps.rcPaint.top, backDC_, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     } else {
@@ -950,6 +982,7 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 1;
         case WM_NAV_LISTS_SPLASH:
             if (view) view->ShowView(0);
+            PostToSplashSlot(cSplashWnd::KIND_LOADING, WM_SPLASH_CLOSE, 0, 0);
             return 1;
         case WM_NAV_CLICK:
             OnClick(static_cast<DWORD>(lParam));
@@ -1021,7 +1054,12 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             dlgs::OpenNoConnectionHint(static_cast<int>(wParam));
             return 1;
         case WM_NAV_QUALITY_LINE:
+            if (view) view->UpdateQualityLine();
+            return 1;
         case WM_NAV_RECORDING_CHOICES:
+            // A table view's box chose another folder, genre or filter.
+            if (view && view->BuiltKind() != NV_RECORDING && view->BuiltKind() != NV_SEARCH_FORM) view->ShowView(0);
+            return 1;
         case WM_NAV_SLIDER_DRAG:
             return msg == WM_NAV_SLIDER_DRAG ? 0 : 1;
         default:

@@ -147,6 +147,8 @@ private:
 // 290): a seam so that tests answer without a modal loop; answers 1 for yes.
 typedef int (*NavQuestionFn)(const char* text);
 FACETKIT_API void SetNavQuestion(NavQuestionFn fn);
+// Asks a yes/no question of the navigator; 1 for yes.
+FACETKIT_API int NavAsk(const char* text);
 // Set once the user chose another skin: the windows take no more hovers.
 FACETKIT_API bool NavSkinChangePending();
 // The playlist of an episode file: M3U (kind 1) or ASX (kind 2). False when

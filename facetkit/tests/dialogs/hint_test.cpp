@@ -31,16 +31,14 @@ protected:
     }
     // Presses OK on every hint this thread shows, the way a modal opener's
     // user would, once the opener has entered its loop.
+    static BOOL CALLBACK PressOk(HWND hwnd, LPARAM) {
+        if (dynamic_cast<cHintPopup*>(fkwin::Bound<cPopUpWnd>(hwnd)))
+            PostMessageA(hwnd, WM_USER + 119, 0, cHintPopup::BUTTON_OK);
+        return TRUE;
+    }
     static void CALLBACK PressOkOnHints(HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM) -> BOOL {
-                if (dynamic_cast<cHintPopup*>(fkwin::Bound<cPopUpWnd>(hwnd)))
-                    PostMessageA(hwnd, WM_USER + 119, 0, cHintPopup::BUTTON_OK);
-                return TRUE;
-            },
-            0);
+        EnumThreadWindows(GetCurrentThreadId(), &HintTest::PressOk, 0);
     }
     // Runs a modal opener; true when it returned after the hint's OK.
     static bool OpenedModally(const std::function<void()>& open) {
