@@ -11,7 +11,7 @@
 #include "address_decoding.h"
 #include "encoder_notices.h"
 #include "protocol_commands.h"
-#include "splash_window.h"
+#include "splash_text.h"
 
 namespace {
 void Check(bool ok) {

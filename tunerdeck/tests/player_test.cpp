@@ -407,6 +407,9 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     td::ResetCallbackFlags();
     EXPECT_EQ(run.Callback(48, 0), 0);
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 2000));
+    // Counted before its thread runs: give the worker time to begin its
+    // wait, so the end cannot come before it reached the player.
+    Sleep(1000);
     const DWORD start = GetTickCount();
     EXPECT_EQ(run.End(), 0);
     EXPECT_EQ(td::RunningCallbackWorkers(), 0) << "Start left while a worker could still reach the player";
