@@ -13,6 +13,7 @@
 #include <string>
 
 #include "list_push.h"
+#include "recommend_record.h"
 #include "win_handles.h"
 
 class cSettings;
@@ -21,30 +22,8 @@ class cUserDataStore;
 
 namespace td {
 
-// The skin's recommendation record (callback code 36), laid out as the skin
-// engine's RecommendRecord: both live in one process, so the item text is a
-// pointer, and the same offsets are checked on both sides.
-struct RecommendationRecord {
-    enum { NAME_SIZE = 80, MESSAGE_SIZE = 1024 };
-    int32_t kind;        // in: the kind of recommendation; out: 1 when the server took it
-    int32_t id;          // the recommended station or item
-    const char* item;    // the skin's text of the item (not sent)
-    char senderName[NAME_SIZE];
-    char recipientName[NAME_SIZE];
-    char senderMail[NAME_SIZE];
-    char recipientMail[NAME_SIZE];
-    char message[MESSAGE_SIZE];  // the user's message with any appended link
-};
-static_assert(offsetof(RecommendationRecord, item) == 8, "recommendation record: item");
-static_assert(offsetof(RecommendationRecord, senderName) == 8 + sizeof(void*), "recommendation record: sender name");
-static_assert(offsetof(RecommendationRecord, recipientName) == 88 + sizeof(void*),
-              "recommendation record: recipient name");
-static_assert(offsetof(RecommendationRecord, senderMail) == 168 + sizeof(void*),
-              "recommendation record: sender e-mail");
-static_assert(offsetof(RecommendationRecord, recipientMail) == 248 + sizeof(void*),
-              "recommendation record: recipient e-mail");
-static_assert(offsetof(RecommendationRecord, message) == 328 + sizeof(void*), "recommendation record: message");
-static_assert(sizeof(RecommendationRecord) == (sizeof(void*) == 8 ? 1360 : 1356), "recommendation record: size");
+// The skin's recommendation record (callback code 36).
+using RecommendationRecord = ::RecommendRecord;
 
 class cServerJobs {
 public:
