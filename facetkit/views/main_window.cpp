@@ -103,13 +103,6 @@ void OwnFolder(char* out, size_t size) {
 // The navigator when it is the real one (a stand-in has none of its views).
 cNavWindow* Navigator() { return dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)); }
 
-// The navigator extended if folded in, its content view showing a kind.
-void ShowNavigatorView(int kind, int argument) {
-    cNavWindow* nav = Navigator();
-    if (!nav) return;
-    nav->ExtendIfFolded();
-    if (cNavView* view = nav->GetNavView()) view->ShowView(kind, argument);
-}
 
 // The view kinds of the "Goto" and view menus' entries.
 int ViewOfCommand(UINT command) {

@@ -22,23 +22,12 @@
 
 namespace {
 
-constexpr const char* kMakerSite = "http://www.velmirant.de";
 volatile LONG g_contextItem = 0;
 
 cNavWindow* Navigator() { return dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)); }
 cVelmoWin* Main() { return dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN)); }
 
-void OpenMakerPage(const std::string& path) {
-    std::string address = kMakerSite + path;
-    HostCallback(5, 0, const_cast<char*>(address.c_str()));
-}
-
-void ShowView(int kind, int argument = 0) {
-    cNavWindow* nav = Navigator();
-    if (!nav) return;
-    nav->ExtendIfFolded();
-    if (cNavView* view = nav->GetNavView()) view->ShowView(kind, argument);
-}
+void ShowView(int kind, int argument = 0) { ShowNavigatorView(kind, argument); }
 
 // The name of a station of any list the rows come from; empty when none
 // holds it.
@@ -307,6 +296,18 @@ public:
 cNavTableEvents g_tableEvents;
 
 }  // namespace
+
+void OpenMakerPage(const std::string& path) {
+    std::string address = "http://www.velmirant.de" + path;
+    HostCallback(5, 0, const_cast<char*>(address.c_str()));
+}
+
+void ShowNavigatorView(int kind, int argument) {
+    cNavWindow* nav = Navigator();
+    if (!nav) return;
+    nav->ExtendIfFolded();
+    if (cNavView* view = nav->GetNavView()) view->ShowView(kind, argument);
+}
 
 void SetNavContextItem(unsigned long id) { InterlockedExchange(&g_contextItem, static_cast<LONG>(id)); }
 unsigned long NavContextItem() { return static_cast<unsigned long>(g_contextItem); }

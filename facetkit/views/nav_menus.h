@@ -12,6 +12,11 @@
 #include "facetkit_api.h"
 #include "main_menu.h"
 
+// The navigator extended if folded in, its content view showing a kind.
+FACETKIT_API void ShowNavigatorView(int kind, int argument);
+// A page of the maker's web site (a path from its root) in the browser.
+FACETKIT_API void OpenMakerPage(const std::string& path);
+
 // The row the last row menu was opened on: a station id, a timer entry's
 // position + 1, a tip id or a podcast row id.
 FACETKIT_API void SetNavContextItem(unsigned long id);

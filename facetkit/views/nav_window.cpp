@@ -15,6 +15,7 @@
 #include "motion_picture.h"
 #include "podcast_feed.h"
 #include "mp3_quality_wnd.h"
+#include "nav_menus.h"
 #include "new_folder_wnd.h"
 #include "podcast_url_wnd.h"
 #include "profile_editors.h"
@@ -89,13 +90,7 @@ bool HasElementIn(void* context, int id) {
     return static_cast<cButtonListe*>(context)->GetById(static_cast<unsigned long>(id)) != nullptr;
 }
 
-// The player's web pages opened by the navigator's links.
-constexpr const char* kWebSite = "http://www.velmirant.de";
-
-void OpenPage(const char* path) {
-    std::string address = std::string(kWebSite) + path;
-    HostCallback(5, 0, const_cast<char*>(address.c_str()));
-}
+void OpenPage(const char* path) { OpenMakerPage(path); }
 
 void SetLevelPicture(cButtonListe* list, DWORD id, int percent) {
     auto* picture = dynamic_cast<cMotionPicture*>(static_cast<cActiveElement*>(list->GetById(id)));
