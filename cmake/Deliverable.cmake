@@ -84,18 +84,12 @@ function(td_deliverable name)
   endif()
 endfunction()
 
-# td_tests(area SOURCES ... [LINK ...] [RESOURCES ...] [TIMEOUT seconds] [NO_RUN]
-#          [LOCKS sound settings ...] [SERIAL])
-# builds <area>_tests.exe linked with GoogleTest and the shared fixtures, and
-# runs it as one ctest test under Wine (one Wine start per area).
-# All test executables of a build tree share one Wine prefix (one registry)
-# and one null sink: LOCKS names what a test uses so that ctest never runs
-# two users of the same thing at once ("sound" for anything that plays or
-# records, "settings" for the player's own registry key). SERIAL runs the
-# executable alone: the log viewer's tests, whose window would otherwise
-# receive the debug texts of every other test running at the time.
+# td_tests(area SOURCES ... [LINK ...] [RESOURCES ...] [INCLUDE ...] [DEFINES ...]
+#          [TIMEOUT seconds] [SHARDS n] [LOCKS name ...] [NO_RUN])
+# builds <area>_tests.exe linked with GoogleTest and the shared fixtures and
+# runs it under Wine through td_run_tests (NO_RUN: the caller does that).
 function(td_tests area)
-  cmake_parse_arguments(A "NO_RUN;SERIAL" "TIMEOUT" "SOURCES;LINK;RESOURCES;INCLUDE;DEFINES;LOCKS" ${ARGN})
+  cmake_parse_arguments(A "NO_RUN" "TIMEOUT;SHARDS" "SOURCES;LINK;RESOURCES;INCLUDE;DEFINES;LOCKS" ${ARGN})
   set(t ${area}_tests)
   add_executable(${t} ${A_SOURCES} ${A_RESOURCES})
   target_link_libraries(${t} PRIVATE td_testsupport ${A_LINK})
@@ -105,18 +99,59 @@ function(td_tests area)
     target_include_directories(${t} PRIVATE ${A_INCLUDE})
   endif()
   target_link_options(${t} PRIVATE -static)
+  # The shipping build (which does not run tests) compiles them only on request.
+  if(NOT TD_RUN_TESTS)
+    set_target_properties(${t} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
+  if(NOT A_NO_RUN)
+    set(extra)
+    if(A_TIMEOUT)
+      list(APPEND extra TIMEOUT ${A_TIMEOUT})
+    endif()
+    if(A_SHARDS)
+      list(APPEND extra SHARDS ${A_SHARDS})
+    endif()
+    if(A_LOCKS)
+      list(APPEND extra LOCKS ${A_LOCKS})
+    endif()
+    td_run_tests(${area} ${extra})
+  endif()
+endfunction()
+
+# td_run_tests(area [TIMEOUT seconds] [SHARDS n] [LOCKS name ...])
+# runs <area>_tests.exe as ctest tests under Wine. Each test takes a Wine
+# environment of its own from wine-run's pool (its own prefix and registry,
+# wineserver, X display and null sink), so tests run side by side without
+# sharing settings, windows, input or sound. SHARDS n splits the executable
+# into n tests "<area>-1" ... "<area>-n" (GoogleTest's sharding) that ctest
+# spreads over the cores. LOCKS is only for what the environments do not
+# separate (files that tests write into the build tree).
+function(td_run_tests area)
+  cmake_parse_arguments(A "" "TIMEOUT;SHARDS" "LOCKS" ${ARGN})
+  if(NOT TD_RUN_TESTS)
+    return()
+  endif()
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 600)
   endif()
-  if(TD_RUN_TESTS AND NOT A_NO_RUN)
-    add_test(NAME ${area} COMMAND ${t} --gtest_color=no)
-    set_tests_properties(${area} PROPERTIES TIMEOUT ${A_TIMEOUT}
+  if(NOT A_SHARDS)
+    set(A_SHARDS 1)
+  endif()
+  math(EXPR last "${A_SHARDS} - 1")
+  foreach(i RANGE ${last})
+    set(env TD_ENV_POOLED=1)
+    if(A_SHARDS GREATER 1)
+      math(EXPR n "${i} + 1")
+      set(name "${area}-${n}")
+      list(APPEND env GTEST_TOTAL_SHARDS=${A_SHARDS} GTEST_SHARD_INDEX=${i})
+    else()
+      set(name ${area})
+    endif()
+    add_test(NAME ${name} COMMAND ${area}_tests --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${env}"
                          WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     if(A_LOCKS)
-      set_tests_properties(${area} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
     endif()
-    if(A_SERIAL)
-      set_tests_properties(${area} PROPERTIES RUN_SERIAL TRUE)
-    endif()
-  endif()
+  endforeach()
 endfunction()
