@@ -29,7 +29,9 @@ protected:
 
 // Called with (job id, status, user data) on the job's thread at every step
 // and while data arrives; by CancelDownload also on the cancelling thread.
-// Only the job thread's call with 5, 6 or 7 is final.
+// Only the job thread's call with 5, 6 or 7 is final. The job's lock is held
+// during the call and DeleteJob waits for it: a callback may post, but must
+// never send (SendMessage) to a thread that may delete the job.
 typedef void (*DownloadCallback)(unsigned long jobId, int status, void* userData);
 
 enum DownloadStatus {
@@ -141,7 +143,9 @@ public:
 
     // A memory job: *answer is null now and later receives a buffer from the
     // process heap (free it with HeapFree(GetProcessHeap(), 0, p)), always
-    // followed by a zero byte. 0 (no job) when the body exceeds 4096 bytes,
+    // followed by a zero byte. The buffer is the caller's only after
+    // DeleteJob or after the job thread's final callback: a status of 6 read
+    // after CancelDownload does not mean the thread has let go of it. 0 (no job) when the body exceeds 4096 bytes,
     // the address is missing or longer than 1023 characters.
     unsigned long Download(unsigned char* body, unsigned long bodyLength, char* url, char** answer,
                            unsigned long sizeLimit, int option, int encipher);

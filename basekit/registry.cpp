@@ -364,10 +364,14 @@ int IsBrowsableTarget(const char* address) {
 
 int AddBrowsableFolder(const char* folder) {
     if (!folder || !folder[0]) return 0;
+    if (strlen(folder) >= MAX_PATH) return 0;
     BrowsableFolders& b = Browsable();
     bk::ScopedLock lock(b.lock);
+    // The player adds its folders again whenever the user changes them.
+    for (int i = 0; i < b.count; ++i)
+        if (_stricmp(b.folders[i], folder) == 0) return 1;
     if (b.count >= kMaxBrowsableFolders) return 0;
-    if (!bk::TextCopy(b.folders[b.count], folder)) return 0;
+    bk::TextCopy(b.folders[b.count], folder);
     ++b.count;
     return 1;
 }

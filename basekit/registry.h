@@ -86,6 +86,7 @@ BASEKIT_API int IsBrowsableTarget(const char* address);
 // Adds a folder whose media files StartBrowser may open, besides the user's
 // profile and the folders PathUser and PathUserDocs (the player adds its
 // podcast and recording folders). At most kMaxBrowsableFolders; 0 when full.
+// A folder added before is accepted again without taking a place.
 constexpr int kMaxBrowsableFolders = 8;
 BASEKIT_API int AddBrowsableFolder(const char* folder);
 BASEKIT_API HRGN CopyRegion(HRGN region);

@@ -47,14 +47,25 @@ BK_NET_API bool ResolveLocation(const char* base, const char* location, size_t l
 BK_NET_API bool FindHeaderValue(const char* headers, size_t len, const char* name, char* out, size_t outSize,
                      bool* present = nullptr);
 
-// The first entry of a PLS playlist: key "File1" of section "playlist"
-// (names in any case). False when there is none or it does not fit.
-BK_NET_API bool ParsePlsEntry(const char* data, size_t len, char* out, size_t outSize);
+// The playlist reader of the player, for PLS, M3U and ASX texts as servers
+// send them; what the text holds decides, not the address it came from.
+// Lines may end in CR LF, LF or a lone CR; a UTF-8 or UTF-16 byte-order
+// mark, blank lines, comments ("#", ";") and section lines are skipped;
+// keys are read in any case. A PLS text's entries are its "FileN=" lines in
+// the order of N, whatever "NumberOfEntries" claims and with gaps in the
+// numbers; an M3U text's entries are its address lines. An address with a
+// scheme ends at the first blank (titles or lengths behind it are dropped),
+// quotes around it are taken off. Only usable addresses count: a scheme and
+// something behind it, or a file path (drive, share or root), shorter than
+// kPlaylistEntrySize, without control characters. ASX: the "href" of every
+// "<ref>" and "<entryref>". Returns the number of entries written (at most
+// maxEntries, each terminated); 0 when the text holds no usable address.
+constexpr size_t kPlaylistEntrySize = 1024;
+BK_NET_API size_t ParsePlaylist(const char* data, size_t len, char (*entries)[kPlaylistEntrySize], size_t maxEntries);
 
-// The first entry of an M3U playlist: lines may end in CR LF or LF, a UTF-8
-// byte-order mark and blank lines are skipped, as are comment lines ("#"),
-// "[playlist]" and "NumberOfEntries..." lines. False when there is none or
-// the entry does not fit.
+// The first entry of a playlist as ParsePlaylist reads it (a .pls and an
+// .m3u address alike). False when there is none or it does not fit.
+BK_NET_API bool ParsePlsEntry(const char* data, size_t len, char* out, size_t outSize);
 BK_NET_API bool ParseM3uEntry(const char* data, size_t len, char* out, size_t outSize);
 
 // The current song of a Shoutcast-style status page: the bold text that

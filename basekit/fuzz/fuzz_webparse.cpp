@@ -20,6 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data + 1);
     size_t len = size - 1;
     char* out = static_cast<char*>(malloc(outSize));
+    {
+        static char entries[8][bk::kPlaylistEntrySize];
+        const size_t n = bk::ParsePlaylist(text, len, entries, 1 + data[0] % 8);
+        if (n > 8) abort();
+        for (size_t i = 0; i < n; ++i) {
+            CheckTerminated(entries[i], sizeof entries[i]);
+            if (strlen(entries[i]) < 2) abort();
+        }
+    }
     bk::ParsePlsEntry(text, len, out, outSize);
     CheckTerminated(out, outSize);
     bk::ParseM3uEntry(text, len, out, outSize);

@@ -18,10 +18,12 @@
 
 namespace {
 
-// Catalogue text as the reporter loads it (German).
+// Catalogue text as the reporter loads it (German). Every text the
+// reporter sends exists: an absent one would pass as "" == "".
 std::string Msg(unsigned id) {
     char buf[512] = {};
     LoadStringA(GetModuleHandleA("basekit.dll"), id, buf, sizeof buf);
+    EXPECT_NE(buf[0], 0) << "catalogue text " << id;
     return buf;
 }
 
@@ -170,6 +172,16 @@ TEST(StatusReporterInProcess, OpenStatesGiveTheirStatusesAndPlayState) {
                     {6, 5, {St(10, "playerstate: pause"), St(13, Msg(307))}},
                     {7, 1, {}}},
                    &cSendRunTimeInfo::OnOpenState);
+}
+
+TEST(StatusReporterInProcess, EveryStatusTextExistsInGermanAndEnglish) {
+    HMODULE basekit = GetModuleHandleA("basekit.dll");
+    for (unsigned id : {287u, 292u, 293u, 294u, 295u, 296u, 297u, 298u, 299u, 300u, 301u, 302u, 303u, 304u, 305u,
+                        306u, 307u, 372u})
+        for (unsigned english : {0u, 2000u}) {
+            char buf[512] = {};
+            EXPECT_GT(LoadStringA(basekit, id + english, buf, sizeof buf), 0) << id + english;
+        }
 }
 
 TEST(StatusReporterInProcess, WithoutSettingsEngineStatesAreIgnored) {

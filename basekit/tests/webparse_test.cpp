@@ -72,6 +72,17 @@ TEST(ResolveLocation, FollowsTheKindsOfTargets) {
         {"http://a.example", "list.m3u", "http://a.example/list.m3u"},
         {"https://a.example/x", "//c.example/s", "https://c.example/s"},
         {"http://a.example/x", "  /padded  ", "http://a.example/padded"},
+        // As a browser merges them: a query alone keeps the path, dot
+        // segments are taken out, never above the root.
+        {"http://h/dir/list.pls", "?sid=1", "http://h/dir/list.pls?sid=1"},
+        {"http://h/dir/list.pls?old=2", "?sid=1", "http://h/dir/list.pls?sid=1"},
+        {"http://h/a/b/list.pls", "../x.m3u", "http://h/a/x.m3u"},
+        {"http://h/a/b/list.pls", "./x.m3u", "http://h/a/b/x.m3u"},
+        {"http://h/a/list.pls", "../../../x", "http://h/x"},
+        {"http://h/a/b/c", "/p/./q/../r?k=v#frag", "http://h/p/r?k=v"},
+        {"http://h/a/b/c", "..", "http://h/a/"},
+        {"http://h?x=1", "y", "http://h/y"},
+        {"http://h/a/b?x=1", "#only", "http://h/a/b?x=1"},
     };
     for (const Row& row : rows) {
         char out[1024];
@@ -117,6 +128,70 @@ void CheckEntries(bool (*parse)(const char*, size_t, char*, size_t), const std::
     }
 }
 
+// Playlists in the shapes stream servers and station sites send them.
+TEST(PlaylistReader, RealWorldShapes) {
+    struct Row {
+        const char* name;
+        std::string text;
+        std::vector<std::string> entries;
+    };
+    const std::string utf16 = std::string("\xFF\xFE", 2) + std::string("h\0t\0t\0p\0:\0/\0/\0u\0/\0\n\0", 20);
+    const Row rows[] = {
+        {"SHOUTcast PLS",
+         "[playlist]\nnumberofentries=2\nFile1=http://192.0.2.1:8000/\nTitle1=(#1 - 5/500) Radio X\nLength1=-1\n"
+         "File2=http://192.0.2.2:8010/\nTitle2=(#2 - 1/50) Radio X\nLength2=-1\nVersion=2\n",
+         {"http://192.0.2.1:8000/", "http://192.0.2.2:8010/"}},
+        {"Icecast PLS, CR LF", "[playlist]\r\nNumberOfEntries=1\r\nFile1=http://ice.example:8000/live.mp3\r\nTitle1=Live\r\n"
+                               "Length1=-1\r\nVersion=2\r\n",
+         {"http://ice.example:8000/live.mp3"}},
+        {"PLS, lone CR", "[playlist]\rFile1=http://a/1\rFile2=http://a/2\r", {"http://a/1", "http://a/2"}},
+        {"PLS, keys in capitals", "[PLAYLIST]\nNUMBEROFENTRIES=1\nFILE1=http://a/1\n", {"http://a/1"}},
+        {"PLS, count too high", "[playlist]\nNumberOfEntries=3\nFile1=http://a/1\nFile2=http://a/2\n",
+         {"http://a/1", "http://a/2"}},
+        {"PLS, count too low", "[playlist]\nNumberOfEntries=1\nFile1=http://a/1\nFile2=http://a/2\nFile3=http://a/3\n",
+         {"http://a/1", "http://a/2", "http://a/3"}},
+        {"PLS, gaps and order", "[playlist]\nFile5=http://a/5\nFile0=http://a/0\nFile2=http://a/2\n",
+         {"http://a/0", "http://a/2", "http://a/5"}},
+        {"PLS, BOM, blanks, comments", "\xEF\xBB\xBF\n\n[playlist]\n; saved by a tool\n\nFile1=http://a/1\n\n",
+         {"http://a/1"}},
+        {"PLS, tokens behind the address", "[playlist]\nFile1=http://a/1 (128 kbit/s) ;main\n", {"http://a/1"}},
+        {"PLS, quoted, blanks round =", "[playlist]\nFile1 = \"http://a/1\"\n", {"http://a/1"}},
+        {"PLS without its header", "NumberOfEntries=1\nFile1=http://a/1\n", {"http://a/1"}},
+        {"PLS, first value empty", "[playlist]\nFile1=\nFile2=http://a/2\n", {"http://a/2"}},
+        {"extended M3U", "#EXTM3U\n#EXTINF:-1,Radio One\nhttp://a/1\n#EXTINF:-1,Radio Two\nhttp://a/2\n",
+         {"http://a/1", "http://a/2"}},
+        {"M3U, BOM, CR LF, blank lines", "\xEF\xBB\xBF#EXTM3U\r\n\r\n  \r\nhttp://a/1 \r\n", {"http://a/1"}},
+        {"M3U, lone CR", "http://a/1\rhttp://a/2", {"http://a/1", "http://a/2"}},
+        {"M3U, title behind the address", "http://a/1 Radio One\n", {"http://a/1"}},
+        {"M3U, paths with blanks", "C:\\Music\\My Song.mp3\n\\\\server\\share\\b.mp3\n",
+         {"C:\\Music\\My Song.mp3", "\\\\server\\share\\b.mp3"}},
+        {"M3U, relative names are no addresses", "#EXTM3U\nsong.mp3\nhttp://a/1\n", {"http://a/1"}},
+        {"M3U, query with =", "http://a/listen?sid=1&x=2\n", {"http://a/listen?sid=1&x=2"}},
+        {"M3U, one line too long", "http://a/" + std::string(1100, 'x') + "\nhttp://a/2\n", {"http://a/2"}},
+        {"UTF-16 M3U", utf16, {"http://u/"}},
+        {"ASX", "<asx version=\"3.0\">\n<title>X</title>\n<entry><ref href=\"http://a/1?x=1&amp;y=2\"/></entry>\n"
+                "<entry><REF HREF='mms://a/2' /></entry>\n</asx>",
+         {"http://a/1?x=1&y=2", "mms://a/2"}},
+        {"ASX with prolog and entryref", "<?xml version=\"1.0\"?>\r\n<ASX VERSION=\"3.0\"><ENTRYREF HREF=\"http://a/list.asx\"/>"
+                                         "<Entry><Ref href = http://a/3 /></Entry></ASX>",
+         {"http://a/list.asx", "http://a/3"}},
+        {"an error page", "<html><body><h1>404 Not Found</h1></body></html>", {}},
+        {"a script address", "javascript:alert(1)\n", {}},
+        {"comments only", "#EXTM3U\n#EXTINF:-1,x\n", {}},
+        {"empty", "", {}},
+        {"binary", std::string("\0\0\x01\x02http://a/1\x03", 15), {}},
+    };
+    for (const Row& row : rows) {
+        char found[8][bk::kPlaylistEntrySize];
+        const size_t n = bk::ParsePlaylist(row.text.data(), row.text.size(), found, 8);
+        EXPECT_EQ(std::vector<std::string>(found, found + n), row.entries) << row.name;
+    }
+    // No more entries than room for them.
+    char two[2][bk::kPlaylistEntrySize];
+    const std::string three = "http://a/1\nhttp://a/2\nhttp://a/3\n";
+    EXPECT_EQ(bk::ParsePlaylist(three.data(), three.size(), two, 2), 2u);
+}
+
 TEST(PlaylistEntries, M3u) {
     CheckEntries(bk::ParseM3uEntry,
                  {
@@ -139,8 +214,9 @@ TEST(PlaylistEntries, Pls) {
                       "http://p.example/1"},
                      {"any case, blanks, BOM", "\xEF\xBB\xBF[PlayList]\nfile1 = http://p.example/x \n",
                       "http://p.example/x"},
-                     {"other section only", "[other]\nFile1=http://wrong/\n", nullptr},
-                     {"File10 is not File1", "[playlist]\nFile10=http://wrong/\n", nullptr},
+                     {"an M3U behind a .pls address", "#EXTM3U\nhttp://p.example/m\n", "http://p.example/m"},
+                     {"File10 is the first there is", "[playlist]\nFile10=http://p.example/10\n",
+                      "http://p.example/10"},
                      {"empty value", "[playlist]\nFile1=\n", nullptr},
                      {"value too long", "[playlist]\nFile1=http://p/" + std::string(1100, 'y'), nullptr},
                  });
