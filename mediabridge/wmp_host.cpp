@@ -7,6 +7,7 @@
 
 #include "bounded_text.h"
 #include "debugtext.h"
+#include "interface_host.h"
 #include "internetcheck.h"
 #include "playerstatus.h"
 #include "shared_data.h"
@@ -16,17 +17,11 @@ namespace {
 
 const char kHostClass[] = "mediabridge_wmp_host";
 const char kContainerClass[] = "mediabridge_wmp_container";
-// The interface server; the environment may name another (test servers).
-const char kInterfaceServer[] = "player.velmirant.de";
 // Reported when the control gives up on an address without saying why.
 const char kOpenFailedText[] = "The stream could not be opened.";
 
 CWMPHost::ControlFactory g_factory = CreateWmpControl;
 
-void InterfaceServer(char* host, size_t size) {
-    DWORD n = GetEnvironmentVariableA("TD_INTERFACE_SERVER", host, static_cast<DWORD>(size));
-    if (n == 0 || n >= size) bk::TextCopy(host, size, kInterfaceServer);
-}
 
 HINSTANCE ModuleInstance() {
     HMODULE module = nullptr;
@@ -72,6 +67,7 @@ int MapOpenState(long s) {
 struct CWMPHost::MetaJob {
     HWND window;
     std::shared_ptr<PollState> state;
+    unsigned long generation;   // the host's play the poll belongs to
     int retries;
     char streamUrl[1024];
     char metaUrl[1024];
@@ -436,15 +432,20 @@ void CWMPHost::StartMetaPolling() {
 }
 
 void CWMPHost::StartMetaPoll() {
-    if (pollState_->busy.load()) return;
+    if (pollState_->busy.load()) {
+        // The poll of an earlier play is still out: try again later.
+        StartTimer(kMetaTimer, metaIntervalMs_);
+        return;
+    }
     auto* job = new MetaJob();
     job->window = hwnd_;
     job->state = pollState_;
+    job->generation = metaGeneration_;
     job->retries = metaRetries_;
     if (metaRetries_ >= 2) bk::TextCopy(job->streamUrl, metaUrl_);
     else GetCurrentSrcURL(job->streamUrl, sizeof job->streamUrl);
     bk::TextCopy(job->metaUrl, metaUrl_);
-    InterfaceServer(job->server, sizeof job->server);
+    bk::InterfaceServer(job->server, sizeof job->server);
     bk::TextCopy(job->user, user_);
     bk::TextCopy(job->password, password_);
     // Busy before the thread exists, so that Term never misses a poll that
@@ -494,7 +495,7 @@ void CWMPHost::OnMetaPollDone(MetaJob* job) {
     if (!job) return;
     job->title[sizeof job->title - 1] = 0;
     job->resolved[sizeof job->resolved - 1] = 0;
-    if (metaPolling_) {
+    if (metaPolling_ && job->generation == metaGeneration_) {
         if (job->found) {
             if (job->title[0] && strcmp(job->title, title_) != 0) {
                 bk::TextCopy(title_, job->title);
@@ -596,17 +597,11 @@ void CWMPHost::Term() {
     StopTimer(kRunInfoTimer);
     StopTimer(kMetaTimer);
     metaPolling_ = false;
-    // A poll that runs uses copies only; waiting for it keeps its late
-    // result from re-arming anything. Bounded: a network read stalls at most
-    // as long as WinINet's time-outs, and the job is safe to outlive us.
-    for (int i = 0; i < 1500 && pollState_->busy.load(); ++i) {
-        MSG msg;
-        if (hwnd_ && PeekMessageA(&msg, hwnd_, kMetaPollDone, kMetaPollDone, PM_REMOVE)) {
-            OnMetaPollDone(reinterpret_cast<MetaJob*>(msg.lParam));
-            continue;
-        }
-        Sleep(10);
-    }
+    // A poll that runs uses copies only and may stall for WinINet's
+    // time-outs: the stream must not play on meanwhile, so it is left to
+    // end on its own. Its late result belongs to an older play and is
+    // dropped.
+    ++metaGeneration_;
     StopTimer(kMetaTimer);
     if (player_) {
         player_->Disconnect();

@@ -129,4 +129,5 @@ private:
     bool openPending_ = false;
     unsigned long errorReports_ = 0;
     std::shared_ptr<PollState> pollState_;
+    unsigned long metaGeneration_ = 0;   // raised by Term: older polls' results are dropped
 };

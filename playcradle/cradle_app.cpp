@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "bounded_text.h"
-#include "connection_check.h"
+#include "interface_host.h"
 #include "cradle_log.h"
 #include "internetcheck.h"
 #include "mediabridge.h"
@@ -98,7 +98,7 @@ BOOL CradleApp::InitInstance() {
         cSendRunTimeInfo* reporter = new cSendRunTimeInfo(nullptr);
         reporter->Reset(0);
         char server[256];
-        InterfaceServer(server, sizeof server);
+        bk::InterfaceServer(server, sizeof server);
         cInternetCheck check(server, user_, password_);
         int ok = check.CheckConnection();
         SendReply(reporter, 12, ok ? 1 : 0);

@@ -18,6 +18,8 @@
 
 namespace {
 
+int g_closedControls = 0;   // controls closed by their host, over all benches
+
 // The control's double: every answer is a field the test sets.
 class FakeControl : public WmpControl {
 public:
@@ -52,7 +54,10 @@ public:
         if (onSetUrl) onSetUrl();
         return urlResult;
     }
-    void Close() override { ++closes; }
+    void Close() override {
+        ++closes;
+        ++g_closedControls;
+    }
     bool PlayState(long* s) override { return pollOk && (*s = polledPlay, true); }
     bool OpenState(long* s) override { return pollOk && (*s = polledOpen, true); }
     bool HasCurrentItem() override { return hasItem; }
@@ -646,21 +651,30 @@ TEST(MediabridgeMeta, FailuresResolveTheAddressOnceAndEndPollingAtTheThird) {
     EXPECT_FALSE(b.host.TimerRunning(CWMPHost::kMetaTimer));
 }
 
-TEST(MediabridgeMeta, TermWaitsForARunningPoll) {
+TEST(MediabridgeMeta, TermLeavesAStalledPollBehindAndDropsItsLateTitle) {
+    // The poll stalls far beyond the host's watchdog: stopping must not wait for it.
     tdtest::HttpServer server;
     server.Route("/meta.xml", [](const tdtest::HttpRequest&) {
         tdtest::HttpResponse r = tdtest::HttpResponse::Text(200, TitleDocument("A", "Late"), "text/xml");
-        r.delayMs = 1500;
+        r.delayMs = 20000;
         return r;
     });
     SharedSlots slots(server.Url("/meta.xml"), "");
     Bench b;
     ASSERT_EQ(b.host.Play("C:\\song.mp3"), 1);
     ASSERT_TRUE(tdtest::WaitFor([&] { return b.host.PollBusy(); }, 5000));
+    const int closedBefore = g_closedControls;
     b.host.Term();
-    EXPECT_FALSE(b.host.PollBusy());
+    // Term came back while the poll is still out, with the player closed.
+    EXPECT_TRUE(b.host.PollBusy());
     EXPECT_FALSE(b.host.TimerRunning(CWMPHost::kMetaTimer));
-    EXPECT_TRUE(Titles(b.status).empty());   // the late title is not reported after the end
+    EXPECT_EQ(g_closedControls, closedBefore + 1);
+    // Its answer, when it comes, is not reported as a title.
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        tdtest::PumpMessages();
+        return !b.host.PollBusy();
+    }, 40000));
+    EXPECT_TRUE(Titles(b.status).empty());
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "interface_host.h"
+
 // The interface service's hosts. The server name of an object may carry a
 // port ("host:port"); that is the one seam through which the tests reach a
 // stand-in server on 127.0.0.1 (cInternet::SetServerName).
-constexpr const char* kInterfaceHost = "interface.velmirant.net";
+using bk::kInterfaceHost;
 constexpr const char* kAvoidStreamsHost = "streamcheck.velmirant.net";
 constexpr const char* kInterfacePath = "/services/playerInterface/simpleParser.php";
 constexpr unsigned short kInterfacePort = 80;
@@ -23,6 +25,14 @@ constexpr unsigned long kMaxAnswerBytes = 32ul * 1024 * 1024;
 constexpr unsigned long kMaxUnpackedBytes = 64ul * 1024 * 1024;
 // How long the server may leave a request without an answer.
 constexpr DWORD kInterfaceTimeoutMs = 30000;
+
+// A WinINet session through the proxy of the player's settings (the shared
+// data section) while it is switched on, else with the system's
+// configuration; *viaProxy tells which. A proxy the user switched off is
+// never used again, whatever was set before.
+HINTERNET OpenPlayerSession(const char* agent, bool* viaProxy);
+// Hands the proxy's user name and password to a session's handles.
+void SetProxyCredentials(HINTERNET handle, const char* user, const char* password);
 
 class cInternet {
 public:
