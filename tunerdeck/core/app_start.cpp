@@ -14,6 +14,7 @@
 #include "info_callback.h"
 #include "online_host.h"
 #include "player.h"
+#include "requests.h"
 #include "player_globals.h"
 #include "registry.h"
 #include "url_protocol.h"
@@ -429,6 +430,8 @@ int RunPlayerApplication(const char* startText) {
 
     MoveFilesOnFirstRun(programFolder, userFolder);
 
+    // Downloaded updates and skins run only when Windows trusts their signature.
+    SetCodeVerifier(VerifyAuthenticode);
     auto* player = new cRadioPlayer(g_crashFlag ? 1 : 0);
     WriteDebugLog("...Starting instanze", 7);
     auto* downloads = new cDownloadManager();
@@ -450,9 +453,13 @@ int RunPlayerApplication(const char* startText) {
     DrainMessages();
 
     SetPlayer(nullptr);
-    delete player;
-    g_downloads = nullptr;
-    delete downloads;
+    // A thread that is still in a network call would write into a freed
+    // player; such a player, and the downloads it may use, stay to the end.
+    if (player->Shutdown()) {
+        delete player;
+        g_downloads = nullptr;
+        delete downloads;
+    }
 
     SetValue("deb_start", static_cast<const char*>(nullptr));
     CloseInstanceMarker();

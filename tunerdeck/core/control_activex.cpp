@@ -339,26 +339,20 @@ bool cControlActiveX::ResolvePlaylist(char* address, size_t addressSize, const c
     if (!GetTempFileNameA(folder, "vltmp", 0, downloaded)) return false;
     bool ok = false;
     if (net_->Downloadfile(address, downloaded, kPlaylistLimit)) {
-        std::vector<std::string> entries;
-        bool pls = strstr(address, ".pls") != nullptr;
-        if (pls) {
-            for (int n = 1; entries.size() < td::kMaxPlaylistEntries; ++n) {
-                char key[32], entry[1001] = {};
-                bk::TextFormat(key, sizeof key, "File%d", n);
-                GetPrivateProfileStringA("playlist", key, "", entry, sizeof entry, downloaded);
-                if (strlen(entry) < 2) break;
-                entries.push_back(entry);
-            }
-        } else {
-            std::string body;
-            bk::ScopedFile file(CreateFileA(downloaded, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-            if (file) {
-                char buffer[4096];
-                DWORD got = 0;
-                while (body.size() < kPlaylistLimit && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got)
-                    body.append(buffer, got);
-            }
-            entries = td::M3uEntries(body.data(), body.size());
+        std::string body;
+        bk::ScopedFile file(CreateFileA(downloaded, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (file) {
+            char buffer[4096];
+            DWORD got = 0;
+            while (body.size() < kPlaylistLimit && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got)
+                body.append(buffer, got);
+        }
+        const std::vector<std::string> entries = td::PlaylistEntries(body.data(), body.size());
+        if (entries.empty()) {
+            // Nothing playable in it: the play fails here, no empty list goes to the engine.
+            Log(1, "playlist without a usable address");
+            if (!DeleteFileA(downloaded)) DeleteFileA(downloaded);
+            return false;
         }
         char asxPath[MAX_PATH * 2];
         bk::TextFormat(asxPath, sizeof asxPath, "%s%s", folder, kAsxFileName);

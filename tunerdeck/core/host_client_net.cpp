@@ -4,6 +4,8 @@
 #include <wininet.h>
 
 #include "bounded_text.h"
+#include "download.h"
+#include "internet.h"
 #include "win_handles.h"
 
 namespace {
@@ -21,13 +23,15 @@ struct InetHandle {
     InetHandle& operator=(const InetHandle&) = delete;
 };
 
-HINTERNET OpenSessionWithTimeouts() {
-    HINTERNET s = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+HINTERNET OpenSessionWithTimeouts(cDownloadCredentials* credentials) {
+    bool viaProxy = false;
+    HINTERNET s = OpenPlayerSession(kAgent, &viaProxy);
     if (!s) return nullptr;
     DWORD t = kNetTimeoutMs;
     InternetSetOptionA(s, INTERNET_OPTION_CONNECT_TIMEOUT, &t, sizeof t);
     InternetSetOptionA(s, INTERNET_OPTION_RECEIVE_TIMEOUT, &t, sizeof t);
     InternetSetOptionA(s, INTERNET_OPTION_SEND_TIMEOUT, &t, sizeof t);
+    if (viaProxy && credentials) SetProxyCredentials(s, credentials->GetUserNameAuth(), credentials->GetUserPasswortAuth());
     return s;
 }
 
@@ -35,10 +39,12 @@ bool IsHttp(const char* url) { return _strnicmp(url, "http://", 7) == 0 || _strn
 
 class WinInetNet : public cHostClientNet {
 public:
+    explicit WinInetNet(cDownloadCredentials* credentials) : credentials_(credentials) {}
+
     int CheckURLRedirected(const char* url, char* target, size_t targetSize) override {
         if (!url || !target || targetSize == 0 || !IsHttp(url)) return 0;
         target[0] = 0;
-        InetHandle session(OpenSessionWithTimeouts());
+        InetHandle session(OpenSessionWithTimeouts(credentials_));
         if (!session.h) return 0;
         InetHandle request(InternetOpenUrlA(session.h, url, nullptr, 0,
                                             INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE |
@@ -61,7 +67,7 @@ public:
 
     int Downloadfile(const char* url, const char* path, unsigned long maxBytes) override {
         if (!url || !path || !IsHttp(url)) return 0;
-        InetHandle session(OpenSessionWithTimeouts());
+        InetHandle session(OpenSessionWithTimeouts(credentials_));
         if (!session.h) return 0;
         InetHandle request(
             InternetOpenUrlA(session.h, url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0));
@@ -93,11 +99,18 @@ public:
         }
         return 1;
     }
+
+private:
+    cDownloadCredentials* credentials_;
 };
 
 }  // namespace
 
+std::unique_ptr<cHostClientNet> MakeHostClientNet(cDownloadCredentials* credentials) {
+    return std::unique_ptr<cHostClientNet>(new WinInetNet(credentials));
+}
+
 cHostClientNet* DefaultHostClientNet() {
-    static WinInetNet net;
+    static WinInetNet net(nullptr);
     return &net;
 }

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+
+class cDownloadCredentials;
 
 class cHostClientNet {
 public:
@@ -16,5 +19,9 @@ public:
     virtual int Downloadfile(const char* url, const char* path, unsigned long maxBytes) = 0;
 };
 
-// Plain WinINet, through the system's proxy configuration, bounded waits.
+// Plain WinINet with bounded waits, through the proxy of the player's
+// settings while it is on (else the system's configuration), with the
+// proxy's user name and password from `credentials` (may be null).
+std::unique_ptr<cHostClientNet> MakeHostClientNet(cDownloadCredentials* credentials);
+// The same without proxy credentials.
 cHostClientNet* DefaultHostClientNet();

@@ -83,17 +83,26 @@ bool NameContains(const std::string& name, const std::string& upperFilter) {
     return false;
 }
 
-// The stream a details text names: the channel's best one.
-const cStreamElement* BestStream(const std::vector<const cStreamElement*>& streams) {
-    const cStreamElement* best = nullptr;
+// The stream a details text names: the one the player would play, and
+// whether an installed engine plays it.
+const cStreamElement* ChosenStream(const std::vector<const cStreamElement*>& streams, const StreamChoiceRules& rules,
+                                   bool* playable) {
+    *playable = false;
+    if (streams.empty()) return nullptr;
+    std::vector<StreamCandidate> candidates;
     for (const cStreamElement* s : streams)
-        if (!best || s->GetQ() > best->GetQ()) best = s;
-    return best;
+        candidates.push_back({s->GetId(), static_cast<int>(s->GetF()), static_cast<int32_t>(s->GetQ())});
+    StreamChoiceRules first = rules;
+    first.attempt = 1;
+    const StreamChoice choice = ChooseStream(candidates, first);
+    *playable = choice.found;
+    return choice.index >= 0 ? streams[static_cast<size_t>(choice.index)] : streams.front();
 }
 
 std::string BuildDetails(const cChannelElement& ch, const cSenderElement* se,
-                         const std::vector<const cStreamElement*>& streams, int language) {
-    const cStreamElement* st = BestStream(streams);
+                         const std::vector<const cStreamElement*>& streams, int language, const StreamChoiceRules& rules) {
+    bool playable = false;
+    const cStreamElement* st = ChosenStream(streams, rules, &playable);
     std::string d;
     if (se) AppendField(&d, se->GetName());
     d += kSep;
@@ -115,7 +124,7 @@ std::string BuildDetails(const cChannelElement& ch, const cSenderElement* se,
     d += kSep;
     AppendField(&d, language == 2 ? ch.Tx_ENG : ch.Tx);
     d += kSep;
-    d += st ? '1' : '0';
+    d += playable ? '1' : '0';
     return d;
 }
 
@@ -153,7 +162,8 @@ cUserDefinedStation* FindOwn(cUserDataStore* store, uint32_t id) {
 
 // Looks one channel up with its station and streams; the caller holds the
 // three station locks.
-std::string DetailsLocked(cListe* senders, cListe* channels, cListe* streams, uint32_t channelId, int language) {
+std::string DetailsLocked(cListe* senders, cListe* channels, cListe* streams, uint32_t channelId, int language,
+                          const StreamChoiceRules& rules) {
     auto* ch = static_cast<cChannelElement*>(channels->GetById(channelId));
     if (!ch) return std::string();
     auto* se = static_cast<cSenderElement*>(senders->GetById(ch->SID));
@@ -162,7 +172,7 @@ std::string DetailsLocked(cListe* senders, cListe* channels, cListe* streams, ui
         auto* s = static_cast<cStreamElement*>(e);
         if (s->GetCID() == channelId) own.push_back(s);
     }
-    return BuildDetails(*ch, se, own, language);
+    return BuildDetails(*ch, se, own, language, rules);
 }
 
 // Holds the station, channel and stream locks in the store's order.
@@ -266,11 +276,19 @@ long TodayDays() {
     return DaysFromCivil(t.wYear, t.wMonth, t.wDay);
 }
 
+StreamChoiceRules cStationLister::Rules() const {
+    if (streamRules_) return streamRules_();
+    StreamChoiceRules all;
+    all.capabilities = 1 | 2 | 4;
+    all.chosenWanted = true;
+    return all;
+}
+
 std::string cStationLister::StationDetails(uint32_t channelId, int language) {
     if (!store_) return std::string();
     if (channelId >= kFirstUserStationId) return UserStationDetails(channelId, false);
     StationLocks l(store_);
-    return DetailsLocked(l.senders, l.channels, l.streams, channelId, language);
+    return DetailsLocked(l.senders, l.channels, l.streams, channelId, language, Rules());
 }
 
 std::string cStationLister::UserStationDetails(uint32_t id, bool full) {
@@ -380,7 +398,7 @@ bool cStationLister::PushDetails(uint32_t channelId, int language) {
             streams += std::to_string(st->GetId()) + kSep + std::to_string(st->GetD()) + kSep +
                        std::to_string(st->GetQ()) + kSep + std::to_string(st->GetF() % 10);
         }
-        line = BuildDetails(*ch, se, own, language);
+        line = BuildDetails(*ch, se, own, language, Rules());
         AppendField(&name, ch->N);
         AppendField(&regions, ch->R);
         AppendField(&genres, ch->G);
@@ -472,12 +490,13 @@ void cStationLister::PushFavorites(int language) {
     store_->UnlockUserLists();
     if (changed) store_->SaveFavoriten();
     WaitForEngines();
+    const StreamChoiceRules rules = Rules();
 
     // Details outside the user-list lock: the station locks come first.
     std::vector<std::string> details;
     {
         StationLocks l(store_);
-        for (const Fav& f : favs) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, f.id, language));
+        for (const Fav& f : favs) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, f.id, language, rules));
     }
     skin_.ClearList(kListFavorites);
     for (size_t i = 0; i < favs.size() && skin_.Up(); ++i)
@@ -495,10 +514,11 @@ void cStationLister::PushTopStations(int language, const char* date) {
     for (cListElement* e = tops->First(); e; e = e->Next()) ids.push_back(static_cast<uint32_t>(e->GetId()));
     store_->UnlockTopSender();
     WaitForEngines();
+    const StreamChoiceRules rules = Rules();
     std::vector<std::string> details;
     {
         StationLocks l(store_);
-        for (uint32_t id : ids) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, id, language));
+        for (uint32_t id : ids) details.push_back(DetailsLocked(l.senders, l.channels, l.streams, id, language, rules));
     }
     skin_.ClearList(kListTopStations);
     for (size_t i = 0; i < ids.size() && skin_.Up(); ++i)
@@ -601,6 +621,7 @@ int cStationLister::Search(const SearchCriteria& c, const SearchOptions& o) {
         streams[s->GetCID()].push_back(s);
     }
     static const std::vector<const cStreamElement*> kNone;
+    const StreamChoiceRules rules = Rules();
 
     const int total = l.channels->GetAnzElement();
     int walked = 0, hits = 0;
@@ -636,7 +657,7 @@ int cStationLister::Search(const SearchCriteria& c, const SearchOptions& o) {
         }
         ++hits;
         if (skin_.SearchResult) {
-            const std::string details = BuildDetails(*ch, se, own, o.language);
+            const std::string details = BuildDetails(*ch, se, own, o.language, rules);
             skin_.SearchResult(details.c_str(), static_cast<int>(ch->GetId()));
         }
         if (hits % 10 == 0) Sleep(5);

@@ -95,6 +95,11 @@ public:
     // play, so that the details' playable field is right; called before the
     // favourites, top stations and the last-played station are pushed.
     void SetEngineWait(std::function<void()> wait) { engineWait_ = std::move(wait); }
+    // The rules by which the player would choose a channel's stream (its
+    // engines, the user's bandwidth choice). The details name that stream,
+    // and a channel is playable only when an installed engine plays one of
+    // its streams. Without it every stream counts.
+    void SetStreamRules(std::function<StreamChoiceRules()> rules) { streamRules_ = std::move(rules); }
 
     // 11 fields separated by 0x02 (see the .cpp); empty for an unknown id.
     // Ids from 0xFFFF0001 on are the user's own stations.
@@ -147,6 +152,8 @@ private:
     cUserDataStore* store_;
     SkinListApi skin_;
     std::function<void()> engineWait_;
+    std::function<StreamChoiceRules()> streamRules_;
+    StreamChoiceRules Rules() const;
 };
 
 }  // namespace td

@@ -109,9 +109,28 @@ int ConvertWavToMp3(ConvertOrder* order, const volatile LONG* stop, const Conver
 }
 
 int CheckMp3Encoder() {
+    // A library that loads may still refuse to start a stream: only one
+    // that starts one counts as usable. Its output goes to a file of its own.
+    char folder[MAX_PATH], probe[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n >= sizeof folder || !GetTempFileNameA(folder, "mp3", 0, probe)) return 0;
     WaveFormatRecord format = {};
-    cLameMP3 encoder("", &format);
-    return encoder.LoadEncoder() ? 1 : 0;
+    format.formatTag = 1;
+    format.channels = 2;
+    format.samplesPerSec = 44100;
+    format.bitsPerSample = 16;
+    format.blockAlign = 4;
+    format.avgBytesPerSec = 44100 * 4;
+    int usable = 0;
+    {
+        cLameMP3 encoder(probe, &format);
+        if (encoder.LoadEncoder() && encoder.Init()) {
+            usable = 1;
+            encoder.DeInit();
+        }
+    }
+    DeleteFileA(probe);
+    return usable;
 }
 
 }  // namespace td

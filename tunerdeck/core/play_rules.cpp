@@ -82,8 +82,12 @@ EndDecision DecideEnd(const EndFacts& f) {
     EndDecision d;
     bool unlimited = f.retryCount == 0;
     int32_t elapsed = f.elapsedSeconds < 0 ? 0 : f.elapsedSeconds;
-    if (f.stoppedByUser || f.hasError) {
-        if (f.hasError && !f.stoppedByUser) {
+    // A stream that never ran failed, whether or not an engine said so: a
+    // host that could not start or a server that closed at once reports no
+    // error, and taking that for a normal end would replay it for ever.
+    const bool failed = f.hasError || (elapsed == 0 && !f.localFile);
+    if (f.stoppedByUser || failed) {
+        if (failed && !f.stoppedByUser) {
             if (elapsed > 0)
                 d.keep = f.reconnectOnLost != 0;
             else if (!f.localFile)
@@ -97,8 +101,8 @@ EndDecision DecideEnd(const EndFacts& f) {
     else
         d.statusText = d.keep ? "keep_record OK finished playing..." : "OK finished playing...";
 
-    if (f.stoppedByUser || f.hasError) {
-        if (f.hasError && !f.stoppedByUser) {
+    if (f.stoppedByUser || failed) {
+        if (failed && !f.stoppedByUser) {
             if (elapsed == 0) {
                 if (f.localFile)
                     d.action = EndAction::kLocalFileFailed;

@@ -75,6 +75,7 @@ struct RetryJob {
     uint32_t streamId;
     int attempt;       // 0: a reconnect to the same stream
     uint32_t channelId;
+    int failedRuns;    // short runs before this one, one after the other
 };
 
 using PfnAddToFavoriten = void (*)(const char*, int, int);
@@ -174,6 +175,7 @@ public:
         SetListsChanged([this] { Lister().PushFavorites(p_->settings_.GetLanguage()); });
         SetEnding([p] { return p->state_ == 2; });
         Lister().SetEngineWait([p] { p->WaitForEngineProbes(cRadioPlayer::kEngineWaitMs); });
+        Lister().SetStreamRules([p] { return p->StreamRules(0, 1, true); });
     }
 
     void ChangeSkin(const char* skin) override {
@@ -326,12 +328,22 @@ cRadioPlayer::cRadioPlayer(int errorFlag) : errorFlag_(errorFlag) {
 }
 
 cRadioPlayer::~cRadioPlayer() {
+    if (!shutDown_ && !Shutdown()) {
+        // Whatever still runs keeps what it uses; the process end reclaims it.
+        actions_.release();
+        jobs_.release();
+        recording_.release();
+        store_.release();
+    }
+}
+
+bool cRadioPlayer::Shutdown() {
+    if (shutDown_) return !ThreadsRunning();
+    shutDown_ = true;
     state_ = 2;
     EndCallbacks();
     // Threads of the player end when they see state 2; give them a bounded time.
-    for (int pass = 0;
-         pass < kEndPasses && (jobFlags_ != 0 || clientThreadRunning_ || workers_ || td::RunningCallbackWorkers());
-         ++pass) {
+    for (int pass = 0; pass < kEndPasses && ThreadsRunning(); ++pass) {
         PumpMessages();
         state_ = 2;
     }
@@ -340,20 +352,20 @@ cRadioPlayer::~cRadioPlayer() {
         recording_->SetPipe(nullptr);
         pipe_.reset();
     }
-    SaveListenReports();
+    SaveListenReports(true);
     {
         bk::ScopedLock lock(skinCallLock_);
         skin_.Free();
     }
+    if (downloads_) downloads_->SetSettings(nullptr);
     if (g_uiPlayer == this) g_uiPlayer = nullptr;
-    // Whatever still runs keeps what it uses; the process end reclaims it.
-    if (clientThreadRunning_ || jobFlags_ || workers_ || td::RunningCallbackWorkers()) {
-        DebugLog("threads still running at the end", 1);
-        actions_.release();
-        jobs_.release();
-        recording_.release();
-        store_.release();
-    }
+    if (!ThreadsRunning()) return true;
+    DebugLog("threads still running at the end", 1);
+    return false;
+}
+
+bool cRadioPlayer::ThreadsRunning() const {
+    return jobFlags_ != 0 || clientThreadRunning_ || workers_ || td::RunningCallbackWorkers();
 }
 
 td::cCallbackTarget* cRadioPlayer::CallbackTarget() { return actions_.get(); }
@@ -387,7 +399,7 @@ void cRadioPlayer::EndCallbacks() {
 
 void cRadioPlayer::ClientThread(void* arg) {
     auto* self = static_cast<cRadioPlayer*>(arg);
-    auto* client = new cControlActiveX(static_cast<cControlOwner*>(self));
+    auto* client = new cControlActiveX(static_cast<cControlOwner*>(self), self->net_.get());
     self->client_ = client;
     client->Init();
     client->Run();
@@ -450,6 +462,9 @@ int cRadioPlayer::SendStatus(char* text, int code) {
 void cRadioPlayer::SetMyStreamInfo(unsigned long track, unsigned long maxTrack, unsigned long maxPlaytime,
                                    char* title, char* author) {
     if (!skin_.Ready() || !skin_.Has(td::kSetStreamInfo)) return;
+    bk::ScopedLock lock(skinCallLock_);
+    // The library may have been released while this thread waited.
+    if (!skin_.Ready() || !skin_.Has(td::kSetStreamInfo)) return;
     char attemptText[256];
     if (maxTrack == 0 && attempt_ > 1 && title) {
         char format[200];
@@ -461,6 +476,8 @@ void cRadioPlayer::SetMyStreamInfo(unsigned long track, unsigned long maxTrack, 
 }
 
 void cRadioPlayer::SetMyStreamRunInfo(unsigned long a, unsigned long b, unsigned long c, unsigned long d) {
+    if (!skin_.Ready() || !skin_.Has(td::kSetStreamRunInfo)) return;
+    bk::ScopedLock lock(skinCallLock_);
     if (skin_.Ready() && skin_.Has(td::kSetStreamRunInfo))
         skin_.Get<td::PfnSetStreamRunInfo>(td::kSetStreamRunInfo)(a, b, c, d);
 }
@@ -472,7 +489,20 @@ void cRadioPlayer::Stop(int byUser) {
 }
 
 int cRadioPlayer::GetStationAirInfo(char* buffer100) {
-    if (buffer100) bk::TextCopy(buffer100, 100, "0");
+    if (buffer100) {
+        // The station's own text (its air times) of the channel that plays;
+        // "0" when the channel is not in the database or says nothing.
+        std::string air;
+        const uint32_t channelId = currentChannelId_;
+        cListe* senders = store_->LockSenderList();
+        cListe* channels = store_->LockChannelList();
+        if (senders && channels && channelId && channelId < td::kFirstUserStationId)
+            if (auto* ch = static_cast<cChannelElement*>(channels->GetById(channelId)))
+                if (auto* se = static_cast<cSenderElement*>(senders->GetById(ch->SID))) air = se->GetR();
+        store_->UnlockChannelList();
+        store_->UnlockSenderList();
+        bk::TextCopyN(buffer100, 100, air.empty() ? "0" : air.c_str(), 99);
+    }
     int retries = settings_.GetRetryCount();
     return (retries != 0 && attempt_ >= retries) ? 0 : 1;
 }
@@ -493,6 +523,12 @@ void cRadioPlayer::ReadSkinId() {
     DebugLog("Call GetPlayerSkinVersion...ok", 7);
 }
 
+namespace {
+// Prepare answers 0 when the skin is ready; anything else is a skin that
+// failed, which the start treats as -1.
+int PrepareResult(int prepared) { return prepared == 0 ? 0 : -1; }
+}  // namespace
+
 int cRadioPlayer::Start(int startArg) {
     DebugLog("Entering Start...", 7);
     restart_ = 0;
@@ -500,6 +536,9 @@ int cRadioPlayer::Start(int startArg) {
     td::SetCallbackTarget(actions_.get());
     callbackTargetSet_ = true;
     jobs_->SetServer(interfaceServer_);
+    // Podcasts, skins and the encoder archive go through the proxy with the
+    // user's name and password.
+    if (downloads_) downloads_->SetSettings(&credentials_);
 
     {
         int type = 0, value = 0, folder = 0;
@@ -515,7 +554,9 @@ int cRadioPlayer::Start(int startArg) {
         unsigned long size = 0;
         GetValue("DownloadSkinKey", key, sizeof key);
         GetValue("DownloadSkinSize", &size);
-        if (strlen(key) > 2) DownloadSkin(key, size);
+        // The key came with a link from a web page: nothing is fetched and
+        // installed before the user says so.
+        if (strlen(key) > 2 && AskBeforeLinkedSkin(key)) DownloadSkin(key, size);
     }
 
     DebugLog("Call InitSkin...", 7);
@@ -542,7 +583,7 @@ int cRadioPlayer::Start(int startArg) {
     }
 
     DebugLog("Call pfnPrepare...", 7);
-    int result = skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 1);
+    int result = PrepareResult(skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 1));
     DebugLog("Call pfnPrepare...ok", 7);
 
     CreatePipe();
@@ -588,7 +629,7 @@ int cRadioPlayer::Start(int startArg) {
             settings_.SetAdBannerCX_ENG(0);
             settings_.SetAdBannerCY_ENG(0);
             skin_.Get<td::PfnGetSettings>(td::kGetSettings)(&settings_);
-            result = skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 0);
+            result = PrepareResult(skin_.Get<td::PfnPrepare>(td::kPrepare)(callback_, downloads_, skinFolder_, startArg, 0));
             restart_ = 0;
             StartStartupCheck();
         }
@@ -675,12 +716,8 @@ void cRadioPlayer::CreatePipe() {
         settings_.SetRecordingSource(pipe_->GetRecordSource());
     else
         pipe_->SetRecordSource(settings_.GetRecordingSource());
-    if (settings_.GetRecordingDevice() == -1) {
-        settings_.SetRecordingDevice(1);
-    } else {
-        pipe_->SetRecordDevice(settings_.GetRecordingDevice());
-        settings_.SetRecordingDevice(-1);
-    }
+    // The recording device stays as the user chose it (-1: the system's
+    // default input): the pipe opens the one the setting names.
     DebugLog("Init Pipe...ok", 7);
 }
 
@@ -836,17 +873,20 @@ void cRadioPlayer::StartupCheck() {
     char text[1600];
     auto installSkin = [&]() {
         std::string local;
-        if (!inet.GetSkinUpdate(static_cast<unsigned long>(AnswerNumber(a.skinUpdateSize, 0)), a.skinUpdateUrl.c_str(),
-                                &local))
-            return false;
+        const int got = inet.GetSkinUpdate(static_cast<unsigned long>(AnswerNumber(a.skinUpdateSize, 0)),
+                                           a.skinUpdateUrl.c_str(), &local);
+        if (got == cOnlineClient::kRefusedCode) TellRefusedDownload();
+        if (got != 1) return false;
         // The running skin library holds the file: wait until it is unloaded.
         for (int i = 0; i < 3000 && skin_.Module(); ++i) Sleep(10);
         const std::string skins = std::string(td::ProgramFolder()) + "\\skins\\";
         return !skin_.Module() && online::InstallSkinFile(local, skins, skinName);
     };
     auto fetchInstaller = [&]() {
-        if (inet.GetPlayerUpdate(static_cast<unsigned long>(AnswerNumber(a.UpdateSize, 0)), a.UpdateUrl.c_str()))
-            td::SetUpdateFlag(1);   // only a fetched installer runs at the end
+        const int got = inet.GetPlayerUpdate(static_cast<unsigned long>(AnswerNumber(a.UpdateSize, 0)),
+                                             a.UpdateUrl.c_str());
+        if (got == 1) td::SetUpdateFlag(1);   // only a fetched and checked installer runs at the end
+        if (got == cOnlineClient::kRefusedCode) TellRefusedDownload();
     };
     if (program && !skin) {
         bk::TextFormat(text, sizeof text, "Aktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d KBytes",
@@ -890,6 +930,22 @@ std::string cRadioPlayer::GetDisplayText() {
     return displayText_;
 }
 
+td::StreamChoiceRules cRadioPlayer::StreamRules(int mode, int attempt, bool chosenWanted) {
+    td::StreamChoiceRules rules;
+    rules.capabilities = GetCapabilities();
+    rules.mode = mode;
+    rules.autoSelect = settings_.GetAutoselectBandbreite();
+    rules.internetAccess = settings_.GetInternetaccess();
+    rules.attempt = attempt;
+    rules.chosenWanted = chosenWanted;
+    if (actions_) {
+        // Choices by the user's line follow the last search.
+        rules.bandwidthClass = actions_->LastSearch().bandwidthClass;
+        rules.preferredType = actions_->LastSearch().streamType;
+    }
+    return rules;
+}
+
 uint32_t cRadioPlayer::SelectStreamFromChannel(uint32_t channelId, int* found, int mode, int attempt,
                                                std::string* chosen) {
     if (found) *found = 0;
@@ -911,19 +967,7 @@ uint32_t cRadioPlayer::SelectStreamFromChannel(uint32_t channelId, int* found, i
         DebugLog(line, 1);
         return 0;
     }
-    td::StreamChoiceRules rules;
-    rules.capabilities = GetCapabilities();
-    rules.mode = mode;
-    rules.autoSelect = settings_.GetAutoselectBandbreite();
-    rules.internetAccess = settings_.GetInternetaccess();
-    rules.attempt = attempt;
-    rules.chosenWanted = chosen != nullptr;
-    if (actions_) {
-        // Choices by the user's line follow the last search.
-        rules.bandwidthClass = actions_->LastSearch().bandwidthClass;
-        rules.preferredType = actions_->LastSearch().streamType;
-    }
-    td::StreamChoice choice = td::ChooseStream(candidates, rules);
+    td::StreamChoice choice = td::ChooseStream(candidates, StreamRules(mode, attempt, chosen != nullptr));
     if (found) *found = choice.found ? 1 : 0;
     if (choice.index >= 0) {
         // The meta address belongs to the stream that is chosen, not the last one seen.
@@ -1083,6 +1127,24 @@ void cRadioPlayer::cPlayerPipeHost::PostVolumeChange(int volume) {
     if (cControlActiveX* client = p_->client_) client->PostVolumeChange(volume);
 }
 
+bool cRadioPlayer::EngineForOwnAddress(unsigned long caps, int language) {
+    // An address of kind 1 (RealAudio or MP3) plays through Media Player without RealPlayer.
+    if (streamType_ == kStreamReal && !(caps & 1)) {
+        if (caps & 4)
+            streamType_ = kStreamMp3;
+        else if (caps & 2)
+            streamType_ = kStreamWindowsMedia;
+    }
+    if (caps & td::CapabilityOfType(streamType_)) return true;
+    char text[512];
+    bk::TextFormat(text, sizeof text, "StreamFormat unbekannt! Bitte %s installieren",
+                   td::EngineNameOfType(streamType_, language));
+    SendStatus(text, 0);
+    SendStatus(const_cast<char*>(""), 30 + streamType_);
+    FinishedPlay(nullptr);
+    return false;
+}
+
 void cRadioPlayer::Play(uint32_t streamId) {
     const int language = settings_.GetLanguage();
     DWORD start = GetTickCount();
@@ -1111,6 +1173,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
     bk::ScopedLock lock(playLock_);
     WriteDebugLogF(7, "Wait critical section - %lu", GetTickCount() - lockStart);
     attempt_ = 1;
+    failedRuns_ = 0;
     stoppedByUser_ = 0;
     displayText_.clear();
     std::string name, meta;
@@ -1120,22 +1183,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
         currentStreamId_ = currentChannelId_ = static_cast<uint32_t>(-1);
         streamType_ = customStreamType_;
         currentAddress_ = addressBuffer_;
-        // A custom stream of kind 1 (RealAudio or MP3) plays through Media Player without RealPlayer.
-        if (streamType_ == kStreamReal && !(caps & 1)) {
-            if (caps & 4)
-                streamType_ = kStreamMp3;
-            else if (caps & 2)
-                streamType_ = kStreamWindowsMedia;
-        }
-        if (!(caps & td::CapabilityOfType(streamType_))) {
-            char text[512];
-            bk::TextFormat(text, sizeof text, "StreamFormat unbekannt! Bitte %s installieren",
-                           td::EngineNameOfType(streamType_, language));
-            SendStatus(text, 0);
-            SendStatus(const_cast<char*>(""), 30 + streamType_);
-            FinishedPlay(nullptr);
-            return;
-        }
+        if (!EngineForOwnAddress(caps, language)) return;
     } else if (streamId < td::kFirstUserStationId) {
         localFile_ = 0;
         if (!store_->IsLoaded()) {
@@ -1193,6 +1241,15 @@ void cRadioPlayer::Play(uint32_t streamId) {
             }
         }
         store_->UnlockChannelList();
+        // The genre's value in the genre list stands for it (its id when 0).
+        if (genre) {
+            // The lists are replaced under the station locks.
+            store_->LockSenderList();
+            if (cListe* genres = store_->GetCategoryList(kStoreGenre))
+                if (auto* g = static_cast<cNamedValueElement*>(genres->GetById(static_cast<uint32_t>(genre))))
+                    if (g->GetValue() != 0) genre = g->GetValue();
+            store_->UnlockSenderList();
+        }
     } else {
         localFile_ = 0;
         currentStreamId_ = streamId;
@@ -1217,6 +1274,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
             return;
         }
         currentChannelId_ = streamId;
+        if (!EngineForOwnAddress(caps, language)) return;
     }
 
     SendStatus(const_cast<char*>("0"), 1);
@@ -1261,6 +1319,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
     volumeRead_ = true;
     DebugLog("InitWatchWavVolume...ok", 7);
     listenTimer_.Begin();
+    InterlockedExchange(&playedSincePlay_, 0);
     playingStreamId_ = static_cast<int>(currentStreamId_);
     if (client_) {
         WriteDebugLogF(7, "send play command (%s) (%d)...", currentAddress_.c_str(), streamType_);
@@ -1291,7 +1350,8 @@ void cRadioPlayer::OnFinishedPlaying(int hasError) {
     facts.hasError = hasError != 0;
     facts.stoppedByUser = stoppedByUser_ != 0;
     facts.localFile = localFile_ != 0;
-    facts.elapsedSeconds = static_cast<int32_t>(stop - start);
+    // Seconds spent connecting and buffering are no run of the stream.
+    facts.elapsedSeconds = playedSincePlay_ ? static_cast<int32_t>(stop - start) : 0;
     facts.attempt = attempt_;
     facts.retryCount = settings_.GetRetryCount();
     facts.reconnectOnLost = settings_.GetReconnectOnServerLost();
@@ -1313,7 +1373,14 @@ void cRadioPlayer::OnFinishedPlaying(int hasError) {
     }
     if (PendingReports() > kReportBatch) SendListenReports();
 
-    RetryJob job{this, static_cast<uint32_t>(streamId), 0, currentChannelId_};
+    // Ends that come soon after the start, one after the other, wait longer
+    // and longer before the next try; a stream that ran for a while starts
+    // the count afresh.
+    if (facts.stoppedByUser || facts.elapsedSeconds >= kSteadyRunSeconds)
+        failedRuns_ = 0;
+    else
+        ++failedRuns_;
+    RetryJob job{this, static_cast<uint32_t>(streamId), 0, currentChannelId_, failedRuns_};
     bool again = false;
     switch (d.action) {
     case td::EndAction::kLocalFileFailed:
@@ -1344,7 +1411,7 @@ void cRadioPlayer::OnFinishedPlaying(int hasError) {
     auto worker = [](void* arg) {
         std::unique_ptr<RetryJob> j(static_cast<RetryJob*>(arg));
         cRadioPlayer* p = j->player;
-        uint32_t pause = j->attempt ? td::RetryPauseMs(j->attempt) : 500;
+        uint32_t pause = j->failedRuns ? td::RetryPauseMs(j->failedRuns + 1) : 500;
         for (uint32_t waited = 0; waited < pause && p->state_ != 2 && !p->stoppedByUser_; waited += 50) Sleep(50);
         if (p->state_ != 2 && !p->stoppedByUser_) {
             if (j->attempt) {
@@ -1360,6 +1427,7 @@ void cRadioPlayer::OnFinishedPlaying(int hasError) {
                 p->playingStreamId_ = 0;
                 p->Play(j->streamId);
             }
+            p->failedRuns_ = j->failedRuns;
         }
         InterlockedDecrement(&p->workers_);
     };
@@ -1389,7 +1457,19 @@ void cRadioPlayer::RequeueReport(const ListenRecord& record) {
     while (reports_.size() > kMaxReports) reports_.pop_back();
 }
 
-void cRadioPlayer::SetInterfaceServer(const char* host) { bk::TextCopy(interfaceServer_, host ? host : ""); }
+void cRadioPlayer::FinishUpload(bool sent) {
+    bk::ScopedLock lock(reportLock_);
+    if (!sent)
+        for (auto it = uploading_.rbegin(); it != uploading_.rend(); ++it) reports_.push_front(*it);
+    while (reports_.size() > kMaxReports) reports_.pop_back();
+    uploading_.clear();
+}
+
+void cRadioPlayer::SetInterfaceServer(const char* host) {
+    bk::TextCopy(interfaceServer_, host ? host : "");
+    // The playback hosts this process starts check the same server.
+    SetEnvironmentVariableA("TD_INTERFACE_SERVER", interfaceServer_[0] ? interfaceServer_ : nullptr);
+}
 
 void cRadioPlayer::SendListenReports() {
     // One upload at a time; records stay queued while one runs.
@@ -1400,10 +1480,11 @@ void cRadioPlayer::SendListenReports() {
         for (const ListenRecord& r : reports_)
             if (!(r.streamId == 0 && r.userUrl.empty())) batch->records.push_back(r);
         reports_.clear();
+        uploading_ = batch->records;
     }
     if (batch->records.empty() ||
         _beginthread(UploadThread, 0, batch) == static_cast<uintptr_t>(-1L)) {
-        for (auto it = batch->records.rbegin(); it != batch->records.rend(); ++it) RequeueReport(*it);
+        FinishUpload(false);
         delete batch;
         ClearJob(kJobReports);
     }
@@ -1420,21 +1501,29 @@ void cRadioPlayer::UploadThread(void* arg) {
     GetValue("SKIN", skin, sizeof skin);
     const char* agent = _stricmp(skin, "quillmere.dll") == 0 ? "QUILLPROBE" : "";
     int ok = inet.SetPlayTime(s.GetPID(), batch->records, agent, s.GetLanguage());
-    if (!ok)
-        for (auto it = batch->records.rbegin(); it != batch->records.rend(); ++it) p->RequeueReport(*it);
+    p->FinishUpload(ok != 0);
     p->SendStatus(const_cast<char*>("SetPlayTime thread term"), 5);
     p->ClearJob(kJobReports);
 }
 
-void cRadioPlayer::SaveListenReports() {
+void cRadioPlayer::SaveListenReports(bool always) {
     std::string text;
     {
         bk::ScopedLock lock(reportLock_);
-        for (const ListenRecord& r : reports_) {
+        // A batch still on its way is saved too: were the program to end
+        // before the server answers, it would be lost.
+        std::vector<ListenRecord> all(uploading_.begin(), uploading_.end());
+        all.insert(all.end(), reports_.begin(), reports_.end());
+        for (const ListenRecord& r : all) {
             std::string one;
             CUSERACTION(r).GetActionXml(&one);
             text += one;
         }
+        // A retry that added nothing leaves the registry alone: a dead station
+        // would otherwise rewrite the settings at every try.
+        if (!always && reportsSaved_ && text == savedReports_) return;
+        savedReports_ = text;
+        reportsSaved_ = true;
     }
     settings_.SetPendingUserActions(text);
     settings_.Save();
@@ -1466,6 +1555,25 @@ void cRadioPlayer::LoadSavedReports() {
 
 // ---------------------------------------------------------------- skin download
 
+bool cRadioPlayer::AskBeforeLinkedSkin(const char* key) {
+    char text[512];
+    bk::TextFormat(text, sizeof text,
+                   settings_.GetLanguage() == 2
+                       ? "A web page asks to install the skin \"%s\".\n\nDownload and install it?"
+                       : "Eine Webseite m\xF6" "chte den Skin \"%s\" installieren.\n\nHerunterladen und installieren?",
+                   key);
+    return MessageBoxA(nullptr, text, "tunerdeck", MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+}
+
+void cRadioPlayer::TellRefusedDownload() {
+    const char* text = settings_.GetLanguage() == 2
+                           ? "The downloaded update could not be verified and was deleted."
+                           : "Das heruntergeladene Update konnte nicht gepr\xFC" "ft werden und wurde gel\xF6scht.";
+    DebugLog(text, 1);
+    // An accepted program update has closed the interface already.
+    if (!uiUp_ || !SendStatus(const_cast<char*>(text), 0)) td::ShowPlayerMessage(text);
+}
+
 int cRadioPlayer::DownloadSkin(const char* key, unsigned long size) {
     cOnlineClient inet("", settings_.GetUserNameAuth(), settings_.GetUserPasswortAuth());
     if (interfaceServer_[0]) inet.SetServerName(interfaceServer_);
@@ -1473,8 +1581,11 @@ int cRadioPlayer::DownloadSkin(const char* key, unsigned long size) {
     td::SetUpdateFlag(2);
     std::string address, local;
     bool installed = false;
-    if (inet.GetDownloadlocation(key, &address) && !address.empty() &&
-        inet.GetSkinUpdate(size, address.c_str(), &local) && !local.empty()) {
+    int got = 0;
+    if (inet.GetDownloadlocation(key, &address) && !address.empty())
+        got = inet.GetSkinUpdate(size, address.c_str(), &local);
+    if (got == cOnlineClient::kRefusedCode) TellRefusedDownload();
+    if (got == 1 && !local.empty()) {
         Stop(1);
         MyFileInfo info = {};
         std::string name;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "control_activex.h"
+#include "host_client_net.h"
 #include "info_callback.h"
 #include "pipe_host.h"
 #include "play_rules.h"
@@ -54,6 +55,8 @@ public:
     // How long a play waits for the playback-host client to come up.
     static constexpr DWORD kClientReadyMs = 20000;
     static constexpr DWORD kPumpStepMs = 30;
+    // A stream that ran at least this long was up: its end is no failed try.
+    static constexpr int32_t kSteadyRunSeconds = 10;
     // How long the end of Start gives the start-up check (an accepted
     // update may be fetching its installer).
     static constexpr DWORD kStartCheckEndMs = 120000;
@@ -64,6 +67,11 @@ public:
 
     explicit cRadioPlayer(int errorFlag);
     ~cRadioPlayer() override;
+    // Ends the player's threads (bounded), saves the report queue and frees
+    // the skin library. False when a thread still runs: the object must then
+    // not be deleted, as that thread will still write to it; the process end
+    // reclaims it. The destructor calls it when nobody did.
+    bool Shutdown();
     cRadioPlayer(const cRadioPlayer&) = delete;
     cRadioPlayer& operator=(const cRadioPlayer&) = delete;
     // How long the end of the user interface waits for callback workers (a
@@ -78,7 +86,10 @@ public:
     void ExtLog(char* text, int level) override;
     void Stop(int byUser) override;
     unsigned long GetStatus() override { return static_cast<unsigned long>(state_); }
-    void SetActiveXStatus(unsigned long playState) override { enginePlayState_ = static_cast<int>(playState); }
+    void SetActiveXStatus(unsigned long playState) override {
+        enginePlayState_ = static_cast<int>(playState);
+        if (playState == 4) InterlockedExchange(&playedSincePlay_, 1);
+    }
     cListenTimer* GetListenTimer() override { return &listenTimer_; }
     void OnFinishedPlaying(int hasError) override;
     void SetExtraValue(int value) override { extraValue_ = value; }
@@ -141,7 +152,17 @@ public:
     // ---- playing
     // The stream of a channel to play (see ChooseStream); a user station's
     // id comes back unchanged. chosen receives the stream's address when given.
+    // The rules of the stream choice with the engines and the user's settings.
+    td::StreamChoiceRules StreamRules(int mode, int attempt, bool chosenWanted);
     uint32_t SelectStreamFromChannel(uint32_t channelId, int* found, int mode, int attempt, std::string* chosen);
+    // Whether the user wants the skin a web page's link names.
+    bool AskBeforeLinkedSkin(const char* key);
+    // Tells the user that a downloaded program or skin was refused (its
+    // size or signature) and deleted.
+    void TellRefusedDownload();
+    // A custom address or an own station: the type falls back to an engine
+    // that is there; false (the play ended with the install hint) when none.
+    bool EngineForOwnAddress(unsigned long caps, int language);
     void Play(uint32_t streamId);
     void PlayAddress(int type, const char* address);
     void PlayLocalFile(int type, const char* path);
@@ -151,6 +172,7 @@ public:
     int GetStreamType() const { return streamType_; }
     int GetEnginePlayState() const { return enginePlayState_; }
     int GetAttempt() const { return attempt_; }
+    LONG RetryWorkers() const { return workers_; }
     std::string GetCurrentAddress();
     std::string GetDisplayText();
     unsigned long GetCapabilities() const { return client_ ? client_->GetCapabilities() : 0; }
@@ -181,7 +203,13 @@ public:
     // ---- listening reports
     void SendListenReports();
     void RequeueReport(const ListenRecord& record);
-    void SaveListenReports();
+    // The upload thread's end: a batch the server did not take goes back to
+    // the front of the queue.
+    void FinishUpload(bool sent);
+    bool ThreadsRunning() const;
+    // Writes the settings with the queued reports; unless `always`, only when
+    // the queue changed since the last write.
+    void SaveListenReports(bool always = false);
     size_t PendingReports();
     // The interface server that reports and skin downloads go to ("host[:port]"), for every player
     // made afterwards too; empty: the built-in one.
@@ -248,12 +276,19 @@ private:
     void PumpMessages();
 
     cSettings settings_;
+    cSettingsCredentials credentials_{&settings_};
+    // Playlist resolution through the player's own proxy and its credentials.
+    std::unique_ptr<cHostClientNet> net_ = MakeHostClientNet(&credentials_);
     cPlayerListenTimer listenTimer_;
     cPlayerPipeHost pipeHost_{this};
     std::unique_ptr<cUserDataStore> store_;
     cControlActiveX* volatile client_ = nullptr;
     volatile LONG clientThreadRunning_ = 0;
     std::deque<ListenRecord> reports_;
+    std::string savedReports_;   // the queue as last written (under reportLock_)
+    std::vector<ListenRecord> uploading_;   // the batch on its way to the server (under reportLock_)
+    bool shutDown_ = false;
+    bool reportsSaved_ = false;
     bk::ScopedHandle probeEvents_[2];
     td::cSkinBinding skin_;
     bk::CriticalSection skinCallLock_;
@@ -267,8 +302,12 @@ private:
     volatile int restart_ = 0;
     volatile LONG jobFlags_ = 0;
     volatile int enginePlayState_ = 0;
+    // The engine has played since the last play command: an end before that
+    // is a stream that never ran, however long the host tried.
+    volatile LONG playedSincePlay_ = 0;
     int stoppedByUser_ = 0;
     int attempt_ = 1;
+    int failedRuns_ = 0;   // ends soon after their start, one after the other (retry pause)
     int extraValue_ = 1;
     int errorFlag_ = 0;
     int skinId_ = 0;

@@ -9,15 +9,12 @@
 namespace td {
 
 constexpr size_t kMaxPlaylistEntries = 100;
-constexpr size_t kMaxPlaylistLine = 1024;
 
 // True when the address names a playlist (".pls" or ".m3u" anywhere in it).
 bool IsPlaylistAddress(const char* address);
-// The addresses of an .m3u text: comments, "[playlist]" and
-// "NumberOfEntries" lines and blank lines skipped, CR and trailing blanks
-// removed, lines cut at kMaxPlaylistLine - 1 characters; an entry shorter
-// than 2 characters ends the list.
-std::vector<std::string> M3uEntries(const char* data, size_t size);
+// The addresses of a downloaded playlist (PLS, M3U or ASX, as basekit's
+// playlist reader takes them), at most kMaxPlaylistEntries.
+std::vector<std::string> PlaylistEntries(const char* data, size_t size);
 // The ASX text; every address escaped for an attribute value.
 std::string BuildAsx(const std::vector<std::string>& entries);
 

@@ -249,6 +249,8 @@ void cSettings::Load() {
 
     CheckFolder(recordingDir_, "Aufnahmen");
     CheckFolder(podcastDir_, "Podcasts");
+    AddBrowsableFolder(recordingDir_);
+    AddBrowsableFolder(podcastDir_);
     SetText(vlUrl_, kInterfaceHost);
     unsigned long language = 0;
     GetValue("Language", &language);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "download.h"
+#include "registry.h"
 #include "settings_interface.h"
 #include "win_handles.h"
 
@@ -88,9 +90,17 @@ public:
     short GetAlterNeueSender() override { return static_cast<short>(alterNeueSender_); }
     void SetUseRecording(int v) override { useRecording_ = v; }
     int GetUseRecording() override { return useRecording_; }
-    void SetRecordingDir(const char* t) override { SetText(recordingDir_, t); }
+    // The recording and podcast folders may lie anywhere the user chose:
+    // their files are opened from the interface, so they become browsable.
+    void SetRecordingDir(const char* t) override {
+        SetText(recordingDir_, t);
+        AddBrowsableFolder(recordingDir_);
+    }
     const char* GetRecordingDir() override { return recordingDir_; }
-    void SetPodcastDir(const char* t) override { SetText(podcastDir_, t); }
+    void SetPodcastDir(const char* t) override {
+        SetText(podcastDir_, t);
+        AddBrowsableFolder(podcastDir_);
+    }
     const char* GetPodcastDir() override { return podcastDir_; }
     void SetProxyHost(const char* t) override { SetText(proxyHost_, t); }
     void SetProxyPort(const char* t) override { SetText(proxyPort_, t); }
@@ -231,4 +241,16 @@ private:
     int language_ = 1;
     int hostCapabilities_ = 0, hostCapabilitiesKnown_ = 0;
     volatile LONG firstStart_ = 1;
+};
+
+// The proxy's user name and password of the settings, for the download
+// manager and the playlist resolution of the playback-host client.
+class cSettingsCredentials : public cDownloadCredentials {
+public:
+    explicit cSettingsCredentials(cSettings* settings) : settings_(settings) {}
+    char* GetUserNameAuth() override { return const_cast<char*>(settings_->GetUserNameAuth()); }
+    char* GetUserPasswortAuth() override { return const_cast<char*>(settings_->GetUserPasswortAuth()); }
+
+private:
+    cSettings* settings_;
 };

@@ -4,6 +4,8 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <softpub.h>
+#include <wintrust.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -65,7 +67,8 @@ size_t StripPadding(const unsigned char* data, size_t length) {
 std::string CryptCopyName(const std::string& path) {
     size_t base = path.find_last_of("\\/");
     base = base == std::string::npos ? 0 : base + 1;
-    size_t dot = path.find('.', base);
+    size_t dot = path.rfind('.');
+    if (dot != std::string::npos && dot < base) dot = std::string::npos;
     if (dot == std::string::npos) return path + "_crypt.";
     return path.substr(0, dot) + "_crypt" + path.substr(dot);
 }
@@ -367,12 +370,67 @@ void cOnlineClient::CloseProgress(HWND dialog) {
     SetProgressWindow(nullptr, 0, 1024);
 }
 
+namespace {
+
+volatile CodeVerifier g_codeVerifier = nullptr;
+
+unsigned long long FileSizeOf(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return ~0ull;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+void SetCodeVerifier(CodeVerifier verifier) { g_codeVerifier = verifier; }
+
+bool VerifyAuthenticode(const char* path) {
+    if (!path) return false;
+    wchar_t wide[MAX_PATH * 2];
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH * 2)) return false;
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = wide;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    if (result != ERROR_SUCCESS) DebugLog(DL_ERR, "WinVerifyTrust(%s) = 0x%08lx", path, static_cast<unsigned long>(result));
+    return result == ERROR_SUCCESS;
+}
+
+bool CheckDownloadedCode(const char* path, unsigned long announcedSize) {
+    if (!path) return false;
+    const unsigned long long size = FileSizeOf(path);
+    const char* refused = nullptr;
+    if (announcedSize == 0 || size != announcedSize)
+        refused = "not the size the server announced";
+    else if (!(g_codeVerifier ? g_codeVerifier : VerifyAuthenticode)(path))
+        refused = "no valid signature";
+    if (!refused) return true;
+    DebugLog(DL_ERR, "downloaded code refused and deleted (%s): %s, %llu bytes, %lu announced", refused, path, size,
+             announcedSize);
+    if (!DeleteFileA(path)) {
+        Sleep(50);
+        DeleteFileA(path);
+    }
+    return false;
+}
+
 int cOnlineClient::GetPlayerUpdate(unsigned long expectedSize, const char* url) {
     if (IsOfflineMode()) return 0;
     const std::string target = online::UserFolder() + "update.exe";
     HWND dialog = OpenProgress(expectedSize);
     int ok = Downloadfile(url, target.c_str(), 0);
     CloseProgress(dialog);
+    if (ok && !CheckDownloadedCode(target.c_str(), expectedSize)) return kRefusedCode;
     return ok;
 }
 
@@ -385,8 +443,17 @@ int cOnlineClient::GetSkinUpdate(unsigned long expectedSize, const char* url, st
     HWND dialog = OpenProgress(expectedSize);
     int ok = Downloadfile(url, packed.c_str(), 0);
     CloseProgress(dialog);
+    if (ok && !CheckDownloadedCode(packed.c_str(), expectedSize)) {
+        DeleteFileA(temp);
+        return kRefusedCode;
+    }
     // A skin that does not unpack is no skin: nothing of it stays behind.
     if (ok && UnpackFile(packed.c_str())) {
+        // The library is loaded into the player: only a signed one.
+        if (!CheckDownloadedCode(temp, static_cast<unsigned long>(FileSizeOf(temp)))) {
+            DeleteFileA(packed.c_str());
+            return kRefusedCode;
+        }
         if (localName) *localName = temp;
         return 1;
     }

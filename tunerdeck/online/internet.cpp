@@ -29,6 +29,9 @@ char* NewZeroed(unsigned long size) {
 unsigned long GrowSize(unsigned long size) { return size + (size / 2 > kInitialAnswer ? size / 2 : kInitialAnswer); }
 
 void ScopeLog(const char* op, const char* what) { DebugLog(DL_VER, "internet.cpp: cInternet::%s - %s", op, what); }
+// Sets the process-wide proxy (which the banners' web-browser control
+// uses) to the shared settings, and takes it back once they switch it off.
+void ApplyProcessProxy();
 
 }  // namespace
 
@@ -44,20 +47,59 @@ cInternet::cInternet(const char* server, const char* user, const char* password)
     bk::TextCopy(password_, password ? password : "");
     offline_ = IsOffline();
 
+    // The web-browser control of the banners reads the process-wide proxy.
+    ApplyProcessProxy();
+    ScopeLog("cInternet", "Ausgang");
+}
+
+namespace {
+
+// The proxy list of the shared settings; false when the proxy is off.
+bool SharedProxyList(char* list, size_t size) {
     char host[100] = {}, port[100] = {};
     unsigned long enabled = 0, httpOnly = 0;
     GetProxySettings(host, sizeof host, port, sizeof port, &enabled, &httpOnly);
-    if (enabled && host[0]) {
-        char list[256];
-        bk::TextFormat(list, sizeof list, "http://%s:%s", host, port);
+    if (!enabled || !host[0]) return false;
+    return bk::TextFormat(list, size, port[0] ? "http://%s:%s" : "http://%s", host, port);
+}
+
+volatile LONG g_processProxySet = 0;
+
+void ApplyProcessProxy() {
+    char list[256];
+    if (SharedProxyList(list, sizeof list)) {
         INTERNET_PROXY_INFO info = {};
         info.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
         info.lpszProxy = list;
-        info.lpszProxyBypass = nullptr;
-        if (InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info)) Log("InternetSetOption ok", DL_INF);
-        else Log("InternetSetOption failed", DL_ERR);
+        if (InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info)) {
+            InterlockedExchange(&g_processProxySet, 1);
+            DebugLog(DL_INF, "CINTERNET InternetSetOption ok");
+        } else {
+            DebugLog(DL_ERR, "CINTERNET InternetSetOption failed");
+        }
+    } else if (InterlockedExchange(&g_processProxySet, 0)) {
+        INTERNET_PROXY_INFO info = {};
+        info.dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
+        InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info);
     }
-    ScopeLog("cInternet", "Ausgang");
+}
+
+}  // namespace
+
+HINTERNET OpenPlayerSession(const char* agent, bool* viaProxy) {
+    char list[256];
+    const bool proxy = SharedProxyList(list, sizeof list);
+    if (viaProxy) *viaProxy = proxy;
+    if (proxy) return InternetOpenA(agent, INTERNET_OPEN_TYPE_PROXY, list, nullptr, 0);
+    return InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+}
+
+void SetProxyCredentials(HINTERNET handle, const char* user, const char* password) {
+    if (!handle || !user || !user[0]) return;
+    InternetSetOptionA(handle, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(user), static_cast<DWORD>(strlen(user)));
+    if (password)
+        InternetSetOptionA(handle, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(password),
+                           static_cast<DWORD>(strlen(password)));
 }
 
 void cInternet::SetServerName(const char* host) { bk::TextCopy(serverName_, host ? host : ""); }
@@ -67,7 +109,8 @@ void cInternet::IOpenHandle(HINTERNET* handle) {
         ScopeLog("IOpenHandle", "AusgangErr, kein handle!");
         return;
     }
-    *handle = InternetOpenA("velmirant Radio", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    bool viaProxy = false;
+    *handle = OpenPlayerSession("velmirant Radio", &viaProxy);
     if (*handle) {
         DWORD t = kInterfaceTimeoutMs;
         InternetSetOptionA(*handle, INTERNET_OPTION_CONNECT_TIMEOUT, &t, sizeof t);

@@ -1,5 +1,7 @@
 #include "requests.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -13,7 +15,30 @@
 
 namespace online {
 
-std::string EscapeRequestField(const std::string& text) {
+namespace {
+
+// The player's texts are in the system's code page; the requests declare
+// UTF-8, so every byte above 0x7F has to become its UTF-8 sequence.
+std::string AnsiToUtf8(const std::string& text) {
+    bool plain = true;
+    for (char c : text) plain = plain && static_cast<unsigned char>(c) < 0x80;
+    if (plain || text.size() > 0x3FFFFFFF) return text;
+    const int n = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
+    if (wide <= 0) return text;
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), n, &w[0], wide);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return text;
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string EscapeRequestField(const std::string& ansi) {
+    const std::string text = AnsiToUtf8(ansi);
     std::string out;
     out.reserve(text.size() + 8);
     for (char c : text) {
@@ -32,6 +57,17 @@ std::string EscapeRequestField(const std::string& text) {
 namespace {
 
 using online::EscapeRequestField;
+
+bool CarriesUpdateInformation(cUpdateInfoDoc* doc) {
+    static const char* const kFields[] = {
+        "PId", "Version", "status", "UpdateSize", "UpdateUrl", "skinStatus", "skinVersion", "skinUpdateSize",
+        "skinUpdateUrl", "AddyUrl", "AddyUrl_ENG", "ServerTime", "HilfeDatum", "HilfeURL", "SKIN_SENDER",
+        "splashScreenURL", "splashScreenURL_ENG", "INFOSTATUS", "INFOURL"};
+    for (const char* name : kFields)
+        if (const std::string* value = doc->Member(name))
+            if (!value->empty()) return true;
+    return false;
+}
 
 std::string Num(long long n) { return std::to_string(n); }
 std::string Text(const char* s) { return s ? s : ""; }
@@ -149,9 +185,10 @@ int cOnlineClient::SendVersionInfo(const char* playerId, std::unique_ptr<cUpdate
             std::unique_ptr<XmlResult> r = Send(this, 4, request);
             if (r && !r->answered) return 0;   // no answer and no fault: no document
             auto* doc = r ? r->As<cUpdateInfoDoc>() : nullptr;
-            // An answer that carries neither an id nor a version is no update
-            // information: that is what reading it faults on.
-            if (!doc || (doc->PId.empty() && doc->Version.empty())) {
+            // An answer with none of the fields is no update information;
+            // one without id and version may still offer an update or the
+            // info window, and goes to the caller.
+            if (!doc || !CarriesUpdateInformation(doc)) {
                 fault = r ? "no update information" : nullptr;
             } else {
                 r->doc.release();

@@ -82,11 +82,15 @@ public:
     // receives the Location value, which must fit.
     int CheckURLRedirected(const char* url, char* target, size_t size);
     // The installer into the user folder as "update.exe", with the progress
-    // dialog. 1 stored, 0 failed or offline.
+    // dialog. 1 stored, 0 failed or offline, kRefusedCode when what came is
+    // not what the server announced or not signed (it is deleted then).
     int GetPlayerUpdate(unsigned long expectedSize, const char* url);
     // A skin into a temporary file of the user folder, unpacked; *localName
-    // receives the unpacked file's path. 1 stored and unpacked.
+    // receives the unpacked file's path. 1 stored and unpacked; 0 or
+    // kRefusedCode as GetPlayerUpdate (the size is the packed download's,
+    // the signature the library's).
     int GetSkinUpdate(unsigned long expectedSize, const char* url, std::string* localName);
+    static constexpr int kRefusedCode = -1;
 
     static int UnpackFile(const char* name);
     static int PackFile(const char* name);
@@ -134,3 +138,14 @@ bool InstallSkinFile(const std::string& downloaded, const std::string& skinsFold
 // ("OriginalFilename"); *name receives it.
 bool InstallDownloadedSkin(const std::string& downloaded, const std::string& skinsFolder, std::string* name);
 }  // namespace online
+
+// Downloaded code runs, or is loaded, only when its Authenticode signature
+// verifies. The verifier is a seam: the system's (WinVerifyTrust) unless a
+// test installs its own; null puts the system's back.
+using CodeVerifier = bool (*)(const char* path);
+void SetCodeVerifier(CodeVerifier verifier);
+bool VerifyAuthenticode(const char* path);
+// A downloaded program or library: true when its size is the announced one
+// (which must be known) and the verifier accepts it; otherwise it is
+// deleted and the reason logged.
+bool CheckDownloadedCode(const char* path, unsigned long announcedSize);

@@ -303,6 +303,9 @@ void cUserDataStore::UnlockTopSender() { topLock_.Leave(); }
 void cUserDataStore::LoadStationDatabase() {
     DebugScope scope("userdatastore.cpp: cUserDataStore::LoadStationDatabase");
     InterlockedExchange(&loading_, 1);
+    // A database saved while this one was read and parsed is newer: what
+    // was read then is dropped, never put in its place.
+    const LONG readAt = InterlockedCompareExchange(&dbGeneration_, 0, 0);
     std::string content;
     std::unique_ptr<XmlResult> parsed;
     if (ReadUserDataFile("radiodb.rdb", &content, true)) {
@@ -320,15 +323,21 @@ void cUserDataStore::LoadStationDatabase() {
         }
     }
     cStationDbDoc* doc = parsed ? parsed->As<cStationDbDoc>() : nullptr;
-    if (!doc) {
-        SetValue("DB_TIME", "");
-        InterlockedExchange(&loaded_, 0);
-        InterlockedExchange(&loading_, 0);
-        return;
-    }
     LockSenderList();
     LockChannelList();
     LockStreamList();
+    const bool outdated = InterlockedCompareExchange(&dbGeneration_, 0, 0) != readAt;
+    if (!doc || outdated) {
+        if (!outdated) {
+            SetValue("DB_TIME", "");
+            InterlockedExchange(&loaded_, 0);
+        }
+        UnlockStreamList();
+        UnlockChannelList();
+        UnlockSenderList();
+        InterlockedExchange(&loading_, 0);
+        return;
+    }
     InterlockedExchange(&loaded_, 1);
     stations_.Delete();
     streams_.Delete();
@@ -373,6 +382,7 @@ int cUserDataStore::SaveStationDatabase(std::unique_ptr<cStationDbDoc>& doc) {
     LockChannelList();
     LockStreamList();
     if (!doc->senders.empty()) {
+        InterlockedIncrement(&dbGeneration_);
         std::string bytes = doc->Write();
         if (WriteUserDataFile("radiodb.rdb", bytes, true)) {
             written = 1;

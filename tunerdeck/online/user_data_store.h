@@ -209,6 +209,7 @@ private:
     std::string text_;
     volatile LONG loaded_ = 0;
     volatile LONG loading_ = 1;
+    volatile LONG dbGeneration_ = 0;   // raised by every save of the station database
     cFileCounter fileCounter_;
     bk::ScopedHandle loader_;
 };

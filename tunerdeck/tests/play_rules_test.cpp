@@ -97,6 +97,14 @@ TEST(StreamEnd, DecisionTable) {
         {"local file ended", {false, false, true, 100, 1, 3, 1}, false, A::kLocalFileEnded, "OK finished playing..."},
         {"clock set back counts as never connected", {true, false, false, -5, 1, 3, 0}, true, A::kRetryNextStream,
          "keep_record finished playing..."},
+        // No host, or a server that closes at once: no error is reported, but
+        // a stream that never ran failed; it is a try, not a reconnect.
+        {"never ran, no error, reconnect on", {false, false, false, 0, 1, 3, 1}, true, A::kRetryNextStream,
+         "keep_record finished playing..."},
+        {"never ran, no error, last try", {false, false, false, 0, 3, 3, 1}, false, A::kNone, "finished playing..."},
+        {"never ran, no error, no limit", {false, false, false, 0, 40, 0, 0}, true, A::kRetryNextStream,
+         "keep_record finished playing..."},
+        {"local file over at once", {false, false, true, 0, 1, 3, 1}, false, A::kLocalFileEnded, "finished playing..."},
     };
     for (const EndCase& c : cases) {
         td::EndDecision d = td::DecideEnd(c.facts);

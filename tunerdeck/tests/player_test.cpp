@@ -15,6 +15,7 @@
 #include "pipe.h"
 #include "player.h"
 #include "registry.h"
+#include "requests.h"
 #include "station_db.h"
 #include "test_audio.h"
 #include "user_data_store.h"
@@ -118,24 +119,29 @@ void WriteStationDatabase(const std::string& userFolder, const std::string& addr
     ASSERT_EQ(store.SaveStationDatabase(doc), 1);
 }
 
-BOOL CALLBACK FindYesNoBox(HWND hwnd, LPARAM found) {
+struct BoxSearch {
+    int button;
+    HWND box = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     char cls[16] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid != GetCurrentProcessId() || strcmp(cls, "#32770") != 0 || !GetDlgItem(hwnd, IDYES)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
+    if (pid != GetCurrentProcessId() || strcmp(cls, "#32770") != 0 || !GetDlgItem(hwnd, search->button)) return TRUE;
+    if (search->button == IDOK && GetDlgItem(hwnd, IDYES)) return TRUE;
+    search->box = hwnd;
     return FALSE;
 }
 
-// Answers the first Yes/No box of this process with `button`; its text, or
-// empty when none came within `ms`.
+// Answers the first box of this process that has `button` (IDOK: a box with
+// nothing but OK) with it; its text, or empty when none came within `ms`.
 std::string AnswerBox(int button, DWORD ms) {
-    struct Search {
-        HWND box = nullptr;
-    } search;
+    BoxSearch search{button};
     tdtest::WaitFor([&] {
-        EnumWindows(FindYesNoBox, reinterpret_cast<LPARAM>(&search.box));
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         return search.box != nullptr;
     }, ms, 50);
     if (!search.box) return std::string();
@@ -180,6 +186,40 @@ TEST(Player, PlaysAnAddressThroughTheHostAndRetriesWhenTheServerGoesAway) {
     std::string log = run.Log();
     EXPECT_EQ(Count(log, "ReceiveStatus 16 finished playing..."), 1u) << log;
     EXPECT_GE(player->PendingReports(), 1u);
+}
+
+// Neither a host that cannot start nor a stream that ends before it ever
+// played is a normal end: each is a try under the retry count, and the
+// last one ends the play for good (no reconnect for ever).
+TEST(Player, AStreamThatNeverRanIsRetriedUpToTheCountAndThenEnds) {
+    tdtest::TempFolder empty("nohost");
+    tdtest::HttpServer server;
+    server.Route("/empty", [](const tdtest::HttpRequest&) { return tdtest::HttpResponse::Text(200, "", "audio/mpeg"); });
+    struct Case {
+        const char* what;
+        bool hostMissing;
+        size_t finals;   // "finished playing..." of the host client's failed starts and the player's last one
+    } cases[] = {{"no host", true, 3}, {"empty stream", false, 1}};
+    for (const Case& c : cases) {
+        RunningPlayer run;
+        cRadioPlayer* player = run.Start(2, 1);
+        ASSERT_NE(player, nullptr) << run.Log();
+        ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetCapabilities() != 0; }, 20000)) << c.what;
+        if (c.hostMissing) td::SetProgramFolder(empty.Path().c_str());
+        player->PlayAddress(1, server.Url("/empty").c_str());
+        ASSERT_TRUE(run.WaitForLog("ReceiveStatus 16 keep_record finished playing...", 30000)) << c.what << run.Log();
+        ASSERT_TRUE(tdtest::WaitFor([&] { return Count(run.Log(), "ReceiveStatus 16 finished playing...") >= c.finals; },
+                                    30000))
+            << c.what << run.Log();
+        // The last try ended it: no worker is left for another.
+        ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetAttempt() == 2 && player->RetryWorkers() == 0; }, 10000))
+            << c.what;
+        const std::string log = run.Log();
+        EXPECT_EQ(Count(log, "ReceiveStatus 16 keep_record finished playing..."), 1u) << c.what << log;
+        EXPECT_EQ(Count(log, "ReceiveStatus 16 finished playing..."), c.finals) << c.what << log;
+        EXPECT_EQ(Count(log, "keep_record OK finished"), 0u) << c.what << log;
+        td::SetProgramFolder(tdtest::BinDir().c_str());
+    }
 }
 
 TEST(Player, StatusReachesTheSkinOnlyWhileItsInterfaceIsUp) {
@@ -363,17 +403,34 @@ TEST(Player, TheStartUpCheckTakesTheServersAnswerAndAFailedOneKeepsWhatWasStored
     cRadioPlayer::SetInterfaceServer("");
 }
 
-TEST(Player, AnAcceptedProgramUpdateRunsTheInstallerOnlyWhenItWasFetched) {
+bool g_signatureGood = false;
+bool FakeVerifier(const char*) { return g_signatureGood; }
+
+// The installer runs only when it came whole (the size the server announced)
+// and its signature verifies; anything else is deleted and the user told.
+// The signature check is the verifier seam (the system's is installed at
+// start-up): Wine's WinVerifyTrust is checked on its own below.
+TEST(Player, AnAcceptedProgramUpdateRunsTheInstallerOnlyWhenItWasFetchedWholeAndSigned) {
     struct Case {
+        const char* what;
         const char* path;
         bool served;
-    } cases[] = {{"/update.exe", true}, {"/missing.exe", false}};
+        const char* announced;
+        bool signedWell;
+        bool runs;
+    } cases[] = {{"fetched and signed", "/update.exe", true, "1000", true, true},
+                 {"not there", "/missing.exe", false, "1000", true, false},
+                 {"not signed", "/update.exe", true, "1000", false, false},
+                 {"another size", "/update.exe", true, "999", true, false},
+                 {"no size announced", "/update.exe", true, "", true, false}};
     for (const Case& c : cases) {
+        g_signatureGood = c.signedWell;
+        SetCodeVerifier(FakeVerifier);
         ifserver::InterfaceServer server;
         if (c.served) server.ServeFile("/update.exe", std::string(1000, 'u'));
         server.SetReply("UpdatePlayerInfo2",
                         "<UpdatePlayerInfo2Resp><PId>4711</PId><Version>9.9.9.9</Version><status>2</status>"
-                        "<UpdateSize>1000</UpdateSize><UpdateUrl>" + server.Url(c.path) +
+                        "<UpdateSize>" + std::string(c.announced) + "</UpdateSize><UpdateUrl>" + server.Url(c.path) +
                             "</UpdateUrl><skinStatus>0</skinStatus></UpdatePlayerInfo2Resp>");
         cRadioPlayer::SetInterfaceServer(server.Host().c_str());
         td::SetUpdateFlag(0);
@@ -385,16 +442,33 @@ TEST(Player, AnAcceptedProgramUpdateRunsTheInstallerOnlyWhenItWasFetched) {
         answer.join();
         ASSERT_NE(player, nullptr) << run.Log();
         EXPECT_NE(box.find("9.9.9.9"), std::string::npos) << box;
+        // A refused download is told once the interface has closed for the update.
+        std::string toldText;
+        std::thread told([&] {
+            if (c.served && !c.runs) toldText = AnswerBox(IDOK, 30000);
+        });
         // The accepted offer closes the interface (the stand-in leaves that to the test).
         EXPECT_TRUE(run.WaitForLog("ReceiveStatus 21 (null)", 10000)) << run.Log();
         EXPECT_EQ(run.End(), 0);
-        EXPECT_EQ(td::UpdateFlag(), c.served ? 1 : 0) << c.path;
+        EXPECT_EQ(td::UpdateFlag(), c.runs ? 1 : 0) << c.what;
         EXPECT_EQ(GetFileAttributesA((run.Folders().User() + "\\update.exe").c_str()) != INVALID_FILE_ATTRIBUTES,
-                  c.served)
-            << c.path;
+                  c.runs)
+            << c.what;
+        told.join();
+        EXPECT_EQ(toldText.find("konnte nicht gepr") != std::string::npos, c.served && !c.runs) << c.what << toldText;
     }
+    SetCodeVerifier(nullptr);
     td::SetUpdateFlag(0);
     cRadioPlayer::SetInterfaceServer("");
+}
+
+// The system's verifier: a program without a signature is not trusted.
+TEST(Player, TheSystemsVerifierRefusesUnsignedPrograms) {
+    tdtest::TempFolder folder("sig");
+    const std::string program = folder.File("unsigned.exe");
+    ASSERT_TRUE(CopyFileA((tdtest::BinDir() + "\\fake_agent\\traywatch.exe").c_str(), program.c_str(), FALSE));
+    EXPECT_FALSE(VerifyAuthenticode(program.c_str()));
+    EXPECT_FALSE(VerifyAuthenticode(folder.File("absent.exe").c_str()));
 }
 
 TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {

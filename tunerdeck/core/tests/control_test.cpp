@@ -132,30 +132,18 @@ std::string ReadAll(const std::string& path) {
 
 // ---------------------------------------------------------------- playlists
 
-TEST(PlaylistAsx, M3uLinesBecomeEntries) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::vector<std::string> entries;
-    } cases[] = {
-        {"plain", "http://a/1\nhttp://a/2\n", {"http://a/1", "http://a/2"}},
-        {"crlf and blanks", "#EXTM3U\r\n\r\nhttp://a/1 \r\n  \r\nhttp://a/2\r\n", {"http://a/1", "http://a/2"}},
-        {"markers", "[playlist]\nNUMBEROFENTRIES=2\n[PLAYLIST]\n#EXTINF:-1,x\nhttp://a/1", {"http://a/1"}},
-        {"short entry ends", "http://a/1\nx\nhttp://a/2\n", {"http://a/1"}},
-        {"empty", "", {}},
-        {"only comments", "#a\n#b\n", {}},
-        {"zero byte", std::string("http://a/1\0junk\nhttp://a/2", 26), {"http://a/1", "http://a/2"}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(td::M3uEntries(c.text.data(), c.text.size()), c.entries) << c.name;
-
-    std::string longLine(3000, 'u');
-    auto cut = td::M3uEntries(longLine.data(), longLine.size());
-    ASSERT_EQ(cut.size(), 1u);
-    EXPECT_EQ(cut[0].size(), td::kMaxPlaylistLine - 1);
-
+// The shapes of playlists are basekit's reader's table; here what the
+// host client keeps of them.
+TEST(PlaylistAsx, DownloadedPlaylistsGiveTheirEntriesUpToTheLimit) {
+    const std::string pls = "[playlist]\r\nnumberofentries=5\r\nFile2=http://a/2\r\nFile1=http://a/1\r\n";
+    EXPECT_EQ(td::PlaylistEntries(pls.data(), pls.size()), (std::vector<std::string>{"http://a/1", "http://a/2"}));
+    const std::string none = "<html><body>404 Not Found</body></html>";
+    EXPECT_TRUE(td::PlaylistEntries(none.data(), none.size()).empty());
     std::string many;
     for (int i = 0; i < 500; ++i) many += "http://h/" + std::to_string(i) + "\n";
-    EXPECT_EQ(td::M3uEntries(many.data(), many.size()).size(), td::kMaxPlaylistEntries);
+    const auto kept = td::PlaylistEntries(many.data(), many.size());
+    ASSERT_EQ(kept.size(), td::kMaxPlaylistEntries);
+    EXPECT_EQ(kept.back(), "http://h/" + std::to_string(td::kMaxPlaylistEntries - 1));
 }
 
 TEST(PlaylistAsx, AddressesAreEscapedInTheAsx) {

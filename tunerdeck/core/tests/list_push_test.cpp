@@ -219,6 +219,15 @@ TEST_F(ListPushFixture, StationDetailsCarryElevenFieldsAndNoMarkBytes) {
     StationSpec bad = {6, "Evil\x02Name\x01", "1", "1", "1", "1", "1", "20260101", 3, 32};
     AddStation(bad);
     EXPECT_EQ("Parent EvilName|EvilName|1|1|1|1|32|0|0|Deutsch|1", Readable(lister.StationDetails(6, 1)));
+
+    // Playable only with an installed engine for one of its streams (here MP3).
+    td::StreamChoiceRules noMp3;
+    noMp3.capabilities = 1 | 2;
+    noMp3.chosenWanted = true;
+    lister.SetStreamRules([&] { return noMp3; });
+    EXPECT_EQ("Parent EvilName|EvilName|1|1|1|1|32|0|0|Deutsch|0", Readable(lister.StationDetails(6, 1)));
+    noMp3.capabilities = 4;
+    EXPECT_EQ("Parent EvilName|EvilName|1|1|1|1|32|0|0|Deutsch|1", Readable(lister.StationDetails(6, 1)));
 }
 
 TEST_F(ListPushFixture, FavoritesPushMovesFavouritesOfDeletedFoldersToAll) {

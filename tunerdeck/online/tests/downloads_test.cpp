@@ -61,6 +61,7 @@ TEST(DownloadNames, CryptCopyNameSplitsTheFileNamePart) {
     EXPECT_EQ("radiodb_crypt.rdb", online::CryptCopyName("radiodb.rdb"));
     EXPECT_EQ("C:\\Users\\a.b\\radiodb_crypt.rdb", online::CryptCopyName("C:\\Users\\a.b\\radiodb.rdb"));
     EXPECT_EQ("C:\\a.b\\noext_crypt.", online::CryptCopyName("C:\\a.b\\noext"));
+    EXPECT_EQ("radiodb.rdb_crypt.bak", online::CryptCopyName("radiodb.rdb.bak"));
 }
 
 class DownloadsTest : public ::testing::Test {

@@ -66,9 +66,12 @@ protected:
     std::unique_ptr<cOnlineClient> client_;
 };
 
-TEST_F(RequestsTest, RecommendationEscapesEveryFieldOnce) {
+TEST_F(RequestsTest, RecommendationEscapesEveryFieldOnceAndCarriesUtf8) {
+    // The player's text is in the code page of the system (here "ö" is 0xF6);
+    // the request declares UTF-8 and must carry it.
+    ASSERT_EQ(GetACP(), 1252u);
     EXPECT_EQ(1, client_->SendEmpfehlung("4711", 99, 2, "Anna & Ben", "a@x.de", "Carl", "c&amp;d@x.de",
-                                         "Hör mal <b>rein</b> & staune", 1));
+                                         "H\xF6r mal <b>rein</b> & staune", 1));
     const std::string req = LastRequest();
     EXPECT_EQ("Empfehlung2", InterfaceServer::RootOf(req));
     EXPECT_EQ("Anna &amp; Ben", Element(req, "Von"));
@@ -226,24 +229,29 @@ TEST_F(RequestsTest, VersionReportFields) {
 }
 
 TEST_F(RequestsTest, VersionReportRetriesOnlyAFaultOfANewInstallation) {
+    static const char kMalformed[] = "<Fehler>kaputt</Fehler>";
+    static const char kOfferOnly[] =
+        "<UpdatePlayerInfo2Resp><INFOSTATUS>1</INFOSTATUS><INFOURL>http://x/info</INFOURL></UpdatePlayerInfo2Resp>";
     VersionReportInfo info;
     struct Case {
         const char* name;
         const char* id;
-        bool malformed;
+        const char* reply;   // null: the server's usual answer
         Fault fault;
         size_t requests;
+        bool handed;
     } cases[] = {
-        {"new installation, fault", "", true, Fault::kNone, 2},
-        {"id 0, fault", "0", true, Fault::kNone, 2},
-        {"known id, fault", "4711", true, Fault::kNone, 1},
-        {"new installation, no answer", "", false, Fault::kStatus500, 1},
-        {"new installation, answer", "", false, Fault::kNone, 1},
+        {"new installation, fault", "", kMalformed, Fault::kNone, 2, false},
+        {"id 0, fault", "0", kMalformed, Fault::kNone, 2, false},
+        {"known id, fault", "4711", kMalformed, Fault::kNone, 1, false},
+        {"new installation, no answer", "", nullptr, Fault::kStatus500, 1, false},
+        {"new installation, answer", "", nullptr, Fault::kNone, 1, true},
+        {"answer with an offer but no id", "", kOfferOnly, Fault::kNone, 1, true},
     };
     for (const Case& c : cases) {
         InterfaceServer server;
         client_->SetServerName(server.Host().c_str());
-        if (c.malformed) server.SetReply("UpdatePlayerInfo2", "<Fehler>kaputt</Fehler>");
+        if (c.reply) server.SetReply("UpdatePlayerInfo2", c.reply);
         server.SetFault(c.fault);
         std::unique_ptr<cUpdateInfoDoc> doc;
         DWORD t0 = GetTickCount();
@@ -253,7 +261,10 @@ TEST_F(RequestsTest, VersionReportRetriesOnlyAFaultOfANewInstallation) {
         if (c.requests == 2) {
             EXPECT_GE(took, 250u) << c.name;
         }
-        EXPECT_EQ(!c.malformed && c.fault == Fault::kNone, doc != nullptr) << c.name;
+        EXPECT_EQ(c.handed, doc != nullptr) << c.name;
+        if (c.reply == kOfferOnly && doc) {
+            EXPECT_EQ("http://x/info", doc->INFOURL);
+        }
     }
 }
 
