@@ -64,12 +64,20 @@ TEST(DownloadNames, CryptCopyNameSplitsTheFileNamePart) {
     EXPECT_EQ("radiodb.rdb_crypt.bak", online::CryptCopyName("radiodb.rdb.bak"));
 }
 
+// The signature check of downloaded code (the system's verifier is tested
+// with the player).
+bool g_signedWell = true;
+bool FakeVerifier(const char*) { return g_signedWell; }
+
 class DownloadsTest : public ::testing::Test {
 protected:
     DownloadsTest() : reg_(GetSettingsKeyName()) {
         SetValue("PathUser", folder_.Path().c_str());
         client_.reset(new cOnlineClient(nullptr, nullptr, nullptr));
+        g_signedWell = true;
+        SetCodeVerifier(FakeVerifier);
     }
+    ~DownloadsTest() override { SetCodeVerifier(nullptr); }
     std::vector<std::string> FolderFiles() const {
         std::vector<std::string> names;
         WIN32_FIND_DATAA fd;
@@ -224,6 +232,38 @@ TEST_F(DownloadsTest, CryptCopyDeciphersToTheFilePaddedWithFD) {
     EXPECT_EQ(0, cOnlineClient::MakeCryptCopy(dotted.File("absent.rdb").c_str()));
 }
 
+// The installer and a skin run only when they came whole and signed; else
+// nothing of them stays. The signature is the verifier seam here.
+TEST_F(DownloadsTest, DownloadedCodeIsRefusedWhenItsSizeOrSignatureIsWrong) {
+    const std::string exe = "MZ" + Bytes(5000);
+    const std::string skin = "MZ" + Bytes(3000);
+    const std::string packed = tdtest::GzipBytes(skin);
+    http_.Serve("/update.exe", exe, "application/octet-stream");
+    http_.Serve("/skin.za", packed, "application/octet-stream");
+    struct Case {
+        const char* what;
+        long sizeDelta;
+        bool signedWell;
+    } cases[] = {{"one byte short", -1, true}, {"one byte over", 1, true}, {"not signed", 0, false}};
+    for (const Case& c : cases) {
+        g_signedWell = c.signedWell;
+        EXPECT_EQ(cOnlineClient::kRefusedCode,
+                  client_->GetPlayerUpdate(static_cast<unsigned long>(exe.size() + c.sizeDelta),
+                                           http_.Url("/update.exe").c_str()))
+            << c.what;
+        EXPECT_FALSE(folder_.Exists("update.exe")) << c.what;
+        std::string local = "unchanged";
+        EXPECT_EQ(cOnlineClient::kRefusedCode,
+                  client_->GetSkinUpdate(static_cast<unsigned long>(packed.size() + c.sizeDelta),
+                                         http_.Url("/skin.za").c_str(), &local))
+            << c.what;
+        EXPECT_EQ("unchanged", local) << c.what;
+        EXPECT_TRUE(FolderFiles().empty()) << c.what;
+    }
+    g_signedWell = true;
+    EXPECT_EQ(0, client_->GetPlayerUpdate(0, http_.Url("/none").c_str()));
+}
+
 TEST_F(DownloadsTest, InstallerGoesToTheUserFolder) {
     const std::string exe = "MZ" + Bytes(5000);
     http_.Serve("/update.exe", exe, "application/octet-stream");
@@ -240,7 +280,8 @@ TEST_F(DownloadsTest, SkinUpdateLeavesNothingWhenItDoesNotUnpack) {
     http_.Serve("/skin.za", tdtest::GzipBytes(skin), "application/octet-stream");
     http_.Serve("/junk.za", "<html>not a skin</html>", "text/html");
     std::string local;
-    ASSERT_EQ(1, client_->GetSkinUpdate(20000, http_.Url("/skin.za").c_str(), &local));
+    const std::string packed = tdtest::GzipBytes(skin);
+    ASSERT_EQ(1, client_->GetSkinUpdate(static_cast<unsigned long>(packed.size()), http_.Url("/skin.za").c_str(), &local));
     std::string got;
     ASSERT_TRUE(tdtest::ReadFileBytes(local, &got));
     EXPECT_EQ(skin, got);
@@ -250,7 +291,7 @@ TEST_F(DownloadsTest, SkinUpdateLeavesNothingWhenItDoesNotUnpack) {
 
     for (const char* path : {"/junk.za", "/missing.za"}) {
         local = "unchanged";
-        EXPECT_EQ(0, client_->GetSkinUpdate(100, http_.Url(path).c_str(), &local)) << path;
+        EXPECT_NE(1, client_->GetSkinUpdate(100, http_.Url(path).c_str(), &local)) << path;
         EXPECT_EQ("unchanged", local);
         EXPECT_TRUE(FolderFiles().empty()) << path;
     }
