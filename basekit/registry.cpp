@@ -370,9 +370,14 @@ int AddBrowsableFolder(const char* folder) {
     // The player adds its folders again whenever the user changes them.
     for (int i = 0; i < b.count; ++i)
         if (_stricmp(b.folders[i], folder) == 0) return 1;
-    if (b.count >= kMaxBrowsableFolders) return 0;
-    bk::TextCopy(b.folders[b.count], folder);
-    ++b.count;
+    if (b.count < kMaxBrowsableFolders) {
+        bk::TextCopy(b.folders[b.count++], folder);
+        return 1;
+    }
+    // Full: the folder added longest ago makes room (a folder the user
+    // left is added again whenever it is chosen again).
+    memmove(b.folders[0], b.folders[1], sizeof b.folders[0] * (kMaxBrowsableFolders - 1));
+    bk::TextCopy(b.folders[kMaxBrowsableFolders - 1], folder);
     return 1;
 }
 

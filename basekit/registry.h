@@ -85,8 +85,9 @@ BASEKIT_API void StartBrowser(const char* address);
 BASEKIT_API int IsBrowsableTarget(const char* address);
 // Adds a folder whose media files StartBrowser may open, besides the user's
 // profile and the folders PathUser and PathUserDocs (the player adds its
-// podcast and recording folders). At most kMaxBrowsableFolders; 0 when full.
-// A folder added before is accepted again without taking a place.
+// podcast and recording folders). At most kMaxBrowsableFolders: when full,
+// the one added longest ago makes room. A folder added before is accepted
+// again without taking a place. 0 for an empty or too long folder.
 constexpr int kMaxBrowsableFolders = 8;
 BASEKIT_API int AddBrowsableFolder(const char* folder);
 BASEKIT_API HRGN CopyRegion(HRGN region);

@@ -1,5 +1,7 @@
 #include "cradle_app.h"
 
+#include <exception>
+
 #include <initguid.h>
 #include <mmdeviceapi.h>
 #include <audioclient.h>
@@ -290,7 +292,17 @@ void CradleApp::DoMessageLoop(cSendRunTimeInfo* reporter) {
         MSG msg;
         while (!g_stop && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_TIMER) g_timerFlag = 1;
-            ProcessMessage(msg, reporter);
+            // An engine or handler that throws ends the host in order: the
+            // main program hears the end at once instead of waiting for it.
+            try {
+                ProcessMessage(msg, reporter);
+            } catch (const std::exception& e) {
+                PlainLogF(1, "exception in peekmessage Terminate!!!! (%s)", e.what());
+                g_stop = 1;
+            } catch (...) {
+                PlainLog(1, "exception in peekmessage Terminate!!!!");
+                g_stop = 1;
+            }
             InterlockedIncrement(&g_alive);
             g_timerFlag = 0;
         }

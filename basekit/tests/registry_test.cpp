@@ -357,6 +357,12 @@ TEST(StartBrowser, OnlyWebAddressesAndMediaFilesOfTheUser) {
     tdtest::WriteFileBytes(sibling + "\\episode.mp3", "ID3");
     EXPECT_EQ(0, IsBrowsableTarget((sibling + "\\episode.mp3").c_str()));
     EXPECT_EQ(0, AddBrowsableFolder(""));
+    // Full, the folder added longest ago makes room; added again, it is back.
+    for (int i = 0; i < kMaxBrowsableFolders; ++i)
+        EXPECT_EQ(1, AddBrowsableFolder(("C:\\bk2_fill_" + std::to_string(i)).c_str()));
+    EXPECT_EQ(0, IsBrowsableTarget(episode.c_str()));
+    EXPECT_EQ(1, AddBrowsableFolder(podcasts.c_str()));
+    EXPECT_EQ(1, IsBrowsableTarget(episode.c_str()));
     DeleteFileA(episode.c_str());
     DeleteFileA((sibling + "\\episode.mp3").c_str());
     RemoveDirectoryA(podcasts.c_str());

@@ -9,6 +9,7 @@
 #include "core_test_support.h"
 #include "debug_log.h"
 #include "rdb_files.h"
+#include "registry.h"
 #include "settings.h"
 #include "settings_blob.h"
 
@@ -74,6 +75,34 @@ TEST_F(SettingsTest, FreshStartHasTheDefaults) {
     EXPECT_STREQ(s.GetVLUrl(), "interface.velmirant.net");
     EXPECT_EQ(std::string(s.GetRecordingDir()), folders.Docs() + "\\Aufnahmen");
     EXPECT_EQ(std::string(s.GetPodcastDir()), folders.Docs() + "\\Podcasts");
+}
+
+// Episodes and recordings are opened from the interface: the folders the
+// user chose for them, wherever they are (here outside the profile, which is
+// open anyway), may be opened.
+TEST_F(SettingsTest, ChosenPodcastAndRecordingFoldersCanBeOpened) {
+    const std::string base = "C:\\tdbrowse" + std::to_string(GetCurrentProcessId());
+    const std::string pods = base + "\\pods", recs = base + "\\recs", other = base + "\\other";
+    ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
+    for (const std::string& f : {pods, recs, other}) {
+        ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
+        ASSERT_TRUE(tdtest::WriteFileBytes(f + "\\episode.mp3", "ID3"));
+    }
+    cSettings s;
+    EXPECT_EQ(IsBrowsableTarget((pods + "\\episode.mp3").c_str()), 0);
+    s.SetPodcastDir(pods.c_str());
+    s.SetRecordingDir(recs.c_str());
+    EXPECT_EQ(IsBrowsableTarget((pods + "\\episode.mp3").c_str()), 1);
+    EXPECT_EQ(IsBrowsableTarget((recs + "\\episode.mp3").c_str()), 1);
+    EXPECT_EQ(IsBrowsableTarget((other + "\\episode.mp3").c_str()), 0);
+    // Set again at every change of the settings, they take no new places.
+    for (int i = 0; i < 20; ++i) s.SetPodcastDir(pods.c_str());
+    EXPECT_EQ(IsBrowsableTarget((pods + "\\episode.mp3").c_str()), 1);
+    for (const std::string& f : {pods, recs, other}) {
+        DeleteFileA((f + "\\episode.mp3").c_str());
+        RemoveDirectoryA(f.c_str());
+    }
+    RemoveDirectoryA(base.c_str());
 }
 
 TEST_F(SettingsTest, SaveAndLoadRoundTripThroughTheRegistry) {

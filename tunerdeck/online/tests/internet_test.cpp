@@ -8,6 +8,7 @@
 #include "internet.h"
 #include "player_cipher.h"
 #include "registry.h"
+#include "shared_data.h"
 #include "tdtest.h"
 #include "xml_interface.h"
 
@@ -47,6 +48,34 @@ TEST_F(InternetTest, BodiesArePaddedToWholeBlocks) {
     EXPECT_EQ("text/xml; charset=utf-8", raw[0].Header("content-type"));
     EXPECT_EQ("gzip", raw[0].Header("accept-encoding"));
     EXPECT_EQ("velmirant Radio", raw[0].Header("user-agent"));
+}
+
+// The proxy of the player's settings is used while it is on, and no
+// longer once the user switched it off (without a restart).
+TEST_F(InternetTest, RequestsGoThroughTheProxyOnlyWhileItIsSwitchedOn) {
+    tdtest::HttpServer proxy;
+    const std::string port = std::to_string(proxy.Port());
+    int len = 0;
+    SetProxySettings("127.0.0.1", port.c_str(), 1, 0);
+    {
+        cInternet via(nullptr, nullptr, nullptr);
+        via.SetServerName(server_.Host().c_str());
+        delete[] via.SendXmlRequest("through", &len);
+    }
+    const auto seen = proxy.Requests();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_NE(std::string::npos, seen[0].target.find(server_.Host() + kInterfacePath)) << seen[0].target;
+
+    SetProxySettings("127.0.0.1", port.c_str(), 0, 0);
+    {
+        cInternet direct(nullptr, nullptr, nullptr);
+        direct.SetServerName(server_.Host().c_str());
+        delete[] direct.SendXmlRequest("direct", &len);
+    }
+    EXPECT_EQ(1u, proxy.Requests().size());
+    ASSERT_FALSE(server_.Requests().empty());
+    EXPECT_EQ("direct", server_.Requests().back());
+    SetProxySettings("", "", 0, 0);
 }
 
 TEST_F(InternetTest, ConstructorKeepsTheBuiltInHost) {

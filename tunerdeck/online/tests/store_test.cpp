@@ -463,6 +463,23 @@ TEST_F(StoreTest, FileCounterCountsAndForgetsDeletedFiles) {
     EXPECT_EQ(std::string::npos, user_.Read("radiocnt.rdb").find("gone.mp3"));
 }
 
+// An update saved while the start-up loader still parses the old database
+// stays: the loader's older result is dropped, never put in its place.
+TEST_F(StoreTest, ADatabaseSavedWhileTheStartUpLoaderParsesIsTheOneThatStays) {
+    {
+        cUserDataStore writer(false);
+        auto old = MakeDb(30000);
+        ASSERT_EQ(1, writer.SaveStationDatabase(old));
+    }
+    auto store = std::make_unique<cUserDataStore>(true);
+    auto update = MakeDb(3);
+    ASSERT_EQ(1, store->SaveStationDatabase(update));
+    ASSERT_TRUE(store->WaitForStationDatabase(120000));
+    EXPECT_EQ(1, store->IsLoaded());
+    EXPECT_EQ(3, store->LockStreamList()->GetAnzElement());
+    store->UnlockStreamList();
+}
+
 TEST_F(StoreTest, LoadsSixtyThousandStations) {
     const int kStations = 60000;
     {
