@@ -132,7 +132,9 @@ void cTableCtrl::OnMouse(int x, int y, int code) {
         RowHit hit = grid_.HitLineElements(cell.column, cell.row, cell.localX, cell.localY, click ? 8 : 4);
         if (owner_) owner_->SetCursor(owner_->GetCursor(cell.column == -1 && !click ? 4 : 2));
         if (click) {
-            if (hit.element && hit.element != static_cast<DWORD>(-1)) {
+            // A disabled button (-1) takes the click and does nothing.
+            if (hit.element == static_cast<DWORD>(-1)) return;
+            if (hit.element) {
                 DispatchElement(hit.id, hit.element);
                 return;
             }
@@ -195,7 +197,9 @@ void cTableCtrl::LineClick(int row) {
 void cTableCtrl::DispatchElement(unsigned long rowId, DWORD element) {
     cTablePodcasts* feeds = TablePodcasts();
     bool podcast = kind_ == TABLE_PODCASTS;
-    bool episode = IsSubLineId(rowId);
+    // Own stations have ids from 0xFFFF0001 on: only a podcast table has
+    // episode lines.
+    bool episode = podcast && IsSubLineId(rowId);
     unsigned long feed = episode ? ParentOfSubLine(rowId) : rowId;
     int index = episode ? SubIndexOf(rowId) : -1;
     bool known = feeds && feeds->HasFeed(feed);
@@ -226,9 +230,12 @@ void cTableCtrl::DispatchElement(unsigned long rowId, DWORD element) {
         if (!podcast) {
             Post(TABLE_POST_DELETE, rowId);
         } else if (known) {
+            HWND self = child_;
             if (episode) {
                 feeds->DeleteWithConfirm(feed, index);
             } else if (feeds->DeleteWithConfirm(feed, -1)) {
+                // The question ran a message loop: the table may be gone.
+                if (FromWindow(self) != this) break;
                 if (cTableLine* line = GetRowById(feed)) line->Expand(0, grid_.GetLines());
             }
         }

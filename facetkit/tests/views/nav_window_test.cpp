@@ -10,6 +10,7 @@
 
 #include "fake_settings.h"
 #include "library_guard.h"
+#include "main_probe.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "nav_window.h"
@@ -185,28 +186,6 @@ TEST_F(NavFixture, ViewButtonsSwitchViewsAndKeepTheHistory) {
 
 namespace {
 
-// A main window in the window list that records what the navigator posts.
-class MainProbe : public cSkinWnd {
-public:
-    MainProbe() {
-        hwnd_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        InitWindow(hwnd_, WND_ID_MAIN);
-    }
-    ~MainProbe() override {
-        GetWindowList().RemoveWithoutDelete(this);
-        DetachWindow();
-        DestroyWindow(hwnd_);
-    }
-    std::vector<std::pair<UINT, WPARAM>> Take() {
-        std::vector<std::pair<UINT, WPARAM>> out;
-        MSG m;
-        while (PeekMessageA(&m, hwnd_, 0, 0, PM_REMOVE)) out.emplace_back(m.message, m.wParam);
-        return out;
-    }
-
-private:
-    HWND hwnd_;
-};
 
 std::vector<std::string> g_asked;
 int g_answer = 0;
