@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -270,8 +271,11 @@ public:
     void CancelEpisodeDownload(unsigned long feed, int e) override {
         calls.push_back("cancel " + std::to_string(feed) + " " + std::to_string(e));
     }
+    // Runs while the question is open (a feed refresh rebuilding the view).
+    std::function<void()> duringQuestion;
     int DeleteWithConfirm(unsigned long feed, int e) override {
         calls.push_back("delete " + std::to_string(feed) + " " + std::to_string(e));
+        if (duringQuestion) duringQuestion();
         return 1;
     }
     void IncPlayCount(unsigned long, int) override {}
@@ -852,6 +856,24 @@ TEST_F(PodcastTableTest, FeedButtonsReachTheFeedsAndTheHost) {
     Click(POINT{(r.left + r.right) / 2, table_->GetGrid()->GetHeaderHeight() + (r.top + r.bottom) / 2});
     EXPECT_EQ(events_.callbacks.back().code, 5);
     EXPECT_NE(events_.callbacks.back().text.find("http://feeds.test/9.xml"), std::string::npos);
+}
+
+TEST_F(PodcastTableTest, ATableDeletedDuringTheDeleteQuestionIsNotTouchedAgain) {
+    Fill();
+    cTableLine* feed = table_->GetRowById(9);
+    ASSERT_TRUE(feed && feed->GetRow());
+    cSkinButton* remove = feed->GetRow()->FindButton(256);
+    ASSERT_NE(remove, nullptr);
+    RECT r = remove->GetRect();
+    HWND window = table_->GetWindow();
+    // The question's message loop lets a feed refresh replace the view.
+    podcasts_.duringQuestion = [this] { table_.reset(); };
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM((r.left + r.right) / 2, table_->GetGrid()->GetHeaderHeight() + (r.top + r.bottom) / 2));
+    podcasts_.duringQuestion = nullptr;
+    EXPECT_EQ(table_, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(std::find(podcasts_.calls.begin(), podcasts_.calls.end(), "delete 9 -1"), podcasts_.calls.end());
 }
 
 }  // namespace
