@@ -296,7 +296,11 @@ const char* cPodcastFeed::GetDescription(int index) {
     return Result(t);
 }
 
-const char* cPodcastFeed::GetCategory(int index) { return Result(Element(index, "category")); }
+const char* cPodcastFeed::GetCategory(int index) {
+    std::string t = Element(index, "category");
+    rss::RemoveLineBreaks(&t);
+    return Result(t);
+}
 
 const char* cPodcastFeed::GetEpisodeDate(int index) {
     {

@@ -258,6 +258,28 @@ TEST(PodcastRss, FileNamesFromFeedTextsStayInTheirFolder) {
     EXPECT_EQ(rss::FeedFileName("", 4), "feed_4");
 }
 
+TEST(PodcastRss, FeedTextsLoseTheBytesThatWouldBreakTheirRows) {
+    struct Case {
+        const char* in;
+        const char* title;
+        const char* description;
+    } cases[] = {
+        {"A\x01" "B\x05" "C", "ABC", "ABC"},                 // the table's separators
+        {"\t<![CDATA[Tab\tbed]]> \r\n", "Tab bed", " Tab bed "},
+        {"two\r\nlines", "two  lines", "twolines"},
+        {"\x1b[31mred", "[31mred", "[31mred"},
+    };
+    for (const Case& c : cases) {
+        std::string t = c.in, d = c.in;
+        rss::TrimTitle(&t);
+        EXPECT_EQ(t, c.title) << c.in;
+        if (std::string(c.in).find("CDATA") == std::string::npos) {
+            rss::RemoveLineBreaks(&d);
+            EXPECT_EQ(d, c.description) << c.in;
+        }
+    }
+}
+
 TEST(PodcastRss, Mp3FrameAndPlayingTime) {
     unsigned char block[64] = {};
     block[10] = 0xFF;   // a lone sync byte is no header
