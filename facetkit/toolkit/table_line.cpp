@@ -6,6 +6,7 @@
 
 #include "bounded_text.h"
 #include "catalogue.h"
+#include "debugtext.h"
 #include "host_link.h"
 #include "list_store.h"
 #include "win_handles.h"
@@ -186,7 +187,10 @@ void cTableLine::Expand(int state, cListe* tableList) {
     cSkinButton* expand = kind_ == TABLE_PODCASTS && row_ ? row_->FindButton(374) : nullptr;
     if (opening) {
         // Sub-line ids of a larger parent would wrap and collide.
-        if (GetId() > kMaxExpandableId) return;
+        if (GetId() > kMaxExpandableId) {
+            DebugLog(DL_WAR, "cTableLine::Expand: id %lu too large for sub lines", GetId());
+            return;
+        }
         tableList_ = tableList;
         open_ = 1;
         if (expand) expand->SetStatus(1);
