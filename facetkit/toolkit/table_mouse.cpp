@@ -6,6 +6,7 @@
 
 #include "bounded_text.h"
 #include "host_link.h"
+#include "playlist_text.h"
 #include "rows_table.h"
 #include "skin_wnd.h"
 #include "table_ctrl.h"
@@ -20,30 +21,6 @@ enum { PATH_LIST_SIZE = 20480 };
 // Detail pages of a podcast (the feed's address is appended).
 const char kPodcastPageGerman[] = "http://www.velmirant.de/podcast/details.php?url=";
 const char kPodcastPageEnglish[] = "http://www.velmirant.com/podcast/details.php?url=";
-
-// A line break in a title would start a new playlist line.
-std::string M3uSafe(const char* text) {
-    std::string s = text ? text : "";
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    return s;
-}
-
-// Titles and paths come from feeds on the network: markup in them must not
-// become entries of its own.
-std::string XmlSafe(const char* text) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        switch (*p) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += static_cast<unsigned char>(*p) < 0x20 ? ' ' : *p; break;
-        }
-    }
-    return out;
-}
 
 bool WriteText(HANDLE file, const std::string& text) {
     DWORD written = 0;

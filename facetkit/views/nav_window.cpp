@@ -13,6 +13,7 @@
 #include "main_window.h"
 #include "message_popup.h"
 #include "motion_picture.h"
+#include "playlist_text.h"
 #include "podcast_feed.h"
 #include "profiles.h"
 #include "skin_scrollbar.h"
@@ -123,10 +124,10 @@ bool NavSkinChangePending() { return g_skinChangePending != 0; }
 bool WriteEpisodePlaylist(const char* path, int kind, const char* episodeFile, const char* title) {
     std::string text;
     if (kind == 2) {
-        text = std::string("<ASX version=\"3.0\">\r\n<ENTRY>\r\n<TITLE>") + (title ? title : "") +
-               "</TITLE>\r\n<REF HREF=\"" + episodeFile + "\"/>\r\n</ENTRY>\r\n</ASX>\r\n";
+        text = std::string("<ASX version=\"3.0\">\r\n<ENTRY>\r\n<TITLE>") + XmlSafe(title) +
+               "</TITLE>\r\n<REF HREF=\"" + XmlSafe(episodeFile) + "\"/>\r\n</ENTRY>\r\n</ASX>\r\n";
     } else {
-        text = std::string("#EXTM3U\r\n#EXTINF:-1,") + (title ? title : "") + "\r\n" + episodeFile + "\r\n";
+        text = std::string("#EXTM3U\r\n#EXTINF:-1,") + M3uSafe(title) + "\r\n" + M3uSafe(episodeFile) + "\r\n";
     }
     HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
