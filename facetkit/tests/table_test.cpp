@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -17,12 +18,16 @@
 
 #include "bounded_text.h"
 #include "element_fixture.h"
+#include "list_store.h"
 #include "registry.h"
 #include "rows_table.h"
 #include "skin_button.h"
 #include "skin_wnd_fixture.h"
 #include "table_ctrl.h"
 #include "tdtest.h"
+#include "txtelement.h"
+#include "win_handles.h"
+#include "wnd_button.h"
 #include "wnd_list.h"
 
 namespace {
@@ -266,8 +271,11 @@ public:
     void CancelEpisodeDownload(unsigned long feed, int e) override {
         calls.push_back("cancel " + std::to_string(feed) + " " + std::to_string(e));
     }
+    // Runs while the question is open (a feed refresh rebuilding the view).
+    std::function<void()> duringQuestion;
     int DeleteWithConfirm(unsigned long feed, int e) override {
         calls.push_back("delete " + std::to_string(feed) + " " + std::to_string(e));
+        if (duringQuestion) duringQuestion();
         return 1;
     }
     void IncPlayCount(unsigned long, int) override {}
@@ -602,6 +610,99 @@ TEST_F(TableTest, StationButtonsPostTheirMessagesAndFavouritesGetTheRemoveButton
     EXPECT_EQ(events_.callbacks[0].number, 501);
 }
 
+TEST_F(TableTest, FavouriteAndOwnStationRowsOfferRemovalAndPlay) {
+    {
+        cListStore& store = GetListStore();
+        bk::ScopedLock hold(store.Lock());
+        store.List(LS_FAVOURITES)->Delete();
+        auto* favourite = new cFavoritenElement();
+        favourite->SetId(501);
+        favourite->SetText("Radio Eins");
+        store.List(LS_FAVOURITES)->Add(favourite);
+    }
+    Make(1, "Sender\x01Genre");
+    const unsigned long own = 0xFFFF0001;   // the first station a user entered
+    table_->AddText("Radio Eins\x02 Berlin\x01Pop\x01\x05", 501);
+    table_->AddText("Mein Radio\x01Pop\x01\x05", own);
+    Rebuild(0);
+    struct Case {
+        unsigned long id;
+        DWORD button;
+        UINT posted;
+    } cases[] = {{501, 32, TABLE_POST_FAVOURITE_REMOVE}, {own, 1, TABLE_POST_PLAY}, {own, 29, TABLE_POST_FAVOURITE_ADD}};
+    for (const Case& c : cases) {
+        cTableLine* line = table_->GetRowById(c.id);
+        ASSERT_TRUE(line && line->GetRow()) << c.id;
+        if (c.id == 501) EXPECT_EQ(line->GetRow()->FindButton(29), nullptr);
+        cSkinButton* b = line->GetRow()->FindButton(c.button);
+        ASSERT_NE(b, nullptr) << c.button;
+        int shown = table_->GetGrid()->GetLine(0) == line ? 0 : 1;
+        RECT r = b->GetRect();
+        POINT p = {(r.left + r.right) / 2, table_->GetGrid()->GetHeaderHeight() + shown * table_->GetGrid()->GetRowHeight() +
+                                               (r.top + r.bottom) / 2 - (r.top / table_->GetGrid()->GetRowHeight()) *
+                                                                            table_->GetGrid()->GetRowHeight()};
+        nav_->received.clear();
+        Click(p);
+        auto got = Posted(c.posted);
+        ASSERT_EQ(got.size(), 1u) << c.button << " on " << c.id;
+        EXPECT_EQ(got[0].wParam, c.id);
+    }
+    cListStore& store = GetListStore();
+    bk::ScopedLock hold(store.Lock());
+    store.List(LS_FAVOURITES)->Delete();
+}
+
+TEST_F(TableTest, ArrowWindowsSitOnTheBarInTheTableAndScrollIt) {
+    Make(0, "Sender\x01Genre");
+    for (int i = 0; i < 200; ++i) table_->AddText("Name\x01Pop\x01\x05", i + 1);
+    Rebuild(1);
+    cScrollBar* bar = table_->GetVScrollBar();
+    cWndButton* down = bar->GetSecondArrow();
+    ASSERT_NE(down, nullptr);
+    HWND arrow = down->GetWindow();
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(GetParent(arrow), table_->GetWindow());
+    // The arrow lies at the lower end of the bar, in the table's coordinates.
+    RECT placed;
+    GetWindowRect(arrow, &placed);
+    MapWindowPoints(nullptr, table_->GetWindow(), reinterpret_cast<POINT*>(&placed), 2);
+    RECT r = bar->GetRect();
+    EXPECT_EQ(placed.left, r.left);
+    EXPECT_LE(placed.bottom, r.bottom);
+    EXPECT_GT(placed.top, (r.top + r.bottom) / 2);
+
+    // A press on the arrow's own window scrolls and repeats until the release.
+    ShowWindow(nav_->GetWindow(), SW_SHOWNOACTIVATE);
+    fk::PumpPasses(2);
+    int before = table_->GetVPosition();
+    POINT inside = {(placed.right - placed.left) / 2, (placed.bottom - placed.top) / 2};
+    SendMessageA(arrow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    EXPECT_GT(table_->GetVPosition(), before);
+    EXPECT_TRUE(table_->IsRepeating());
+    fk::PumpPasses(2);
+    SendMessageA(arrow, WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
+    fk::PumpPasses(2);
+    EXPECT_FALSE(table_->IsRepeating());
+}
+
+TEST_F(TableTest, LosingTheCaptureEndsADrag) {
+    Make(0, "Sender\x01Genre");
+    for (int i = 0; i < 200; ++i) table_->AddText("Name\x01Pop\x01\x05", i + 1);
+    Rebuild(1);
+    RECT r = table_->GetVScrollBar()->GetRect();
+    int x = (r.left + r.right) / 2, y = r.bottom - 40;
+    SendMessageA(table_->GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ASSERT_EQ(table_->GetDragMode(), 2);
+    HWND other = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    SetCapture(other);
+    EXPECT_EQ(table_->GetDragMode(), 0);
+    int position = table_->GetVPosition();
+    SendMessageA(table_->GetWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(x, r.top + 5));
+    EXPECT_EQ(table_->GetVPosition(), position);
+    ReleaseCapture();
+    DestroyWindow(other);
+}
+
 class PodcastTableTest : public TableTest {
 protected:
     void Fill() {
@@ -755,6 +856,24 @@ TEST_F(PodcastTableTest, FeedButtonsReachTheFeedsAndTheHost) {
     Click(POINT{(r.left + r.right) / 2, table_->GetGrid()->GetHeaderHeight() + (r.top + r.bottom) / 2});
     EXPECT_EQ(events_.callbacks.back().code, 5);
     EXPECT_NE(events_.callbacks.back().text.find("http://feeds.test/9.xml"), std::string::npos);
+}
+
+TEST_F(PodcastTableTest, ATableDeletedDuringTheDeleteQuestionIsNotTouchedAgain) {
+    Fill();
+    cTableLine* feed = table_->GetRowById(9);
+    ASSERT_TRUE(feed && feed->GetRow());
+    cSkinButton* remove = feed->GetRow()->FindButton(256);
+    ASSERT_NE(remove, nullptr);
+    RECT r = remove->GetRect();
+    HWND window = table_->GetWindow();
+    // The question's message loop lets a feed refresh replace the view.
+    podcasts_.duringQuestion = [this] { table_.reset(); };
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM((r.left + r.right) / 2, table_->GetGrid()->GetHeaderHeight() + (r.top + r.bottom) / 2));
+    podcasts_.duringQuestion = nullptr;
+    EXPECT_EQ(table_, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(std::find(podcasts_.calls.begin(), podcasts_.calls.end(), "delete 9 -1"), podcasts_.calls.end());
 }
 
 }  // namespace

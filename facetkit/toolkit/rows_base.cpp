@@ -142,11 +142,12 @@ void SplitPlayRowText(const char* text, PlayRowText* out) {
 
 namespace {
 
-void PlaceButton(cSkinButton* b, int x, int y, int offsetX, int offsetY) {
+void PlaceButton(HDC dc, cSkinButton* b, int x, int y, int offsetX, int offsetY) {
     RECT r = {x, y, x + b->GetGfxWidth(), y + b->GetGfxHeight()};
     b->SetRect(r, 0);
     b->SetToolTipRect(r.left + offsetX, r.top + offsetY, r.right + offsetX, r.bottom + offsetY);
     b->SetVisible(1);
+    b->Show(dc);
 }
 
 int MeasureHeight(HDC dc, const char* text, int length, UINT flags) {
@@ -185,15 +186,15 @@ int cPlayRowElement::Paint(HDC dc, int left, int top, int right, int bottom, int
             int bh = b->GetGfxHeight(), bw = b->GetGfxWidth();
             int oy = index == 0 ? offsetY - scroll : offsetY;
             if (index == 0) {
-                PlaceButton(b, left, top + 1 + (h - bh) / 2, offsetX, oy);
+                PlaceButton(dc, b, left, top + 1 + (h - bh) / 2, offsetX, oy);
                 textStart = left + bw;
             } else if (index == 1) {
                 x = right - 2 - bw;
-                PlaceButton(b, x, top + 1 + (h - bh) / 2, offsetX, oy);
+                PlaceButton(dc, b, x, top + 1 + (h - bh) / 2, offsetX, oy);
                 placedRight = true;
             } else {
                 x -= (index == 4 ? 8 : 6) + bw;
-                PlaceButton(b, x, top + (h - bh) / 2, offsetX, oy);
+                PlaceButton(dc, b, x, top + (h - bh) / 2, offsetX, oy);
             }
         }
         if (placedRight) textEnd = x - (ctx.skin ? ctx.skin->GetDisplayRahmen().cx : 0);

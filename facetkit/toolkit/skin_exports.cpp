@@ -105,7 +105,15 @@ void ListeDeleteById(cButtonListe* list, int count, const DWORD* ids) {
     // Walks that are still open end first; a walk that never ends keeps its
     // elements (a leak is better than a walk over freed memory).
     DWORD start = GetTickCount();
-    while (list->GetNumIterators() > 0 && GetTickCount() - start < kIteratorWaitMs) Sleep(1);
+    // A walk may be held by a window of this thread: its messages go on.
+    while (list->GetNumIterators() > 0 && GetTickCount() - start < kIteratorWaitMs) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(1);
+    }
     if (list->GetNumIterators() > 0) {
         DebugLog(DL_ERR, "ListeDeleteById: %d walks still open, nothing deleted", list->GetNumIterators());
     } else {

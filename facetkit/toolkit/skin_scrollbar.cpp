@@ -58,8 +58,13 @@ void cScrollBar::Build(cElementHost* owner, cResourceManager* res) {
     DWORD firstId = vertical_ ? SB_UP_ARROW : SB_LEFT_ARROW;
     DWORD secondId = vertical_ ? SB_DOWN_ARROW : SB_RIGHT_ARROW;
     POINT origin = {0, 0};
-    first_ = elements_.AddWndButton(owner, res_, firstId, origin, firstId, 0, nullptr, 0);
-    second_ = elements_.AddWndButton(owner, res_, secondId, origin, secondId, 0, nullptr, 0);
+    // The arrows live in the bar's window (a table's own child window), so
+    // their presses reach that window and their rectangles are its own; the
+    // owner only gives cursors and tips.
+    first_ = new (std::nothrow) cWndButton(owner, window_, res_, firstId, origin, firstId, nullptr, 0, nullptr, 0);
+    elements_.Add(first_);
+    second_ = new (std::nothrow) cWndButton(owner, window_, res_, secondId, origin, secondId, nullptr, 0, nullptr, 0);
+    elements_.Add(second_);
     DWORD thumbSprite = vertical_ ? SB_V_THUMB : SB_H_THUMB;
     RECT r = {0, 0, 0, 0};
     thumb_ = new (std::nothrow) cStretchPicture(window_, owner, res_, res_->GetGfxWidth(thumbSprite),

@@ -38,6 +38,10 @@ public:
     std::vector<char> text;
 };
 
+// The table behind its child window. A property, not the window procedure:
+// the grid's tool tips subclass the window.
+const char kTableProp[] = "facetkit.table";
+
 enum { TIMER_DOWN = 10, TIMER_UP = 20, TIMER_LEFT = 40, TIMER_RIGHT = 80 };
 
 bool InFavourites(unsigned long id) {
@@ -67,6 +71,7 @@ cTableCtrl::cTableCtrl(cSkinWnd* owner, cResourceManager* resources, int kind, R
         // The program sets the cursor itself on every move.
         SetClassLongPtrA(child_, GCLP_HCURSOR, 0);
         SetWindowLongPtrA(child_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetPropA(child_, kTableProp, this);
         SetWindowLongPtrA(child_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cTableCtrl::TableProc));
     }
     grid_.SetWindow(child_);
@@ -82,6 +87,7 @@ cTableCtrl::~cTableCtrl() {
     if (kind_ == TABLE_PODCASTS && TablePodcasts()) TablePodcasts()->ClearRows();
     if (child_) {
         SetWindowLongPtrA(child_, GWLP_USERDATA, 0);
+        RemovePropA(child_, kTableProp);
         DestroyWindow(child_);
         child_ = nullptr;
     }
@@ -98,9 +104,7 @@ cTableCtrl::~cTableCtrl() {
 
 cTableCtrl* cTableCtrl::FromWindow(HWND window) {
     if (!window || !IsWindow(window)) return nullptr;
-    if (GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&cTableCtrl::TableProc))
-        return nullptr;
-    return reinterpret_cast<cTableCtrl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return static_cast<cTableCtrl*>(GetPropA(window, kTableProp));
 }
 
 void cTableCtrl::EnsureBackground(int w, int h) {
@@ -426,8 +430,10 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
         track();
         OnMouse(x, y, 8);
-        // The click may have destroyed the table's window (a rebuild elsewhere).
-        if (IsWindow(hwnd)) SetCapture(hwnd);
+        // A row's action may run a modal question, during which a rebuild
+        // (a feed refresh, another view) deletes this table.
+        if (FromWindow(hwnd) != this) return 0;
+        SetCapture(hwnd);
         if (owner_) owner_->SelectCursor(nullptr);
         Invalidate();
         return 0;
@@ -439,6 +445,12 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         StopRepeat();
         return 0;
     case WM_CAPTURECHANGED:
+        // A drag or repeat must not outlive the capture: the button-up may go
+        // to another window.
+        if (reinterpret_cast<HWND>(lParam) != hwnd) {
+            dragMode_ = 0;
+            StopRepeat();
+        }
         Invalidate();
         if (owner_) owner_->SelectCursor(nullptr);
         return 0;

@@ -6,7 +6,10 @@
 
 #include "bounded_text.h"
 #include "catalogue.h"
+#include "debugtext.h"
 #include "host_link.h"
+#include "list_store.h"
+#include "win_handles.h"
 #include "resource_manager.h"
 #include "rows_table.h"
 #include "skin_button.h"
@@ -141,7 +144,14 @@ void cTableLine::SetData(const char* text, size_t length, int viewValue, int wit
     if (!row_) return;
     row_->SetId(GetId());
     row_->SetText(columns_[0] ? columns_[0] : "");
-    row_->BuildButtons(nullptr);
+    if (kind_ == TABLE_PODCASTS || kind_ == TABLE_TIMERS || kind_ == TABLE_TIPS) {
+        row_->BuildButtons(nullptr);
+        return;
+    }
+    // A favourite's row offers removal (33/32), any other adding (30/29).
+    cListStore& store = GetListStore();
+    bk::ScopedLock hold(store.Lock());
+    row_->BuildButtons(store.List(LS_FAVOURITES));
 }
 
 void cTableLine::AddSubLine(cTableLine* sub) {
@@ -177,7 +187,10 @@ void cTableLine::Expand(int state, cListe* tableList) {
     cSkinButton* expand = kind_ == TABLE_PODCASTS && row_ ? row_->FindButton(374) : nullptr;
     if (opening) {
         // Sub-line ids of a larger parent would wrap and collide.
-        if (GetId() > kMaxExpandableId) return;
+        if (GetId() > kMaxExpandableId) {
+            DebugLog(DL_WAR, "cTableLine::Expand: id %lu too large for sub lines", GetId());
+            return;
+        }
         tableList_ = tableList;
         open_ = 1;
         if (expand) expand->SetStatus(1);

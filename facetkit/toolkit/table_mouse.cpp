@@ -6,6 +6,7 @@
 
 #include "bounded_text.h"
 #include "host_link.h"
+#include "playlist_text.h"
 #include "rows_table.h"
 #include "skin_wnd.h"
 #include "table_ctrl.h"
@@ -20,30 +21,6 @@ enum { PATH_LIST_SIZE = 20480 };
 // Detail pages of a podcast (the feed's address is appended).
 const char kPodcastPageGerman[] = "http://www.velmirant.de/podcast/details.php?url=";
 const char kPodcastPageEnglish[] = "http://www.velmirant.com/podcast/details.php?url=";
-
-// A line break in a title would start a new playlist line.
-std::string M3uSafe(const char* text) {
-    std::string s = text ? text : "";
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    return s;
-}
-
-// Titles and paths come from feeds on the network: markup in them must not
-// become entries of its own.
-std::string XmlSafe(const char* text) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        switch (*p) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += static_cast<unsigned char>(*p) < 0x20 ? ' ' : *p; break;
-        }
-    }
-    return out;
-}
 
 bool WriteText(HANDLE file, const std::string& text) {
     DWORD written = 0;
@@ -132,7 +109,9 @@ void cTableCtrl::OnMouse(int x, int y, int code) {
         RowHit hit = grid_.HitLineElements(cell.column, cell.row, cell.localX, cell.localY, click ? 8 : 4);
         if (owner_) owner_->SetCursor(owner_->GetCursor(cell.column == -1 && !click ? 4 : 2));
         if (click) {
-            if (hit.element && hit.element != static_cast<DWORD>(-1)) {
+            // A disabled button (-1) takes the click and does nothing.
+            if (hit.element == static_cast<DWORD>(-1)) return;
+            if (hit.element) {
                 DispatchElement(hit.id, hit.element);
                 return;
             }
@@ -195,7 +174,9 @@ void cTableCtrl::LineClick(int row) {
 void cTableCtrl::DispatchElement(unsigned long rowId, DWORD element) {
     cTablePodcasts* feeds = TablePodcasts();
     bool podcast = kind_ == TABLE_PODCASTS;
-    bool episode = IsSubLineId(rowId);
+    // Own stations have ids from 0xFFFF0001 on: only a podcast table has
+    // episode lines.
+    bool episode = podcast && IsSubLineId(rowId);
     unsigned long feed = episode ? ParentOfSubLine(rowId) : rowId;
     int index = episode ? SubIndexOf(rowId) : -1;
     bool known = feeds && feeds->HasFeed(feed);
@@ -226,9 +207,12 @@ void cTableCtrl::DispatchElement(unsigned long rowId, DWORD element) {
         if (!podcast) {
             Post(TABLE_POST_DELETE, rowId);
         } else if (known) {
+            HWND self = child_;
             if (episode) {
                 feeds->DeleteWithConfirm(feed, index);
             } else if (feeds->DeleteWithConfirm(feed, -1)) {
+                // The question ran a message loop: the table may be gone.
+                if (FromWindow(self) != this) break;
                 if (cTableLine* line = GetRowById(feed)) line->Expand(0, grid_.GetLines());
             }
         }

@@ -6,39 +6,9 @@
 #include "resource_manager.h"
 #include "skin_wnd.h"
 
-int cPanelRows::SkipToFirstVisible(cIterator* it) {
-    if (!it) return 0;
-    it->First();
-    int steps = 0;
-    while (steps < firstVisible_ && it->Next()) ++steps;
-    return steps;
-}
-
-RECT cPanelRows::GetRowRect(int row, int relative) const {
-    const int d = rowHeight_ * (row - firstVisible_);
-    if (relative) return RECT{0, d, rect_.right - rect_.left, rowHeight_ + d};
-    return RECT{rect_.left, rect_.top + d, rect_.right, rect_.top + rowHeight_ + d};
-}
-
-void cPanelRows::SetRowHeight(int height) {
-    if (height == 0) height = 5;
-    firstVisible_ = 0;
-    rowHeight_ = height;
-    visibleRows_ = (rect_.bottom - rect_.top) / height + 2;
-}
-
-void cPanelRows::Delete() {
-    cIterator* it = GetIterator();
-    if (!it) return;
-    it->First();
-    while (cListElement* row = it->Next())
-        if (cButtonListe* buttons = RowButtons(row)) buttons->Delete();
-    FreeIterator(it);
-}
-
-cTextListPanel::cTextListPanel(cResourceManager* res)
+cTextListPanel::cTextListPanel(cResourceManager* res, unsigned backgroundSprite)
     : res_(res), like_(nullptr), owner_(nullptr), pixelOffset_(0), lastButton_(0),
-      brush_(CreateSolidBrush(res ? res->GetPixel(BACKGROUND_SPRITE) : RGB(255, 255, 255))) {}
+      brush_(CreateSolidBrush(res ? res->GetPixel(backgroundSprite) : RGB(255, 255, 255))) {}
 
 cTextListPanel::~cTextListPanel() { Clear(); }
 
@@ -95,6 +65,10 @@ void cTextListPanel::SetPosition(int pos, int) {
 }
 
 cVelmoSkinData* cTextListPanel::GetRowSkinData() { return owner_ ? owner_->GetSkinData() : nullptr; }
+
+int cTextListPanel::RowState(cListElement* row) {
+    return row ? static_cast<cRowElement*>(row)->GetState() : 0;
+}
 
 cButtonListe* cTextListPanel::RowButtons(cListElement* row) {
     return row ? static_cast<cRowElement*>(row)->GetButtons() : nullptr;

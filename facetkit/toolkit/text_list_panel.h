@@ -12,48 +12,10 @@
 #include "rows_base.h"
 #include "skin_scrollbar.h"
 #include "liste.h"
+#include "text_list_rows.h"
 
 class cResourceManager;
 class cSkinWnd;
-
-// The panel's row grid: rows of one height, scrolled by whole rows, with the
-// panel's first visible row, hot row, visible row count and rectangle.
-class FACETKIT_API cPanelRows : public cListe {
-public:
-    cPanelRows() = default;
-    ~cPanelRows() override = default;
-
-    // Rewinds the iterator and steps it over the rows above the first
-    // visible one; answers the steps that yielded a row.
-    int SkipToFirstVisible(cIterator* it);
-    // The owner window's coordinates (relative 0) or the page's.
-    RECT GetRowRect(int row, int relative) const;
-    // 0 counts as 5; the visible rows follow from the panel's height.
-    void SetRowHeight(int height);
-    // Empties every row's own buttons; the rows stay.
-    void Delete() override;
-    using cListe::Delete;
-
-    void SetPanelRect(const RECT& r) { rect_ = r; }
-    const RECT& GetPanelRect() const { return rect_; }
-    void SetFirstVisible(int row) { firstVisible_ = row; }
-    int GetFirstVisible() const { return firstVisible_; }
-    void SetHotRowIndex(int row) { hotRow_ = row; }
-    int GetHotRowIndex() const { return hotRow_; }
-    int GetRowHeight() const { return rowHeight_; }
-    int GetVisibleRowCount() const { return visibleRows_; }
-
-protected:
-    virtual cButtonListe* RowButtons(cListElement* row) = 0;
-
-private:
-    RECT rect_ = {0, 0, 0, 0};
-    int firstVisible_ = 0;
-    int hotRow_ = 0;
-    int rowHeight_ = 14;
-    int visibleRows_ = 0;
-};
-
 
 // What a hit test of the panel found: the row's id, the id of the row's
 // button under the point (0 none, (DWORD)-1 a disabled one) and the row.
@@ -63,11 +25,12 @@ struct PanelHit {
     cRowElement* row = nullptr;
 };
 
-class FACETKIT_API cTextListPanel : public cPanelRows, public cScrollClient, public cRowOwner {
+class FACETKIT_API cTextListPanel : public cTextListRows, public cScrollClient, public cRowOwner {
 public:
     enum { BACKGROUND_SPRITE = 83 };
 
-    explicit cTextListPanel(cResourceManager* res);
+    // The background is the colour of the sprite's top-left pixel.
+    explicit cTextListPanel(cResourceManager* res, unsigned backgroundSprite = BACKGROUND_SPRITE);
     ~cTextListPanel() override;
     cTextListPanel(const cTextListPanel&) = delete;
     cTextListPanel& operator=(const cTextListPanel&) = delete;
@@ -108,7 +71,9 @@ public:
     cVelmoSkinData* GetRowSkinData() override;
 
 protected:
+    cButtonListe* OwnButtons() override { return &buttons_; }
     cButtonListe* RowButtons(cListElement* row) override;
+    int RowState(cListElement* row) override;
 
 private:
     // Paints one row into the page; answers whether it drew its highlight.

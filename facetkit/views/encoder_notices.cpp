@@ -19,6 +19,15 @@
 namespace {
 
 EncoderFetch g_fetch;
+// One encoder download at a time: a second offer (the converter opened
+// again, another notice) while one runs is refused.
+volatile LONG g_encoderRunning = 0;
+struct RunningMark {
+    bool taken = InterlockedCompareExchange(&g_encoderRunning, 1, 0) == 0;
+    ~RunningMark() {
+        if (taken) InterlockedExchange(&g_encoderRunning, 0);
+    }
+};
 CRITICAL_SECTION* TextLock() {
     static CRITICAL_SECTION cs;
     static bool init = (InitializeCriticalSection(&cs), true);
@@ -94,6 +103,7 @@ void Progress(const char* text) {
 }
 
 void EncoderOffer(int value) {
+    if (g_encoderRunning) return;
     char text[1024];
     UiText(value == 2 ? 638 : 631, text, sizeof text);
     NoticeRequest ask;
@@ -134,6 +144,8 @@ bool FetchTextForViews(const char* url, std::string* text) {
 }
 
 int DownloadEncoder(const char* skinsFolder) {
+    RunningMark mark;
+    if (!mark.taken) return 0;
     auto fetchText = g_fetch.fetchText ? g_fetch.fetchText : DefaultFetchText;
     auto fetchFile = g_fetch.fetchFile ? g_fetch.fetchFile : DefaultFetchFile;
     auto unpack = g_fetch.unpack ? g_fetch.unpack : DefaultUnpack;

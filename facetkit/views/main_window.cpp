@@ -122,8 +122,7 @@ int ViewOfCommand(UINT command) {
 // Private messages this window counts as handled though others act on them
 // (the navigator, the timer and recording views) or nobody does.
 bool IsQuietPrivateMessage(UINT msg) {
-    static const UINT kQuiet[] = {1124, 1128, 1129, 1133, 1134, 1135, 1161, 1165, 1174, 1175,
-                                  1177, 1178, 1179, 1182, 1190, 1191};
+    static const UINT kQuiet[] = {1124, 1133, 1134, 1135, 1161, 1165, 1178, 1179, 1182, 1190, 1191};
     for (UINT m : kQuiet)
         if (m == msg) return true;
     return false;
@@ -1339,6 +1338,7 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // cursor: there is none.
         return 0;
     default:
+        if (HandleRowMessage(msg, wParam)) return 1;
         if (IsQuietPrivateMessage(msg)) return 1;
         break;
     }

@@ -137,6 +137,11 @@ struct MainWindowHooks {
     void (*userStream)();
 };
 FACETKIT_API MainWindowHooks& MainHooks();
+
+// The navigator's table and page actions that reach the main window (station
+// details 1128, a stream 1129, timer entries 1174, 1175 and 1177): false for
+// any other message.
+FACETKIT_API bool HandleRowMessage(UINT msg, WPARAM wParam);
 // Message 1181 may carry a private copy for the window to free; only copies
 // recorded here are ever freed, so a foreign sender cannot make the window
 // free an address of its choosing.

@@ -292,15 +292,15 @@ int cNavView::CurrentSelections(int* out) const {
 }
 
 void cNavView::MakePanel(unsigned background) {
-    (void)background;
     cResourceManager* res = Resources();
     cNavWindow* nav = NavWindow();
     if (!res || !nav) return;
-    panel_.reset(new cTextListPanel(res));
+    panel_.reset(new cTextListPanel(res, background));
     panel_->SetOwner(nav);
-    panel_->SetRowHeight(16);
     int barWidth = res->GetGfxWidth(20) > 0 ? res->GetGfxWidth(20) : 14;
     panel_->SetRect(rect_.left + 4, rect_.top + 27, rect_.right - 4 - barWidth, rect_.bottom - 4);
+    // The visible row count follows from the height: after the rectangle.
+    panel_->SetRowHeight(16);
     bar_.reset(new cScrollBar(nav_, 1, nav, res));
     bar_->SetClient(panel_.get());
     bar_->SetRect(rect_.right - 4 - barWidth, rect_.top + 27, rect_.right - 4, rect_.bottom - 4);
@@ -471,9 +471,9 @@ void cNavView::BuildRecordingBody() {
     cResourceManager* r = res;
     panel_.reset(new cTextListPanel(r));
     panel_->SetOwner(nav);
-    panel_->SetRowHeight(16);
     int panelTop = lines + 72;
     panel_->SetRect(rect_.left + 4, panelTop, rect_.right - 4, panelTop + 40 < rect_.bottom ? panelTop + 40 : rect_.bottom);
+    panel_->SetRowHeight(16);
     for (int i = 0; i < 2; ++i) {
         auto* row = new cPlayRowElement(panel_.get(), nullptr, 0);
         row->SetId(static_cast<unsigned long>(i + 1));
@@ -599,6 +599,19 @@ void cNavView::BuildSearchForm() {
     AddButton(193, 193, rect_.right - 4 - res->GetGfxWidth(4) - res->GetGfxWidth(193) - 40, rect_.top + 2);
 }
 
+void cNavView::ResetSearchForm() {
+    if (builtKind_ != NV_SEARCH_FORM) return;
+    int selections[kCriteriaBoxes] = {};
+    StoredCriteriaSelections(selections);
+    for (size_t b = 0; b < boxes_.size() && b < static_cast<size_t>(kCriteriaBoxes); ++b)
+        boxes_[b]->SetCurSel(selections[b]);
+    if (nameBox_) {
+        char name[301] = {};
+        GetValue("NAME", name, sizeof name);
+        nameBox_->SetText(name);
+    }
+}
+
 void cNavView::CaptureForm() {
     int current[cNavHistory::kSelections] = {};
     int n = CurrentSelections(current);
@@ -684,21 +697,22 @@ void cNavView::ApplyRecordingFlag() {
 
 // ------------------------------------------------------------------ folders
 
-void cNavView::DeleteFolderQuestion() {
-    if (builtKind_ != NV_FAVOURITES || boxes_.empty()) return;
+unsigned long cNavView::ChosenFolder(std::string* name) const {
+    if (builtKind_ != NV_FAVOURITES || boxes_.empty()) return 0;
     int sel = boxes_[0]->GetCurSel();
-    unsigned long folder = 0;
+    cListStore& store = GetListStore();
+    bk::ScopedLock hold(store.Lock());
+    cListElement* e = store.List(LS_FAVOURITE_FOLDERS)->GetByIndex(sel < 0 ? 0 : sel);
+    if (!e) return 0;
+    if (name) *name = static_cast<cTxtElement*>(e)->GetText();
+    // The two fixed folders are neither renamed nor deleted.
+    return e->GetId() == 0xFFFF0001ul ? 0 : e->GetId();
+}
+
+void cNavView::DeleteFolderQuestion() {
     std::string name;
-    {
-        cListStore& store = GetListStore();
-        bk::ScopedLock hold(store.Lock());
-        cListElement* e = store.List(LS_FAVOURITE_FOLDERS)->GetByIndex(sel < 0 ? 0 : sel);
-        if (!e) return;
-        folder = e->GetId();
-        name = static_cast<cTxtElement*>(e)->GetText();
-    }
-    // The two fixed folders cannot go (their button is disabled too).
-    if (folder == 0 || folder == 0xFFFF0001ul) return;
+    unsigned long folder = ChosenFolder(&name);
+    if (folder == 0) return;
     char question[800];
     bk::TextFormat(question, sizeof question, Text(200, UiLanguage()).c_str(), name.c_str());
     if (NavAsk(question) != 1) return;

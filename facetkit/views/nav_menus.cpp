@@ -203,6 +203,16 @@ void PodcastRowCommand(UINT command, uint32_t rowId) {
     case CMD_POD_EPISODE:
         if (nav && isEpisode) nav->OnPodcastRowAction(rowId);
         return;
+    case CMD_POD_DELETE:
+    case CMD_POD_DELETE_EPISODE: {
+        // The question runs a modal loop: not under the feeds' lock, which
+        // the download threads take. Feeds are removed on this thread only.
+        cPodcastFeed* feed = FindPodcastFeed(feedId);
+        if (!feed) return;
+        if (command == CMD_POD_DELETE) feed->DeleteWithConfirm(-1);
+        else if (isEpisode) feed->DeleteWithConfirm(episode);
+        return;
+    }
     default: break;
     }
     std::string address;
@@ -214,10 +224,6 @@ void PodcastRowCommand(UINT command, uint32_t rowId) {
         switch (command) {
         case CMD_POD_REFRESH: feed->StartDownload(-1); return;
         case CMD_POD_ALL: feed->DownloadAllMissing(); return;
-        case CMD_POD_DELETE: feed->DeleteWithConfirm(0); return;
-        case CMD_POD_DELETE_EPISODE:
-            if (isEpisode) feed->DeleteWithConfirm(episode);
-            return;
         case CMD_POD_SUBSCRIPTION:
             if (feed->IsSubscribed()) {
                 HostCallback(71, static_cast<int>(feedId), nullptr);

@@ -131,7 +131,7 @@ std::vector<PodcastRow> PodcastRows(cPodcastFeed& feed, bool allEpisodes) {
     int count = feed.GetEpisodeCount();
     int newest = feed.FindNewestEpisode();
     auto lengthText = [&](int index) {
-        int seconds = index >= 1 ? feed.GetEpisodeDuration(index) : -1;
+        int seconds = index >= 1 ? feed.CachedEpisodeDuration(index) : -1;
         return seconds > 0 ? cPodcastFeed::DurationText(seconds)
                            : std::string(index >= 1 ? feed.GetEpisodeSizeText(index) : "");
     };

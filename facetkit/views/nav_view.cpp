@@ -158,9 +158,6 @@ void cNavView::ShowView(int kind, int argument) {
         return;
     }
     bk::ScopedLock hold(&lock_);
-    int saved[cNavHistory::kSelections];
-    int* atPos = history_.Selections(history_.Pos());
-    memcpy(saved, atPos, sizeof saved);
     // The boxes on screen carry their choices over; without boxes the
     // values the caller reported stand for them.
     int current[cNavHistory::kSelections] = {};
@@ -173,6 +170,10 @@ void cNavView::ShowView(int kind, int argument) {
     }
     int panelRow = panel_ ? panel_->GetFirstVisibleRow() : 0;
     NavShowPlan plan = history_.Plan(kind, onScreen, count);
+    // Read after the plan stored the boxes now on screen: a refresh, a
+    // resize or a slide keeps what the user chose.
+    int saved[cNavHistory::kSelections] = {};
+    if (const int* atPos = history_.Selections(history_.Pos())) memcpy(saved, atPos, sizeof saved);
     if (plan.handTimerList) HostCallback(53, 0, GetListStore().List(LS_TIMER_ENTRIES));
 
     int button = NavViewButton(plan.kind);
@@ -211,6 +212,8 @@ void cNavView::ShowView(int kind, int argument) {
         int row = plan.sameKind ? panelRow : 0;
         if (row > 0 && panel_->GetRowCount() - row < panel_->GetVisibleRowCount()) --row;
         panel_->SetFirstVisible(row < 0 ? 0 : row);
+        // The bar measures the rows the body added.
+        if (bar_) bar_->UpdateMetrics();
         panel_->Invalidate(0);
     }
     (void)argument;

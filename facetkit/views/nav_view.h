@@ -84,6 +84,18 @@ FACETKIT_API std::vector<NavSkinFile> NavSkinFiles(const char* skinsFolder);
 // The kind-10 filter box's entries.
 FACETKIT_API std::vector<std::string> NavTipFilterTexts();
 
+// What a press or a move found in the content view: the element the
+// navigator acts on (1 play the held station, 22 the bar's thumb, 24 its
+// track, 27 and 28 a row action of kind 0 and 1, 269 a part of the view
+// that takes the click and does nothing; 0 nothing of the view), the row's
+// entry id, the column's action and the row's text.
+struct NavViewHit {
+    DWORD element = 0;
+    unsigned long entry = 0;
+    int action = 0;
+    std::string text;
+};
+
 class FACETKIT_API cNavView : public cSkinContentView {
 public:
     cNavView(HWND navWindow, const RECT& rect);
@@ -132,7 +144,16 @@ public:
 
     // Hands the host the help page of the kind shown (code 10).
     void ShowHelp();
-    int IsOverLink() override { return 0; }
+    int IsOverLink() override { return overLink_; }
+    // Hover (flag 4, 8 with the button held) or press test of the text-list
+    // panel, then of its scroll bar.
+    NavViewHit Check(POINT pt, HWND wnd, DWORD flag);
+    // Scrolls the table or the panel by lines (down when positive); false
+    // when the view has no list.
+    bool ScrollLines(int lines);
+    // The rows the view's list shows at once (0 without a list).
+    int VisibleLines() const;
+    cScrollBar* Bar() const { return bar_.get(); }
     // Rows added by the table view now shown (status line).
     void SetRowCount(int rows) { rows_ = rows; }
     int RowCount() const { return rows_; }
@@ -160,11 +181,17 @@ public:
     const std::string& FormatText() const { return format_; }
     // Paints the labels and the status line of the view shown.
     void Paint(HDC dc);
+    // The favourites folder chosen in the favourites view's folder box (and
+    // its name); 0 for none and for the two fixed folders.
+    unsigned long ChosenFolder(std::string* name = nullptr) const;
     // Element 186: asks and has the host delete the chosen folder.
     void DeleteFolderQuestion();
     // Stores the boxes' selections at the shown position (and, for the
     // search form, the typed name) before a search reads them.
     void CaptureForm();
+    // The search form's boxes and name box show the stored criteria again
+    // (after they were reset).
+    void ResetSearchForm();
 
 private:
     void BuildTable(int kind, bool keepRow);
@@ -211,5 +238,6 @@ private:
     int level_ = 0, levelMax_ = 0, levelMin_ = 0;
     int recording_ = 0;
     int peakLeft_ = 0, peakRight_ = 0;
+    int overLink_ = 0;
     CRITICAL_SECTION lock_;
 };

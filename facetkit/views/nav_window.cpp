@@ -13,7 +13,11 @@
 #include "main_window.h"
 #include "message_popup.h"
 #include "motion_picture.h"
+#include "playlist_text.h"
 #include "podcast_feed.h"
+#include "profiles.h"
+#include "skin_scrollbar.h"
+#include "text_list_panel.h"
 #include "mp3_quality_wnd.h"
 #include "nav_menus.h"
 #include "new_folder_wnd.h"
@@ -97,6 +101,17 @@ void SetLevelPicture(cButtonListe* list, DWORD id, int percent) {
     if (picture) picture->SetPercent(percent < 0 ? 0 : percent > 100 ? 100 : percent);
 }
 
+// What the table's buttons and lines and the details page ask of the main
+// window, which carries them out (favourites, details, playing, timer
+// entries).
+bool IsMainWindowRowMessage(UINT msg) {
+    switch (msg) {
+    case 1126: case 1127: case 1128: case 1129: case 1130:
+    case 1174: case 1175: case 1176: case 1177: return true;
+    default: return false;
+    }
+}
+
 cStatusDisplay* MainDisplay() { return dynamic_cast<cStatusDisplay*>(GetWindowList().Find(WND_ID_MAIN)); }
 
 }  // namespace
@@ -109,10 +124,10 @@ bool NavSkinChangePending() { return g_skinChangePending != 0; }
 bool WriteEpisodePlaylist(const char* path, int kind, const char* episodeFile, const char* title) {
     std::string text;
     if (kind == 2) {
-        text = std::string("<ASX version=\"3.0\">\r\n<ENTRY>\r\n<TITLE>") + (title ? title : "") +
-               "</TITLE>\r\n<REF HREF=\"" + episodeFile + "\"/>\r\n</ENTRY>\r\n</ASX>\r\n";
+        text = std::string("<ASX version=\"3.0\">\r\n<ENTRY>\r\n<TITLE>") + XmlSafe(title) +
+               "</TITLE>\r\n<REF HREF=\"" + XmlSafe(episodeFile) + "\"/>\r\n</ENTRY>\r\n</ASX>\r\n";
     } else {
-        text = std::string("#EXTM3U\r\n#EXTINF:-1,") + (title ? title : "") + "\r\n" + episodeFile + "\r\n";
+        text = std::string("#EXTM3U\r\n#EXTINF:-1,") + M3uSafe(title) + "\r\n" + M3uSafe(episodeFile) + "\r\n";
     }
     HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
@@ -152,6 +167,7 @@ cNavWindow::~cNavWindow() {
             feed->ClearRows();
         }
     }
+    StopRefreshingArrivals();
     HostCallback(41, 0, nullptr);
     if (g_navigator == this) g_navigator = nullptr;
     SetContentView(nullptr);
@@ -561,14 +577,7 @@ void cNavWindow::StartupChecks() {
         DatabaseUpdateProgress(0, 0);
     }
     if (Host() && Host()->GetAutoupdatePrgTipps() == 1) HostCallback(65, 0, nullptr);
-    if (PodcastFeature()) {
-        SyncPodcastFeeds();
-        bk::ScopedLock hold(PodcastFeedsLock());
-        for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) {
-            auto* feed = static_cast<cPodcastFeed*>(e);
-            if (feed->IsSubscribed()) feed->StartDownload(-1);
-        }
-    }
+    if (PodcastFeature()) RefreshSubscribedFeeds();
     InterlockedExchange(&g_startupChecksDone, 1);
 }
 
@@ -664,7 +673,61 @@ void cNavWindow::OnPodcastRowAction(uint32_t rowId) {
     if (auto* main = dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN))) main->PlayEpisode(kind, path, title.c_str(), 0);
 }
 
+bool cNavWindow::OnViewPress(cNavView* view, POINT pt) {
+    NavViewHit hit = view->Check(pt, GetWindow(), 8);
+    switch (hit.element) {
+    case 0: return false;
+    case 1:
+        if (HWND main = MainWindow()) PostMessageA(main, 1130, static_cast<WPARAM>(hit.entry), 0);
+        return true;
+    case 27:
+    case 28:
+        RowAction(hit.element == 27 ? 0 : 1, hit.entry, hit.action, hit.text.c_str());
+        return true;
+    case 24:
+    case 22:
+        if (cScrollBar* bar = view->Bar()) {
+            if (hit.element == 24) {
+                RECT t = bar->GetThumbRect();
+                bar->DragThumb(pt.y - (t.bottom - t.top) / 2);
+            }
+            thumbOffset_ = pt.y - bar->GetThumbRect().top;
+            thumbDrag_ = 1;
+            SetCapture(GetWindow());
+        }
+        return true;
+    default: return true;
+    }
+}
+
+void cNavWindow::VolumeChanged(int value) {
+    cVolumeSlider* slider = view_ ? view_->LevelSlider() : nullptr;
+    HostCallback(45, slider ? NavLevelFromValue(value, slider->GetMax()) : value, nullptr);
+}
+
+void cNavWindow::ApplyRecordingChoices() {
+    if (!view_) return;
+    if (view_->BuiltKind() != NV_RECORDING) {
+        // A table view's box chose another folder, genre or filter.
+        if (view_->BuiltKind() != NV_SEARCH_FORM) view_->ShowView(0);
+        return;
+    }
+    char format[512] = {}, quality[512] = {}, cut[1024] = {};
+    if (!view_->GetRecordingChoices(format, quality, cut, 512)) return;
+    cSettingsInterface* host = Host();
+    if (!host) return;
+    host->SetRecordingFormat(strcmp(format, "WAV") != 0 ? 1 : 0);
+    host->SetAutoCutMuster(cut);
+    host->SetQualityMuster(quality);
+    int rate = 0, bits = 0, channels = 0, language = 0;
+    GetRecQualitySettings(quality, &rate, &bits, &channels, &language);
+    view_->SetQualityInfo(format, quality, rate, bits, channels);
+    host->Save();
+    HostCallback(46, 0, nullptr);
+}
+
 void cNavWindow::StartAutoScroll(DWORD id) {
+    if (view_) view_->ScrollLines(id == 20 ? -5 : 5);
     SetCapture(GetWindow());
     if (autoScrolling_) return;
     scrollInterval_ = 100;
@@ -680,7 +743,8 @@ void cNavWindow::StopAutoScroll() {
 }
 
 void cNavWindow::OnTimer(UINT_PTR id) {
-    NavAutoScrollStep(&scrollInterval_);
+    int step = NavAutoScrollStep(&scrollInterval_);
+    if (view_) view_->ScrollLines(id == kTimerScrollUp ? -step : step);
     SetTimer(GetWindow(), id, static_cast<UINT>(scrollInterval_), nullptr);
 }
 
@@ -713,6 +777,17 @@ void cNavWindow::OnClick(DWORD id) {
         case 186:
             if (view_) view_->DeleteFolderQuestion();
             break;
+        case 268:
+            if (cVolumeSlider* slider = view_ ? view_->LevelSlider() : nullptr) {
+                SetCapture(GetWindow());
+                slider->BeginDrag();
+            }
+            break;
+        case 255:
+            // Renames the chosen folder; the host refreshes the lists (1132).
+            if (unsigned long folder = view_ ? view_->ChosenFolder() : 0)
+                RunModalPopup(new cNewFolderWnd(this, GetWindow(), GetResourceManager(), folder));
+            break;
         case 270:
         case 370: {
             char format[260] = {}, quality[260] = {}, cut[260] = {};
@@ -731,6 +806,7 @@ void cNavWindow::OnClick(DWORD id) {
         case 190: RunSearch(0, 1); break;
         case 193:
             ResetSearchCriteria(UiLanguage());
+            if (view_) view_->ResetSearchForm();
             if (view_) view_->ShowView(0);
             break;
         case 265: ShowViewButton(NV_RECORDING); break;
@@ -833,6 +909,51 @@ void cNavWindow::PaintFrame(HDC dc) {
     stretch(98, w(97), 0, P - w(97) - w(99) - w(95), h(98));
 }
 
+POINT cNavWindow::GetBannerPos() {
+    cVelmoSkinData* skin = GetSkinData();
+    POINT at = skin->GetBannerPos();
+    int bw = 0, bh = 0;
+    if (cSettingsInterface* host = Host())
+        NavBannerSize(host->GetLanguage(), host->GetAdBannerCX(), host->GetAdBannerCY(), host->GetAdBannerCX_ENG(),
+                      host->GetAdBannerCY_ENG(), &bw, &bh);
+    int paint = GetWidth() - skin->GetNavWndPaintRandLinks() - skin->GetNavWndPaintRandRechts();
+    switch (skin->GetVelmoaddieType()) {
+    case 5: return POINT{(GetWidth() - bw) / 2 + at.x, GetHeight() - at.y - bh};
+    case 2: return POINT{paint / 2 + at.x - bw / 2, at.y};
+    default: return POINT{paint / 2 + at.x - bw / 2, GetHeight() - at.y - bh};
+    }
+}
+
+void cNavWindow::PaintBannerFrame(HDC dc) {
+    cResourceManager* res = GetResourceManager();
+    if (!res || !bannerShown_ || bannerWidth_ <= 0 || bannerHeight_ <= 0) return;
+    cVelmoSkinData* skin = GetSkinData();
+    POINT at = GetBannerPos();
+    RECT b = {at.x, at.y, at.x + bannerWidth_, at.y + bannerHeight_};
+    // Positions 0..7: corners 200, 202, 199, 201, edges 203 (left), 206
+    // (bottom), 205 (right), 204 (top).
+    auto w = [&](int i) { return bannerFrame_[i].cx; };
+    auto h = [&](int i) { return bannerFrame_[i].cy; };
+    auto put = [&](int i, int x, int y) {
+        if (w(i) > 0 && h(i) > 0) res->BitBlt(dc, x, y, w(i), h(i), kBannerSprites[i], 0, 0, SRCCOPY);
+    };
+    auto stretch = [&](int i, int x, int y, int cx, int cy) {
+        if (cx > 0 && cy > 0 && w(i) > 0 && h(i) > 0) res->StretchBlt(dc, x, y, cx, cy, kBannerSprites[i], 0, 0, SRCCOPY);
+    };
+    put(0, b.left - w(0), b.top - h(0));
+    put(1, b.right, b.top - h(1));
+    put(2, b.left - w(2), b.bottom);
+    put(3, b.right, b.bottom);
+    stretch(4, b.left - w(4), b.top + skin->GetAddyRandOffsetLO(), w(4),
+            b.bottom - b.top - skin->GetAddyRandOffsetLO() - skin->GetAddyRandOffsetLU());
+    stretch(6, b.right, b.top + skin->GetAddyRandOffsetRO(), w(6),
+            b.bottom - b.top - skin->GetAddyRandOffsetRO() - skin->GetAddyRandOffsetRU());
+    stretch(5, b.left + skin->GetAddyRandOffsetUL(), b.bottom,
+            b.right - b.left - skin->GetAddyRandOffsetUL() - skin->GetAddyRandOffsetUR(), h(5));
+    stretch(7, b.left + skin->GetAddyRandOffsetOL(), b.top - h(7),
+            b.right - b.left - skin->GetAddyRandOffsetOL() - skin->GetAddyRandOffsetOR(), h(7));
+}
+
 void cNavWindow::Paint() {
     HWND hwnd = GetWindow();
     PAINTSTRUCT ps;
@@ -845,6 +966,7 @@ void cNavWindow::Paint() {
     bool full = !sliding_ || InterlockedExchange(&firstPaint, 0);
     if (full) {
         PaintFrame(backDC_);
+        PaintBannerFrame(backDC_);
         SkinPaintFn paint = CurrentSkin().entry.PaintNav;
         RECT area = ps.rcPaint;
         if (paint) paint(backDC_, &area, GetResourceManager());
@@ -924,9 +1046,16 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             TakeMousePosFromLParam();
             if (IsMoving()) DragTo(1);
             else if (IsResizing()) UpdateResizeFrame();
-            else if (view) {
+            else if (thumbDrag_ && view && view->Bar()) view->Bar()->DragThumb(GetMouseY() - thumbOffset_);
+            else if (view && view->LevelSlider() && view->LevelSlider()->GetDragState()) {
+                view->LevelSlider()->Drag(GetMouseX(), GetMouseY());
+                return 0;
+            }
+            else if (view && !NavSkinChangePending()) {
                 POINT pt = {GetMouseX(), GetMouseY()};
-                GetButtonList()->Check(pt, hwnd, wParam == MK_LBUTTON ? 8 : 4);
+                DWORD flag = wParam == MK_LBUTTON ? 8 : 4;
+                GetButtonList()->Check(pt, hwnd, flag);
+                view->Check(pt, hwnd, flag);
                 SelectCursor(nullptr);
             }
             return 1;
@@ -947,13 +1076,15 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 InvalidateRect(nullptr, nullptr, FALSE);
             } else if (id == 317) {
                 OnClick(317);
-            } else if (id == 0) {
+            } else if (id == 0 && !(view && OnViewPress(view, pt))) {
                 SetMoving(1);
                 SetCapture(hwnd);
             }
             return 1;
         }
         case WM_LBUTTONUP:
+            thumbDrag_ = 0;
+            if (view && view->LevelSlider() && view->LevelSlider()->EndDrag()) return 0;
             if (IsMoving()) EndDrag();
             if (IsResizing()) {
                 EndResize();
@@ -965,14 +1096,27 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSELEAVE: {
             POINT out = {-1, -1};
             GetButtonList()->Check(out, hwnd, 4);
+            if (view) view->Check(out, hwnd, 4);
             return 1;
         }
+        case WM_MOUSEWHEEL:
+            if (view) {
+                int lines = view->VisibleLines();
+                if (lines < 1) lines = 1;
+                if (view->ScrollLines(GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -lines : lines))
+                    InvalidateRect(hwnd, &view->Rect(), FALSE);
+            }
+            return 1;
         case WM_NAV_DOCK_MOVED:
             SetWindowPosition(GetPosX() + static_cast<int>(wParam), GetPosY() + static_cast<int>(lParam));
             return 1;
+        case WM_NAV_PODCASTS:
+            // The host pushed its podcasts: feeds that arrived are refreshed.
+            if (PodcastFeature()) SyncPodcastFeeds();
+            if (view) view->ShowView(0);
+            return 1;
         case WM_NAV_TOPLISTS:
         case WM_NAV_LISTS:
-        case WM_NAV_PODCASTS:
             if (view) view->ShowView(0);
             return 1;
         case WM_NAV_LISTS_SPLASH:
@@ -983,6 +1127,7 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             OnClick(static_cast<DWORD>(lParam));
             return 1;
         case WM_NAV_RELEASE:
+            if (lParam == 268 && view && view->LevelSlider()) return view->LevelSlider()->EndDrag() ? 0 : 1;
             if (lParam == 20 || lParam == 21) StopAutoScroll();
             if (lParam == 357) TipsUpdateProgress(0, 0);
             return 1;
@@ -1006,6 +1151,12 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             auto* main = dynamic_cast<cVelmoWin*>(GetWindowList().Find(WND_ID_MAIN));
             if (!main || !PtInRect(&area, client)) return 0;
             hoveredEntry_ = 0;
+            cTextListPanel* panel = view && view->BuiltKind() != NV_SKINS ? view->Panel() : nullptr;
+            if (cListElement* row = panel ? panel->GetRowUnderMouse() : nullptr) {
+                hoveredEntry_ = static_cast<int>(row->GetId());
+                main->ShowContextMenu(hwnd, pt.x, pt.y, 11);
+                return 1;
+            }
             main->ShowContextMenu(hwnd, pt.x, pt.y, 10);
             return 1;
         }
@@ -1052,12 +1203,17 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (view) view->UpdateQualityLine();
             return 1;
         case WM_NAV_RECORDING_CHOICES:
-            // A table view's box chose another folder, genre or filter.
-            if (view && view->BuiltKind() != NV_RECORDING && view->BuiltKind() != NV_SEARCH_FORM) view->ShowView(0);
+            ApplyRecordingChoices();
             return 1;
         case WM_NAV_SLIDER_DRAG:
-            return msg == WM_NAV_SLIDER_DRAG ? 0 : 1;
+            if (wParam == 268 && view && view->LevelSlider())
+                view->LevelSlider()->Drag(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            return 0;
         default:
+            if (IsMainWindowRowMessage(msg)) {
+                if (HWND main = MainWindow()) PostMessageA(main, msg, wParam, lParam);
+                return 1;
+            }
             return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }

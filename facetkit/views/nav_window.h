@@ -13,6 +13,7 @@
 #include "facetkit_api.h"
 #include "nav_view.h"
 #include "skin_wnd.h"
+#include "volume_slider.h"
 
 constexpr const char* kNavigatorWindowClass = "tunerdeck Nav Wnd Class";
 
@@ -48,7 +49,7 @@ enum {
 // waited for before it counts as an empty list.
 constexpr DWORD kNavReplyWaitMs = 3000;
 
-class FACETKIT_API cNavWindow : public cSkinWnd {
+class FACETKIT_API cNavWindow : public cSkinWnd, public cVolumeChangeTarget {
 public:
     explicit cNavWindow(int bannerShown);
     ~cNavWindow() override;
@@ -89,6 +90,8 @@ public:
     void TipsUpdateProgress(int stage, int count);
     void StartupChecks();
     void ToggleBanner();
+    // The banner's top-left corner in the window, by the skin's banner kind.
+    POINT GetBannerPos();
     // The user let go of the size grip: new size, layout, stored size.
     void OnEndResize();
 
@@ -99,6 +102,10 @@ public:
     // A row of the podcast table activated.
     void OnPodcastRowAction(uint32_t rowId);
 
+    // The recording overview's level slider moved: the host sets the
+    // recording level (0..127).
+    void VolumeChanged(int value) override;
+
     int AutoScrollInterval() const { return scrollInterval_; }
     int HoveredEntry() const { return hoveredEntry_; }
 
@@ -108,6 +115,12 @@ private:
         volatile LONG pending;
     };
     void OnClick(DWORD id);
+    // A press on the content view (its rows, buttons and scroll bar); false
+    // when nothing of the view is under the point.
+    bool OnViewPress(cNavView* view, POINT pt);
+    // Message 1163: the recording overview's format, quality and cut boxes
+    // become the host's settings.
+    void ApplyRecordingChoices();
     void ShowViewButton(int kind);
     void StartAutoScroll(DWORD id);
     void StopAutoScroll();
@@ -115,6 +128,7 @@ private:
     void Paint();
     void ReleaseBackBuffer();
     void PaintFrame(HDC dc);
+    void PaintBannerFrame(HDC dc);
     bool MainExists() const;
     HWND MainWindow() const;
     void UpdateDialog(bool tips, int stage, int count);
@@ -128,6 +142,8 @@ private:
     HBITMAP backBitmap_ = nullptr;
     HGDIOBJ backOld_ = nullptr;
     int autoScrolling_ = 0;
+    int thumbDrag_ = 0;
+    int thumbOffset_ = 0;
     int scrollInterval_ = 100;
     int hoveredEntry_ = 0;
     int updateRunning_ = 0;

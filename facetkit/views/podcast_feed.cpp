@@ -10,6 +10,7 @@
 #include "download.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "nav_window.h"
 #include "podcast_rss.h"
 #include "textutil.h"
 #include "win_handles.h"
@@ -33,6 +34,9 @@ constexpr int64_t kMaxDurationScan = 16 * 1024 * 1024;
 PodcastQuestionFn g_question = nullptr;
 
 cDownloadManager* Downloads() { return Library().downloads; }
+
+// Without a test's answer the navigator asks (title 257, yes 289, no 290).
+int Ask(const char* text) { return g_question ? g_question(text) : NavAsk(text); }
 
 cSettingsInterface* Host() { return Library().host; }
 
@@ -201,6 +205,14 @@ bool cPodcastFeed::ReadRssLocked() {
     return true;
 }
 
+bool cPodcastFeed::TakeFeedText(const std::string& text) {
+    char path[MAX_PATH * 2];
+    if (!GetFeedFilePath(path, sizeof path) || !WriteWholeFile(path, text)) return false;
+    if (ReadRss() && GetEpisodeCount() > 0) return true;
+    DeleteFileA(path);
+    return false;
+}
+
 int cPodcastFeed::GetEpisodeCount() {
     bk::ScopedLock hold(&lock_);
     if (count_ == -1) {
@@ -284,7 +296,11 @@ const char* cPodcastFeed::GetDescription(int index) {
     return Result(t);
 }
 
-const char* cPodcastFeed::GetCategory(int index) { return Result(Element(index, "category")); }
+const char* cPodcastFeed::GetCategory(int index) {
+    std::string t = Element(index, "category");
+    rss::RemoveLineBreaks(&t);
+    return Result(t);
+}
 
 const char* cPodcastFeed::GetEpisodeDate(int index) {
     {
@@ -373,7 +389,15 @@ int cPodcastFeed::GetEpisodeDuration(int index) {
         }
         at += got;
     }
+    // No frame: kept as 0, so rows and playlists do not read the file again.
+    bk::ScopedLock hold(&lock_);
+    if (InRange(index)) episodes_[index].duration = 0;
     return 0;
+}
+
+int cPodcastFeed::CachedEpisodeDuration(int index) {
+    bk::ScopedLock hold(&lock_);
+    return InRange(index) ? episodes_[index].duration : -1;
 }
 
 bool cPodcastFeed::GetFeedFilePath(char* buffer, size_t size) {
@@ -663,7 +687,9 @@ void cPodcastFeed::SetRowText(unsigned long job, const char* text) {
 }
 
 void cPodcastFeed::RowTextForDuration(int index) {
-    int seconds = GetEpisodeDuration(index);
+    // Rows are bound on the user interface's thread: the download threads
+    // measure.
+    int seconds = CachedEpisodeDuration(index);
     std::string text = seconds > 0 ? DurationText(seconds) : std::string(GetEpisodeSizeText(index));
     bk::ScopedLock hold(&lock_);
     if (!InRange(index)) return;
@@ -837,13 +863,26 @@ void cPodcastFeed::OnDownloadFinished(unsigned long job) {
                 bk::ScopedLock hold(&lock_);
                 feedJob_ = 0;
             }
-            if (accepted) {
-                for (int i = 0; IsBusy() && !closing_ && i < 12000; ++i) Sleep(5);
+            for (int i = 0; accepted && IsBusy() && !closing_ && i < 12000; ++i) Sleep(5);
+            // A record whose episode still downloads is never dropped: the
+            // new text is read at the next refresh.
+            if (accepted && !IsBusy()) {
+                cPodcastEpisode* old = nullptr;
+                {
+                    bk::ScopedLock hold(&lock_);
+                    old = episodes_;
+                    episodes_ = nullptr;
+                }
                 ReadRss();
                 int count = GetEpisodeCount();
                 int now = FindNewestEpisode();
                 std::string nowDate = now >= 1 ? std::string(GetEpisodeDate(now)) : std::string();
-                if (count != oldCount || nowDate != oldDate) {
+                bool changed = count != oldCount || nowDate != oldDate;
+                CarryRecordsOver(old, oldCount, changed);
+                // Measured here, on the download's thread, for the rows.
+                for (int e = 1; e <= count && !closing_; ++e)
+                    if (IsEpisodeDownloaded(e)) GetEpisodeDuration(e);
+                if (changed) {
                     if (PodcastViewShown()) PostToNav(WM_FK_PODCAST_VIEW_CLICK, 0, kPodcastViewElement);
                     std::string size = now >= 1 ? std::string(GetEpisodeSizeText(now)) : std::string();
                     {
@@ -870,6 +909,31 @@ void cPodcastFeed::OnDownloadFinished(unsigned long job) {
     InterlockedDecrement(&inUse_);
 }
 
+void cPodcastFeed::CarryRecordsOver(cPodcastEpisode* old, int oldCount, bool changed) {
+    bk::ScopedLock hold(&lock_);
+    if (!old) return;
+    if (!changed || !episodes_) {
+        // The same episodes: the records stay as they were.
+        delete[] episodes_;
+        episodes_ = old;
+        return;
+    }
+    int keep = count_ < oldCount ? count_ : oldCount;
+    for (int i = 0; i <= keep && i < rss::kEpisodeRecords; ++i) {
+        char dateText[sizeof old[i].dateText];
+        TextCopy(dateText, episodes_[i].dateText);
+        int32_t dateNumber = episodes_[i].dateNumber;
+        episodes_[i] = old[i];
+        TextCopy(episodes_[i].dateText, dateText);
+        episodes_[i].dateNumber = dateNumber;
+        // The file may belong to another episode now.
+        episodes_[i].downloaded = -1;
+        episodes_[i].filePath[0] = 0;
+        episodes_[i].duration = -1;
+    }
+    delete[] old;
+}
+
 int cPodcastFeed::DeleteWithConfirm(int index) {
     cSettingsInterface* host = Host();
     char question[501];
@@ -880,7 +944,7 @@ int cPodcastFeed::DeleteWithConfirm(int index) {
         if (index < 1 || index > GetEpisodeCount()) return 0;
         TextFormat(question, sizeof question, CatalogueText(577).c_str(), title.c_str());
     }
-    if (!g_question || g_question(question) != 1) return 0;
+    if (Ask(question) != 1) return 0;
     if (index >= 1) {
         char path[MAX_PATH * 2];
         if (GetEpisodeFilePath(index, path, sizeof path) && DeleteFileA(path)) {
@@ -894,7 +958,7 @@ int cPodcastFeed::DeleteWithConfirm(int index) {
         return 1;
     }
     int rule = host ? host->GetPodDeletePodcasts() : 0;
-    bool episodes = rule == 2 || (rule == 3 && g_question(CatalogueText(571).c_str()) == 1);
+    bool episodes = rule == 2 || (rule == 3 && Ask(CatalogueText(571).c_str()) == 1);
     CancelAllDownloads();
     WaitIdle(5000);
     char path[MAX_PATH * 2] = {};
@@ -939,6 +1003,26 @@ cPodcastFeed* FindPodcastFeed(unsigned long id) {
     return static_cast<cPodcastFeed*>(g_feeds.GetById(id));
 }
 
+namespace {
+// Set once the start-up refreshed the subscribed feeds: feeds the host
+// pushes afterwards are refreshed when they arrive.
+volatile LONG g_refreshArrivals = 0;
+}  // namespace
+
+void RefreshSubscribedFeeds() {
+    SyncPodcastFeeds();
+    {
+        bk::ScopedLock hold(FeedsLock());
+        for (cListElement* e = g_feeds.First(); e; e = e->Next()) {
+            auto* feed = static_cast<cPodcastFeed*>(e);
+            if (feed->IsSubscribed()) feed->StartDownload(-1);
+        }
+    }
+    InterlockedExchange(&g_refreshArrivals, 1);
+}
+
+void StopRefreshingArrivals() { InterlockedExchange(&g_refreshArrivals, 0); }
+
 void SyncPodcastFeeds() {
     struct Entry {
         unsigned long id;
@@ -968,6 +1052,7 @@ void SyncPodcastFeeds() {
         }
         for (const Entry& x : entries) {
             auto* feed = static_cast<cPodcastFeed*>(g_feeds.GetById(x.id));
+            bool arrived = !feed;
             if (!feed) {
                 feed = new cPodcastFeed();
                 feed->SetId(x.id);
@@ -975,6 +1060,7 @@ void SyncPodcastFeeds() {
             }
             if (strcmp(feed->GetUrl(), x.url.c_str()) != 0) feed->SetUrl(x.url.c_str());
             feed->SetSubscribed(x.subscribed);
+            if (arrived && x.subscribed && g_refreshArrivals) feed->StartDownload(-1);
         }
     }
     // Outside the lock: a feed's destructor waits for its handlers.

@@ -74,7 +74,11 @@ public:
     const char* GetEpisodeSizeText(int index);
     int GetEpisodeStatus(int index);
     const char* GetEpisodeStatusText(int index);
+    // Measures an episode file once (reads up to 16 MB: never on the user
+    // interface's thread) and keeps the result, also 0 for no MP3 frame.
     int GetEpisodeDuration(int index);
+    // The kept result only: -1 while the file was not measured.
+    int CachedEpisodeDuration(int index);
     bool GetFeedFilePath(char* buffer, size_t size);
     bool GetEpisodeFilePath(int index, char* buffer, size_t size);
     void ResetEpisodePaths();
@@ -89,6 +93,10 @@ public:
     // Content of the index-th item (1-based); empty when none.
     std::string GetItem(int index);
     bool ReadRss();
+    // A feed text fetched elsewhere (a subscription by a link): written to
+    // the feed's file and read from there as a download would be. False,
+    // and no file left, when it holds no episode.
+    bool TakeFeedText(const std::string& text);
 
     // Downloads.
     void StartDownload(int index);
@@ -127,6 +135,10 @@ private:
     std::string EnclosureAttributes(int index);
     const char* Result(const std::string& text);
     void RowTextForDuration(int index);
+    // After a feed was read anew: the old records (play counts, status
+    // texts, rows) are kept for the episodes both versions have; with an
+    // unchanged feed all of them stay.
+    void CarryRecordsOver(cPodcastEpisode* old, int oldCount, bool changed);
     bool WriteDocumentToFile(const std::string& text);
     std::string FolderOfEpisodes();
 
@@ -174,6 +186,11 @@ FACETKIT_API CRITICAL_SECTION* PodcastFeedsLock();
 FACETKIT_API void SyncPodcastFeeds();
 // Looks up the feed of a podcast id (under PodcastFeedsLock).
 FACETKIT_API cPodcastFeed* FindPodcastFeed(unsigned long id);
+// The start-up's refresh of every subscribed feed; from then on a
+// subscribed feed the host pushes later is refreshed when it arrives.
+FACETKIT_API void RefreshSubscribedFeeds();
+// The navigator goes: feeds pushed from now on wait for the next start.
+FACETKIT_API void StopRefreshingArrivals();
 
 // Navigator messages of the podcast downloads.
 enum { WM_FK_PODCAST_ROWS = 1195, WM_FK_PODCAST_VIEW_CLICK = 1143 };

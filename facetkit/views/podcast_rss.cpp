@@ -395,6 +395,16 @@ int64_t EnclosureLength(const std::string& attributes) {
     return 0;
 }
 
+void DropControlBytes(std::string* text) {
+    // A tab reads as a blank; other control bytes would split or end the
+    // rows the texts are shown in (0x01, 0x02, 0x05 are their separators).
+    for (char& c : *text)
+        if (c == '\t') c = ' ';
+    text->erase(std::remove_if(text->begin(), text->end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r'; }),
+                text->end());
+}
+
 void TrimTitle(std::string* text) {
     size_t cdata = text->find("<![CDATA[");
     if (cdata != std::string::npos) {
@@ -402,14 +412,19 @@ void TrimTitle(std::string* text) {
         size_t end = text->find("]]>", cdata);
         if (end != std::string::npos) text->erase(end, 3);
     }
-    auto ws = [](char c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; };
+    DropControlBytes(text);
+    auto ws = [](char c) { return c == '\n' || c == '\r' || c == ' '; };
     size_t b = 0, e = text->size();
     while (b < e && ws((*text)[b])) ++b;
     while (e > b && ws((*text)[e - 1])) --e;
     *text = text->substr(b, e - b);
+    // Line breaks inside a title would break the row it stands in.
+    for (char& c : *text)
+        if (c == '\n' || c == '\r') c = ' ';
 }
 
 void RemoveLineBreaks(std::string* text) {
+    DropControlBytes(text);
     text->erase(std::remove_if(text->begin(), text->end(), [](char c) { return c == '\n' || c == '\r'; }),
                 text->end());
 }

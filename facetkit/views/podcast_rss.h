@@ -103,10 +103,12 @@ RSS_API std::string ProgressText(int64_t received, int64_t total, const std::str
 // neither is a non-negative decimal number.
 RSS_API int64_t EnclosureLength(const std::string& attributes);
 
-// Trims white space (line feed, carriage return, blank, tab) at both ends and
-// removes the CDATA markers.
+// Drops control bytes other than line breaks; a tab becomes a blank.
+RSS_API void DropControlBytes(std::string* text);
+// Removes the CDATA markers and control bytes, trims white space at both
+// ends and turns line breaks inside into blanks.
 RSS_API void TrimTitle(std::string* text);
-// Removes line feeds and carriage returns.
+// Removes line feeds, carriage returns and other control bytes.
 RSS_API void RemoveLineBreaks(std::string* text);
 
 // File-name part of an enclosure address (behind the last "\" and then the

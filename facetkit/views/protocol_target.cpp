@@ -10,6 +10,7 @@
 #include "library_state.h"
 #include "list_store.h"
 #include "main_window.h"
+#include "podcast_feed.h"
 #include "protocol_commands.h"
 #include "recording_record.h"
 #include "registry.h"
@@ -188,33 +189,17 @@ private:
     }
 };
 
-int CountItems(const std::string& feed) {
-    int n = 0;
-    for (size_t p = feed.find("<item"); p != std::string::npos; p = feed.find("<item", p + 5)) {
-        const char next = p + 5 < feed.size() ? feed[p + 5] : 0;
-        if (next == '>' || next == ' ' || next == '\t' || next == '\r' || next == '\n') ++n;
-    }
-    return n;
-}
-
-std::string FeedTitle(const std::string& feed) {
-    const size_t a = feed.find("<title>");
-    if (a == std::string::npos) return std::string();
-    const size_t b = feed.find("</title>", a + 7);
-    if (b == std::string::npos) return std::string();
-    return feed.substr(a + 7, b - a - 7 < 300 ? b - a - 7 : 300);
-}
-
 void cMainTarget::SubscribePodcast(const char* address) {
     char text[2048], format[1024];
     NoticeRequest request;
-    if (!NavWindowObject()) {
+    if (!PodcastFeature()) {
         if (IsOEMPlayer()) return;
         UiText(627, text, sizeof text);
         request.text = text;
         request.markup = true;
         request.buttons = NB_YES_NO;
         if (!ShowNoticeModal(request)) return;
+        if (cSkinWnd* main = MainWindowObject()) main->GetSkinData()->SetBannerHeight(0);
         HostCallback(16, 0, const_cast<char*>("stockface.dll"));
         Close();
         Sleep(100);
@@ -223,12 +208,15 @@ void cMainTarget::SubscribePodcast(const char* address) {
     std::string feed;
     const bool fetched = FetchTextForViews(address, &feed);
     Sleep(100);
-    if (!fetched || CountItems(feed) == 0) {
+    auto notFound = [&]() {
         UiText(582, format, sizeof format);
         bk::TextFormat(text, sizeof text, format, address);
         request.text = text;
         request.titleSprite = 257;
         ShowNoticeModal(request);
+    };
+    if (!fetched) {
+        notFound();
         return;
     }
     int knownId = -1, subscribed = 0;
@@ -244,8 +232,22 @@ void cMainTarget::SubscribePodcast(const char* address) {
             }
         }
     }
-    const std::string title = FeedTitle(feed);
-    if (knownId >= 0) SetLastSubscribedTitle(title.c_str());
+    // The feed's own reader takes the text: code page, entities and CDATA
+    // are read as a download would be.
+    std::string title;
+    if (knownId >= 0) {
+        cPodcastFeed* known = FindPodcastFeed(static_cast<unsigned long>(knownId));
+        title = known ? known->GetTitle(0) : address;
+        SetLastSubscribedTitle(title.c_str());
+    } else {
+        cPodcastFeed probe;
+        probe.SetUrl(address);
+        if (!probe.TakeFeedText(feed)) {
+            notFound();
+            return;
+        }
+        title = probe.GetTitle(0);
+    }
     if (knownId >= 0 && subscribed) {
         if (HWND main = MainWindowHandle()) PostMessageA(main, 1165, 5, 0);
         return;
@@ -259,6 +261,7 @@ void cMainTarget::SubscribePodcast(const char* address) {
     if (!ShowNoticeModal(request)) return;
     if (knownId >= 0) {
         HostCallback(71, knownId, const_cast<char*>("1"));
+        if (cPodcastFeed* known = FindPodcastFeed(static_cast<unsigned long>(knownId))) known->SetSubscribed(1);
     } else {
         SetLastSubscribedTitle(title.c_str());
         char copy[1024];

@@ -70,3 +70,33 @@ TEST(EncoderNotices, SourcesAreTriedInTurnAndTheZipGoes) {
 }
 
 }  // namespace
+
+namespace {
+int g_nested = -1;
+std::string g_skins;
+// A second start while the first one fetches its list.
+bool FetchTextStartingAgain(const char* url, std::string* text) {
+    g_nested = DownloadEncoder(g_skins.c_str());
+    return FetchText(url, text);
+}
+}  // namespace
+
+TEST(EncoderNotices, ASecondDownloadIsRefusedWhileOneRuns) {
+    tdtest::TempFolder dir("lame2");
+    CreateDirectoryA(dir.File("skins").c_str(), nullptr);
+    g_skins = dir.File("skins") + "\\";
+    EncoderFetch fetch;
+    fetch.fetchText = FetchTextStartingAgain;
+    fetch.fetchFile = FetchFile;
+    fetch.unpack = Unpack;
+    SetEncoderFetch(fetch);
+    g_log.clear();
+    g_list = "<item>http://x/good</item>";
+    EXPECT_EQ(DownloadEncoder(g_skins.c_str()), 1);
+    EXPECT_EQ(g_nested, 0);
+    // Once it ended, a new one may start.
+    fetch.fetchText = FetchText;
+    SetEncoderFetch(fetch);
+    EXPECT_EQ(DownloadEncoder(g_skins.c_str()), 1);
+    SetEncoderFetch(EncoderFetch());
+}

@@ -16,6 +16,7 @@
 #include "fake_settings.h"
 #include "fill_bars.h"
 #include "library_guard.h"
+#include "main_probe.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "nav_view.h"
@@ -256,6 +257,12 @@ protected:
         return out;
     }
     static bool Enabled(HWND w) { return w && IsWindowEnabled(w); }
+    // Two quality profiles (CD, Radio) and two cut profiles (Titel, Stille).
+    static void WriteProfiles(tdtest::TempFolder& user) {
+        SetValue("PathUser", (user.Path() + "\\").c_str());
+        user.Write("formate.ini", "[CD]\r\nSPS=44100\r\n[Radio]\r\nSPS=22050\r\nBPS=8\r\nNCH=1\r\n");
+        user.Write("schneiden.ini", "[Titel]\r\n[Stille]\r\n");
+    }
 
     tdtest::RegistrySandbox sandbox_{"SOFTWARE\\Velmirant\\Radio"};
     FakeSettings settings_;
@@ -411,9 +418,7 @@ TEST_F(NavBodies, ChosenEntriesComeBackWithBackAndForward) {
 
 TEST_F(NavBodies, RecordingOverviewBuildsItsChoicesAndFollowsTheRecordingFlag) {
     tdtest::TempFolder user("navbodyrec");
-    SetValue("PathUser", (user.Path() + "\\").c_str());
-    user.Write("formate.ini", "[CD]\r\nSPS=44100\r\n[Radio]\r\nSPS=22050\r\nBPS=8\r\nNCH=1\r\n");
-    user.Write("schneiden.ini", "[Titel]\r\n[Stille]\r\n");
+    WriteProfiles(user);
     settings_.texts["GetQualityMuster"] = "Radio";
     settings_.texts["GetAutoCutMuster"] = "Stille";
     settings_.numbers["GetRecordingFormat"] = 1;
@@ -600,4 +605,198 @@ TEST_F(NavBodies, SearchFormShowsTheStoredCriteriaAndSearchesWithWhatIsTyped) {
     char stored[300] = {};
     GetValue("SPRACHE", stored, sizeof stored);
     EXPECT_STREQ(stored, "0");
+}
+
+// ------------------------------------------------------------------ input
+
+namespace {
+
+
+// The middle of a panel row's first button in the navigator's coordinates.
+POINT FirstButtonOf(cTextListPanel* panel, cListElement* row) {
+    auto* element = static_cast<cRowElement*>(row);
+    auto* button = static_cast<cActiveElement*>(element->GetButtons()->First());
+    if (!button) return POINT{-1, -1};
+    RECT b = button->GetRect();
+    const RECT& p = panel->GetPanelRect();
+    return POINT{p.left + (b.left + b.right) / 2, p.top + (b.top + b.bottom) / 2 - panel->GetPixelOffset()};
+}
+
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+void Click(HWND hwnd, POINT p) {
+    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, At(p));
+}
+
+}  // namespace
+
+TEST_F(NavBodies, DetailsPagePlaysTheStationAndItsStreamsAndScrolls) {
+    AddText(LS_STREAM_FORMATS, 2, "MP3");
+    std::string description;
+    for (int i = 0; i < 60; ++i) description += "Line " + std::to_string(i) + "\r\n";
+    GetDetails("line", 4711, ("x\x02Radio Eins\x02" + description).c_str(), "", 0, 0, "", "",
+               "31\x02" "0\x02" "128\x02" "2");
+    MainProbe main;
+    main.SetResourceManager(res_);
+    cNavView* view = Extend();
+    view->ShowView(NV_STATION_DETAILS);
+    cTextListPanel* panel = view->Panel();
+    ASSERT_NE(panel, nullptr);
+    // The panel shows as many rows as its height holds.
+    const RECT& area = panel->GetPanelRect();
+    EXPECT_GE(panel->GetVisibleRowCount(), (area.bottom - area.top) / panel->GetRowHeight());
+    HWND hwnd = nav_->GetWindow();
+    main.Take();
+
+    // The station's own row plays the station.
+    POINT play = FirstButtonOf(panel, panel->First());
+    ASSERT_GE(play.x, 0);
+    Click(hwnd, play);
+    auto posted = main.Take();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0], std::make_pair(1130u, static_cast<WPARAM>(4711)));
+    EXPECT_FALSE(nav_->IsMoving());
+
+    // The wheel and the arrows move the rows; the stream row at the end then
+    // shows and its button plays that stream.
+    int before = panel->GetFirstVisibleRow();
+    SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    int afterWheel = panel->GetFirstVisibleRow();
+    EXPECT_GT(afterWheel, before);
+    SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(panel->GetFirstVisibleRow(), before);
+    SendMessageA(hwnd, WM_NAV_CLICK, 0, 21);
+    EXPECT_EQ(panel->GetFirstVisibleRow(), before + 5);
+    SendMessageA(hwnd, WM_TIMER, 10, 0);
+    EXPECT_GT(panel->GetFirstVisibleRow(), before + 5);
+    SendMessageA(hwnd, WM_NAV_RELEASE, 0, 21);
+    for (int i = 0; i < 20; ++i) SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    cListElement* stream = panel->GetById(31);
+    ASSERT_NE(stream, nullptr);
+    panel->Invalidate(0);
+    POINT streamPlay = FirstButtonOf(panel, stream);
+    Click(hwnd, streamPlay);
+    posted = main.Take();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0], std::make_pair(1129u, static_cast<WPARAM>(31)));
+    GetDetails("", 0, "", "", 0, 0, "", "", nullptr);
+}
+
+TEST_F(NavBodies, SkinsPageChoosesDeletesAndRecommendsByClicks) {
+    tdtest::TempFolder folder("navbodyclick");
+    ASSERT_TRUE(CopyFileA(fk::BinFile("stockface.dll").c_str(), folder.File("mine.dll").c_str(), FALSE));
+    bk::TextCopy(Library().skinsFolder, (folder.Path() + "\\").c_str());
+    MainProbe main;
+    main.SetResourceManager(res_);
+    cNavView* view = Extend();
+    view->ShowView(NV_SKINS);
+    cTextListPanel* panel = view->Panel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(panel->GetRowCount(), 1);
+    auto* row = static_cast<cRowElement*>(panel->First());
+    HWND hwnd = nav_->GetWindow();
+    // The row's buttons: recommend (195) and delete (186).
+    POINT recommend = {-1, -1}, remove = {-1, -1};
+    const RECT p = panel->GetPanelRect();
+    for (cListElement* e = row->GetButtons()->First(); e; e = e->Next()) {
+        auto* b = static_cast<cActiveElement*>(e);
+        RECT r = b->GetRect();
+        POINT c = {p.left + (r.left + r.right) / 2, p.top + (r.top + r.bottom) / 2};
+        if (b->GetId() == 195) recommend = c;
+        if (b->GetId() == 186) remove = c;
+    }
+    ASSERT_GE(remove.x, 0);
+    ASSERT_GE(recommend.x, 0);
+
+    SetNavQuestion(&Answer);
+    g_questions.clear();
+    g_answer = 0;
+    Click(hwnd, remove);
+    ASSERT_EQ(g_questions.size(), 1u);
+    EXPECT_TRUE(folder.Exists("mine.dll"));
+    g_answer = 1;
+    Click(hwnd, remove);
+    EXPECT_FALSE(folder.Exists("mine.dll"));
+
+    // Chosen by a click on the row itself: the host is told and the main
+    // window closes for the restart.
+    ASSERT_TRUE(CopyFileA(fk::BinFile("stockface.dll").c_str(), folder.File("other.dll").c_str(), FALSE));
+    view->ShowView(NV_SKINS);
+    panel = view->Panel();
+    ASSERT_EQ(panel->GetRowCount(), 1);
+    g_hostCalls.clear();
+    main.Take();
+    Click(hwnd, POINT{p.left + 20, p.top + panel->GetRowHeight() / 2});
+    EXPECT_EQ(CountCode(16), 1);
+    bool closed = false;
+    for (auto& m : main.Take()) closed = closed || m.first == WM_CLOSE;
+    EXPECT_TRUE(closed);
+    (void)recommend;
+}
+
+TEST_F(NavBodies, RecordingOverviewAppliesItsChoicesOn1163) {
+    tdtest::TempFolder user("navbodyapply");
+    WriteProfiles(user);
+    settings_.texts["GetQualityMuster"] = "CD";
+    settings_.texts["GetAutoCutMuster"] = "Titel";
+    settings_.numbers["GetRecordingFormat"] = 0;
+    cNavView* view = Extend();
+    view->ShowView(NV_RECORDING);
+    ASSERT_EQ(view->BoxCount(), 3);
+    view->Box(0)->SetCurSel(1);
+    view->Box(1)->SetCurSel(1);
+    view->Box(2)->SetCurSel(2);
+    int saves = settings_.saves;
+    g_hostCalls.clear();
+    SendMessageA(nav_->GetWindow(), WM_NAV_RECORDING_CHOICES, 0, 0);
+    EXPECT_EQ(settings_.numbers["GetRecordingFormat"], 1);
+    EXPECT_EQ(settings_.texts["GetQualityMuster"], "Radio");
+    EXPECT_EQ(settings_.texts["GetAutoCutMuster"], "Stille");
+    EXPECT_GT(settings_.saves, saves);
+    EXPECT_EQ(CountCode(46), 1);
+    Pump();
+    std::vector<std::string> lines = PanelTexts(view->Panel());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], NavQualityValuesLine("Radio", 22050, 8, 1, 0));
+}
+
+TEST_F(NavBodies, SearchFormKeepsChoicesAcrossRefreshesAndResetClearsTheName) {
+    AddText(LS_LANGUAGES, 0, "<alle>");
+    AddText(LS_LANGUAGES, 5, "Deutsch");
+    SetValue("NAME", "Jazz");
+    SetValue("SPRACHE", "0");
+    cNavView* view = Extend();
+    view->ShowView(NV_SEARCH_FORM);
+    ASSERT_EQ(view->BoxCount(), kCriteriaBoxes);
+    view->Box(2)->SetCurSel(1);
+    view->NameBox()->SetText("Blues");
+    // A list refresh and a redraw of the same view.
+    SendMessageA(nav_->GetWindow(), WM_NAV_LISTS, 0, 0);
+    EXPECT_EQ(view->Box(2)->GetCurSel(), 1);
+    view->ShowView(0);
+    EXPECT_EQ(view->Box(2)->GetCurSel(), 1);
+    char name[300] = {};
+    view->NameBox()->GetText(name, sizeof name);
+    EXPECT_STREQ(name, "Blues");
+
+    SendMessageA(nav_->GetWindow(), WM_NAV_CLICK, 0, 193);
+    EXPECT_EQ(view->Box(2)->GetCurSel(), 0);
+    view->NameBox()->GetText(name, sizeof name);
+    EXPECT_STRNE(name, "Blues");
+    char stored[300] = {};
+    GetValue("NAME", stored, sizeof stored);
+    EXPECT_STREQ(stored, name);
+}
+
+TEST_F(NavBodies, TableAndPageActionsReachTheMainWindow) {
+    MainProbe main;
+    Extend();
+    main.Take();
+    for (UINT m : {1126u, 1127u, 1128u, 1129u, 1130u, 1174u, 1175u, 1176u, 1177u}) {
+        EXPECT_EQ(SendMessageA(nav_->GetWindow(), m, 77, 0), 1) << m;
+        auto posted = main.Take();
+        ASSERT_EQ(posted.size(), 1u) << m;
+        EXPECT_EQ(posted[0], std::make_pair(m, static_cast<WPARAM>(77)));
+    }
 }

@@ -10,6 +10,7 @@
 
 #include "fake_settings.h"
 #include "library_guard.h"
+#include "main_probe.h"
 #include "library_state.h"
 #include "list_store.h"
 #include "nav_window.h"
@@ -185,28 +186,6 @@ TEST_F(NavFixture, ViewButtonsSwitchViewsAndKeepTheHistory) {
 
 namespace {
 
-// A main window in the window list that records what the navigator posts.
-class MainProbe : public cSkinWnd {
-public:
-    MainProbe() {
-        hwnd_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        InitWindow(hwnd_, WND_ID_MAIN);
-    }
-    ~MainProbe() override {
-        GetWindowList().RemoveWithoutDelete(this);
-        DetachWindow();
-        DestroyWindow(hwnd_);
-    }
-    std::vector<std::pair<UINT, WPARAM>> Take() {
-        std::vector<std::pair<UINT, WPARAM>> out;
-        MSG m;
-        while (PeekMessageA(&m, hwnd_, 0, 0, PM_REMOVE)) out.emplace_back(m.message, m.wParam);
-        return out;
-    }
-
-private:
-    HWND hwnd_;
-};
 
 std::vector<std::string> g_asked;
 int g_answer = 0;
@@ -380,4 +359,24 @@ TEST_F(NavFixture, LinksAndTheStoredSizeAfterResizing) {
     EXPECT_EQ(settings.Number("GetNavWinCY"), 444);
     EXPECT_EQ(settings.saves, 1);
     EXPECT_EQ(Count(48), 1);
+}
+
+TEST(NavEpisodePlaylist, HostileTitlesAndPathsStayInTheirEntry) {
+    tdtest::TempFolder dir("navlist");
+    const char* title = "Talk \"<b>\" & more\r\n#EXTINF:1,evil";
+    const char* file = "C:\\pods\\a&b<c>.mp3";
+    struct Case {
+        int kind;
+        std::vector<std::string> present, absent;
+    } cases[] = {
+        {2, {"<TITLE>Talk &quot;&lt;b&gt;&quot; &amp; more", "HREF=\"C:\\pods\\a&amp;b&lt;c&gt;.mp3\""}, {"<b>", "\r\n#EXTINF:1,evil"}},
+        {1, {"#EXTINF:-1,Talk \"<b>\" & more  #EXTINF:1,evil\r\n"}, {"\r\n#EXTINF:1,evil"}},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.File(c.kind == 2 ? "e.asx" : "e.m3u"), text;
+        ASSERT_TRUE(WriteEpisodePlaylist(path.c_str(), c.kind, file, title));
+        ASSERT_TRUE(tdtest::ReadFileBytes(path, &text));
+        for (const std::string& p : c.present) EXPECT_NE(text.find(p), std::string::npos) << c.kind << ": " << p;
+        for (const std::string& a : c.absent) EXPECT_EQ(text.find(a), std::string::npos) << c.kind << ": " << a;
+    }
 }

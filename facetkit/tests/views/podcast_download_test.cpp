@@ -14,6 +14,8 @@
 #include "library_guard.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "main_menu.h"
+#include "nav_menus.h"
 #include "nav_window.h"
 #include "podcast_feed.h"
 #include "win_handles.h"
@@ -338,4 +340,75 @@ TEST_F(DownloadFixture, StartupChecksFetchEverySubscribedFeed) {
     }
     SyncPodcastFeeds();
     EXPECT_EQ(FindPodcastFeed(21), nullptr);
+}
+
+namespace {
+std::vector<std::string> g_navQuestions;
+int NavAnswerYes(const char* text) {
+    g_navQuestions.push_back(text);
+    return 1;
+}
+}  // namespace
+
+TEST_F(DownloadFixture, ThePodcastMenuDeletesTheWholePodcastWithTheNavigatorsQuestion) {
+    ServeFeed(Item("Ep", "Tue, 06 Dec 2011 10:00:00 GMT", server.Url("/e/ep.mp3"), 100));
+    GetListStore().AddPodcast(server.Url("/feed.xml").c_str(), 8, 1);
+    SyncPodcastFeeds();
+    cPodcastFeed* feed = FindPodcastFeed(8);
+    ASSERT_NE(feed, nullptr);
+    feed->StartDownload(-1);
+    ASSERT_TRUE(feed->WaitIdle(15000));
+    // The player installs no podcast question of its own: the navigator asks.
+    SetPodcastQuestion(nullptr);
+    SetNavQuestion(&NavAnswerYes);
+    g_navQuestions.clear();
+    SetNavContextItem(8);
+    EXPECT_TRUE(NavMenuCommand(MENU_PODCAST_ROW, CMD_POD_DELETE));
+    SetNavQuestion(nullptr);
+    ASSERT_EQ(g_navQuestions.size(), 1u);
+    EXPECT_NE(g_navQuestions[0].find("Radio Show"), std::string::npos);   // the podcast, not an episode
+    EXPECT_EQ(FindPodcastFeed(8), nullptr);
+    EXPECT_EQ(std::count(g_codes.begin(), g_codes.end(), 70), 1);
+}
+
+TEST_F(DownloadFixture, ARereadFeedKeepsItsEpisodesRecords) {
+    ServeFeed(Item("Old", "Mon, 05 Dec 2011 10:00:00 GMT", server.Url("/e/old.mp3"), 10));
+    cPodcastFeed feed;
+    feed.SetId(2);
+    feed.SetUrl(server.Url("/feed.xml").c_str());
+    feed.StartDownload(-1);
+    ASSERT_TRUE(feed.WaitIdle(15000));
+    ASSERT_EQ(feed.GetEpisodeCount(), 1);
+    ASSERT_TRUE(feed.IsEpisodeNew(1));
+    feed.IncPlayCount(1);
+    EXPECT_FALSE(feed.IsEpisodeNew(1));
+    // A new episode arrives: the known one stays played.
+    ServeFeed(Item("Old", "Mon, 05 Dec 2011 10:00:00 GMT", server.Url("/e/old.mp3"), 10) +
+              Item("New", "Tue, 06 Dec 2011 10:00:00 GMT", server.Url("/e/new.mp3"), 10));
+    feed.StartDownload(-1);
+    ASSERT_TRUE(feed.WaitIdle(15000));
+    ASSERT_EQ(feed.GetEpisodeCount(), 2);
+    EXPECT_FALSE(feed.IsEpisodeNew(1));
+    EXPECT_TRUE(feed.IsEpisodeNew(2));
+}
+
+TEST_F(DownloadFixture, ASubscribedFeedPushedAfterTheStartIsFetched) {
+    ServeFeed("");
+    cNavWindow* navigator = CreateNavWindow(nullptr, nullptr, 0);
+    ASSERT_NE(navigator, nullptr);
+    SendMessageA(navigator->GetWindow(), WM_NAV_STARTUP_CHECKS, 0, 0);
+    // The host pushes its podcasts later and says so with 1140.
+    GetListStore().AddPodcast(server.Url("/feed.xml").c_str(), 23, 1);
+    SendMessageA(navigator->GetWindow(), WM_FK_PODCASTS_CHANGED, 0, 0);
+    cPodcastFeed* late = FindPodcastFeed(23);
+    ASSERT_NE(late, nullptr);
+    EXPECT_TRUE(late->WaitIdle(15000));
+    EXPECT_GE(server.Count("/feed.xml"), 1u);
+    delete navigator;
+    {
+        cListStore& store = GetListStore();
+        bk::ScopedLock hold(store.Lock());
+        store.List(LS_PODCASTS)->Delete();
+    }
+    SyncPodcastFeeds();
 }

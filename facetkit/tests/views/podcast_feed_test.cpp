@@ -12,7 +12,10 @@
 #include "fake_settings.h"
 #include "library_guard.h"
 #include "library_state.h"
+#include "encoder_notices.h"
 #include "podcast_feed.h"
+#include "protocol_commands.h"
+#include "view_notices.h"
 #include "podcast_rss.h"
 #include "bounded_text.h"
 #include "tdtest.h"
@@ -258,6 +261,28 @@ TEST(PodcastRss, FileNamesFromFeedTextsStayInTheirFolder) {
     EXPECT_EQ(rss::FeedFileName("", 4), "feed_4");
 }
 
+TEST(PodcastRss, FeedTextsLoseTheBytesThatWouldBreakTheirRows) {
+    struct Case {
+        const char* in;
+        const char* title;
+        const char* description;
+    } cases[] = {
+        {"A\x01" "B\x05" "C", "ABC", "ABC"},                 // the table's separators
+        {"\t<![CDATA[Tab\tbed]]> \r\n", "Tab bed", " Tab bed "},
+        {"two\r\nlines", "two  lines", "twolines"},
+        {"\x1b[31mred", "[31mred", "[31mred"},
+    };
+    for (const Case& c : cases) {
+        std::string t = c.in, d = c.in;
+        rss::TrimTitle(&t);
+        EXPECT_EQ(t, c.title) << c.in;
+        if (std::string(c.in).find("CDATA") == std::string::npos) {
+            rss::RemoveLineBreaks(&d);
+            EXPECT_EQ(d, c.description) << c.in;
+        }
+    }
+}
+
 TEST(PodcastRss, Mp3FrameAndPlayingTime) {
     unsigned char block[64] = {};
     block[10] = 0xFF;   // a lone sync byte is no header
@@ -430,4 +455,67 @@ TEST_F(FeedFixture, SwappedDocumentServesTheItemReader) {
     size_t pos = 0;
     EXPECT_TRUE(feed.FindElementInText("item", &content, nullptr, &pos));
     EXPECT_EQ(content, "http://a/1.zip");
+}
+
+namespace {
+std::string g_served;
+bool ServeFeedText(const char*, std::string* text) {
+    *text = g_served;
+    return true;
+}
+std::vector<std::string> g_boxes;
+int AnswerYes(const NoticeRequest& request, bool) {
+    g_boxes.push_back(request.text ? request.text : "");
+    return 1;
+}
+std::vector<std::pair<int, std::string>> g_subscribeCalls;
+int SubscribeHost(int code, int ch, void* text) {
+    if (code == 69 || code == 71) g_subscribeCalls.emplace_back(code, text ? static_cast<const char*>(text) : "");
+    (void)ch;
+    return 0;
+}
+}  // namespace
+
+TEST_F(FeedFixture, ALinkSubscriptionReadsTheFeedAndWritesItsFile) {
+    Library().callback = &SubscribeHost;
+    SetPodcastFeature(true);
+    SetNoticeHook(&AnswerYes);
+    EncoderFetch fetch;
+    fetch.fetchText = &ServeFeedText;
+    SetEncoderFetch(fetch);
+    const char* address = "http://example.org/linked.xml";
+    struct Case {
+        std::string feed;
+        bool subscribes;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel><title><![CDATA[Gr\xC3\xBC\xC3\x9F &amp; Co]]></title>"
+         "<item><title>One</title><enclosure url=\"http://h/1.mp3\"/></item></channel></rss>",
+         true},
+        // Items without an enclosure are no episodes: nothing to subscribe.
+        {"<rss><channel><title>Empty</title><item><title>x</title></item></channel></rss>", false},
+    };
+    for (const Case& c : cases) {
+        g_served = c.feed;
+        g_boxes.clear();
+        g_subscribeCalls.clear();
+        MainProtocolTarget().SubscribePodcast(address);
+        cPodcastFeed probe;
+        probe.SetUrl(address);
+        std::string written;
+        bool fileThere = tdtest::ReadFileBytes(FeedPath(probe), &written);
+        EXPECT_EQ(fileThere, c.subscribes);
+        ASSERT_FALSE(g_boxes.empty());
+        if (c.subscribes) {
+            // The question names the decoded title; the host adds the address.
+            EXPECT_NE(g_boxes.back().find("Gr\xFC\xDF & Co"), std::string::npos) << g_boxes.back();
+            ASSERT_EQ(g_subscribeCalls.size(), 1u);
+            EXPECT_EQ(g_subscribeCalls[0], std::make_pair(69, std::string(address)));
+            DeleteFileA(FeedPath(probe).c_str());
+        } else {
+            EXPECT_TRUE(g_subscribeCalls.empty());
+        }
+    }
+    SetEncoderFetch(EncoderFetch());
+    SetNoticeHook(nullptr);
+    SetPodcastFeature(false);
 }
