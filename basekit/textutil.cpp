@@ -57,7 +57,10 @@ struct ReferenceTable {
     }
 };
 
+}  // namespace
+
 bool IsDeviceName(const char* name) {
+    if (!name) return false;
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
     size_t base = strcspn(name, ".");
     while (base > 0 && name[base - 1] == ' ') --base;   // "CON .mp3" opens the device too
@@ -67,8 +70,6 @@ bool IsDeviceName(const char* name) {
         return true;
     return false;
 }
-
-}  // namespace
 
 void StringReplace(char* text, char from, char to) {
     if (!text || from == to) return;

@@ -11,6 +11,9 @@
 
 // Replaces every `from` by `to` in place.
 BASEKIT_API void StringReplace(char* text, char from, char to);
+// Whether Windows opens a device, not a file, for this name: CON, PRN, AUX,
+// NUL, COM1-9, LPT1-9 in any case, also with an extension ("nul.txt").
+BASEKIT_API bool IsDeviceName(const char* name);
 // First place of `find` in `text`, comparing a-z and A-Z alike; null when
 // it does not occur (or an argument is null); `text` when `find` is empty.
 BASEKIT_API const char* mystristr(const char* text, const char* find);

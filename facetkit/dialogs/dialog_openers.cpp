@@ -2,10 +2,13 @@
 
 #include "about_wnd.h"
 #include "bounded_text.h"
+#include "win_handles.h"
 #include "dialog_services.h"
 #include "hint_wnds.h"
 #include "main_window.h"
+#include "list_store.h"
 #include "nav_window.h"
+#include "podcast_feed.h"
 #include "own_station_wnd.h"
 #include "profile_editors.h"
 #include "podcast_url_wnd.h"
@@ -47,7 +50,26 @@ int RunTimerEditor(cTimerEntry* entry) { return RunModal<cTimerEntryWnd>(entry);
 
 void RunWavConverter() { RunModal<cWavConverterWnd>(); }
 
-void RunSettings() { RunModal<cSettingsWnd>(0); }
+void RunSettings() {
+    // Fresh recording lists for the recording page; the replies arrive at
+    // the navigator while the page waits for them.
+    MarkRecListPending(REPLY_INPUTS);
+    Callback(42, 0, nullptr);
+    MarkRecListPending(REPLY_DEVICES);
+    Callback(59, 0, nullptr);
+    RunModal<cSettingsWnd>(0);
+    // The navigator's views show what the settings now say (recording on or
+    // off, the podcast folder).
+    if (cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR))
+        if (nav->GetWindow()) PostMessageA(nav->GetWindow(), WM_FK_PODCASTS_CHANGED, 0, 0);
+}
+
+// The episodes' cached file paths, durations and downloaded states point
+// into the old podcast folder.
+void ResetPodcastEpisodePaths() {
+    bk::ScopedLock hold(PodcastFeedsLock());
+    for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) static_cast<cPodcastFeed*>(e)->ResetEpisodePaths();
+}
 
 void RunPodcastAddress() {
     cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
@@ -66,14 +88,13 @@ static void ExpectRecList(int which) {
         nav->ExpectRecSourceList();
 }
 
-static bool WaitRecListReply(int which, char* out, int size, DWORD) {
+static bool WaitRecListReply(int which, char* out, int size, DWORD timeoutMs) {
     if (!out || size <= 0) return false;
     out[0] = 0;
     cNavWindow* nav = NavigatorWindow();
     if (!nav) return false;
-    const char* text = which == REPLY_INPUTS ? nav->WaitRecDeviceList() : nav->WaitRecSourceList();
-    bk::TextCopy(out, static_cast<size_t>(size), text);
-    return out[0] != 0;
+    return which == REPLY_INPUTS ? nav->WaitRecDeviceList(out, size, timeoutMs)
+                                 : nav->WaitRecSourceList(out, size, timeoutMs);
 }
 
 // The stream-address pop-up over the navigator; what it ends with is played.
@@ -101,8 +122,45 @@ void InstallDialogOpeners() {
     main.userStream = &RunUserStream;
     Openers().hint = &OpenHint;
     Openers().recSourceSearch = &OpenRecSourceSearch;
+    Openers().podcastFolderChanged = &ResetPodcastEpisodePaths;
     SetRecListReplies(RecListReplies{&ExpectRecList, &WaitRecListReply});
     ProfileHooks().help = &OpenEditorHelp;
+}
+
+void EmptyDialogSeams(char* names, int size) {
+    if (!names || size <= 0) return;
+    names[0] = 0;
+    const DialogOpeners& now = Openers();
+    const DialogOpeners& empty = EmptyOpeners();
+    const RecordingPopups popups = GetRecordingPopups();
+    const MainWindowHooks& main = MainHooks();
+    const struct {
+        const char* name;
+        bool filled;
+    } seams[] = {
+        {"hint", now.hint != empty.hint},
+        {"recSourceSearch", now.recSourceSearch != empty.recSourceSearch},
+        {"qualityChoice", now.qualityChoice != empty.qualityChoice},
+        {"cutChoice", now.cutChoice != empty.cutChoice},
+        {"mp3Choice", now.mp3Choice != empty.mp3Choice},
+        {"podcastFolderChanged", now.podcastFolderChanged != empty.podcastFolderChanged},
+        {"recListReplies", RecListRepliesInstalled()},
+        {"profileHelp", ProfileHelpInstalled()},
+        {"timerEditor", GetTimerEditorHook() != nullptr},
+        {"wavConverter", popups.wavConverter != nullptr},
+        {"recordSaved", popups.recordSaved != nullptr},
+        {"recommend", popups.recommend != nullptr},
+        {"settings", main.settings != nullptr},
+        {"about", main.about != nullptr},
+        {"subscribePodcast", main.subscribePodcast != nullptr},
+        {"ownStation", main.ownStation != nullptr},
+        {"userStream", main.userStream != nullptr},
+    };
+    for (const auto& seam : seams) {
+        if (seam.filled) continue;
+        if (names[0]) bk::TextAppend(names, static_cast<size_t>(size), " ");
+        bk::TextAppend(names, static_cast<size_t>(size), seam.name);
+    }
 }
 
 }  // namespace dlgs

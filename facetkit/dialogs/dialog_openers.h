@@ -16,5 +16,12 @@ FACETKIT_API void RunSettings();
 FACETKIT_API void RunPodcastAddress();
 // The stream-address pop-up over the navigator; an address it ends with is played.
 FACETKIT_API void RunUserStream();
+// Every podcast feed forgets its episodes' file paths (after the podcast
+// folder changed).
+FACETKIT_API void ResetPodcastEpisodePaths();
 FACETKIT_API void InstallDialogOpeners();
+// The pop-up seams the start-up leaves on their empty defaults, by name,
+// separated by blanks ("" when every one is filled). A slot left empty
+// would make a menu entry or button of the running player do nothing.
+FACETKIT_API void EmptyDialogSeams(char* names, int size);
 }  // namespace dlgs

@@ -38,7 +38,7 @@ void NoSearch(cElementHost*, HWND, cResourceManager*) {
 void NoChoice(cElementHost*, HWND, cResourceManager*, char*, int) {
     DebugLog(DL_WAR, "dialogs: profile editor not available");
 }
-void NoMp3Choice(cElementHost*, cResourceManager*, unsigned long*, int*, int*) {
+void NoMp3Choice(cElementHost*, HWND, cResourceManager*, unsigned long*, int*, int*) {
     DebugLog(DL_WAR, "dialogs: MP3 quality editor not available");
 }
 int AskMarkup(cElementHost* owner, HWND parent, cResourceManager* res, const char* text) {
@@ -55,12 +55,13 @@ int AskMarkup(cElementHost* owner, HWND parent, cResourceManager* res, const cha
 }
 void NoPodcastReset() {}
 
-DialogOpeners g_openers = {&NoHint, &NoSearch, &NoChoice, &NoChoice, &NoMp3Choice, &AskMarkup, &NoPodcastReset};
+const DialogOpeners kEmptyOpeners = {&NoHint, &NoSearch, &NoChoice, &NoChoice, &NoMp3Choice, &AskMarkup, &NoPodcastReset};
+DialogOpeners g_openers = kEmptyOpeners;
 
 typedef HRESULT(WINAPI* CoInitializeFn)(LPVOID);
 typedef void(WINAPI* CoUninitializeFn)();
 
-bool BrowseForFolder(const char* title, char* out, int size) {
+bool BrowseForFolder(HWND owner, const char* title, char* out, int size) {
     // ole32 is not among the library's link inputs; the shell needs COM.
     HMODULE ole = LoadLibraryA("ole32.dll");
     auto coInit = ole ? reinterpret_cast<CoInitializeFn>(GetProcAddress(ole, "CoInitialize")) : nullptr;
@@ -68,6 +69,7 @@ bool BrowseForFolder(const char* title, char* out, int size) {
     HRESULT com = coInit ? coInit(nullptr) : E_FAIL;
     char display[MAX_PATH] = {};
     BROWSEINFOA info = {};
+    info.hwndOwner = owner;
     info.pszDisplayName = display;
     info.lpszTitle = title;
     bool chosen = false;
@@ -138,6 +140,8 @@ void SetRecListReplies(const RecListReplies& replies) {
     g_replies.wait = replies.wait ? replies.wait : &NoReply;
 }
 
+bool RecListRepliesInstalled() { return g_replies.markPending != &NoPending && g_replies.wait != &NoReply; }
+
 void MarkRecListPending(int which) { g_replies.markPending(which); }
 
 bool WaitRecList(int which, char* out, int size, DWORD timeoutMs) {
@@ -179,22 +183,40 @@ void FittingCutProfileNames(char* buffer, int size) {
 
 DialogOpeners& Openers() { return g_openers; }
 
+const DialogOpeners& EmptyOpeners() { return kEmptyOpeners; }
+
 void SetFolderChooser(FolderChooser chooser) { g_chooser = chooser ? chooser : &BrowseForFolder; }
 
-bool ChooseFolder(const char* title, char* out, int size) {
+bool ChooseFolder(HWND owner, const char* title, char* out, int size) {
     if (!out || size <= 0) return false;
-    return g_chooser(title, out, size);
+    return g_chooser(owner, title, out, size);
 }
 
 void SetNoticeSink(NoticeSink sink) { g_notice = sink; }
 
-void Notice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text) {
+void Notice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text, unsigned titleSprite) {
     DebugLog(DL_INF, "dialogs: notice \"%s\"", text ? text : "");
     if (g_notice) {
         g_notice(text ? text : "");
         return;
     }
     auto* box = new cMessageWnd(owner, parent, res);
+    if (titleSprite) box->SetTitleDC(titleSprite);
+    box->SetText(text);
+    box->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
+    box->SetCountdown(-1);
+    box->MessageLoop();
+    delete box;
+}
+
+void MarkupNotice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text) {
+    DebugLog(DL_INF, "dialogs: notice \"%s\"", text ? text : "");
+    if (g_notice) {
+        g_notice(text ? text : "");
+        return;
+    }
+    auto* box = new cMarkupMessageWnd(owner, parent, res);
+    box->SetTitleDC(285);
     box->SetText(text);
     box->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
     box->SetCountdown(-1);

@@ -50,6 +50,8 @@ struct RecListReplies {
     bool (*wait)(int which, char* out, int size, DWORD timeoutMs);
 };
 FACETKIT_API void SetRecListReplies(const RecListReplies& replies);
+// Whether something other than the empty default answers the waits.
+FACETKIT_API bool RecListRepliesInstalled();
 FACETKIT_API void MarkRecListPending(int which);
 FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs);
 
@@ -80,24 +82,33 @@ struct DialogOpeners {
     // name: in and out, `size` bytes.
     void (*qualityChoice)(cElementHost* owner, HWND parent, cResourceManager* res, char* name, int size);
     void (*cutChoice)(cElementHost* owner, HWND parent, cResourceManager* res, char* name, int size);
-    void (*mp3Choice)(cElementHost* owner, cResourceManager* res, unsigned long* bitrate, int* channels, int* vbr);
+    void (*mp3Choice)(cElementHost* owner, HWND parent, cResourceManager* res, unsigned long* bitrate, int* channels,
+                      int* vbr);
     // 1 when the user asked for a search (the question of text 611).
     int (*askYesNo)(cElementHost* owner, HWND parent, cResourceManager* res, const char* markupText);
     // Forgets the podcast episodes' file paths after the podcast folder changed.
     void (*podcastFolderChanged)();
 };
 FACETKIT_API DialogOpeners& Openers();
+// The slots as the library loads them, before anything is installed (the
+// question of askYesNo is already the production one).
+FACETKIT_API const DialogOpeners& EmptyOpeners();
 
-// The shell's folder browser with a title; false when nothing was chosen.
-typedef bool (*FolderChooser)(const char* title, char* out, int size);
+// The shell's folder browser with a title, modal over `owner`; false when
+// nothing was chosen.
+typedef bool (*FolderChooser)(HWND owner, const char* title, char* out, int size);
 FACETKIT_API void SetFolderChooser(FolderChooser chooser);
-FACETKIT_API bool ChooseFolder(const char* title, char* out, int size);
+FACETKIT_API bool ChooseFolder(HWND owner, const char* title, char* out, int size);
 
 // Tells the user why an input was not taken (a message pop-up with one
 // button, run modally). A test may take the texts instead.
 typedef void (*NoticeSink)(const char* text);
 FACETKIT_API void SetNoticeSink(NoticeSink sink);
-FACETKIT_API void Notice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text);
+FACETKIT_API void Notice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text,
+                         unsigned titleSprite = 0);
+// The same for a catalogue text with mark-up: the mark-up pop-up (title
+// sprite 285, one button 289), so the tags are read, never shown.
+FACETKIT_API void MarkupNotice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text);
 
 // Waits up to `ms` while handling this thread's messages, so windows stay
 // painted and replies posted to them arrive.

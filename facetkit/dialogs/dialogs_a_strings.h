@@ -15,3 +15,6 @@
 #define DLG_TEXT_ENTRY_NAME_STATION 5414     /* station, day, month, year, hour, minute */
 #define DLG_TEXT_ENTRY_NAME_PLAIN 5415       /* day, month, year, hour, minute */
 #define DLG_TEXT_TIME_MISSING 5416             /* label */
+// The question before the recording-source search ends a running recording.
+#define DLG_TEXT_SEARCH_STOPS_RECORDING 5417
+#define DLG_TEXT_FOLDER_REFUSED 5418             /* label, typed, kept */

@@ -22,9 +22,12 @@ enum { TXT_STEREO = 465, TXT_JOINT = 466, TXT_TITLE = 468, TXT_BITRATE = 469, TX
 
 const int kRates[cMp3QualityWnd::RATE_COUNT] = {320, 256, 224, 192, 160, 128, 112, 96, 80, 64, 56, 48, 40, 32};
 
-void OpenMp3Choice(cElementHost* owner, cResourceManager* res, unsigned long* bitrate, int* channels, int* vbr) {
+// Modal over the format pop-up, whose OK would otherwise store the values
+// from before the choice.
+void OpenMp3Choice(cElementHost* owner, HWND parent, cResourceManager* res, unsigned long* bitrate, int* channels,
+                   int* vbr) {
     int rate = bitrate ? static_cast<int>(*bitrate) : 0;
-    auto* editor = new cMp3QualityChoiceWnd(owner, nullptr, res, &rate, channels, vbr);
+    auto* editor = new cMp3QualityChoiceWnd(owner, parent, res, &rate, channels, vbr);
     editor->MessageLoop();
     delete editor;
     if (bitrate) *bitrate = static_cast<unsigned long>(rate);

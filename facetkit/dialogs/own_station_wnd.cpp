@@ -176,18 +176,7 @@ bool cOwnStationWnd::Save() {
     s.type = SelectedId(LIST_TYPE);
     s.genre = SelectedId(LIST_GENRE);
     s.format = SelectedId(LIST_FORMAT);
-    if (s.format == 0) {
-        formatMissing_ = true;
-        if (lists_[LIST_FORMAT]) SetFocus(lists_[LIST_FORMAT]->GetWindow());
-    }
-    if (s.address.size() < 2) {
-        addressMissing_ = true;
-        if (edits_[EDIT_ADDRESS]) SetFocus(edits_[EDIT_ADDRESS]->GetWindow());
-    }
-    if (formatMissing_ || addressMissing_) {
-        Invalidate();
-        return false;
-    }
+    if (!CheckPlayable(s.format, s.address)) return false;
     if (s.name.empty()) s.name = s.address;
     std::string record = ownst::BuildStationRecord(s);
     SetResult(1);
@@ -196,9 +185,21 @@ bool cOwnStationWnd::Save() {
     return true;
 }
 
+bool cOwnStationWnd::CheckPlayable(unsigned long format, const std::string& address) {
+    formatMissing_ = format == 0;
+    addressMissing_ = address.size() < 2;
+    if (formatMissing_ && lists_[LIST_FORMAT]) SetFocus(lists_[LIST_FORMAT]->GetWindow());
+    if (addressMissing_ && edits_[EDIT_ADDRESS]) SetFocus(edits_[EDIT_ADDRESS]->GetWindow());
+    if (formatMissing_ || addressMissing_) Invalidate();
+    return !formatMissing_ && !addressMissing_;
+}
+
 void cOwnStationWnd::TestPlay() {
     const std::string address = EditText(EDIT_ADDRESS);
-    MainProtocolTarget().PlayCustomUrl(static_cast<int>(SelectedId(LIST_FORMAT)), address.c_str());
+    const unsigned long format = SelectedId(LIST_FORMAT);
+    // The host cannot play a stream without its format or its address.
+    if (!CheckPlayable(format, address)) return;
+    MainProtocolTarget().PlayCustomUrl(static_cast<int>(format), address.c_str());
 }
 
 void cOwnStationWnd::Close() {

@@ -54,6 +54,9 @@ public:
     // format or the address is missing.
     bool Save();
     void TestPlay();
+    // Marks (and focuses) a missing format or an address shorter than two
+    // characters; true when neither is missing.
+    bool CheckPlayable(unsigned long format, const std::string& address);
     void Close();
 
     cVLEditBox* GetEdit(int index) { return index >= 0 && index < EDIT_COUNT ? edits_[index] : nullptr; }

@@ -18,7 +18,7 @@
 #include "wnd_button.h"
 
 namespace {
-enum { SPRITE_TITLE = 384, SPRITE_OK = 187, SPRITE_CANCEL = 226 };
+enum { SPRITE_TITLE = 384, SPRITE_OK = 187, SPRITE_CANCEL = 226, SPRITE_NOT_FOUND_TITLE = 257 };
 enum { TXT_ENTER_ADDRESS = 596, TXT_EXAMPLE = 597, TXT_NOT_FOUND = 582 };
 enum { CODE_ADD_PODCAST = 69, MAX_EPISODES_COUNTED = 50, TITLE_SIZE = 1024 };
 
@@ -52,7 +52,8 @@ cPodcastUrlWnd::~cPodcastUrlWnd() {
     if (white_) DeleteObject(white_);
 }
 
-int cPodcastUrlWnd::Fetch(char* url, char** answer) {
+int cPodcastUrlWnd::Fetch(char* url, char** answer, unsigned long* received) {
+    *received = 0;
     cDownloadManager* dm = Library().downloads;
     if (!dm) return kDownloadFailed;
     unsigned long job = dm->Download(nullptr, 0, url, answer, FEED_LIMIT, 0, 0);
@@ -63,11 +64,17 @@ int cPodcastUrlWnd::Fetch(char* url, char** answer) {
     busy_ = true;
     int status = dm->GetStatus(job);
     const DWORD start = GetTickCount();
-    while (status < kDownloadFinished && !cancelled_ && GetTickCount() - start < kDownloadWaitMs) {
+    // A job the manager no longer knows (status 0), or one whose thread
+    // never began, cannot finish: no use waiting the full bound for it.
+    while (status > kDownloadNone && status < kDownloadFinished && !cancelled_ &&
+           GetTickCount() - start < kDownloadWaitMs &&
+           !(status == kDownloadCreated && GetTickCount() - start >= kStartWaitMs)) {
         dlgs::PumpFor(5);
         status = dm->GetStatus(job);
     }
     busy_ = false;
+    if (status == kDownloadFinished) *received = dm->GetAktSize(job);
+    if (status == kDownloadNone || status == kDownloadCreated) status = kDownloadFailed;
     if (status < kDownloadFinished) status = kDownloadCancelled;
     dm->DeleteJob(job);
     Sleep(100);
@@ -80,7 +87,7 @@ void cPodcastUrlWnd::NotFound(const char* url) {
     bk::TextFormat(text, sizeof text, format, url);
     cDownloadManager* dm = Library().downloads;
     HWND nav = dm ? dm->GetNavWindowHandle() : nullptr;
-    dlgs::Notice(dlgs::MainWindowObject(), nav ? nav : GetWindow(), res_, text);
+    dlgs::Notice(dlgs::MainWindowObject(), nav ? nav : GetWindow(), res_, text, SPRITE_NOT_FOUND_TITLE);
 }
 
 bool cPodcastUrlWnd::Subscribe() {
@@ -98,7 +105,8 @@ bool cPodcastUrlWnd::Subscribe() {
     if (!url[0]) return false;
 
     char* answer = nullptr;
-    const int status = Fetch(url, &answer);
+    unsigned long received = 0;
+    const int status = Fetch(url, &answer, &received);
     if (cancelled_) {
         FreeAnswer(&answer);
         Close();
@@ -128,7 +136,8 @@ bool cPodcastUrlWnd::Subscribe() {
         // added all the same and reads its feed again later.
         HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
-            const DWORD length = static_cast<DWORD>(strlen(answer));
+            // Byte for byte as it came, a zero byte inside included.
+            const DWORD length = static_cast<DWORD>(received ? received : strlen(answer));
             DWORD written = 0;
             if (!WriteFile(file, answer, length, &written, nullptr) || written != length) {
                 CloseHandle(file);

@@ -22,6 +22,8 @@ public:
     enum { FEED_LIMIT = 999999 };
     // How long a download may hold the pop-up (its window stays answered).
     static constexpr DWORD kDownloadWaitMs = 60000;
+    // How long a job may stay created without its thread beginning.
+    static constexpr DWORD kStartWaitMs = 10000;
 
     cPodcastUrlWnd(cElementHost* owner, HWND parent, cResourceManager* res);
     ~cPodcastUrlWnd() override;
@@ -41,7 +43,7 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // The feed at `url` (status 5 with the text, or the failing status).
-    int Fetch(char* url, char** answer);
+    int Fetch(char* url, char** answer, unsigned long* received);
     void NotFound(const char* url);
 
     cElementHost* owner_;

@@ -24,7 +24,7 @@ enum {
     TXT_CUT_TITLE = 210, TXT_CUT_BY = 518, TXT_CUT_EVERY = 519, TXT_MINUTES = 520, TXT_MB = 521,
     TXT_SUGGESTION = 522, TXT_TIME = 523, TXT_FILE_SIZE = 524, TXT_SAVE_CUT_AS = 594, TXT_OWN_FOLDER = 595,
     TXT_DELETE_QUESTION = 64, TXT_STEREO = 62, TXT_MONO = 63, TXT_SAVE_QUALITY_AS = 66, TXT_RATE = 67,
-    TXT_DEPTH = 68, TXT_CHANNELS = 69,
+    TXT_DEPTH = 68, TXT_CHANNELS = 69, TXT_DO_NOT_CUT = 525,
 };
 const int kDefaultCutValue = 20;
 
@@ -41,9 +41,8 @@ int AskWithMessage(cElementHost* owner, HWND parent, cResourceManager* res, cons
     return result;
 }
 void NoHelp(int, cElementHost*, HWND, cResourceManager*) {}
-void NoRefresh() {}
 
-dlgs::ProfileEditorHooks g_hooks = {&AskWithMessage, &NoHelp, &NoRefresh};
+dlgs::ProfileEditorHooks g_hooks = {&AskWithMessage, &NoHelp};
 
 void OpenCutChoice(cElementHost* owner, HWND parent, cResourceManager* res, char* name, int size) {
     char buffer[cCutProfileWnd::NAME_SIZE] = {};
@@ -104,6 +103,8 @@ bool ConfirmDelete(cVLEditBox* edit, cElementHost* owner, HWND parent, cResource
 namespace dlgs {
 
 ProfileEditorHooks& ProfileHooks() { return g_hooks; }
+
+bool ProfileHelpInstalled() { return g_hooks.help != &NoHelp; }
 
 void InstallProfileEditorOpeners() {
     Openers().cutChoice = &OpenCutChoice;
@@ -227,7 +228,17 @@ void cCutProfileWnd::OnDelete() {
     if (!ConfirmDelete(name_, owner_, GetWindow(), res_, name, sizeof name)) return;
     DeleteAutoCutSettings(name);
     Close();
-    g_hooks.recordingChoicesChanged();
+    // The player must not go on naming a profile that is gone: it takes the
+    // recording view's first choice, "do not cut", which the view shows
+    // once it is read again.
+    cSettingsInterface* host = dlgs::Host();
+    if (host && _stricmp(host->GetAutoCutMuster() ? host->GetAutoCutMuster() : "", name) == 0) {
+        char none[256] = {};
+        dlgs::Text(TXT_DO_NOT_CUT, none, sizeof none);
+        host->SetAutoCutMuster(none);
+        host->Save();
+        dlgs::Callback(46, 0, nullptr);
+    }
 }
 
 void cCutProfileWnd::Close() {

@@ -22,11 +22,11 @@ struct ProfileEditorHooks {
     int (*confirm)(cElementHost* owner, HWND parent, cResourceManager* res, const char* text);
     // The hint pop-ups behind the help buttons.
     void (*help)(int kind, cElementHost* owner, HWND parent, cResourceManager* res);
-    // The navigator re-applies its recording view's choices.
-    void (*recordingChoicesChanged)();
 };
 enum { HELP_REC_QUALITY = 1, HELP_MP3_QUALITY = 2 };
 FACETKIT_API ProfileEditorHooks& ProfileHooks();
+// Whether the help buttons open the hint pop-ups (installed at start-up).
+FACETKIT_API bool ProfileHelpInstalled();
 // Fills the choice-editor slots of Openers() with the editors below.
 FACETKIT_API void InstallProfileEditorOpeners();
 // A profile name as it can go into an INI file: blanks at both ends dropped.

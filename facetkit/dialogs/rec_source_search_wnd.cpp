@@ -586,7 +586,8 @@ void cRecSourceSearchWnd::OnButton(unsigned long id) {
     case BUTTON_HELP: {
         cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR);
         HWND parent = nav && nav->GetWindow() ? nav->GetWindow() : GetParentWindow();
-        dlgs::Openers().hint(dlgs::HINT_SEARCH_FAILED, owner_, parent, res_);
+        cElementHost* owner = nav && nav->GetWindow() ? static_cast<cElementHost*>(nav) : owner_;
+        dlgs::Openers().hint(dlgs::HINT_SEARCH_FAILED, owner, parent, res_);
         break;
     }
     default: break;

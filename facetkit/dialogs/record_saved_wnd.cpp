@@ -73,7 +73,9 @@ cRecordSavedWnd::cRecordSavedWnd(cElementHost* owner, HWND parent, cResourceMana
       white_(CreateSolidBrush(RGB(255, 255, 255))) {
     HWND hwnd = GetWindow();
     if (!hwnd) return;
-    SetResult(0);
+    // Only the delete button discards the recording; any other way out
+    // (the window closed, gone with its owner) keeps it.
+    SetResult(1);
     PreparePopup(this, &cRecordSavedWnd::WndProc, WIDTH, HEIGHT, SPRITE_TITLE);
     ::ShowWindow(hwnd, SW_SHOW);
     int x = 55;

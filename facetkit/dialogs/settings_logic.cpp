@@ -1,7 +1,10 @@
 #include "settings_logic.h"
 
+#include <cctype>
 #include <climits>
 #include <cstring>
+
+#include "textutil.h"
 
 namespace settings {
 
@@ -85,6 +88,33 @@ void ParseRecList(const char* text, size_t length, std::vector<std::string>* ent
     }
     if (hasMarker && marker >= 0 && marker < static_cast<long long>(entries->size()))
         *choice = static_cast<int>(marker);
+}
+
+bool IsUsableFolder(const char* path) {
+    if (!path || !path[0]) return true;
+    const size_t n = strlen(path);
+    size_t at;
+    if (n >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+        at = 3;
+    else if (n >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\' && path[2] != '?' && path[2] != '.')
+        at = 2;
+    else
+        return false;
+    for (size_t i = at; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c < 0x20 || strchr("*?\"<>|:", c)) return false;
+    }
+    // Each step between separators.
+    std::string step;
+    for (size_t i = at; i <= n; ++i) {
+        if (i < n && path[i] != '\\' && path[i] != '/') {
+            step += path[i];
+            continue;
+        }
+        if (step == "." || step == ".." || IsDeviceName(step.c_str())) return false;
+        step.clear();
+    }
+    return true;
 }
 
 }  // namespace settings

@@ -38,4 +38,10 @@ FACETKIT_API int PreviousPage(int page, bool hasRecordButton, bool german);
 // number, or no entry at that index). A trailing separator adds no entry.
 FACETKIT_API void ParseRecList(const char* text, size_t length, std::vector<std::string>* entries, int* choice);
 
+// Whether a typed folder can hold the player's files: empty (the player's
+// own choice), or a full path ("X:\..." or "\\server\share...") without
+// * ? " < > | or control characters, without "." or ".." steps and
+// without a device name (CON, NUL, COM1 ...) as a step.
+FACETKIT_API bool IsUsableFolder(const char* path);
+
 }  // namespace settings

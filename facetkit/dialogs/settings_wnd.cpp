@@ -15,6 +15,8 @@
 #include "resource_manager.h"
 #include "settings_logic.h"
 #include "skin_wnd.h"
+#include "status_intake.h"
+#include "view_notices.h"
 #include "window_binding.h"
 #include "wnd_button.h"
 #include "wnd_list.h"
@@ -38,7 +40,8 @@ enum {
 // Catalogue texts of the pages.
 enum {
     TXT_SELECT_DIRECTORY = 61, TXT_SOURCE_SEARCH_QUESTION = 611, TXT_NOT_ON_VISTA = 730, TXT_UNLIMITED = 452,
-    TXT_RECORD_TIP_ON = 279, TXT_RECORD_TIP_OFF = 60, TXT_RECORD_MAIN_TIP_ON = 278,
+    TXT_RECORD_TIP_ON = 279, TXT_RECORD_TIP_OFF = 60, TXT_RECORD_MAIN_TIP_ON = 278, TXT_RECORDING_FOLDER = 57,
+    TXT_PODCAST_FOLDER = 626,
 };
 
 DWORD g_capabilitiesWaitMs = 3000;
@@ -61,9 +64,9 @@ int cSettingsWnd::IsSourceSearchRunning() { return g_sourceSearch ? 1 : 0; }
 
 cSettingsWnd::cSettingsWnd(cElementHost* owner, HWND parent, cResourceManager* res, int guided)
     : cPopUpWnd(parent, res), owner_(owner), res_(res), guided_(guided), page_(PAGE_FORMATS), connectionChanged_(0),
-      building_(0), combo_{}, edit_{}, listText_{}, snap_{}, lastInChain_(nullptr), inputOffset_(0),
-      deviceOffset_(0), inputHasChoice_(0), deviceHasChoice_(0), inputChoice_(-1), deviceChoice_(-1),
-      sentInput_(0), sentDevice_(0), capabilities_(0), notices_{} {
+      building_(0), combo_{}, edit_{}, listText_{}, snap_{}, atOpen_{}, proxyDetected_(0), lastInChain_(nullptr),
+      inputOffset_(0), deviceOffset_(0), inputHasChoice_(0), deviceHasChoice_(0), inputChoice_(-1),
+      deviceChoice_(-1), inputMarked_(-1), deviceMarked_(-1), sentInput_(0), sentDevice_(0), capabilities_(0), notices_{} {
     TakeSnapshot();
     HWND hwnd = GetWindow();
     if (!hwnd) return;
@@ -107,7 +110,15 @@ cSettingsWnd::cSettingsWnd(cElementHost* owner, HWND parent, cResourceManager* r
 
 cSettingsWnd::~cSettingsWnd() {
     DestroyControls();
-    if (cSettingsInterface* host = dlgs::Host()) host->Save();
+    cSettingsInterface* host = dlgs::Host();
+    if (host && proxyDetected_) {
+        // Detect wrote the system's proxy into the host at once; unless OK
+        // took it, the proxy of before is what stays.
+        host->SetProxyEnabled(atOpen_.proxyEnabled);
+        host->SetProxyHost(atOpen_.proxyHost);
+        host->SetProxyPort(atOpen_.proxyPort);
+    }
+    if (host) host->Save();
     if (connectionChanged_) {
         char skin[201] = {};
         GetValue("SKIN", skin, sizeof skin);
@@ -151,6 +162,7 @@ void cSettingsWnd::TakeSnapshot() {
     snap_.podAutoDownload = h->GetPodAutoDownload();
     snap_.podAutoDeleteFiles = h->GetPodAutoDeleteFiles();
     snap_.podDeletePodcasts = h->GetPodDeletePodcasts();
+    atOpen_ = snap_;
 }
 
 // ---------------------------------------------------------------- elements
@@ -249,6 +261,24 @@ void cSettingsWnd::ReadText(cVLEditBox* field, char* member, size_t size) {
     bk::TextCopy(member, size, text);
 }
 
+void cSettingsWnd::ReadFolder(cVLEditBox* field, char* member, size_t size, unsigned labelId) {
+    if (!field) return;
+    char text[cVLEditBox::TEXT_LIMIT] = {};
+    field->GetText(text, sizeof text);
+    if (settings::IsUsableFolder(text)) {
+        bk::TextCopy(member, size, text);
+        return;
+    }
+    // The player would write its files somewhere else than the user thinks,
+    // or onto a device: the folder of before stays.
+    char label[256] = {}, format[512] = {}, line[1400] = {};
+    dlgs::Text(labelId, label, sizeof label);
+    dlgs::OwnText(DLG_TEXT_FOLDER_REFUSED, format, sizeof format);
+    bk::TextFormat(line, sizeof line, format, label, text, member);
+    if (notices_[0]) bk::TextAppend(notices_, "\n");
+    bk::TextAppend(notices_, line);
+}
+
 void cSettingsWnd::SetGuidedButtons(int ok, int back, int next) {
     if (!guided_) return;
     if (cWndButton* b = GetButton(BUTTON_OK)) b->SetEnable(ok);
@@ -337,7 +367,7 @@ void cSettingsWnd::TearDownPage(int page) {
         if (combo_[SLOT_B]) snap_.podAutoDownload = settings::PodcastValue(combo_[SLOT_B]->GetCurSel());
         if (combo_[SLOT_C]) snap_.podAutoDeleteFiles = settings::PodcastValue(combo_[SLOT_C]->GetCurSel());
         if (combo_[SLOT_D]) snap_.podDeletePodcasts = settings::PodcastValue(combo_[SLOT_D]->GetCurSel());
-        ReadText(edit_[SLOT_A], snap_.podcastDir, sizeof snap_.podcastDir);
+        ReadFolder(edit_[SLOT_A], snap_.podcastDir, sizeof snap_.podcastDir, TXT_PODCAST_FOLDER);
         RemoveButton(BUTTON_FOLDER);
         break;
     default: break;
@@ -508,6 +538,7 @@ void cSettingsWnd::OnFieldSwitch(unsigned long id) {
 }
 
 void cSettingsWnd::DetectSystemProxy() {
+    proxyDetected_ = 1;
     dlgs::Callback(78, 0, nullptr);
     cSettingsInterface* h = dlgs::Host();
     if (!h) return;
@@ -541,7 +572,12 @@ void cSettingsWnd::ChooseFolder() {
     char title[256] = {};
     dlgs::Text(TXT_SELECT_DIRECTORY, title, sizeof title);
     char path[MAX_PATH] = {};
-    if (!dlgs::ChooseFolder(title, path, sizeof path)) return;
+    const int page = page_;
+    HWND hwnd = GetWindow();
+    if (!dlgs::ChooseFolder(hwnd, title, path, sizeof path)) return;
+    // The browser may have been left open while the dialog went on: the
+    // path belongs to the page that asked for it and to no other.
+    if (!IsWindow(hwnd) || page_ != page) return;
     bk::TextCopy(member, size, path);
     if (edit_[SLOT_A]) edit_[SLOT_A]->SetText(member);
 }
@@ -571,10 +607,11 @@ void cSettingsWnd::BuildFormats() {
 
 // ---------------------------------------------------------------- recording page
 
-void cSettingsWnd::FillRecList(int slot, int which, int* offset, int* hasChoice) {
+void cSettingsWnd::FillRecList(int slot, int which, int* offset, int* hasChoice, int* marked) {
     cSkinComboBox* combo = combo_[slot];
     *offset = 0;
     *hasChoice = 0;
+    *marked = -1;
     if (!combo) return;
     combo->ResetContent();
     memset(listText_, 0, sizeof listText_);
@@ -591,6 +628,7 @@ void cSettingsWnd::FillRecList(int slot, int which, int* offset, int* hasChoice)
     }
     for (const std::string& e : entries) combo->AddString(e.c_str());
     *hasChoice = choice >= 0;
+    *marked = choice;
     combo->SetEnable(*hasChoice);
     combo->SetCurSel(*hasChoice ? choice + *offset : 0);
 }
@@ -609,9 +647,9 @@ void cSettingsWnd::BuildRecording() {
         if (cWndButton* b = AddButton(BUTTON_SOURCE_SEARCH, BUTTON_SOURCE_SEARCH, 342, 126, 0, 0)) Chain(b->GetWindow());
     }
     NewCombo(SLOT_A, x, 126, 175);
-    FillRecList(SLOT_A, dlgs::REPLY_INPUTS, &inputOffset_, &inputHasChoice_);
+    FillRecList(SLOT_A, dlgs::REPLY_INPUTS, &inputOffset_, &inputHasChoice_, &inputMarked_);
     NewCombo(SLOT_B, x, 84, 175);
-    FillRecList(SLOT_B, dlgs::REPLY_DEVICES, &deviceOffset_, &deviceHasChoice_);
+    FillRecList(SLOT_B, dlgs::REPLY_DEVICES, &deviceOffset_, &deviceHasChoice_, &deviceMarked_);
     if (preVista) {
         if (cWndButton* b = AddButton(HINT_DEVICE, SPRITE_HINT, 322, 86, 0, 0)) Chain(b->GetWindow());
         if (cWndButton* b = AddButton(HINT_PROXY, SPRITE_HINT, 322, 128, 0, 0)) Chain(b->GetWindow());
@@ -634,27 +672,47 @@ void cSettingsWnd::TearDownRecording() {
     inputChoice_ = deviceChoice_ = -1;
     if (combo_[SLOT_A] && inputHasChoice_) {
         int index = combo_[SLOT_A]->GetCurSel() - inputOffset_;
-        if (index >= 0) {
-            inputChoice_ = index;
-            dlgs::Callback(43, index + 1, nullptr);
-            sentInput_ = 1;
-        }
+        if (index >= 0) inputChoice_ = index;
     }
     if (combo_[SLOT_B] && deviceHasChoice_) {
         int index = combo_[SLOT_B]->GetCurSel() - deviceOffset_;
-        if (index >= 0) {
-            deviceChoice_ = index;
-            dlgs::Callback(60, index + 1, nullptr);
-            sentDevice_ = 1;
-            dlgs::PumpFor(500);
-            dlgs::MarkRecListPending(dlgs::REPLY_INPUTS);
-            dlgs::MarkRecListPending(dlgs::REPLY_DEVICES);
-            dlgs::Callback(42, 0, nullptr);
-            dlgs::Callback(59, 0, nullptr);
-        }
+        if (index >= 0) deviceChoice_ = index;
     }
-    ReadText(edit_[SLOT_A], snap_.recordingDir, sizeof snap_.recordingDir);
+    // The host selects on threads of its own, in no fixed order: the device
+    // first, and the input only once the host has taken the device, or the
+    // input lands on the device that was selected before.
+    bool deviceChanged = false;
+    if (deviceChoice_ >= 0) {
+        deviceChanged = deviceChoice_ != deviceMarked_;
+        InterlockedExchange(&GetStatusFlags().wizardAck2, 0);
+        dlgs::Callback(60, deviceChoice_ + 1, nullptr);
+        sentDevice_ = 1;
+        WaitDeviceTaken();
+    }
+    // An input picked from the list of another device means nothing on the
+    // new one; the new device's inputs are read again and shown instead.
+    bool inputSent = false;
+    if (inputChoice_ >= 0 && !deviceChanged) {
+        dlgs::Callback(43, inputChoice_ + 1, nullptr);
+        sentInput_ = 1;
+        inputSent = true;
+    }
+    if (deviceChoice_ >= 0 || inputSent) {
+        dlgs::MarkRecListPending(dlgs::REPLY_INPUTS);
+        dlgs::Callback(42, 0, nullptr);
+    }
+    if (deviceChoice_ >= 0) {
+        dlgs::MarkRecListPending(dlgs::REPLY_DEVICES);
+        dlgs::Callback(59, 0, nullptr);
+    }
+    ReadFolder(edit_[SLOT_A], snap_.recordingDir, sizeof snap_.recordingDir, TXT_RECORDING_FOLDER);
     inputHasChoice_ = deviceHasChoice_ = 0;
+}
+
+void cSettingsWnd::WaitDeviceTaken() {
+    const DWORD start = GetTickCount();
+    while (!GetStatusFlags().wizardAck2 && GetTickCount() - start < g_listsWaitMs) dlgs::PumpFor(10);
+    if (!GetStatusFlags().wizardAck2) DebugLog(DL_WAR, "cSettingsWnd: recording device not confirmed");
 }
 
 void cSettingsWnd::OnComboSelChange(HWND combo) {
@@ -662,7 +720,7 @@ void cSettingsWnd::OnComboSelChange(HWND combo) {
     bool device = combo_[SLOT_B] && combo_[SLOT_B]->GetWindow() == combo;
     bool input = combo_[SLOT_A] && combo_[SLOT_A]->GetWindow() == combo && combo_[SLOT_A]->GetCurSel() != -1;
     if (!device && !input) return;
-    dlgs::MarkRecListPending(dlgs::REPLY_INPUTS);
+    // The teardown hands the choices over and asks for the lists again.
     ShowPage(PAGE_RECORDING);
 }
 
@@ -670,7 +728,16 @@ void cSettingsWnd::SearchRecordingSource() {
     char question[4096] = {};
     dlgs::Text(TXT_SOURCE_SEARCH_QUESTION, question, sizeof question);
     HWND hwnd = GetWindow();
-    if (dlgs::Openers().askYesNo(owner_, hwnd, res_, question)) dlgs::Openers().recSourceSearch(owner_, hwnd, res_);
+    if (dlgs::Openers().askYesNo(owner_, hwnd, res_, question)) {
+        // The search stops playback first, and with it a running recording.
+        bool go = true;
+        if (GetRecordingFlag()) {
+            char stops[1024] = {};
+            dlgs::OwnText(DLG_TEXT_SEARCH_STOPS_RECORDING, stops, sizeof stops);
+            go = IsWindow(hwnd) && dlgs::Openers().askYesNo(owner_, hwnd, res_, stops) != 0;
+        }
+        if (go && IsWindow(hwnd)) dlgs::Openers().recSourceSearch(owner_, hwnd, res_);
+    }
     if (!IsWindow(hwnd)) return;
     // Cancel keeps what the search chose.
     if (cSettingsInterface* h = dlgs::Host()) {
@@ -683,8 +750,8 @@ void cSettingsWnd::SearchRecordingSource() {
     dlgs::Callback(59, 0, nullptr);
     dlgs::Callback(42, 0, nullptr);
     if (page_ != PAGE_RECORDING) return;
-    FillRecList(SLOT_A, dlgs::REPLY_INPUTS, &inputOffset_, &inputHasChoice_);
-    FillRecList(SLOT_B, dlgs::REPLY_DEVICES, &deviceOffset_, &deviceHasChoice_);
+    FillRecList(SLOT_A, dlgs::REPLY_INPUTS, &inputOffset_, &inputHasChoice_, &inputMarked_);
+    FillRecList(SLOT_B, dlgs::REPLY_DEVICES, &deviceOffset_, &deviceHasChoice_, &deviceMarked_);
     Invalidate();
 }
 
@@ -715,12 +782,15 @@ void cSettingsWnd::OnOk() {
         h->SetPodAutoUpdate(snap_.podAutoUpdate);
         h->SetPodDeletePodcasts(snap_.podDeletePodcasts);
 
-        auto differs = [](const char* current, const char* mine) { return strcmp(current ? current : "", mine) != 0; };
-        if (differs(h->GetUserNameAuth(), snap_.userNameAuth) ||
-            differs(h->GetUserPasswortAuth(), snap_.userPasswortAuth) ||
-            differs(h->GetProxyHost(), snap_.proxyHost) || differs(h->GetProxyPort(), snap_.proxyPort) ||
-            h->GetProxyEnabled() != snap_.proxyEnabled)
+        // Against the values at open, not the host's: Detect has already
+        // written the system's proxy into the host.
+        auto differs = [](const char* before, const char* mine) { return strcmp(before, mine) != 0; };
+        if (differs(atOpen_.userNameAuth, snap_.userNameAuth) ||
+            differs(atOpen_.userPasswortAuth, snap_.userPasswortAuth) ||
+            differs(atOpen_.proxyHost, snap_.proxyHost) || differs(atOpen_.proxyPort, snap_.proxyPort) ||
+            atOpen_.proxyEnabled != snap_.proxyEnabled)
             connectionChanged_ = 1;
+        proxyDetected_ = 0;
 
         h->SetProxyEnabled(snap_.proxyEnabled);
         h->SetHTTP_Only(snap_.httpOnly);

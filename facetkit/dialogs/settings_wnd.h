@@ -132,6 +132,9 @@ private:
     // changed is told to the user afterwards.
     int ReadNumber(cVLEditBox* field, int low, int high, unsigned labelId);
     void ReadText(cVLEditBox* field, char* member, size_t size);
+    // A typed folder into `member` when it can be one; otherwise `member`
+    // stays and the user is told why.
+    void ReadFolder(cVLEditBox* field, char* member, size_t size, unsigned labelId);
     void FlushNotices();
 
     void BuildPage(int page);
@@ -146,7 +149,9 @@ private:
     void BuildPodcasts();
     void TearDownInternet();
     void TearDownRecording();
-    void FillRecList(int slot, int which, int* offset, int* hasChoice);
+    void FillRecList(int slot, int which, int* offset, int* hasChoice, int* marked);
+    // Waits (bounded, handling messages) for the host to confirm the device.
+    void WaitDeviceTaken();
 
     void OnFieldSwitch(unsigned long id);
     void OnStreamChoiceRadio(unsigned long id);
@@ -167,14 +172,20 @@ private:
     cVLEditBox* edit_[SLOTS];
     char listText_[LIST_SIZE];
     Snapshot snap_;
+    // The values at open: OK compares the connection data with them, and
+    // Cancel puts back a proxy that Detect wrote into the host.
+    Snapshot atOpen_;
+    int proxyDetected_;
     HWND lastInChain_;
     // The recording page's list choices: the combo index of the host's first
     // entry (the Vista notice shifts it) and whether the host marked one.
     int inputOffset_, deviceOffset_;
     int inputHasChoice_, deviceHasChoice_;
     int inputChoice_, deviceChoice_;
+    // The entries the host marked as current when the lists were read.
+    int inputMarked_, deviceMarked_;
     // Whether this dialog handed an input or a device choice to the host.
     int sentInput_, sentDevice_;
     int capabilities_;
-    char notices_[1024];
+    char notices_[4096];
 };

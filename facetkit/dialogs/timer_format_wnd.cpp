@@ -186,7 +186,7 @@ void cTimerFormatWnd::OnEditCutProfile() {
 }
 
 void cTimerFormatWnd::OnEditMp3Quality() {
-    dlgs::Openers().mp3Choice(owner_, res_, &bitrate_, &channels_, &vbr_);
+    dlgs::Openers().mp3Choice(owner_, GetWindow(), res_, &bitrate_, &channels_, &vbr_);
     SelectProfiles();
 }
 

@@ -18,6 +18,7 @@
 #include "profile_editors.h"
 #include "registry.h"
 #include "resource_manager.h"
+#include "textutil.h"
 #include "window_binding.h"
 #include "win_handles.h"
 #include "wnd_button.h"
@@ -61,20 +62,7 @@ namespace convert {
 NameCheck CheckMp3Name(const char* name) {
     if (!name) return NAME_FORBIDDEN_CHARACTER;
     if (strpbrk(name, "/\\:*?\"<>|")) return NAME_FORBIDDEN_CHARACTER;
-    // Windows opens the device, not a file, for these names with any extension.
-    char base[8] = {};
-    size_t n = 0;
-    while (name[n] && name[n] != '.' && n < sizeof base - 1) {
-        base[n] = static_cast<char>(toupper(static_cast<unsigned char>(name[n])));
-        ++n;
-    }
-    if (name[n] && name[n] != '.') return NAME_OK;
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* d : kDevices)
-        if (strcmp(base, d) == 0) return NAME_RESERVED;
-    if ((strncmp(base, "COM", 3) == 0 || strncmp(base, "LPT", 3) == 0) && base[3] >= '1' && base[3] <= '9' && !base[4])
-        return NAME_RESERVED;
-    return NAME_OK;
+    return IsDeviceName(name) ? NAME_RESERVED : NAME_OK;
 }
 
 bool BuildMp3Path(const char* folder, const char* name, char* out, int size) {
@@ -182,7 +170,11 @@ void cWavConverterWnd::Tell(unsigned textId, bool own, const char* argument) {
     else
         dlgs::Text(textId, format, sizeof format);
     bk::TextFormat(text, sizeof text, format, argument ? argument : "");
-    dlgs::Notice(owner_, GetWindow(), res_, text);
+    // The catalogue's texts carry mark-up; the library's own are plain.
+    if (own)
+        dlgs::Notice(owner_, GetWindow(), res_, text);
+    else
+        dlgs::MarkupNotice(owner_, GetWindow(), res_, text);
 }
 
 void cWavConverterWnd::OnChooseWav() {
@@ -211,7 +203,7 @@ void cWavConverterWnd::OnChooseFolder() {
     chooserOpen_ = true;
     char title[256] = {}, folder[MAX_PATH] = {};
     dlgs::Text(TXT_SELECT_DIR, title, sizeof title);
-    if (dlgs::ChooseFolder(title, folder, sizeof folder))
+    if (dlgs::ChooseFolder(GetWindow(), title, folder, sizeof folder))
         if (cVLEditBox* e = GetEdit(EDIT_FOLDER)) e->SetText(folder);
     chooserOpen_ = false;
     Invalidate();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mp3_frame_header.h"
 #include "podcast_rss.h"
 
 namespace {
@@ -77,8 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckName(folder);
     Check(folder.size() <= 100);
     CheckName(rss::FeedFileName(nul.c_str(), 1));
-    size_t offset = 0;
-    int kbps = rss::FindMp3Frame(data, size, &offset);
-    Check(kbps == 0 || (kbps > 0 && kbps <= 448 && offset + 4 <= size));
+    const long long at = FindMp3FrameHeader(data, size);
+    Check(at == -1 || (at >= 0 && static_cast<size_t>(at) + 4 <= size));
+    if (at >= 0) {
+        cMp3FrameHeader header;
+        header.Set(data + at);
+        Check(header.IsValid() && header.GetBitrate() > 0 && header.GetBitrate() <= 448);
+    }
     return 0;
 }

@@ -187,11 +187,27 @@ void cPopUpWnd::Loop(bool modal) {
     HWND owner = owner_;
     if (!hwnd) return;
     ::ShowWindow(hwnd, SW_SHOW);
-    // Modal: the owner takes no input until the pop-up is gone.
-    bool disabled = modal && owner && IsWindow(owner) && !EnableWindow(owner, FALSE);
+    // Modal: the owner and every skin window of the player take no input
+    // until the pop-up is gone, so no menu of the main window opens a second
+    // editor inside the first, nor closes the window the loop runs over.
+    HWND disabled[16];
+    int count = 0;
+    auto disable = [&](HWND w) {
+        if (count < 16 && w && w != hwnd && IsWindow(w) && !EnableWindow(w, FALSE)) disabled[count++] = w;
+    };
+    if (modal) {
+        disable(owner);
+        if (cIterator* it = GetWindowList().GetIterator()) {
+            while (cListElement* e = it->Next()) disable(static_cast<cSkinWnd*>(e)->GetWindow());
+            GetWindowList().FreeIterator(it);
+        }
+    }
     RunLoop(hwnd);
     // From here on the object may have been deleted by its own Close.
-    if (disabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+    while (count > 0) {
+        HWND w = disabled[--count];
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    }
 }
 
 unsigned __stdcall cPopUpWnd::LoopThread(void* self) {

@@ -921,8 +921,7 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         if (cNavWindow* nav = Navigator()) nav->DatabaseUpdateProgress(0, 0);
         break;
     case CMD_SETTINGS:
-        HostCallback(CB_REC_SOURCES, 0, nullptr);
-        HostCallback(CB_REC_DEVICES, 0, nullptr);
+        // The opener asks for the recording lists, marking them awaited first.
         if (g_hooks.settings) g_hooks.settings();
         break;
     case CMD_ABOUT:

@@ -147,8 +147,9 @@ cNavWindow* CreateNavWindow(HMODULE skinModule, HWND owner, int bannerShown) {
 }
 
 cNavWindow::cNavWindow(int bannerShown) {
-    device_.pending = 1;
-    input_.pending = 1;
+    // The host is asked for both lists while the skin is built.
+    device_.requested = 1;
+    input_.requested = 1;
     bannerShown_ = bannerShown && GetSkinData()->GetVelmoaddieType() != 5;
     SetLayoutDone(1);
     SIZE minimum = GetSkinData()->GetMinSizeNavWnd();
@@ -210,30 +211,62 @@ HWND cNavWindow::MainWindow() const {
 // ------------------------------------------------------------------ replies
 
 void cNavWindow::SetReply(Reply* reply, const char* text) {
+    bk::ScopedLock hold(replyLock_);
     bk::TextCopy(reply->text, text ? text : "");
-    InterlockedExchange(&reply->pending, 0);
+    // The host's answers carry no request number: the newest answers every
+    // request made before it.
+    reply->answered = reply->requested;
 }
 
-const char* cNavWindow::WaitReply(Reply* reply) {
+void cNavWindow::ExpectReply(Reply* reply) {
+    bk::ScopedLock hold(replyLock_);
+    ++reply->requested;
+}
+
+bool cNavWindow::WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs) {
+    if (!out || size <= 0) return false;
+    out[0] = 0;
+    LONG target;
+    {
+        bk::ScopedLock hold(replyLock_);
+        target = reply->requested;
+    }
     // The host answers only when its recording pipe exists: a reply that
-    // never comes counts as an empty list.
-    for (DWORD waited = 0; reply->pending; waited += 10) {
-        if (waited >= kNavReplyWaitMs) {
-            reply->text[0] = 0;
-            InterlockedExchange(&reply->pending, 0);
-            break;
+    // never comes counts as an empty list. The windows stay painted and
+    // usable meanwhile.
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            bk::ScopedLock hold(replyLock_);
+            if (reply->answered >= target) {
+                bk::TextCopy(out, static_cast<size_t>(size), reply->text);
+                return true;
+            }
+            if (GetTickCount() - start >= timeoutMs) {
+                // A late reply to this request must not answer the next one.
+                if (reply->answered < target) reply->answered = target;
+                return false;
+            }
+        }
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
         }
         Sleep(10);
     }
-    return reply->text;
 }
 
 void cNavWindow::SetRecDeviceList(const char* text) { SetReply(&device_, text); }
 void cNavWindow::SetRecSourceList(const char* text) { SetReply(&input_, text); }
-const char* cNavWindow::WaitRecDeviceList() { return WaitReply(&device_); }
-const char* cNavWindow::WaitRecSourceList() { return WaitReply(&input_); }
-void cNavWindow::ExpectRecDeviceList() { InterlockedExchange(&device_.pending, 1); }
-void cNavWindow::ExpectRecSourceList() { InterlockedExchange(&input_.pending, 1); }
+bool cNavWindow::WaitRecDeviceList(char* out, int size, DWORD timeoutMs) {
+    return WaitReply(&device_, out, size, timeoutMs);
+}
+bool cNavWindow::WaitRecSourceList(char* out, int size, DWORD timeoutMs) {
+    return WaitReply(&input_, out, size, timeoutMs);
+}
+void cNavWindow::ExpectRecDeviceList() { ExpectReply(&device_); }
+void cNavWindow::ExpectRecSourceList() { ExpectReply(&input_); }
 
 // ------------------------------------------------------------------ layout
 

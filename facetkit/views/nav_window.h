@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "facetkit_api.h"
+#include "win_handles.h"
 #include "nav_view.h"
 #include "skin_wnd.h"
 #include "volume_slider.h"
@@ -72,12 +73,15 @@ public:
     void ExtendIfFolded();
     HRGN RegionForState(int width, int height);
 
-    // Replies to the recording-device and -input requests (statuses 43, 70).
+    // Replies to the recording-device and -input requests (statuses 43, 70),
+    // from the host's worker threads.
     void SetRecDeviceList(const char* text);
     void SetRecSourceList(const char* text);
-    // The reply once it came, or an empty text after kNavReplyWaitMs.
-    const char* WaitRecDeviceList();
-    const char* WaitRecSourceList();
+    // Copies the reply to the last request once it came, handling this
+    // thread's messages meanwhile; false (and an empty text) after
+    // `timeoutMs`. Without a request outstanding, the last reply at once.
+    bool WaitRecDeviceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs);
+    bool WaitRecSourceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs);
     // Marks a request as sent (the next Wait waits for its reply).
     void ExpectRecDeviceList();
     void ExpectRecSourceList();
@@ -110,9 +114,13 @@ public:
     int HoveredEntry() const { return hoveredEntry_; }
 
 private:
+    // Requests are counted; a reply answers every request made before it,
+    // and a wait ends once the request it waits for is answered. Writer and
+    // readers copy under the lock, so no reader sees half a list.
     struct Reply {
         char text[512];
-        volatile LONG pending;
+        LONG requested;
+        LONG answered;
     };
     void OnClick(DWORD id);
     // A press on the content view (its rows, buttons and scroll bar); false
@@ -132,8 +140,9 @@ private:
     bool MainExists() const;
     HWND MainWindow() const;
     void UpdateDialog(bool tips, int stage, int count);
-    static void SetReply(Reply* reply, const char* text);
-    static const char* WaitReply(Reply* reply);
+    void SetReply(Reply* reply, const char* text);
+    void ExpectReply(Reply* reply);
+    bool WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs);
 
     cNavView* view_ = nullptr;
     int collapsed_ = 1;
@@ -150,6 +159,7 @@ private:
     int quietUpdate_ = 0;
     Reply device_ = {};
     Reply input_ = {};
+    bk::CriticalSection replyLock_;
     SIZE frame_[21] = {};
     SIZE bannerFrame_[8] = {};
     int slideBottom_ = 0, slideWidth_ = 0, slideHeight_ = 0;

@@ -10,6 +10,7 @@
 #include "download.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "mp3_frame_header.h"
 #include "nav_window.h"
 #include "podcast_rss.h"
 #include "textutil.h"
@@ -374,20 +375,27 @@ int cPodcastFeed::GetEpisodeDuration(int index) {
     if (!f) return -1;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(f.Get(), &size)) return -1;
-    unsigned char block[4096];
-    int64_t at = 0;
+    // Blocks of 4096 bytes; the last three bytes of a block go in front of
+    // the next, so a header across two blocks is found too.
+    unsigned char block[3 + 4096];
+    size_t kept = 0;
+    int64_t blockStart = 0;   // file offset of block[0]
     DWORD got = 0;
-    while (at < kMaxDurationScan && ReadFile(f.Get(), block, sizeof block, &got, nullptr) && got > 0) {
-        size_t offset = 0;
-        int kbps = rss::FindMp3Frame(block, got, &offset);
-        if (kbps > 0) {
-            int64_t seconds = rss::Mp3Seconds(size.QuadPart, at + static_cast<int64_t>(offset), kbps);
+    while (blockStart < kMaxDurationScan && ReadFile(f.Get(), block + kept, 4096, &got, nullptr) && got > 0) {
+        const size_t length = kept + got;
+        const long long at = FindMp3FrameHeader(block, length);
+        if (at >= 0) {
+            cMp3FrameHeader header;
+            header.Set(block + at);
+            int64_t seconds = rss::Mp3Seconds(size.QuadPart, blockStart + at, static_cast<int>(header.GetBitrate()));
             int value = static_cast<int>(std::min<int64_t>(seconds, INT32_MAX));
             bk::ScopedLock hold(&lock_);
             if (InRange(index)) episodes_[index].duration = value;
             return value;
         }
-        at += got;
+        kept = length < 3 ? length : 3;
+        memmove(block, block + length - kept, kept);
+        blockStart += static_cast<int64_t>(length - kept);
     }
     // No frame: kept as 0, so rows and playlists do not read the file again.
     bk::ScopedLock hold(&lock_);

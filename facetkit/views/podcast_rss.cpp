@@ -471,32 +471,6 @@ std::string FeedFileName(const char* address, unsigned long id) {
     return name;
 }
 
-int FindMp3Frame(const unsigned char* block, size_t length, size_t* offset) {
-    // Bit rates (kbit/s) by version group and layer.
-    static const int kV1[3][16] = {
-        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},   // layer I
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},      // layer II
-        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0}};      // layer III
-    static const int kV2[3][16] = {
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}};
-    if (length < 4) return 0;
-    size_t last = std::min<size_t>(length - 4, 4091);
-    for (size_t i = 0; i <= last; ++i) {
-        const unsigned char* h = block + i;
-        if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) continue;
-        int version = (h[1] >> 3) & 3, layer = (h[1] >> 1) & 3;
-        int rateIndex = (h[2] >> 4) & 15, sampleIndex = (h[2] >> 2) & 3;
-        if (version == 1 || layer == 0 || rateIndex == 0 || rateIndex == 15 || sampleIndex == 3) continue;
-        int kbps = (version == 3 ? kV1 : kV2)[3 - layer][rateIndex];
-        if (kbps <= 0) continue;
-        *offset = i;
-        return kbps;
-    }
-    return 0;
-}
-
 int64_t Mp3Seconds(int64_t fileSize, int64_t headerOffset, int bitrateKbps) {
     if (bitrateKbps <= 0 || fileSize <= headerOffset) return 0;
     return (fileSize - headerOffset) * 8 / bitrateKbps / 1000;

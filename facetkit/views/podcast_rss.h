@@ -122,11 +122,9 @@ RSS_API std::string FeedFileName(const char* address, unsigned long id);
 // Short, stable tag of an address (eight hex digits).
 RSS_API std::string AddressTag(const char* address);
 
-// Playing time of an MP3 file from its first valid frame header: the file
-// size after that header times 8 over the bit rate. `block` holds up to 4,096
-// bytes read at `blockOffset`; answers the header's bit rate in kbit/s and
-// its offset in the block, or 0 when the block holds none.
-RSS_API int FindMp3Frame(const unsigned char* block, size_t length, size_t* offset);
+// Playing time of an MP3 file from its first valid frame header (found with
+// cMp3FrameHeader): the file size after that header times 8 over the bit
+// rate in kbit/s; 0 without a bit rate.
 RSS_API int64_t Mp3Seconds(int64_t fileSize, int64_t headerOffset, int bitrateKbps);
 
 }  // namespace rss

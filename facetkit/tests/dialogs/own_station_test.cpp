@@ -174,4 +174,32 @@ TEST_F(OwnStationTest, MissingFormatOrAddressKeepsTheEditorOpen) {
     Post(wnd.get(), cOwnStationWnd::BUTTON_CANCEL);
 }
 
+TEST_F(OwnStationTest, TryPlaysOnlyWhatSaveWouldTakeAndCancelEndsAt243) {
+    const struct {
+        bool withFormats;
+        const char* address;
+        size_t plays;
+    } cases[] = {{true, "", 0}, {false, "http://s.example/live", 0}, {true, "http://s.example/live", 1}};
+    for (const auto& c : cases) {
+        if (!c.withFormats) Fill(LS_STREAM_FORMATS, {});
+        auto wnd = Open(0);
+        dlgtest::Calls().clear();
+        Type(wnd->GetEdit(cOwnStationWnd::EDIT_ADDRESS), c.address);
+        Post(wnd.get(), cOwnStationWnd::BUTTON_TRY);
+        auto played = dlgtest::CallsWithCode(21);
+        ASSERT_EQ(played.size(), c.plays) << c.address << c.withFormats;
+        EXPECT_EQ(wnd->IsFormatMissing(), !c.withFormats) << c.address;
+        EXPECT_EQ(wnd->IsAddressMissing(), c.address[0] == 0) << c.address;
+        if (c.plays) {
+            EXPECT_EQ(played[0].ch, 3) << "the chosen format's id";
+            EXPECT_EQ(played[0].text, c.address);
+        }
+        auto* cancel = dynamic_cast<cWndButton*>(wnd->GetButtonList()->GetById(cOwnStationWnd::BUTTON_CANCEL));
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->GetRect().right, 243) << "the right edge";
+        Post(wnd.get(), cOwnStationWnd::BUTTON_CANCEL);
+        if (!c.withFormats) Fill(LS_STREAM_FORMATS, {{"MP3", 3}, {"Windows Media", 4}});
+    }
+}
+
 }  // namespace

@@ -78,6 +78,13 @@ TEST_F(PodcastUrlTest, AFeedWithOneEpisodeIsKeptAndHandedToTheHost) {
     EXPECT_EQ(FeedFile(url), body) << "the feed file holds the answer byte for byte";
     EXPECT_EQ(GetLastSubscribedTitle(), "Nachtfunk");
     EXPECT_TRUE(dlgtest::Notices().empty());
+
+    // A zero byte behind the feed does not cut the stored copy short.
+    const std::string withZero = body + std::string("\0<!-- tail -->", 15);
+    server_.Serve("/zero.xml", withZero, "text/xml");
+    const std::string zeroUrl = server_.Url("/zero.xml");
+    EXPECT_EQ(Confirm(zeroUrl), 1);
+    EXPECT_EQ(FeedFile(zeroUrl), withZero);
 }
 
 TEST_F(PodcastUrlTest, NothingUsableIsReportedAndThePopupStaysOpen) {

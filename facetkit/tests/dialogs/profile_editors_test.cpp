@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -143,6 +144,29 @@ TEST_F(ProfileEditorTest, DeleteAsksWithTheTypedNameAndKeepsTheProfileOnNo) {
     EXPECT_FALSE(IsWindow(wnd->GetWindow()));
     GetAutoCutSettings(kCut, &type, &value, &folder, nullptr);
     EXPECT_EQ(type, 0) << "the profile is gone";
+}
+
+TEST_F(ProfileEditorTest, DeletingThePlayersCutProfileLeavesItOnDoNotCut) {
+    const struct {
+        const char* current;   // the player's cut profile
+        const char* expected;  // afterwards
+    } cases[] = {{kCut, "Nicht schneiden"}, {"every 45 MB", "every 45 MB"}};
+    for (const auto& c : cases) {
+        SetAutoCutSettings(kCut, 1, 30, 0, -1);
+        host_.m_AutoCutMuster = c.current;
+        host_.calls.clear();
+        dlgtest::Calls().clear();
+        g_confirmAnswer = 1;
+        char name[cCutProfileWnd::NAME_SIZE] = {};
+        bk::TextCopy(name, kCut);
+        std::unique_ptr<cCutProfileWnd> wnd(new cCutProfileWnd(nullptr, nullptr, res_.get(), name));
+        Post(wnd.get(), cCutProfileWnd::BUTTON_DELETE);
+        EXPECT_FALSE(IsWindow(wnd->GetWindow()));
+        EXPECT_EQ(host_.m_AutoCutMuster, c.expected) << c.current;
+        const bool changed = std::string(c.current) != c.expected;
+        EXPECT_EQ(dlgtest::CallsWithCode(46).size(), changed ? 1u : 0u) << "the host re-reads its recording settings";
+        EXPECT_EQ(std::count(host_.calls.begin(), host_.calls.end(), "Save"), changed ? 1 : 0) << c.current;
+    }
 }
 
 TEST_F(ProfileEditorTest, RecQualityShowsTheNearestEntriesAndWritesThemBack) {

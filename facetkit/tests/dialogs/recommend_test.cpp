@@ -350,4 +350,14 @@ TEST_F(RecommendTest, RunsModallyOverTheNavigator) {
     g_navWindow = nullptr;
 }
 
+TEST_F(RecommendTest, CancelEndsWhereTheFormSaysAndSendsNothing) {
+    Open(1, 4711, "Radio Eins");
+    auto* cancel = dynamic_cast<cWndButton*>(wnd_->GetButtonList()->GetById(cRecommendWnd::BUTTON_CANCEL));
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->GetRect().right, 256) << "the right edge";
+    Post(wnd_.get(), cRecommendWnd::BUTTON_CANCEL);
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ(wnd_->GetResult(), 0);
+}
+
 }  // namespace

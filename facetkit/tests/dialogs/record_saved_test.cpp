@@ -109,6 +109,14 @@ TEST_F(RecordSavedTest, OkKeepsAndDeleteAsksTheCallerToDelete) {
     Post(wnd.get(), cRecordSavedWnd::BUTTON_OK);
     EXPECT_FALSE(IsOpen(wnd.get()));
     EXPECT_EQ(wnd->GetResult(), 1);
+    // Closed by the system (Alt+F4) or gone with its owner: kept as well.
+    wnd = Open(recorded_);
+    SendMessageA(wnd->GetWindow(), WM_CLOSE, 0, 0);
+    fk::PumpPasses(2);
+    EXPECT_EQ(wnd->GetResult(), 1) << "closed";
+    wnd = Open(recorded_);
+    DestroyWindow(wnd->GetWindow());
+    EXPECT_EQ(wnd->GetResult(), 1) << "destroyed";
     wnd = Open(recorded_);
     Post(wnd.get(), cRecordSavedWnd::BUTTON_DELETE);
     EXPECT_FALSE(IsOpen(wnd.get()));
@@ -144,7 +152,7 @@ TEST_F(RecordSavedTest, SaveAsMovesTheFileOrLeavesItWhereItIs) {
     Post(wnd.get(), cRecordSavedWnd::BUTTON_SAVE_AS);
     EXPECT_TRUE(IsOpen(wnd.get()));
     EXPECT_TRUE(IsWindowVisible(wnd->GetWindow()));
-    EXPECT_EQ(wnd->GetResult(), 0);
+    EXPECT_EQ(wnd->GetResult(), 1) << "still kept if it closes now";
     EXPECT_TRUE(dlgtest::Notices().empty());
 
     // A copy that fails leaves the recording in place and says so.
@@ -152,7 +160,7 @@ TEST_F(RecordSavedTest, SaveAsMovesTheFileOrLeavesItWhereItIs) {
     g_script.answer = folder_.File("no such folder\\Kopie.mp3");
     Post(wnd.get(), cRecordSavedWnd::BUTTON_SAVE_AS);
     EXPECT_TRUE(IsOpen(wnd.get()));
-    EXPECT_EQ(wnd->GetResult(), 0);
+    EXPECT_EQ(wnd->GetResult(), 1);
     EXPECT_EQ(folder_.Read("Kopie.mp3"), "ID3 recorded bytes");
     ASSERT_EQ(dlgtest::Notices().size(), 1u);
     EXPECT_NE(dlgtest::Notices()[0].find("no such folder"), std::string::npos) << dlgtest::Notices()[0];

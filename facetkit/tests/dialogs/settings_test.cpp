@@ -10,6 +10,8 @@
 #include "dialogs_fixture.h"
 #include "settings_logic.h"
 #include "settings_wnd.h"
+#include "status_intake.h"
+#include "view_notices.h"
 
 namespace {
 
@@ -227,6 +229,35 @@ TEST_F(SettingsTest, DetectedProxyIsShownAndKept) {
     EXPECT_EQ(Status(wnd_.get(), cSettingsWnd::CHECK_PROXY), ES_SELECTED);
 }
 
+TEST_F(SettingsTest, DetectedProxyTakesEffectOnOkAndIsUndoneOnCancel) {
+    for (bool ok : {true, false}) {
+        host_.m_ProxyHost = "old.proxy";
+        host_.m_ProxyPort = "8080";
+        host_.m_ProxyEnabled = 0;
+        Open();
+        Post(wnd_.get(), cSettingsWnd::TAB_INTERNET);
+        Post(wnd_.get(), cSettingsWnd::BUTTON_DETECT_PROXY);
+        if (ok) {
+            OkAndClose();
+        } else {
+            Post(wnd_.get(), cSettingsWnd::BUTTON_CANCEL);
+            RunModal(wnd_.get());
+            wnd_.reset();
+        }
+        struct Proxy {
+            std::string host, port;
+            int enabled;
+        };
+        const Proxy expected = ok ? Proxy{"proxy.example", "3128", 1} : Proxy{"old.proxy", "8080", 0};
+        EXPECT_EQ(host_.m_ProxyHost, expected.host) << ok;
+        EXPECT_EQ(host_.m_ProxyPort, expected.port) << ok;
+        EXPECT_EQ(host_.m_ProxyEnabled, expected.enabled) << ok;
+        EXPECT_EQ(CallsWithCode(16).size(), ok ? 1u : 0u) << "the skin restarts for the new proxy only on OK";
+        ASSERT_FALSE(host_.calls.empty());
+        EXPECT_EQ(host_.calls.back(), "Save") << "saved after the proxy was put back";
+    }
+}
+
 TEST_F(SettingsTest, OneStreamChoiceStaysTicked) {
     host_.m_AutoselectBandbreite = 1;
     Open();
@@ -325,6 +356,88 @@ TEST_F(SettingsRecordingTest, LeavingThePageHandsTheChoicesToTheHostAndCancelTak
     EXPECT_EQ(CallsWithCode(60)[0].ch, 1);
 }
 
+namespace {
+// The host confirms a device choice (status 76) as it takes it.
+int AcknowledgingHost(int code, int ch, void* text) {
+    const int result = dlgtest::RecordCall(code, ch, text);
+    if (code == 60) InterlockedExchange(&GetStatusFlags().wizardAck2, 1);
+    return result;
+}
+std::vector<std::string> ListCalls() {
+    std::vector<std::string> out;
+    for (const dlgtest::HostCall& c : Calls())
+        if (c.code == 60 || c.code == 43 || c.code == 42 || c.code == 59)
+            out.push_back(std::to_string(c.code) + "/" + std::to_string(c.ch));
+    return out;
+}
+}  // namespace
+
+TEST_F(SettingsRecordingTest, DeviceGoesFirstAndTheInputOnlyOntoTheDeviceItWasListedFor) {
+    const int offset = IsWindowsVista() ? 1 : 0;
+    const struct {
+        const char* what;
+        const char* devices;
+        int slot;     // the list the user changes, -1 none
+        int choice;   // its new entry
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"nothing changed", "Card A\x01\x02" "0\x01" "Card B", -1, 0, {"60/1", "43/2", "42/0", "59/0"}},
+        {"another device: its own inputs are read", "Card A\x01\x02" "0\x01" "Card B", 1, 1,
+         {"60/2", "42/0", "59/0"}},
+        {"only an input: its list is read again", "Card A\x01" "Card B", 0, 0, {"43/1", "42/0"}},
+    };
+    for (const auto& c : cases) {
+        dlgtest::Lists().devices = c.devices;
+        Open();
+        Library().callback = &AcknowledgingHost;
+        Post(wnd_.get(), cSettingsWnd::TAB_RECORDING);
+        Calls().clear();
+        dlgtest::Lists().pending.clear();
+        if (c.slot >= 0)
+            Choose(wnd_->GetCombo(c.slot), c.choice + offset);
+        else
+            Post(wnd_.get(), cSettingsWnd::TAB_GENERAL);
+        EXPECT_EQ(ListCalls(), c.expected) << c.what;
+        EXPECT_FALSE(dlgtest::Lists().pending.empty()) << c.what << ": the replies are awaited";
+        Post(wnd_.get(), cSettingsWnd::BUTTON_OK);
+        RunModal(wnd_.get());
+        wnd_.reset();
+        Library().callback = &dlgtest::RecordCall;
+    }
+}
+
+TEST_F(SettingsRecordingTest, SourceSearchAsksBeforeItEndsARunningRecording) {
+    static std::vector<std::string> asked;
+    static int searches = 0;
+    static int answerStop = 0;
+    dlgs::DialogOpeners saved = dlgs::Openers();
+    dlgs::Openers().askYesNo = [](cElementHost*, HWND, cResourceManager*, const char* text) {
+        asked.push_back(text);
+        return asked.size() == 1 ? 1 : answerStop;
+    };
+    dlgs::Openers().recSourceSearch = [](cElementHost*, HWND, cResourceManager*) { ++searches; };
+    const struct {
+        int recording, answer;
+        size_t questions;
+        int searches;
+    } cases[] = {{0, 0, 1, 1}, {1, 0, 2, 0}, {1, 1, 2, 1}};
+    for (const auto& c : cases) {
+        asked.clear();
+        searches = 0;
+        answerStop = c.answer;
+        SetRecordingFlag(c.recording);
+        Open();
+        Post(wnd_.get(), cSettingsWnd::TAB_RECORDING);
+        Post(wnd_.get(), cSettingsWnd::BUTTON_SOURCE_SEARCH);
+        EXPECT_EQ(asked.size(), c.questions) << c.recording << c.answer;
+        EXPECT_EQ(searches, c.searches) << c.recording << c.answer;
+        if (asked.size() == 2) EXPECT_NE(asked[1].find("<center>"), std::string::npos) << "a mark-up question";
+        wnd_.reset();
+    }
+    SetRecordingFlag(0);
+    dlgs::Openers() = saved;
+}
+
 TEST_F(SettingsRecordingTest, ListWithoutTheHostsMarkerIsNoChoice) {
     dlgtest::Lists().inputs = "Line\x01Mic";
     dlgtest::Lists().devices = "Card A\x01\x02" "7";   // marks an entry that is not there
@@ -392,7 +505,7 @@ TEST_F(SettingsTest, ChosenPodcastFolderIsShownAndOnlyAChangeResetsTheEpisodes) 
     static int resets = 0;
     dlgs::DialogOpeners saved = dlgs::Openers();
     dlgs::Openers().podcastFolderChanged = [] { ++resets; };
-    dlgs::SetFolderChooser([](const char*, char* out, int size) {
+    dlgs::SetFolderChooser([](HWND, const char*, char* out, int size) {
         bk::TextCopy(out, static_cast<size_t>(size), "C:\\Podcasts");
         return true;
     });
@@ -414,6 +527,77 @@ TEST_F(SettingsTest, ChosenPodcastFolderIsShownAndOnlyAChangeResetsTheEpisodes) 
     }
     dlgs::SetFolderChooser(nullptr);
     dlgs::Openers() = saved;
+}
+
+TEST_F(SettingsTest, FolderChosenAfterThePageChangedGoesNowhere) {
+    static cSettingsWnd* during = nullptr;
+    static HWND owner = nullptr;
+    dlgs::SetFolderChooser([](HWND o, const char*, char* out, int size) {
+        owner = o;
+        // The user went to another page while the browser was open.
+        SendMessageA(during->GetWindow(), WM_USER + 119, 0, cSettingsWnd::TAB_INTERNET);
+        bk::TextCopy(out, static_cast<size_t>(size), "C:\\Chosen");
+        return true;
+    });
+    host_.m_PodcastDir = "C:\\Podcasts";
+    Open();
+    during = wnd_.get();
+    Post(wnd_.get(), cSettingsWnd::TAB_PODCASTS);
+    Post(wnd_.get(), cSettingsWnd::BUTTON_FOLDER);
+    dlgs::SetFolderChooser(nullptr);
+    EXPECT_EQ(owner, wnd_->GetWindow()) << "the browser is modal over the dialog";
+    ASSERT_EQ(wnd_->GetPage(), cSettingsWnd::PAGE_INTERNET);
+    EXPECT_EQ(TextOf(wnd_->GetEdit(0)), "old.proxy") << "the path is not taken as the proxy";
+    OkAndClose();
+    EXPECT_EQ(host_.m_ProxyHost, "old.proxy");
+    EXPECT_EQ(host_.m_PodcastDir, "C:\\Podcasts");
+}
+
+TEST(SettingsLogic, FolderPathsTheSettingsTake) {
+    const struct {
+        const char* path;
+        bool usable;
+    } cases[] = {
+        {"", true},
+        {"C:\\Aufnahmen", true},
+        {"d:/Podcasts/neu", true},
+        {"\\\\server\\share\\rec", true},
+        {"Aufnahmen", false},                  // relative: lands wherever the player runs
+        {"C:Aufnahmen", false},
+        {"\\Aufnahmen", false},
+        {"\\\\?\\C:\\x", false},
+        {"C:\\a\\..\\..\\Windows", false},   // steps out of the folder it names
+        {"C:\\a\\.\\b", false},
+        {"C:\\NUL", false},
+        {"C:\\rec\\com1.txt", false},
+        {"C:\\rec\\con \\x", false},
+        {"C:\\connect", true},
+        {"C:\\a*b", false},
+        {"C:\\a\"b", false},
+        {"C:\\a|b", false},
+        {"C:\\a:b", false},
+        {"C:\\a\nb", false},                  // a line break would end the INI value
+    };
+    for (const auto& c : cases) EXPECT_EQ(settings::IsUsableFolder(c.path), c.usable) << c.path;
+}
+
+TEST_F(SettingsTest, FolderThatCannotBeOneIsRefusedWithAMessage) {
+    const struct {
+        int tab;
+        const char* typed;
+    } cases[] = {{cSettingsWnd::TAB_PODCASTS, "NUL"}, {cSettingsWnd::TAB_PODCASTS, "C:\\a\\..\\..\\x"}};
+    for (const auto& c : cases) {
+        host_.m_PodcastDir = "C:\\Podcasts";
+        Notices().clear();
+        Open();
+        Post(wnd_.get(), static_cast<unsigned long>(c.tab));
+        Type(wnd_->GetEdit(0), c.typed);
+        OkAndClose();
+        EXPECT_EQ(host_.m_PodcastDir, "C:\\Podcasts") << c.typed;
+        ASSERT_EQ(Notices().size(), 1u) << c.typed;
+        EXPECT_NE(Notices()[0].find(c.typed), std::string::npos) << Notices()[0];
+        EXPECT_NE(Notices()[0].find("C:\\Podcasts"), std::string::npos) << "names what stays: " << Notices()[0];
+    }
 }
 
 TEST(SettingsLogic, GuidedOrderSkipsPagesTheSkinOrLanguageLacks) {

@@ -667,7 +667,6 @@ TEST_F(MainWindowHost, MenuCommandsReachTheHost) {
         {MENU_STATION, CMD_HOMEPAGE, {{5, 4711}}},
         {MENU_STATION, CMD_STATION_INFO, {{14, 4711}}},
         {MENU_MAIN, CMD_STATION_INFO, {}},
-        {MENU_OPTIONS, CMD_SETTINGS, {{42, 0}, {59, 0}}},
         {MENU_MAIN, CMD_PLAY_STOP, {{1, 4711}}},
         {MENU_MAIN, CMD_NEXT_TRACK, {{22, 1}}},
         {MENU_STATION, CMD_FAVOURITE, {{7, 4711}}},

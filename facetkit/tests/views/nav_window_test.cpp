@@ -97,24 +97,49 @@ TEST_F(NavFixture, RepeatedLevelRequestsReachTheHostOnce) {
     EXPECT_EQ(Count(44), 1);
 }
 
-TEST_F(NavFixture, ReplyBuffersWaitBoundedAndTruncate) {
+static int g_probeHandled = 0;
+static LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP + 5) ++g_probeHandled;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(NavFixture, ReplyFieldsWaitForTheirRequestWithinTheCallersBound) {
+    char out[600];
     nav->ExpectRecDeviceList();
-    std::thread host([&] {
-        Sleep(100);
-        nav->SetRecDeviceList(std::string(600, 'd').c_str());
-    });
-    std::string reply = nav->WaitRecDeviceList();
+    std::thread host([&] { nav->SetRecDeviceList(std::string(600, 'd').c_str()); });
+    EXPECT_TRUE(nav->WaitRecDeviceList(out, sizeof out, 30000));
     host.join();
-    EXPECT_EQ(reply, std::string(511, 'd'));
-    // No answer at all: an empty list after the bounded wait.
+    EXPECT_EQ(std::string(out), std::string(511, 'd')) << "cut to the field";
+
+    // No answer at all: an empty list after the caller's bound, and the
+    // thread's windows are served meanwhile (a message posted before the
+    // wait is handled inside it).
+    g_probeHandled = 0;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &ProbeProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "NavReplyProbe";
+    RegisterClassA(&wc);
+    HWND probe = CreateWindowA("NavReplyProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(probe, nullptr);
+    PostMessageA(probe, WM_APP + 5, 0, 0);
     nav->ExpectRecSourceList();
-    DWORD start = GetTickCount();
-    EXPECT_STREQ(nav->WaitRecSourceList(), "");
-    EXPECT_LT(GetTickCount() - start, kNavReplyWaitMs + 2000);
-    // A reply whose first byte is 1 (a one-character first entry) ends the wait too.
+    EXPECT_FALSE(nav->WaitRecSourceList(out, sizeof out, 300));
+    DestroyWindow(probe);
+    EXPECT_STREQ(out, "");
+    EXPECT_EQ(g_probeHandled, 1) << "the wait handles the thread's messages";
+
+    // The reply to the request that timed out comes late: it does not
+    // answer the next request.
+    nav->SetRecSourceList("stale");
     nav->ExpectRecSourceList();
+    EXPECT_FALSE(nav->WaitRecSourceList(out, sizeof out, 300));
     nav->SetRecSourceList("a\x01" "b");
-    EXPECT_STREQ(nav->WaitRecSourceList(), "a\x01" "b");
+    EXPECT_TRUE(nav->WaitRecSourceList(out, sizeof out, 300)) << "answered before the wait began";
+    EXPECT_STREQ(out, "a\x01" "b");
+    // Nothing asked: the last reply at once.
+    EXPECT_TRUE(nav->WaitRecSourceList(out, sizeof out, 0));
+    EXPECT_STREQ(out, "a\x01" "b");
 }
 
 TEST_F(NavFixture, AutoScrollSpeedsUpAndStopsOnRelease) {

@@ -283,17 +283,7 @@ TEST(PodcastRss, FeedTextsLoseTheBytesThatWouldBreakTheirRows) {
     }
 }
 
-TEST(PodcastRss, Mp3FrameAndPlayingTime) {
-    unsigned char block[64] = {};
-    block[10] = 0xFF;   // a lone sync byte is no header
-    block[20] = 0xFF;
-    block[21] = 0xFB;   // MPEG 1 layer III
-    block[22] = 0x90;   // 128 kbit/s, 44.1 kHz
-    size_t offset = 0;
-    EXPECT_EQ(rss::FindMp3Frame(block, sizeof block, &offset), 128);
-    EXPECT_EQ(offset, 20u);
-    block[22] = 0xF0;   // bit-rate index 15 is invalid
-    EXPECT_EQ(rss::FindMp3Frame(block, sizeof block, &offset), 0);
+TEST(PodcastRss, PlayingTime) {
     EXPECT_EQ(rss::Mp3Seconds(16000 + 20, 20, 128), 1);
     // Above 512 MB the product no longer fits 32 bits.
     EXPECT_EQ(rss::Mp3Seconds(int64_t(3) << 30, 0, 128), (int64_t(3) << 30) * 8 / 128000);
@@ -441,6 +431,35 @@ TEST_F(FeedFixture, DownloadedStateNewStateAndPlayingTime) {
     ASSERT_TRUE(feed.GetEpisodeFilePath(2, path, sizeof path));
     tdtest::WriteFileBytes(path, std::string(5000, 'z'));
     EXPECT_EQ(feed.GetEpisodeDuration(2), 0);
+}
+
+TEST_F(FeedFixture, PlayingTimeFromTheFirstValidHeaderWhereverItLies) {
+    cPodcastFeed feed;
+    feed.SetUrl("http://example.org/frames.xml");
+    tdtest::WriteFileBytes(FeedPath(feed), Feed(Item("a", DayDate(1), "http://h/frames.mp3")));
+    const std::string header128("\xFF\xFB\x90\x00", 4);   // MPEG 1 layer III, 128 kbit/s
+    const std::string emphasis2("\xFF\xFB\xB0\x02", 4);   // 192 kbit/s, but reserved emphasis
+    const struct {
+        const char* what;
+        size_t at;             // where the 128 kbit/s header starts
+        bool reservedBefore;   // a header with emphasis 2 in front of it
+    } cases[] = {
+        {"in the first block", 100, false},
+        {"across the first two blocks", 4094, false},
+        {"across the second and third blocks", 8191, false},
+        {"behind a header with emphasis 2", 300, true},
+    };
+    for (const auto& c : cases) {
+        std::string mp3(c.at, 'x');
+        if (c.reservedBefore) mp3.replace(10, 4, emphasis2);
+        mp3 += header128;
+        mp3.resize(c.at + 160000, '\0');   // 10 s of 128 kbit/s
+        char path[MAX_PATH * 2];
+        ASSERT_TRUE(feed.GetEpisodeFilePath(1, path, sizeof path));
+        tdtest::WriteFileBytes(path, mp3);
+        feed.ResetEpisodePaths();
+        EXPECT_EQ(feed.GetEpisodeDuration(1), 10) << c.what;
+    }
 }
 
 TEST_F(FeedFixture, SwappedDocumentServesTheItemReader) {
