@@ -248,8 +248,8 @@ TEST(StatusReporterInProcess, WatchdogEndsASilentPlay) {
     cSendRunTimeInfo reporter(&player);
     player.Clear();
     reporter.SetPlaystate(2);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 5000));
-    ASSERT_TRUE(tdtest::WaitFor([&] { return reporter.GetPlaystate() == 1; }, 2000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 30000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return reporter.GetPlaystate() == 1; }, 30000));
     auto statuses = player.Statuses();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), St(6, Msg(292))), statuses.end());
     EXPECT_GT(player.ticks, 0);   // the still-connecting tick came meanwhile
@@ -287,7 +287,7 @@ TEST(StatusReporterInProcess, RepeatedStartsRunOneWatchdog) {
         reporter.SetPlaystate(3);
         reporter.SetPlaystate(6);
     }
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 5000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 30000));
     Sleep(2000);   // a second watchdog queued behind the first would strike now
     EXPECT_EQ(player.Count("stop 3"), 1u);
 }

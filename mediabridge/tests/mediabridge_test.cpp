@@ -232,7 +232,7 @@ TEST(MediabridgeStates, PlayingReportsTheItemAndStartsRunInformation) {
     EXPECT_STREQ(info[0].streamInfo.author, "Band");
     EXPECT_TRUE(b.host.TimerRunning(CWMPHost::kRunInfoTimer));
 
-    ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 3000));
+    ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 30000));
     auto run = b.status.Of(bk::kStatusRunInfo);
     EXPECT_EQ(run[0].runInfo.a, 2500u);
     EXPECT_EQ(run[0].runInfo.b, 128000u);
@@ -656,7 +656,7 @@ TEST(MediabridgeMeta, TermWaitsForARunningPoll) {
     SharedSlots slots(server.Url("/meta.xml"), "");
     Bench b;
     ASSERT_EQ(b.host.Play("C:\\song.mp3"), 1);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return b.host.PollBusy(); }, 5000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return b.host.PollBusy(); }, 30000));
     b.host.Term();
     EXPECT_FALSE(b.host.PollBusy());
     EXPECT_FALSE(b.host.TimerRunning(CWMPHost::kMetaTimer));

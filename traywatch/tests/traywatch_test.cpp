@@ -383,7 +383,7 @@ protected:
         ASSERT_TRUE(Start(&agent));
         agentWnd = agent.WaitForWindow(kAgentWindowClass, 10000);
         ASSERT_NE(agentWnd, nullptr);
-        ASSERT_TRUE(tdtest::WaitFor([&] { return IconPresent(agentWnd); }, 5000));
+        ASSERT_TRUE(tdtest::WaitFor([&] { return IconPresent(agentWnd); }, 30000));
     }
     void Click(LPARAM button) { PostMessageA(agentWnd, UWM_TRAY_NOTIFY, kIconId, button); }
     HWND WaitForMenu() {

@@ -166,8 +166,8 @@ TEST(Player, PlaysAnAddressThroughTheHostAndRetriesWhenTheServerGoesAway) {
 
     // RealAudio: the RealPlayer engine, whatever Media Player the prefix has.
     player->PlayAddress(1, server->Url("/station").c_str());
-    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 1 0", 5000)) << run.Log();
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetStatus() == 0; }, 5000));
+    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 1 0", 30000)) << run.Log();
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetStatus() == 0; }, 30000));
     ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() == 4; }, 30000)) << run.Log();
     tdtest::ToneStats st;
     EXPECT_TRUE(pe_test::HearTone(1500, 4000, &st)) << "rms " << st.rms << "\n" << run.Log();
@@ -250,7 +250,7 @@ TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersW
     const size_t stopAt = run.Log().size();
     EXPECT_EQ(run.Callback(3, 0), 0);
     EXPECT_TRUE(run.WaitForLog("finished playing...", 20000, stopAt)) << run.Log();
-    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 30000));
     Sleep(1500);
     EXPECT_NE(player->GetEnginePlayState(), 4);
     EXPECT_EQ(Count(run.Log(), "ReceiveStatus 0 Play : "), 1u) << run.Log();
@@ -266,7 +266,7 @@ TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersW
     EXPECT_EQ(value, std::to_string(kChannel));
     EXPECT_EQ(run.Callback(3, 0), 0);
     EXPECT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() != 4; }, 20000));
-    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 30000));
 
     EXPECT_EQ(run.End(), 0);
     // With the interface gone nothing reaches the player any more.
@@ -339,7 +339,7 @@ TEST(Player, TheStartUpCheckTakesTheServersAnswerAndAFailedOneKeepsWhatWasStored
         EXPECT_EQ(player->SkinStationList(), "1;2;3");
         EXPECT_EQ(player->Settings().GetAdBannerCX(), 468);
         EXPECT_EQ(player->Settings().GetSplashCY_ENG(), 301);
-        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 28 (null)", 5000)) << run.Log();
+        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 28 (null)", 30000)) << run.Log();
         // The skin's own stations as one series (none of them is in this database).
         std::string log = run.Log();
         size_t clear = log.find("ClearList 17");
@@ -406,7 +406,7 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 60000));
     td::ResetCallbackFlags();
     EXPECT_EQ(run.Callback(48, 0), 0);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 2000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 30000));
     // Counted before its thread runs: give the worker time to begin its
     // wait, so the end cannot come before it reached the player.
     Sleep(1000);
@@ -447,7 +447,7 @@ TEST(Player, BufferingPutsBackTheWaveOutVolumeAnEngineTurned) {
     ASSERT_EQ(player->Pipe(), pipe);
     // Nothing read yet: the skin hears of it, and the volume is taken.
     player->OnBufferingStart();
-    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 53 \r\n", 2000)) << run.Log();
+    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 53 \r\n", 30000)) << run.Log();
     EXPECT_EQ(pipe->sets, 0);
     // An engine turns the volume down as it starts buffering: it goes back.
     pipe->volume = 40;

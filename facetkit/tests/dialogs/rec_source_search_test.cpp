@@ -315,7 +315,7 @@ TEST_F(RecSourceSearchTest, TheBestInputIsOfferedAndTakenDeviceFirst) {
     Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
     EXPECT_EQ(wnd->GetStep(), cRecSourceSearchWnd::STEP_SEARCHING);
     EXPECT_FALSE(Shown(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT)) << "no button while searching";
-    EXPECT_TRUE(WaitUntil([] { return GetStatusFlags().wizardWindow != nullptr; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return GetStatusFlags().wizardWindow != nullptr; }, 30000));
     EXPECT_EQ(GetStatusFlags().wizardWindow, wnd->GetWindow()) << "the peaks are posted to the pop-up";
     ASSERT_TRUE(WaitUntil([&] { return wnd->GetStep() >= cRecSourceSearchWnd::STEP_FOUND; }, 30000));
 
@@ -492,7 +492,7 @@ TEST_F(RecSourceSearchTest, ClosingMidSearchEndsTheSearchAndPutsTheHostBack) {
             ClearCalls();
             auto wnd = Open();
             Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
-            ASSERT_TRUE(WaitUntil([&] { return CountOf(Trace(CallsNow()), c.waitFor) > 0; }, 5000)) << what;
+            ASSERT_TRUE(WaitUntil([&] { return CountOf(Trace(CallsNow()), c.waitFor) > 0; }, 30000)) << what;
             dlgs::PumpFor(50);
             ASSERT_TRUE(IsRecSourceSearchRunning()) << what;
 
@@ -500,7 +500,7 @@ TEST_F(RecSourceSearchTest, ClosingMidSearchEndsTheSearchAndPutsTheHostBack) {
                 // The close in any step after the first.
                 Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
                 EXPECT_FALSE(Open(wnd.get())) << what;
-                EXPECT_TRUE(WaitUntil([] { return !IsRecSourceSearchRunning(); }, 1000))
+                EXPECT_TRUE(WaitUntil([] { return !IsRecSourceSearchRunning(); }, 30000))
                     << what << ": the search heeds the close";
             }
             const DWORD start = GetTickCount();
@@ -526,7 +526,7 @@ TEST_F(RecSourceSearchTest, HostHoldingACallDoesNotHoldTheClose) {
     host_.holdCode = 42;   // held for up to 20 s
     auto wnd = Open();
     Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
-    ASSERT_TRUE(WaitUntil([&] { return CountOf(Trace(CallsNow()), "42") > 0; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return CountOf(Trace(CallsNow()), "42") > 0; }, 30000));
 
     const DWORD start = GetTickCount();
     wnd.reset();
@@ -537,7 +537,7 @@ TEST_F(RecSourceSearchTest, HostHoldingACallDoesNotHoldTheClose) {
     // Once the host returns, the search stops without touching the pop-up
     // and still puts the host's audio back.
     SetEvent(host_.release.Get());
-    ASSERT_TRUE(WaitUntil([] { return !IsRecSourceSearchRunning(); }, 5000));
+    ASSERT_TRUE(WaitUntil([] { return !IsRecSourceSearchRunning(); }, 30000));
     const auto trace = Trace(CallsNow());
     EXPECT_EQ(CountOf(trace, "43/1"), 0u);
     EXPECT_EQ(trace[trace.size() - 2], "75");
@@ -599,7 +599,7 @@ TEST_F(RecSourceSearchTest, OverlongNamesAreCutAndTheSearchCanBeStartedByMessage
     host_.StartPipe();
     auto wnd = Open();
     PostMessageA(wnd->GetWindow(), cRecSourceSearchWnd::WM_START_SEARCH, 0, 0);
-    ASSERT_TRUE(WaitUntil([] { return GetStatusFlags().wizardWindow != nullptr; }, 5000));
+    ASSERT_TRUE(WaitUntil([] { return GetStatusFlags().wizardWindow != nullptr; }, 30000));
     EXPECT_EQ(wnd->GetStep(), cRecSourceSearchWnd::STEP_PREPARE) << "the message leaves the step";
     ASSERT_TRUE(WaitUntil([&] { return wnd->GetStep() >= cRecSourceSearchWnd::STEP_FOUND; }, 30000));
     ASSERT_EQ(wnd->GetStep(), cRecSourceSearchWnd::STEP_FOUND) << wnd->GetSearchLog();

@@ -283,7 +283,7 @@ TEST_F(FakeHostTest, ProbesPlayPauseContinueVolumeAndStop) {
     GetExitCodeProcess(process, &code);
     EXPECT_EQ(code, 0u);
     CloseHandle(process);
-    EXPECT_TRUE(tdtest::WaitFor([&] { return run.client.EngineInUse() == 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return run.client.EngineInUse() == 0; }, 30000));
     EXPECT_TRUE(player.HasStatus("17:realplayer term...ok"));
     // With no engine in use a track position goes nowhere.
     run.client.SetTrackPosition(7000);
@@ -305,7 +305,7 @@ TEST_F(FakeHostTest, EngineChoiceFollowsTypeAndCapability) {
         ClientRun run(player);
         run.client.PlayUrl("http://127.0.0.1:1/stream.mp3", c.type);
         EXPECT_TRUE(WaitLog(player, c.started)) << c.mpLevel << " " << c.type;
-        EXPECT_TRUE(tdtest::WaitFor([&] { return player.started == 1; }, 5000));
+        EXPECT_TRUE(tdtest::WaitFor([&] { return player.started == 1; }, 30000));
         EXPECT_EQ(player.CountLogs("started -"), 1u);
     }
 }
@@ -371,7 +371,7 @@ TEST_F(FakeHostTest, MissingHostEndsThePlayWithAStatus) {
     ClientRun run(player);
     EXPECT_EQ(run.client.GetCapabilities(), 0u);
     run.client.PlayUrl("http://127.0.0.1:1/stream", kStreamReal);
-    EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("16:finished playing..."); }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("16:finished playing..."); }, 30000));
     EXPECT_EQ(player.runState.load(), 1u);
 }
 
