@@ -205,7 +205,9 @@ public:
     explicit TonePlayer(std::vector<int16_t> stereo);
     ~TonePlayer();
     void Wait();
+    void Stop();   // ends the sound early and waits for the thread
 private:
+    std::atomic<bool> stop_{false};
     std::thread thread_;
     std::vector<int16_t> pcm_;
 };

@@ -405,17 +405,18 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     // worker of an earlier test may make them so).
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 60000));
     td::ResetCallbackFlags();
+    // The worker's wait of about 5 s starts after this.
+    const DWORD start = GetTickCount();
     EXPECT_EQ(run.Callback(48, 0), 0);
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 30000));
     // Counted before its thread runs: give the worker time to begin its
     // wait, so the end cannot come before it reached the player.
-    Sleep(1000);
-    const DWORD start = GetTickCount();
+    Sleep(2000);
     EXPECT_EQ(run.End(), 0);
     EXPECT_EQ(td::RunningCallbackWorkers(), 0) << "Start left while a worker could still reach the player";
     // Lists that became ready meanwhile (a list push of the player's own)
     // end the worker's wait early; otherwise the end waited for it.
-    if (!td::ListsReady()) EXPECT_GE(GetTickCount() - start, 3000u);
+    if (!td::ListsReady()) EXPECT_GE(GetTickCount() - start, 4500u);
 }
 
 // A pipe whose wave-out volume is a plain number (the mixer here has none).
