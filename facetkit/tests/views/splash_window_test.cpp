@@ -159,7 +159,7 @@ void Click(unsigned serial, unsigned long id) {
     SendMessageA(b.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-bool Gone(unsigned serial, DWORD ms = 5000) {
+bool Gone(unsigned serial, DWORD ms = 30000) {
     return tdtest::WaitFor([&] { return !SplashCall(serial, nullptr, nullptr); }, ms);
 }
 
