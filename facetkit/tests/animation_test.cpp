@@ -86,7 +86,7 @@ protected:
         for (HRGN r : regions_) DeleteObject(r);
     }
     bool RunToEnd(cAnimation& anim, Stage& stage, int endedBefore) {
-        return tdtest::WaitFor([&] { return stage.ended > endedBefore && !anim.IsActiveEventSignal(); }, 5000);
+        return tdtest::WaitFor([&] { return stage.ended > endedBefore && !anim.IsActiveEventSignal(); }, 30000);
     }
     bk::ScopedModule skin_;
     cResourceManager* res_ = nullptr;

@@ -576,7 +576,7 @@ TEST(MediabridgeMeta, ReportsEachNewTitleOnce) {
     b.status.records.clear();
     ASSERT_EQ(b.host.Play("C:\\song.mp3"), 1);
     ASSERT_TRUE(tdtest::WaitFor([&] { return server.Count("/meta.xml") >= 3; }, 10000));
-    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 5000);
+    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 30000);
     tdtest::PumpMessages();
     EXPECT_EQ(Titles(b.status), std::vector<std::string>{"Artist - Song One"});
     auto info = b.status.Of(bk::kStatusStreamInfo);
@@ -588,7 +588,7 @@ TEST(MediabridgeMeta, ReportsEachNewTitleOnce) {
     title = "Song Two";
     size_t seen = server.Count("/meta.xml");
     ASSERT_TRUE(tdtest::WaitFor([&] { return server.Count("/meta.xml") >= seen + 2; }, 10000));
-    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 5000);
+    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 30000);
     tdtest::PumpMessages();
     EXPECT_EQ(Titles(b.status), (std::vector<std::string>{"Artist - Song One", "Artist - Song Two"}));
     EXPECT_EQ(b.host.MetaRetries(), 0);
@@ -633,7 +633,7 @@ TEST(MediabridgeMeta, FailuresResolveTheAddressOnceAndEndPollingAtTheThird) {
             tdtest::PumpMessages();
             return !b.host.MetaPolling() && !b.host.PollBusy();
         },
-        15000));
+        30000));
     EXPECT_EQ(b.host.MetaRetries(), 3);
     EXPECT_EQ(server.Count("/meta.xml"), 3u);
     EXPECT_EQ(server.Count("/redirect"), 1u);   // resolved after the first failure only

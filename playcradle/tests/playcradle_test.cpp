@@ -22,7 +22,7 @@ std::string Cradle() { return tdtest::BinDir() + "\\playcradle.exe"; }
 
 // Posts a thread message once the host has a queue.
 bool Post(tdtest::Process& p, UINT msg, WPARAM w = 0, LPARAM l = 0) {
-    return tdtest::WaitFor([&] { return PostThreadMessageA(p.MainThreadId(), msg, w, l) != 0; }, 5000);
+    return tdtest::WaitFor([&] { return PostThreadMessageA(p.MainThreadId(), msg, w, l) != 0; }, 30000);
 }
 
 TEST(PlaycradleCommandLine, SwitchesAreMatchedAsAWhole) {
@@ -353,7 +353,7 @@ TEST(PlaycradleMp9, PlaysLocalFilesEndToEnd) {
         int playing = status.WaitRecord(bk::kStatusEnginePlayState, 2, 10000);
         ASSERT_GE(open, 0);
         ASSERT_GT(playing, open);
-        int info = status.WaitRecord(bk::kStatusStreamInfo, -1, 3000);
+        int info = status.WaitRecord(bk::kStatusStreamInfo, -1, 30000);
         ASSERT_GT(info, open);
         EXPECT_EQ(status.records[info].rec.streamInfo.processId, host.Pid());
         // This thread keeps taking the host's records while the sink is heard:

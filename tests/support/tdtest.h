@@ -83,7 +83,7 @@ public:
                const std::string& workDir = "");
     // Waits until a top-level window of the class (and title, if given) owned
     // by this process exists.
-    HWND WaitForWindow(const char* className, DWORD timeoutMs = 10000, const char* title = nullptr) const;
+    HWND WaitForWindow(const char* className, DWORD timeoutMs = 30000, const char* title = nullptr) const;
     bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
     void Kill();
     bool Running() const;

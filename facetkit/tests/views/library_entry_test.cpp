@@ -235,7 +235,7 @@ TEST_F(StartUpTest, StatusCode21EndsTheLoop) {
     HANDLE closer = CreateThread(nullptr, 0, EndFromHostThread, nullptr, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
-    EXPECT_EQ(WaitForSingleObject(closer, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(closer, 30000), WAIT_OBJECT_0);
     CloseHandle(closer);
     EXPECT_EQ(g_forcedEnd, 0) << "status 21 did not end the loop";
     EXPECT_EQ(Library().bannerReady, 0) << "the next start must wait for its own banner";
