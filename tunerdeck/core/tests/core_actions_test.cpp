@@ -49,7 +49,7 @@ protected:
     }
     ~CoreActionsTest() override {
         td::SetCallbackTarget(nullptr);
-        td::WaitForCallbackWorkers(10000);
+        td::WaitForCallbackWorkers(30000);
         actions_.reset();
         recording_.reset();
         store_.reset();
@@ -80,7 +80,7 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     EXPECT_EQ("Jazz", static_cast<cNamedValueElement*>(store_->GetListFolders()->GetById(2))->GetName());
     td::InfoCallback(34, 1, nullptr);
     td::InfoCallback(8, 42, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ(nullptr, store_->GetListFolders()->GetById(1));
     EXPECT_EQ(0, store_->GetFavoriten()->GetAnzElement());
     td::InfoCallback(33, 0, const_cast<char*>("Pop"));   // the first free id again
@@ -118,7 +118,7 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     settings_.SetQualityBPS(16);
     settings_.SetQualityNCH(1);
     td::InfoCallback(46, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ((std::vector<std::string>{"52 MP3\x02Radio\x02" "22050\x02" "16\x02" "1"}), g_status);
 }
 
@@ -205,7 +205,7 @@ TEST_F(CoreActionsTest, RecordingThroughTheCallbackCapturesTheTone) {
     ASSERT_EQ(1, pipe.IsRecording());
     EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     td::InfoCallback(39, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ(0, pipe.IsRecording());
 
     settings_.SetRecordingFormat(1);
