@@ -459,7 +459,7 @@ TEST(PlaycradleLife, WatchdogEndsAStalledLoop) {
     // and the watchdog was started before it.
     SetPlayURL("http://127.0.0.1:1/none");
     ASSERT_TRUE(Post(p, UWM_CMD_PLAY, 1));
-    ASSERT_GE(status.WaitRecord(bk::kStatusEnginePlayState, -1, 30000), 0);
+    ASSERT_GE(status.WaitRecord(bk::kStatusPlayState, 2, 30000), 0);
     // Freeze the command loop from outside; the watchdog thread goes on.
     HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, p.MainThreadId());
     ASSERT_TRUE(thread);
