@@ -22,6 +22,7 @@
 #include "realbridge_binding.h"
 #include "shared_data.h"
 #include "url_protocol.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -45,18 +46,41 @@ const IID kIidSessionManager = {0xBFA971F1, 0x4D5E, 0x40BB, {0x93, 0x5E, 0x96, 0
 const IID kIidAudioClient = {0x1CB9AD4C, 0xDBFA, 0x4C32, {0xB1, 0x78, 0xC2, 0xF5, 0x68, 0xA7, 0x03, 0xB2}};
 const IID kIidEndpointVolume = {0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF0, 0x74, 0x07, 0x82, 0x29}};
 
+// The watchdog's last log line goes out on a thread of its own, made before
+// it is needed: the watchdog strikes when the main thread is frozen, and a
+// frozen thread may hold a lock the log call needs (the heap, the window
+// system), so logging could block for good. The process ends regardless.
+const DWORD kLastWordsWaitMs = 1000;
+volatile LONG g_strike = 0;
+
+DWORD WINAPI WatchdogLastWords(LPVOID go) {
+    WaitForSingleObject(static_cast<HANDLE>(go), INFINITE);
+    if (g_strike) CradleLog(7, "Watchdog Terminate!!!!");
+    return 0;
+}
+
 DWORD WINAPI WatchRP(LPVOID) {
     PlainLog(15, "olecrtl: WatchRP - Eingang");
+    bk::ScopedHandle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    bk::ScopedHandle lastWords(go ? CreateThread(nullptr, 0, WatchdogLastWords, go.Get(), 0, nullptr) : nullptr);
     int idle = 0;
     while (!g_stop) {
         if (g_alive >= 1 || g_timerFlag) {
             g_alive = 0;
             idle = 0;
         } else if (++idle > kWatchdogLimit) {
-            CradleLog(7, "Watchdog Terminate!!!!");
+            g_strike = 1;
+            if (lastWords) {
+                SetEvent(go.Get());
+                WaitForSingleObject(lastWords.Get(), kLastWordsWaitMs);
+            }
             TerminateProcess(GetCurrentProcess(), 1);
         }
         Sleep(200);
+    }
+    if (lastWords) {
+        SetEvent(go.Get());   // nothing to say: the thread just ends
+        WaitForSingleObject(lastWords.Get(), kLastWordsWaitMs);
     }
     PlainLog(15, "olecrtl: WatchRP - Ausgang");
     return 0;

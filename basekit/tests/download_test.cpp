@@ -291,7 +291,7 @@ TEST(DownloadManager, CancelWhileWaitingForDataEndsCancelled) {
     m.SetUserData(id, &log);
     m.SetCallback(id, CallbackLog::Record);
     m.StartJob(id);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return m.GetStatus(id) == kDownloadReceiving; }, 10000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return m.GetStatus(id) == kDownloadReceiving; }, 30000));
     Sleep(200);
     const DWORD me = GetCurrentThreadId();
     m.CancelDownload(id);
@@ -323,7 +323,7 @@ TEST(DownloadManager, NoCallbackAfterDeleteJob) {
     m.SetUserData(id, log.get());
     m.SetCallback(id, CallbackLog::Record);
     m.StartJob(id);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return m.GetStatus(id) == kDownloadReceiving; }, 10000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return m.GetStatus(id) == kDownloadReceiving; }, 30000));
     m.DeleteJob(id);
     size_t calls = log->calls.size();
     server.Stop();   // the thread wakes and ends
@@ -370,10 +370,15 @@ TEST(DownloadManager, ManyCancelledJobsLeaveNothingBehind) {
         if (answer) HeapFree(GetProcessHeap(), 0, answer);
     }
     serverOwner.reset();   // wakes whatever still waits for it
-    ASSERT_TRUE(tdtest::WaitFor([&] { return ThreadCount() <= threadsBefore + 2; }, 10000))
+    ASSERT_TRUE(tdtest::WaitFor([&] { return ThreadCount() <= threadsBefore + 2; }, 30000))
         << ThreadCount() << " threads, before " << threadsBefore;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
-    EXPECT_LT(handlesAfter, handlesBefore + 20);
+    EXPECT_TRUE(tdtest::WaitFor(
+        [&] {
+            GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+            return handlesAfter < handlesBefore + 20;
+        },
+        30000))
+        << handlesAfter << " handles, before " << handlesBefore;
 }
 
 TEST(DownloadManager, DestroyingTheManagerEndsRunningJobs) {

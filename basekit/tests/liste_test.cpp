@@ -219,10 +219,8 @@ TEST_F(ListTest, DestructorFreesAllAndWaitsForAnOutstandingIterator) {
         freed = true;
         list->FreeIterator(it);
     });
-    DWORD start = GetTickCount();
     delete list;
-    EXPECT_TRUE(freed.load());
-    EXPECT_GE(GetTickCount() - start, 100u);
+    EXPECT_TRUE(freed.load()) << "the list went while the walk was open";
     walker.join();
     EXPECT_EQ(0, Item::alive);
 }
@@ -277,7 +275,7 @@ TEST_F(ListTest, WalkersNeverStartOnAListBeingDestroyed) {
         for (int w = 0; w < 3; ++w) threads[w] = CreateThread(nullptr, 0, Walker, r, 0, nullptr);
         Sleep(round % 3);
         threads[3] = CreateThread(nullptr, 0, Destroyer, r, 0, nullptr);
-        DWORD waited = WaitForMultipleObjects(4, threads, TRUE, 10000);
+        DWORD waited = WaitForMultipleObjects(4, threads, TRUE, 60000);
         for (HANDLE h : threads) CloseHandle(h);
         ASSERT_EQ(WAIT_OBJECT_0, waited) << "round " << round << ": a walker or the destructor is stuck";
         EXPECT_EQ(0, r->bad) << round;

@@ -15,6 +15,7 @@
 #include "playerstatus.h"
 #include "statusrecords.h"
 #include "tdtest.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -260,19 +261,21 @@ TEST(StatusReporterInProcess, WatchdogEndsASilentPlay) {
     cSendRunTimeInfo reporter(&player);
     player.Clear();
     reporter.SetPlaystate(2);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 5000));
-    ASSERT_TRUE(tdtest::WaitFor([&] { return reporter.GetPlaystate() == 1; }, 2000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 30000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return reporter.GetPlaystate() == 1; }, 30000));
     auto statuses = player.Statuses();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), St(6, Msg(292))), statuses.end());
     EXPECT_GT(player.ticks, 0);   // the still-connecting tick came meanwhile
 }
 
 TEST(StatusReporterInProcess, ReportsKeepTheWatchdogQuiet) {
+    // Reports for twice the watchdog's time: only a pause of its whole 3 s
+    // between two reports of a stalled machine could let it strike.
     FakePlayer player;
-    player.timeout = 1;
+    player.timeout = 3;
     cSendRunTimeInfo reporter(&player);
     reporter.SetPlaystate(2);
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 60; ++i) {
         reporter.SetMyStreamRunInfo(static_cast<unsigned long>(i + 1), 128, 0, 100);
         Sleep(100);
     }
@@ -299,7 +302,7 @@ TEST(StatusReporterInProcess, RepeatedStartsRunOneWatchdog) {
         reporter.SetPlaystate(3);
         reporter.SetPlaystate(6);
     }
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 5000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player.Count("stop 3") > 0; }, 30000));
     Sleep(2000);   // a second watchdog queued behind the first would strike now
     EXPECT_EQ(player.Count("stop 3"), 1u);
 }
@@ -322,12 +325,14 @@ public:
         unsigned kind;
         std::string bytes;
     };
+    // hangMs: each record is answered that late, or when the window goes.
     explicit StatusWindow(DWORD hangMs = 0) : hangMs_(hangMs) {
         thread_ = std::thread([this] { Run(); });
         std::unique_lock<std::mutex> lock(mu_);
-        cv_.wait_for(lock, std::chrono::seconds(5), [this] { return hwnd_ != nullptr; });
+        cv_.wait_for(lock, std::chrono::seconds(30), [this] { return hwnd_ != nullptr; });
     }
     ~StatusWindow() {
+        SetEvent(unhang_.Get());
         if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
         thread_.join();
     }
@@ -347,7 +352,7 @@ private:
                 self->records_.push_back({static_cast<unsigned>(wp),
                                           std::string(static_cast<const char*>(cds->lpData), cds->cbData)});
             }
-            if (self->hangMs_) Sleep(self->hangMs_);
+            if (self->hangMs_) WaitForSingleObject(self->unhang_.Get(), self->hangMs_);
             return wp == bk::kStatusRunInfo ? bk::kStatusNotWanted : 0;
         }
         if (msg == WM_CLOSE) {
@@ -379,6 +384,7 @@ private:
     }
 
     DWORD hangMs_;
+    bk::ScopedHandle unhang_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::thread thread_;
     std::mutex mu_;
     std::condition_variable cv_;
@@ -484,15 +490,16 @@ TD_CHILD(status_sender_to_hung) {
     reporter.SetPlaystate(2);
     reporter.OnBuffering(10);
     reporter.OnBuffering(20);
-    return GetTickCount() - start < 9000 ? 0 : 5;
+    // Three bounded sends take seconds; one that waited for the window, minutes.
+    return GetTickCount() - start < 60000 ? 0 : 5;
 }
 
 TEST(StatusReporterRemote, AHungReceiverDoesNotBlockTheSender) {
-    StatusWindow window(8000);
+    StatusWindow window(180000);
     tdtest::Process child;
     ASSERT_TRUE(child.StartChild("status_sender_to_hung"));
     DWORD code = 99;
-    ASSERT_TRUE(child.Wait(12000, &code)) << "the sender waited for the hung window";
+    ASSERT_TRUE(child.Wait(90000, &code)) << "the sender waited for the hung window";
     EXPECT_EQ(code, 0u);
 }
 

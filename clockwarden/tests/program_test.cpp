@@ -125,16 +125,16 @@ protected:
         // its instance mutex) and leave at once.
         HWND wnd = FindWindowA(kSchedulerWindowClass, nullptr);
         if (wnd) PostMessageA(wnd, WM_CLOSE, 0, 0);
-        if (scheduler.Running() && !scheduler.Wait(5000)) {
+        if (scheduler.Running() && !scheduler.Wait(30000)) {
             scheduler.Kill();
-            scheduler.Wait(5000);
+            scheduler.Wait(30000);
         }
     }
 
     bool StartScheduler(tdtest::Process* p, const std::vector<std::string>& args = {}) {
         return p->Start(prog + "\\clockwarden.exe", args, prog);
     }
-    HWND WaitForScheduler(tdtest::Process* p) { return p->WaitForWindow(kSchedulerWindowClass, 10000); }
+    HWND WaitForScheduler(tdtest::Process* p) { return p->WaitForWindow(kSchedulerWindowClass, 30000); }
     std::vector<std::string> Commands() { return Lines(temp.Read("prog\\commands.log")); }
     std::string ListFile() const { return user + "clockwarden.ini"; }
     void Save(cListe* list) { ASSERT_EQ(SaveTimerListFile(list, ListFile().c_str()), 1); }
@@ -232,8 +232,7 @@ TEST_F(ProgramTest, AnswersReloadAndConflictQueries) {
     EXPECT_EQ(g_received.copyData[2], std::string(4096, '\0'));
 
     // The conflicts were marked in the list and the player told so.
-    tdtest::WaitFor([] { return g_received.saved > 0; }, 2000);
-    EXPECT_GT(g_received.saved, 0);
+    EXPECT_TRUE(tdtest::WaitFor([] { return g_received.saved > 0; }, 30000));
     cListe after;
     Load(&after);
     ASSERT_EQ(after.GetAnzElement(), 4);
@@ -246,7 +245,7 @@ TEST_F(ProgramTest, SingleInstanceAndQuit) {
         tdtest::Process quit;
         ASSERT_TRUE(StartScheduler(&quit, {"-Quit"}));
         DWORD code = 99;
-        ASSERT_TRUE(quit.Wait(10000, &code));
+        ASSERT_TRUE(quit.Wait(30000, &code));
         EXPECT_EQ(code, 0u);
     }
     tdtest::Process& first = scheduler;
@@ -256,15 +255,15 @@ TEST_F(ProgramTest, SingleInstanceAndQuit) {
     tdtest::Process second;
     ASSERT_TRUE(StartScheduler(&second));
     DWORD code = 99;
-    ASSERT_TRUE(second.Wait(10000, &code));
+    ASSERT_TRUE(second.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(first.Running());
 
     tdtest::Process quit;
     ASSERT_TRUE(StartScheduler(&quit, {"-Quit"}));
-    ASSERT_TRUE(quit.Wait(10000, &code));
+    ASSERT_TRUE(quit.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
-    ASSERT_TRUE(first.Wait(10000, &code));
+    ASSERT_TRUE(first.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -317,7 +316,7 @@ TEST_F(ListFileTest, DamagedFileLoadsWithoutHanging) {
     sched.RecheckAllConflicts();
     ConflictAnswer answer = {};
     for (unsigned long id = 0; id < 8; ++id) sched.CheckTimerConflicts(id, &answer, 0);
-    EXPECT_LT(GetTickCount() - started, 5000u);
+    EXPECT_LT(GetTickCount() - started, 60000u);   // only a hang fails here
 
     cListe* list = sched.GetList();
     ASSERT_EQ(list->GetAnzElement(), 7);

@@ -72,7 +72,7 @@ inline void Wheel(HWND wnd, int x, int y, int clicks) {
 
 // Handles this thread's messages until `done` holds or `ms` pass; answers
 // whether it held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000) {
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms = 30000) {
     DWORD start = GetTickCount();
     MSG msg;
     for (;;) {

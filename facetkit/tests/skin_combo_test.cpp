@@ -211,11 +211,13 @@ struct MenuDriver {
     void Start() {
         thread = std::thread([this] {
             HWND menu = nullptr;
-            for (int i = 0; i < 300 && !menu; ++i) {
-                menu = OwnMenuWindow();
-                if (menu && !IsWindowVisible(menu)) menu = nullptr;
-                if (!menu) Sleep(10);
-            }
+            tdtest::WaitFor(
+                [&] {
+                    menu = OwnMenuWindow();
+                    if (menu && !IsWindowVisible(menu)) menu = nullptr;
+                    return menu != nullptr;
+                },
+                30000);
             if (!menu) return;
             seen = true;
             HMENU hmenu = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
@@ -233,8 +235,8 @@ struct MenuDriver {
                 PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
             }
             // A menu that did not take the input is closed all the same.
-            for (int i = 0; i < 100 && IsWindowVisible(menu); ++i) Sleep(10);
-            if (IsWindowVisible(menu)) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            if (!tdtest::WaitFor([&] { return !IsWindowVisible(menu); }, 20000))
+                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         });
     }
     void Join() {
@@ -266,9 +268,9 @@ TEST_F(SkinComboTest, FolderMenuOffersWhatTheSelectionAllows) {
         driver.Start();
         fk::FocusControl(host_->GetWindow(), combo->GetWindow());
         fk::ClickAt(combo->GetWindow(), 30, 8, true);
-        bool closed = fk::PumpUntil([&] { return driver.seen && !OwnMenuWindow(); }, 5000);
+        bool closed = fk::PumpUntil([&] { return driver.seen && !OwnMenuWindow(); }, 30000);
         driver.Join();
-        fk::PumpUntil([] { return !IsWindowVisible(OwnMenuWindow()); }, 2000);
+        fk::PumpUntil([] { return !IsWindowVisible(OwnMenuWindow()); }, 30000);
         ASSERT_TRUE(driver.seen) << c.what;
         EXPECT_TRUE(closed || !IsWindowVisible(OwnMenuWindow())) << c.what;
         const UINT greyed = MF_GRAYED | MF_DISABLED;

@@ -69,13 +69,12 @@ TEST_F(SkinListBoxTest, ClicksAndKeysSelectAndTellTheParent) {
     ASSERT_TRUE(fk::PumpUntil([&] { return list->GetCurSel() == 3; }));
     EXPECT_EQ(Notices(), 1u);
 
+    // The same entry again changes nothing: input is taken in order, so
+    // once the key's move shows, the click was handled too.
     fk::ClickAt(w, 30, ItemY(list.get(), 3));
-    Sleep(50);
-    EXPECT_EQ(Notices(), 0u) << "the same entry again changes nothing";
-
     fk::Stroke(VK_DOWN);
     ASSERT_TRUE(fk::PumpUntil([&] { return list->GetCurSel() == 4; }));
-    EXPECT_EQ(Notices(), 1u);
+    EXPECT_EQ(Notices(), 1u) << "the key's change alone";
 
     // Shift extends the selection: still a change the parent hears of.
     fk::Stroke(VK_DOWN, true);

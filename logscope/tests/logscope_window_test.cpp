@@ -440,7 +440,7 @@ TEST_F(LogscopeWindow, LevelFieldRejectsWhatIsNotALevel) {
         EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), e.message) << e.typed;
         if (std::string(e.typed) == "200") SaveWindowPng(box, ArtifactDir() + "\\logscope_range_message.png");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000)) << e.typed;
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, 30000)) << e.typed;
         EXPECT_EQ(TextOf(v.Item(1004)), e.typed);
     }
     // The filter stayed at 15 throughout.

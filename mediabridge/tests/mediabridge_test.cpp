@@ -237,7 +237,7 @@ TEST(MediabridgeStates, PlayingReportsTheItemAndStartsRunInformation) {
     EXPECT_STREQ(info[0].streamInfo.author, "Band");
     EXPECT_TRUE(b.host.TimerRunning(CWMPHost::kRunInfoTimer));
 
-    ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 3000));
+    ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 30000));
     auto run = b.status.Of(bk::kStatusRunInfo);
     EXPECT_EQ(run[0].runInfo.a, 2500u);
     EXPECT_EQ(run[0].runInfo.b, 128000u);
@@ -581,7 +581,7 @@ TEST(MediabridgeMeta, ReportsEachNewTitleOnce) {
     b.status.records.clear();
     ASSERT_EQ(b.host.Play("C:\\song.mp3"), 1);
     ASSERT_TRUE(tdtest::WaitFor([&] { return server.Count("/meta.xml") >= 3; }, 10000));
-    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 5000);
+    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 30000);
     tdtest::PumpMessages();
     EXPECT_EQ(Titles(b.status), std::vector<std::string>{"Artist - Song One"});
     auto info = b.status.Of(bk::kStatusStreamInfo);
@@ -593,7 +593,7 @@ TEST(MediabridgeMeta, ReportsEachNewTitleOnce) {
     title = "Song Two";
     size_t seen = server.Count("/meta.xml");
     ASSERT_TRUE(tdtest::WaitFor([&] { return server.Count("/meta.xml") >= seen + 2; }, 10000));
-    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 5000);
+    tdtest::WaitFor([&] { return !b.host.PollBusy(); }, 30000);
     tdtest::PumpMessages();
     EXPECT_EQ(Titles(b.status), (std::vector<std::string>{"Artist - Song One", "Artist - Song Two"}));
     EXPECT_EQ(b.host.MetaRetries(), 0);
@@ -638,7 +638,7 @@ TEST(MediabridgeMeta, FailuresResolveTheAddressOnceAndEndPollingAtTheThird) {
             tdtest::PumpMessages();
             return !b.host.MetaPolling() && !b.host.PollBusy();
         },
-        15000));
+        30000));
     EXPECT_EQ(b.host.MetaRetries(), 3);
     EXPECT_EQ(server.Count("/meta.xml"), 3u);
     EXPECT_EQ(server.Count("/redirect"), 1u);   // resolved after the first failure only
@@ -662,7 +662,7 @@ TEST(MediabridgeMeta, TermLeavesAStalledPollBehindAndDropsItsLateTitle) {
     SharedSlots slots(server.Url("/meta.xml"), "");
     Bench b;
     ASSERT_EQ(b.host.Play("C:\\song.mp3"), 1);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return b.host.PollBusy(); }, 5000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return b.host.PollBusy(); }, 30000));
     const int closedBefore = g_closedControls;
     b.host.Term();
     // Term came back while the poll is still out, with the player closed.

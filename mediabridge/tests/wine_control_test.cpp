@@ -3,6 +3,8 @@
 // an error report, and the control's stub answers do not confuse the host.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -53,13 +55,16 @@ TEST(MediabridgeWine, PlaysLocalFilesIntoTheSoundCard) {
         EXPECT_EQ(info[0].streamInfo.maxTrack, 1u);   // (Wine's control knows no duration yet here)
         // Sound arrives while the host's thread keeps pumping.
         tdtest::ToneStats stats;
-        bool heard = false;
-        std::thread listen([&] { heard = pe_test::HearTone(1500, 1000, &stats); });
-        b.Until([] { return false; }, 1700);
+        std::atomic<bool> heard{false}, listened{false};
+        std::thread listen([&] {
+            heard = pe_test::HearTone(1500, 1000, &stats);
+            listened = true;
+        });
+        b.Until([&] { return listened.load(); }, 60000);
         listen.join();
         EXPECT_TRUE(heard) << "rms " << stats.rms << " frequency " << stats.frequency;
         // Run information from timer 1: the position moves on.
-        ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 3000));
+        ASSERT_TRUE(b.status.WaitFor(bk::kStatusRunInfo, -1, 30000));
         auto run = b.status.Of(bk::kStatusRunInfo);
         EXPECT_GT(run.back().runInfo.a, 0u);
         char source[1024] = {};

@@ -198,7 +198,8 @@ LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // The child finds the test's window, sends one record and reports the answer.
 TD_CHILD(copydata_sender) {
     HWND target = nullptr;
-    for (int i = 0; i < 500 && !target; ++i, Sleep(10)) target = FindWindowA(kReceiverClass, nullptr);
+    for (const DWORD start = GetTickCount(); !target && GetTickCount() - start < 30000; Sleep(10))
+        target = FindWindowA(kReceiverClass, nullptr);
     if (!target) return 2;
     const char payload[] = "record\0with zero";
     COPYDATASTRUCT cds = {7, sizeof payload, const_cast<char*>(payload)};
@@ -376,28 +377,35 @@ TEST(Sound, PortAudioRecordsWhatPlaysOnTheNullSink) {
     ASSERT_EQ(Pa_OpenStream(&stream, &in, nullptr, 44100, 4410, paClipOff, nullptr, nullptr), paNoError);
     ASSERT_EQ(Pa_StartStream(stream), paNoError);
 
-    TonePlayer tone(SineStereo(1000, 2.5, 12000));
-    std::vector<int16_t> rec(44100 * 2 * 2);
-    Sleep(300);   // let the tone start before the frames we measure
-    ASSERT_EQ(Pa_ReadStream(stream, rec.data(), 44100 * 2 / 2), paNoError);
-    ASSERT_EQ(Pa_ReadStream(stream, rec.data(), 44100), paNoError);
+    // Long enough for a slow start; stopped once heard. Seconds are read
+    // until one holds the tone throughout.
+    TonePlayer tone(SineStereo(1000, 40.0, 12000));
+    std::vector<int16_t> rec(44100 * 2);
+    ToneStats st;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
+        ASSERT_EQ(Pa_ReadStream(stream, rec.data(), 44100), paNoError);
+        st = Measure(rec.data(), 44100);
+        if (st.rms > 4000.0) break;
+    }
     Pa_StopStream(stream);
     Pa_CloseStream(stream);
     Pa_Terminate();
-    tone.Wait();
+    tone.Stop();
 
-    ToneStats st = Measure(rec.data(), 44100);
     EXPECT_GT(st.rms, 4000.0);
     EXPECT_NEAR(st.frequency, 1000.0, 20.0);
 }
 
 TEST(Sound, WaveCaptureMeasuresAPlayedTone) {
-    TonePlayer tone(SineStereo(440, 2.0, 10000));
-    Sleep(200);
-    std::vector<int16_t> rec;
-    ASSERT_TRUE(CaptureDefault(1000, &rec));
-    tone.Wait();
-    ToneStats st = Measure(rec.data(), rec.size() / 2);
+    TonePlayer tone(SineStereo(440, 40.0, 10000));   // stopped once heard
+    ToneStats st;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
+        std::vector<int16_t> rec;
+        ASSERT_TRUE(CaptureDefault(1000, &rec));
+        st = Measure(rec.data(), rec.size() / 2);
+        if (st.rms > 3000.0) break;
+    }
+    tone.Stop();
     EXPECT_GT(st.rms, 3000.0);
     EXPECT_NEAR(st.frequency, 440.0, 10.0);
 }

@@ -260,7 +260,8 @@ void HttpServer::Handle(uintptr_t sockValue) {
             }
         }
         HttpResponse resp = handler ? handler(req) : HttpResponse::Text(404, "not found");
-        if (resp.delayMs) Sleep(resp.delayMs);
+        // A long delay stands for a stalled server: a stop ends it.
+        for (const DWORD start = GetTickCount(); !stopping_ && GetTickCount() - start < resp.delayMs;) Sleep(10);
         std::string body = resp.gzip ? GzipBytes(resp.body) : resp.body;
         std::string head = resp.statusLine.empty()
                                ? "HTTP/1.0 " + std::to_string(resp.status) + " " +

@@ -111,7 +111,8 @@ TonePlayer::TonePlayer(std::vector<int16_t> stereo) : pcm_(std::move(stereo)) {
             waveOutWrite(out, &hdr, sizeof hdr);
             DWORD limit = static_cast<DWORD>(pcm_.size() / 2 * 1000 / 44100) + 5000;
             DWORD start = GetTickCount();
-            while (!(hdr.dwFlags & WHDR_DONE) && GetTickCount() - start < limit) WaitForSingleObject(done, 100);
+            while (!stop_ && !(hdr.dwFlags & WHDR_DONE) && GetTickCount() - start < limit)
+                WaitForSingleObject(done, 100);
             waveOutReset(out);
             waveOutUnprepareHeader(out, &hdr, sizeof hdr);
             waveOutClose(out);
@@ -124,6 +125,11 @@ TonePlayer::~TonePlayer() { Wait(); }
 
 void TonePlayer::Wait() {
     if (thread_.joinable()) thread_.join();
+}
+
+void TonePlayer::Stop() {
+    stop_ = true;
+    Wait();
 }
 
 }  // namespace tdtest

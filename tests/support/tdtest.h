@@ -83,7 +83,7 @@ public:
                const std::string& workDir = "");
     // Waits until a top-level window of the class (and title, if given) owned
     // by this process exists.
-    HWND WaitForWindow(const char* className, DWORD timeoutMs = 10000, const char* title = nullptr) const;
+    HWND WaitForWindow(const char* className, DWORD timeoutMs = 30000, const char* title = nullptr) const;
     bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
     void Kill();
     bool Running() const;
@@ -205,7 +205,9 @@ public:
     explicit TonePlayer(std::vector<int16_t> stereo);
     ~TonePlayer();
     void Wait();
+    void Stop();   // ends the sound early and waits for the thread
 private:
+    std::atomic<bool> stop_{false};
     std::thread thread_;
     std::vector<int16_t> pcm_;
 };

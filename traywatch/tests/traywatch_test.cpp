@@ -83,7 +83,7 @@ private:
     HWND wnd_;
 };
 
-bool WaitPosted(UINT msg, DWORD ms = 5000) {
+bool WaitPosted(UINT msg, DWORD ms = 30000) {
     return tdtest::WaitFor([&] {
         for (UINT m : g_log.posted)
             if (m == msg) return true;
@@ -374,16 +374,16 @@ protected:
     void TearDown() override {
         HWND wnd = FindWindowA(kAgentWindowClass, nullptr);
         if (wnd) PostMessageA(wnd, WM_CLOSE, 0, 0);
-        if (agent.Running() && !agent.Wait(5000)) agent.Kill();
+        if (agent.Running() && !agent.Wait(30000)) agent.Kill();
     }
     bool Start(tdtest::Process* p, const std::vector<std::string>& args = {}) {
         return p->Start(prog + "\\traywatch.exe", args, prog);
     }
     void StartAgent() {
         ASSERT_TRUE(Start(&agent));
-        agentWnd = agent.WaitForWindow(kAgentWindowClass, 10000);
+        agentWnd = agent.WaitForWindow(kAgentWindowClass, 30000);
         ASSERT_NE(agentWnd, nullptr);
-        ASSERT_TRUE(tdtest::WaitFor([&] { return IconPresent(agentWnd); }, 5000));
+        ASSERT_TRUE(tdtest::WaitFor([&] { return IconPresent(agentWnd); }, 30000));
     }
     void Click(LPARAM button) { PostMessageA(agentWnd, UWM_TRAY_NOTIFY, kIconId, button); }
     HWND WaitForMenu() {
@@ -391,7 +391,7 @@ protected:
         tdtest::WaitFor([&] {
             menu = tdtest::FindWindowOf("#32768", agent.Pid());
             return menu && IsWindowVisible(menu);
-        }, 5000);
+        }, 30000);
         return menu;
     }
     void Keys(HWND menu, std::initializer_list<WPARAM> keys) {
@@ -408,15 +408,15 @@ TEST_F(AgentTest, StartsOnceAddsItsIconAndQuitEndsIt) {
     tdtest::Process second;
     ASSERT_TRUE(Start(&second));
     DWORD code = 99;
-    ASSERT_TRUE(second.Wait(10000, &code));
+    ASSERT_TRUE(second.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(agent.Running());
 
     tdtest::Process quit;
     ASSERT_TRUE(Start(&quit, {"-Quit"}));
-    ASSERT_TRUE(quit.Wait(10000, &code));
+    ASSERT_TRUE(quit.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(agent.Wait(5000, &code));
+    EXPECT_TRUE(agent.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(IconPresent(agentWnd));
     EXPECT_EQ(FindWindowA(kAgentWindowClass, nullptr), nullptr);
@@ -426,7 +426,7 @@ TEST_F(AgentTest, QuitWithoutAgentJustEnds) {
     tdtest::Process quit;
     ASSERT_TRUE(Start(&quit, {"-Quit"}));
     DWORD code = 99;
-    ASSERT_TRUE(quit.Wait(10000, &code));
+    ASSERT_TRUE(quit.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -441,18 +441,20 @@ TEST_F(AgentTest, LeftClickTogglesSoundOrShowsTheRunningPlayer) {
         EXPECT_EQ(g_log.posted, std::vector<UINT>{expected});
         EXPECT_EQ(g_log.asked.size(), 4u);
     }
-    // Other mouse notices do nothing.
+    // Other mouse notices do nothing: a left click after them, handled in
+    // order, is the only one that reaches the player.
     FakePlayer player(true);
     for (LPARAM other : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK}) Click(other);
-    tdtest::WaitFor([] { return false; }, 500);
-    EXPECT_TRUE(g_log.posted.empty());
-    EXPECT_TRUE(g_log.asked.empty());
+    Click(WM_LBUTTONDOWN);
+    ASSERT_TRUE(WaitPosted(UWM_PLAYER_TOGGLE_SOUND));
+    EXPECT_EQ(g_log.posted, std::vector<UINT>{UWM_PLAYER_TOGGLE_SOUND});
+    EXPECT_EQ(g_log.asked.size(), 4u);
 }
 
 TEST_F(AgentTest, LeftClickWithoutPlayerStartsIt) {
     StartAgent();
     Click(WM_LBUTTONDOWN);
-    EXPECT_TRUE(tdtest::WaitFor([&] { return temp.Exists("started.log"); }, 10000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return temp.Exists("started.log"); }, 30000));
     EXPECT_EQ(temp.Read("started.log").rfind("start", 0), 0u);
 }
 
@@ -487,7 +489,7 @@ TEST_F(AgentTest, CloseStartCentreShowsAHiddenPlayerAndEndsTheAgent) {
     Keys(menu, {VK_UP, VK_RETURN});   // the last item
     ASSERT_TRUE(WaitPosted(UWM_PLAYER_SHOW));
     DWORD code = 99;
-    EXPECT_TRUE(agent.Wait(5000, &code));
+    EXPECT_TRUE(agent.Wait(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(IconPresent(agentWnd));
 }
@@ -499,7 +501,7 @@ TEST_F(AgentTest, MenuWithoutPlayerStartsIt) {
     ASSERT_NE(menu, nullptr);
     // Items: sound, play, previous, next (all grayed), start, separator, close.
     Keys(menu, {VK_UP, VK_UP, VK_RETURN});
-    EXPECT_TRUE(tdtest::WaitFor([&] { return temp.Exists("started.log"); }, 10000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return temp.Exists("started.log"); }, 30000));
     EXPECT_TRUE(agent.Running());
 }
 

@@ -92,6 +92,13 @@ public:
     void TriggerReload() { SetEvent(reload_.Get()); }
     int HasBrowser() const { return hasBrowser_ ? 1 : 0; }
     int Started() const { return started_ ? 1 : 0; }
+    // Nothing triggered waits for the thread: each handler clears its event
+    // when it is done.
+    bool Idle() const {
+        for (HANDLE e : {start_.Get(), stop_.Get(), refresh_.Get(), reload_.Get()})
+            if (WaitForSingleObject(e, 0) == WAIT_OBJECT_0) return false;
+        return true;
+    }
 
     // The thread body: until the player ends.
     void Run();

@@ -59,7 +59,7 @@ TEST(ListenReports, KeptWhileTheServerIsDownAndSentAtTheNextStart) {
     cRadioPlayer::SetInterfaceServer("");
     // Nothing is left to send a third time.
     cRadioPlayer again(0);
-    Sleep(500);
+    ASSERT_TRUE(UploadDone(again));
     EXPECT_EQ(again.PendingReports(), 0u);
     EXPECT_EQ(server.Requests().size(), 1u);
 }

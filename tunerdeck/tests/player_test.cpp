@@ -172,8 +172,8 @@ TEST(Player, PlaysAnAddressThroughTheHostAndRetriesWhenTheServerGoesAway) {
 
     // RealAudio: the RealPlayer engine, whatever Media Player the prefix has.
     player->PlayAddress(1, server->Url("/station").c_str());
-    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 1 0", 5000)) << run.Log();
-    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetStatus() == 0; }, 5000));
+    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 1 0", 30000)) << run.Log();
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetStatus() == 0; }, 30000));
     ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() == 4; }, 30000)) << run.Log();
     tdtest::ToneStats st;
     EXPECT_TRUE(pe_test::HearTone(1500, 4000, &st)) << "rms " << st.rms << "\n" << run.Log();
@@ -290,7 +290,7 @@ TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersW
     const size_t stopAt = run.Log().size();
     EXPECT_EQ(run.Callback(3, 0), 0);
     EXPECT_TRUE(run.WaitForLog("finished playing...", 20000, stopAt)) << run.Log();
-    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 30000));
     Sleep(1500);
     EXPECT_NE(player->GetEnginePlayState(), 4);
     EXPECT_EQ(Count(run.Log(), "ReceiveStatus 0 Play : "), 1u) << run.Log();
@@ -306,7 +306,7 @@ TEST(Player, AStationPlayedByIdThroughTheSkinsCallbackIsHeardAndStopsAtTheUsersW
     EXPECT_EQ(value, std::to_string(kChannel));
     EXPECT_EQ(run.Callback(3, 0), 0);
     EXPECT_TRUE(tdtest::WaitFor([&] { return player->GetEnginePlayState() != 4; }, 20000));
-    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 30000));
 
     EXPECT_EQ(run.End(), 0);
     // With the interface gone nothing reaches the player any more.
@@ -379,7 +379,7 @@ TEST(Player, TheStartUpCheckTakesTheServersAnswerAndAFailedOneKeepsWhatWasStored
         EXPECT_EQ(player->SkinStationList(), "1;2;3");
         EXPECT_EQ(player->Settings().GetAdBannerCX(), 468);
         EXPECT_EQ(player->Settings().GetSplashCY_ENG(), 301);
-        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 28 (null)", 5000)) << run.Log();
+        EXPECT_TRUE(run.WaitForLog("ReceiveStatus 28 (null)", 30000)) << run.Log();
         // The skin's own stations as one series (none of them is in this database).
         std::string log = run.Log();
         size_t clear = log.find("ClearList 17");
@@ -479,17 +479,18 @@ TEST(Player, TheInterfacesEndWaitsForTheCallbackWorkersStillRunning) {
     // worker of an earlier test may make them so).
     ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() == 0; }, 60000));
     td::ResetCallbackFlags();
+    // The worker's wait of about 5 s starts after this.
+    const DWORD start = GetTickCount();
     EXPECT_EQ(run.Callback(48, 0), 0);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 2000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return td::RunningCallbackWorkers() > 0; }, 30000));
     // Counted before its thread runs: give the worker time to begin its
     // wait, so the end cannot come before it reached the player.
-    Sleep(1000);
-    const DWORD start = GetTickCount();
+    Sleep(2000);
     EXPECT_EQ(run.End(), 0);
     EXPECT_EQ(td::RunningCallbackWorkers(), 0) << "Start left while a worker could still reach the player";
     // Lists that became ready meanwhile (a list push of the player's own)
     // end the worker's wait early; otherwise the end waited for it.
-    if (!td::ListsReady()) EXPECT_GE(GetTickCount() - start, 3000u);
+    if (!td::ListsReady()) EXPECT_GE(GetTickCount() - start, 4500u);
 }
 
 // A pipe whose wave-out volume is a plain number (the mixer here has none).
@@ -521,7 +522,7 @@ TEST(Player, BufferingPutsBackTheWaveOutVolumeAnEngineTurned) {
     ASSERT_EQ(player->Pipe(), pipe);
     // Nothing read yet: the skin hears of it, and the volume is taken.
     player->OnBufferingStart();
-    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 53 \r\n", 2000)) << run.Log();
+    EXPECT_TRUE(run.WaitForLog("ReceiveStatus 53 \r\n", 30000)) << run.Log();
     EXPECT_EQ(pipe->sets, 0);
     // An engine turns the volume down as it starts buffering: it goes back.
     pipe->volume = 40;

@@ -32,20 +32,28 @@ protected:
     // Presses OK on every hint this thread shows, the way a modal opener's
     // user would, once the opener has entered its loop.
     static BOOL CALLBACK PressOk(HWND hwnd, LPARAM) {
-        if (dynamic_cast<cHintPopup*>(fkwin::Bound<cPopUpWnd>(hwnd)))
+        if (dynamic_cast<cHintPopup*>(fkwin::Bound<cPopUpWnd>(hwnd))) {
             PostMessageA(hwnd, WM_USER + 119, 0, cHintPopup::BUTTON_OK);
+            ++Pressed();
+        }
         return TRUE;
+    }
+    static int& Pressed() {
+        static int pressed = 0;
+        return pressed;
     }
     static void CALLBACK PressOkOnHints(HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
         EnumThreadWindows(GetCurrentThreadId(), &HintTest::PressOk, 0);
     }
-    // Runs a modal opener; true when it returned after the hint's OK.
+    // Runs a modal opener; true when it returned after the hint's OK (the
+    // timer only fires inside the opener's own loop).
     static bool OpenedModally(const std::function<void()>& open) {
-        SetTimer(nullptr, 0, 300, &HintTest::PressOkOnHints);
-        const DWORD start = GetTickCount();
+        Pressed() = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 300, &HintTest::PressOkOnHints);
         open();
-        return GetTickCount() - start < 4000;
+        KillTimer(nullptr, timer);
+        return Pressed() > 0;
     }
 
     int baseline_ = 0;

@@ -298,7 +298,7 @@ TEST_F(SettingsTest, SilentPlaybackHostDoesNotHoldTheDialog) {
     cSettingsWnd::SetWaitLimits(300, 200);
     DWORD start = GetTickCount();
     Open();
-    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_LT(GetTickCount() - start, 60000u);   // bounded: only a hang fails
     // Nothing known: every format is offered for download.
     for (unsigned long link : {207ul, 208ul, 209ul}) EXPECT_TRUE(Has(wnd_.get(), link));
 }

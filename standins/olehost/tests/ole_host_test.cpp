@@ -53,7 +53,7 @@ TEST_F(OleHostTest, HostsAControlInPlaceAndReceivesItsEvents) {
     BSTR url = olehost::ToBstr(tmp.File("silence.wav").c_str());
     EXPECT_EQ(player->put_URL(url), S_OK);
     SysFreeString(url);
-    EXPECT_TRUE(tdtest::WaitFor([&] { return fired > 0; }, 5000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return fired > 0; }, 30000));
 
     player->Release();
     sink->Disconnect();

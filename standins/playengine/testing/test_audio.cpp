@@ -99,7 +99,9 @@ tdtest::HttpResponse IcyStream(const IcyStreamOptions& o) {
 
 std::vector<int16_t> TestTone(double seconds) { return tdtest::SineStereo(1000.0, seconds, 12000); }
 
-bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats) {
+namespace {
+
+bool HearToneOnce(DWORD ms, double minRms, tdtest::ToneStats* stats) {
     std::vector<int16_t> pcm;
     if (!tdtest::CaptureDefault(ms, &pcm)) return false;
     tdtest::ToneStats st = tdtest::Measure(pcm.data(), pcm.size() / 2);
@@ -119,6 +121,16 @@ bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats) {
     }
     if (stats) *stats = st;
     return st.rms >= minRms && std::fabs(st.frequency - 1000.0) < 50.0;
+}
+
+}  // namespace
+
+bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats, DWORD withinMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HearToneOnce(ms, minRms, stats)) return true;
+        if (GetTickCount() - start >= withinMs) return false;
+    }
 }
 
 HRESULT CallRegistration(const char* dll, const char* entry) {

@@ -30,10 +30,11 @@ tdtest::HttpResponse IcyStream(const IcyStreamOptions& options);
 // The tone the tests play: 1 kHz at amplitude 12000.
 std::vector<int16_t> TestTone(double seconds);
 
-// Records the null sink's monitor and measures the tone; true when a 1 kHz
-// tone (median period 1 ms, so 44 samples: 980 to 1025 Hz) with an RMS above
-// minRms was heard.
-bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats = nullptr);
+// Records the null sink's monitor for ms and measures the tone; true when a
+// 1 kHz tone (median period 1 ms, so 44 samples: 980 to 1025 Hz) with an RMS
+// above minRms was heard. Listens again until it is heard or withinMs have
+// passed: on a busy machine the sound may start late.
+bool HearTone(DWORD ms, double minRms, tdtest::ToneStats* stats = nullptr, DWORD withinMs = 20000);
 
 // Calls DllRegisterServer or DllUnregisterServer of a stand-in control in the
 // program folder, as register-standins does for the whole tree.

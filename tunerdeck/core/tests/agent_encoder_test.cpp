@@ -1,6 +1,8 @@
 // The tray agent's start, close and logon entry; the computer's shut-down
 // sequence; unpacking the encoder library.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
 #include <zlib.h>
 
 #include <string>
@@ -9,8 +11,22 @@
 #include "agent_control.h"
 #include "core_test_support.h"
 #include "encoder_setup.h"
+#include "win_handles.h"
 
 namespace {
+
+// Agents this process started: CreateProcess has returned by the time a
+// start call does, so a second one shows here at once.
+int AgentsStartedHere() {
+    int n = 0;
+    bk::ScopedHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap) return -1;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(snap.Get(), &pe); ok; ok = Process32Next(snap.Get(), &pe))
+        if (pe.th32ParentProcessID == GetCurrentProcessId() && _stricmp(pe.szExeFile, "traywatch.exe") == 0) ++n;
+    return n;
+}
 
 std::string RunValue() {
     char text[1024] = {};
@@ -30,14 +46,14 @@ TEST(AgentControl, StartsClosesAndRegistersTheAgent) {
 
     StartAgent(1);
     HWND agent = nullptr;
-    ASSERT_TRUE(tdtest::WaitFor([&] { return (agent = FindWindowA(kAgentWindowClass, nullptr)) != nullptr; }, 10000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return (agent = FindWindowA(kAgentWindowClass, nullptr)) != nullptr; }, 30000));
     DWORD pid = 0;
     GetWindowThreadProcessId(agent, &pid);
     EXPECT_EQ(RunValue(), "\"" + folders.Program() + "\\traywatch.exe\"");
 
     // A running agent is not started twice.
     StartAgent(0);
-    Sleep(300);
+    EXPECT_EQ(AgentsStartedHere(), 1);
     int windows = 0;
     for (HWND w = FindWindowExA(nullptr, nullptr, kAgentWindowClass, nullptr); w;
          w = FindWindowExA(nullptr, w, kAgentWindowClass, nullptr))
@@ -46,7 +62,7 @@ TEST(AgentControl, StartsClosesAndRegistersTheAgent) {
 
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     CloseAgent(1);
-    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
     CloseHandle(process);
     EXPECT_EQ(RunValue(), "");
 

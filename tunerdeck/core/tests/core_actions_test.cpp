@@ -49,7 +49,7 @@ protected:
     }
     ~CoreActionsTest() override {
         td::SetCallbackTarget(nullptr);
-        td::WaitForCallbackWorkers(10000);
+        td::WaitForCallbackWorkers(30000);
         actions_.reset();
         recording_.reset();
         store_.reset();
@@ -80,7 +80,7 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     EXPECT_EQ("Jazz", static_cast<cNamedValueElement*>(store_->GetListFolders()->GetById(2))->GetName());
     td::InfoCallback(34, 1, nullptr);
     td::InfoCallback(8, 42, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ(nullptr, store_->GetListFolders()->GetById(1));
     EXPECT_EQ(0, store_->GetFavoriten()->GetAnzElement());
     td::InfoCallback(33, 0, const_cast<char*>("Pop"));   // the first free id again
@@ -118,7 +118,7 @@ TEST_F(CoreActionsTest, FavouritesFoldersAndPodcastsThroughTheCallback) {
     settings_.SetQualityBPS(16);
     settings_.SetQualityNCH(1);
     td::InfoCallback(46, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ((std::vector<std::string>{"52 MP3\x02Radio\x02" "22050\x02" "16\x02" "1"}), g_status);
 }
 
@@ -193,28 +193,32 @@ TEST_F(CoreActionsTest, RecordingThroughTheCallbackCapturesTheTone) {
 
     td::InfoCallback(40, 0, nullptr);   // listen
     ASSERT_EQ(1, pipe.IsListening());
-    tdtest::TonePlayer player(tdtest::SineStereo(1000, 8.0, 12000));
-    Sleep(800);
+    // Longer than the recordings need even on a slow machine; stopped after them.
+    tdtest::TonePlayer player(tdtest::SineStereo(1000, 40.0, 12000));
+    // The level meter shows the tone once it reaches the capture.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return host.BestPeak() >= 30; }, 20000)) << host.BestPeak();
 
     settings_.SetRecordingFormat(0);
+    size_t reports = host.RecTimeCount();
     td::InfoCallback(38, 0, HandJob("", "CD"));
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     ASSERT_EQ(1, pipe.IsRecording());
-    Sleep(2500);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     td::InfoCallback(39, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ(0, pipe.IsRecording());
 
     settings_.SetRecordingFormat(1);
     SetValue("MP3_Bitrate", 128);
+    reports = host.RecTimeCount();
     td::InfoCallback(38, 0, HandJob("Show", "CD"));
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     ASSERT_EQ(1, pipe.IsRecording());
-    Sleep(2500);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     td::InfoCallback(3, 0, nullptr);   // stop ends the recording too
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ(0, pipe.IsRecording());
-    player.Wait();
+    player.Stop();
     recording_->SetPipe(nullptr);
 
     // The untitled recording is named after the station, without its colon.

@@ -70,7 +70,7 @@ protected:
     }
     ~CoreListsTest() override {
         td::SetCallbackTarget(nullptr);
-        td::WaitForCallbackWorkers(10000);
+        td::WaitForCallbackWorkers(30000);
     }
 
     coretest::StoreFolder folder_;
@@ -129,7 +129,7 @@ TEST_F(CoreListsTest, ProgrammeTipsOpenOnlyWebLinksAndEndedOnesAreCleared) {
               Take());
     // ... and the skin's "delete expired tips" leaves only those still to come.
     td::InfoCallback(66, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_EQ((std::vector<std::string>{"ClearList 16", "AddToProgrammtipps 11", "AddToProgrammtipps 13",
                                         "AddToProgrammtipps 0 end"}),
               Take());
@@ -137,7 +137,7 @@ TEST_F(CoreListsTest, ProgrammeTipsOpenOnlyWebLinksAndEndedOnesAreCleared) {
     // An update the user asks for is not held back by today's date.
     SetValue("ProgrammtippsDate", "20991231");
     td::InfoCallback(65, 0, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     char date[32] = "x";
     GetValue("ProgrammtippsDate", date, sizeof date);
     EXPECT_STREQ("", date);
@@ -157,7 +157,7 @@ TEST_F(CoreListsTest, OwnStationsArePushedAndShowDetailsAndHomepage) {
     td::InfoCallback(14, 4711, nullptr);   // unknown: no details view
     td::InfoCallback(5, -65535, nullptr);
     td::InfoCallback(5, 4711, nullptr);    // no homepage: nothing opens
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     got = Take();
     std::sort(got.begin(), got.end());
     EXPECT_EQ((std::vector<std::string>{"GetDetails -65535 Mein Sender", "OpenBrowser http://home.example/"}), got);
@@ -168,7 +168,7 @@ TEST_F(CoreListsTest, OwnStationsArePushedAndShowDetailsAndHomepage) {
     td::InfoCallback(49, -65535, const_cast<char*>(fields.c_str()));
     Take();
     td::InfoCallback(5, -65535, nullptr);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(10000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(30000));
     EXPECT_TRUE(Take().empty());
 }
 

@@ -122,10 +122,10 @@ protected:
     }
     ~InfoCallbackTest() override {
         td::SetCallbackTarget(nullptr);
-        td::WaitForCallbackWorkers(10000);
+        td::WaitForCallbackWorkers(30000);
     }
     std::vector<std::string> Drain() {
-        EXPECT_TRUE(td::WaitForCallbackWorkers(10000));
+        EXPECT_TRUE(td::WaitForCallbackWorkers(30000));
         return target_.Take();
     }
     RecordingTarget target_;

@@ -90,7 +90,7 @@ protected:
     }
     ~Mp3ConvertTest() override {
         td::SetCallbackTarget(nullptr);
-        td::WaitForCallbackWorkers(20000);
+        td::WaitForCallbackWorkers(60000);
         cWaveFile::SetMessageFunction(nullptr);
     }
     tdtest::TempFolder files_;
@@ -104,8 +104,8 @@ TEST_F(Mp3ConvertTest, TheCallbackConvertsACopyOfTheOrderAndReportsToItsWindow) 
     td::ConvertOrder order = Order(files_.File("tone.wav"), files_.File("tone.mp3"), window.Handle());
     td::InfoCallback(62, 0, &order);
     memset(&order, 'x', sizeof order);   // the pop-up's record may change at once
-    const Progress got = window.Collect(20000);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(20000));
+    const Progress got = window.Collect(60000);
+    ASSERT_TRUE(td::WaitForCallbackWorkers(60000));
     EXPECT_TRUE(g_waveMessages.empty());
 
     ASSERT_GE(got.size(), 3u);
@@ -130,14 +130,20 @@ TEST_F(Mp3ConvertTest, TheCallbackConvertsACopyOfTheOrderAndReportsToItsWindow) 
 TEST_F(Mp3ConvertTest, AStopEndsTheConversionAndLeavesNoFile) {
     // Code 63 while the conversion runs (at its first progress report).
     Progress got;
+    bool asked = false;
     actions_->SetConvertNotify([&](HWND, WPARAM w, LPARAM l) {
         got.emplace_back(static_cast<int>(w), static_cast<int>(l));
-        if (w == 100 && l > 0 && l < 100) td::InfoCallback(63, 0, nullptr);
-        if (w == 100 && l > 0 && l < 100) Sleep(300);   // the stop's worker sets the flag
+        if (w == 100 && l > 0 && l < 100 && !asked) {
+            asked = true;
+            td::InfoCallback(63, 0, nullptr);
+            // The stop's worker has set the flag once it is gone; this
+            // conversion's worker is the one left.
+            tdtest::WaitFor([] { return td::RunningCallbackWorkers() <= 1; }, 30000);
+        }
     });
     td::ConvertOrder order = Order(files_.File("tone.wav"), files_.File("stopped.mp3"));
     td::InfoCallback(62, 0, &order);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(20000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(60000));
     ASSERT_GE(got.size(), 3u);
     EXPECT_EQ(std::make_pair(100, 0), got.front());
     EXPECT_EQ(std::make_pair(0, 0), got.back());
@@ -148,7 +154,7 @@ TEST_F(Mp3ConvertTest, AStopEndsTheConversionAndLeavesNoFile) {
     actions_->SetConvertNotify([&](HWND, WPARAM w, LPARAM l) { got.emplace_back(static_cast<int>(w), static_cast<int>(l)); });
     order = Order(files_.File("tone.wav"), files_.File("again.mp3"));
     td::InfoCallback(62, 0, &order);
-    ASSERT_TRUE(td::WaitForCallbackWorkers(20000));
+    ASSERT_TRUE(td::WaitForCallbackWorkers(60000));
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(std::make_pair(100, 100), got.back());
     EXPECT_TRUE(files_.Exists("again.mp3"));

@@ -379,7 +379,8 @@ TEST_F(DownloadsTest, ProgressDialogShowsTheKilobytes) {
     HWND dialog = nullptr;
     std::string text;
     char title[100] = {};
-    for (int i = 0; i < 400 && result < 0; ++i) {
+    // Watched until the download ends, or for a minute at most.
+    for (const DWORD start = GetTickCount(); result < 0 && GetTickCount() - start < 60000;) {
         Sleep(10);
         dialog = cOnlineClient::ProgressDialog();
         if (!dialog) continue;

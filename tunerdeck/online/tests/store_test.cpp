@@ -507,7 +507,6 @@ TEST_F(StoreTest, LoadsSixtyThousandStations) {
            kStations, fileMb, seconds, memMb);
     RecordProperty("load_seconds", std::to_string(seconds));
     RecordProperty("memory_mb", std::to_string(memMb));
-    EXPECT_LT(seconds, 60.0);
 }
 
 }  // namespace

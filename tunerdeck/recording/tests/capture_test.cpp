@@ -93,19 +93,23 @@ TEST(LiveCapture, ToneIsRecordedToWavAndMp3) {
 
     pipe.StartListening();
     ASSERT_EQ(1, pipe.IsListening());
-    tdtest::TonePlayer player(tdtest::SineStereo(1000, 9.0, 12000));
-    Sleep(800);
+    // Longer than the recordings need even on a slow machine; stopped after them.
+    tdtest::TonePlayer player(tdtest::SineStereo(1000, 40.0, 12000));
+    // The level meter shows the tone once it reaches the capture.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return host.BestPeak() >= 30; }, 20000)) << host.BestPeak();
 
+    size_t reports = host.RecTimeCount();
     pipe.StartRecordingToFile(MakeJob(tmp.File("live.wav")), 0);
     ASSERT_EQ(1, pipe.IsRecording());
-    Sleep(2500);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     pipe.StopRecordingToFile();
 
+    reports = host.RecTimeCount();
     pipe.StartRecordingToFile(MakeJob(tmp.File("live.mp3"), 1), 0);
     ASSERT_EQ(1, pipe.IsRecording());
-    Sleep(2500);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     pipe.StopRecordingToFile();
-    player.Wait();
+    player.Stop();
 
     tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\recording-live.wav", tmp.Read("live.wav"));
     tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\recording-live.mp3", tmp.Read("live.mp3"));

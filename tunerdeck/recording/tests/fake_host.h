@@ -133,6 +133,25 @@ public:
         std::lock_guard<std::mutex> g(mu);
         return statuses;
     }
+    // The loudest left peak the level meter showed, in percent.
+    int BestPeak() const {
+        std::lock_guard<std::mutex> g(mu);
+        int best = -1;
+        for (const auto& p : peaks) best = p.first > best ? p.first : best;
+        return best;
+    }
+    size_t RecTimeCount() const {
+        std::lock_guard<std::mutex> g(mu);
+        return recTimes.size();
+    }
+    // A recording-time report after the first `after` ones counts at least
+    // this many recorded seconds.
+    bool RecordedAtLeast(size_t after, int seconds) const {
+        std::lock_guard<std::mutex> g(mu);
+        for (size_t i = after; i < recTimes.size(); ++i)
+            if (recTimes[i][2] >= seconds) return true;
+        return false;
+    }
 };
 
 inline RecordJob* MakeJob(const std::string& file, int format = 0, int rate = 44100, int bits = 16,

@@ -98,7 +98,7 @@ TEST_F(PipeFixture, ClippingLowersTheInputLevelByTheHitCount) {
         pipe.ProcessSamples(b.data(), kFrames);
         EXPECT_EQ(c.multiplier, pipe.GetStepMultiplier());
         int expect = 60000 - 120 * c.multiplier;
-        ASSERT_TRUE(tdtest::WaitFor([&] { return pipe.level == expect; }, 3000));
+        ASSERT_TRUE(tdtest::WaitFor([&] { return pipe.level == expect; }, 30000));
         char text[64];
         snprintf(text, sizeof text, "%d|65535|0", expect);
         auto st = host.Statuses();
