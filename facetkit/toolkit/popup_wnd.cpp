@@ -2,6 +2,10 @@
 
 #include <process.h>
 
+#include <mutex>
+#include <set>
+#include <vector>
+
 #include "debugtext.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
@@ -21,6 +25,21 @@ static_assert(kPopupStyle == 0x8600010D, "pop-up style");
 // the object is gone.
 WNDPROC g_staticProc = nullptr;
 
+// The pop-up windows that stand, for closing them all when the player ends.
+std::mutex& OpenPopupsLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::set<HWND>& OpenPopups() {
+    static std::set<HWND> windows;
+    return windows;
+}
+void Forget(HWND hwnd) {
+    if (!hwnd) return;
+    std::lock_guard<std::mutex> hold(OpenPopupsLock());
+    OpenPopups().erase(hwnd);
+}
+
 }  // namespace
 
 cPopUpWnd::cPopUpWnd(HWND owner, cResourceManager* res)
@@ -39,6 +58,8 @@ cPopUpWnd::cPopUpWnd(HWND owner, cResourceManager* res)
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cPopUpWnd::PopupProc)));
         if (!g_staticProc) g_staticProc = previous;
         fkwin::Bind(hwnd_, this);
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        OpenPopups().insert(hwnd_);
         SetFocus(hwnd_);
     }
     background_ = CreateSolidBrush(GetBKColor());
@@ -56,6 +77,7 @@ cPopUpWnd::~cPopUpWnd() {
 void cPopUpWnd::DestroyPopupWindow() {
     HWND hwnd = hwnd_;
     hwnd_ = nullptr;
+    Forget(hwnd);
     if (!hwnd || !IsWindow(hwnd)) return;
     fkwin::Unbind(hwnd, this);
     if (GetCapture() == hwnd) ReleaseCapture();
@@ -63,6 +85,7 @@ void cPopUpWnd::DestroyPopupWindow() {
 }
 
 void cPopUpWnd::ForgetWindow() {
+    Forget(hwnd_);
     if (hwnd_) fkwin::Unbind(hwnd_, this);
     if (hwnd_ && GetCapture() == hwnd_) ReleaseCapture();
     hwnd_ = nullptr;
@@ -187,11 +210,22 @@ void cPopUpWnd::Loop(bool modal) {
     HWND owner = owner_;
     if (!hwnd) return;
     ::ShowWindow(hwnd, SW_SHOW);
-    // Modal: the owner takes no input until the pop-up is gone.
-    bool disabled = modal && owner && IsWindow(owner) && !EnableWindow(owner, FALSE);
+    // The owner stays enabled: a disabled owner is skipped when the pop-up
+    // goes, so the focus would land in another window, and the player's own
+    // close must stay within reach while a pop-up waits for an answer.
     RunLoop(hwnd);
     // From here on the object may have been deleted by its own Close.
-    if (disabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+    if (modal && owner && IsWindow(owner) && GetForegroundWindow() == nullptr) SetForegroundWindow(owner);
+}
+
+void CloseThreadPopups() {
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        windows.assign(OpenPopups().begin(), OpenPopups().end());
+    }
+    for (HWND hwnd : windows)
+        if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) PostMessageA(hwnd, WM_CLOSE, 0, 0);
 }
 
 unsigned __stdcall cPopUpWnd::LoopThread(void* self) {
@@ -375,6 +409,10 @@ LRESULT cPopUpWnd::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(&buttons_);
     case WM_SKIN_DISABLED_PRESSED:
         OnDisabledButtons(static_cast<unsigned long>(lParam));
+        return 0;
+    case WM_CLOSE:
+        // The window goes, the object stays with whoever runs its loop.
+        DestroyPopupWindow();
         return 0;
     default:
         break;
