@@ -531,6 +531,17 @@ void cVelmoWin::RedrawTimeBar() { Repaint(GetWindow(), GetSkinData()->GetTimebar
 
 void cVelmoWin::SetCurrentSelection(int channelId, const char* name) {
     InterlockedExchange(&stationId_, channelId);
+    HWND hwnd = GetWindow();
+    // The host selects on its play thread while holding its own lock; the
+    // buttons and tool tips belong to the window's thread.
+    if (hwnd && GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
+        EnterCriticalSection(&lock_);
+        pendingSelectionId_ = channelId;
+        pendingSelectionName_ = name ? name : "";
+        LeaveCriticalSection(&lock_);
+        PostMessageA(hwnd, WM_MAIN_APPLY_SELECTION, 0, 0);
+        return;
+    }
     SetStationText(name);
     UpdateFavouriteButton();
 }
@@ -1561,6 +1572,14 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_ASK_DATABASE_UPDATE: AskDatabaseUpdate(); return 1;
     case WM_MAIN_NOT_AROUND_THE_CLOCK: ShowNotAroundTheClock(); return 1;
     case WM_MAIN_STREAM_UPDATE: ApplyStreamUpdates(); return 1;
+    case WM_MAIN_APPLY_SELECTION: {
+        EnterCriticalSection(&lock_);
+        int id = pendingSelectionId_;
+        std::string name = pendingSelectionName_;
+        LeaveCriticalSection(&lock_);
+        SetCurrentSelection(id, name.c_str());
+        return 1;
+    }
     case WM_MAIN_TIMER_JOB_DECLINED: {
         int position = -1;
         {
@@ -1588,7 +1607,15 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_MAIN_REFRESH_DISPLAY: {
         if (wParam == 1) {
-            ShowStatusLine(nullptr, connecting_);
+            // A new play state ends any connecting look; a stop shows the
+            // ready text again.
+            if (playState_ <= 0) {
+                char ready[64];
+                GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+                ShowStatusLine(ready, 0);
+            } else {
+                ShowStatusLine(nullptr, playState_ == 2 ? 1 : 0);
+            }
             return 1;
         }
         char text[kStatusSize];

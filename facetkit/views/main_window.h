@@ -62,6 +62,8 @@ enum : UINT {
     // A timer entry (wParam its id) the user kept from interrupting the
     // running recording: it is switched off.
     WM_MAIN_TIMER_JOB_DECLINED = WM_USER + 0x304,
+    // A selection made on another thread, shown on the window's.
+    WM_MAIN_APPLY_SELECTION = WM_USER + 0x305,
 };
 
 // Private messages others send the main window (the navigator's rows and
@@ -398,6 +400,8 @@ private:
     volatile LONG pendingVolume_[3];
     unsigned long shownPosition_;
     std::vector<StreamUpdate> streamUpdates_;
+    std::string pendingSelectionName_;
+    int pendingSelectionId_ = 0;
     DWORD lastVolumeTick_;
     DWORD lastSeekTick_;
     cBufferView* buffer_;

@@ -222,7 +222,7 @@ void PodcastRowCommand(UINT command, uint32_t rowId) {
         switch (command) {
         case CMD_POD_REFRESH: feed->StartDownload(-1); return;
         case CMD_POD_ALL: feed->DownloadAllMissing(); return;
-        case CMD_POD_DELETE: feed->DeleteWithConfirm(0); return;
+        case CMD_POD_DELETE: feed->DeleteWithConfirm(-1); return;  // -1: the whole feed
         case CMD_POD_DELETE_EPISODE:
             if (isEpisode) feed->DeleteWithConfirm(episode);
             return;

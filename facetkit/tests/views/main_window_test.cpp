@@ -419,6 +419,9 @@ protected:
         MainHooks().copyData = &RecordCopyData;
         g_answers = Answers{};
         g_copy = CopyData{};
+        // Process-wide: a recording another test left running would ask
+        // before every play.
+        SetRecordingFlag(0);
         MainWindow::SetUp();
     }
     void TearDown() override {
@@ -913,6 +916,27 @@ TEST_F(MainWindow, HostReportsFromItsThreadsAreShownInTheDisplay) {
     std::thread end([] { SetStreamInfo(0, 0, 0, nullptr, nullptr); });
     end.join();
     EXPECT_TRUE(Soon([] { return MainStationDetails().Tracks()->GetAnzElement() == 0; }));
+    // The host's selection of the last played station, from its play thread.
+    cVelmoWin* win = win_;
+    std::thread select([win] { win->SetCurrentSelection(77, "Radio Fern"); });
+    select.join();
+    EXPECT_EQ(win_->GetStationId(), 77ul);
+    EXPECT_TRUE(Soon([this] { return Text(49) == "Radio Fern"; })) << Text(49);
+}
+
+TEST_F(MainWindow, PlayStatesEndTheConnectingLookAndAStopShowsReady) {
+    char ready[64] = {};
+    GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+    std::thread connect([] { ReceiveStatus("Verbinde...", 13); });
+    connect.join();
+    EXPECT_TRUE(Soon([this] { return win_->IsConnecting() == 1; }));
+    std::thread play([] { ReceiveStatus("", 9); });
+    play.join();
+    EXPECT_TRUE(Soon([this] { return win_->IsConnecting() == 0 && Visible(54) == 1; }));
+    EXPECT_EQ(Visible(48), 0);
+    std::thread stop([] { ReceiveStatus("", 8); });
+    stop.join();
+    EXPECT_TRUE(Soon([this, &ready] { return Text(48) == ready && Visible(48) == 1; })) << Text(48);
 }
 
 TEST_F(MainWindow, ReadyTextAtStartComesFromTheCatalogue) {
