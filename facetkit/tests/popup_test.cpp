@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "catalogue.h"
 #include "facetkit_fixtures.h"
 #include "host_link.h"
 #include "message_popup.h"
@@ -192,7 +193,10 @@ void CALLBACK WhileModal(HWND, UINT, UINT_PTR id, DWORD) {
     SendMessageA(g_modalPopup, WM_USER + 119, 0, ELEMENT_CONFIRM);
 }
 
-TEST_F(PopupTest, ModalLoopDisablesTheOwnerUntilClosed) {
+TEST_F(PopupTest, ModalLoopLeavesTheOwnerEnabledAndActiveAfterwards) {
+    SetForegroundWindow(host_->GetWindow());
+    SetActiveWindow(host_->GetWindow());
+    Pump();
     cMessageWnd* m = NewMessage("Modal", false);
     m->SetDeleteOnClose();
     g_modalOwner = host_->GetWindow();
@@ -200,9 +204,66 @@ TEST_F(PopupTest, ModalLoopDisablesTheOwnerUntilClosed) {
     g_enabledWhileRunning = -1;
     ASSERT_NE(SetTimer(nullptr, 0, 50, &WhileModal), 0u);
     m->MessageLoop();   // returns when the window is gone; m is deleted
-    EXPECT_EQ(g_enabledWhileRunning, 0);
-    EXPECT_TRUE(IsWindowEnabled(host_->GetWindow()));
+    // The owner's own close stays within reach while the box waits.
+    EXPECT_EQ(g_enabledWhileRunning, 1);
     EXPECT_FALSE(IsWindow(g_modalPopup));
+    // The keyboard goes back to the owner, not to some other window.
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), host_->GetWindow());
+}
+
+TEST_F(PopupTest, KeysAndCloseAnswerTheBox) {
+    struct Case {
+        const char* name;
+        bool two;
+        UINT msg;
+        WPARAM key;
+        int result;
+    };
+    const Case cases[] = {
+        {"Enter confirms a question", true, WM_KEYDOWN, VK_RETURN, 1},
+        {"Escape declines a question", true, WM_KEYDOWN, VK_ESCAPE, 0},
+        {"Escape closes a notice as its button", false, WM_KEYDOWN, VK_ESCAPE, 1},
+        {"Enter closes a notice", false, WM_KEYDOWN, VK_RETURN, 1},
+        {"WM_CLOSE declines", true, WM_CLOSE, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<cMessageWnd> m(NewMessage("Frage?", c.two));
+        m->InitWndSize();
+        HWND hwnd = m->GetWindow();
+        SendMessageA(hwnd, c.msg, c.key, 0);
+        EXPECT_EQ(m->GetResult(), c.result);
+        EXPECT_FALSE(IsWindow(hwnd));
+    }
+    // Other keys leave the box waiting.
+    std::unique_ptr<cMessageWnd> m(NewMessage("Frage?", true));
+    m->InitWndSize();
+    SendMessageA(m->GetWindow(), WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(IsWindow(m->GetWindow()));
+}
+
+TEST_F(PopupTest, ClosingThePlayerEndsTheBoxesThatWait) {
+    cMessageWnd* m = NewMessage("Offen", true);
+    m->SetDeleteOnClose();
+    g_modalPopup = m->GetWindow();
+    // The player closes while the box's loop runs.
+    ASSERT_NE(SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+                  KillTimer(nullptr, id);
+                  CloseThreadPopups();
+              }),
+              0u);
+    m->MessageLoop();
+    EXPECT_FALSE(IsWindow(g_modalPopup));
+}
+
+TEST(PopupCountdown, CountdownLineReadsAsTheSystemSaysIt) {
+    char text[256] = {};
+    GetResourceString(nullptr, 404, 1, text, sizeof text);
+    // The catalogue is read in the ANSI code page.
+    EXPECT_STREQ(text, "Dieses Fenster schlie\xDF" "t sich in %02d Sekunden.");
+    GetResourceString(nullptr, 404, 2, text, sizeof text);
+    EXPECT_STREQ(text, "This window will close in %02d seconds.");
 }
 
 TEST_F(PopupTest, LoopOnAThreadOfItsOwnLeavesTheOwnerEnabled) {

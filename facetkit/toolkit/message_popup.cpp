@@ -185,6 +185,18 @@ LRESULT CALLBACK cMessagePopupBase::MessageProc(HWND hwnd, UINT msg, WPARAM wPar
     case WM_CTLCOLORSTATIC:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(self->white_);
+    case WM_KEYDOWN:
+        // Enter answers as the first button, Escape as the second (or,
+        // without one, closes as the first would).
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+            if (wParam == VK_RETURN || self->GetButtonList()->GetAnzElement() < 2) self->SetResult(1);
+            self->Close();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        self->Close();
+        return 0;
     case WM_SKIN_BUTTON_PRESSED:
         if (lParam == ELEMENT_CONFIRM) {
             self->SetResult(1);

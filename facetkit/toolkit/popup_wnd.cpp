@@ -2,6 +2,11 @@
 
 #include <process.h>
 
+#include <map>
+#include <mutex>
+#include <set>
+#include <vector>
+
 #include "debugtext.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
@@ -21,6 +26,44 @@ static_assert(kPopupStyle == 0x8600010D, "pop-up style");
 // the object is gone.
 WNDPROC g_staticProc = nullptr;
 
+// The pop-up windows that stand, for closing them all when the player ends.
+std::mutex& OpenPopupsLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::set<HWND>& OpenPopups() {
+    static std::set<HWND> windows;
+    return windows;
+}
+void Forget(HWND hwnd) {
+    if (!hwnd) return;
+    std::lock_guard<std::mutex> hold(OpenPopupsLock());
+    OpenPopups().erase(hwnd);
+}
+
+// The windows a modal pop-up disabled, by pop-up window.
+std::map<HWND, std::vector<HWND>>& ModalDisabled() {
+    static std::map<HWND, std::vector<HWND>> windows;
+    return windows;
+}
+
+// Enables them again; called before the pop-up's window is destroyed, so
+// that Windows can give the activation back to the player's window (a
+// disabled one is skipped and the focus lands in another program), and
+// once more after the loop for a window destroyed from outside.
+void EnableAfterModal(HWND popup) {
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        auto it = ModalDisabled().find(popup);
+        if (it == ModalDisabled().end()) return;
+        windows.swap(it->second);
+        ModalDisabled().erase(it);
+    }
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        if (IsWindow(*w)) EnableWindow(*w, TRUE);
+}
+
 }  // namespace
 
 cPopUpWnd::cPopUpWnd(HWND owner, cResourceManager* res)
@@ -39,6 +82,8 @@ cPopUpWnd::cPopUpWnd(HWND owner, cResourceManager* res)
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&cPopUpWnd::PopupProc)));
         if (!g_staticProc) g_staticProc = previous;
         fkwin::Bind(hwnd_, this);
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        OpenPopups().insert(hwnd_);
         SetFocus(hwnd_);
     }
     background_ = CreateSolidBrush(GetBKColor());
@@ -56,13 +101,16 @@ cPopUpWnd::~cPopUpWnd() {
 void cPopUpWnd::DestroyPopupWindow() {
     HWND hwnd = hwnd_;
     hwnd_ = nullptr;
+    Forget(hwnd);
     if (!hwnd || !IsWindow(hwnd)) return;
     fkwin::Unbind(hwnd, this);
     if (GetCapture() == hwnd) ReleaseCapture();
+    EnableAfterModal(hwnd);
     DestroyWindow(hwnd);
 }
 
 void cPopUpWnd::ForgetWindow() {
+    Forget(hwnd_);
     if (hwnd_) fkwin::Unbind(hwnd_, this);
     if (hwnd_ && GetCapture() == hwnd_) ReleaseCapture();
     hwnd_ = nullptr;
@@ -202,12 +250,24 @@ void cPopUpWnd::Loop(bool modal) {
             GetWindowList().FreeIterator(it);
         }
     }
+    if (count > 0) {
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        ModalDisabled()[hwnd].assign(disabled, disabled + count);
+    }
     RunLoop(hwnd);
     // From here on the object may have been deleted by its own Close.
-    while (count > 0) {
-        HWND w = disabled[--count];
-        if (IsWindow(w)) EnableWindow(w, TRUE);
+    EnableAfterModal(hwnd);
+    if (modal && owner && IsWindow(owner) && GetForegroundWindow() == nullptr) SetForegroundWindow(owner);
+}
+
+void CloseThreadPopups() {
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> hold(OpenPopupsLock());
+        windows.assign(OpenPopups().begin(), OpenPopups().end());
     }
+    for (HWND hwnd : windows)
+        if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) PostMessageA(hwnd, WM_CLOSE, 0, 0);
 }
 
 unsigned __stdcall cPopUpWnd::LoopThread(void* self) {
@@ -391,6 +451,10 @@ LRESULT cPopUpWnd::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(&buttons_);
     case WM_SKIN_DISABLED_PRESSED:
         OnDisabledButtons(static_cast<unsigned long>(lParam));
+        return 0;
+    case WM_CLOSE:
+        // The window goes, the object stays with whoever runs its loop.
+        DestroyPopupWindow();
         return 0;
     default:
         break;

@@ -124,3 +124,7 @@ private:
     cButtonListe buttons_;
     bool tabDone_;
 };
+
+// Closes every pop-up of the calling thread (their loops end): the player
+// closing while pop-ups still wait for an answer.
+FACETKIT_API void CloseThreadPopups();

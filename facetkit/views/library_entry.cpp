@@ -313,6 +313,14 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         else
             host->SetVelmoAddy(1);
     }
+    // The navigator comes back as the user left it, extended at once
+    // rather than sliding open at every start.
+    if (host && (host->GetNavOpen() & 0xFFFF) && g_nav && g_nav->IsCollapsed()) {
+        int animation = host->GetNAVAnimEnabled();
+        host->SetNAVAnimEnabled(0);
+        g_nav->Slide();
+        host->SetNAVAnimEnabled(animation);
+    }
     if (g_loading) PostToSplash(g_loading, WM_SPLASH_CLOSE, 0, 0);
     RunStartActions(startActions);
 

@@ -183,6 +183,9 @@ void cListStore::BuildRecentValue(char* out, size_t size) {
 void cListStore::LoadRecent(const char* value) {
     if (!value) return;
     bk::ScopedLock hold(&lock_);
+    // The store outlives a restart of the user interface, which reads the
+    // saved list again.
+    lists_[LS_RECENT].Delete();
     const char* p = value;
     // Read piece by piece: the text runs to the byte 0x01 (a name may hold
     // ";"), then decimal digits closed by ";". A piece whose id is not closed

@@ -13,6 +13,7 @@
 #include "list_store.h"
 #include "message_popup.h"
 #include "podcast_feed.h"
+#include "popup_wnd.h"
 #include "wnd_button.h"
 #include "bounded_text.h"
 #include "library_state.h"
@@ -20,13 +21,18 @@
 #include "nav_menus.h"
 #include "recording_display.h"
 #include "timer_entries.h"
+#include "txtelement.h"
 #include "nav_window.h"
+#include "encoder_notices.h"
+#include "motion_picture.h"
+#include "protocol_commands.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "scroll_text.h"
 #include "skin_button.h"
 #include "skin_plugin.h"
 #include "view_notices.h"
+#include "win_handles.h"
 #include "wnd_list.h"
 
 namespace {
@@ -54,6 +60,13 @@ void Repaint(HWND hwnd, const RECT& r) {
 MainWindowHooks g_hooks;
 std::mutex g_copiesLock;
 std::set<const void*> g_copies;
+std::set<const void*> g_records;
+// Host reports beyond this many wait for the window only as the newest ones.
+constexpr size_t kMaxStreamUpdates = 256;
+// The channel whose database question was answered yes: it is asked once.
+volatile LONG g_askedUpdateChannel = 0;
+// 25 ms apart: how long a play waits for the navigator's database update.
+constexpr int kDatabaseUpdateWaits = 2400;
 
 // A mark-up question owned by the main window, run modally on the calling
 // thread; without a window to own it the answer is yes.
@@ -119,13 +132,24 @@ int ViewOfCommand(UINT command) {
     }
 }
 
-// Private messages this window counts as handled though others act on them
-// (the navigator, the timer and recording views) or nobody does.
+// Private messages that mean nothing to this window but are answered as
+// taken: the scheduler's reload (for clockwarden) and the navigator's
+// search and list notices, which the intake posts to every window.
 bool IsQuietPrivateMessage(UINT msg) {
-    static const UINT kQuiet[] = {1124, 1133, 1134, 1135, 1161, 1165, 1178, 1179, 1182, 1190, 1191};
+    static const UINT kQuiet[] = {1124, 1133, 1134};
     for (UINT m : kQuiet)
         if (m == msg) return true;
     return false;
+}
+
+DWORD WINAPI DatabaseUpdateThread(void* window) {
+    static_cast<cVelmoWin*>(window)->PlayLastChannel();
+    return 0;
+}
+
+bool TakeTracked(std::set<const void*>& set, const void* p) {
+    std::lock_guard<std::mutex> hold(g_copiesLock);
+    return p && set.erase(p) != 0;
 }
 
 }  // namespace
@@ -136,6 +160,15 @@ void TrackHandedCopy(const void* copy) {
     std::lock_guard<std::mutex> hold(g_copiesLock);
     if (copy) g_copies.insert(copy);
 }
+
+bool UntrackHandedCopy(const void* copy) { return TakeTracked(g_copies, copy); }
+
+void TrackHandedRecord(const void* record) {
+    std::lock_guard<std::mutex> hold(g_copiesLock);
+    if (record) g_records.insert(record);
+}
+
+bool UntrackHandedRecord(const void* record) { return TakeTracked(g_records, record); }
 
 void StationNameFromText(const char* text, char* out, size_t size) {
     if (!out || size == 0) return;
@@ -164,6 +197,7 @@ cVelmoWin::cVelmoWin()
 cVelmoWin::~cVelmoWin() {
     // No host thread may reach the display once the object goes.
     SetStatusDisplay(nullptr);
+    MainStationDetails().SetOwner(nullptr);
     // Deleted by its owner rather than by the window list, the object must
     // not stay listed: the next walk of the list would reach freed memory.
     GetWindowList().RemoveWithoutDelete(this);
@@ -224,6 +258,9 @@ bool cVelmoWin::CreateMainWindow(HMODULE skinModule, cResourceManager* res, cons
 
     InitWindow(hwnd, WND_ID_MAIN);
     SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The playing stream's model shows itself in this window from now on.
+    MainStationDetails().Reset();
+    MainStationDetails().SetOwner(this);
     SetStatusDisplay(this);
     return true;
 }
@@ -267,7 +304,9 @@ void cVelmoWin::InitState() {
     soundOn_ = 1;
     SetLastMousePos(0, 0);
     SetWndFlags(GetSkinData()->GetMainWindowFlags());
-    ShowStatusLine(UiLanguage() == 2 ? "Ready" : "Bereit", 0);
+    char ready[64];
+    GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+    ShowStatusLine(ready, 0);
 }
 
 // ---- display ---------------------------------------------------------------
@@ -402,24 +441,117 @@ void cVelmoWin::SetPlayState(int state) {
     if (HWND hwnd = GetWindow()) PostMessageA(hwnd, WM_MAIN_REFRESH_DISPLAY, 1, 0);
 }
 
-void cVelmoWin::SetStreamInfo(unsigned long track, unsigned long count, unsigned long duration, const char*,
-                              const char*) {
+void cVelmoWin::QueueStreamUpdate(StreamUpdate update) {
+    HWND hwnd = GetWindow();
+    if (!hwnd) return;
+    EnterCriticalSection(&lock_);
+    if (streamUpdates_.size() >= kMaxStreamUpdates) streamUpdates_.erase(streamUpdates_.begin());
+    streamUpdates_.push_back(std::move(update));
+    LeaveCriticalSection(&lock_);
+    PostMessageA(hwnd, WM_MAIN_STREAM_UPDATE, 0, 0);
+}
+
+void cVelmoWin::SetStreamInfo(unsigned long track, unsigned long count, unsigned long duration, const char* text1,
+                              const char* text2) {
     InterlockedExchange(&track_, static_cast<LONG>(track));
     InterlockedExchange(&trackCount_, static_cast<LONG>(count));
     InterlockedExchange(&duration_, static_cast<LONG>(duration));
+    QueueStreamUpdate({0, track, count, duration, text1 != nullptr, text2 != nullptr, text1 ? text1 : "",
+                       text2 ? text2 : ""});
 }
+
+void cVelmoWin::SetRunInfo(unsigned long nominalRate, unsigned long position, unsigned long rate) {
+    QueueStreamUpdate({1, nominalRate, position, rate, false, false, std::string(), std::string()});
+}
+
+void cVelmoWin::SetTrackTitle(int index, const char* text) {
+    QueueStreamUpdate({2, static_cast<unsigned long>(index), 0, 0, text != nullptr, false, text ? text : "",
+                       std::string()});
+}
+
+void cVelmoWin::ApplyStreamUpdates() {
+    std::vector<StreamUpdate> updates;
+    EnterCriticalSection(&lock_);
+    updates.swap(streamUpdates_);
+    LeaveCriticalSection(&lock_);
+    StationDetails& model = MainStationDetails();
+    for (const StreamUpdate& u : updates) {
+        const char* text1 = u.has1 ? u.text1.c_str() : nullptr;
+        const char* text2 = u.has2 ? u.text2.c_str() : nullptr;
+        switch (u.kind) {
+        case 0:
+            model.SetTrackCount(static_cast<long>(u.b));
+            if (u.b == 0) {
+                EnterCriticalSection(model.Lock());
+                model.Tracks()->Delete();
+                LeaveCriticalSection(model.Lock());
+            }
+            model.SetCurrentTrack(static_cast<long>(u.a));
+            model.SetDuration(u.c);
+            model.SetTitle(static_cast<long>(u.a), text1, text2);
+            break;
+        case 1:
+            model.SetNominalBitrate(u.a);
+            model.SetPosition(u.b);
+            model.SetBitrate(u.c);
+            break;
+        default: model.SetTitle(static_cast<long>(u.a), text1, nullptr); break;
+        }
+    }
+}
+
+void cVelmoWin::ShowLastPlayed(const char* text) { SetSongText(text); }
+
+bool cVelmoWin::GetTimeKnobTravel(int* mostLeft, int* mostRight) {
+    cActiveElement* knob = Element(GetButtonList(), 46);
+    // The user holding the knob decides where it is.
+    if (!knob || timeDrag_ || knob->GetStatus() == 1 || knob->GetStatus() == 8) return false;
+    *mostLeft = GetSkinData()->GetTimesliderMostLeft();
+    *mostRight = GetSkinData()->GetTimesliderMostRight();
+    return true;
+}
+
+void cVelmoWin::MoveTimeKnob(int left) {
+    cActiveElement* knob = Element(GetButtonList(), 46);
+    if (!knob) return;
+    RECT old = knob->GetRect();
+    RECT r = old;
+    r.left = left;
+    r.right = left + GetSkinData()->GetTimesliderWidth();
+    knob->SetRect(r, 0);
+    RECT both;
+    UnionRect(&both, &old, &r);
+    Repaint(GetWindow(), both);
+    RedrawTimeBar();
+}
+
+void cVelmoWin::RedrawTimeBar() { Repaint(GetWindow(), GetSkinData()->GetTimebarRect()); }
 
 // ---- actions ---------------------------------------------------------------
 
 void cVelmoWin::SetCurrentSelection(int channelId, const char* name) {
     InterlockedExchange(&stationId_, channelId);
+    HWND hwnd = GetWindow();
+    // The host selects on its play thread while holding its own lock; the
+    // buttons and tool tips belong to the window's thread.
+    if (hwnd && GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
+        EnterCriticalSection(&lock_);
+        pendingSelectionId_ = channelId;
+        pendingSelectionName_ = name ? name : "";
+        LeaveCriticalSection(&lock_);
+        PostMessageA(hwnd, WM_MAIN_APPLY_SELECTION, 0, 0);
+        return;
+    }
     SetStationText(name);
     UpdateFavouriteButton();
 }
 
 int cVelmoWin::IsFavourite(unsigned long channelId) const {
+    if (!channelId) return 0;
+    // Host threads empty and fill the lists while the window reads them.
+    bk::ScopedLock hold(GetListStore().Lock());
     cListe* favourites = GetListStore().List(LS_FAVOURITES);
-    return channelId && favourites && favourites->GetById(channelId) ? 1 : 0;
+    return favourites && favourites->GetById(channelId) ? 1 : 0;
 }
 
 void cVelmoWin::UpdateFavouriteButton() {
@@ -448,7 +580,100 @@ void cVelmoWin::RemoveFavourite(unsigned long channelId) {
     UpdateFavouriteButton();
 }
 
-void cVelmoWin::PlayChannel(unsigned long channelId) { HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId), nullptr); }
+int cVelmoWin::AskStationChange() {
+    if (!GetWindowList().Find(WND_ID_NAVIGATOR)) return 0;
+    return AskQuestion(192, 285, 0);
+}
+
+void cVelmoWin::ReleasePressedButtons() {
+    for (DWORD id : {1u, 2u, 3u})
+        if (cActiveElement* e = Element(GetButtonList(), id))
+            if (e->GetStatus() == ES_PRESSED) e->SetStatus(ES_NORMAL);
+}
+
+void cVelmoWin::PlayChannel(unsigned long channelId) {
+    if (recording_ && !AskStationChange()) return;
+    if (channelId == 0) return;
+    ReleasePressedButtons();
+    int searchResults = 0;
+    if (cNavWindow* nav = Navigator())
+        if (cNavView* view = nav->GetNavView()) searchResults = view->CurrentKind() == 6 ? 1 : 0;
+    HostCallback(CB_PLAY_CHANNEL, static_cast<int>(channelId),
+                 reinterpret_cast<void*>(static_cast<uintptr_t>(searchResults)));
+}
+
+void cVelmoWin::PlayStream(unsigned long streamId) {
+    if (recording_ && !AskStationChange()) return;
+    ReleasePressedButtons();
+    HostCallback(CB_PLAY_STREAM, static_cast<int>(streamId), nullptr);
+}
+
+void cVelmoWin::ShowStationView(unsigned long channelId) {
+    HostCallback(CB_DETAILS, static_cast<int>(channelId), nullptr);
+    // The host fills the details through its own call first.
+    Sleep(100);
+    cNavWindow* nav = Navigator();
+    if (!nav) return;
+    nav->ExtendIfFolded();
+    ShowNavigatorView(5, static_cast<int>(channelId));
+}
+
+void cVelmoWin::AskDatabaseUpdate() {
+    unsigned long last = 0;
+    GetValue("LastChannelId", &last);
+    // Once per channel: a "yes" that did not find the station asks no more.
+    if (last && static_cast<LONG>(last) == g_askedUpdateChannel) return;
+    if (!AskQuestion(512, 285, 0)) return;
+    InterlockedExchange(&g_askedUpdateChannel, static_cast<LONG>(last));
+    HANDLE thread = CreateThread(nullptr, 0, DatabaseUpdateThread, this, 0, nullptr);
+    if (thread) CloseHandle(thread);
+}
+
+void cVelmoWin::PlayLastChannel() {
+    HWND nav = NavWindowHandle();
+    if (!nav) return;
+    unsigned long last = 0;
+    GetValue("LastChannelId", &last);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(nav, WM_FK_NAV_DB_PROGRESS, 0, 0, SMTO_NORMAL, 30000, &answer);
+    // The update reports its end; a navigator that never does must not hold
+    // this worker for ever.
+    cNavWindow* window = Navigator();
+    for (int i = 0; window && window->IsDatabaseUpdateBusy() && i < kDatabaseUpdateWaits; ++i) Sleep(25);
+    HostCallback(CB_PLAY_CHANNEL, static_cast<int>(last), nullptr);
+}
+
+void cVelmoWin::ShowNotAroundTheClock() {
+    char text[2048];
+    UiText(513, text, sizeof text);
+    NoticeRequest request;
+    request.text = text;
+    request.markup = true;
+    request.buttons = NB_CONFIRM_355;
+    ShowNoticeModal(request);
+}
+
+void cVelmoWin::ShowStartReminder() {
+    char text[4098] = {};
+    GetValue("Erinnerung", text, sizeof text);
+    text[sizeof text - 1] = 0;
+    // Left behind, the value would make every later start a reminder.
+    SetValue("Erinnerung", static_cast<const char*>(nullptr));
+    MainProtocolTarget().ShowReminder(text);
+}
+
+void cVelmoWin::RecordButton() {
+    if (!recording_)
+        StartRecording(nullptr);
+    else
+        HostCallback(CB_STOP_RECORDING, 0, nullptr);
+}
+
+void cVelmoWin::SetLevelPictures(int left, int right) {
+    for (DWORD id : {277u, 278u})
+        if (auto* picture = dynamic_cast<cMotionPicture*>(Element(GetButtonList(), id)))
+            picture->SetPercent(id == 277 ? left : right);
+}
 
 void cVelmoWin::SetRecDeviceList(const char* text) {
     if (cNavWindow* nav = Navigator()) nav->SetRecDeviceList(text);
@@ -664,6 +889,9 @@ int cVelmoWin::Close() {
     }
     CleanUpPodcasts(feeds);
     InterlockedExchange(&Library().running, 0);
+    // Pop-ups still waiting for an answer would hold the loop that ends the
+    // user interface.
+    CloseThreadPopups();
     return 1;
 }
 
@@ -767,7 +995,9 @@ void cVelmoWin::ElementAction(DWORD id) {
     case 316:
         if (stationId_) Recommend(1, stationId_, station_);
         break;
+    case 274: RecordButton(); break;
     case 276: HostCallback(CB_STOP_RECORDING, 0, nullptr); break;
+    case 347: OpenSongLink(); break;
     case 390: HostCallback(CB_HELP, 0, nullptr); break;
     default:
         if (id >= 159 && id <= 168) {
@@ -799,7 +1029,12 @@ int cVelmoWin::ShowContextMenu(HWND owner, int x, int y, int subMenu) {
     state.oem = IsOEMPlayer() ? 1 : 0;
     state.languageSupport = GetSkinData()->GetLanguageSupport();
     FillNavMenuState(&state, subMenu);
-    BuildContextMenu(menu, subMenu, state);
+    {
+        // The station menu walks the recent and folder lists, which host
+        // threads may empty meanwhile.
+        bk::ScopedLock hold(GetListStore().Lock());
+        BuildContextMenu(menu, subMenu, state);
+    }
     for (DWORD id : {16u, 17u, 18u, 19u})
         if (cActiveElement* e = Element(GetButtonList(), id)) e->SetStatus(ES_NORMAL);
     menuOpen_ = 1;
@@ -822,15 +1057,6 @@ void cVelmoWin::ShowElementMenu(DWORD id) {
     ShowContextMenu(GetWindow(), pt.x, pt.y, subMenu);
 }
 
-void cVelmoWin::SetTrackTitle(int index, const char* text) {
-    std::lock_guard<std::mutex> hold(tracksLock_);
-    if (index < 0 || index >= kMaxTracks) return;
-    if (tracks_.size() <= static_cast<size_t>(index)) tracks_.resize(static_cast<size_t>(index) + 1);
-    std::string& title = tracks_[static_cast<size_t>(index)];
-    title.assign(text ? text : "");
-    if (title.size() > kTrackTitleSize) title.resize(kTrackTitleSize);
-}
-
 void cVelmoWin::ShowTrackMenu() {
     HMENU loaded = LoadMenuA(Library().module, "ContextMenu");
     if (!loaded) return;
@@ -838,10 +1064,16 @@ void cVelmoWin::ShowTrackMenu() {
     if (menu) {
         while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
         {
-            std::lock_guard<std::mutex> hold(tracksLock_);
+            StationDetails& model = MainStationDetails();
+            bk::ScopedLock hold(model.Lock());
             // Ids count from 1: a returned 0 means "nothing chosen".
-            for (size_t i = 0; i < tracks_.size(); ++i)
-                AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), tracks_[i].c_str());
+            UINT_PTR n = 0;
+            for (cListElement* e = model.Tracks()->First(); e && n < kMaxTracks; e = e->Next()) {
+                auto* track = static_cast<cTextElement*>(e);
+                char title[kTrackTitleSize];
+                bk::TextCopy(title, sizeof title, track->GetText() ? track->GetText() : "");
+                AppendMenuA(menu, MF_STRING, ++n, title);
+            }
         }
         POINT pt = {GetMouseX(), GetMouseY()};
         ClientToScreen(GetWindow(), &pt);
@@ -861,14 +1093,27 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         return;
     cSettingsInterface* host = Library().host;
     if (subMenu == MENU_STATION && command >= CMD_RECENT_FIRST && command < CMD_FOLDER_FIRST) {
-        cListElement* e = GetListStore().List(LS_RECENT)->GetByIndex(static_cast<int>(command - CMD_RECENT_FIRST));
-        if (e) PlayChannel(e->GetId());
+        unsigned long id = 0;
+        {
+            bk::ScopedLock hold(GetListStore().Lock());
+            cListElement* e = GetListStore().List(LS_RECENT)->GetByIndex(static_cast<int>(command - CMD_RECENT_FIRST));
+            if (e) id = e->GetId();
+        }
+        if (id) PlayChannel(id);
         return;
     }
     if (subMenu == MENU_STATION && command >= CMD_FOLDER_FIRST && command < CMD_FOLDER_FIRST + kMaxMenuFolders) {
-        if (cListElement* folder = FolderByMenuIndex(GetListStore().List(LS_FAVOURITE_FOLDERS),
-                                                     static_cast<int>(command - CMD_FOLDER_FIRST)))
-            AddFavourite(folder->GetId());
+        unsigned long folderId = 0;
+        bool found = false;
+        {
+            bk::ScopedLock hold(GetListStore().Lock());
+            if (cListElement* folder = FolderByMenuIndex(GetListStore().List(LS_FAVOURITE_FOLDERS),
+                                                         static_cast<int>(command - CMD_FOLDER_FIRST))) {
+                folderId = folder->GetId();
+                found = true;
+            }
+        }
+        if (found) AddFavourite(folderId);
         return;
     }
     if (subMenu == MENU_OPTIONS && (command == CMD_GERMAN || command == CMD_ENGLISH)) {
@@ -889,9 +1134,7 @@ void cVelmoWin::OnMenuCommand(int subMenu, UINT command) {
         else
             ElementAction(1);
         break;
-    case CMD_RECORD:
-        if (recording_) HostCallback(CB_STOP_RECORDING, 0, nullptr);
-        break;
+    case CMD_RECORD: RecordButton(); break;
     case CMD_PREVIOUS_TRACK: PreviousTrack(); break;
     case CMD_NEXT_TRACK: NextTrack(); break;
     case CMD_MINIMISE: Minimize(); break;
@@ -1165,14 +1408,16 @@ LRESULT cVelmoWin::OnCopyData(WPARAM kind, const COPYDATASTRUCT* data) {
 }
 
 void cVelmoWin::OnRecordingCopy(WPARAM wParam, LPARAM lParam) {
-    // Only a copy this library handed out is freed, once.
-    if (lParam != 1) return;
-    const void* copy = reinterpret_cast<const void*>(wParam);
-    {
-        std::lock_guard<std::mutex> hold(g_copiesLock);
-        if (!g_copies.erase(copy)) return;
+    void* data = reinterpret_cast<void*>(wParam);
+    // Any program may post this message: only a copy or a record this
+    // library handed out is read and freed, once; others only tell the state.
+    if (lParam != 0) {
+        OnRecordingState(UntrackHandedCopy(data) ? data : nullptr, 1);
+        SetRecording(1);
+    } else {
+        OnRecordingState(UntrackHandedRecord(data) ? data : nullptr, 0);
+        SetRecording(0);
     }
-    delete[] static_cast<const char*>(copy);
 }
 
 LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -1254,10 +1499,10 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return ShowContextMenu(hwnd, pt.x, pt.y, MENU_MAIN);
     }
     case WM_MAIN_DOCK_MOVED: {
+        // The dragged window moved its whole group, this one included: only
+        // the stored place follows.
         RECT r;
-        if (GetWindowRect(hwnd, &r))
-            SetWindowPos(hwnd, nullptr, r.left + static_cast<int>(wParam), r.top + static_cast<int>(lParam), 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (GetWindowRect(hwnd, &r)) SetStoredPosition(r.left, r.top);
         return 1;
     }
     case WM_MAIN_REMOVE_FAVOURITE: RemoveFavourite(static_cast<unsigned long>(wParam)); return 1;
@@ -1307,6 +1552,47 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_TRAY_SOUND: return TrayQuery(msg);
     case WM_MAIN_RESTORE: RestoreFromTray(); return 1;
     case WM_MAIN_RECORDING_STATE: OnRecordingCopy(wParam, lParam); return 1;
+    case WM_MAIN_SHOW_STATION_VIEW: ShowStationView(static_cast<unsigned long>(wParam)); return 1;
+    case WM_MAIN_PLAY_STREAM: PlayStream(static_cast<unsigned long>(wParam)); return 1;
+    case WM_MAIN_DISPLAY_MENU: ShowElementMenu(static_cast<DWORD>(wParam)); return 1;
+    case WM_MAIN_LEVELS: SetLevelPictures(static_cast<int>(wParam), static_cast<int>(lParam)); return 1;
+    case WM_MAIN_NOTICE: ShowNotice(static_cast<int>(wParam), static_cast<int>(lParam)); return 1;
+    case WM_MAIN_EDIT_TIMER: EditTimerEntry(static_cast<int>(wParam), 0, 0); return 1;
+    case WM_MAIN_DELETE_TIMER: DeleteTimerEntry(static_cast<int>(wParam)); return 1;
+    case WM_MAIN_NEW_TIMER: NewTimerEntry(static_cast<unsigned long>(wParam)); return 1;
+    case WM_MAIN_ASK_SHUTDOWN: {
+        cProtocolTarget& target = MainProtocolTarget();
+        // Only an entry that falls due now may shut down without an answer.
+        target.AskShutdown(target.ShutdownEntryDue());
+        return 1;
+    }
+    case WM_MAIN_REMINDER: ShowStartReminder(); return 1;
+    case WM_MAIN_RECORD_BUTTON: RecordButton(); return 1;
+    case WM_MAIN_ASK_DATABASE_UPDATE: AskDatabaseUpdate(); return 1;
+    case WM_MAIN_NOT_AROUND_THE_CLOCK: ShowNotAroundTheClock(); return 1;
+    case WM_MAIN_STREAM_UPDATE: ApplyStreamUpdates(); return 1;
+    case WM_MAIN_APPLY_SELECTION: {
+        EnterCriticalSection(&lock_);
+        int id = pendingSelectionId_;
+        std::string name = pendingSelectionName_;
+        LeaveCriticalSection(&lock_);
+        SetCurrentSelection(id, name.c_str());
+        return 1;
+    }
+    case WM_MAIN_TIMER_JOB_DECLINED: {
+        int position = -1;
+        {
+            bk::ScopedLock hold(GetListStore().Lock());
+            int i = 0;
+            for (cListElement* e = GetListStore().List(LS_TIMER_ENTRIES)->First(); e; e = e->Next(), ++i)
+                if (e->GetId() == static_cast<unsigned long>(wParam)) {
+                    position = i;
+                    break;
+                }
+        }
+        if (position >= 0) SetTimerEntryActive(position, 0);
+        return 1;
+    }
     case WM_MAIN_COMMAND_LINE: StartCommandLineThread(); return 1;
     case WM_MAIN_TIMERS_CHANGED: HostCallback(CB_TIMER_LIST, 0, nullptr); return 1;
     case WM_MAIN_ESCAPE: OnCommand(CMD_ESCAPE); return 1;
@@ -1320,7 +1606,15 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_MAIN_REFRESH_DISPLAY: {
         if (wParam == 1) {
-            ShowStatusLine(nullptr, connecting_);
+            // A new play state ends any connecting look; a stop shows the
+            // ready text again.
+            if (playState_ <= 0) {
+                char ready[64];
+                GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+                ShowStatusLine(ready, 0);
+            } else {
+                ShowStatusLine(nullptr, playState_ == 2 ? 1 : 0);
+            }
             return 1;
         }
         char text[kStatusSize];
@@ -1337,7 +1631,6 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // cursor: there is none.
         return 0;
     default:
-        if (HandleRowMessage(msg, wParam)) return 1;
         if (IsQuietPrivateMessage(msg)) return 1;
         break;
     }

@@ -13,6 +13,7 @@
 
 #include "facetkit_api.h"
 #include "skin_wnd.h"
+#include "station_details.h"
 #include "status_intake.h"
 #include "volume_slider.h"
 
@@ -57,6 +58,29 @@ enum : UINT {
     WM_MAIN_REFRESH_DISPLAY = WM_USER + 0x300,
     WM_MAIN_APPLY_VOLUME = WM_USER + 0x301,
     WM_MAIN_APPLY_BUFFER = WM_USER + 0x302,
+    WM_MAIN_STREAM_UPDATE = WM_USER + 0x303,
+    // A timer entry (wParam its id) the user kept from interrupting the
+    // running recording: it is switched off.
+    WM_MAIN_TIMER_JOB_DECLINED = WM_USER + 0x304,
+    // A selection made on another thread, shown on the window's.
+    WM_MAIN_APPLY_SELECTION = WM_USER + 0x305,
+};
+
+// Private messages others send the main window (the navigator's rows and
+// buttons, the status intake, the start-up).
+enum : UINT {
+    WM_MAIN_SHOW_STATION_VIEW = WM_USER + 104,
+    WM_MAIN_PLAY_STREAM = WM_USER + 105,
+    WM_MAIN_DISPLAY_MENU = WM_USER + 111,
+    WM_MAIN_NOTICE = WM_USER + 141,
+    WM_MAIN_EDIT_TIMER = WM_USER + 150,
+    WM_MAIN_DELETE_TIMER = WM_USER + 151,
+    WM_MAIN_NEW_TIMER = WM_USER + 153,
+    WM_MAIN_ASK_SHUTDOWN = WM_USER + 154,
+    WM_MAIN_REMINDER = WM_USER + 155,
+    WM_MAIN_RECORD_BUTTON = WM_USER + 158,
+    WM_MAIN_ASK_DATABASE_UPDATE = WM_USER + 166,
+    WM_MAIN_NOT_AROUND_THE_CLOCK = WM_USER + 167,
 };
 
 // Commands of the main window's accelerators and its own.
@@ -73,6 +97,7 @@ constexpr const char* kSchedulerClass = "clockwarden_class";
 // Callback codes the main window sends to the host.
 enum {
     CB_PLAY_CHANNEL = 1,
+    CB_PLAY_STREAM = 2,
     CB_STOP = 3,
     CB_PAUSE = 4,
     CB_OPEN_URL = 5,
@@ -138,14 +163,17 @@ struct MainWindowHooks {
 };
 FACETKIT_API MainWindowHooks& MainHooks();
 
-// The navigator's table and page actions that reach the main window (station
-// details 1128, a stream 1129, timer entries 1174, 1175 and 1177): false for
-// any other message.
-FACETKIT_API bool HandleRowMessage(UINT msg, WPARAM wParam);
 // Message 1181 may carry a private copy for the window to free; only copies
 // recorded here are ever freed, so a foreign sender cannot make the window
 // free an address of its choosing.
 FACETKIT_API void TrackHandedCopy(const void* copy);
+// Takes a copy back out of the record (when its message could not be sent);
+// true when it was recorded.
+FACETKIT_API bool UntrackHandedCopy(const void* copy);
+// The same for the recording records handed to the host with code 38, which
+// come back with the end of their recording.
+FACETKIT_API void TrackHandedRecord(const void* record);
+FACETKIT_API bool UntrackHandedRecord(const void* record);
 
 // Station name of a station text: up to its second 0x02 when it has two,
 // else the whole text; always cut to the field and terminated.
@@ -155,7 +183,10 @@ FACETKIT_API void StationNameFromText(const char* text, char* out, size_t size);
 // negative place saved unsigned included) starts at 0.
 FACETKIT_API POINT PlaceOnDesktop(unsigned long savedX, unsigned long savedY);
 
-class FACETKIT_API cVelmoWin : public cSkinWnd, public cStatusDisplay, public cVolumeChangeTarget {
+class FACETKIT_API cVelmoWin : public cSkinWnd,
+                               public cStatusDisplay,
+                               public cVolumeChangeTarget,
+                               public cStationDisplay {
 public:
     cVelmoWin();
     ~cVelmoWin() override;
@@ -193,7 +224,23 @@ public:
     // Element actions.
     void ElementAction(DWORD id);
     void SetCurrentSelection(int channelId, const char* name);
+    // Every switch of station goes through these: the question while a
+    // recording runs, the pressed buttons released, then the host.
     void PlayChannel(unsigned long channelId);
+    void PlayStream(unsigned long streamId);
+    // The host fills the station's details, the navigator shows them.
+    void ShowStationView(unsigned long channelId);
+    // 1 when the user lets the running recording end for a station change.
+    int AskStationChange();
+    void AskDatabaseUpdate();
+    void PlayLastChannel();
+    void ShowNotAroundTheClock();
+    // Message 1179: the reminder the host left for this start.
+    void ShowStartReminder();
+    // Element 274: records the current station, or ends the recording.
+    void RecordButton();
+    // Message 1161: the level pictures in percent.
+    void SetLevelPictures(int left, int right);
     // A podcast episode: kind 1 a playlist of addresses, 2 a playlist file;
     // `track` above 0 goes on to that track once playback runs.
     void PlayEpisode(int kind, const char* address, const char* title, int track);
@@ -264,7 +311,7 @@ public:
     DWORD GetRunInfoFlag() override { return runInfoStamp_; }
     void SetRunInfoFlag(DWORD stamp) override { runInfoStamp_ = stamp; }
     int IsRunInfoHeld() override { return 0; }
-    void SetRunInfo(unsigned long, unsigned long, unsigned long) override {}
+    void SetRunInfo(unsigned long nominalRate, unsigned long position, unsigned long rate) override;
     void SetNavBannerHeight(int) override {}
     // The recording reports belong to the navigator and its content view.
     void SetRecDeviceList(const char* text) override;
@@ -272,6 +319,21 @@ public:
     void SetRecordingInfo(int recorded, int size, int remaining, int state) override;
     void SetLevelSlider(int value, int maximum, int minimum) override;
     void SetQualityInfo(const char* format, const char* quality, int rate, int bits, int channels) override;
+
+    // cStationDisplay: the playing stream's model shows itself here, always
+    // on the window's thread.
+    void ShowStationLine(const char* text) override { SetStationText(text); }
+    void ShowTrack(const char* text) override { SetInfoText52(text); }
+    void ShowTitle(const char* text) override { SetTitleText(text); }
+    void ShowArtist(const char* text) override { SetArtistText(text); }
+    void ShowLastPlayed(const char* text) override;
+    void ShowBitrate(const char* text) override { SetBitrateText(text); }
+    void ShowTime(const char* text) override { SetInfoText56(text); }
+    void EnableTimeSlider(int enable) override { SetElementEnable(enable, 46); }
+    bool GetTimeKnobTravel(int* mostLeft, int* mostRight) override;
+    void MoveTimeKnob(int left) override;
+    void RedrawTimeBar() override;
+    void SetTitleShown(int) override {}
 
 private:
     void SetField(char* field, size_t size, const char* text, DWORD id);
@@ -287,6 +349,17 @@ private:
     void OnCommand(UINT command);
     LRESULT OnCopyData(WPARAM kind, const COPYDATASTRUCT* data);
     void OnRecordingCopy(WPARAM wParam, LPARAM lParam);
+    void ReleasePressedButtons();
+    // What host threads report for the stream model, applied in order on
+    // the window's thread.
+    struct StreamUpdate {
+        int kind;  // 0 stream info, 1 run info, 2 title of a track
+        unsigned long a, b, c;
+        bool has1, has2;
+        std::string text1, text2;
+    };
+    void QueueStreamUpdate(StreamUpdate update);
+    void ApplyStreamUpdates();
     std::vector<cPodcastFeed*> Feeds();
     void CleanUpPodcasts(const std::vector<cPodcastFeed*>& feeds);
     cVolumeSlider* Slider();
@@ -327,8 +400,9 @@ private:
     cListe* podcastFeeds_;
     volatile LONG pendingVolume_[3];
     unsigned long shownPosition_;
-    std::mutex tracksLock_;
-    std::vector<std::string> tracks_;
+    std::vector<StreamUpdate> streamUpdates_;
+    std::string pendingSelectionName_;
+    int pendingSelectionId_ = 0;
     DWORD lastVolumeTick_;
     DWORD lastSeekTick_;
     cBufferView* buffer_;

@@ -22,6 +22,14 @@
 
 namespace {
 
+// Plays go through the main window, which asks first while a recording runs.
+void PlayThroughMain(unsigned long id) {
+    if (auto* main = dynamic_cast<cVelmoWin*>(MainWindowObject()))
+        main->PlayChannel(id);
+    else
+        HostCallback(1, static_cast<int>(id), nullptr);
+}
+
 volatile LONG g_contextItem = 0;
 
 cNavWindow* Navigator() { return dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)); }
@@ -111,7 +119,7 @@ bool StationRowCommand(UINT command, unsigned long id) {
         return true;
     }
     switch (command) {
-    case CMD_ROW_PLAY: HostCallback(1, static_cast<int>(id), nullptr); break;
+    case CMD_ROW_PLAY: PlayThroughMain(id); break;
     case CMD_ROW_DETAILS:
         HostCallback(14, static_cast<int>(id), nullptr);
         Sleep(30);
@@ -178,7 +186,7 @@ void TipRowCommand(UINT command, unsigned long id) {
     case CMD_TIP_TO_TIMER: TipToTimer(id); break;
     case CMD_ROW_PLAY: {
         const unsigned long station = strtoul(TipFields(id)[6].c_str(), nullptr, 10);
-        if (station) HostCallback(1, static_cast<int>(station), nullptr);
+        if (station) PlayThroughMain(station);
         break;
     }
     default: break;

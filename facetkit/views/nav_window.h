@@ -63,6 +63,8 @@ public:
     void Show(int show) { ShowWindow(GetWindow(), show ? SW_SHOW : SW_HIDE); }
     cNavView* GetNavView() const { return view_; }
     int IsCollapsed() const { return collapsed_; }
+    // 1 while a station-database update it started runs.
+    int IsDatabaseUpdateBusy() const { return updateRunning_; }
     int IsSliding() const { return sliding_; }
 
     // Sizes, region, content view and first view from the skin and host.

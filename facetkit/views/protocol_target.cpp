@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
@@ -29,6 +30,12 @@ struct ListLock {
     ListLock() { EnterCriticalSection(GetListStore().Lock()); }
     ~ListLock() { LeaveCriticalSection(GetListStore().Lock()); }
 };
+
+struct TimerJob {
+    unsigned long channel;
+    cTimerEntry entry;
+};
+DWORD WINAPI TimerJobQuestionThread(void* param);
 
 unsigned long SettingNumber(const char* name) {
     unsigned long v = 0;
@@ -83,18 +90,15 @@ public:
         if (HWND main = MainWindowHandle()) PostMessageA(main, 1130, channel, 0);
     }
     void StartTimerJobQuestion(unsigned long channel, const cTimerEntry& entry) override {
-        char text[2048], format[1024];
-        UiText(410, format, sizeof format);
-        bk::TextFormat(text, sizeof text, format, entry.GetName(), entry.GetSendername());
-        NoticeRequest request;
-        request.text = text;
-        request.buttons = NB_YES_NO;
-        request.countdown = 30;
-        if (!ShowNoticeModal(request)) return;
-        ::SetSuppressNotice(1);
-        HostCallback(3, 0, nullptr);
-        Sleep(500);
-        HostCallback(1, static_cast<int>(channel), nullptr);
+        // The question waits for the user up to 30 s: on a thread of its own,
+        // so the sender of the text (a second start, the scheduler) is not held.
+        auto* job = new TimerJob{channel, cTimerEntry(entry)};
+        job->entry.SetId(entry.GetId());
+        HANDLE thread = CreateThread(nullptr, 0, TimerJobQuestionThread, job, 0, nullptr);
+        if (thread)
+            CloseHandle(thread);
+        else
+            delete job;
     }
     void ShowTimerNotice(const cTimerEntry* entry) override {
         char text[2048], format[1024];
@@ -110,6 +114,10 @@ public:
         ShowNoticeDetached(request);
     }
     void PlayStream(unsigned long id) override {
+        if (auto* main = dynamic_cast<cVelmoWin*>(MainWindowObject())) {
+            main->PlayStream(id);
+            return;
+        }
         if (GetRecordingFlag() && !AskStationChange()) return;
         HostCallback(2, static_cast<int>(id), nullptr);
     }
@@ -188,6 +196,28 @@ private:
         return AskCatalogueQuestion(192, true);
     }
 };
+
+DWORD WINAPI TimerJobQuestionThread(void* param) {
+    std::unique_ptr<TimerJob> job(static_cast<TimerJob*>(param));
+    char text[2048], format[1024];
+    UiText(406, format, sizeof format);
+    bk::TextFormat(text, sizeof text, format, job->entry.GetSendername(), job->entry.GetName());
+    NoticeRequest request;
+    request.text = text;
+    request.buttons = NB_YES_NO;
+    request.countdown = 30;
+    if (ShowNoticeModal(request)) {
+        ::SetSuppressNotice(1);
+        HostCallback(3, 0, nullptr);
+        Sleep(500);
+        HostCallback(1, static_cast<int>(job->channel), nullptr);
+        return 0;
+    }
+    // The entry gives way: switched off on the window's thread, which owns
+    // the timer list and tells the host and the scheduler.
+    if (HWND main = MainWindowHandle()) PostMessageA(main, WM_MAIN_TIMER_JOB_DECLINED, job->entry.GetId(), 0);
+    return 0;
+}
 
 void cMainTarget::SubscribePodcast(const char* address) {
     char text[2048], format[1024];

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "main_window.h"
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
 #include "host_exports.h"
@@ -233,7 +234,11 @@ int ReceiveStatus(const char* value, int code) {
     case 47: {
         char* copy = new char[kStatusCopySize];
         bk::TextCopy(copy, kStatusCopySize, text);
-        if (!PostMessageA(main, WM_FK_RECORD_START_INFO, reinterpret_cast<WPARAM>(copy), 1)) delete[] copy;
+        // The window frees only copies it knows were handed out.
+        TrackHandedCopy(copy);
+        if (!PostMessageA(main, WM_FK_RECORD_START_INFO, reinterpret_cast<WPARAM>(copy), 1) &&
+            UntrackHandedCopy(copy))
+            delete[] copy;
         break;
     }
     case 48:

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "main_window.h"
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
 #include "catalogue.h"
@@ -456,6 +457,8 @@ void StartRecording(RecordingStartRecord* record) {
     GetValue("MP3_VBR", &v);
     d.vbr = static_cast<int32_t>(v);
     CompleteRecordingRecord(record, d);
+    // The host hands the record back with the recording's end (status 46).
+    TrackHandedRecord(record);
     HostCallback(38, 0, record);
 }
 

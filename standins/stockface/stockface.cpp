@@ -20,6 +20,10 @@ int g_language = 0;
 typedef void* (*AddWndButtonToListFn)(void* list, void* window, void* res, DWORD sprite, int x, int y, DWORD id,
                                       int group, HRGN* regions, DWORD flags);
 typedef void (*SetSkinDataFn)(void* window, const char* key, void* value);
+typedef void (*AddScrollTextFn)(void* list, void* res, DWORD kept, int mainFont, int secondFont, HWND parent,
+                                DWORD id, int left, int top, int right, int bottom, DWORD colour, int, int);
+typedef void (*SetTransparencyFn)(void* list, DWORD id, int flag, void* window);
+typedef HWND (*WindowOfFn)(void* window);
 
 template <typename Fn>
 Fn EngineExport(const char* name) {
@@ -40,8 +44,8 @@ struct ButtonPlace {
 const ButtonPlace kMainButtons[] = {
     {1, 20, 158, 1, 1},   {3, 68, 158, 1, 0},   {2, 116, 158, 1, 0},  {274, 164, 158, 0, 1},
     {12, 222, 162, 0, 1}, {43, 262, 162, 0, 0}, {44, 294, 162, 0, 0}, {14, 338, 4, 0, 0},
-    {15, 320, 4, 0, 0},   {390, 302, 4, 0, 0},  {16, 20, 126, 0, 0},  {17, 96, 126, 0, 0},
-    {18, 172, 126, 0, 0}, {19, 248, 126, 0, 0}, {42, 232, 2, 0, 0},    {45, 334, 126, 0, 0},
+    {15, 320, 4, 0, 0},   {390, 302, 4, 0, 0},  {18, 20, 126, 0, 0},  {19, 96, 126, 0, 0},
+    {17, 172, 126, 0, 0}, {16, 248, 126, 0, 0}, {42, 232, 2, 0, 0},    {45, 104, 81, 0, 0},
     {58, 306, 194, 0, 1}, {39, 220, 104, 0, 0}, {189, 236, 104, 0, 0}, {195, 252, 104, 0, 0},
 };
 
@@ -50,6 +54,30 @@ const ButtonPlace kNavButtons[] = {
     {5, 10, 8, 2, 1},   {6, 74, 8, 2, 1},    {7, 138, 8, 2, 1}, {8, 202, 8, 2, 1},
     {265, 266, 8, 2, 1}, {322, 330, 8, 2, 1}, {4, 400, 8, 0, 0},
 };
+
+// The display's texts: station, title, status line, and under them the
+// stream facts (bit rate, with the track-menu icon behind it, track, time).
+struct DisplayText {
+    DWORD id;
+    RECT rect;
+    int mainFont, secondFont;
+};
+const DisplayText kDisplayTexts[] = {
+    {49, {24, 26, 294, 42}, 0, 1}, {50, {24, 46, 326, 60}, 1, 0}, {48, {24, 64, 326, 78}, 2, 0},
+    {54, {24, 82, 100, 96}, 2, 0}, {52, {124, 82, 200, 96}, 2, 0}, {56, {206, 82, 326, 96}, 2, 0},
+};
+
+void AddDisplayTexts(cButtonListe* list, cResourceManager* res, void* window, DWORD colour) {
+    auto add = EngineExport<AddScrollTextFn>("ButtonListAddScrollText");
+    auto transparent = EngineExport<SetTransparencyFn>("ActiveElementSetTransparenz");
+    auto windowOf = EngineExport<WindowOfFn>("VelmoWinGetWindow");
+    if (!add || !windowOf || !list || !window) return;
+    for (const DisplayText& t : kDisplayTexts) {
+        add(list, res, 83, t.mainFont, t.secondFont, windowOf(window), t.id, t.rect.left, t.rect.top, t.rect.right,
+            t.rect.bottom, colour, 1, 1);
+        if (transparent) transparent(list, t.id, 1, window);
+    }
+}
 
 void AddButtons(cButtonListe* list, cResourceManager* res, void* window, const ButtonPlace* places, size_t count) {
     auto add = EngineExport<AddWndButtonToListFn>("AddWndButtonToList");
@@ -132,6 +160,7 @@ SKIN_PLUGIN_EXPORT void SetButtonsMain(cVelmoSkinData* data, cButtonListe* list,
     data->SetDisplayRandUntenOhneBanner(8);
     data->SetDisplayRandUntenMitBanner(8);
     AddButtons(list, res, window, kMainButtons, sizeof(kMainButtons) / sizeof(kMainButtons[0]));
+    AddDisplayTexts(list, res, window, data->GetTextcolorN());
 }
 
 SKIN_PLUGIN_EXPORT void SetButtonsNav(cVelmoSkinData* data, cButtonListe* list, cResourceManager* res,

@@ -214,6 +214,9 @@ TEST(ListStore, RecentStationsMoveToFrontWithinTheLimit) {
     store.List(LS_RECENT)->Delete();
     store.LoadRecent(value);
     EXPECT_EQ(Rows(LS_RECENT), (std::vector<Row>{{10, "Eins; Zwei"}, {9, "S9"}}));
+    // A restart of the user interface reads the value into the same store.
+    store.LoadRecent(value);
+    EXPECT_EQ(Rows(LS_RECENT), (std::vector<Row>{{10, "Eins; Zwei"}, {9, "S9"}}));
 }
 
 TEST(ListStore, RecentValueMalformedPiecesAreSkipped) {

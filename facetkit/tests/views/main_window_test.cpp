@@ -3,11 +3,14 @@
 // clicks and traywatch messages that reach the host as callback codes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "activeelement.h"
+#include "bounded_text.h"
+#include "catalogue.h"
 #include "facetkit_fixtures.h"
 #include "fill_bars.h"
 #include "fake_settings.h"
@@ -16,6 +19,12 @@
 #include "nav_menus.h"
 #include "nav_window.h"
 #include "recording_display.h"
+#include "recording_record.h"
+#include "host_exports.h"
+#include "station_details.h"
+#include "timer_entries.h"
+#include "timerentry.h"
+#include "view_notices.h"
 #include "registry.h"
 #include "library_state.h"
 #include "main_window.h"
@@ -36,6 +45,8 @@ struct Call {
     int ch;
 };
 std::vector<Call> g_calls;
+// The record of the last code 38 (a recording's start).
+void* g_recordHanded = nullptr;
 
 // Code 26 follows the focus, which other programs on the display move at
 // any time: only the test that asks for it records it.
@@ -45,9 +56,10 @@ bool g_recordActivation = false;
 cVelmoWin* g_playsPlaylists = nullptr;
 std::thread g_hostPlayback;
 
-int RecordCallback(int code, int ch, void*) {
+int RecordCallback(int code, int ch, void* text) {
     if (code == CB_BANNER_REFRESH && !g_recordActivation) return 0;
     g_calls.push_back({code, ch});
+    if (code == 38) g_recordHanded = text;
     if (code == 72 && g_playsPlaylists) {
         cVelmoWin* win = g_playsPlaylists;
         win->SetPlayState(0);
@@ -79,9 +91,11 @@ protected:
         ASSERT_NE(setMain, nullptr);
         setMain(win_->GetSkinData(), win_->GetButtonList(), res_, reinterpret_cast<cVelmoWin*>(win_), 0);
         int top = 22;
+        // Fields the skin's display lacks are added, so every setter shows.
         for (DWORD id : kDisplayIds) {
             RECT r = {24, top, 300, top + 12};
-            win_->GetButtonList()->AddScrollText(res_, 0, 0, 1, win_->GetWindow(), id, r, 0xFFFFFF, 0, 0);
+            if (!win_->GetButtonList()->GetById(id))
+                win_->GetButtonList()->AddScrollText(res_, 0, 0, 1, win_->GetWindow(), id, r, 0xFFFFFF, 0, 0);
             top += 12;
         }
         win_->InitState();
@@ -405,6 +419,9 @@ protected:
         MainHooks().copyData = &RecordCopyData;
         g_answers = Answers{};
         g_copy = CopyData{};
+        // Process-wide: a recording another test left running would ask
+        // before every play.
+        SetRecordingFlag(0);
         MainWindow::SetUp();
     }
     void TearDown() override {
@@ -863,6 +880,267 @@ TEST(MainWindowPlace, SavedPlacesOffTheDesktopStartAtZeroPerAxis) {
         EXPECT_EQ(p.x, c.expectedX) << c.x;
         EXPECT_EQ(p.y, c.expectedY) << c.y;
     }
+}
+
+// Waits (bounded) until the condition holds, letting the window take its
+// posted messages meanwhile.
+bool Soon(const std::function<bool()>& condition) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > 15000) return false;
+        fk::PumpPasses(1);
+    }
+    return true;
+}
+
+TEST_F(MainWindow, HostReportsFromItsThreadsAreShownInTheDisplay) {
+    // Reports arrive on host threads, as the host sends them.
+    std::thread host([] {
+        SetStreamInfo(1, 2, 0, "Song", "Band");
+        SetStreamRunInfo(65000, 128000, 0, 50);
+    });
+    host.join();
+    EXPECT_TRUE(Soon([this] { return Text(56) == "00:01:05/LIVE"; })) << Text(56);
+    EXPECT_EQ(Text(50), "Band - Song");
+    EXPECT_EQ(Text(52), "Track 2/2");
+    EXPECT_EQ(Text(54), "128 kbit/s");
+    // A stream title (status 6) replaces the title of the first track.
+    std::thread title([] { ReceiveStatus("Next Song", 6); });
+    title.join();
+    EXPECT_TRUE(Soon([this] { return Text(50) == "Band - Next Song"; })) << Text(50);
+    // The track menu lists the model's tracks; a count of 0 empties it.
+    EXPECT_EQ(MainStationDetails().GetTrackCount(), 2);
+    std::thread end([] { SetStreamInfo(0, 0, 0, nullptr, nullptr); });
+    end.join();
+    EXPECT_TRUE(Soon([] { return MainStationDetails().Tracks()->GetAnzElement() == 0; }));
+    // The host's selection of the last played station, from its play thread.
+    cVelmoWin* win = win_;
+    std::thread select([win] { win->SetCurrentSelection(77, "Radio Fern"); });
+    select.join();
+    EXPECT_EQ(win_->GetStationId(), 77ul);
+    EXPECT_TRUE(Soon([this] { return Text(49) == "Radio Fern"; })) << Text(49);
+}
+
+TEST_F(MainWindow, PlayStatesEndTheConnectingLookAndAStopShowsReady) {
+    char ready[64] = {};
+    GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+    std::thread connect([] { ReceiveStatus("Verbinde...", 13); });
+    connect.join();
+    EXPECT_TRUE(Soon([this] { return win_->IsConnecting() == 1; }));
+    std::thread play([] { ReceiveStatus("", 9); });
+    play.join();
+    EXPECT_TRUE(Soon([this] { return win_->IsConnecting() == 0 && Visible(54) == 1; }));
+    EXPECT_EQ(Visible(48), 0);
+    std::thread stop([] { ReceiveStatus("", 8); });
+    stop.join();
+    EXPECT_TRUE(Soon([this, &ready] { return Text(48) == ready && Visible(48) == 1; })) << Text(48);
+}
+
+TEST_F(MainWindow, ReadyTextAtStartComesFromTheCatalogue) {
+    char ready[64] = {};
+    GetResourceString(nullptr, 414, UiLanguage(), ready, sizeof ready);
+    ASSERT_NE(ready[0], 0);
+    EXPECT_EQ(Text(48), ready);
+}
+
+struct Notices {
+    std::vector<std::string> texts;
+    std::vector<int> buttons;
+    int answer = 1;
+} g_notices;
+
+int RecordNotice(const NoticeRequest& request, bool) {
+    g_notices.texts.push_back(request.text ? request.text : "");
+    g_notices.buttons.push_back(request.buttons);
+    return g_notices.answer;
+}
+
+int g_recordsSaved = 0;
+int KeepRecording(RecordingStartRecord*) {
+    ++g_recordsSaved;
+    return 1;
+}
+
+std::string Catalogue(unsigned id) {
+    char text[2048] = {};
+    UiText(id, text, sizeof text);
+    return text;
+}
+
+TEST_F(MainWindowHost, RecordingStateFollowsTheHostAndGuardsCloseAndStationChange) {
+    NavStandIn nav;
+    RecordingPopups saved = GetRecordingPopups();
+    RecordingPopups popups = saved;
+    popups.recordSaved = &KeepRecording;
+    popups.recordingView = nullptr;
+    SetRecordingPopups(popups);
+    g_recordsSaved = 0;
+    SetSuppressNotice(0);
+    HWND hwnd = win_->GetWindow();
+
+    // The record button starts a recording of the current station.
+    win_->SetCurrentSelection(4711, "Radio");
+    g_recordHanded = nullptr;
+    SendMessageA(hwnd, WM_MAIN_RECORD_BUTTON, 0, 0);
+    ASSERT_NE(g_recordHanded, nullptr) << "code 38 with the record";
+    void* record = g_recordHanded;
+
+    // The host reports the start (status 47) on its thread.
+    std::thread started([] { ReceiveStatus("MP3\x02" "192 kbit/s\x02" "44100\x02" "16\x02" "2", 47); });
+    started.join();
+    ASSERT_TRUE(Soon([this] { return win_->IsRecording() == 1; }));
+    EXPECT_EQ(GetRecordingFlag(), 1);
+
+    // Closing asks first; "no" keeps the player.
+    g_answers = Answers{};
+    g_answers.answer = 0;
+    InterlockedExchange(&Library().running, 1);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(g_answers.asked, std::vector<unsigned>{600});
+    EXPECT_EQ(Library().running, 1);
+
+    // A station change asks too; "no" plays nothing.
+    g_answers = Answers{};
+    g_answers.answer = 0;
+    g_calls.clear();
+    for (UINT msg : {UINT(WM_MAIN_PLAY_CHANNEL), UINT(WM_MAIN_PLAY_STREAM)}) SendMessageA(hwnd, msg, 99, 0);
+    EXPECT_EQ(g_answers.asked, (std::vector<unsigned>{192, 192}));
+    EXPECT_EQ(Codes(), std::vector<int>{});
+
+    // Pressed again, the record button ends the recording.
+    SendMessageA(hwnd, WM_MAIN_RECORD_BUTTON, 0, 0);
+    EXPECT_EQ(Codes(), std::vector<int>{39});
+
+    // The host hands the record back with the end (status 46): the saved
+    // pop-up comes once and the record is freed once.
+    std::thread ended([record] { ReceiveStatus(static_cast<const char*>(record), 46); });
+    ended.join();
+    ASSERT_TRUE(Soon([this] { return win_->IsRecording() == 0; }));
+    EXPECT_EQ(g_recordsSaved, 1);
+    EXPECT_EQ(GetRecordingFlag(), 0);
+    // A second hand-back of the same address (or a foreign one) frees nothing.
+    SendMessageA(hwnd, WM_MAIN_RECORDING_STATE, reinterpret_cast<WPARAM>(record), 0);
+    EXPECT_EQ(g_recordsSaved, 1);
+    SetRecordingPopups(saved);
+}
+
+int g_editorCalls = 0;
+unsigned long g_editorChannel = 0;
+int CancelEditor(cTimerEntry* entry) {
+    ++g_editorCalls;
+    g_editorChannel = entry ? entry->GetChannelID() : 0;
+    return 0;
+}
+
+TEST_F(MainWindowHost, PrivateMessagesReachTheirHandlers) {
+    NavStandIn nav;
+    SetNoticeHook(&RecordNotice);
+    SetTimerEditorHook(&CancelEditor);
+    HWND hwnd = win_->GetWindow();
+    struct Case {
+        const char* what;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+        std::vector<Call> calls;
+        bool notice;         // a notice is shown, with this text
+        std::string text;
+        std::vector<unsigned> asked;
+    };
+    const Case cases[] = {
+        {"volume 0 notice, answered yes", WM_MAIN_NOTICE, 4, 0, {{58, 0}}, true, Catalogue(472), {}},
+        {"shut-down at start, answered yes", WM_MAIN_ASK_SHUTDOWN, 0, 0, {{55, 0}}, true, Catalogue(411), {}},
+        {"station not around the clock", WM_MAIN_NOT_AROUND_THE_CLOCK, 0, 0, {}, true, Catalogue(513), {}},
+        {"database update, answered no", WM_MAIN_ASK_DATABASE_UPDATE, 0, 0, {}, false, "", {512}},
+        {"station view", WM_MAIN_SHOW_STATION_VIEW, 321, 0, {{14, 321}}, false, "", {}},
+        {"stream of a row", WM_MAIN_PLAY_STREAM, 654, 0, {{2, 654}}, false, "", {}},
+        {"channel of a row", WM_MAIN_PLAY_CHANNEL, 987, 0, {{1, 987}}, false, "", {}},
+        {"channel 0 plays nothing", WM_MAIN_PLAY_CHANNEL, 0, 0, {}, false, "", {}},
+        {"level pictures", WM_MAIN_LEVELS, 40, 60, {}, false, "", {}},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        g_notices = Notices{};
+        g_answers = Answers{};
+        g_answers.answer = 0;
+        EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, c.lParam), 1) << c.what;
+        std::vector<int> codes, channels;
+        for (const Call& call : g_calls) {
+            codes.push_back(call.code);
+            channels.push_back(call.ch);
+        }
+        std::vector<int> expectedCodes, expectedChannels;
+        for (const Call& call : c.calls) {
+            expectedCodes.push_back(call.code);
+            expectedChannels.push_back(call.ch);
+        }
+        EXPECT_EQ(codes, expectedCodes) << c.what;
+        EXPECT_EQ(channels, expectedChannels) << c.what;
+        if (c.notice) {
+            ASSERT_EQ(g_notices.texts.size(), 1u) << c.what;
+            EXPECT_EQ(g_notices.texts[0], c.text) << c.what;
+        } else {
+            EXPECT_TRUE(g_notices.texts.empty()) << c.what;
+        }
+        EXPECT_EQ(g_answers.asked, c.asked) << c.what;
+    }
+
+    // The navigator's "new timer" buttons open the editor for the channel.
+    g_editorCalls = 0;
+    SendMessageA(hwnd, WM_MAIN_NEW_TIMER, 4711, 0);
+    EXPECT_EQ(g_editorCalls, 1);
+    EXPECT_EQ(g_editorChannel, 4711ul);
+
+    // A reminder start shows the reminder once and removes it, so the next
+    // start is an ordinary one again.
+    SetValue("Erinnerung", "Zahnarzt");
+    g_notices = Notices{};
+    SendMessageA(hwnd, WM_MAIN_REMINDER, 0, 0);
+    ASSERT_TRUE(Soon([] { return !g_notices.texts.empty(); }));
+    char reminder[1024] = {};
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    bk::TextFormat(reminder, sizeof reminder, Catalogue(412).c_str(), now.wHour, now.wMinute, "Zahnarzt");
+    // Past the time of day ("%02d:%02d"), which may turn meanwhile.
+    auto pastTime = [](const std::string& t) { return t.substr(t.size() < 5 ? t.size() : 5); };
+    EXPECT_EQ(pastTime(g_notices.texts[0]), pastTime(reminder));
+    char left[64] = "unread";
+    GetValue("Erinnerung", left, sizeof left);
+    EXPECT_STREQ(left, "");
+
+    SetTimerEditorHook(nullptr);
+    SetNoticeHook(nullptr);
+    // The confirmed shut-down left the next saved-recording notice off.
+    SetSuppressNotice(0);
+}
+
+TEST_F(MainWindowHost, DraggedNavigatorMovesTheMainWindowOnce) {
+    HWND hwnd = win_->GetWindow();
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    // The dragged group moved this window already; the notice after the
+    // drag only brings the stored place along.
+    SetWindowPos(hwnd, nullptr, before.left + 30, before.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(hwnd, WM_MAIN_DOCK_MOVED, 30, 20);
+    RECT after;
+    GetWindowRect(hwnd, &after);
+    EXPECT_EQ(after.left, before.left + 30);
+    EXPECT_EQ(after.top, before.top + 20);
+    EXPECT_EQ(win_->GetPosX(), after.left);
+    EXPECT_EQ(win_->GetPosY(), after.top);
+}
+
+TEST_F(MainWindowHost, KeyboardTableGivesTheWindowsCommands) {
+    HACCEL table = LoadAcceleratorsA(Library().module ? Library().module : GetModuleHandleA("facetkit.dll"),
+                                     MAKEINTRESOURCEA(263));
+    ASSERT_NE(table, nullptr);
+    ACCEL entries[8] = {};
+    int n = CopyAcceleratorTableA(table, entries, 8);
+    std::vector<std::pair<WORD, WORD>> got;
+    for (int i = 0; i < n; ++i) got.push_back({entries[i].key, entries[i].cmd});
+    EXPECT_EQ(got, (std::vector<std::pair<WORD, WORD>>{{VK_ESCAPE, CMD_ESCAPE}, {VK_RETURN, CMD_ENTER},
+                                                        {VK_F4, CMD_ALT_F4}}));
+    EXPECT_TRUE(entries[2].fVirt & FALT);
 }
 
 }  // namespace
