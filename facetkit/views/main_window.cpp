@@ -268,10 +268,7 @@ void cVelmoWin::InitState() {
     soundOn_ = 1;
     SetLastMousePos(0, 0);
     SetWndFlags(GetSkinData()->GetMainWindowFlags());
-    constexpr unsigned kReadyText = 414;
-    char ready[64] = {};
-    GetResourceString(nullptr, kReadyText, UiLanguage(), ready, sizeof ready);
-    ShowStatusLine(ready, 0);
+    ShowStatusLine(UiLanguage() == 2 ? "Ready" : "Bereit", 0);
 }
 
 // ---- display ---------------------------------------------------------------
