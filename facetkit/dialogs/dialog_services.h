@@ -50,6 +50,7 @@ struct RecListReplies {
     bool (*wait)(int which, char* out, int size, DWORD timeoutMs);
 };
 FACETKIT_API void SetRecListReplies(const RecListReplies& replies);
+FACETKIT_API RecListReplies GetRecListReplies();
 FACETKIT_API void MarkRecListPending(int which);
 FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs);
 

@@ -251,6 +251,7 @@ void InitHandRecording(RecordingStartRecord* r, long stationId, const char* stat
 // ---- operations ---------------------------------------------------------------
 
 void SetTimerEditorHook(TimerEditorHook hook) { g_editor = hook; }
+TimerEditorHook GetTimerEditorHook() { return g_editor; }
 void SetSchedulerReloadPause(DWORD ms) { g_reloadPause = ms; }
 
 void SaveTimerList() { HostCallback(53, 0, Timers()); }

@@ -75,5 +75,6 @@ FACETKIT_API void SaveTimerList();
 // the entry was confirmed, 0 when cancelled.
 typedef int (*TimerEditorHook)(cTimerEntry* entry);
 FACETKIT_API void SetTimerEditorHook(TimerEditorHook hook);
+FACETKIT_API TimerEditorHook GetTimerEditorHook();
 // How long the operations wait for the scheduler to reload (tests shorten it).
 FACETKIT_API void SetSchedulerReloadPause(DWORD ms);
