@@ -10,10 +10,6 @@
 #define DLG_TEXT_REPEAT_END_BEFORE_START 5411
 #define DLG_TEXT_START_DATE 5412
 #define DLG_TEXT_REPEAT_END_DATE 5413
-// Built names of timer entries without one (the catalogue's 378 and 379,
-// used while the catalogue lacks them).
-#define DLG_TEXT_ENTRY_NAME_STATION 5414     /* station, day, month, year, hour, minute */
-#define DLG_TEXT_ENTRY_NAME_PLAIN 5415       /* day, month, year, hour, minute */
 #define DLG_TEXT_TIME_MISSING 5416             /* label */
 // The question before the recording-source search ends a running recording.
 #define DLG_TEXT_SEARCH_STOPS_RECORDING 5417

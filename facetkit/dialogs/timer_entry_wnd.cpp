@@ -493,8 +493,6 @@ void cTimerEntryWnd::OnOk() {
         const bool withStation = action == TA_RECORD || action == TA_PLAY;
         char format[128] = {};
         dlgs::Text(withStation ? TXT_NAME_STATION : TXT_NAME_PLAIN, format, sizeof format);
-        if (!format[0])
-            dlgs::OwnText(withStation ? DLG_TEXT_ENTRY_NAME_STATION : DLG_TEXT_ENTRY_NAME_PLAIN, format, sizeof format);
         timer::BuildEntryName(name, sizeof name, format, withStation, work_.GetSendername(), work_.GetStartTime());
     }
     work_.SetName(name);

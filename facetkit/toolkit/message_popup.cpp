@@ -221,7 +221,12 @@ cMessageWnd::~cMessageWnd() {
     if (GetWindow()) KillTimer(GetWindow(), TIMER_WAIT);
 }
 
-void cMessageWnd::SetText(const char* text) { bk::TextCopy(text_, text); }
+// The window's own text too, so screen readers (and tests acting as the
+// user) read what the box says.
+void cMessageWnd::SetText(const char* text) {
+    bk::TextCopy(text_, text);
+    if (GetWindow()) SetWindowTextA(GetWindow(), text_);
+}
 void cMessageWnd::SetSubText(const char* text) { bk::TextCopy(subText_, text); }
 
 void cMessageWnd::SetWaitAnimation(int on) {
@@ -302,6 +307,7 @@ cMarkupMessageWnd::~cMarkupMessageWnd() {}
 
 void cMarkupMessageWnd::SetText(const char* text) {
     bk::TextCopy(text_, text);
+    if (GetWindow()) SetWindowTextA(GetWindow(), text_);
     runCount_ = markup::Parse(text_, strlen(text_), runs_, markup::kMaxRuns);
 }
 

@@ -3,8 +3,10 @@
 #include "bounded_text.h"
 #include "catalogue.h"
 #include "debugtext.h"
+#include "element_query.h"
 #include "host_link.h"
 #include "resource_manager.h"
+#include "scroll_text.h"
 #include "skin_button.h"
 #include "skin_plugin_api.h"
 #include "win_handles.h"
@@ -83,7 +85,33 @@ LRESULT CALLBACK cSkinWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     }
     cSkinWnd* self = fkwin::Bound<cSkinWnd>(hwnd);
     if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    static const UINT queryMessage = RegisterWindowMessageA(kElementQueryMessage);
+    if (msg == queryMessage && queryMessage) return self->AnswerElementQuery(static_cast<DWORD>(wParam), reinterpret_cast<HWND>(lParam));
     return self->WndProc(hwnd, msg, wParam, lParam);
+}
+
+// Runs on the window's thread, so the elements cannot change meanwhile.
+LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) {
+    auto* e = static_cast<cActiveElement*>(elements_.GetById(id));
+    if (!e || !IsWindow(asker)) return 0;
+    ElementReport report = {};
+    report.id = static_cast<int32_t>(id);
+    report.visible = e->IsVisible();
+    report.enabled = e->IsEnabled();
+    report.status = e->GetStatus();
+    const RECT r = e->GetRect();
+    report.left = r.left;
+    report.top = r.top;
+    report.right = r.right;
+    report.bottom = r.bottom;
+    report.ownWindow = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(e->GetWindow()));
+    if (auto* text = dynamic_cast<cScrollText*>(e)) text->GetText(report.text, sizeof report.text);
+    report.text[sizeof report.text - 1] = 0;
+    COPYDATASTRUCT cds = {kElementReportKind, sizeof report, &report};
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&cds),
+                        SMTO_ABORTIFHUNG, 5000, &answer);
+    return 1;
 }
 
 LRESULT cSkinWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

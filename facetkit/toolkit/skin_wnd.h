@@ -54,6 +54,8 @@ public:
     // whose object is gone goes to the default procedure.
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     virtual LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The registered element query (element_query.h): 1 when the element exists.
+    LRESULT AnswerElementQuery(DWORD id, HWND asker);
 
     // Virtual operations in the order the skin engine was built against.
     virtual void SetUserValue(DWORD) {}

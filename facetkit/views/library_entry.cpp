@@ -1,4 +1,5 @@
 #include "library_entry.h"
+#include "seams.h"
 
 #include <cstring>
 #include <vector>
@@ -229,11 +230,9 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     InterlockedExchange(&lib.running, 1);
     InterlockedExchange(&lib.lastPlayedReceived, 0);
     InterlockedExchange(&lib.bannerReady, 0);
-    // The timer editor's and the settings' format choices open the profile
-    // editors through these slots; the views open the other pop-ups.
-    dlgs::InstallProfileEditorOpeners();
-    dlgs::InstallMp3ChoiceOpener();
-    dlgs::InstallDialogOpeners();
+    // Every slot a piece reaches its collaborators through gets its
+    // production implementation here, before the first window exists.
+    InstallSeams();
     InstallNavTableEvents();
     g_main = new cVelmoWin();
     PumpMessages();

@@ -68,25 +68,10 @@ volatile LONG g_askedUpdateChannel = 0;
 // 25 ms apart: how long a play waits for the navigator's database update.
 constexpr int kDatabaseUpdateWaits = 2400;
 
-// A mark-up question owned by the main window, run modally on the calling
-// thread; without a window to own it the answer is yes.
+// The start-up puts the mark-up box in (seams.cpp); a window without it,
+// as in the tests of other pieces, takes yes.
 int AskQuestion(unsigned textId, unsigned titleSprite, int countdown) {
-    if (g_hooks.question) return g_hooks.question(textId, titleSprite, countdown);
-    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
-    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
-    if (!res) return 1;
-    char text[cMessagePopupBase::TEXT_SIZE];
-    GetResourceString(nullptr, textId, UiLanguage(), text, sizeof text);
-    auto* box = new cMarkupMessageWnd(main, main->GetWindow(), res);
-    box->SetText(text);
-    box->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
-    box->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
-    if (titleSprite) box->SetTitleDC(titleSprite);
-    box->SetCountdown(countdown > 0 ? countdown : -1);
-    box->MessageLoop();
-    int yes = box->GetResult() ? 1 : 0;
-    delete static_cast<cPopUpWnd*>(box);
-    return yes;
+    return g_hooks.question ? g_hooks.question(textId, titleSprite, countdown) : 1;
 }
 
 DWORD WINAPI CommandLineThread(void*) {

@@ -89,3 +89,5 @@ FACETKIT_API void HandleStartParams(cProtocolTarget& target, const char* text);
 // 6 to the overlap answer; other kinds are ignored. Returns 1 when taken.
 FACETKIT_API cProtocolTarget& MainProtocolTarget();
 FACETKIT_API int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size);
+// Puts the two above into the main window's hooks (copy data, start parameters).
+FACETKIT_API void InstallProtocolHooks();

@@ -335,12 +335,10 @@ void StartParamsHook(const char* text) {
     SendMessageTimeoutA(main, WM_COPYDATA, 5, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
 }
 
-struct HookInstaller {
-    HookInstaller() {
-        MainWindowHooks& hooks = MainHooks();
-        if (!hooks.copyData) hooks.copyData = HandleMainCopyData;
-        if (!hooks.startParams) hooks.startParams = StartParamsHook;
-    }
-} g_installer;
-
 }  // namespace
+
+void InstallProtocolHooks() {
+    MainWindowHooks& hooks = MainHooks();
+    hooks.copyData = HandleMainCopyData;
+    hooks.startParams = StartParamsHook;
+}

@@ -38,10 +38,9 @@ constexpr unsigned kMessageNoEngine = 359;
 constexpr const char* kFinished = "finished playing...";
 
 // A text of the catalogue; the built-in one where the catalogue lacks it.
-std::string Message(unsigned id, int language, const char* german = "", const char* english = "") {
+std::string Message(unsigned id, int language) {
     char text[1024] = {};
     GetResourceString(GetBasekitModule(), id, language, text, sizeof text);
-    if (!text[0]) return language == 2 ? english : german;
     return text;
 }
 
@@ -904,10 +903,7 @@ void cRadioPlayer::StartupCheck() {
     } else {
         char format[512];
         bk::TextCopy(format, sizeof format,
-                     Message(8, settings_.GetLanguage(),
-                             "Skin : %s \nAktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d KBytes",
-                             "Skin : %s \nCurrent version : %s \nFile size        : %d KBytes")
-                         .c_str());
+                     Message(8, settings_.GetLanguage()).c_str());
         bk::TextFormat(text, sizeof text, format, skinName, a.skinVersion.c_str(), skinKb);
         offerKind_ = 2;
         if (jobs_->OfferUpdate(2, text)) {
@@ -1213,16 +1209,12 @@ void cRadioPlayer::Play(uint32_t streamId) {
             char text[600];
             if (unplayableType) {
                 bk::TextFormat(text, sizeof text,
-                               Message(kMessageFormatUnknown, language, "StreamFormat unbekannt! Bitte %s installieren!",
-                                       "StreamFormat unrecognised! Please install %s!")
-                                   .c_str(),
+                               Message(kMessageFormatUnknown, language).c_str(),
                                td::EngineNameOfType(unplayableType, language));
                 SendStatus(const_cast<char*>(""), 30 + unplayableType);
             } else {
                 bk::TextFormat(text, sizeof text,
-                               Message(kMessageNotInDatabase, language, "Sender %u nicht in der Datenbank",
-                                       "Station %u is not in the database")
-                                   .c_str(),
+                               Message(kMessageNotInDatabase, language).c_str(),
                                streamId);
                 SendStatus(const_cast<char*>(""), 67);
                 DebugLog("Sender nicht in DB", 1);
@@ -1269,7 +1261,8 @@ void cRadioPlayer::Play(uint32_t streamId) {
         store_->UnlockUserLists();
         if (!found) {
             char text[300];
-            bk::TextFormat(text, sizeof text, "Sender %u nicht in der Datenbank", streamId);
+            // The German text whatever the language, as the program always had it.
+            bk::TextFormat(text, sizeof text, Message(kMessageNotInDatabase, kLanguageGerman).c_str(), streamId);
             FinishedPlay(text);
             return;
         }
@@ -1314,7 +1307,7 @@ void cRadioPlayer::Play(uint32_t streamId) {
         }
     }
     DebugLog("InitWatchWavVolume...", 7);
-    if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language, "unbekannter Sender", "Unknown station");
+    if (displayText_.empty()) displayText_ = Message(kMessageUnknownStation, language);
     recording_->ReadVolumeState();
     volumeRead_ = true;
     DebugLog("InitWatchWavVolume...ok", 7);
@@ -1607,7 +1600,6 @@ int cRadioPlayer::DownloadSkin(const char* key, unsigned long size) {
     }
     td::SetUpdateFlag(savedMode);
     if (installed) return 1;
-    td::ShowPlayerMessage(Message(14, settings_.GetLanguage(), "Download der Skin fehlgeschlagen!",
-                                  "Skin download failed").c_str());
+    td::ShowPlayerMessage(Message(14, settings_.GetLanguage()).c_str());
     return 0;
 }

@@ -52,13 +52,7 @@ void cServerJobs::Status(const char* text, int code) { skin_.Status(text, code);
 int cServerJobs::OfferUpdate(int kind, const char* text) {
     if (kind != 1 && kind != 2) return 0;
     char body[2048];
-    const bool english = settings_ && settings_->GetLanguage() == 2;
-    std::string question = Message(kind == 1 ? 356 : 357);
-    if (question.empty())   // texts the catalogue does not carry
-        question = kind == 1 ? (english ? "A new version of the player is available. Update now?"
-                                        : "Eine neue Version des Players ist verf\xfcgbar. Jetzt aktualisieren?")
-                             : (english ? "A new version of your skin is available. Update now?"
-                                        : "Eine neue Version deines Skins ist verf\xfcgbar. Jetzt aktualisieren?");
+    const std::string question = Message(kind == 1 ? 356 : 357);
     bk::TextFormat(body, sizeof body, "%s\n\n%s", question.c_str(), text ? text : "");
     if (messageBox_(body, "velmirant-Player", MB_YESNO | MB_SYSTEMMODAL | MB_ICONQUESTION) != IDYES) return 0;
     InterlockedExchange(&updateMode_, kind);

@@ -20,6 +20,10 @@
 #include "main_window.h"
 #include "nav_window.h"
 #include "registry.h"
+#include "recording_display.h"
+#include "seams.h"
+#include "timer_entries.h"
+#include "dialog_services.h"
 #include "skin_plugin.h"
 #include "skin_wnd.h"
 #include "tdtest.h"
@@ -62,6 +66,7 @@ struct ScriptedHost {
     bool answerLastPlayed = true;
     bool answerCanClose = true;
     bool closeAtBanner = true;
+    std::string emptySeams = "not asked";
 } g_host;
 
 int HostEvent(int code, int ch, void* text) {
@@ -80,6 +85,7 @@ int HostEvent(int code, int ch, void* text) {
         if (g_host.answerLastPlayed) GetLastPlayedSender("Eins", 1);
         break;
     case 24: {
+        g_host.emptySeams = EmptySeams();
         cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
         if (g_host.closeAtBanner && main) PostMessageA(main->GetWindow(), WM_CLOSE, 0, 0);
         break;
@@ -190,6 +196,22 @@ TEST_F(StartUpTest, BuildUpRunsTheUserInterfaceAndClosesInOrder) {
     EXPECT_TRUE(sawCanClose);
     // Status after the windows are gone is dropped.
     EXPECT_EQ(ReceiveStatus("x", 0), 0);
+}
+
+// Every slot the pieces reach their collaborators through is filled once the
+// real user interface runs; tests of the other files put theirs in and out
+// before, so the slots are emptied first.
+TEST_F(StartUpTest, TheRealStartFillsEverySeam) {
+    MainHooks() = MainWindowHooks{};
+    SetTimerEditorHook(nullptr);
+    SetRecordingPopups(RecordingPopups());
+    dlgs::SetRecListReplies(dlgs::RecListReplies{nullptr, nullptr});
+    ASSERT_NE(EmptySeams(), "");
+    CopyStockface(skins_.File("stockface.dll"));
+    SetValue("SKIN", "stockface.dll");
+    ASSERT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    EXPECT_EQ(BuildUp(nullptr, skins_.Path().c_str(), 0), 1);
+    EXPECT_EQ(g_host.emptySeams, "");
 }
 
 TEST_F(StartUpTest, WaitsAreBounded) {

@@ -82,7 +82,7 @@ tdtest::HttpResponse IcyStream(const IcyStreamOptions& o) {
         std::string chunk;
         for (int k = 0; k < 4096; ++k) {
             if (opt.metaInt && st->sinceMeta == opt.metaInt) {
-                chunk += IcyMetaBlock(opt.title);
+                chunk += IcyMetaBlock(opt.currentTitle ? opt.currentTitle() : opt.title);
                 st->sinceMeta = 0;
             }
             chunk.push_back(opt.audio[st->audioPos]);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ std::string IcyMetaBlock(const std::string& title);
 struct IcyStreamOptions {
     std::string audio;                 // repeated for as long as the client reads
     std::string title = "Test Artist - Test Tone";
+    // When set, asked at each metadata block, so the title can change while
+    // the stream runs; it runs on the connection's thread.
+    std::function<std::string()> currentTitle;
     uint32_t metaInt = 8192;
     bool icyStatusLine = true;         // "ICY 200 OK" instead of an HTTP status line
     size_t stopAfterBytes = SIZE_MAX;  // close the connection after this many bytes

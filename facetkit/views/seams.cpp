@@ -1,0 +1,126 @@
+#include "seams.h"
+
+#include "catalogue.h"
+#include "dialog_openers.h"
+#include "dialog_services.h"
+#include "main_window.h"
+#include "message_popup.h"
+#include "mp3_quality_wnd.h"
+#include "nav_view.h"
+#include "nav_window.h"
+#include "podcast_feed.h"
+#include "profile_editors.h"
+#include "protocol_commands.h"
+#include "recording_display.h"
+#include "timer_entries.h"
+#include "wnd_list.h"
+#include "library_state.h"
+
+namespace {
+
+// The defaults the slots hold when the library is loaded: they only log or
+// do nothing. Copied during static start-up from tables that are constant-
+// initialised, so the copies are complete before any code runs.
+const dlgs::DialogOpeners kOpenerDefaults = dlgs::Openers();
+const dlgs::ProfileEditorHooks kProfileDefaults = dlgs::ProfileHooks();
+const dlgs::RecListReplies kReplyDefaults = dlgs::GetRecListReplies();
+
+// A mark-up question owned by the main window, run modally on the calling
+// thread; without a window to own it the answer is yes.
+int AskMainWindowQuestion(unsigned textId, unsigned titleSprite, int countdown) {
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+    if (!res) return 1;
+    char text[cMessagePopupBase::TEXT_SIZE];
+    GetResourceString(nullptr, textId, UiLanguage(), text, sizeof text);
+    auto* box = new cMarkupMessageWnd(main, main->GetWindow(), res);
+    box->SetText(text);
+    box->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
+    box->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
+    if (titleSprite) box->SetTitleDC(titleSprite);
+    box->SetCountdown(countdown > 0 ? countdown : -1);
+    box->MessageLoop();
+    int yes = box->GetResult() ? 1 : 0;
+    delete static_cast<cPopUpWnd*>(box);
+    return yes;
+}
+
+// The podcast folder changed: the episodes' files are looked for anew.
+void ForgetEpisodePaths() {
+    CRITICAL_SECTION* lock = PodcastFeedsLock();
+    if (lock) EnterCriticalSection(lock);
+    for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) static_cast<cPodcastFeed*>(e)->ResetEpisodePaths();
+    if (lock) LeaveCriticalSection(lock);
+}
+
+// A profile editor saved: the navigator's recording view shows the
+// quality line anew, on the navigator's own thread.
+void RefreshRecordingChoices() {
+    if (cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR)) PostMessageA(nav->GetWindow(), WM_NAV_QUALITY_LINE, 0, 0);
+}
+
+// A recording started or ended: the navigator's content view shows it,
+// with the format and quality the host reported. Runs on the windows' thread.
+void ShowRecordingInNavigator(int on, const char* format, const char* quality, int rate, int bits, int channels) {
+    auto* nav = dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR));
+    cNavView* view = nav ? nav->GetNavView() : nullptr;
+    if (!view) return;
+    view->SetRecordingFlag(on);
+    if (on) view->SetQualityInfo(format, quality, rate, bits, channels);
+}
+
+void Note(std::string* out, bool empty, const char* name) {
+    if (empty) *out += std::string(name) + " ";
+}
+
+}  // namespace
+
+void InstallSeams() {
+    dlgs::InstallProfileEditorOpeners();
+    dlgs::InstallMp3ChoiceOpener();
+    dlgs::InstallDialogOpeners();
+    InstallProtocolHooks();
+    MainHooks().question = &AskMainWindowQuestion;
+    dlgs::Openers().podcastFolderChanged = &ForgetEpisodePaths;
+    dlgs::ProfileHooks().recordingChoicesChanged = &RefreshRecordingChoices;
+    RecordingPopups popups = GetRecordingPopups();
+    popups.recordingView = &ShowRecordingInNavigator;
+    SetRecordingPopups(popups);
+}
+
+std::string EmptySeams() {
+    std::string out;
+    const MainWindowHooks& m = MainHooks();
+    Note(&out, !m.copyData, "main.copyData");
+    Note(&out, !m.startParams, "main.startParams");
+    Note(&out, !m.question, "main.question");
+    Note(&out, !m.settings, "main.settings");
+    Note(&out, !m.about, "main.about");
+    Note(&out, !m.subscribePodcast, "main.subscribePodcast");
+    Note(&out, !m.ownStation, "main.ownStation");
+    Note(&out, !m.userStream, "main.userStream");
+    const dlgs::DialogOpeners& o = dlgs::Openers();
+    Note(&out, !o.hint || o.hint == kOpenerDefaults.hint, "openers.hint");
+    Note(&out, !o.recSourceSearch || o.recSourceSearch == kOpenerDefaults.recSourceSearch, "openers.recSourceSearch");
+    Note(&out, !o.qualityChoice || o.qualityChoice == kOpenerDefaults.qualityChoice, "openers.qualityChoice");
+    Note(&out, !o.cutChoice || o.cutChoice == kOpenerDefaults.cutChoice, "openers.cutChoice");
+    Note(&out, !o.mp3Choice || o.mp3Choice == kOpenerDefaults.mp3Choice, "openers.mp3Choice");
+    Note(&out, !o.askYesNo, "openers.askYesNo");
+    Note(&out, !o.podcastFolderChanged || o.podcastFolderChanged == kOpenerDefaults.podcastFolderChanged,
+         "openers.podcastFolderChanged");
+    const dlgs::ProfileEditorHooks& p = dlgs::ProfileHooks();
+    Note(&out, !p.confirm, "profiles.confirm");
+    Note(&out, !p.help || p.help == kProfileDefaults.help, "profiles.help");
+    Note(&out, !p.recordingChoicesChanged || p.recordingChoicesChanged == kProfileDefaults.recordingChoicesChanged,
+         "profiles.recordingChoicesChanged");
+    const dlgs::RecListReplies r = dlgs::GetRecListReplies();
+    Note(&out, r.markPending == kReplyDefaults.markPending, "recLists.markPending");
+    Note(&out, r.wait == kReplyDefaults.wait, "recLists.wait");
+    const RecordingPopups popups = GetRecordingPopups();
+    Note(&out, !popups.recordSaved, "recording.recordSaved");
+    Note(&out, !popups.recommend, "recording.recommend");
+    Note(&out, !popups.wavConverter, "recording.wavConverter");
+    Note(&out, !popups.recordingView, "recording.recordingView");
+    Note(&out, !GetTimerEditorHook(), "timerEditor");
+    return out;
+}

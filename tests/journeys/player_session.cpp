@@ -1,0 +1,353 @@
+#include "player_session.h"
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "element_query.h"
+#include "rdb_files.h"
+#include "station_db.h"
+#include "test_audio.h"
+
+namespace journeys {
+
+namespace {
+
+constexpr const char* kSettingsKey = "SOFTWARE\\Velmirant\\Radio";
+constexpr const char* kMainClass = "tunerdeck Main Wnd Class";
+constexpr DWORD kStartMs = 30000;
+constexpr DWORD kExitMs = 30000;
+
+// What the player needs beside it, as an installation has it.
+const char* const kProgramFiles[] = {
+    "tunerdeck.exe", "basekit.dll",  "facetkit.dll",  "playcradle.exe", "mediabridge.dll",
+    "realbridge.dll", "mp64control.dll", "lame_enc.dll", "radiodb.rdb",   "radiott.rdb",
+    "radiofa.rdb",   "radioli.rdb",  "radiopod.rdb",  "test.wav",
+};
+
+std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+std::string AppDataFolder() { return ShellFolder(CSIDL_APPDATA); }
+std::string LogPath() { return ShellFolder(CSIDL_PERSONAL) + "\\vl-log.log"; }
+
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The element report the player's window sends back during a query.
+struct ReplySlot {
+    bool arrived = false;
+    ElementReport report = {};
+};
+
+LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        auto* slot = reinterpret_cast<ReplySlot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (slot && cds && cds->dwData == kElementReportKind && cds->cbData == sizeof(ElementReport)) {
+            memcpy(&slot->report, cds->lpData, sizeof(ElementReport));
+            slot->arrived = true;
+            return 1;
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+ReplySlot g_slot;
+
+HWND MakeReplyWindow() {
+    static ATOM atom = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ReplyProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "journeys element reply";
+        return RegisterClassA(&wc);
+    }();
+    if (!atom) return nullptr;
+    HWND hwnd = CreateWindowExA(0, "journeys element reply", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    if (hwnd) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&g_slot));
+    return hwnd;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectPopups(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    // The skin engine's pop-ups are owner-drawn static windows; system
+    // message boxes are dialogs.
+    if (strcmp(cls, "Static") == 0 || strcmp(cls, "#32770") == 0) s->found.push_back(hwnd);
+    return TRUE;
+}
+
+// Ends what a player left running when it had to be killed: its playback hosts.
+void EndChildrenOf(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
+        if (pe.th32ParentProcessID != pid) continue;
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID)) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+    CloseHandle(snap);
+}
+
+void PostClick(HWND window, POINT pt) {
+    const LPARAM at = MAKELPARAM(pt.x, pt.y);
+    PostMessageA(window, WM_MOUSEMOVE, 0, at);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace
+
+PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSettingsKey) {
+    const std::string bin = tdtest::BinDir();
+    for (const char* f : kProgramFiles) CopyFileA((bin + "\\" + f).c_str(), programFolder_.File(f).c_str(), FALSE);
+    CreateDirectoryA(programFolder_.File("skins").c_str(), nullptr);
+    CopyFileA((bin + "\\stockface.dll").c_str(), programFolder_.File("skins\\stockface.dll").c_str(), FALSE);
+    settings_.SetString("SKIN", "stockface.dll");
+    // The player's own log, so a journey that goes wrong can say where.
+    settings_.SetString("DEBUG_IT", "9");
+    DeleteFileA(LogPath().c_str());
+
+    // A fresh user folder; one a person or an earlier run left goes aside
+    // and comes back afterwards.
+    userFolder_ = AppDataFolder() + "\\velmirant-Player\\";
+    asideFolder_ = AppDataFolder() + "\\velmirant-Player.journey-aside";
+    const std::string user = userFolder_.substr(0, userFolder_.size() - 1);
+    if (Exists(user)) {
+        if (Exists(asideFolder_))
+            tdtest::RemoveTree(user);   // the aside copy is the person's own from a run that did not finish
+        else
+            MoveFileA(user.c_str(), asideFolder_.c_str());
+    }
+    CreateDirectoryA(user.c_str(), nullptr);
+    reply_ = MakeReplyWindow();
+}
+
+PlayerSession::~PlayerSession() {
+    if (program_.Handle() && program_.Running()) {
+        if (main_ && IsWindow(main_)) PostMessageA(main_, WM_CLOSE, 0, 0);
+        // A question left open keeps it running: answered by its default.
+        for (HWND p : Popups()) Key(VK_ESCAPE, p);
+        if (!program_.Wait(kExitMs)) {
+            EndChildrenOf(program_.Pid());
+            program_.Kill();
+        }
+    }
+    if (reply_) DestroyWindow(reply_);
+    const std::string user = userFolder_.substr(0, userFolder_.size() - 1);
+    tdtest::RemoveTree(user);
+    if (Exists(asideFolder_)) MoveFileA(asideFolder_.c_str(), user.c_str());
+}
+
+bool PlayerSession::RouteStation(unsigned channelId, const std::string& address) {
+    std::string bytes;
+    if (!tdtest::ReadFileBytes(programFolder_.File("radiodb.rdb"), &bytes)) return false;
+    size_t size = bytes.size();
+    if (!CheckCrc16(reinterpret_cast<const unsigned char*>(bytes.data()), &size)) return false;
+    cStationDbDoc db;
+    db.Parse(DecodeStationDbFile(reinterpret_cast<const unsigned char*>(bytes.data()), size));
+    bool routed = false;
+    for (auto& st : db.streams) {
+        if (st->Id != channelId) continue;
+        st->U = address;
+        // Under Wine only the RealAudio engine of the stand-in host reaches
+        // an http stream (the Media Player 7+ control plays local files only).
+        st->F = 1;
+        routed = true;
+    }
+    if (!routed) return false;
+    std::string file = db.Write();
+    AppendCrc16(&file);
+    return tdtest::WriteFileBytes(userFolder_ + "radiodb.rdb", file);
+}
+
+bool PlayerSession::Start(const std::vector<std::string>& args) {
+    if (!program_.Start(programFolder_.File("tunerdeck.exe"), args, programFolder_.Path())) return false;
+    main_ = program_.WaitForWindow(kMainClass, kStartMs);
+    if (!main_) return false;
+    // Started as a user sees it: the window takes input and answers.
+    WaitForInputIdle(program_.Handle(), kStartMs);
+    return tdtest::WaitFor([&] { return Element(kCloseButton).found; }, kStartMs, 200);
+}
+
+bool PlayerSession::Link(const std::string& link) {
+    tdtest::Process second;
+    if (!second.Start(programFolder_.File("tunerdeck.exe"), {link}, programFolder_.Path())) return false;
+    DWORD code = 1;
+    return second.Wait(kStartMs, &code) && code == 0;
+}
+
+bool PlayerSession::Query(HWND window, unsigned id, ElementView* view) {
+    static const UINT queryMessage = RegisterWindowMessageA(kElementQueryMessage);
+    g_slot = ReplySlot();
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, queryMessage, id, reinterpret_cast<LPARAM>(reply_), SMTO_NORMAL, 10000,
+                             &answer) ||
+        answer != 1 || !g_slot.arrived)
+        return false;
+    const ElementReport& r = g_slot.report;
+    view->found = true;
+    view->visible = r.visible != 0;
+    view->enabled = r.enabled != 0;
+    view->status = r.status;
+    view->rect = RECT{r.left, r.top, r.right, r.bottom};
+    view->ownWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(r.ownWindow));
+    view->text.assign(r.text, strnlen(r.text, sizeof r.text));
+    return true;
+}
+
+ElementView PlayerSession::Element(unsigned id, HWND window) {
+    ElementView view;
+    Query(window ? window : main_, id, &view);
+    return view;
+}
+
+bool PlayerSession::WaitForText(unsigned id, const std::function<bool(const std::string&)>& accept, DWORD ms,
+                                std::string* last, HWND window) {
+    std::string seen;
+    bool ok = tdtest::WaitFor([&] {
+        ElementView v = Element(id, window);
+        seen = v.text;
+        return v.found && accept(v.text);
+    }, ms, 100);
+    if (last) *last = seen;
+    return ok;
+}
+
+bool PlayerSession::Click(unsigned id, HWND window) {
+    ElementView v = Element(id, window);
+    if (!v.found) return false;
+    if (v.ownWindow) {
+        RECT c = {};
+        GetClientRect(v.ownWindow, &c);
+        PostClick(v.ownWindow, POINT{(c.right - c.left) / 2, (c.bottom - c.top) / 2});
+    } else {
+        PostClick(window ? window : main_, POINT{(v.rect.left + v.rect.right) / 2, (v.rect.top + v.rect.bottom) / 2});
+    }
+    return true;
+}
+
+void PlayerSession::Key(UINT vk, HWND window) {
+    HWND to = window ? window : main_;
+    const UINT scan = MapVirtualKeyA(vk, 0);
+    PostMessageA(to, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageA(to, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+}
+
+std::vector<HWND> PlayerSession::Popups() {
+    WindowSearch s{program_.Pid(), {}};
+    if (program_.Handle()) EnumWindows(CollectPopups, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::string PlayerSession::TextOf(HWND window) {
+    char text[4096] = {};
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &n);
+    text[sizeof text - 1] = 0;
+    return text;
+}
+
+HWND PlayerSession::WaitForPopup(DWORD ms, std::string* text) {
+    HWND found = nullptr;
+    tdtest::WaitFor([&] {
+        for (HWND p : Popups()) {
+            if (!TextOf(p).empty()) {
+                found = p;
+                return true;
+            }
+        }
+        return !program_.Running();
+    }, ms, 100);
+    if (found && text) *text = TextOf(found);
+    return found;
+}
+
+bool PlayerSession::WaitForTone(DWORD ms, tdtest::ToneStats* stats) {
+    const DWORD until = GetTickCount() + ms;
+    tdtest::ToneStats st;
+    do {
+        if (pe_test::HearTone(1500, 1500, &st)) {
+            if (stats) *stats = st;
+            return true;
+        }
+    } while (static_cast<LONG>(until - GetTickCount()) > 0 && program_.Running());
+    if (stats) *stats = st;
+    return false;
+}
+
+std::string PlayerSession::WaitForFile(const std::string& folder, const std::string& suffix, size_t minBytes,
+                                       DWORD ms) {
+    std::string found;
+    std::function<bool(const std::string&)> look = [&](const std::string& dir) {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        bool hit = false;
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                hit = look(path);
+            } else if (name.size() >= suffix.size() &&
+                       _stricmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0 &&
+                       fd.nFileSizeLow >= minBytes) {
+                found = path;
+                hit = true;
+            }
+        } while (!hit && FindNextFileA(h, &fd));
+        FindClose(h);
+        return hit;
+    };
+    std::string base = folder;
+    while (!base.empty() && base.back() == '\\') base.pop_back();
+    tdtest::WaitFor([&] { return look(base); }, ms, 200);
+    return found;
+}
+
+void PlayerSession::Screenshot(const std::string& name) {
+    const std::string dir = tdtest::ArtifactDir();
+    if (main_ && IsWindow(main_)) tdtest::SaveWindowPng(main_, dir + "\\journey-" + name + ".png");
+    int n = 0;
+    for (HWND p : Popups()) tdtest::SaveWindowPng(p, dir + "\\journey-" + name + "-popup" + std::to_string(++n) + ".png");
+}
+
+std::string PlayerSession::Log() const {
+    std::string text;
+    tdtest::ReadFileBytes(LogPath(), &text);
+    return text;
+}
+
+bool PlayerSession::CloseByButton(DWORD ms) {
+    if (!Click(kCloseButton)) return false;
+    return WaitForExit(ms);
+}
+
+bool PlayerSession::WaitForExit(DWORD ms) {
+    DWORD code = 0;
+    return program_.Wait(ms, &code);
+}
+
+}  // namespace journeys

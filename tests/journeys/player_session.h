@@ -1,0 +1,116 @@
+// Drives the real player as a user does: tunerdeck.exe with the real skin
+// engine and the standard skin, its playback host with the stand-in
+// engines, in a fresh user folder and a fresh settings key. Input goes in
+// as mouse and keyboard messages at the elements' places and as links of a
+// second start; what the user perceives comes back as the elements' texts
+// (asked through the skin engine's element query), pop-ups and their texts,
+// the tone on the null sink, and files.
+//
+// One session at a time: it takes the player's settings key and user
+// folder, so the test executable holds the settings, sound and mainwindow
+// locks.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tdtest.h"
+
+namespace journeys {
+
+// Elements of the main window a user looks at or clicks.
+enum : unsigned {
+    kPlayButton = 1,
+    kStopButton = 3,
+    kCloseButton = 14,
+    kStationsButton = 18,
+    kStatusLine = 48,
+    kStationLine = 49,
+    kTitleLine = 50,
+    kBitrateLine = 54,
+    kRecordButton = 274,
+};
+// The displays that may carry the running time ("00:00:07/LIVE").
+constexpr unsigned kStreamFactLines[] = {52, 55, 56, 57};
+
+struct ElementView {
+    bool found = false;
+    bool visible = false;
+    bool enabled = false;
+    int status = 0;
+    RECT rect = {};          // in the skinned window's client area
+    HWND ownWindow = nullptr;
+    std::string text;
+};
+
+class PlayerSession {
+public:
+    PlayerSession();
+    ~PlayerSession();    // closes the player (forced only when it does not end), puts the user folder back
+    PlayerSession(const PlayerSession&) = delete;
+    PlayerSession& operator=(const PlayerSession&) = delete;
+
+    // Before Start: the fresh user folder (with a trailing backslash), and
+    // the station database there with channel `channelId`'s first stream
+    // moved to `address`.
+    const std::string& UserFolder() const { return userFolder_; }
+    bool RouteStation(unsigned channelId, const std::string& address);
+    const tdtest::RegistrySandbox& Settings() const { return settings_; }
+
+    // Starts the player and waits for its main window.
+    bool Start(const std::vector<std::string>& args = {});
+    HWND Main() const { return main_; }
+    const tdtest::Process& Program() const { return program_; }
+    // A second start with a link (tunerdeck://|...); waits until it has
+    // handed the link over and ended.
+    bool Link(const std::string& link);
+
+    // What an element of a skinned window (the main window by default) shows.
+    ElementView Element(unsigned id, HWND window = nullptr);
+    // Waits until the element's text passes `accept`; the last text seen
+    // goes to *last.
+    bool WaitForText(unsigned id, const std::function<bool(const std::string&)>& accept, DWORD ms,
+                     std::string* last = nullptr, HWND window = nullptr);
+    // A left click at the middle of the element.
+    bool Click(unsigned id, HWND window = nullptr);
+    // A key pressed and released in a window of the player (the main window by default).
+    void Key(UINT vk, HWND window = nullptr);
+
+    // A visible top-level window of the player that is neither the main
+    // window nor a window that was there before (menus and tool tips
+    // aside): a pop-up, with its text.
+    HWND WaitForPopup(DWORD ms, std::string* text = nullptr);
+    std::vector<HWND> Popups();
+    static std::string TextOf(HWND window);
+
+    // The 1 kHz test tone heard on the null sink within `ms`.
+    bool WaitForTone(DWORD ms, tdtest::ToneStats* stats = nullptr);
+    // A file below `folder` whose name ends in `suffix` and that holds at
+    // least `minBytes`; its path, or empty.
+    std::string WaitForFile(const std::string& folder, const std::string& suffix, size_t minBytes, DWORD ms);
+
+    // The player's debug log of this session.
+    std::string Log() const;
+    // Screenshot of the main window (and any pop-up over it) into the artifacts folder.
+    void Screenshot(const std::string& name);
+    // Closes through the close button as a user would; true when the program ended.
+    bool CloseByButton(DWORD ms = 30000);
+    bool WaitForExit(DWORD ms);
+
+private:
+    bool Query(HWND window, unsigned id, ElementView* view);
+
+    tdtest::TempFolder programFolder_;
+    tdtest::RegistrySandbox settings_;
+    std::string userFolder_, asideFolder_;
+    tdtest::Process program_;
+    HWND main_ = nullptr;
+    HWND reply_ = nullptr;
+    std::vector<HWND> known_;
+};
+
+}  // namespace journeys
