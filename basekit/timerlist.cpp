@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "bounded_text.h"
@@ -142,6 +144,53 @@ cTimerEntry* ReadEntry(const bk::IniText& ini, int section, const std::string& n
     return e;
 }
 
+// A file edited by hand may have been saved as UTF-16 or UTF-8 with a byte
+// order mark; the list is read in the program's code page.
+std::string AsCodePage(const std::string& data) {
+    auto fromWide = [](const wchar_t* w, int n) {
+        std::string out;
+        int size = WideCharToMultiByte(CP_ACP, 0, w, n, nullptr, 0, nullptr, nullptr);
+        if (size <= 0) return out;
+        out.resize(static_cast<size_t>(size));
+        WideCharToMultiByte(CP_ACP, 0, w, n, &out[0], size, nullptr, nullptr);
+        return out;
+    };
+    if (data.size() >= 2 && static_cast<unsigned char>(data[0]) == 0xFF && static_cast<unsigned char>(data[1]) == 0xFE) {
+        std::wstring wide((data.size() - 2) / 2, L'\0');
+        if (!wide.empty()) memcpy(&wide[0], data.data() + 2, wide.size() * 2);
+        return fromWide(wide.data(), static_cast<int>(wide.size()));
+    }
+    if (data.size() >= 3 && data.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        int n = MultiByteToWideChar(CP_UTF8, 0, data.data() + 3, static_cast<int>(data.size() - 3), nullptr, 0);
+        if (n <= 0) return data.substr(3);
+        std::wstring wide(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, data.data() + 3, static_cast<int>(data.size() - 3), &wide[0], n);
+        return fromWide(wide.data(), n);
+    }
+    return data;
+}
+
+// Sections the list did not take (behind a section without a name, or
+// numbered out of line) would be gone with the next save: the file as it
+// was is kept beside it and the loss reported.
+void KeepUnreadSections(const char* path, const bk::IniText& ini, int loaded, const std::string& original) {
+    std::string unread;
+    for (const std::string& name : ini.SectionNames()) {
+        char* end = nullptr;
+        long n = strtol(name.c_str(), &end, 10);
+        if (end && *end == 0 && !name.empty() && n >= 0 && n < loaded) continue;
+        unread += "[" + name + "] ";
+    }
+    if (unread.empty()) return;
+    std::string copy = std::string(path) + ".unread";
+    std::string before;
+    if (bk::ReadWholeFile(copy.c_str(), &before) && before == original) return;
+    if (bk::WriteWholeFile(copy.c_str(), original.data(), original.size()))
+        DebugLog(DL_ERR, "LoadTimerList - nicht gelesene Abschnitte %sbleiben in %s", unread.c_str(), copy.c_str());
+    else
+        DebugLog(DL_ERR, "LoadTimerList - nicht gelesene Abschnitte %skonnten nicht gesichert werden", unread.c_str());
+}
+
 }  // namespace
 
 int SaveTimerListFile(cListe* list, const char* path) {
@@ -192,13 +241,18 @@ int LoadTimerListFile(cListe* list, const char* path) {
             if (!lock.Owned()) return 0;
             if (!bk::ReadWholeFile(path, &data)) continue;
         }
-        bk::IniText ini(data.data(), data.size());
+        std::string text = AsCodePage(data);
+        bk::IniText ini(text.data(), text.size());
         std::string name = Reader(ini, 0).Text("Name");
-        if (name.empty()) continue;
+        if (name.empty()) {
+            if (attempt == kNameRetries) KeepUnreadSections(path, ini, 0, data);
+            continue;
+        }
         for (int i = 0; !name.empty(); name = Reader(ini, ++i).Text("Name")) {
             list->Add(ReadEntry(ini, i, name));
             ++loaded;
         }
+        KeepUnreadSections(path, ini, loaded, data);
         break;
     }
     DebugLog(DL_VER, "LoadTimerList - Ausgang ...ok (%d)", loaded);

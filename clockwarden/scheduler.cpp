@@ -1,5 +1,6 @@
 #include "scheduler.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -14,6 +15,10 @@ namespace {
 
 const char kNoRepeatText[] = "---";
 constexpr uint32_t kLongWait = 900000000;
+// Finished runs of one repeating entry kept in the list; older ones go, so
+// a daily job does not grow the file (and the quadratic conflict check) for
+// ever.
+constexpr size_t kKeptRunCopies = 10;
 
 using cw::Count;
 using cw::FromCount;
@@ -221,7 +226,8 @@ uint32_t cTimerScheduler::GetTimerSleepTime() {
         return kLongWait;
     }
     uint64_t next = Count(m_current->GetNextJobTime());
-    if (next < m_nowCount) {
+    // A job under way began in the past; only its stop counts.
+    if (m_phase != PHASE_RUNNING && next < m_nowCount) {
         DebugLog(DL_INF, "clockwarden: GetTimerSleepTime: Nachträgliche Ausführung  -> 100");
         return 100;
     }
@@ -312,6 +318,14 @@ void cTimerScheduler::OnTimerTick() {
         } else {
             if (!IsDueWithin(0)) return;
             KillTimer();
+            // After a long sleep a stale reminder or shut-down is booked as
+            // missed, as a reload would do.
+            uint64_t late = cw::kReminderGrace;
+            if (action == TA_SHUTDOWN) late = cw::kShutdownGrace;
+            if (Count(e->GetNextJobTime()) + late < m_host->LocalNow()) {
+                Fire(-1, STATE_NOT_EXECUTED);
+                return;
+            }
             Fire(action == TA_REMIND ? CMD_REMIND : CMD_SHUTDOWN, STATE_EXECUTED);
         }
         return;
@@ -449,6 +463,7 @@ void cTimerScheduler::SaveMyTimerListe() {
     std::string bytes;
     m_host->ReadListFile(&bytes);
     if (bytes != m_fileStamp) MergeWithFile();
+    DropOldRunCopies();
     m_host->SaveList(&m_list);
     RememberLoaded();
     m_host->UnlockList();
@@ -456,6 +471,52 @@ void cTimerScheduler::SaveMyTimerListe() {
     m_changed = false;
     DebugLog(DL_INF, "clockwarden: Update-NachrichtAnPlayer");
     PostToMain(UWM_TIMER_LIST_SAVED);
+}
+
+// A finished run copy has its entry's name, action and station, no repeat
+// of its own, and is booked as done or missed.
+static bool IsRunCopyOf(const cTimerEntry& copy, const cTimerEntry& repeating) {
+    int state = copy.GetZustand();
+    return &copy != &repeating && copy.GetWiederholung() == 0 &&
+           (state == STATE_EXECUTED || state == STATE_NOT_EXECUTED) &&
+           strcmp(copy.GetName(), repeating.GetName()) == 0 && copy.GetAction() == repeating.GetAction() &&
+           copy.GetChannelID() == repeating.GetChannelID();
+}
+
+// Runs just before a save; the entry pointers of the merge bookkeeping are
+// renewed right after it.
+void cTimerScheduler::DropOldRunCopies() {
+    std::vector<cTimerEntry*> all;
+    cIterator* it = m_list.GetIterator();
+    if (!it) return;
+    while (cListElement* el = it->Next()) all.push_back(static_cast<cTimerEntry*>(el));
+    m_list.FreeIterator(it);
+    std::vector<cTimerEntry*> drop;
+    for (cTimerEntry* repeating : all) {
+        if (repeating->GetWiederholung() <= 0) continue;
+        std::vector<cTimerEntry*> copies;
+        for (cTimerEntry* e : all)
+            if (IsRunCopyOf(*e, *repeating)) copies.push_back(e);
+        if (copies.size() <= kKeptRunCopies) continue;
+        std::stable_sort(copies.begin(), copies.end(), [](cTimerEntry* a, cTimerEntry* b) {
+            return Count(a->GetStartTime()) < Count(b->GetStartTime());
+        });
+        drop.insert(drop.end(), copies.begin(), copies.end() - kKeptRunCopies);
+    }
+    if (drop.empty()) return;
+    std::sort(drop.begin(), drop.end());
+    drop.erase(std::unique(drop.begin(), drop.end()), drop.end());
+    drop.erase(std::remove(drop.begin(), drop.end(), m_current), drop.end());
+    DebugLog(DL_INF, "clockwarden: %d alte Ausführungen entfernt", static_cast<int>(drop.size()));
+    for (cTimerEntry* e : drop) m_list.Delete(e);
+    // Ids are list positions for everyone who reads the list.
+    unsigned long id = 0;
+    it = m_list.GetIterator();
+    if (!it) return;
+    while (cListElement* el = it->Next()) el->SetId(id++);
+    m_list.FreeIterator(it);
+    m_runningId = m_current ? static_cast<long>(m_current->GetId()) : -1;
+    m_changed = true;
 }
 
 // Called with the list file locked: what it holds now is what this process

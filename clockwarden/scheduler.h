@@ -167,6 +167,7 @@ private:
     // Keeping the player's concurrent changes of the list file.
     void RememberLoaded();
     void MergeWithFile();
+    void DropOldRunCopies();
 
     cSchedulerHost* m_host;
     cListe m_list;

@@ -12,11 +12,11 @@
 namespace {
 
 const char kNoRepeatText[] = "---";
-constexpr uint64_t kReminderGrace = 60 * kTicksPerSecond;
 constexpr int kMaxSteps = 40000;
 
 using cw::Count;
 using cw::IsSet;
+using cw::kReminderGrace;
 
 bool DateLater(const cVLTime& a, const cVLTime& b) {
     return cCalendarDate(a).IsLater(cCalendarDate(b));
@@ -239,7 +239,9 @@ bool cTimerScheduler::StateStep(cTimerEntry* e) {
             m_changed = true;
         }
     } else {
-        for (int i = 0; i < kMaxSteps && Count(e->GetNextJobTime()) < m_nowCount; ++i) {
+        for (int i = 0; i < kMaxSteps && Count(e->GetNextJobTime()) < m_nowCount &&
+                        !cw::StillRunnable(*e, m_nowCount);
+             ++i) {
             if (!ComputeNextJobTime(e)) break;
         }
     }
@@ -262,7 +264,7 @@ bool cTimerScheduler::StateStep(cTimerEntry* e) {
         [[fallthrough]];   // now treated as scheduled
     case STATE_SCHEDULED:
     case STATE_PRESTARTED:
-        if (next >= m_nowCount) return true;
+        if (next >= m_nowCount || cw::StillRunnable(*e, m_nowCount)) return true;
         // A reminder may still be shown shortly after its time; one that is
         // further behind is missed like any other job.
         if (e->GetAction() == TA_REMIND && next + kReminderGrace > m_nowCount) return true;
@@ -338,7 +340,7 @@ void cTimerScheduler::DatenAuswerten() {
             int state = e->GetZustand();
             uint64_t next = Count(e->GetNextJobTime());
             if ((state == STATE_SCHEDULED || state == STATE_PRESTARTED) && e->GetAction() != TA_REMIND &&
-                next > m_nowCount)
+                (next > m_nowCount || cw::StillRunnable(*e, m_nowCount)))
                 offer(e, next);
         }
     }

@@ -52,7 +52,29 @@ bool cLogFile::WriteAtEnd(HANDLE file) {
     }
     pending_.clear();
     count_ = 0;
+    dropped_ = 0;
     return true;
+}
+
+// Keeps the newest lines below the cap, behind one line that counts what
+// was lost.
+void cLogFile::DropOldestPending() {
+    size_t at = 0;
+    int keep = kMaxPendingLines - kBatchLines;
+    int drop = count_ - keep;
+    if (drop <= 0) return;
+    // A marker line of an earlier drop is counted in dropped_ and goes too.
+    for (int i = 0; i < drop && at < pending_.size(); ++i) {
+        size_t end = pending_.find('\n', at);
+        at = end == std::string::npos ? pending_.size() : end + 1;
+    }
+    bool hadMarker = dropped_ > 0;
+    dropped_ += static_cast<uint64_t>(drop) - (hadMarker ? 1 : 0);
+    char marker[96];
+    bk::TextFormat(marker, sizeof marker, "--- %llu Zeilen verworfen: Log-Datei nicht beschreibbar ---\r\n",
+                   static_cast<unsigned long long>(dropped_));
+    pending_ = marker + pending_.substr(at);
+    count_ = keep + 1;
 }
 
 bool cLogFile::Add(const std::string& line) {
@@ -61,6 +83,7 @@ bool cLogFile::Add(const std::string& line) {
     if (!file) return false;
     pending_ += line;
     ++count_;
+    if (count_ > kMaxPendingLines) DropOldestPending();
     // A new log begins with what is pending, so it never stands empty.
     if (count_ >= kBatchLines || rolledOver) WriteAtEnd(file.Get());
     return true;

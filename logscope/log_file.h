@@ -13,6 +13,9 @@ class cLogFile {
 public:
     static constexpr int kBatchLines = 40;
     static constexpr uint64_t kRolloverBytes = 2000000;
+    // While writing keeps failing (disk full) the oldest pending lines go,
+    // with one line that says so, rather than the memory.
+    static constexpr int kMaxPendingLines = 4000;
 
     // An empty path (no documents folder) makes every Add fail.
     void SetPath(const char* path);
@@ -28,8 +31,10 @@ public:
 private:
     HANDLE Open(bool* rolledOver) const;
     bool WriteAtEnd(HANDLE file);
+    void DropOldestPending();
 
     char path_[MAX_PATH] = {};
     std::string pending_;
     int count_ = 0;
+    uint64_t dropped_ = 0;
 };

@@ -15,6 +15,8 @@ const char kAppName[] = "logscope";
 const char kNotAnInteger[] = "Please enter an integer.";
 const char kIntegerRange[] = "Please enter an integer between %d and %d.";
 constexpr int kLinesInView = 20;
+// The list shows the latest lines of a session; older ones are in the file.
+constexpr int kMaxListLines = 5000;
 
 LogStamp Now() {
     SYSTEMTIME t;
@@ -163,6 +165,7 @@ void CLogViewerDlg::AddLine(const char* text, size_t length, int32_t level) {
     HWND list = GetDlgItem(hwnd_, IDC_LOG_LIST);
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    while (count > kMaxListLines && SendMessageA(list, LB_DELETESTRING, 0, 0) != LB_ERR) --count;
     SendMessageA(list, LB_SETTOPINDEX, count > kLinesInView ? count - kLinesInView : 0, 0);
 }
 

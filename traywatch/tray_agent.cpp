@@ -91,7 +91,19 @@ void RemoveIcon(HWND wnd) {
     Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
+// Sent to every top-level window when the task bar starts again (Explorer
+// restarted): the notification area is new and empty then.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 LRESULT CALLBACK AgentWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != 0 && msg == TaskbarCreatedMessage()) {
+        if (!AddIcon(wnd, g_icon, g_product))
+            DebugLog(DL_ERR, "traywatch: Shell_NotifyIcon nach Neustart der Taskleiste (%lu)", GetLastError());
+        return 0;
+    }
     switch (msg) {
     case WM_CLOSE:
         DestroyWindow(wnd);

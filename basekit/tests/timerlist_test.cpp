@@ -204,6 +204,43 @@ TEST_F(TimerListTest, HandWrittenFilesLoadByTheRules) {
     EXPECT_EQ(longValue.substr(0, 1023), b->GetStatus());
 }
 
+// Files edited by hand: saved as UTF-16 or with a UTF-8 mark they read as
+// any other; sections the list cannot take are kept beside the file, so the
+// next save does not lose them.
+TEST_F(TimerListTest, HandEditedFilesAreReadOrKept) {
+    const std::string ini = "[0]\r\nName=eins\r\nStartTime=20091345250000\r\n[1]\r\nName=zwei\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ini) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int loaded;
+        bool unread;
+    } cases[] = {
+        {"utf-16", utf16, 2, false},
+        {"utf-8 mark", "\xEF\xBB\xBF" + ini, 2, false},
+        {"gap", ini + "[3]\r\nName=hinter der Luecke\r\n", 2, true},
+        {"no first section", "[1]\r\nName=eins\r\n", 0, true},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA((TimerFile() + ".unread").c_str());
+        folder_.Write("clockwarden.ini", c.bytes);
+        cListe loaded;
+        EXPECT_EQ(c.loaded, LoadTimerList(&loaded)) << c.what;
+        if (c.loaded > 1) {
+            EXPECT_STREQ("eins", At(loaded, 0)->GetName()) << c.what;
+            EXPECT_STREQ("zwei", At(loaded, 1)->GetName()) << c.what;
+        }
+        if (c.loaded > 0) ASSERT_EQ(1, SaveTimerList(&loaded)) << c.what;
+        bool there = GetFileAttributesA((TimerFile() + ".unread").c_str()) != INVALID_FILE_ATTRIBUTES;
+        EXPECT_EQ(c.unread, there) << c.what;
+        if (c.unread) EXPECT_EQ(c.bytes, folder_.Read("clockwarden.ini.unread")) << c.what;
+    }
+}
+
 TEST_F(TimerListTest, NoFileOrNoFirstNameLoadsNothing) {
     const char* files[] = {"", "garbage without sections\r\n", "[1]\r\nName=no zero\r\n", "[0]\r\nAction=1\r\n"};
     for (const char* content : files) {

@@ -20,6 +20,21 @@ protected:
             sched.OnTimerTick();
         }
     }
+    // Lets the scheduler's own timer drive the clock: each tick comes when
+    // the interval it asked for has passed.
+    void FollowTimersUntil(uint64_t end) {
+        for (int i = 0; i < 100000 && host.now < end; ++i) {
+            UINT wait = host.timers.empty() ? 1000 : host.timers.back();
+            host.now += static_cast<uint64_t>(wait) * 10000;
+            sched.OnTimerTick();
+        }
+    }
+    std::vector<std::string> CommandsStartingWith(const char* prefix) const {
+        std::vector<std::string> found;
+        for (const auto& c : host.commands)
+            if (c.rfind(prefix, 0) == 0) found.push_back(c);
+        return found;
+    }
     cTimerEntry* FileEntry(const char* name) {
         for (auto& e : host.file)
             if (strcmp(e.GetName(), name) == 0) return &e;
@@ -45,7 +60,7 @@ TEST_F(CycleTest, RecordingRunsThroughEveryPhase) {
     TickUntilCommand(1, 10);
     ASSERT_EQ(host.commands.size(), 1u);
     EXPECT_EQ(host.commands[0], "tunerdeck.exe tunerdeck://|ChannelId|4711|1|0|");
-    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520195701")));
+    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520195702")));   // one second for the command
     EXPECT_EQ(FileEntry("Abendsendung")->GetZustand(), STATE_PRESTARTED);
     EXPECT_EQ(sched.GetPhase(), PHASE_START_DUE);
 
@@ -53,12 +68,12 @@ TEST_F(CycleTest, RecordingRunsThroughEveryPhase) {
     TickUntilCommand(2, 10);
     ASSERT_EQ(host.commands.size(), 2u);
     EXPECT_EQ(host.commands[1], "tunerdeck.exe tunerdeck://|REC_START|Abendsendung|1|0|");
-    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520200000")));
+    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520200001")));
     // After the start the list is reloaded and finds the job running.
     EXPECT_EQ(FileEntry("Abendsendung")->GetZustand(), STATE_RUNNING);
     EXPECT_STREQ(FileEntry("Abendsendung")->GetStatus(), "wird ausgeführt");
     EXPECT_EQ(sched.GetPhase(), PHASE_RUNNING);
-    EXPECT_EQ(host.timers.back(), 3420000u);   // three minutes before the stop
+    EXPECT_EQ(host.timers.back(), 3419000u);   // three minutes before the stop
 
     sched.OnTimerTick();
     EXPECT_EQ(sched.GetPhase(), PHASE_STOP_DUE);
@@ -66,7 +81,7 @@ TEST_F(CycleTest, RecordingRunsThroughEveryPhase) {
     TickUntilCommand(3, 10);
     ASSERT_EQ(host.commands.size(), 3u);
     EXPECT_EQ(host.commands[2], "tunerdeck.exe tunerdeck://|PLAY_STOP|1|0|");
-    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520210001")));
+    EXPECT_EQ(host.now, cw::Count(cVLTime("20090520210002")));
     EXPECT_EQ(FileEntry("Abendsendung")->GetZustand(), STATE_EXECUTED);
     EXPECT_STREQ(FileEntry("Abendsendung")->GetStatus(), "ausgeführt");
     EXPECT_EQ(FileEntry("Abendsendung")->GetLog(), 1);
@@ -147,6 +162,104 @@ TEST_F(CycleTest, RepeatingRecordingLeavesARunCopyAndMovesOn) {
     EXPECT_EQ(host.file[1].GetZustand(), STATE_EXECUTED);
     // The next day's run is the next job.
     EXPECT_STREQ(sched.GetCurrent()->GetName(), "daily");
+}
+
+// The stop of one recording takes the start second of the next (the stop
+// fires a second late, the command and the save take more): the next one
+// still runs, late by those seconds, and is stopped at its own end.
+TEST_F(CycleTest, BackToBackRecordingsBothRun) {
+    struct Case {
+        const char* what;
+        const char* secondStart;
+        int secondRepeat;
+        uint64_t commandSeconds;
+    } cases[] = {
+        {"start equals the stop", "20090520210000", 0, 1},
+        {"start one second after the stop", "20090520210001", 0, 1},
+        {"slow commands", "20090520210001", 0, 4},
+        {"repeating second entry", "20090520210000", 1, 2},
+    };
+    for (const auto& c : cases) {
+        FakeHost h;
+        cTimerScheduler s(&h);
+        h.mainWindow = mainWindow;
+        h.commandSeconds = c.commandSeconds;
+        h.SetNow(2009, 5, 20, 19, 50, 0);
+        h.file.push_back(MakeEntry("first", TA_RECORD, "20090520200000", "20090520210000"));
+        std::string stop = std::string(c.secondStart).substr(0, 8) + "220000";
+        h.file.push_back(MakeEntry("second", TA_RECORD, c.secondStart, stop.c_str(), c.secondRepeat));
+        s.IniProgramm();
+        for (int i = 0; i < 3 * 3600 && h.now < cw::Count(cVLTime("20090520230000")); ++i) {
+            h.Advance(1);
+            s.OnTimerTick();
+        }
+        std::vector<std::string> expected = {
+            "tunerdeck.exe tunerdeck://|ChannelId|4711|1|0|", "tunerdeck.exe tunerdeck://|REC_START|first|1|0|",
+            "tunerdeck.exe tunerdeck://|PLAY_STOP|1|0|",      "tunerdeck.exe tunerdeck://|ChannelId|4711|1|1|",
+            "tunerdeck.exe tunerdeck://|REC_START|second|1|1|", "tunerdeck.exe tunerdeck://|PLAY_STOP|1|",
+        };
+        ASSERT_EQ(h.commands.size(), expected.size()) << c.what;
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(h.commands[i].rfind(expected[i], 0), 0u) << c.what << ": " << h.commands[i];
+        for (const auto& e : h.file) {
+            if (e.GetWiederholung() > 0) continue;
+            EXPECT_EQ(e.GetZustand(), STATE_EXECUTED) << c.what << ": " << e.GetName();
+        }
+    }
+}
+
+// A reminder or shut-down whose time passed while the computer slept is
+// booked as missed instead of popping up hours late.
+TEST_F(CycleTest, StaleReminderAndShutDownAreNotRun) {
+    struct Case {
+        int action;
+        int lateSeconds;
+        bool runs;
+    } cases[] = {
+        {TA_REMIND, 30, true},
+        {TA_REMIND, 2 * 3600, false},
+        {TA_SHUTDOWN, 60, true},
+        {TA_SHUTDOWN, 3600, false},
+    };
+    for (const auto& c : cases) {
+        FakeHost h;
+        cTimerScheduler s(&h);
+        h.mainWindow = mainWindow;
+        h.SetNow(2009, 5, 20, 19, 59, 0);
+        h.file.push_back(MakeEntry("Job", c.action, "20090520200000", "20090520200000"));
+        s.IniProgramm();
+        s.OnTimerTick();   // woken for the job
+        h.SetNow(2009, 5, 20, 20, 0, 0);
+        h.Advance(c.lateSeconds);
+        s.OnTimerTick();
+        EXPECT_EQ(h.commands.size(), c.runs ? 1u : 0u) << c.action << " late " << c.lateSeconds;
+        EXPECT_EQ(h.file[0].GetZustand(), c.runs ? STATE_EXECUTED : STATE_NOT_EXECUTED)
+            << c.action << " late " << c.lateSeconds;
+    }
+}
+
+// A daily job leaves a copy per run; only the latest ones stay, so the list
+// does not grow for ever.
+TEST_F(CycleTest, RepeatingJobKeepsABoundedHistory) {
+    host.mainWindow = mainWindow;
+    host.SetNow(2009, 5, 1, 12, 0, 0);
+    host.file.push_back(MakeEntry("keep", TA_PLAY, "20090610200000", "20090610210000"));
+    host.file.push_back(MakeEntry("daily", TA_RECORD, "20090501200000", "20090501203000", 1));
+    sched.IniProgramm();
+    FollowTimersUntil(cw::Count(cVLTime("20090601000000")));
+    EXPECT_EQ(CommandsStartingWith("tunerdeck.exe tunerdeck://|REC_START|daily").size(), 31u);
+    size_t copies = 0;
+    for (const auto& e : host.file)
+        if (strcmp(e.GetName(), "daily") == 0 && e.GetWiederholung() == 0) {
+            ++copies;
+            EXPECT_EQ(e.GetZustand(), STATE_EXECUTED);
+        }
+    EXPECT_EQ(copies, 10u);
+    ASSERT_NE(FileEntry("keep"), nullptr);
+    // The newest runs are the ones kept.
+    EXPECT_STREQ(host.file.back().GetStartTime().GetTime(), "20090531200000");
+    ASSERT_NE(sched.GetCurrent(), nullptr);
+    EXPECT_LT(sched.GetCurrent()->GetId(), host.file.size());
 }
 
 TEST_F(CycleTest, RunThatPassedWhileAsleepIsNotStarted) {

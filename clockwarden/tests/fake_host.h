@@ -17,6 +17,9 @@
 class FakeHost : public cSchedulerHost {
 public:
     uint64_t now = 0;
+    // Running a command waits for the started program, as WinExec does: the
+    // clock moves on meanwhile.
+    uint64_t commandSeconds = 1;
     std::vector<std::string> commands;
     std::vector<UINT> timers;      // every interval the scheduler asked for
     int timerStops = 0;
@@ -37,6 +40,7 @@ public:
     uint64_t LocalNow() override { return now; }
     void RunCommand(const char* line) override {
         commands.push_back(line);
+        Advance(commandSeconds);
         if (windowAfterStart && strcmp(line, "tunerdeck.exe tunerdeck://") == 0) mainWindow = windowAfterStart;
     }
     HWND FindMainWindow() override { return mainWindow; }

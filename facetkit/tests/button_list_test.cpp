@@ -272,3 +272,22 @@ TEST_F(ButtonListTest, GalleryOfEveryElementKind) {
 }
 
 }  // namespace
+
+// Emptying the list while another walk stays open past the wait: the walk
+// goes on through live elements instead of freed ones.
+TEST_F(ButtonListTest, EmptyingDoesNotFreeUnderAnOpenWalk) {
+    list_.AddButton(host_, res_.get(), kPlay, POINT{10, 10}, 1, 0);
+    list_.AddButton(host_, res_.get(), kStop, POINT{30, 10}, 2, 0);
+    cIterator* walk = list_.GetIterator();
+    ASSERT_NE(walk, nullptr);
+    cListElement* first = walk->Next();
+    list_.Delete();   // gives up waiting after its bound
+    EXPECT_TRUE(list_.IsEmpty());
+    ASSERT_NE(first, nullptr);
+    cListElement* second = first->Next();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->GetId(), 2u);
+    list_.FreeIterator(walk);
+    delete second;   // left to the walker; the test frees them
+    delete first;
+}

@@ -278,8 +278,13 @@ TEST_F(ButtonsTest, PressingOneButtonOfAGroupReleasesTheOthers) {
     }
     b->SetStatus(ES_SELECTED);
     other->SetStatus(ES_SELECTED);
+    host_->Drain();
+    host_->Clear();
     a->Invoke();
     EXPECT_EQ(a->GetStatus(), ES_PRESSED);
+    // The pressed button reports its own change once, no release before it.
+    for (const auto& m : host_->Take(WM_SKIN_STATUS_CHANGED))
+        if (m.lParam == 61) EXPECT_NE(m.wParam, static_cast<WPARAM>(ES_NORMAL)) << "a false release of the pressed button";
     EXPECT_EQ(b->GetStatus(), ES_NORMAL);
     EXPECT_EQ(other->GetStatus(), ES_SELECTED) << "another group";
     unsigned id = 0, cell = 0;
@@ -445,6 +450,29 @@ TEST_F(ButtonsTest, OtherThreadsChangeAWndButtonByPostedMessagesOnly) {
     host_->Drain();
     EXPECT_EQ(button->IsVisible(), 0);
     EXPECT_FALSE(IsWindowVisible(child));
+}
+
+// A skin's status hook runs on the player's status thread while it holds a
+// lock the window's thread may wait for: changing a button from there must
+// not wait for the window's thread.
+TEST_F(ButtonsTest, StatusAndLookFromAnotherThreadDoNotWaitForTheWindowThread) {
+    std::unique_ptr<cWndButton> button(NewWndButton(92, POINT{20, 20}, cWndButton::FLAG_LATCHING));
+    bk::ScopedHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE doneEvent = done.Get();
+    std::thread worker([&button, doneEvent] {
+        button->SetStatus(ES_SELECTED);
+        button->SetBtnLook(kStop);
+        SetEvent(doneEvent);
+    });
+    // This (the window's) thread is busy: it waits without handling any
+    // message, sent ones included.
+    bool finished = WaitForSingleObject(doneEvent, 20000) == WAIT_OBJECT_0;
+    if (!finished) tdtest::WaitFor([&] { return WaitForSingleObject(doneEvent, 0) == WAIT_OBJECT_0; }, 30000);
+    worker.join();
+    ASSERT_TRUE(finished) << "the other thread waited for the busy window thread";
+    host_->Drain();
+    EXPECT_EQ(button->GetStatus(), ES_SELECTED);
+    EXPECT_EQ(button->GetSprite(), kStop);
 }
 
 TEST_F(ButtonsTest, WndButtonToolTipIsCopiedAndRemovedWithTheButton) {

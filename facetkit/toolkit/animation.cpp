@@ -36,9 +36,10 @@ cAnimation::cAnimation(cResourceManager* res, int steps, int spriteId, int extra
       window_(nullptr), res_(res), needPaint_(0), masterDc_(nullptr), sprite_{-1, -1, -1, -1}, thread_(nullptr),
       stop_(0) {
     if (steps < 1) DebugLog(DL_ERR, "cAnimation: %d steps refused", steps);
+    // Copies: a plug-in may delete its regions once it handed them over.
     if (steps_ > 0 && regions) {
         regions_ = new HRGN[steps_];
-        for (int i = 0; i < steps_; ++i) regions_[i] = regions[i];
+        for (int i = 0; i < steps_; ++i) regions_[i] = CopyRegion(regions[i]);
     }
     if (res_) masterDc_ = res_->GetDC(static_cast<unsigned>(spriteId), &sprite_);
     if (steps_ > 0 && sprite_.left != -1) {
@@ -49,12 +50,17 @@ cAnimation::cAnimation(cResourceManager* res, int steps, int spriteId, int extra
 
 cAnimation::~cAnimation() {
     StopAnim();
-    if (!JoinWorker(kJoinWaitMs)) {
-        // Leave the event to the worker rather than close it under it.
-        DebugLog(DL_ERR, "cAnimation: worker did not end in time");
-        return;
+    // The worker reads this object's fields: it must be gone before they
+    // are. It ends within one frame once it may; a frame held up by a window
+    // of this thread is let through by the pumping wait.
+    for (bool logged = false; !JoinWorker(kJoinWaitMs);) {
+        if (!logged) DebugLog(DL_ERR, "cAnimation: worker did not end in time, still waiting");
+        logged = true;
     }
     if (activeEvent_) CloseHandle(activeEvent_);
+    if (regions_)
+        for (int i = 0; i < steps_; ++i)
+            if (regions_[i]) DeleteObject(regions_[i]);
     delete[] regions_;
 }
 

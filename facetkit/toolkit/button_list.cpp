@@ -41,12 +41,12 @@ void InvalidateWindow(HWND wnd) {
 
 }  // namespace
 
-void ReleaseGroupIn(cListe* list, int group) {
+void ReleaseGroupIn(cListe* list, int group, const cActiveElement* except) {
     if (!list) return;
     cIterator* it = list->GetIterator();
     if (!it) return;
     while (cListElement* e = it->Next())
-        if (AsActive(e)->GetGroup() == group) AsActive(e)->SetStatus(ES_NORMAL);
+        if (AsActive(e) != except && AsActive(e)->GetGroup() == group) AsActive(e)->SetStatus(ES_NORMAL);
     list->FreeIterator(it);
 }
 
@@ -61,9 +61,12 @@ void cButtonListe::Delete(void* element) { cListe::Delete(element); }
 
 void cButtonListe::Delete() {
     MarkForDelete(true);
-    WaitForWalkers(this, "emptied");
+    bool alone = WaitForWalkers(this, "emptied");
     cListElement* e = First();
     RemoveWithoutDelete();
+    // A walk still open goes on through these elements: they are left to it
+    // (a leak, logged above) rather than freed under it.
+    if (!alone) e = nullptr;
     while (e) {
         cListElement* next = e->Next();
         delete e;
@@ -150,7 +153,7 @@ void cButtonListe::Release(HWND wnd, DWORD id) {
     FreeIterator(it);
 }
 
-void cButtonListe::ReleaseGroup(int group) { ReleaseGroupIn(this, group); }
+void cButtonListe::ReleaseGroup(int group, const cActiveElement* except) { ReleaseGroupIn(this, group, except); }
 
 void cButtonListe::Invoke(HWND wnd, DWORD id) {
     cIterator* it = GetIterator();

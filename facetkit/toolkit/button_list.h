@@ -37,7 +37,8 @@ public:
     // or pressed one; id 0 releases all. Window buttons are left alone.
     virtual void Release(HWND wnd, DWORD id);
     // Every element of the group back to normal (no repaint requested).
-    virtual void ReleaseGroup(int group);
+    // except: the button being pressed, which keeps its state.
+    virtual void ReleaseGroup(int group, const cActiveElement* except = nullptr);
     // Latches the latching windowless buttons with this id.
     virtual void Invoke(HWND wnd, DWORD id);
     virtual void ShowAll(HDC dc);
@@ -66,4 +67,4 @@ public:
 
 // Sets every element of `list` whose group is `group` to normal: what the
 // button list does for a radio group, for any list that holds elements.
-FACETKIT_API void ReleaseGroupIn(cListe* list, int group);
+FACETKIT_API void ReleaseGroupIn(cListe* list, int group, const cActiveElement* except = nullptr);

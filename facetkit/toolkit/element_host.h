@@ -21,6 +21,10 @@ constexpr UINT WM_SKIN_STATUS_CHANGED = WM_USER + 143;    // wParam status, lPar
 constexpr UINT WM_SKIN_GET_BUTTON_LIST = WM_USER + 144;   // answer: cButtonListe*
 constexpr UINT WM_SKIN_ENABLE_ELEMENT = WM_USER + 156;    // wParam enable
 constexpr UINT WM_SKIN_DISABLED_PRESSED = WM_USER + 174;  // lParam element id
+// A window button's own window, from other threads: new status or look
+// (wParam), done by the window's thread.
+constexpr UINT WM_SKIN_SET_ELEMENT_STATUS = WM_APP + 143;
+constexpr UINT WM_SKIN_SET_ELEMENT_LOOK = WM_APP + 144;
 
 class FACETKIT_API cElementHost {
 public:

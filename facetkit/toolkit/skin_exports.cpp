@@ -163,7 +163,14 @@ void ActiveElementSetStatus(cButtonListe* list, DWORD id, int status) {
 }
 
 void ActiveElementSetEnable(cButtonListe* list, DWORD id, int enable) {
-    if (cActiveElement* e = Find(list, id)) e->SetEnable(enable);
+    cActiveElement* e = Find(list, id);
+    if (!e) return;
+    // As for showing: a window button is enabled by its window's thread.
+    HWND window = FindWndButton(list, id) ? e->GetWindow() : nullptr;
+    if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
+        PostMessageA(window, WM_SKIN_ENABLE_ELEMENT, static_cast<WPARAM>(enable), 0);
+    else
+        e->SetEnable(enable);
 }
 
 void VolumeGetPosition(cButtonListe* list, DWORD id, RECT* knob, POINT* first, POINT* second, RECT* own,

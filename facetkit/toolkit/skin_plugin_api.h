@@ -55,7 +55,8 @@ SKIN_PLUGIN_EXPORT int PaintNav(HDC backBuffer, RECT* update, cResourceManager* 
 // Side 0 folded in, 1 extended, 2 being resized; the caller owns the region.
 SKIN_PLUGIN_EXPORT HRGN GetSkinRegionExtWnd(void* window, int side, int visibleWidth, int visibleHeight, int width,
                                             int height);
-SKIN_PLUGIN_EXPORT void NotifyBtnStateChanged(int elementId, int state);
+// A window button changed state: (state, id), the order of its status message.
+SKIN_PLUGIN_EXPORT void NotifyBtnStateChanged(int state, int elementId);
 SKIN_PLUGIN_EXPORT const char* GetSkinPoweredBy();
 SKIN_PLUGIN_EXPORT void SetSkinLanguage(int language);
 

@@ -209,11 +209,11 @@ void cSkinWnd::ReleaseResources() {
     contentView_ = nullptr;
 }
 
-void cSkinWnd::NotifyBtnStateChanged(int a, int b) {
+void cSkinWnd::NotifyBtnStateChanged(int state, int id) {
     if (!module_) return;
     auto fn = reinterpret_cast<SkinNotifyBtnStateChangedFn>(
         reinterpret_cast<void*>(GetProcAddress(module_, "NotifyBtnStateChanged")));
-    if (fn) fn(a, b);
+    if (fn) fn(state, id);
 }
 
 void cSkinWnd::TakeMousePosFromLParam() {

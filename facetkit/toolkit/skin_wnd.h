@@ -84,7 +84,9 @@ public:
     virtual void UpdateDisplayStrings() {}
     virtual int GetMode() { return 0; }
     virtual SIZE GetExtraSize() { return SIZE{0, 0}; }
-    virtual void NotifyBtnStateChanged(int a, int b);
+    // The skin plug-in's button-state notice, (state, id) as a window
+    // button posts them in its status message (wParam, lParam).
+    virtual void NotifyBtnStateChanged(int state, int id);
     virtual void OnChildEvent(DWORD) {}
 
     HWND GetWindow() const override { return hwnd_; }

@@ -103,7 +103,19 @@ void cWndButton::RemoveTool() {
     registered_ = false;
 }
 
+// Window work (regions, animation, painting) belongs to the thread of the
+// button's window: a caller on another thread (a skin plug-in's status hook
+// runs on the player's status thread) posts and returns, so it can never
+// wait on a busy window thread while it holds a lock that thread wants.
+bool cWndButton::PostedToOwnThread(UINT msg, int value) {
+    HWND child = child_;
+    if (!child || GetWindowThreadProcessId(child, nullptr) == GetCurrentThreadId()) return false;
+    PostMessageA(child, msg, static_cast<WPARAM>(value), 0);
+    return true;
+}
+
 void cWndButton::SetBtnLook(int sprite) {
+    if (PostedToOwnThread(WM_SKIN_SET_ELEMENT_LOOK, sprite)) return;
     sprite_ = static_cast<DWORD>(sprite);
     width_ = height_ = -1;
     ownText_ = false;
@@ -191,9 +203,9 @@ void cWndButton::ReleaseGroupOthers() {
     // The owner is a button list unless someone placed the button in a plain
     // list; that one gets the same radio-group release.
     if (cButtonListe* list = dynamic_cast<cButtonListe*>(owner))
-        list->ReleaseGroup(group_);
+        list->ReleaseGroup(group_, this);
     else
-        ReleaseGroupIn(owner, group_);
+        ReleaseGroupIn(owner, group_, this);
 }
 
 bool cWndButton::WaitForAnimation(HWND child) {
@@ -219,6 +231,7 @@ bool cWndButton::WaitForAnimation(HWND child) {
 
 void cWndButton::SetStatus(int status) {
     if (destroying_) return;
+    if (PostedToOwnThread(WM_SKIN_SET_ELEMENT_STATUS, status)) return;
     HWND child = child_;
     HWND parent = parent_;
     DWORD id = GetId();
@@ -454,6 +467,13 @@ LRESULT cWndButton::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WN
         return 0;
     case WM_SKIN_ENABLE_ELEMENT:
         SetEnable(static_cast<int>(wParam));
+        Invalidate();
+        return 0;
+    case WM_SKIN_SET_ELEMENT_STATUS:
+        SetStatus(static_cast<int>(wParam));
+        return 0;
+    case WM_SKIN_SET_ELEMENT_LOOK:
+        SetBtnLook(static_cast<int>(wParam));
         Invalidate();
         return 0;
     default:

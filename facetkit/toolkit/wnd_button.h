@@ -28,6 +28,7 @@ public:
 
     void SetVisible(int visible) override;
     void SetRect(RECT rect, int withToolTip) override;
+    // From another thread than its window's, posted and done there later.
     void SetStatus(int status) override;
     void Show(HDC) override {}
     void Invalidate() override;
@@ -48,6 +49,7 @@ public:
     virtual void SetRegion();
     virtual void Invoke();
     virtual void Uninvoke();
+    // From another thread than its window's, posted and done there later.
     virtual void SetBtnLook(int sprite);
     virtual HWND GetParentWindow() const { return parent_; }
 
@@ -59,6 +61,7 @@ public:
     const char* GetToolTipText() const { return text_; }
 
 private:
+    bool PostedToOwnThread(UINT msg, int value);
     static LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC prev);
     // True while the child window still belongs to this object: a parent

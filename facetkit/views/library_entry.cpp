@@ -211,6 +211,16 @@ FK_EXPORT int Prepare(HostEventCallback callback, cDownloadManager* downloads, c
     CloseAllSplashWindows(kSplashCloseWaitMs);
     delete g_resources;
     g_resources = new cResourceManager(module, language);
+    // A skin without its master bitmap (broken or half downloaded) would
+    // start a player whose windows draw nothing; the host takes the
+    // standard skin instead.
+    if (!g_resources->IsValid()) {
+        LogF(1, "Prepare: skin without its master bitmap refused (%s)", skin.skinFile);
+        delete g_resources;
+        g_resources = nullptr;
+        ReleaseSkinPlugin(&skin);
+        return -1;
+    }
 
     if (showLoading && !IsOEMPlayer()) g_loading = ShowLoadingSplash(g_resources);
     return 0;

@@ -1528,8 +1528,8 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MAIN_BUTTON_STATE:
         // Posted by a window button with its state in wParam and its id in
-        // lParam; the plug-in takes the id first.
-        NotifyBtnStateChanged(static_cast<int>(lParam), static_cast<int>(wParam));
+        // lParam, the order the plug-in takes them in (as the navigator).
+        NotifyBtnStateChanged(static_cast<int>(wParam), static_cast<int>(lParam));
         return 1;
     case WM_MAIN_TRAY_HAS_NEXT:
     case WM_MAIN_TRAY_HAS_PREVIOUS:

@@ -422,6 +422,21 @@ TEST_F(AgentTest, StartsOnceAddsItsIconAndQuitEndsIt) {
     EXPECT_EQ(FindWindowA(kAgentWindowClass, nullptr), nullptr);
 }
 
+// A restarted task bar has an empty notification area and says so with
+// "TaskbarCreated": the icon comes back.
+TEST_F(AgentTest, IconComesBackWhenTheTaskBarRestarts) {
+    StartAgent();
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = agentWnd;
+    nid.uID = kIconId;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
+    ASSERT_FALSE(IconPresent(agentWnd));
+    PostMessageA(agentWnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return IconPresent(agentWnd); }, 20000));
+    EXPECT_TRUE(agent.Running());
+}
+
 TEST_F(AgentTest, QuitWithoutAgentJustEnds) {
     tdtest::Process quit;
     ASSERT_TRUE(Start(&quit, {"-Quit"}));

@@ -192,6 +192,12 @@ void CPipe::ApplyJobQuality(int* sps, int* bps, int* nch) {
     if (*sps < 8000 || *sps > 192000) *sps = 44100;
     *bps = CaptureBits(*bps);
     *nch = CaptureChannels(*nch);
+    // The encoder takes 16-bit samples at 16 kHz or more: an MP3 capture is
+    // opened that way, so the stream delivers what the encoder is told.
+    if (recordFormat_ == 1) {
+        if (*bps < 16) *bps = 16;
+        if (*sps < 16000) *sps = 16000;
+    }
 }
 
 int CPipe::OpenStream(int* alreadyOpen) {
@@ -234,9 +240,15 @@ int CPipe::OpenStream(int* alreadyOpen) {
 void CPipe::StopListening() {
     if (recording_) StopRecordingToFile();
     int was = listening_.exchange(0);
-    if (stream_) {
-        pa18::Pa_StopStream(stream_);
-        for (int i = 0; i < 500 && pa18::Pa_StreamActive(stream_) == 1; ++i) Sleep(1);
+    {
+        // A level request on another thread opens and closes the stream
+        // under the same lock; the callback never takes it, so waiting for
+        // the stream to stop is safe here.
+        bk::ScopedLock hold(cs_);
+        if (stream_) {
+            pa18::Pa_StopStream(stream_);
+            for (int i = 0; i < 500 && pa18::Pa_StreamActive(stream_) == 1; ++i) Sleep(1);
+        }
     }
     if (was) Pause(500);
     CloseStream();
@@ -390,22 +402,27 @@ bool CPipe::CutPiece() {
     if (wav_) bk::TextCopy(current, wav_->GetFileName().c_str());
     else if (mp3_) bk::TextCopy(current, mp3_->GetFileName());
     char next[1024] = "";
-    int counter = player_ ? player_->MakeRecordFileName(current, pieceCounter_, next, sizeof next, job_) : 0;
-    pieceCounter_ = counter;
-    job_->pieceNumber = counter - job_->firstCounter + 1;
+    int counter = player_ ? player_->MakeRecordFileName(current, pieceCounter_, next, sizeof next, job_) : -1;
     bool ok = false;
-    if (mp3_) {
-        mp3_->DeInit();
-        delete mp3_;
-        mp3_ = new cLameMP3(next, &waveFormat_.GetRecord());
-        ok = mp3_->LoadEncoder() && mp3_->Init();
-    } else if (wav_) {
-        delete wav_;
-        wav_ = new cWaveFile(next, &waveFormat_);
-        ok = wav_->IsOpen();
+    if (counter >= 0 && next[0]) {
+        if (mp3_) {
+            mp3_->DeInit();
+            delete mp3_;
+            mp3_ = new cLameMP3(next, &waveFormat_.GetRecord());
+            ok = mp3_->LoadEncoder() && mp3_->Init();
+        } else if (wav_) {
+            delete wav_;
+            wav_ = new cWaveFile(next, &waveFormat_);
+            ok = wav_->IsOpen();
+        }
     }
-    if (!ok && next[0]) {
-        // No new piece: stop rather than go on writing nowhere.
+    if (ok) {
+        pieceCounter_ = counter;
+        job_->pieceNumber = counter - job_->firstCounter + 1;
+    } else {
+        // No new piece (no name could be made, or its file not opened):
+        // stop rather than go on writing nowhere while the skin shows a
+        // running recording.
         StopRecordingToFile();
         char text[] = "Unable to write to file";
         if (player_) player_->SendStatus(text, 41);
@@ -512,11 +529,6 @@ void CPipe::StartRecordingToFile(RecordJob* job, int counter) {
         Pause(500);
         StartListening();
         Pause(500);
-    }
-    if (recordFormat_ == 1) {
-        // The encoder takes 16-bit samples at 16 kHz or more, mono or stereo.
-        if (waveFormat_.GetBitsPerSample() < 16) waveFormat_.SetBitsPerSample(16);
-        if (waveFormat_.GetSampleRate() < 16000) waveFormat_.SetSampleRate(16000);
     }
     recordedBytes_ = piecePcmBytes_ = totalFileBytes_ = pieceFileBytes_ = 0;
     SetBytesPerSecondFromFormat();

@@ -1,7 +1,7 @@
 // Settings of the player that the recording side reads on its own: named
 // text values under the player's settings key in the current user's hive.
-// (A small reader of our own until the common library's GetValue is linked
-// here; the key can be moved for tests.)
+// The key is the player's settings key (basekit's, as launchgate names it);
+// tests may put another in its place.
 #pragma once
 
 #include <cstddef>
@@ -10,5 +10,6 @@
 void RecGetValue(const char* name, char* buffer, size_t size);
 // Reads a decimal number; 0 when missing or empty.
 unsigned long RecGetNumber(const char* name);
+// Null or empty: back to the player's settings key.
 void RecSetSettingsKey(const char* subkey);
 const char* RecSettingsKey();

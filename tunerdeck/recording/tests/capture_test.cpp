@@ -28,13 +28,17 @@ std::vector<int16_t> ReadWav(const std::string& path, int* rate) {
     return pcm;
 }
 
-std::vector<int16_t> DecodeMp3File(const std::string& bytes) {
+std::vector<int16_t> DecodeMp3File(const std::string& bytes, int* rate = nullptr) {
     std::vector<int16_t> pcm;
     hip_t hip = hip_decode_init();
     std::vector<short> l(1 << 16), r(1 << 16);
     for (size_t at = 0; at < bytes.size(); at += 512) {
         size_t n = bytes.size() - at < 512 ? bytes.size() - at : 512;
-        int got = hip_decode(hip, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data() + at)), n, l.data(), r.data());
+        mp3data_struct info;
+        memset(&info, 0, sizeof info);
+        int got = hip_decode_headers(hip, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data() + at)), n,
+                                     l.data(), r.data(), &info);
+        if (rate && info.header_parsed) *rate = info.samplerate;
         for (int i = 0; i < got; ++i) {
             pcm.push_back(l[i]);
             pcm.push_back(r[i]);
@@ -78,6 +82,36 @@ TEST(LiveCapture, MixerReadsAsFarAsTheSystemOffers) {
     EXPECT_EQ(-1, pipe.GetRecordSource());
     EXPECT_EQ(0, pipe.GetRecordLevel(&v, &mx, &mn, &st));
     EXPECT_EQ(0, pipe.IsListening());   // asking opened and closed the stream again
+}
+
+// A job profile below what the encoder takes (8 bit, 11 kHz): the capture
+// is opened at the raised format the encoder is told, so the file holds the
+// tone at its pitch, not noise at another speed.
+TEST(LiveCapture, LowQualityProfileGivesAValidMp3) {
+    tdtest::TempFolder tmp("caplow");
+    FakeHost host;
+    host.folder = tmp.Path();
+    host.device = -1;
+    host.profiles["Low"] = Profile{11025, 8, 2};
+    CPipe pipe(&host);
+    tdtest::TonePlayer player(tdtest::SineStereo(1000, 5.0, 12000));
+    Sleep(300);
+    pipe.StartRecordingToFile(MakeJob(tmp.File("low.mp3"), 1, 11025, 8, 2, 0, 0, "Low"), 0);
+    ASSERT_EQ(1, pipe.IsRecording());
+    EXPECT_EQ(16, pipe.GetWaveFormat().GetBitsPerSample());
+    EXPECT_EQ(16000, pipe.GetWaveFormat().GetSampleRate());
+    Sleep(2500);
+    pipe.StopRecordingToFile();
+    player.Wait();
+    tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\recording-low.mp3", tmp.Read("low.mp3"));
+
+    int rate = 0;
+    std::vector<int16_t> mp3 = DecodeMp3File(tmp.Read("low.mp3"), &rate);
+    EXPECT_EQ(16000, rate);
+    ASSERT_GT(mp3.size() / 2, 8000u);
+    tdtest::ToneStats ms = tdtest::Measure(mp3.data() + 2 * 1600, mp3.size() / 2 - 3200, rate);
+    EXPECT_NEAR(1000.0, ms.frequency, 40.0);
+    EXPECT_NEAR(8485.0, ms.rms, 1500.0);
 }
 
 TEST(LiveCapture, ToneIsRecordedToWavAndMp3) {

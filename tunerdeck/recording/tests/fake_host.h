@@ -30,6 +30,8 @@ public:
     std::map<std::string, Profile> profiles{{"CD", Profile{}}};
     int skipSilence = 0, adjustVol = 0, device = -1, source = -1, language = 1;
     int recBits = 16, recRate = 44100, recChannels = 2;
+    bool noNames = false;
+    std::string pieceFolder;   // where later pieces go, when not beside the first
 
     mutable std::mutex mu;
     std::vector<StatusEntry> statuses;
@@ -79,6 +81,10 @@ public:
 
     // Pieces: "<name>_<n>.<ext>" from the current name, first free counter above the given one.
     int MakeRecordFileName(const char* current, int counter, char* out, size_t outSize, RecordJob*) override {
+        if (noNames) {   // the folder is gone: the player's naming gives up
+            if (outSize) out[0] = 0;
+            return -1;
+        }
         std::string cur = current;
         size_t dot = cur.find_last_of('.');
         std::string ext = dot == std::string::npos ? "" : cur.substr(dot);
@@ -88,6 +94,7 @@ public:
             stem = stem.substr(0, us);
         int n = counter + 1;
         char name[1024];
+        if (!pieceFolder.empty()) stem = pieceFolder + stem.substr(stem.find_last_of('\\'));
         bk::TextFormat(name, sizeof name, "%s_%d%s", stem.c_str(), n, ext.c_str());
         bk::TextCopy(out, outSize, name);
         std::lock_guard<std::mutex> g(mu);

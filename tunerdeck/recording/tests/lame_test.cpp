@@ -13,6 +13,7 @@
 
 #include "lame_mp3.h"
 #include "rec_settings.h"
+#include "registry.h"
 #include "tdtest.h"
 
 namespace {
@@ -55,6 +56,17 @@ std::vector<int16_t> DecodeMp3(const std::string& bytes) {
 }
 
 }  // namespace
+
+// The encoder's settings and its user folder are the player's: whatever key
+// launchgate names, not a fixed one.
+TEST(LameMP3, SettingsComeFromThePlayersKey) {
+    RecSetSettingsKey(nullptr);
+    EXPECT_STREQ(GetSettingsKeyName(), RecSettingsKey());
+    RecSetSettingsKey(kKey);
+    EXPECT_STREQ(kKey, RecSettingsKey());
+    RecSetSettingsKey("");
+    EXPECT_STREQ(GetSettingsKeyName(), RecSettingsKey());
+}
 
 TEST(LameMP3, ConfigurationFollowsTheSettings) {
     struct Case {

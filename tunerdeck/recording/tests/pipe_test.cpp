@@ -231,6 +231,46 @@ TEST_F(PipeFixture, CutByMebibytesAndNoCutForValueZero) {
 }
 
 // RIFF sizes are 32-bit: a WAV piece is closed before it reaches the limit.
+// A cut that gets no name (or whose file does not open) ends the recording
+// with a write error instead of going on with audio sent nowhere.
+TEST_F(PipeFixture, FailedCutStopsTheRecording) {
+    struct Case {
+        const char* what;
+        int format;
+        bool noName;
+    } cases[] = {
+        {"wav, no name", 0, true},
+        {"mp3, no name", 1, true},
+        {"wav, folder gone", 0, false},
+        {"mp3, folder gone", 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tdtest::TempFolder tmp2("pipecut");
+        FakeHost h;
+        h.folder = tmp2.Path();
+        h.noNames = c.noName;
+        BlockPipe pipe(&h);
+        std::string first = tmp2.File(c.format ? "c.mp3" : "c.wav");
+        pipe.StartRecordingToFile(MakeJob(first, c.format, 44100, 16, 2, 1, 1), 0);   // a piece a minute
+        ASSERT_EQ(1, pipe.IsRecording());
+        // The second piece's folder: a name inside a folder that is not there.
+        if (!c.noName) h.pieceFolder = tmp2.File("gone");
+        std::vector<int16_t> b = Block(7000, 100);
+        for (int i = 0; i < 2000 && pipe.IsRecording(); ++i) pipe.ProcessSamples(b.data(), kFrames);
+        EXPECT_EQ(0, pipe.IsRecording());
+        std::vector<int> codes = h.Codes();
+        ASSERT_GE(codes.size(), 3u);
+        EXPECT_EQ(47, codes[0]);
+        EXPECT_EQ(46, codes[codes.size() - 2]);   // the display ends the recording
+        EXPECT_EQ(41, codes.back());
+        ASSERT_EQ(1u, h.finished.size());
+        EXPECT_EQ(1, h.finished[0]->pieceNumber);
+        EXPECT_GT(tmp2.Read(c.format ? "c.mp3" : "c.wav").size(), 100000u);   // the first piece is whole
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(tmp2.File("c_-1.mp3").c_str()));
+    }
+}
+
 TEST_F(PipeFixture, WavPiecesStayBelowTheSizeLimit) {
     BlockPipe pipe(&host);
     pipe.SetWavePieceLimit(100000);
