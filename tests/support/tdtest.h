@@ -100,6 +100,16 @@ std::string QuoteArg(const std::string& arg);
 std::string BinDir();                 // folder of the test executable
 std::string ArtifactDir();            // <build>/artifacts, created on demand
 
+// ---------------------------------------------------------------- benchmarks
+// Benchmarks run only when scripts/bench asks for them (TD_BENCH set); a
+// plain test run skips them, and no test fails on a time.
+bool BenchRequested();
+// The median of a few measurements.
+double Median(std::vector<double> values);
+// One figure for scripts/bench: "[ FIGURE   ] name|value|unit|<=|target"
+// (`atMost` false: the value must reach the target, ">=").
+void Figure(const char* name, double value, const char* unit, double target, bool atMost = true);
+
 // Finds a top-level window of a class owned by a process (0 = any process).
 HWND FindWindowOf(const char* className, DWORD pid, const char* title = nullptr);
 // Waits for a condition while pumping this thread's messages.

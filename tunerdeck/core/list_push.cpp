@@ -1,7 +1,7 @@
 #include "list_push.h"
 
+#include <algorithm>
 #include <ctime>
-#include <unordered_map>
 #include <vector>
 
 #include "bounded_text.h"
@@ -28,20 +28,7 @@ void AppendNumber(std::string* out, long v) { *out += std::to_string(v); }
 
 std::vector<long> SplitIds(const std::string& text) {
     std::vector<long> ids;
-    long v = 0;
-    bool any = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            v = v * 10 + (c - '0');
-            any = true;
-            if (v > 0x7fffffffL) v = 0x7fffffffL;
-        } else {
-            if (any) ids.push_back(v);
-            v = 0;
-            any = false;
-        }
-    }
-    if (any) ids.push_back(v);
+    cStationIndex::SplitIds(text, &ids);
     return ids;
 }
 
@@ -51,13 +38,6 @@ bool Contains(const std::vector<long>& ids, long v) {
     return false;
 }
 
-unsigned char Upper(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-    // Windows-1252 letters with accents and umlauts.
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-    return c;
-}
-
 std::string UpperTrimmed(const char* text, size_t cap) {
     size_t n = 0;
     while (n < cap && text[n]) ++n;
@@ -65,21 +45,13 @@ std::string UpperTrimmed(const char* text, size_t cap) {
     while (b < n && (text[b] == ' ' || text[b] == '\t')) ++b;
     while (n > b && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
     std::string out;
-    for (size_t i = b; i < n; ++i) out.push_back(static_cast<char>(Upper(static_cast<unsigned char>(text[i]))));
+    for (size_t i = b; i < n; ++i) out.push_back(static_cast<char>(cStationIndex::Upper(static_cast<unsigned char>(text[i]))));
     return out;
 }
 
-bool NameContains(const std::string& name, const std::string& upperFilter) {
-    if (upperFilter.empty()) return true;
-    if (name.size() < upperFilter.size()) return false;
-    const size_t last = name.size() - upperFilter.size();
-    for (size_t i = 0; i <= last; ++i) {
-        size_t k = 0;
-        while (k < upperFilter.size() &&
-               Upper(static_cast<unsigned char>(name[i + k])) == static_cast<unsigned char>(upperFilter[k]))
-            ++k;
-        if (k == upperFilter.size()) return true;
-    }
+bool Contains(const long* ids, uint32_t n, long v) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (ids[i] == v) return true;
     return false;
 }
 
@@ -609,59 +581,132 @@ int cStationLister::Search(const SearchCriteria& c, const SearchOptions& o) {
     const bool streamGiven = (c.bandwidthClass >= 1 && c.bandwidthClass <= 5) || c.streamType != 0;
     const long today = o.today ? o.today : TodayDays();
 
-    // One pass over stations and streams instead of a list walk per channel.
-    std::unordered_map<uint32_t, const cSenderElement*> senders;
-    senders.reserve(static_cast<size_t>(l.senders->GetAnzElement()));
-    for (cListElement* e = l.senders->First(); e; e = e->Next())
-        senders.emplace(static_cast<uint32_t>(e->GetId()), static_cast<cSenderElement*>(e));
-    std::unordered_map<uint32_t, std::vector<const cStreamElement*>> streams;
-    streams.reserve(static_cast<size_t>(l.channels->GetAnzElement()));
-    for (cListElement* e = l.streams->First(); e; e = e->Next()) {
-        auto* s = static_cast<cStreamElement*>(e);
-        streams[s->GetCID()].push_back(s);
-    }
-    static const std::vector<const cStreamElement*> kNone;
+    cStationIndex& index = store_->StationIndexLocked();
+    const std::vector<cStationIndex::Channel>& all = index.Channels();
     const StreamChoiceRules rules = Rules();
 
-    const int total = l.channels->GetAnzElement();
+    // The candidates: the channels of the narrowest criterion that the index
+    // lists values for; every candidate is still checked against them all.
+    const std::vector<uint32_t>* narrowest = nullptr;
+    std::vector<uint32_t> merged;
+    bool none = false;
+    auto narrow = [&](const cStationIndex::Postings& postings, const std::vector<long>& values) {
+        if (none) return;
+        if (values.size() == 1) {
+            const auto it = postings.find(values[0]);
+            if (it == postings.end()) none = true;
+            else if (!narrowest || it->second.size() < narrowest->size()) narrowest = &it->second;
+            return;
+        }
+        if (values.empty()) {
+            none = true;
+            return;
+        }
+        // A group: the union of its members' channels, once each, in list order.
+        size_t size = 0;
+        for (long v : values) {
+            const auto it = postings.find(v);
+            if (it != postings.end()) size += it->second.size();
+        }
+        if (narrowest && size >= narrowest->size()) return;
+        merged.clear();
+        for (long v : values) {
+            const auto it = postings.find(v);
+            if (it != postings.end()) merged.insert(merged.end(), it->second.begin(), it->second.end());
+        }
+        std::sort(merged.begin(), merged.end());
+        merged.erase(std::unique(merged.begin(), merged.end()), merged.end());
+        if (merged.empty()) none = true;
+        narrowest = &merged;
+    };
+    if (genreGiven) narrow(index.ByGenre(), genres);
+    if (c.language) narrow(index.ByLanguage(), {static_cast<long>(c.language)});
+    if (c.stationType) narrow(index.ByType(), {static_cast<long>(c.stationType)});
+    if (countryGiven) narrow(index.ByCountry(), countries);
+    if (c.region) narrow(index.ByRegion(), {static_cast<long>(c.region)});
+
+    const int total = static_cast<int>(all.size());
     int walked = 0, hits = 0;
-    for (cListElement* e = l.channels->First(); e; e = e->Next()) {
-        if (o.cancelled && o.cancelled()) break;
-        if (++walked % 100 == 0 && skin_.SearchResult)
-            skin_.SearchResult(nullptr, total ? static_cast<int>(static_cast<long long>(walked) * 100 / total) : 100);
-        const auto* ch = static_cast<const cChannelElement*>(e);
-        if (!NameContains(ch->N, name)) continue;
-        const auto sit = senders.find(ch->SID);
-        const cSenderElement* se = sit == senders.end() ? nullptr : sit->second;
+    // Progress every 100 channels of the list, as if each were looked at.
+    auto walkTo = [&](int position) {
+        for (int next = (walked / 100 + 1) * 100; next <= position && skin_.SearchResult; next += 100)
+            skin_.SearchResult(nullptr, static_cast<int>(static_cast<long long>(next) * 100 / total));
+        walked = position;
+    };
+    const char* names = index.UpperNames();
+    auto check = [&](const cStationIndex::Channel& x) {
+        if (!name.empty()) {
+            const char* from = names + x.nameAt;
+            const char* to = from + x.nameLength;
+            if (std::search(from, to, name.begin(), name.end()) == to) return false;
+        }
         if (genreGiven) {
             bool any = false;
-            for (long g : SplitIds(ch->G)) any = any || Contains(genres, g);
-            if (!any) continue;
+            const long* g = index.IdsOf(x.genres);
+            for (uint32_t i = 0; i < x.genres.count && !any; ++i) any = Contains(genres, g[i]);
+            if (!any) return false;
         }
-        if (c.language && !Contains(SplitIds(ch->S), c.language)) continue;
-        if (c.stationType && atol(ch->T.c_str()) != c.stationType) continue;
-        if (countryGiven && !(se && Contains(countries, se->GetL()))) continue;
-        if (c.region && !Contains(SplitIds(ch->R), c.region)) continue;
-        const auto stit = streams.find(static_cast<uint32_t>(ch->GetId()));
-        const std::vector<const cStreamElement*>& own = stit == streams.end() ? kNone : stit->second;
+        if (c.language && !Contains(index.IdsOf(x.languages), x.languages.count, c.language)) return false;
+        if (c.stationType && x.type != c.stationType) return false;
+        if (countryGiven && !(x.sender && Contains(countries, x.sender->GetL()))) return false;
+        if (c.region && !Contains(index.IdsOf(x.regions), x.regions.count, c.region)) return false;
         if (streamGiven) {
             bool any = false;
-            for (const cStreamElement* s : own)
-                any = any || (InBandwidthClass(c.bandwidthClass, static_cast<long>(s->GetQ())) &&
-                              (c.streamType == 0 || s->GetF() == c.streamType));
-            if (!any) continue;
+            const cStreamElement* const* s = index.StreamsOf(x);
+            for (uint32_t i = 0; i < x.streamCount && !any; ++i)
+                any = InBandwidthClass(c.bandwidthClass, static_cast<long>(s[i]->GetQ())) &&
+                      (c.streamType == 0 || s[i]->GetF() == c.streamType);
+            if (!any) return false;
         }
         if (c.newStations) {
             long d = 0;
-            if (!DaysOfDateText(ch->D.c_str(), ch->D.size(), &d) || d < today - o.newStationDays) continue;
+            const std::string& date = x.channel->D;
+            if (!DaysOfDateText(date.c_str(), date.size(), &d) || d < today - o.newStationDays) return false;
         }
-        ++hits;
-        if (skin_.SearchResult) {
-            const std::string details = BuildDetails(*ch, se, own, o.language, rules);
-            skin_.SearchResult(details.c_str(), static_cast<int>(ch->GetId()));
+        return true;
+    };
+    // Every channel's details text in the asked language, made by the first
+    // search after a load; a hit then costs no more than its call.
+    const int slot = o.language == 2 ? 1 : 0;
+    cStationIndex::Texts& details = index.CachedTexts(slot);
+    if (skin_.SearchResult && details.at.size() != all.size()) {
+        details.bytes.clear();
+        details.at.clear();
+        details.at.reserve(all.size());
+        std::vector<const cStreamElement*> own;
+        for (const cStationIndex::Channel& x : all) {
+            own.assign(index.StreamsOf(x), index.StreamsOf(x) + x.streamCount);
+            details.at.push_back(static_cast<uint32_t>(details.bytes.size()));
+            details.bytes += BuildDetails(*x.channel, x.sender, own, o.language, rules);
+            details.bytes.push_back('\0');
         }
-        if (hits % 10 == 0) Sleep(5);
     }
+    auto take = [&](uint32_t at) {
+        ++hits;
+        if (skin_.SearchResult)
+            skin_.SearchResult(details.bytes.data() + details.at[at], static_cast<int>(all[at].channel->GetId()));
+    };
+    bool stopped = false;
+    if (!none && narrowest) {
+        for (uint32_t at : *narrowest) {
+            if (o.cancelled && o.cancelled()) {
+                stopped = true;
+                break;
+            }
+            walkTo(static_cast<int>(at) + 1);
+            if (check(all[at])) take(at);
+        }
+    } else if (!none) {
+        for (int at = 0; at < total; ++at) {
+            if (o.cancelled && o.cancelled()) {
+                stopped = true;
+                break;
+            }
+            walkTo(at + 1);
+            if (check(all[static_cast<size_t>(at)])) take(static_cast<uint32_t>(at));
+        }
+    }
+    if (!stopped) walkTo(total);
     skin_.Status("", 7);
     return hits;
 }

@@ -1,18 +1,58 @@
 #include "station_db.h"
 
+#include <cstring>
+
 #include "player_cipher.h"
 
 namespace {
 
 void Field(const std::string& text, const char* name, std::string* member) { GetElementValue(text, name, member); }
 
+// Takes the fields of one element written as a run of "<name>value</name>"
+// (blanks between them allowed), each name's first value only, in one pass
+// over the bytes. False when the element has any other shape; the caller
+// then reads it field by field.
+bool ScanFields(const char* p, const char* end, cXmlDocument* doc) {
+    struct Seen {
+        const char* name;
+        size_t length;
+    } seen[16];
+    size_t seenCount = 0;
+    for (;;) {
+        while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
+        if (p == end) return true;
+        if (*p != '<') return false;
+        const char* name = ++p;
+        while (p < end && *p != '>' && *p != '<' && *p != '/') ++p;
+        if (p == end || *p != '>' || p == name) return false;
+        const size_t nameLength = static_cast<size_t>(p - name);
+        const char* value = ++p;
+        const auto* lt = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(end - p)));
+        if (!lt || static_cast<size_t>(end - lt) < nameLength + 3 || lt[1] != '/' ||
+            memcmp(lt + 2, name, nameLength) != 0 || lt[2 + nameLength] != '>')
+            return false;
+        p = lt + nameLength + 3;
+        bool again = false;
+        for (size_t i = 0; i < seenCount && !again; ++i)
+            again = seen[i].length == nameLength && memcmp(seen[i].name, name, nameLength) == 0;
+        if (again) continue;
+        if (seenCount == sizeof seen / sizeof seen[0]) return false;
+        seen[seenCount++] = {name, nameLength};
+        std::string v(value, static_cast<size_t>(lt - value));
+        if (memchr(v.data(), '&', v.size())) XmlUnescapeEntities(&v);
+        doc->SetField(std::string(name, nameLength), std::move(v));
+    }
+}
+
 template <typename Doc>
-void WalkArray(const std::string& array, const char* element, std::vector<std::unique_ptr<Doc>>* out) {
-    size_t pos = 0;
-    std::string one;
-    while (NextElementText(array, element, &one, &pos)) {
+void WalkArray(const char* data, size_t size, const char* element, std::vector<std::unique_ptr<Doc>>* out) {
+    size_t pos = 0, begin = 0, end = 0;
+    while (NextElementSpan(data, size, element, &begin, &end, &pos)) {
         std::unique_ptr<Doc> doc(new Doc);
-        doc->Parse(one);
+        if (!ScanFields(data + begin, data + end, doc.get())) {
+            doc.reset(new Doc);
+            doc->Parse(std::string(data + begin, end - begin));
+        }
         out->push_back(std::move(doc));
     }
 }
@@ -31,12 +71,12 @@ const char* CategoryElementName(int kind) {
 // ---------------------------------------------------------------- Se
 
 void cSenderDoc::SetField(std::string name, std::string value) {
-    if (name == "N") N = value;
-    else if (name == "Id") Id = value;
-    else if (name == "U") U = value;
-    else if (name == "T") T = value;
-    else if (name == "R") R = value;
-    else if (name == "L") L = value;
+    if (name == "N") N = std::move(value);
+    else if (name == "Id") Id = std::move(value);
+    else if (name == "U") U = std::move(value);
+    else if (name == "T") T = std::move(value);
+    else if (name == "R") R = std::move(value);
+    else if (name == "L") L = std::move(value);
 }
 
 void cSenderDoc::Parse(const std::string& text) {
@@ -65,7 +105,7 @@ void cChannelDoc::SetField(std::string name, std::string value) {
     std::string* m = name == "N" ? &N : name == "Id" ? &Id : name == "SID" ? &SID : name == "S" ? &S
                    : name == "G" ? &G : name == "Tx" ? &Tx : name == "Tx_ENG" ? &Tx_ENG : name == "R" ? &R
                    : name == "T" ? &T : name == "D" ? &D : name == "M" ? &M : nullptr;
-    if (m) *m = value;
+    if (m) *m = std::move(value);
 }
 
 void cChannelDoc::Parse(const std::string& text) {
@@ -103,7 +143,7 @@ void cChannelDoc::Write(std::string* out) {
 void cStreamDoc::SetField(std::string name, std::string value) {
     if (name == "Id") Id = static_cast<uint32_t>(XmlToInt64(value));
     else if (name == "CID") CID = static_cast<uint32_t>(XmlToInt64(value));
-    else if (name == "U") U = value;
+    else if (name == "U") U = std::move(value);
     else if (name == "F") F = static_cast<uint8_t>(XmlToInt(value));
     else if (name == "Q") Q = XmlToInt(value);
     else if (name == "D") D = XmlToInt(value);
@@ -133,11 +173,13 @@ void cStreamDoc::Write(std::string* out) {
 void cStationDbDoc::Parse(const std::string& text) {
     // The three arrays must stand in this order; a missing one leaves the
     // position where it was, so the arrays behind it are still found.
-    size_t pos = 0;
-    std::string array;
-    if (NextElementText(text, "SenderArray", &array, &pos)) WalkArray(array, "Se", &senders);
-    if (NextElementText(text, "ChannelArray", &array, &pos)) WalkArray(array, "Ch", &channels);
-    if (NextElementText(text, "StreamArray", &array, &pos)) WalkArray(array, "St", &streams);
+    size_t pos = 0, begin = 0, end = 0;
+    if (NextElementSpan(text.data(), text.size(), "SenderArray", &begin, &end, &pos))
+        WalkArray(text.data() + begin, end - begin, "Se", &senders);
+    if (NextElementSpan(text.data(), text.size(), "ChannelArray", &begin, &end, &pos))
+        WalkArray(text.data() + begin, end - begin, "Ch", &channels);
+    if (NextElementSpan(text.data(), text.size(), "StreamArray", &begin, &end, &pos))
+        WalkArray(text.data() + begin, end - begin, "St", &streams);
 
     std::string listen;
     if (!GetElementText(text, "listen", &listen) || listen.empty()) return;

@@ -143,20 +143,21 @@ bool AppendCrc16ToFile(const char* path, int add) {
 
 // ---------------------------------------------------------------- elements
 
-cSenderElement::cSenderElement(const cSenderDoc& d)
-    : name_(d.N), homepage_(d.U), T_(static_cast<uint16_t>(XmlToInt(d.T))), L_(static_cast<uint16_t>(XmlToInt(d.L))),
-      R_(d.R) {
+cSenderElement::cSenderElement(cSenderDoc d)
+    : name_(std::move(d.N)), homepage_(std::move(d.U)), T_(static_cast<uint16_t>(XmlToInt(d.T))),
+      L_(static_cast<uint16_t>(XmlToInt(d.L))), R_(std::move(d.R)) {
     SetId(static_cast<uint32_t>(XmlToInt64(d.Id)));
 }
 
-cChannelElement::cChannelElement(const cChannelDoc& d)
-    : SID(static_cast<uint32_t>(XmlToInt64(d.SID))), N(d.N), Tx(d.Tx), Tx_ENG(d.Tx_ENG), S(d.S), G(d.G), D(d.D),
-      T(d.T), R(d.R), M(d.M) {
+cChannelElement::cChannelElement(cChannelDoc d)
+    : SID(static_cast<uint32_t>(XmlToInt64(d.SID))), N(std::move(d.N)), Tx(std::move(d.Tx)),
+      Tx_ENG(std::move(d.Tx_ENG)), S(std::move(d.S)), G(std::move(d.G)), D(std::move(d.D)), T(std::move(d.T)),
+      R(std::move(d.R)), M(std::move(d.M)) {
     SetId(static_cast<uint32_t>(XmlToInt64(d.Id)));
 }
 
-cStreamElement::cStreamElement(const cStreamDoc& d)
-    : url_(d.U), F_(d.F), CID_(d.CID), D_(static_cast<uint32_t>(d.D)), Q_(static_cast<uint32_t>(d.Q)) {
+cStreamElement::cStreamElement(cStreamDoc d)
+    : url_(std::move(d.U)), F_(d.F), CID_(d.CID), D_(static_cast<uint32_t>(d.D)), Q_(static_cast<uint32_t>(d.Q)) {
     SetId(d.Id);
 }
 
@@ -339,19 +340,20 @@ void cUserDataStore::LoadStationDatabase() {
         return;
     }
     InterlockedExchange(&loaded_, 1);
+    stationIndex_.Invalidate();
     stations_.Delete();
     streams_.Delete();
     channels_.Delete();
     for (auto& s : doc->senders) {
-        stations_.Add(new cSenderElement(*s));
+        stations_.Add(new cSenderElement(std::move(*s)));
         s.reset();
     }
     for (auto& c : doc->channels) {
-        channels_.Add(new cChannelElement(*c));
+        channels_.Add(new cChannelElement(std::move(*c)));
         c.reset();
     }
     for (auto& s : doc->streams) {
-        streams_.Add(new cStreamElement(*s));
+        streams_.Add(new cStreamElement(std::move(*s)));
         s.reset();
     }
     for (cListe& l : categories_) l.Delete();

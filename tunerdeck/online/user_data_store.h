@@ -17,6 +17,7 @@
 #include "liste.h"
 #include "reply_docs.h"
 #include "station_db.h"
+#include "station_index.h"
 #include "win_handles.h"
 
 class cUserDataStore;
@@ -48,7 +49,7 @@ private:
 
 class cSenderElement : public cListElement {
 public:
-    explicit cSenderElement(const cSenderDoc& d);
+    explicit cSenderElement(cSenderDoc d);   // takes the texts over
     std::string GetName() const { return name_; }
     std::string GetHomepage() const { return homepage_; }
     void SetR(const std::string& r) { R_ = r; }
@@ -64,14 +65,14 @@ private:
 
 class cChannelElement : public cListElement {
 public:
-    explicit cChannelElement(const cChannelDoc& d);
+    explicit cChannelElement(cChannelDoc d);
     uint32_t SID = 0;
     std::string N, Tx, Tx_ENG, S, G, D, T, R, M;
 };
 
 class cStreamElement : public cListElement {
 public:
-    explicit cStreamElement(const cStreamDoc& d);
+    explicit cStreamElement(cStreamDoc d);
     std::string GetUrl() const { return url_; }
     void SetUrl(const std::string& u) { url_ = u; }
     void SetCID(uint32_t cid) { CID_ = cid; }
@@ -149,6 +150,12 @@ public:
     void UnlockChannelList();
     cListe* LockStreamList();
     void UnlockStreamList();
+    // The search arrangement of the three station lists; only while all
+    // three station locks are held.
+    cStationIndex& StationIndexLocked() {
+        stationIndex_.Update(&stations_, &channels_, &streams_);
+        return stationIndex_;
+    }
     cListe* LockTopSender();
     void UnlockTopSender();
     void LockUserLists() { userLock_.Enter(); }
@@ -203,6 +210,7 @@ private:
 
     bk::CriticalSection stationLock_, channelLock_, streamLock_, topLock_, userLock_;
     cListe stations_, streams_, channels_;
+    cStationIndex stationIndex_;
     std::unique_ptr<cUserDefinedStations> ownStations_;
     cListe timers_, favorites_, lists_, podcasts_, counter_, tops_;
     cListe categories_[kStoreCategoryLists];

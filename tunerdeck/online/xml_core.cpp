@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -72,29 +73,45 @@ void XmlUnescapeEntities(std::string* text) {
     s.resize(w);
 }
 
-int NextElementText(const std::string& doc, const char* name, std::string* out, size_t* position) {
-    if (!name || !position) return 0;
+int NextElementSpan(const char* data, size_t size, const char* name, size_t* contentStart, size_t* contentEnd,
+                    size_t* position) {
+    if (!data || !name || !position) return 0;
     size_t nameLen = strlen(name);
-    if (nameLen == 0 || nameLen > kMaxNameLength || *position > doc.size()) return 0;
-    std::string open = "<" + std::string(name) + ">";
-    std::string close = "</" + std::string(name) + ">";
-    size_t start = doc.find(open, *position);
-    if (start == std::string::npos) return 0;
-    size_t contentStart = start + open.size();
-    size_t end = doc.find(close, contentStart);
-    if (end == std::string::npos) return 0;
+    if (nameLen == 0 || nameLen > kMaxNameLength || *position > size) return 0;
+    char open[kMaxNameLength + 3], close[kMaxNameLength + 4];
+    open[0] = '<';
+    memcpy(open + 1, name, nameLen);
+    open[nameLen + 1] = '>';
+    close[0] = '<';
+    close[1] = '/';
+    memcpy(close + 2, name, nameLen);
+    close[nameLen + 2] = '>';
+    const std::string_view doc(data, size), o(open, nameLen + 2), c(close, nameLen + 3);
+    size_t start = doc.find(o, *position);
+    if (start == std::string_view::npos) return 0;
+    size_t begin = start + o.size();
+    size_t end = doc.find(c, begin);
+    if (end == std::string_view::npos) return 0;
     // Each further opening tag before the closing tag found so far needs a
     // closing tag of its own.
-    size_t scan = contentStart;
+    size_t scan = begin;
     for (;;) {
-        size_t inner = doc.find(open, scan);
-        if (inner == std::string::npos || inner >= end) break;
-        scan = inner + open.size();
-        end = doc.find(close, end + close.size());
-        if (end == std::string::npos) return 0;
+        size_t inner = doc.find(o, scan);
+        if (inner == std::string_view::npos || inner >= end) break;
+        scan = inner + o.size();
+        end = doc.find(c, end + c.size());
+        if (end == std::string_view::npos) return 0;
     }
-    if (out) out->assign(doc, contentStart, end - contentStart);
+    if (contentStart) *contentStart = begin;
+    if (contentEnd) *contentEnd = end;
     *position = end;
+    return 1;
+}
+
+int NextElementText(const std::string& doc, const char* name, std::string* out, size_t* position) {
+    size_t begin = 0, end = 0;
+    if (!NextElementSpan(doc.data(), doc.size(), name, &begin, &end, position)) return 0;
+    if (out) out->assign(doc, begin, end - begin);
     return 1;
 }
 

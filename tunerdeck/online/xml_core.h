@@ -24,6 +24,10 @@ int GetElementText(const std::string& doc, const char* name, std::string* out);
 // The same from *position on; on success *position becomes the offset of
 // the closing tag, so repeated calls walk successive elements.
 int NextElementText(const std::string& doc, const char* name, std::string* out, size_t* position);
+// The same over the bytes [0, size) without copying: the content of the
+// element is [*contentStart, *contentEnd).
+int NextElementSpan(const char* doc, size_t size, const char* name, size_t* contentStart, size_t* contentEnd,
+                    size_t* position);
 // A leaf value: GetElementText, then unescaped once.
 int GetElementValue(const std::string& doc, const char* name, std::string* out);
 

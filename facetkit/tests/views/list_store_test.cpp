@@ -5,14 +5,17 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "host_exports.h"
 #include "list_store.h"
 #include "registry.h"
+#include "tdtest.h"
 #include "timerentry.h"
 #include "txtelement.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -250,6 +253,33 @@ TEST(ListStore, RecentValueStaysBelowItsLimit) {
     EXPECT_EQ(strlen(value), 6u * (600 + 4));   // only whole pieces, below 4095
     EXPECT_EQ(store.List(LS_RECENT)->GetAnzElement(), 10);
     store.List(LS_RECENT)->Delete();
+}
+
+}  // namespace
+
+namespace {
+
+// A broad search's hits as the player pushes them, with its progress calls,
+// timed (median of five).
+TEST(ListStoreBench, TenThousandSearchHits) {
+    if (!tdtest::BenchRequested()) GTEST_SKIP() << "a benchmark (scripts/bench)";
+    const std::string details = "Parent Station\x02Radio Station Number 12345\x02" "10;41\x02" "1\x02" "49\x02"
+                                "1;3\x02" "128\x02" "0\x02" "0\x02" "A station\x02" "1";
+    std::vector<double> ms;
+    for (int round = 0; round < 5; ++round) {
+        {
+            bk::ScopedLock hold(GetListStore().Lock());
+            GetListStore().List(LS_SEARCH_HITS)->Delete();
+        }
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 1; i <= 10000; ++i) {
+            SearchResult(details.c_str(), i);
+            if (i % 17 == 0) SearchResult(nullptr, i / 100);
+        }
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        EXPECT_EQ(10000, GetListStore().List(LS_SEARCH_HITS)->GetAnzElement());
+    }
+    tdtest::Figure("10000 search hits pushed to the skin's list", tdtest::Median(ms), "ms", 50);
 }
 
 }  // namespace

@@ -480,33 +480,58 @@ TEST_F(StoreTest, ADatabaseSavedWhileTheStartUpLoaderParsesIsTheOneThatStays) {
     store->UnlockStreamList();
 }
 
-TEST_F(StoreTest, LoadsSixtyThousandStations) {
-    const int kStations = 60000;
-    {
+class StoreBench : public StoreTest {
+protected:
+    double WriteDb(int stations) {
         cUserDataStore writer(false);
-        auto db = MakeDb(kStations);
-        ASSERT_EQ(1, writer.SaveStationDatabase(db));
+        auto db = MakeDb(stations);
+        EXPECT_EQ(1, writer.SaveStationDatabase(db));
+        return user_.Read("radiodb.rdb").size() / 1048576.0;
     }
-    PROCESS_MEMORY_COUNTERS_EX before = {}, after = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&before), sizeof before);
-    auto t0 = std::chrono::steady_clock::now();
-    auto store = std::make_unique<cUserDataStore>(true);
-    ASSERT_TRUE(store->WaitForStationDatabase(120000));
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after), sizeof after);
-    ASSERT_EQ(1, store->IsLoaded());
-    EXPECT_EQ(kStations, store->LockStreamList()->GetAnzElement());
-    store->UnlockStreamList();
-    double fileMb = user_.Read("radiodb.rdb").size() / 1048576.0;
-    // Wine reports no private bytes; the working set is what it measures.
-    auto held = [](const PROCESS_MEMORY_COUNTERS_EX& m) {
-        return static_cast<double>(m.PrivateUsage ? m.PrivateUsage : m.WorkingSetSize);
-    };
-    double memMb = (held(after) - held(before)) / 1048576.0;
-    printf("[ bench    ] station database of %d stations (%.1f MB file): loaded in %.2f s, %.1f MB held\n",
-           kStations, fileMb, seconds, memMb);
-    RecordProperty("load_seconds", std::to_string(seconds));
-    RecordProperty("memory_mb", std::to_string(memMb));
-}
+    // Milliseconds to load the written database, and the bytes it holds.
+    double Load(int stations, double* heldMb) {
+        // Wine reports no private bytes; the working set is what it measures.
+        auto held = [] {
+            PROCESS_MEMORY_COUNTERS_EX m = {};
+            GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
+            return static_cast<double>(m.PrivateUsage ? m.PrivateUsage : m.WorkingSetSize);
+        };
+        const double before = held();
+        auto t0 = std::chrono::steady_clock::now();
+        auto store = std::make_unique<cUserDataStore>(true);
+        EXPECT_TRUE(store->WaitForStationDatabase(120000));
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        if (heldMb) *heldMb = (held() - before) / 1048576.0;
+        EXPECT_EQ(1, store->IsLoaded());
+        EXPECT_EQ(stations, store->LockStreamList()->GetAnzElement());
+        store->UnlockStreamList();
+        return ms;
+    }
+};
 
+// Load time and memory of databases of the size the server delivers, and the
+// curve over sizes (it must stay linear). Memory first, while the heap of
+// this process is still fresh.
+TEST_F(StoreBench, LoadsSixtyThousandStationsAndGrowsLinearly) {
+    if (!tdtest::BenchRequested()) GTEST_SKIP() << "a benchmark (scripts/bench)";
+    const double fileMb = WriteDb(60000);
+    double memMb = 0;
+    std::vector<double> sixty = {Load(60000, &memMb)};
+    for (int round = 0; round < 4; ++round) sixty.push_back(Load(60000, nullptr));
+    printf("[ BENCH    ] station database of 60000 stations (%.1f MB file)\n", fileMb);
+    tdtest::Figure("station database load, 60000 stations", tdtest::Median(sixty), "ms", 300);
+    tdtest::Figure("station database memory held, 60000 stations", memMb, "MB", 40);
+    const int sizes[] = {15000, 30000, 60000, 120000};
+    double perFirst = 0, perLast = 0;
+    for (int n : sizes) {
+        WriteDb(n);
+        std::vector<double> ms;
+        for (int round = 0; round < 3; ++round) ms.push_back(Load(n, nullptr));
+        const double per = tdtest::Median(ms) / n * 1000;
+        printf("[ CURVE    ] %6d stations: %7.1f ms, %.2f ms per 1000\n", n, tdtest::Median(ms), per);
+        if (n == sizes[0]) perFirst = per;
+        perLast = per;
+    }
+    tdtest::Figure("station database load per station, 120000 against 15000", perLast / perFirst, "x", 1.5);
+}
 }  // namespace

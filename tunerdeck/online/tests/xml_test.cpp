@@ -185,6 +185,43 @@ TEST(StationDb, FieldRulesAndOddPlacements) {
     EXPECT_NE(std::string::npos, again.find("<F>44</F>"));
 }
 
+// An element of the usual shape is read in one pass, any other shape field by
+// field; both must give what the field rules give.
+TEST(StationDb, ElementShapesReadAlike) {
+    struct Case {
+        const char* what;
+        const char* element;   // a "Se" element's content
+        const char* name;
+        const char* id;
+        const char* homepage;
+    } cases[] = {
+        {"usual", "<N>A</N><Id>1</Id><U>http://a/</U>", "A", "1", "http://a/"},
+        {"blanks between fields", "\r\n <N>A</N>\t<Id>1</Id> ", "A", "1", ""},
+        {"first value of a name counts", "<N>A</N><N>B</N><Id>1</Id>", "A", "1", ""},
+        {"entities unescaped once", "<N>R&amp;B &amp;lt;1&gt;</N>", "R&B &lt;1>", "", ""},
+        {"empty and unknown fields", "<N></N><X>?</X><Id>7</Id>", "", "7", ""},
+        {"a field inside another", "<X><N>inner</N></X><Id>2</Id>", "inner", "2", ""},
+        {"text between fields", "junk<N>A</N>", "A", "", ""},
+        {"unclosed field", "<U>http://a/<N>A</N>", "A", "", ""},
+        {"closing tag of another name", "<N>A</Id><Id>3</Id>", "", "3", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStationDbDoc db;
+        db.Parse(std::string("<SenderArray><Se>") + c.element + "</Se><Se><N>next</N></Se></SenderArray>");
+        ASSERT_EQ(2u, db.senders.size());
+        EXPECT_EQ(c.name, db.senders[0]->N);
+        EXPECT_EQ(c.id, db.senders[0]->Id);
+        EXPECT_EQ(c.homepage, db.senders[0]->U);
+        EXPECT_EQ("next", db.senders[1]->N);
+        cSenderDoc byField;
+        byField.Parse(c.element);
+        EXPECT_EQ(byField.N, db.senders[0]->N);
+        EXPECT_EQ(byField.Id, db.senders[0]->Id);
+        EXPECT_EQ(byField.U, db.senders[0]->U);
+    }
+}
+
 // ---------------------------------------------------------------- replies
 
 TEST(Replies, ListItemsPairByItem) {
