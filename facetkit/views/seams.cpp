@@ -45,20 +45,6 @@ int AskMainWindowQuestion(unsigned textId, unsigned titleSprite, int countdown) 
     return yes;
 }
 
-// The podcast folder changed: the episodes' files are looked for anew.
-void ForgetEpisodePaths() {
-    CRITICAL_SECTION* lock = PodcastFeedsLock();
-    if (lock) EnterCriticalSection(lock);
-    for (cListElement* e = PodcastFeeds().First(); e; e = e->Next()) static_cast<cPodcastFeed*>(e)->ResetEpisodePaths();
-    if (lock) LeaveCriticalSection(lock);
-}
-
-// A profile editor saved: the navigator's recording view shows the
-// quality line anew, on the navigator's own thread.
-void RefreshRecordingChoices() {
-    if (cSkinWnd* nav = GetWindowList().Find(WND_ID_NAVIGATOR)) PostMessageA(nav->GetWindow(), WM_NAV_QUALITY_LINE, 0, 0);
-}
-
 // A recording started or ended: the navigator's content view shows it,
 // with the format and quality the host reported. Runs on the windows' thread.
 void ShowRecordingInNavigator(int on, const char* format, const char* quality, int rate, int bits, int channels) {
@@ -81,8 +67,6 @@ void InstallSeams() {
     dlgs::InstallDialogOpeners();
     InstallProtocolHooks();
     MainHooks().question = &AskMainWindowQuestion;
-    dlgs::Openers().podcastFolderChanged = &ForgetEpisodePaths;
-    dlgs::ProfileHooks().recordingChoicesChanged = &RefreshRecordingChoices;
     RecordingPopups popups = GetRecordingPopups();
     popups.recordingView = &ShowRecordingInNavigator;
     SetRecordingPopups(popups);
@@ -111,8 +95,6 @@ std::string EmptySeams() {
     const dlgs::ProfileEditorHooks& p = dlgs::ProfileHooks();
     Note(&out, !p.confirm, "profiles.confirm");
     Note(&out, !p.help || p.help == kProfileDefaults.help, "profiles.help");
-    Note(&out, !p.recordingChoicesChanged || p.recordingChoicesChanged == kProfileDefaults.recordingChoicesChanged,
-         "profiles.recordingChoicesChanged");
     const dlgs::RecListReplies r = dlgs::GetRecListReplies();
     Note(&out, r.markPending == kReplyDefaults.markPending, "recLists.markPending");
     Note(&out, r.wait == kReplyDefaults.wait, "recLists.wait");
