@@ -16,8 +16,10 @@ namespace {
 // A user file larger than this is not a file of ours.
 constexpr LONGLONG kMaxUserFileBytes = 256ll * 1024 * 1024;
 
+// Shared for deletion: a save may replace the file while a reader (the
+// start-up loader on a large database) still has it open.
 bool ReadWhole(const std::string& path, std::string* out, DWORD* error) {
-    bk::ScopedFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    bk::ScopedFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) {
         *error = GetLastError();
@@ -117,9 +119,10 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
             return false;
         }
     }
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    // Another program (a virus scanner, a backup) may hold the file a moment.
+    for (int attempt = 0; attempt < 50; ++attempt) {
         if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        Sleep(20);
+        Sleep(100);
     }
     DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
     DeleteFileA(tmp.c_str());
@@ -384,9 +387,12 @@ int cUserDataStore::SaveStationDatabase(std::unique_ptr<cStationDbDoc>& doc) {
     LockChannelList();
     LockStreamList();
     if (!doc->senders.empty()) {
-        InterlockedIncrement(&dbGeneration_);
         std::string bytes = doc->Write();
         if (WriteUserDataFile("radiodb.rdb", bytes, true)) {
+            // Raised once the new file stands: a loader that took the
+            // generation before this may have read either file and is
+            // dropped; one that takes it after reads the new file.
+            InterlockedIncrement(&dbGeneration_);
             written = 1;
             doc.reset();
             LoadStationDatabase();
