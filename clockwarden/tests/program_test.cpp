@@ -170,6 +170,16 @@ TEST_F(ProgramTest, FiresEachActionWithItsCommandLine) {
     // Every save of the list was announced to the player.
     EXPECT_GE(g_received.saved, 5);
 
+    // The last job's state is saved after its command went out.
+    auto allDone = [&] {
+        cListe saved;
+        Load(&saved);
+        if (saved.GetAnzElement() != 3) return false;
+        for (int i = 0; i < 3; ++i)
+            if (static_cast<cTimerEntry*>(saved.GetByIndex(i))->GetZustand() != STATE_EXECUTED) return false;
+        return true;
+    };
+    EXPECT_TRUE(tdtest::WaitFor(allDone, 30000));
     cListe after;
     Load(&after);
     ASSERT_EQ(after.GetAnzElement(), 3);
