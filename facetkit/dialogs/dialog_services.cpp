@@ -135,7 +135,6 @@ cElementHost* MainWindowObject() { return GetWindowList().Find(WND_ID_MAIN); }
 
 cListe* RecentStations() { return GetListStore().List(LS_RECENT); }
 
-RecListReplies GetRecListReplies() { return g_replies; }
 
 void SetRecListReplies(const RecListReplies& replies) {
     g_replies.markPending = replies.markPending ? replies.markPending : &NoPending;

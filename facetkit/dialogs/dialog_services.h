@@ -52,7 +52,6 @@ struct RecListReplies {
 FACETKIT_API void SetRecListReplies(const RecListReplies& replies);
 // Whether something other than the empty default answers the waits.
 FACETKIT_API bool RecListRepliesInstalled();
-FACETKIT_API RecListReplies GetRecListReplies();
 FACETKIT_API void MarkRecListPending(int which);
 FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs);
 

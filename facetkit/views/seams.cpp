@@ -18,13 +18,6 @@
 
 namespace {
 
-// The defaults the slots hold when the library is loaded: they only log or
-// do nothing. Copied during static start-up from tables that are constant-
-// initialised, so the copies are complete before any code runs.
-const dlgs::DialogOpeners kOpenerDefaults = dlgs::Openers();
-const dlgs::ProfileEditorHooks kProfileDefaults = dlgs::ProfileHooks();
-const dlgs::RecListReplies kReplyDefaults = dlgs::GetRecListReplies();
-
 // A mark-up question owned by the main window, run modally on the calling
 // thread; without a window to own it the answer is yes.
 int AskMainWindowQuestion(unsigned textId, unsigned titleSprite, int countdown) {
@@ -78,31 +71,13 @@ std::string EmptySeams() {
     Note(&out, !m.copyData, "main.copyData");
     Note(&out, !m.startParams, "main.startParams");
     Note(&out, !m.question, "main.question");
-    Note(&out, !m.settings, "main.settings");
-    Note(&out, !m.about, "main.about");
-    Note(&out, !m.subscribePodcast, "main.subscribePodcast");
-    Note(&out, !m.ownStation, "main.ownStation");
-    Note(&out, !m.userStream, "main.userStream");
-    const dlgs::DialogOpeners& o = dlgs::Openers();
-    Note(&out, !o.hint || o.hint == kOpenerDefaults.hint, "openers.hint");
-    Note(&out, !o.recSourceSearch || o.recSourceSearch == kOpenerDefaults.recSourceSearch, "openers.recSourceSearch");
-    Note(&out, !o.qualityChoice || o.qualityChoice == kOpenerDefaults.qualityChoice, "openers.qualityChoice");
-    Note(&out, !o.cutChoice || o.cutChoice == kOpenerDefaults.cutChoice, "openers.cutChoice");
-    Note(&out, !o.mp3Choice || o.mp3Choice == kOpenerDefaults.mp3Choice, "openers.mp3Choice");
-    Note(&out, !o.askYesNo, "openers.askYesNo");
-    Note(&out, !o.podcastFolderChanged || o.podcastFolderChanged == kOpenerDefaults.podcastFolderChanged,
-         "openers.podcastFolderChanged");
-    const dlgs::ProfileEditorHooks& p = dlgs::ProfileHooks();
-    Note(&out, !p.confirm, "profiles.confirm");
-    Note(&out, !p.help || p.help == kProfileDefaults.help, "profiles.help");
-    const dlgs::RecListReplies r = dlgs::GetRecListReplies();
-    Note(&out, r.markPending == kReplyDefaults.markPending, "recLists.markPending");
-    Note(&out, r.wait == kReplyDefaults.wait, "recLists.wait");
-    const RecordingPopups popups = GetRecordingPopups();
-    Note(&out, !popups.recordSaved, "recording.recordSaved");
-    Note(&out, !popups.recommend, "recording.recommend");
-    Note(&out, !popups.wavConverter, "recording.wavConverter");
-    Note(&out, !popups.recordingView, "recording.recordingView");
-    Note(&out, !GetTimerEditorHook(), "timerEditor");
+    Note(&out, !dlgs::Openers().askYesNo, "openers.askYesNo");
+    Note(&out, !dlgs::ProfileHooks().confirm, "profiles.confirm");
+    Note(&out, !GetRecordingPopups().recordingView, "recording.recordingView");
+    // The pop-ups' own slots are listed by the dialogs, which know their
+    // empty defaults.
+    char dialogs[1024] = {};
+    dlgs::EmptyDialogSeams(dialogs, sizeof dialogs);
+    if (dialogs[0]) out += std::string(dialogs) + " ";
     return out;
 }

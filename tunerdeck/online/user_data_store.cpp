@@ -119,10 +119,9 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
             return false;
         }
     }
-    // Another program (a virus scanner, a backup) may hold the file a moment.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
         if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        Sleep(100);
+        Sleep(20);
     }
     DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
     DeleteFileA(tmp.c_str());
