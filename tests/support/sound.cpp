@@ -59,6 +59,15 @@ ToneStats Measure(const int16_t* pcm, size_t frames, int rate) {
     return st;
 }
 
+ToneStats MeasureSounding(const int16_t* pcm, size_t frames, double minRms, int rate, size_t blockFrames) {
+    std::vector<int16_t> sounding;
+    for (size_t at = 0; blockFrames > 0 && at + blockFrames <= frames; at += blockFrames) {
+        if (Measure(pcm + 2 * at, blockFrames, rate).rms < minRms) continue;
+        sounding.insert(sounding.end(), pcm + 2 * at, pcm + 2 * (at + blockFrames));
+    }
+    return Measure(sounding.data(), sounding.size() / 2, rate);
+}
+
 bool CaptureDefault(DWORD ms, std::vector<int16_t>* stereo) {
     WAVEFORMATEX fmt = {};
     fmt.wFormatTag = WAVE_FORMAT_PCM;

@@ -207,6 +207,13 @@ struct ToneStats {
     size_t frames = 0;
 };
 ToneStats Measure(const int16_t* interleavedStereo, size_t frames, int rate = 44100);
+// Measures only the blocks of `blockFrames` whose level reaches `minRms`.
+// On a loaded machine Wine's output now and then runs dry, and a capture of
+// the sink's monitor then holds stretches of silence between stretches of
+// the tone: a recording is judged by what it made of the sound it got. The
+// frames of the result count only the sounding blocks.
+ToneStats MeasureSounding(const int16_t* interleavedStereo, size_t frames, double minRms, int rate = 44100,
+                          size_t blockFrames = 2205);
 // Records the default capture device (the null sink's monitor) for a while.
 bool CaptureDefault(DWORD ms, std::vector<int16_t>* stereo);
 // Plays PCM through the default output device on a thread of its own.

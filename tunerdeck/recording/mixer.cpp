@@ -1,5 +1,7 @@
 #include "mixer.h"
 
+#include <mmddk.h>
+
 #include <cstring>
 #include <vector>
 
@@ -144,6 +146,17 @@ static bool OpenByHandle(HMIXER* out, UINT_PTR handle, DWORD byHandle, DWORD byI
     MMRESULT rc = input ? waveInGetID(reinterpret_cast<HWAVEIN>(handle), &id)
                         : waveOutGetID(reinterpret_cast<HWAVEOUT>(handle), &id);
     if (rc == MMSYSERR_NOERROR && g_api->open(out, id, 0, 0, byId) == MMSYSERR_NOERROR) return true;
+    // A stream opened on the sound mapper (the default device) has a handle
+    // whose id names no device: its mixer is the one of the device the
+    // mapper prefers.
+    DWORD preferred = 0, flags = 0;
+    rc = input ? waveInMessage(reinterpret_cast<HWAVEIN>(static_cast<UINT_PTR>(WAVE_MAPPER)), DRVM_MAPPER_PREFERRED_GET,
+                               reinterpret_cast<DWORD_PTR>(&preferred), reinterpret_cast<DWORD_PTR>(&flags))
+               : waveOutMessage(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(WAVE_MAPPER)),
+                                DRVM_MAPPER_PREFERRED_GET, reinterpret_cast<DWORD_PTR>(&preferred),
+                                reinterpret_cast<DWORD_PTR>(&flags));
+    if (rc == MMSYSERR_NOERROR && preferred != id && g_api->open(out, preferred, 0, 0, byId) == MMSYSERR_NOERROR)
+        return true;
     *out = nullptr;
     return false;
 }

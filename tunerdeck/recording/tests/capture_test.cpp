@@ -15,6 +15,11 @@
 
 namespace {
 
+// A block counts as sounding at well over half the tone's level (8485):
+// a recording at the wrong level or pitch has no block that passes the
+// checks, one with gaps of the player's own has enough that do.
+constexpr double kSounding = 5000;
+
 std::vector<int16_t> ReadWav(const std::string& path, int* rate) {
     std::vector<int16_t> pcm;
     cWaveFile in(path.c_str(), nullptr);
@@ -94,22 +99,27 @@ TEST(LiveCapture, LowQualityProfileGivesAValidMp3) {
     host.device = -1;
     host.profiles["Low"] = Profile{11025, 8, 2};
     CPipe pipe(&host);
-    tdtest::TonePlayer player(tdtest::SineStereo(1000, 5.0, 12000));
-    Sleep(300);
+    pipe.StartListening();
+    ASSERT_EQ(1, pipe.IsListening());
+    // Longer than the recording needs even on a slow machine; stopped after it.
+    tdtest::TonePlayer player(tdtest::SineStereo(1000, 40.0, 12000));
+    ASSERT_TRUE(tdtest::WaitFor([&] { return host.BestPeak() >= 30; }, 20000)) << host.BestPeak();
+    size_t reports = host.RecTimeCount();
     pipe.StartRecordingToFile(MakeJob(tmp.File("low.mp3"), 1, 11025, 8, 2, 0, 0, "Low"), 0);
     ASSERT_EQ(1, pipe.IsRecording());
     EXPECT_EQ(16, pipe.GetWaveFormat().GetBitsPerSample());
     EXPECT_EQ(16000, pipe.GetWaveFormat().GetSampleRate());
-    Sleep(2500);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return host.RecordedAtLeast(reports, 2); }, 30000));
     pipe.StopRecordingToFile();
-    player.Wait();
+    player.Stop();
     tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\recording-low.mp3", tmp.Read("low.mp3"));
 
     int rate = 0;
     std::vector<int16_t> mp3 = DecodeMp3File(tmp.Read("low.mp3"), &rate);
     EXPECT_EQ(16000, rate);
     ASSERT_GT(mp3.size() / 2, 8000u);
-    tdtest::ToneStats ms = tdtest::Measure(mp3.data() + 2 * 1600, mp3.size() / 2 - 3200, rate);
+    tdtest::ToneStats ms = tdtest::MeasureSounding(mp3.data() + 2 * 1600, mp3.size() / 2 - 3200, kSounding, rate, 800);
+    EXPECT_GE(ms.frames, 4000u) << "less than a quarter second of the tone";
     EXPECT_NEAR(1000.0, ms.frequency, 40.0);
     EXPECT_NEAR(8485.0, ms.rms, 1500.0);
 }
@@ -159,13 +169,15 @@ TEST(LiveCapture, ToneIsRecordedToWavAndMp3) {
     std::vector<int16_t> wav = ReadWav(tmp.File("live.wav"), &rate);
     EXPECT_EQ(44100, rate);
     ASSERT_GT(wav.size() / 2, 22050u);   // Wine delivers capture blocks late and in bursts
-    tdtest::ToneStats ws = tdtest::Measure(wav.data() + 2 * 4410, wav.size() / 2 - 4410);
+    tdtest::ToneStats ws = tdtest::MeasureSounding(wav.data() + 2 * 4410, wav.size() / 2 - 4410, kSounding);
+    EXPECT_GE(ws.frames, 11025u) << "less than a quarter second of the tone";
     EXPECT_NEAR(1000.0, ws.frequency, 40.0);
     EXPECT_NEAR(8485.0, ws.rms, 1300.0);
 
     std::vector<int16_t> mp3 = DecodeMp3File(tmp.Read("live.mp3"));
     ASSERT_GT(mp3.size() / 2, 22050u);
-    tdtest::ToneStats ms = tdtest::Measure(mp3.data() + 2 * 4410, mp3.size() / 2 - 8820);
+    tdtest::ToneStats ms = tdtest::MeasureSounding(mp3.data() + 2 * 4410, mp3.size() / 2 - 8820, kSounding);
+    EXPECT_GE(ms.frames, 11025u) << "less than a quarter second of the tone";
     EXPECT_NEAR(1000.0, ms.frequency, 40.0);
     EXPECT_NEAR(8485.0, ms.rms, 1500.0);
 
