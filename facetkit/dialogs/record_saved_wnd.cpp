@@ -111,6 +111,15 @@ void cRecordSavedWnd::SetRecording(const RecordingStartRecord* record) {
         bk::TextCopy(name_, sizeof name_, slash + 1);
         bk::TextCopy(folder_, sizeof folder_, std::string(path, static_cast<size_t>(slash - path)).c_str());
     }
+    // What it says as the window's own text too, for screen readers and
+    // tests acting as the user.
+    char saved[500] = {}, fileLabel[500] = {}, locationLabel[500] = {};
+    dlgs::Text(TXT_SAVED, saved, sizeof saved);
+    dlgs::Text(TXT_FILE_NAME, fileLabel, sizeof fileLabel);
+    dlgs::Text(TXT_LOCATION, locationLabel, sizeof locationLabel);
+    char text[sizeof saved + sizeof fileLabel + sizeof locationLabel + 2 * PATH_SIZE + 8];
+    bk::TextFormat(text, sizeof text, "%s\n%s %s\n%s %s", saved, fileLabel, name_, locationLabel, folder_);
+    if (GetWindow()) SetWindowTextA(GetWindow(), text);
     Invalidate();
 }
 

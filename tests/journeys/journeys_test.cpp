@@ -139,47 +139,66 @@ TEST(Journeys, ATitleChangeInTheStreamIsShown) {
     s.Screenshot("title-change");
 }
 
-TEST(Journeys, ARecordingByHandIsSavedAndHoldsTheTone) {
-    GTEST_SKIP() << "the player crashes (write to address 0xA) when the record button starts a recording in this set-up";
-    ToneStation station;
-    PlayerSession s;
-    StartAndPlay(s, station, "Journey Station");
-    ASSERT_TRUE(s.Click(journeys::kRecordButton));
-    const std::string recordings = s.UserFolder() + "aufnahmen";
-    // Five seconds of 44.1 kHz stereo.
-    std::string file = s.WaitForFile(recordings, ".wav", 5 * 176400, kEventMs);
-    ASSERT_FALSE(file.empty()) << "nothing recorded into " << recordings;
-    ASSERT_TRUE(s.Click(journeys::kRecordButton));
-    std::string text;
-    HWND saved = s.WaitForPopup(kEventMs, &text);
-    ASSERT_NE(saved, nullptr) << "no recording-saved pop-up";
-    s.Screenshot("recording-saved");
-    s.Key(VK_RETURN, saved);
+// The middle of a recording, away from its start and its end, holds the tone.
+void ExpectToneIn(const std::string& file) {
     std::vector<int16_t> pcm;
-    ASSERT_TRUE(tdtest::WaitFor([&] {
-        file = s.WaitForFile(recordings, ".wav", 5 * 176400, 1000);
-        return !file.empty() && WavSamples(file, &pcm) && pcm.size() >= 2 * 44100 * 4;
-    }, kEventMs, 500)) << file;
-    // The middle of the recording, away from the start and the cut.
+    ASSERT_TRUE(WavSamples(file, &pcm)) << file;
+    ASSERT_GE(pcm.size(), 2u * 44100 * 4) << file;
     tdtest::ToneStats st = tdtest::Measure(pcm.data() + 2 * 44100, 44100 * 2);
     EXPECT_GT(st.rms, 1500) << file;
     EXPECT_NEAR(st.frequency, 1000, 60) << file;
 }
 
-TEST(Journeys, ClosingWhileRecordingAsksFirst) {
-    GTEST_SKIP() << "the player crashes (write to address 0xA) when the record button starts a recording in this set-up";
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+TEST(Journeys, ARecordingByHandIsSavedAndHoldsTheTone) {
     ToneStation station;
     PlayerSession s;
     StartAndPlay(s, station, "Journey Station");
     ASSERT_TRUE(s.Click(journeys::kRecordButton));
-    ASSERT_FALSE(s.WaitForFile(s.UserFolder() + "aufnahmen", ".wav", 176400, kEventMs).empty());
+    const std::string recordings = s.RecordingFolder();
+    // Five seconds of 44.1 kHz stereo.
+    std::string file = s.WaitForFile(recordings, ".wav", 5 * 176400, kEventMs);
+    ASSERT_FALSE(file.empty()) << "nothing recorded into " << recordings << "\n" << s.Log();
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    std::string text;
+    HWND saved = s.WaitForPopup(kEventMs, &text);
+    ASSERT_NE(saved, nullptr) << "no recording-saved pop-up\n" << s.Log();
+    EXPECT_NE(text.find(Catalogue(23)), std::string::npos) << text;
+    EXPECT_NE(text.find(FileNameOf(file)), std::string::npos) << text;
+    s.Screenshot("recording-saved");
+    // Its OK button keeps the recording.
+    ASSERT_TRUE(s.Click(187, saved));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return !IsWindow(saved); }, kEventMs, 100)) << "the pop-up stays open";
+    EXPECT_EQ(journeys::kButtonUp, s.Element(journeys::kRecordButton).status);
+    ExpectToneIn(file);
+}
+
+TEST(Journeys, ClosingWhileRecordingAsksFirst) {
+    ToneStation station;
+    PlayerSession s;
+    StartAndPlay(s, station, "Journey Station");
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    const std::string file = s.WaitForFile(s.RecordingFolder(), ".wav", 176400, kEventMs);
+    ASSERT_FALSE(file.empty()) << s.Log();
     ASSERT_TRUE(s.Click(journeys::kCloseButton));
     std::string text;
     HWND question = s.WaitForPopup(kEventMs, &text);
     ASSERT_NE(question, nullptr) << "closed without asking";
+    EXPECT_EQ(Catalogue(600), text);
     s.Screenshot("close-while-recording");
-    EXPECT_TRUE(s.Program().Running()) << "ended while the question was open";
-    EXPECT_FALSE(text.empty());
+    // No: the player stays and records on.
+    s.Key(VK_ESCAPE, question);
+    ASSERT_TRUE(tdtest::WaitFor([&] { return !IsWindow(question); }, kEventMs, 100)) << "the question stays open";
+    ASSERT_TRUE(s.Program().Running()) << "ended although the user said no";
+    EXPECT_FALSE(s.WaitForFile(s.RecordingFolder(), ".wav", 5 * 176400, kEventMs).empty()) << "the recording stopped";
+    // Yes: the player ends and the recording is kept whole.
+    ASSERT_TRUE(s.Click(journeys::kCloseButton));
+    question = s.WaitForPopup(kEventMs, &text);
+    ASSERT_NE(question, nullptr) << "closed without asking the second time";
+    s.Key(VK_RETURN, question);
+    ASSERT_TRUE(s.WaitForExit(kEventMs)) << "still running after yes";
+    ExpectToneIn(file);
 }
 
 TEST(Journeys, EachNoticeOfTheHostIsShownAndCloses) {

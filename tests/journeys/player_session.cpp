@@ -110,6 +110,21 @@ void EndChildrenOf(DWORD pid) {
     CloseHandle(snap);
 }
 
+// A folder the session starts without: one that exists goes aside (the
+// person's own, or a copy an unfinished run left there) and comes back at
+// the end.
+void SetAside(const std::string& folder, const std::string& aside) {
+    if (!Exists(folder)) return;
+    if (Exists(aside))
+        tdtest::RemoveTree(folder);
+    else
+        MoveFileA(folder.c_str(), aside.c_str());
+}
+void PutBack(const std::string& folder, const std::string& aside) {
+    tdtest::RemoveTree(folder);
+    if (Exists(aside)) MoveFileA(aside.c_str(), folder.c_str());
+}
+
 void PostClick(HWND window, POINT pt) {
     const LPARAM at = MAKELPARAM(pt.x, pt.y);
     PostMessageA(window, WM_MOUSEMOVE, 0, at);
@@ -134,13 +149,11 @@ PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSetting
     userFolder_ = AppDataFolder() + "\\velmirant-Player\\";
     asideFolder_ = AppDataFolder() + "\\velmirant-Player.journey-aside";
     const std::string user = userFolder_.substr(0, userFolder_.size() - 1);
-    if (Exists(user)) {
-        if (Exists(asideFolder_))
-            tdtest::RemoveTree(user);   // the aside copy is the person's own from a run that did not finish
-        else
-            MoveFileA(user.c_str(), asideFolder_.c_str());
-    }
+    SetAside(user, asideFolder_);
     CreateDirectoryA(user.c_str(), nullptr);
+    recordingFolder_ = ShellFolder(CSIDL_PERSONAL) + "\\Aufnahmen";
+    recordingAside_ = recordingFolder_ + ".journey-aside";
+    SetAside(recordingFolder_, recordingAside_);
     reply_ = MakeReplyWindow();
 }
 
@@ -155,9 +168,8 @@ PlayerSession::~PlayerSession() {
         }
     }
     if (reply_) DestroyWindow(reply_);
-    const std::string user = userFolder_.substr(0, userFolder_.size() - 1);
-    tdtest::RemoveTree(user);
-    if (Exists(asideFolder_)) MoveFileA(asideFolder_.c_str(), user.c_str());
+    PutBack(userFolder_.substr(0, userFolder_.size() - 1), asideFolder_);
+    PutBack(recordingFolder_, recordingAside_);
 }
 
 bool PlayerSession::RouteStation(unsigned channelId, const std::string& address) {

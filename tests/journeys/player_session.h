@@ -34,6 +34,8 @@ enum : unsigned {
     kBitrateLine = 54,
     kRecordButton = 274,
 };
+// The state of a button that is neither pressed nor latched.
+constexpr int kButtonUp = 2;
 // The displays that may carry the running time ("00:00:07/LIVE").
 constexpr unsigned kStreamFactLines[] = {52, 55, 56, 57};
 
@@ -58,6 +60,9 @@ public:
     // the station database there with channel `channelId`'s first stream
     // moved to `address`.
     const std::string& UserFolder() const { return userFolder_; }
+    // Where recordings go: the documents folder's "Aufnahmen" as a fresh
+    // user has it, also emptied for the session and put back afterwards.
+    const std::string& RecordingFolder() const { return recordingFolder_; }
     bool RouteStation(unsigned channelId, const std::string& address);
     const tdtest::RegistrySandbox& Settings() const { return settings_; }
 
@@ -107,6 +112,7 @@ private:
     tdtest::TempFolder programFolder_;
     tdtest::RegistrySandbox settings_;
     std::string userFolder_, asideFolder_;
+    std::string recordingFolder_, recordingAside_;
     tdtest::Process program_;
     HWND main_ = nullptr;
     HWND reply_ = nullptr;

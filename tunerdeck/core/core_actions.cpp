@@ -216,7 +216,7 @@ void cCoreActions::PushUserLists() {
 }
 
 void cCoreActions::StartRecording(void* record) {
-    recording_->StartRecording(static_cast<RecordJob*>(record), displayText_ ? displayText_().c_str() : "");
+    recording_->StartRecording(record, displayText_ ? displayText_().c_str() : "");
 }
 
 void cCoreActions::ConvertToMp3(const void* record) {

@@ -1074,6 +1074,12 @@ void cRadioPlayer::OnBufferingStart() {
 
 // ---------------------------------------------------------------- the recording pipe's host
 
+void cRadioPlayer::cPlayerPipeHost::SendStatus(char* text, int code) {
+    // A finished job goes back to the skin as the record it was made from.
+    if (code == 46 && text) text = p_->recording_->HandBack(reinterpret_cast<RecordJob*>(text));
+    p_->SendStatus(text, code);
+}
+
 void cRadioPlayer::cPlayerPipeHost::SetPeakLevel(int left, int right) {
     p_->CallSkin<PfnSetPeakLevel>(td::kSetPeakLevel, left, right);
 }

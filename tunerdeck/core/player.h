@@ -227,7 +227,7 @@ private:
     class cPlayerPipeHost : public cPipeHost {
     public:
         explicit cPlayerPipeHost(cRadioPlayer* player) : p_(player) {}
-        void SendStatus(char* text, int code) override { p_->SendStatus(text, code); }
+        void SendStatus(char* text, int code) override;
         void SetPeakLevel(int left, int right) override;
         void SetRecTime(int freeSeconds, int totalFileBytes, int recordedSeconds, int recordState) override;
         void DebugLog(const char* text, int level) override { p_->DebugLog(text, level); }

@@ -1,6 +1,8 @@
 #include "recording_control.h"
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -46,11 +48,23 @@ void cRecordingControl::Status(const char* text, int code) {
     status_(text ? buf : nullptr, code);
 }
 
-int cRecordingControl::StartRecording(RecordJob* job, const char* displayText) {
-    if (!job) return 0;
+int cRecordingControl::StartRecording(void* record, const char* displayText) {
+    if (!record) return 0;
     if (!pipe_) {
-        FreeRecordJob(job);
+        HeapFree(GetProcessHeap(), 0, record);
         return 0;
+    }
+    // The skin's record ends at its 3,636 bytes; the fields only the player
+    // and the pipe use live in a job of their own.
+    RecordJob* job = NewRecordJob();
+    if (!job) {
+        HeapFree(GetProcessHeap(), 0, record);
+        return 0;
+    }
+    memcpy(job, record, kRecordStartRecordSize);
+    {
+        bk::ScopedLock hold(handedLock_);
+        handed_[job] = record;
     }
     if (pipe_->IsRecording()) pipe_->StopRecordingToFile();
 
@@ -112,8 +126,7 @@ int cRecordingControl::StartRecording(RecordJob* job, const char* displayText) {
     const int n = MakeRecordFileName(name, 0, path, sizeof path, job);
     if (n < 0) {
         WriteDebugLogF(1, "StartRecording: no file can be made in \"%s\"", job->folder);
-        job->pieceNumber = 0;
-        status_ ? status_(reinterpret_cast<char*>(job), 46) : FreeRecordJob(job);
+        Return(job);
         return 0;
     }
     bk::TextCopy(job->fileName, sizeof job->fileName, path);
@@ -124,7 +137,44 @@ int cRecordingControl::StartRecording(RecordJob* job, const char* displayText) {
     job->bitsPerSample = bps;
     job->channels = nch;
     pipe_->StartRecordingToFile(job, n);
-    return 1;
+    if (pipe_->IsRecording()) return 1;
+    // The pipe freed a job it could not start with (and said why); the
+    // skin's record is still out and the record button still pressed.
+    void* back = nullptr;
+    {
+        bk::ScopedLock hold(handedLock_);
+        auto it = handed_.find(job);
+        if (it != handed_.end()) {
+            back = it->second;
+            handed_.erase(it);
+        }
+    }
+    if (back) {
+        const int32_t none = 0;
+        memcpy(static_cast<char*>(back) + offsetof(RecordJob, pieceNumber), &none, sizeof none);
+        status_ ? status_(static_cast<char*>(back), 46) : static_cast<void>(HeapFree(GetProcessHeap(), 0, back));
+    }
+    return 0;
+}
+
+char* cRecordingControl::HandBack(RecordJob* job) {
+    void* record = nullptr;
+    {
+        bk::ScopedLock hold(handedLock_);
+        auto it = handed_.find(job);
+        if (it == handed_.end()) return reinterpret_cast<char*>(job);
+        record = it->second;
+        handed_.erase(it);
+    }
+    memcpy(record, job, kRecordStartRecordSize);
+    FreeRecordJob(job);
+    return static_cast<char*>(record);
+}
+
+void cRecordingControl::Return(RecordJob* job) {
+    job->pieceNumber = 0;
+    char* back = HandBack(job);
+    status_ ? status_(back, 46) : static_cast<void>(HeapFree(GetProcessHeap(), 0, back));
 }
 
 int cRecordingControl::MakeRecordFileName(const char* name, int n, char* path, size_t pathSize, RecordJob* job) {

@@ -8,8 +8,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 
 #include "record_job.h"
+#include "win_handles.h"
 
 class CPipe;
 class cSettings;
@@ -29,10 +31,18 @@ public:
     // The auto-cut folder flag stored at start (folder mode -1 takes it).
     void SetAutoCutFolder(int flag) { autoCutFolder_ = flag; }
 
-    // Takes over `job` (process heap). 1 when the pipe was asked to record;
-    // 0 when not: without a pipe the job is freed, without a usable file
-    // name it goes back to the skin with status 46 and piece count 0.
-    int StartRecording(RecordJob* job, const char* displayText);
+    // Takes over the skin engine's recording-start record (process heap,
+    // kRecordStartRecordSize bytes: the skin allocates no more). The pipe
+    // records with a job of its own that begins with a copy of it; the
+    // record goes back with status 46, filled in from the job, when the
+    // recording ends (HandBack). 1 when the pipe records; 0 when not:
+    // without a pipe the record is freed, otherwise it goes back at once
+    // with piece count 0.
+    int StartRecording(void* record, const char* displayText);
+    // For the pipe's status 46: the record the finished `job` was made
+    // from, with the job's fields copied into it (the job is freed), or the
+    // job itself when it was not made from one.
+    char* HandBack(RecordJob* job);
     void StopRecording();
     void SetRecordFormat();
     int GetFreeRecordTime();
@@ -64,6 +74,8 @@ public:
 
 private:
     void Status(const char* text, int code);
+    // The record goes back at once: nothing was recorded.
+    void Return(RecordJob* job);
 
     cSettings* settings_;
     StatusFn status_;
@@ -71,6 +83,10 @@ private:
     int autoCutFolder_ = 0;
     int volume_[3] = {};
     int savedVolume_ = 0, savedDevice_ = 0, savedSource_ = 0, savedAdjust_ = 0;
+    // Running jobs and the skin's records they were made from; the pipe
+    // ends a job on its own threads.
+    bk::CriticalSection handedLock_;
+    std::map<RecordJob*, void*> handed_;
 };
 
 }  // namespace td

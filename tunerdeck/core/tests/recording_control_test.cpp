@@ -34,9 +34,15 @@ public:
     void StartRecordingToFile(RecordJob* job, int counter) override {
         started = *job;
         startedCounter = counter;
-        FreeRecordJob(job);
+        // A pipe that records keeps the job until the recording ends.
+        if (keepJob)
+            kept = job;
+        else
+            FreeRecordJob(job);
         calls.push_back("start");
     }
+    bool keepJob = false;
+    RecordJob* kept = nullptr;
     void SetRecordFormat(int f) override { calls.push_back("format " + std::to_string(f)); }
     int GetFreeRecordTime() override { return 1234; }
     void StartListening() override { calls.push_back("listen"); }
@@ -179,7 +185,10 @@ TEST_F(RecordingControlTest, StartCompletesTheRecordFromProfilesAndValues) {
 }
 
 TEST_F(RecordingControlTest, UntitledRecordingsAreNamedAfterTheStationAndTime) {
+    pipe_.recording = 1;
+    pipe_.keepJob = true;
     EXPECT_EQ(1, control_.StartRecording(Job(""), "Jazz: Welle"));
+    FreeRecordJob(reinterpret_cast<RecordJob*>(control_.HandBack(pipe_.kept)));
     const std::string name = pipe_.started.fileName;
     EXPECT_EQ(0u, name.find(rec_.File("Jazz_ Welle, ")));
     EXPECT_NE(std::string::npos, name.find(" Uhr "));
@@ -188,6 +197,69 @@ TEST_F(RecordingControlTest, UntitledRecordingsAreNamedAfterTheStationAndTime) {
     control_.SetPipe(nullptr);   // no pipe: nothing happens, the record is freed
     EXPECT_EQ(0, control_.StartRecording(Job("x"), "y"));
     EXPECT_EQ(0, control_.GetFreeRecordTime());
+}
+
+// The skin engine allocates only the 3,636 bytes of the recording-start
+// record: nothing may be written past them, and the same record comes back
+// at the end with the recording's folder, path and pieces.
+TEST_F(RecordingControlTest, TheSkinsRecordStaysWithinItsSizeAndComesBackFilledIn) {
+    constexpr size_t kGuard = 256;
+    auto* block = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, kRecordStartRecordSize + kGuard));
+    ASSERT_NE(nullptr, block);
+    memset(block, 0, kRecordStartRecordSize);
+    memset(block + kRecordStartRecordSize, 0xA5, kGuard);
+    RecordJob view = {};
+    view.timerEntryId = -1;
+    view.createFolder = -1;
+    view.mp3Channels = -1;
+    bk::TextCopy(view.fileName, "Abend");
+    bk::TextCopy(view.quality, "CD");
+    memcpy(block, &view, kRecordStartRecordSize);
+    auto guardIntact = [&] {
+        for (size_t i = 0; i < kGuard; ++i)
+            if (block[kRecordStartRecordSize + i] != 0xA5) return false;
+        return true;
+    };
+
+    // A pipe that did not start: the record goes back at once, with no pieces.
+    pipe_.keepJob = true;
+    EXPECT_EQ(0, control_.StartRecording(block, "Sender"));
+    ASSERT_EQ(1u, returned_.size());
+    EXPECT_EQ(static_cast<void*>(block), static_cast<void*>(returned_[0]));
+    EXPECT_EQ(0, returned_[0]->pieceNumber);
+    EXPECT_TRUE(guardIntact());
+    returned_.clear();
+    FreeRecordJob(pipe_.kept);   // the double kept what a real pipe frees
+    pipe_.kept = nullptr;
+
+    pipe_.recording = 1;
+    block = static_cast<unsigned char*>(HeapReAlloc(GetProcessHeap(), 0, block, kRecordStartRecordSize + kGuard));
+    memcpy(block, &view, kRecordStartRecordSize);
+    memset(block + kRecordStartRecordSize, 0xA5, kGuard);
+    EXPECT_EQ(1, control_.StartRecording(block, "Sender"));
+    ASSERT_NE(nullptr, pipe_.kept);
+    EXPECT_NE(static_cast<void*>(block), static_cast<void*>(pipe_.kept)) << "the pipe records with a job of its own";
+    EXPECT_EQ(44100, pipe_.kept->sampleRate);
+    EXPECT_TRUE(guardIntact());
+
+    // The pipe's end: the job is handed back as the skin's record.
+    pipe_.kept->pieceNumber = 3;
+    pipe_.kept->firstCounter = 2;
+    char* back = control_.HandBack(pipe_.kept);
+    pipe_.kept = nullptr;
+    ASSERT_EQ(reinterpret_cast<char*>(block), back);
+    const auto* record = reinterpret_cast<const RecordJob*>(back);
+    EXPECT_EQ(3, record->pieceNumber);
+    EXPECT_EQ(2, record->firstCounter);
+    EXPECT_EQ(rec_.File("Abend.wav"), std::string(record->fileName));
+    EXPECT_EQ(rec_.Path(), std::string(record->folder));
+    EXPECT_TRUE(guardIntact());
+    HeapFree(GetProcessHeap(), 0, block);
+
+    // A job that was not made from a record is handed back as it is.
+    RecordJob* own = NewRecordJob();
+    EXPECT_EQ(reinterpret_cast<char*>(own), control_.HandBack(own));
+    FreeRecordJob(own);
 }
 
 TEST_F(RecordingControlTest, MixerOperationsAnswerWithTheirStatus) {
