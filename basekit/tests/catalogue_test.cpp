@@ -59,7 +59,7 @@ TEST(Catalogue, GermanAtTheIdEnglishAtIdPlus2000) {
 }
 
 TEST(Catalogue, MissingEnglishFallsBackAndMissingTextIsEmpty) {
-    for (unsigned int id : {137u, 619u, 637u}) {
+    for (unsigned int id : {137u, 619u, 637u, 703u, 704u}) {
         std::string german = Text(id, kLanguageGerman);
         EXPECT_FALSE(german.empty()) << id;
         EXPECT_EQ(german, Text(id, kLanguageEnglish)) << id;
@@ -161,6 +161,7 @@ TEST(Catalogue, EveryTextThePiecesNameExistsInGermanAndEnglish) {
         {490, 492, true, "programme tip line, today, tomorrow"},
         {619, 619, false, "German-only text"},
         {637, 637, false, "German-only text"},
+        {703, 704, false, "German-only texts"},
         {729, 729, true, "search podcasts"},
         {731, 731, true, "added to the favourites"},
     };

@@ -19,6 +19,6 @@ struct ElementReport {
     int32_t status;                // the button state (2 up, pressed and latched states above)
     int32_t left, top, right, bottom;   // in the skinned window's client area
     uint64_t ownWindow;            // the element's own child window; 0 when it is drawn by its window
-    char text[512];                // what a text element shows, cut and terminated
+    char text[512];                // what a text element shows, or a button's tool tip; cut and terminated
 };
 static_assert(sizeof(ElementReport) == 552, "element report layout");

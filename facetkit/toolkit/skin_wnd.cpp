@@ -111,7 +111,15 @@ LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND ask
     report.right = r.right;
     report.bottom = r.bottom;
     report.ownWindow = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(e->GetWindow()));
-    if (auto* text = dynamic_cast<cScrollText*>(e)) text->GetText(report.text, sizeof report.text);
+    // A button says what its tool tip tells the user.
+    const char* tip = nullptr;
+    if (auto* text = dynamic_cast<cScrollText*>(e))
+        text->GetText(report.text, sizeof report.text);
+    else if (auto* button = dynamic_cast<cWndButton*>(e))
+        tip = button->GetToolTipText();
+    else if (auto* button = dynamic_cast<cSkinButton*>(e))
+        tip = button->GetToolTipText();
+    if (tip) bk::TextCopy(report.text, sizeof report.text, tip);
     report.text[sizeof report.text - 1] = 0;
     COPYDATASTRUCT cds = {kElementReportKind, sizeof report, &report};
     DWORD_PTR answer = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../../tunerdeck/core/settings_interface.h"
+#include "activeelement.h"
 #include "bounded_text.h"
 #include "button_list.h"
 #include "catalogue.h"
@@ -15,6 +16,7 @@
 #include "host_link.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "main_menu.h"
 #include "main_window.h"
 #include "mp3_quality_wnd.h"
 #include "nav_menus.h"
@@ -27,6 +29,7 @@
 #include "skin_plugin.h"
 #include "splash_window.h"
 #include "status_intake.h"
+#include "wnd_button.h"
 #include "wnd_list.h"
 
 namespace {
@@ -126,6 +129,45 @@ void TearDown() {
     ReleaseSkinPlugin(&CurrentSkin());
     GetListStore().Clear(18, UiLanguage());
     HostLog(5, "alle fenster schlie\xDF" "en...ok");
+}
+
+// The edit and list children of the skinned windows share one background,
+// the navigator skin's text-box colour; the brush of an earlier start goes.
+void MakeTextBoxBrush() {
+    LibraryState& lib = Library();
+    if (lib.textBoxBrush) DeleteObject(lib.textBoxBrush);
+    lib.textBoxBrush = g_nav ? CreateSolidBrush(g_nav->GetSkinData()->GetTextboxcolorBG()) : nullptr;
+}
+
+// Recording buttons work only with the recording function switched on; while
+// it is off their tool tip says where to switch it on.
+void EnableRecordingButtons(int recording) {
+    for (cSkinWnd* w : {static_cast<cSkinWnd*>(g_nav), static_cast<cSkinWnd*>(g_main)}) {
+        DWORD id = w == g_nav ? 265 : 274;
+        if (!HasElement(w, id)) continue;
+        if (!recording)
+            if (auto* button = dynamic_cast<cWndButton*>(static_cast<cActiveElement*>(w->GetButtonList()->GetById(id))))
+                button->SetToolTipText(60u);
+        ActiveElementSetEnable(w->GetButtonList(), id, recording ? 1 : 0);
+    }
+}
+
+// The window's icons: an OEM skin's own where it has them, else the skin
+// engine's.
+void SetMainIcons(HMODULE skinModule) {
+    HWND hwnd = g_main->GetWindow();
+    const bool oem = IsOEMPlayer() != 0;
+    auto load = [](HMODULE module, LPCSTR name, int metric) {
+        int size = GetSystemMetrics(metric);
+        return static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, size, size, LR_SHARED));
+    };
+    HICON smallIcon = oem ? load(skinModule, "SmallIcon", SM_CXSMICON) : nullptr;
+    HICON bigIcon = oem ? load(skinModule, "BigIcon", SM_CXICON) : nullptr;
+    if (!smallIcon) smallIcon = load(Library().module, MAKEINTRESOURCEA(261), SM_CXSMICON);
+    if (!bigIcon) bigIcon = load(Library().module, MAKEINTRESOURCEA(2), SM_CXICON);
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageA(hwnd, WM_PAINTICON, 1, 0);
 }
 
 }  // namespace
@@ -259,6 +301,8 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     HostCallback(13, 0, nullptr);
     PumpMessages();
     HACCEL accelerators = LoadAcceleratorsA(lib.module, MAKEINTRESOURCEA(263));
+    SetMainIcons(skin.module);
+    TakeProductTexts(skin.module);
     SetWindowTextA(g_main->GetWindow(), GetProductTitle());
     if (host && host->GetScreen() == 6) host->SetScreen(2);
 
@@ -266,9 +310,11 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     if (g_nav) {
         skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources, g_nav,
                                  host ? host->GetLanguage() : 1);
+        RemoveOemNavigatorViews(g_nav, skin.module);
         if (UiLanguage() == 2) RemoveElement(g_nav, 356);
         g_nav->ApplySkinSizes();
     }
+    MakeTextBoxBrush();
     HostLog(7, HasElement(g_nav, 375) || HasElement(g_main, 375) ? "BuildUp: podcasts on" : "BuildUp: podcasts off");
     SetPodcastFeature(HasElement(g_nav, 375) || HasElement(g_main, 375));
 
@@ -287,7 +333,11 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         PumpMessages();
         Sleep(10);
     }
-    if (!lib.lastPlayedReceived) HostLog(1, "BuildUp: no last played station from the host");
+    if (!lib.lastPlayedReceived) {
+        // The display shows the product until the host names a station.
+        HostLog(1, "BuildUp: no last played station from the host");
+        g_main->SetCurrentSelection(0, GetProductTitle());
+    }
 
     unsigned long agentClosed = 0;
     GetValue("AgentClosedByUpdate", &agentClosed);
@@ -307,12 +357,7 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
             dlgs::Openers().recSourceSearch(g_nav, g_nav->GetWindow(), g_resources);
     }
 
-    // Recording buttons work only with the recording function switched on.
-    int recording = host ? host->GetUseRecording() : 0;
-    for (cSkinWnd* w : {static_cast<cSkinWnd*>(g_nav), static_cast<cSkinWnd*>(g_main)}) {
-        DWORD id = w == g_nav ? 265 : 274;
-        if (HasElement(w, id)) ActiveElementSetEnable(w->GetButtonList(), id, recording ? 1 : 0);
-    }
+    EnableRecordingButtons(host ? host->GetUseRecording() : 0);
 
     if (skin.entry.SkinSpecificBtn) skin.entry.SkinSpecificBtn(g_resources, g_main, g_main->GetButtonList(), 0);
     int countdown = 10;
@@ -409,3 +454,36 @@ FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record) {
 FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
 FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
 FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
+
+void RemoveOemNavigatorViews(cSkinWnd* navigator, HMODULE skinModule) {
+    if (!navigator || !IsOEMPlayer()) return;
+    static const struct {
+        UINT string;
+        DWORD element;
+    } kHidden[] = {{20, 6}, {21, 5}, {22, 265}, {23, 7}, {24, 8}, {25, 356}};
+    for (const auto& h : kHidden) {
+        char text[256] = {};
+        if (LoadStringA(skinModule, h.string, text, sizeof text) > 0) RemoveElement(navigator, h.element);
+    }
+}
+
+void TakeProductTexts(HMODULE skinModule) {
+    LibraryState& lib = Library();
+    SetProductTitle(kProductText);
+    bk::TextCopy(lib.productText, kProductText);
+    bk::TextCopy(lib.productWord, kProductWord);
+    for (char* further : lib.furtherTexts) further[0] = 0;
+    if (!IsOEMPlayer()) return;
+    auto take = [&](unsigned id, char* out, size_t size) {
+        char text[500] = {};
+        GetResourceString(skinModule, id, UiLanguage(), text, sizeof text);
+        if (text[0]) bk::TextCopy(out, size, text);
+    };
+    char title[256] = {};
+    take(11, title, sizeof title);
+    if (title[0]) SetProductTitle(title);
+    take(12, lib.productText, sizeof lib.productText);
+    take(13, lib.productWord, sizeof lib.productWord);
+    static const unsigned kFurther[9] = {14, 100, 101, 102, 103, 104, 105, 106, 107};
+    for (int i = 0; i < 9; ++i) take(kFurther[i], lib.furtherTexts[i], sizeof lib.furtherTexts[i]);
+}

@@ -9,6 +9,7 @@
 #include "facetkit_api.h"
 
 class cResourceManager;
+class cSkinWnd;
 
 // What BuildUp does first when the host asks for start actions.
 enum StartAction {
@@ -41,3 +42,11 @@ static_assert(sizeof(BannerInfoRecord) == 524, "banner record of 131 words");
 FACETKIT_API cResourceManager* GetResourceManager();
 // Removes and dispatches every message waiting in this thread's queue.
 FACETKIT_API void PumpMessages();
+
+// The product's names for this start: the defaults, or for an OEM player
+// every text its skin's string table holds (11 the window title, 12 the
+// product, 13 the product word, 14 and 100 to 107 the further texts).
+FACETKIT_API void TakeProductTexts(HMODULE skinModule);
+// An OEM player's skin hides the navigator's views it does not offer: each of
+// its strings 20 to 25 takes away view button 6, 5, 265, 7, 8 or 356.
+FACETKIT_API void RemoveOemNavigatorViews(cSkinWnd* navigator, HMODULE skinModule);

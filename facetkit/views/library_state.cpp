@@ -24,6 +24,11 @@ int RecentLimit() {
     return a > b ? a : b;
 }
 
+int MenuRecentLimit() {
+    cSettingsInterface* host = Library().host;
+    return host ? host->GetMaxResentList() : 10;
+}
+
 bool PostToWindow(unsigned long windowId, UINT message, WPARAM wParam, LPARAM lParam) {
     cSkinWnd* wnd = GetWindowList().Find(windowId);
     if (!wnd || !wnd->GetWindow()) return false;

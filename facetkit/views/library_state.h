@@ -24,6 +24,14 @@ struct LibraryState {
     volatile LONG canClose = 0;
     volatile LONG lastPlayedReceived = 0;
     volatile LONG bannerReady = 0;
+    // The background of the skinned windows' edit and list children, made
+    // from the skin's text-box colour at each start of the user interface.
+    HBRUSH textBoxBrush = nullptr;
+    // The product's names in the menus; an OEM skin may name its own, and
+    // may add nine further texts (BuildUp).
+    char productText[256] = "velmirant-Player";
+    char productWord[256] = "velmirant";
+    char furtherTexts[9][256] = {};
 };
 
 FACETKIT_API LibraryState& Library();
@@ -34,6 +42,9 @@ FACETKIT_API int HostCallback(int code, int ch, void* text);
 FACETKIT_API int UiLanguage();
 // The larger of the host's two list limits, or 10 without a host.
 int RecentLimit();
+// How many recent stations the station menu lists: the host's own limit for
+// that list alone (10 without a host).
+int MenuRecentLimit();
 // Posts to the window of a window-list entry (1 main, 6 navigator); false
 // when it is not there.
 bool PostToWindow(unsigned long windowId, UINT message, WPARAM wParam, LPARAM lParam);

@@ -118,10 +118,6 @@ void SetTexts(HMENU menu, std::initializer_list<std::pair<UINT, unsigned>> texts
     for (const auto& t : texts) SetText(menu, t.first, t.second, language);
 }
 
-void RemoveMissingViews(HMENU menu, const MainMenuState& s, std::initializer_list<std::pair<UINT, DWORD>> entries) {
-    for (const auto& e : entries) RemoveUnless(menu, e.first, NavHas(s, e.second));
-}
-
 void BuildStationMenu(HMENU menu, const MainMenuState& s) {
     int lang = s.language;
     SetText(menu, CMD_FAVOURITE, s.favourite ? 175 : 176, lang);
@@ -156,14 +152,38 @@ void BuildStationMenu(HMENU menu, const MainMenuState& s) {
     RemoveUnless(menu, CMD_SUBSCRIBE_PODCAST, NavHas(s, 375));
 }
 
+void Check(HMENU menu, UINT command, bool checked) {
+    CheckMenuItem(menu, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// A view entry: its command, the view kind it shows and the navigator
+// button the kind needs.
+struct ViewEntry {
+    UINT command;
+    int kind;
+    DWORD button;
+};
+
+// The entry of the view the navigator shows carries the check mark; entries
+// of views the navigator has no button for go.
+void MarkShownView(HMENU menu, const MainMenuState& s, std::initializer_list<ViewEntry> entries) {
+    for (const ViewEntry& v : entries) {
+        Check(menu, v.command, s.navigator && v.kind == s.viewKind);
+        RemoveUnless(menu, v.command, NavHas(s, v.button));
+    }
+}
+
 void BuildViewMenu(HMENU menu, const MainMenuState& s) {
     int lang = s.language;
     SetTexts(menu, {{CMD_VIEW_NORMAL, 428}, {CMD_VIEW_EXTENDED, 429}, {32778, 310}, {32779, 309}, {32780, 312},
                     {32846, 311}, {32862, 506}, {CMD_TIMER_ENTRY, 313}, {32866, 602}, {32810, 314},
                     {CMD_STATION_INFO, 252}},
              lang);
-    RemoveMissingViews(menu, s, {{32846, 265}, {32810, 8}, {32780, 7}, {32779, 5}, {32778, 6}, {CMD_TIMER_ENTRY, 322},
-                                 {32862, 356}, {32866, 375}});
+    // Without a navigator neither of its states is true.
+    Check(menu, CMD_VIEW_NORMAL, s.navigator && s.navFolded);
+    Check(menu, CMD_VIEW_EXTENDED, s.navigator && !s.navFolded);
+    MarkShownView(menu, s, {{32778, 3, 6}, {32779, 4, 5}, {32780, 2, 7}, {32810, 7, 8}, {CMD_TIMER_ENTRY, 9, 322},
+                            {32846, 8, 265}, {32862, 10, 356}, {32866, 12, 375}});
 }
 
 void BuildOptionsMenu(HMENU menu, const MainMenuState& s) {
@@ -171,7 +191,7 @@ void BuildOptionsMenu(HMENU menu, const MainMenuState& s) {
     SetTexts(menu, {{CMD_SETTINGS, 430}, {CMD_UPDATE_DATABASE, 431}, {CMD_RECOMMEND_SKIN, 193},
                     {CMD_RECOMMEND_STATION_2, 127}, {CMD_CONVERT_WAV, 508}},
              lang);
-    SetFilled(menu, CMD_RECOMMEND_PLAYER, 183, kProductText, lang);
+    SetFilled(menu, CMD_RECOMMEND_PLAYER, 183, s.productText, lang);
     if (s.oem) {
         DeleteMenu(menu, CMD_CONVERT_WAV, MF_BYCOMMAND);
         DeleteMenu(menu, CMD_RECOMMEND_SKIN, MF_BYCOMMAND);
@@ -194,16 +214,12 @@ void BuildHelpMenu(HMENU menu, const MainMenuState& s) {
     SetTexts(menu, {{CMD_REPORT_ERROR, 432}, {CMD_HELP, 433}, {CMD_FAQ, 324}, {CMD_PROPOSE_STATION, 446},
                     {CMD_NEWSLETTER, 637}},
              lang);
-    SetFilled(menu, CMD_ABOUT, 184, kProductText, lang);
-    SetFilled(menu, CMD_MAIL, 185, kProductWord, lang);
+    SetFilled(menu, CMD_ABOUT, 184, s.productText, lang);
+    SetFilled(menu, CMD_MAIL, 185, s.productWord, lang);
     if (s.oem || lang == 2)
         DeleteMenu(menu, CMD_NEWSLETTER, MF_BYCOMMAND);
     else
         InsertMenuA(menu, CMD_NEWSLETTER, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
-}
-
-void Check(HMENU menu, UINT command, bool checked) {
-    CheckMenuItem(menu, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void BuildNavigatorMenu(HMENU menu, const MainMenuState& s) {
@@ -214,17 +230,9 @@ void BuildNavigatorMenu(HMENU menu, const MainMenuState& s) {
              s.language);
     Check(menu, CMD_NAV_EXTEND, !s.navFolded);
     Check(menu, CMD_NAV_FOLD, s.navFolded != 0);
-    const struct {
-        UINT command;
-        int kind;
-        DWORD button;
-    } views[] = {{CMD_NAV_FAVOURITES, 3, 6}, {CMD_NAV_TOP, 4, 5},      {CMD_NAV_SEARCH, 2, 7},
-                 {CMD_NAV_SKINS, 7, 8},      {CMD_TIMER_ENTRY, 9, 322}, {CMD_NAV_RECORDING, 8, 265},
-                 {CMD_NAV_TIPS, 10, 356},    {CMD_NAV_PODCASTS, 12, 375}};
-    for (const auto& v : views) {
-        Check(menu, v.command, v.kind == s.viewKind);
-        RemoveUnless(menu, v.command, NavHas(s, v.button));
-    }
+    MarkShownView(menu, s, {{CMD_NAV_FAVOURITES, 3, 6}, {CMD_NAV_TOP, 4, 5}, {CMD_NAV_SEARCH, 2, 7},
+                            {CMD_NAV_SKINS, 7, 8}, {CMD_TIMER_ENTRY, 9, 322}, {CMD_NAV_RECORDING, 8, 265},
+                            {CMD_NAV_TIPS, 10, 356}, {CMD_NAV_PODCASTS, 12, 375}});
     Enable(menu, CMD_NAV_BACK, s.canBack != 0);
     Enable(menu, CMD_NAV_FORWARD, s.canForward != 0);
 }

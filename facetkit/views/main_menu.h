@@ -12,7 +12,7 @@ class cListe;
 class cListElement;
 
 // Sub-menus of "ContextMenu", by position.
-enum { MENU_MAIN = 0, MENU_TRACKS = 1, MENU_STATION = 3, MENU_VIEW = 4, MENU_OPTIONS = 5, MENU_HELP = 6 };
+enum { MENU_MAIN = 0, MENU_TRACKS = 1, MENU_TRAY = 2, MENU_STATION = 3, MENU_VIEW = 4, MENU_OPTIONS = 5, MENU_HELP = 6 };
 // The navigator's: its own, and those of its table rows.
 enum { MENU_NAVIGATOR = 10, MENU_STATION_ROW = 11, MENU_TIMER_ROW = 14, MENU_TIP_ROW = 15, MENU_PODCAST_ROW = 16 };
 
@@ -134,6 +134,9 @@ struct MainMenuState {
     int rowIsEpisode = 0;         // podcast rows
     int episodeDownloaded = 0;
     int feedSubscribed = 0;
+    // The product's names (an OEM skin may have its own).
+    const char* productText = kProductText;
+    const char* productWord = kProductWord;
 };
 
 // Sets the texts and states of sub-menu 0 and completes it ("Goto").

@@ -548,6 +548,8 @@ void cVelmoWin::UpdateFavouriteButton() {
         button->SetToolTipText(favourite ? 175u : 176u);
     }
     Repaint(GetWindow(), e->GetRect());
+    // A button with a window of its own paints the new look itself.
+    e->Invalidate();
 }
 
 void cVelmoWin::AddFavourite(unsigned long folderId) {
@@ -1010,9 +1012,11 @@ int cVelmoWin::ShowContextMenu(HWND owner, int x, int y, int subMenu) {
     state.favourite = IsFavourite(static_cast<unsigned long>(stationId_));
     state.recent = GetListStore().List(LS_RECENT);
     state.folders = GetListStore().List(LS_FAVOURITE_FOLDERS);
-    state.recentLimit = RecentLimit();
+    state.recentLimit = MenuRecentLimit();
     state.oem = IsOEMPlayer() ? 1 : 0;
     state.languageSupport = GetSkinData()->GetLanguageSupport();
+    state.productText = Library().productText;
+    state.productWord = Library().productWord;
     FillNavMenuState(&state, subMenu);
     {
         // The station menu walks the recent and folder lists, which host
@@ -1462,11 +1466,13 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 1;
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    case WM_CTLCOLORLISTBOX:
+        if (HBRUSH brush = ColourTextBox(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
+        break;
     case WM_LBUTTONDOWN: OnButtonDown(lParam); return 1;
     case WM_LBUTTONUP: OnButtonUp(lParam); return 1;
     case WM_MOUSEMOVE: OnMouseMove(lParam); return 1;
-    case WM_MOUSEWHEEL: return 1;
+    case WM_MOUSEWHEEL: OnWheel(wParam, lParam); return 1;
     case WM_MOUSELEAVE: {
         POINT none = {-1, -1};
         GetButtonList()->Check(none, hwnd, 4);
@@ -1556,6 +1562,11 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MAIN_ASK_DATABASE_UPDATE: AskDatabaseUpdate(); return 1;
     case WM_MAIN_NOT_AROUND_THE_CLOCK: ShowNotAroundTheClock(); return 1;
     case WM_MAIN_STREAM_UPDATE: ApplyStreamUpdates(); return 1;
+    case WM_FK_LISTS_CHANGED:
+        // The end of a favourites series: the button follows the new list.
+        UpdateFavouriteButton();
+        return 1;
+    case WM_MAIN_APPLY_NAV_BANNER: ApplyNavigatorBanner(); return 1;
     case WM_MAIN_APPLY_SELECTION: {
         EnterCriticalSection(&lock_);
         int id = pendingSelectionId_;
@@ -1620,4 +1631,60 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// ---- operations of the skinned window ----------------------------------------
+
+HRGN cVelmoWin::CreateWindowRegion(int, int) {
+    HRGN copy = CreateRectRgn(0, 0, 0, 0);
+    if (!copy) return nullptr;
+    HWND hwnd = GetWindow();
+    if (hwnd && GetWindowRgn(hwnd, copy) != ERROR) return copy;
+    // A window the skin gave no region of its own is shaped as its rectangle.
+    RECT r = {0, 0, GetWidth(), GetHeight()};
+    if (hwnd) GetClientRect(hwnd, &r);
+    SetRectRgn(copy, 0, 0, r.right - r.left, r.bottom - r.top);
+    return copy;
+}
+
+int cVelmoWin::ShowTrayMenu(UINT message) {
+    if (message != WM_RBUTTONUP) return 0;
+    HMENU loaded = LoadMenuA(Library().module, "ContextMenu");
+    if (!loaded) return 0;
+    int chosen = 0;
+    if (HMENU menu = GetSubMenu(loaded, MENU_TRAY)) {
+        POINT pt = {};
+        GetCursorPos(&pt);
+        // A menu of a window in the background would stay open after a
+        // click elsewhere.
+        if (HWND hwnd = GetWindow()) SetForegroundWindow(hwnd);
+        menuOpen_ = 1;
+        chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, GetWindow(), nullptr));
+        menuOpen_ = 0;
+    }
+    DestroyMenu(loaded);
+    return chosen;
+}
+
+void cVelmoWin::OnWheel(WPARAM wParam, LPARAM lParam) {
+    cNavWindow* nav = Navigator();
+    if (!nav || !nav->GetNavView() || !nav->GetWindow()) return;
+    // The main window has no list of its own; the navigator scrolls its
+    // content view as it does for a wheel turn over itself.
+    SendMessageA(nav->GetWindow(), WM_MOUSEWHEEL, wParam, lParam);
+}
+
+void cVelmoWin::ApplyNavigatorBanner() {
+    cNavWindow* nav = Navigator();
+    if (!nav) return;
+    nav->ApplySkinSizes();
+    HostCallback(CB_BANNER_CHANGED, 0, nullptr);
+}
+
+HBRUSH cVelmoWin::ColourTextBox(HDC dc) {
+    HBRUSH brush = Library().textBoxBrush;
+    if (!brush || !dc) return brush;
+    SetTextColor(dc, GetSkinData()->GetTextcolorN());
+    SetBkColor(dc, GetSkinData()->GetTextboxcolorBG());
+    return brush;
 }

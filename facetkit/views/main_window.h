@@ -64,6 +64,9 @@ enum : UINT {
     WM_MAIN_TIMER_JOB_DECLINED = WM_USER + 0x304,
     // A selection made on another thread, shown on the window's.
     WM_MAIN_APPLY_SELECTION = WM_USER + 0x305,
+    // A changed banner setting, applied by the navigator on the window's
+    // thread.
+    WM_MAIN_APPLY_NAV_BANNER = WM_USER + 0x306,
 };
 
 // Private messages others send the main window (the navigator's rows and
@@ -113,6 +116,7 @@ enum {
     CB_SEEK = 23,
     CB_BANNER_REFRESH = 26,
     CB_STOP_RECORDING = 39,
+    CB_BANNER_CHANGED = 48,
     CB_REC_SOURCES = 42,
     CB_TIMER_LIST = 53,
     CB_PLAY_PATH = 72,
@@ -335,7 +339,25 @@ public:
     void RedrawTimeBar() override;
     void SetTitleShown(int) override {}
 
+    // The skinned window's operations the main window fills in.
+    // A copy of the window's own region (the requested size is not read).
+    HRGN CreateWindowRegion(int width, int height) override;
+    // The close request of the skin (the extended-view button): the closing
+    // sequence, never the base's removal of the object.
+    void OnExtendButton() override { Close(); }
+    // A message of a tray icon: a right-button release opens the tray menu
+    // (sub-menu 2 of "ContextMenu") at the cursor; the chosen command, or 0.
+    int ShowTrayMenu(UINT message);
+    // A wheel turn over the main window scrolls the navigator's content view.
+    void OnWheel(WPARAM wParam, LPARAM lParam);
+    // The navigator applies a changed banner setting (INFO of a link), then
+    // the host hears of it; on the window's thread.
+    void ApplyNavigatorBanner();
+
 private:
+    // Edit and list children: the skin's text-box colours on the context,
+    // and the library's shared brush (null before the start-up made it).
+    HBRUSH ColourTextBox(HDC dc);
     void SetField(char* field, size_t size, const char* text, DWORD id);
     void ClearConnectingWhenPlaying();
     void InvalidateStatusSymbol();

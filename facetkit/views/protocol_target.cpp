@@ -20,6 +20,7 @@
 #include "timerentry.h"
 #include "view_notices.h"
 #include "vltime.h"
+#include "wnd_list.h"
 
 namespace {
 
@@ -141,7 +142,9 @@ public:
         host->SetAdBannerUrl(address);
         host->SetAdBannerCX(cx);
         host->SetAdBannerCY(cy);
-        if (NavWindowObject()) HostCallback(48, 0, nullptr);
+        // The navigator takes the new sizes on its own thread, which then
+        // tells the host (a link may arrive on the command-line thread).
+        if (NavWindowObject()) PostToWindow(WND_ID_MAIN, WM_MAIN_APPLY_NAV_BANNER, 0, 0);
     }
     void SetSuppressNotice() override { ::SetSuppressNotice(1); }
     void AskShutdown(int autoYes) override {

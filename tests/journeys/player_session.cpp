@@ -362,4 +362,16 @@ bool PlayerSession::WaitForExit(DWORD ms) {
     return program_.Wait(ms, &code);
 }
 
+HWND PlayerSession::Navigator() const {
+    return program_.Handle() ? tdtest::FindWindowOf("tunerdeck Nav Wnd Class", program_.Pid()) : nullptr;
+}
+
+void PlayerSession::Wheel(HWND window, int delta) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    // The wheel reports the pointer in screen coordinates.
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), at);
+}
+
 }  // namespace journeys

@@ -106,6 +106,12 @@ public:
     bool CloseByButton(DWORD ms = 30000);
     bool WaitForExit(DWORD ms);
 
+    // The navigator window of the player, or null.
+    HWND Navigator() const;
+    // One notch of the mouse wheel (towards the user when `delta` is
+    // negative) over the middle of a window of the player.
+    void Wheel(HWND window, int delta);
+
 private:
     bool Query(HWND window, unsigned id, ElementView* view);
 

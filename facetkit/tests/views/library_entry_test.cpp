@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "activeelement.h"
 #include "bounded_text.h"
+#include "catalogue.h"
 #include "facetkit_fixtures.h"
 #include "host_exports.h"
 #include "library_entry.h"
@@ -26,7 +28,11 @@
 #include "dialog_services.h"
 #include "skin_plugin.h"
 #include "skin_wnd.h"
+#include "skin_wnd_fixture.h"
+#include "status_intake.h"
 #include "tdtest.h"
+#include "wnd_button.h"
+#include "win_handles.h"
 #include "wnd_list.h"
 
 namespace {
@@ -67,7 +73,24 @@ struct ScriptedHost {
     bool answerCanClose = true;
     bool closeAtBanner = true;
     std::string emptySeams = "not asked";
+    // What the user interface showed when its banner would start.
+    std::string station;
+    std::string recordTip;
+    bool icons = false;
+    bool textBoxBrush = false;
 } g_host;
+
+// Notes what the running user interface shows a user.
+void NoteShownState(cSkinWnd* main) {
+    auto* window = dynamic_cast<cVelmoWin*>(main);
+    if (!window) return;
+    g_host.station = window->GetStationField();
+    HWND hwnd = window->GetWindow();
+    g_host.icons = SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0) && SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0);
+    if (auto* record = dynamic_cast<cWndButton*>(static_cast<cActiveElement*>(window->GetButtonList()->GetById(274))))
+        g_host.recordTip = record->GetToolTipText();
+    g_host.textBoxBrush = Library().textBoxBrush != nullptr;
+}
 
 int HostEvent(int code, int ch, void* text) {
     if (code == 28) {
@@ -87,6 +110,7 @@ int HostEvent(int code, int ch, void* text) {
     case 24: {
         g_host.emptySeams = EmptySeams();
         cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+        NoteShownState(main);
         if (g_host.closeAtBanner && main) PostMessageA(main->GetWindow(), WM_CLOSE, 0, 0);
         break;
     }
@@ -196,6 +220,15 @@ TEST_F(StartUpTest, BuildUpRunsTheUserInterfaceAndClosesInOrder) {
     EXPECT_TRUE(sawCanClose);
     // Status after the windows are gone is dropped.
     EXPECT_EQ(ReceiveStatus("x", 0), 0);
+    // What the user saw meanwhile: the host's station, the window's icons,
+    // where to switch recording on (this host has it off), the text boxes'
+    // background.
+    EXPECT_EQ(g_host.station, "Eins");
+    EXPECT_TRUE(g_host.icons);
+    char recordingOff[512] = {};
+    GetResourceString(nullptr, 60, 1, recordingOff, sizeof recordingOff);
+    EXPECT_EQ(g_host.recordTip, recordingOff);
+    EXPECT_TRUE(g_host.textBoxBrush);
 }
 
 // Every slot the pieces reach their collaborators through is filled once the
@@ -229,6 +262,7 @@ TEST_F(StartUpTest, WaitsAreBounded) {
     bool gaveUp = false;
     for (const std::string& l : g_host.logs) gaveUp |= l == "canclose...given up";
     EXPECT_TRUE(gaveUp);
+    EXPECT_EQ(g_host.station, "velmirant-Player") << "without a station from the host the display names the product";
 }
 
 // Set when the loop had to be ended by force: status 21 did not end it.
@@ -370,3 +404,39 @@ TEST(RealPlayer, StartsTheUserInterfaceWithTheStandardSkinAndClosesInOrder) {
 }
 
 }  // namespace
+
+TEST_F(StartUpTest, AnOemSkinNamesTheProductAndHidesTheViewsItLeavesOut) {
+    ValuesGuard oem({"OEM_Player"});
+    bk::ScopedModule partner(LoadLibraryA(fk::BinFile("facetkit_fixtureskin.dll").c_str()));
+    ASSERT_NE(partner.Get(), nullptr);
+    struct Case {
+        const char* oem;
+        const char* title;
+        const char* product;
+        std::vector<DWORD> views;
+    };
+    const Case cases[] = {
+        {"0", "velmirant-Player", "velmirant-Player", {5, 6, 7, 8, 265, 356}},
+        {"1", "Partner Radio", "Partner Player", {5, 7, 8, 356}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.oem);
+        SetValue("OEM_Player", c.oem);
+        fk::TestSkinWnd nav(WND_ID_NAVIGATOR, 40, 260, 200, 100);
+        for (DWORD id : {5u, 6u, 7u, 8u, 265u, 356u}) nav.GetButtonList()->AddButton(&nav, nullptr, 1, POINT{0, 0}, id, 0);
+        TakeProductTexts(partner.Get());
+        RemoveOemNavigatorViews(&nav, partner.Get());
+        EXPECT_STREQ(GetProductTitle(), c.title);
+        EXPECT_STREQ(Library().productText, c.product);
+        EXPECT_STREQ(Library().productWord, "velmirant") << "a name the skin does not give stays";
+        std::vector<DWORD> left;
+        for (DWORD id : {5u, 6u, 7u, 8u, 265u, 356u})
+            if (nav.GetButtonList()->GetById(id)) left.push_back(id);
+        EXPECT_EQ(left, c.views);
+        HWND hwnd = nav.GetWindow();
+        GetWindowList().RemoveWithoutDelete(&nav);
+        nav.DetachWindow();
+        DestroyWindow(hwnd);
+    }
+    TakeProductTexts(nullptr);
+}

@@ -222,4 +222,49 @@ TEST_F(SubMenu, OptionsAndHelpFollowTheProductAndTheLanguage) {
     }
 }
 
+
+// The view menu marks the navigator's state and the view it shows; the
+// navigator's own menu marks the same view under its own commands.
+TEST_F(SubMenu, ViewMenusMarkTheNavigatorsStateAndItsShownView) {
+    fk::TestHost host(50, 50);
+    cButtonListe nav;
+    for (DWORD id : {5u, 6u, 7u, 8u, 265u, 322u, 356u, 375u}) nav.AddButton(&host, nullptr, 1, POINT{0, 0}, id, 0);
+    struct Case {
+        int folded, viewKind;
+        UINT marked;   // the view entry with the check mark (0 none)
+    };
+    const Case cases[] = {
+        {1, 3, 32778}, {0, 4, 32779}, {0, 2, 32780}, {0, 7, 32810}, {0, 9, CMD_TIMER_ENTRY},
+        {0, 8, 32846}, {1, 10, 32862}, {0, 12, 32866}, {0, 5, 0},   // details: no view entry of its own
+    };
+    const UINT kViewEntries[] = {32778, 32779, 32780, 32810, CMD_TIMER_ENTRY, 32846, 32862, 32866};
+    auto checked = [this](UINT command) { return (GetMenuState(menu_, command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.viewKind);
+        MainMenuState state = {0, 0, 0, 0, 1, &nav};
+        state.navFolded = c.folded;
+        state.viewKind = c.viewKind;
+        Open(MENU_VIEW, state);
+        EXPECT_EQ(checked(CMD_VIEW_NORMAL), c.folded != 0);
+        EXPECT_EQ(checked(CMD_VIEW_EXTENDED), c.folded == 0);
+        for (UINT command : kViewEntries) EXPECT_EQ(checked(command), command == c.marked) << command;
+    }
+
+    // The navigator's menu marks the favourites under its own command.
+    MainMenuState state = {0, 0, 0, 0, 1, &nav};
+    state.viewKind = 3;
+    Open(MENU_NAVIGATOR, state);
+    EXPECT_TRUE(checked(CMD_NAV_FAVOURITES));
+    EXPECT_FALSE(checked(CMD_NAV_TOP));
+    EXPECT_TRUE(checked(CMD_NAV_EXTEND));
+
+    // Without a navigator nothing is marked, and its view entries go.
+    MainMenuState none = {0, 0, 0, 0, 1, nullptr};
+    none.viewKind = 3;
+    Open(MENU_VIEW, none);
+    EXPECT_FALSE(checked(CMD_VIEW_NORMAL));
+    EXPECT_FALSE(checked(CMD_VIEW_EXTENDED));
+    EXPECT_EQ(Text(32778), "<none>");
+}
+
 }  // namespace

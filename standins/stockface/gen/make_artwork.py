@@ -8,7 +8,7 @@
 "skin" writes BigResource.bmp, BigResource_ENG.bmp, BM_THUMB.bmp (24-bit
 BMP), stockface_rects.inc (the 413 inclusive rectangles the skin hands out)
 and stockface_sprites.inc (the table's rules, for the tests); "cursors" the
-four cursors of the skin engine; "check" draws everything twice and fails
+four cursors and the two window icons of the skin engine; "check" draws everything twice and fails
 unless both runs and the built files are byte for byte the same. Only the standard library is used, nothing depends on
 time, locale or dictionary order, so every run gives the same bytes.
 
@@ -751,11 +751,43 @@ def write_skin(table, out):
     write(os.path.join(out, settings.prefix + "_sprites.inc"), rule_table(sprites, height, settings, source))
 
 
+def icon_image(size):
+    """A size x size 32-bit icon image: a blue rounded tile with a white play sign."""
+    pixels = []
+    for y in range(size - 1, -1, -1):           # bottom-up rows
+        for x in range(size):
+            corner = size // 5
+            dx = max(corner - x, x - (size - 1 - corner), 0)
+            dy = max(corner - y, y - (size - 1 - corner), 0)
+            inside = dx * dx + dy * dy <= corner * corner
+            u, v = (x + 0.5) / size, (y + 0.5) / size
+            play = 0.34 <= u <= 0.74 and abs(v - 0.5) <= (0.74 - u) * 0.62
+            if not inside:
+                pixels.append(struct.pack("<BBBB", 0, 0, 0, 0))
+            elif play:
+                pixels.append(struct.pack("<BBBB", 0xFF, 0xFF, 0xFF, 0xFF))
+            else:
+                pixels.append(struct.pack("<BBBB", 0xB4, 0x6F, 0x2D, 0xFF))
+    mask_row = ((size + 31) // 32) * 4
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    return info + b"".join(pixels) + b"\0" * (mask_row * size)
+
+
+def icon_file(size):
+    body = icon_image(size)
+    head = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(body), 6 + 16)
+    return head + entry + body
+
+
 def write_cursors(out):
     write(os.path.join(out, "IDC_CUR_MOVE.cur"), cursor_file(outlined(arrow_cross), 11, 11))
     write(os.path.join(out, "IDC_CUR_LINK.cur"), cursor_file(outlined(hand), 7, 1))
     write(os.path.join(out, "IDC_CUR_RESIZE.cur"), cursor_file(outlined(diagonal(False)), 11, 11))
     write(os.path.join(out, "IDC_CUR_SIZEB.cur"), cursor_file(outlined(diagonal(True)), 11, 11))
+    # The player window's icons, small and big.
+    write(os.path.join(out, "FK_SMALL.ico"), icon_file(16))
+    write(os.path.join(out, "FK_BIG.ico"), icon_file(32))
 
 
 def check(table, built):
