@@ -126,7 +126,7 @@ enum : unsigned {
     kNavFavouritesButton = 6,
 };
 // Buttons of a station line: play, add to and remove from the favourites.
-enum : unsigned { kRowPlay = 1, kRowAddFavourite = 30, kRowRemoveFavourite = 33 };
+enum : unsigned { kRowPlay = 1, kRowAddFavourite = 29, kRowRemoveFavourite = 32 };
 
 // The navigator window of the session's player (visible or not), or null.
 HWND FindNavigator(const PlayerSession& s);
