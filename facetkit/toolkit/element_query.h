@@ -22,3 +22,14 @@ struct ElementReport {
     char text[512];                // what a text element shows, or a button's tool tip; cut and terminated
 };
 static_assert(sizeof(ElementReport) == 552, "element report layout");
+
+// A table's lines, asked the same way of the table's own child window: the
+// registered message kTableLineQueryMessage with the line's position (from
+// 0, in the order shown) in wParam and the asking window in lParam. The
+// table returns 0 past its last line; otherwise it sends one report for the
+// line (id: the line's entry id; text: its column texts joined by " | ";
+// rectangle in the table window; visible when the line is scrolled into
+// view), then one for each of the line's buttons (id: the button's element
+// id; rectangle in the table window, valid while the line is in view), and
+// returns 1.
+constexpr const char kTableLineQueryMessage[] = "tunerdeck table line query";

@@ -2,13 +2,17 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "bounded_text.h"
+#include "element_query.h"
 #include "library_state.h"
 #include "main_window.h"
 #include "list_store.h"
 #include "resource_manager.h"
 #include "rows_table.h"
+#include "skin_button.h"
 #include "skin_wnd.h"
 #include "skindata.h"
 #include "wnd_list.h"
@@ -481,7 +485,66 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ReleaseCapture();
         }
         return 0;
-    default:
+    default: {
+        static const UINT lineQuery = RegisterWindowMessageA(kTableLineQueryMessage);
+        if (msg == lineQuery && lineQuery) return AnswerLineQuery(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
+    }
+}
+
+// Runs on the table's thread, so lines and buttons cannot change meanwhile.
+LRESULT cTableCtrl::AnswerLineQuery(int position, HWND asker) {
+    if (position < 0 || !IsWindow(asker)) return 0;
+    cListElement* e = grid_.GetLines()->First();
+    for (int i = 0; e && i < position; ++i) e = e->Next();
+    if (!e) return 0;
+    auto* line = static_cast<cTableLine*>(e);
+    auto send = [&](const ElementReport& report) {
+        COPYDATASTRUCT cds = {kElementReportKind, sizeof report, const_cast<ElementReport*>(&report)};
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(child_), reinterpret_cast<LPARAM>(&cds),
+                            SMTO_ABORTIFHUNG, 5000, &answer);
+    };
+    const int hh = grid_.GetHeaderHeight(), rh = grid_.GetRowHeight();
+    RECT area = {};
+    if (child_) GetClientRect(child_, &area);
+    const int bottom = hBar_ ? hBar_->GetRect().top : area.bottom;
+    ElementReport report = {};
+    report.id = static_cast<int32_t>(line->GetId());
+    report.enabled = 1;
+    report.left = 0;
+    report.top = hh + (position - topRow_) * rh - rowOffset_;
+    report.right = vBar_ ? vBar_->GetRect().left : area.right;
+    report.bottom = report.top + rh;
+    report.visible = report.top >= hh && report.bottom <= bottom;
+    report.ownWindow = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(child_));
+    std::string text;
+    for (int c = 0; c < line->GetColumnCount() && c < TABLE_MAX_COLUMNS; ++c) {
+        const char* column = line->GetColumnText(c);
+        if (c) text += " | ";
+        if (column) text += column;
+    }
+    bk::TextCopy(report.text, sizeof report.text, text.c_str());
+    send(report);
+    cCellRowElement* row = line->GetRow();
+    for (cListElement* b = row ? row->GetButtons()->First() : nullptr; b; b = b->Next()) {
+        auto* button = static_cast<cSkinButton*>(b);
+        ElementReport r = {};
+        r.id = static_cast<int32_t>(button->GetId());
+        r.visible = button->IsVisible() && report.visible;
+        r.enabled = button->IsEnabled();
+        r.status = button->GetStatus();
+        // Buttons are placed on the first column's surface; the table shows
+        // it below the header, moved up by the part of the top line scrolled away.
+        const RECT at = button->GetRect();
+        r.left = at.left;
+        r.right = at.right;
+        r.top = at.top + hh - rowOffset_;
+        r.bottom = at.bottom + hh - rowOffset_;
+        r.ownWindow = report.ownWindow;
+        if (const char* tip = button->GetToolTipText()) bk::TextCopy(r.text, sizeof r.text, tip);
+        send(r);
+    }
+    return 1;
 }

@@ -127,6 +127,8 @@ public:
 private:
     static LRESULT CALLBACK TableProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The element query of its lines (element_query.h).
+    LRESULT AnswerLineQuery(int position, HWND asker);
     void StartRepeat(UINT_PTR timer);
     void StopRepeat();
     void OnRepeatTimer(UINT_PTR timer);

@@ -52,8 +52,8 @@ const ButtonPlace kMainButtons[] = {
 
 // The navigator: its view buttons along the top, one radio group.
 const ButtonPlace kNavButtons[] = {
-    {5, 10, 8, 2, 1},   {6, 74, 8, 2, 1},    {7, 138, 8, 2, 1}, {8, 202, 8, 2, 1},
-    {265, 266, 8, 2, 1}, {322, 330, 8, 2, 1}, {4, 400, 8, 0, 0},
+    {5, 10, 8, 2, 1},    {6, 74, 8, 2, 1},    {7, 138, 8, 2, 1},   {8, 202, 8, 2, 1},
+    {265, 266, 8, 2, 1}, {322, 330, 8, 2, 1}, {375, 394, 8, 2, 1}, {4, 570, 8, 0, 0},
 };
 
 // The display's texts: station, title, status line, and under them the
@@ -122,7 +122,7 @@ void SetCommonMetrics(cVelmoSkinData* d) {
     d->SetWaitSymbolsCount(8);
     d->SetSkinauswahlLinks(115);
     d->SetDisplayRahmen(Sz(9, 5));
-    d->SetMinSizeNavWnd(Sz(430, 420));
+    d->SetMinSizeNavWnd(Sz(600, 440));
     d->SetBannerHeight(0);
     d->SetBannerPos(Pt(0, 10));
     d->SetNavWndPaintRandLinks(0);
@@ -149,7 +149,7 @@ SKIN_PLUGIN_EXPORT void SetButtonsMain(cVelmoSkinData* data, cButtonListe* list,
     data->SetDisplayLeftTop(Pt(16, 22));
     data->SetTitelPos(Pt(24, 30));
     data->SetListenCounterPos(Pt(24, 104));
-    data->SetNavWndOffset(Pt(0, 210));
+    data->SetNavWndOffset(Pt(0, 0));
     data->SetBufferRect(Rc(314, 28, 328, 36));
     data->SetTimebarRect(Rc(20, 144, 330, 150));
     data->SetDetailInfoTextRect(Rc(24, 40, 320, 100));
@@ -171,12 +171,16 @@ SKIN_PLUGIN_EXPORT void SetButtonsNav(cVelmoSkinData* data, cButtonListe* list, 
     SetCommonMetrics(data);
     data->SetMainWindowFlags(0);
     data->SetHasDisplay(1);
+    // The navigator's lists lie on a light ground: their texts are dark.
+    data->SetTextcolorN(RGB(0x22, 0x2A, 0x36));
+    data->SetTextcolorO(RGB(0x10, 0x3C, 0x78));
+    data->SetTextcolorBalken(RGB(0x30, 0x38, 0x44));
     data->SetStatusSymbolPos(Pt(0, 0));
     data->SetThumbPos(Pt(5, 30));
     data->SetDisplayLeftTop(Pt(10, 34));
     data->SetTitelPos(Pt(14, 30));
     data->SetListenCounterPos(Pt(6, 40));
-    data->SetNavWndOffset(Pt(0, 210));
+    data->SetNavWndOffset(Pt(0, 0));
     data->SetBufferRect(Rc(0, 0, 0, 0));
     data->SetTimebarRect(Rc(0, 0, 0, 0));
     data->SetDetailInfoTextRect(Rc(14, 40, 410, 130));

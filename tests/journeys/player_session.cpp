@@ -375,3 +375,141 @@ void PlayerSession::Wheel(HWND window, int delta) {
 }
 
 }  // namespace journeys
+
+namespace journeys {
+
+namespace {
+
+// The reports a table sends back during one line query.
+std::vector<ElementReport> g_lineReports;
+
+LRESULT CALLBACK LineReplyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (!cds || cds->dwData != kElementReportKind || cds->cbData != sizeof(ElementReport)) return 0;
+        g_lineReports.push_back(*static_cast<const ElementReport*>(cds->lpData));
+        return 1;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND LineReplyWindow() {
+    static HWND window = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = LineReplyProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "journeys table line reply";
+        RegisterClassA(&wc);
+        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }();
+    return window;
+}
+
+ElementView ViewOf(const ElementReport& r) {
+    ElementView v;
+    v.found = true;
+    v.visible = r.visible != 0;
+    v.enabled = r.enabled != 0;
+    v.status = r.status;
+    v.rect = RECT{r.left, r.top, r.right, r.bottom};
+    v.ownWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(r.ownWindow));
+    v.text.assign(r.text, strnlen(r.text, sizeof r.text));
+    return v;
+}
+
+bool AskLine(HWND table, int position) {
+    static const UINT query = RegisterWindowMessageA(kTableLineQueryMessage);
+    g_lineReports.clear();
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(table, query, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(LineReplyWindow()),
+                               SMTO_NORMAL, 10000, &answer) &&
+           answer == 1 && !g_lineReports.empty();
+}
+
+struct NavSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindNavigatorOf(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<NavSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid != s->pid || strcmp(cls, kNavigatorClass) != 0) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+const ElementView* TableLine::Button(unsigned id) const {
+    for (const auto& b : buttons)
+        if (b.first == id) return &b.second;
+    return nullptr;
+}
+
+HWND FindNavigator(const PlayerSession& s) {
+    NavSearch search{s.Program().Pid(), nullptr};
+    EnumWindows(FindNavigatorOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindTable(HWND navigator) {
+    for (HWND child = FindWindowExA(navigator, nullptr, nullptr, nullptr); child;
+         child = FindWindowExA(navigator, child, nullptr, nullptr))
+        if (IsWindowVisible(child) && AskLine(child, 0)) return child;
+    return nullptr;
+}
+
+std::vector<TableLine> TableLines(HWND table, int max) {
+    std::vector<TableLine> lines;
+    for (int i = 0; i < max && AskLine(table, i); ++i) {
+        TableLine line;
+        line.id = static_cast<uint32_t>(g_lineReports[0].id);
+        line.line = ViewOf(g_lineReports[0]);
+        for (size_t b = 1; b < g_lineReports.size(); ++b)
+            line.buttons.emplace_back(static_cast<unsigned>(g_lineReports[b].id), ViewOf(g_lineReports[b]));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void ClickAt(HWND window, POINT pt) { PostClick(window, pt); }
+
+void ScreenshotBoth(HWND first, HWND second, const std::string& name) {
+    RECT a = {}, b = {}, both = {};
+    GetWindowRect(first, &a);
+    if (!second || !IsWindowVisible(second) || !GetWindowRect(second, &b)) b = a;
+    UnionRect(&both, &a, &b);
+    const int w = both.right - both.left, h = both.bottom - both.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        if (BitBlt(mem, 0, 0, w, h, screen, both.left, both.top, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(w) * h);
+            for (auto& p : pixels) p &= 0x00FFFFFF;
+            tdtest::WritePng(tdtest::ArtifactDir() + "\\journey-" + name + ".png", w, h, pixels);
+        }
+        SelectObject(mem, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace journeys

@@ -126,3 +126,41 @@ private:
 };
 
 }  // namespace journeys
+
+namespace journeys {
+
+// ---- the navigator
+
+constexpr const char* kNavigatorClass = "tunerdeck Nav Wnd Class";
+// Elements of the navigator a user clicks.
+enum : unsigned {
+    kNavTopStationsButton = 5,
+    kNavFavouritesButton = 6,
+};
+// Buttons of a station line: play, add to and remove from the favourites.
+enum : unsigned { kRowPlay = 1, kRowAddFavourite = 29, kRowRemoveFavourite = 32 };
+
+// The navigator window of the session's player (visible or not), or null.
+HWND FindNavigator(const PlayerSession& s);
+// The table the navigator shows (the child window that answers the line
+// query), or null.
+HWND FindTable(HWND navigator);
+
+// One line of a table as the table reports it, with its buttons.
+struct TableLine {
+    uint32_t id = 0;       // the entry's id
+    ElementView line;      // text: the columns joined by " | "
+    std::vector<std::pair<unsigned, ElementView>> buttons;   // by element id
+    // The line's button with this element id, or null.
+    const ElementView* Button(unsigned id) const;
+};
+// The table's lines in the order shown (at most `max`).
+std::vector<TableLine> TableLines(HWND table, int max = 400);
+
+// A left click at a point of a window's client area.
+void ClickAt(HWND window, POINT pt);
+// A picture of the screen area that holds both windows (the main window
+// and the navigator) into the artifacts folder as journey-<name>.png.
+void ScreenshotBoth(HWND first, HWND second, const std::string& name);
+
+}  // namespace journeys
