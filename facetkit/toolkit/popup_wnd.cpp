@@ -409,6 +409,8 @@ LRESULT CALLBACK cPopUpWnd::PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 LRESULT cPopUpWnd::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     int x = static_cast<short>(LOWORD(lParam));
     int y = static_cast<short>(HIWORD(lParam));
+    // A pop-up's buttons are asked for like a skinned window's elements.
+    if (IsElementQuery(msg)) return AnswerElementQuery(hwnd, &buttons_, static_cast<DWORD>(wParam), reinterpret_cast<HWND>(lParam));
     switch (msg) {
     case WM_PAINT:
         Show();

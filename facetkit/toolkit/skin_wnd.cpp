@@ -85,14 +85,20 @@ LRESULT CALLBACK cSkinWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     }
     cSkinWnd* self = fkwin::Bound<cSkinWnd>(hwnd);
     if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    static const UINT queryMessage = RegisterWindowMessageA(kElementQueryMessage);
-    if (msg == queryMessage && queryMessage) return self->AnswerElementQuery(static_cast<DWORD>(wParam), reinterpret_cast<HWND>(lParam));
+    if (IsElementQuery(msg)) return self->AnswerElementQuery(static_cast<DWORD>(wParam), reinterpret_cast<HWND>(lParam));
     return self->WndProc(hwnd, msg, wParam, lParam);
 }
 
+LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) { return ::AnswerElementQuery(hwnd_, &elements_, id, asker); }
+
+bool IsElementQuery(UINT msg) {
+    static const UINT queryMessage = RegisterWindowMessageA(kElementQueryMessage);
+    return queryMessage && msg == queryMessage;
+}
+
 // Runs on the window's thread, so the elements cannot change meanwhile.
-LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) {
-    auto* e = static_cast<cActiveElement*>(elements_.GetById(id));
+LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker) {
+    auto* e = elements ? static_cast<cActiveElement*>(elements->GetById(id)) : nullptr;
     if (!e || !IsWindow(asker)) return 0;
     ElementReport report = {};
     report.id = static_cast<int32_t>(id);
@@ -109,7 +115,7 @@ LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) {
     report.text[sizeof report.text - 1] = 0;
     COPYDATASTRUCT cds = {kElementReportKind, sizeof report, &report};
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&cds),
+    SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&cds),
                         SMTO_ABORTIFHUNG, 5000, &answer);
     return 1;
 }

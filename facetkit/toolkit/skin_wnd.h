@@ -41,6 +41,13 @@ typedef int (*HostToolTipFn)(void* context);
 FACETKIT_API void SetHostToolTipSource(HostToolTipFn fn, void* context);
 FACETKIT_API int GetHostUseToolTip();
 
+// The registered element query (element_query.h) answered for a window
+// `from` whose elements are `elements` (a skinned window's, a pop-up's
+// buttons): 1 when the element exists.
+FACETKIT_API LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker);
+// Whether `msg` is that query.
+FACETKIT_API bool IsElementQuery(UINT msg);
+
 class FACETKIT_API cSkinWnd : public cListElement, public cElementHost {
 public:
     cSkinWnd();
