@@ -83,7 +83,7 @@ std::vector<std::pair<std::string, unsigned long>> Entries(int slot) {
 }  // namespace
 
 cOwnStationWnd::cOwnStationWnd(cElementHost* owner, HWND parent, cResourceManager* res, unsigned long stationId)
-    : cPopUpWnd(parent, res), owner_(owner), res_(res), stationId_(stationId), edits_{}, lists_{}, listSlots_{},
+    : cPopUpWnd(parent, res), owner_(owner), res_(res), stationId_(stationId), edits_{}, lists_{}, listIds_{},
       formatMissing_(false), addressMissing_(false), focusGiven_(false), white_(CreateSolidBrush(RGB(255, 255, 255))) {
     HWND hwnd = GetWindow();
     if (!hwnd) return;
@@ -138,12 +138,12 @@ cOwnStationWnd::~cOwnStationWnd() {
 }
 
 void cOwnStationWnd::FillList(int index, int slot, unsigned long selectedId) {
-    listSlots_[index] = slot;
     cSkinComboBox* list = lists_[index];
     if (!list) return;
     int selected = 0, position = 0;
     for (const auto& entry : Entries(slot)) {
         list->AddString(entry.first.c_str());
+        listIds_[index].push_back(entry.second);
         if (entry.second == selectedId && selectedId != 0 && selected == 0) selected = position;
         ++position;
     }
@@ -153,9 +153,10 @@ void cOwnStationWnd::FillList(int index, int slot, unsigned long selectedId) {
 unsigned long cOwnStationWnd::SelectedId(int index) {
     cSkinComboBox* list = lists_[index];
     const int selected = list ? list->GetCurSel() : -1;
-    if (selected < 0) return 0;
-    const auto entries = Entries(listSlots_[index]);
-    return static_cast<size_t>(selected) < entries.size() ? entries[static_cast<size_t>(selected)].second : 0;
+    // The ids as the list was filled: the host may push new lists while
+    // the editor is open.
+    const std::vector<unsigned long>& ids = listIds_[index];
+    return selected >= 0 && static_cast<size_t>(selected) < ids.size() ? ids[static_cast<size_t>(selected)] : 0;
 }
 
 std::string cOwnStationWnd::EditText(int index) {

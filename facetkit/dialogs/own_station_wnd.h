@@ -79,7 +79,7 @@ private:
     unsigned long stationId_;
     cVLEditBox* edits_[EDIT_COUNT];
     cSkinComboBox* lists_[LIST_COUNT];
-    int listSlots_[LIST_COUNT];
+    std::vector<unsigned long> listIds_[LIST_COUNT];
     bool formatMissing_;
     bool addressMissing_;
     bool focusGiven_;

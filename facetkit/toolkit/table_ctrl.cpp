@@ -485,6 +485,26 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ReleaseCapture();
         }
         return 0;
+    case WM_GETTEXTLENGTH:
+    case WM_GETTEXT: {
+        // The window's text is what the table lists, a row a line, so that
+        // screen readers (and tests acting as the user) can read it.
+        std::string all;
+        for (cListElement* e = texts_.First(); e; e = e->Next()) {
+            for (char c : static_cast<cTableTextEntry*>(e)->text) {
+                if (!c) break;
+                all += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+            }
+            all += '\n';
+        }
+        if (msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(all.size());
+        char* out = reinterpret_cast<char*>(lParam);
+        if (!out || wParam == 0) return 0;
+        const size_t n = all.size() < wParam - 1 ? all.size() : wParam - 1;
+        memcpy(out, all.data(), n);
+        out[n] = 0;
+        return static_cast<LRESULT>(n);
+    }
     default: {
         static const UINT lineQuery = RegisterWindowMessageA(kTableLineQueryMessage);
         if (msg == lineQuery && lineQuery) return AnswerLineQuery(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));

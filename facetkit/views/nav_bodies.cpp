@@ -270,10 +270,12 @@ cWndButton* cNavView::AddButton(unsigned long id, unsigned sprite, int x, int y)
     return b;
 }
 
-cSkinComboBox* cNavView::AddBox(int x, int y, int cx, const std::vector<std::string>& texts, int selected) {
+cSkinComboBox* cNavView::AddBox(int x, int y, int cx, const std::vector<std::string>& texts, int selected,
+                                bool folderMenu) {
     cResourceManager* res = Resources();
     if (!res || !nav_) return nullptr;
-    boxes_.emplace_back(new cSkinComboBox(nav_, res, x, y, cx, 20, 0, 0));
+    boxes_.emplace_back(folderMenu ? new cSkinContextMenu(nav_, res, x, y, cx, 20, 0, 0)
+                                   : new cSkinComboBox(nav_, res, x, y, cx, 20, 0, 0));
     cSkinComboBox* box = boxes_.back().get();
     for (const std::string& t : texts) box->AddString(t.c_str());
     box->SetCurSel(selected);
@@ -386,7 +388,7 @@ void cNavView::BuildSelectionBoxes(int kind) {
                     ids.push_back(e->GetId());
                 }
             }
-            cSkinComboBox* box = AddBox(x, y, 150, texts, first);
+            cSkinComboBox* box = AddBox(x, y, 150, texts, first, true);
             x += 156;
             AddButton(185, 185, x, y);
             x += res->GetGfxWidth(185) + 4;

@@ -208,7 +208,10 @@ private:
     void ShowRecordingTexts();
     cResourceManager* Resources() const;
     cWndButton* AddButton(unsigned long id, unsigned sprite, int x, int y);
-    cSkinComboBox* AddBox(int x, int y, int cx, const std::vector<std::string>& texts, int selected);
+    // folderMenu: the favourites' folder box, whose right-click menu renames,
+    // deletes and creates folders.
+    cSkinComboBox* AddBox(int x, int y, int cx, const std::vector<std::string>& texts, int selected,
+                          bool folderMenu = false);
     void MakePanel(unsigned background);
     int CurrentSelections(int* out) const;
 

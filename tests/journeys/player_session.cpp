@@ -3,11 +3,13 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
 #include "element_query.h"
 #include "rdb_files.h"
+#include "settings_blob.h"
 #include "station_db.h"
 #include "test_audio.h"
 
@@ -510,6 +512,150 @@ void ScreenshotBoth(HWND first, HWND second, const std::string& name) {
     }
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
+}
+
+}  // namespace journeys
+
+// ---- the pop-ups and menus of the player
+
+namespace journeys {
+
+namespace {
+
+struct ClassSearch {
+    DWORD pid;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<ClassSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == s->pid && IsWindowVisible(hwnd) && strcmp(cls, s->className) == 0) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND VisibleWindowOf(const PlayerSession& s, const char* className) {
+    ClassSearch search{s.Program().Pid(), className, nullptr};
+    EnumWindows(FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitForMenuOnScreen(const PlayerSession& s, DWORD ms) {
+    return tdtest::WaitFor([&] { return VisibleWindowOf(s, "#32768") != nullptr; }, ms, 50);
+}
+
+struct ChildSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<ChildSearch*>(param);
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (_stricmp(cls, s->className) == 0) s->found.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+HWND NavigatorWindow(const PlayerSession& s) {
+    return tdtest::FindWindowOf("tunerdeck Nav Wnd Class", s.Program().Pid());
+}
+
+bool OpenElementMenu(PlayerSession& s, unsigned element, DWORD ms) {
+    return s.Click(element) && WaitForMenuOnScreen(s, ms);
+}
+
+bool OpenContextMenu(PlayerSession& s, HWND window, POINT at, DWORD ms) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, where);
+    PostMessageA(window, WM_RBUTTONUP, 0, where);
+    return WaitForMenuOnScreen(s, ms);
+}
+
+void ChooseMenuEntry(PlayerSession& s, UINT arrow, int presses) {
+    // The menu's loop reads every key of the player's window thread.
+    for (int i = 0; i < presses; ++i) s.Key(arrow);
+    s.Key(VK_RETURN);
+}
+
+HWND WaitForNewPopup(PlayerSession& s, const std::vector<HWND>& before, DWORD ms) {
+    HWND found = nullptr;
+    tdtest::WaitFor([&] {
+        for (HWND p : s.Popups()) {
+            if (std::find(before.begin(), before.end(), p) == before.end()) {
+                found = p;
+                return true;
+            }
+        }
+        return !s.Program().Running();
+    }, ms, 50);
+    return found;
+}
+
+bool WaitGone(HWND window, DWORD ms) {
+    return tdtest::WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, ms, 50);
+}
+
+std::vector<HWND> ChildWindows(HWND parent, const char* className) {
+    ChildSearch search{className, {}};
+    EnumChildWindows(parent, CollectChildren, reinterpret_cast<LPARAM>(&search));
+    std::vector<HWND>& found = search.found;
+    std::stable_sort(found.begin(), found.end(), [](HWND a, HWND b) {
+        RECT ra = {}, rb = {};
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return found;
+}
+
+bool TypeInto(HWND edit, const std::string& text, DWORD ms) {
+    // Everything chosen, then typed over, as a user replaces a field's text.
+    PostMessageA(edit, EM_SETSEL, 0, -1);
+    PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+    for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
+    return tdtest::WaitFor([&] { return PlayerSession::TextOf(edit) == text; }, ms, 50);
+}
+
+std::vector<std::string> BoxEntries(HWND combo) {
+    // Each entry shown in turn (the box tells its owner nothing of it) and
+    // read as the box's text; the user's choice is put back.
+    std::vector<std::string> entries;
+    DWORD_PTR count = 0, chosen = 0, ignored = 0;
+    if (!SendMessageTimeoutA(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) ||
+        !SendMessageTimeoutA(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &chosen))
+        return entries;
+    for (LONG_PTR i = 0; i < static_cast<LONG_PTR>(count); ++i) {
+        SendMessageTimeoutA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+        entries.push_back(PlayerSession::TextOf(combo));
+    }
+    SendMessageTimeoutA(combo, CB_SETCURSEL, chosen, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    return entries;
+}
+
+std::string StoredSetting(const PlayerSession& s, const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, s.Settings().Key().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    DWORD size = 0, type = 0;
+    std::vector<unsigned char> blob;
+    if (RegQueryValueExA(key, "VLSettings", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+        blob.resize(size);
+        if (RegQueryValueExA(key, "VLSettings", nullptr, &type, blob.data(), &size) != ERROR_SUCCESS) blob.clear();
+        blob.resize(size);
+    }
+    RegCloseKey(key);
+    std::string xml, value;
+    if (blob.empty() || td::OpenSettings(blob.data(), blob.size(), &xml) != td::OpenResult::Ok) return "";
+    return td::FindElement(xml, name, &value) ? value : std::string();
 }
 
 }  // namespace journeys

@@ -164,3 +164,36 @@ void ClickAt(HWND window, POINT pt);
 void ScreenshotBoth(HWND first, HWND second, const std::string& name);
 
 }  // namespace journeys
+
+// ---- the pop-ups and menus of the player, as a user meets them
+
+namespace journeys {
+
+// The player's navigator window, or null.
+HWND NavigatorWindow(const PlayerSession& s);
+// Opens the menu of a main-window element (the options, station and view
+// buttons) and waits for it on screen.
+bool OpenElementMenu(PlayerSession& s, unsigned element, DWORD ms);
+// A right click at a point of a window's client area; waits for the menu
+// it opens.
+bool OpenContextMenu(PlayerSession& s, HWND window, POINT at, DWORD ms);
+// In the menu on screen: the arrow keys (from no entry chosen), then Return.
+// Down from the top counts entries, Up from the bottom; separators are
+// skipped, as the user's keys skip them.
+void ChooseMenuEntry(PlayerSession& s, UINT arrow, int presses);
+// A pop-up of the player (no text needed) that was not among `before`.
+HWND WaitForNewPopup(PlayerSession& s, const std::vector<HWND>& before, DWORD ms);
+// Waits until a window is gone or hidden.
+bool WaitGone(HWND window, DWORD ms);
+// The child windows of a class, top to bottom, then left to right.
+std::vector<HWND> ChildWindows(HWND parent, const char* className);
+// Types into an edit field what it is to hold instead of its text, as
+// keys; true once it shows the text.
+bool TypeInto(HWND edit, const std::string& text, DWORD ms);
+// The entries of a selection box, in order.
+std::vector<std::string> BoxEntries(HWND combo);
+// A value of the player's stored settings record in its settings key
+// ("" when the record or the value is missing).
+std::string StoredSetting(const PlayerSession& s, const char* name);
+
+}  // namespace journeys

@@ -114,6 +114,9 @@ TEST_F(OwnStationTest, StoredStationIsShownAndSentBackAsEdited) {
 
     Choose(wnd->GetList(cOwnStationWnd::LIST_GENRE), 2);
     Type(wnd->GetEdit(cOwnStationWnd::EDIT_NAME), "Nacht\x02" "funk 2");
+    // The host pushes its lists again while the editor is open: the choice
+    // stays the entry the user saw.
+    Fill(LS_GENRES_LOWER, {{"Blues", 9}, {"Rock", 10}, {"Jazz", 11}, {"Pop", 12}});
     Post(wnd.get(), cOwnStationWnd::BUTTON_OK);
     EXPECT_FALSE(wnd->GetWindow() && IsWindow(wnd->GetWindow()));
     auto sent = dlgtest::CallsWithCode(49);
