@@ -112,12 +112,58 @@ AudioDecoder::Status AudioDecoder::Feed(const uint8_t* data, size_t len, std::ve
     skipFrames_ = uint64_t(skipMs_) * rate_ / 1000;
     hip_ = hip_decode_init();
     if (!hip_) return Status::Unsupported;
+    hipRate_ = fi.sampleRate;
+    hipChannels_ = fi.channels;
     std::vector<uint8_t> rest(sniff_.begin() + start, sniff_.end());
     sniff_.clear();
     return DecodeMp3(rest.data(), rest.size(), out);
 }
 
 AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, std::vector<int16_t>* out) {
+    // LAME's decoder keeps to the rate and layout of its first frame and
+    // skips frames of another: the frames are walked here, and where a
+    // station switches (confirmed by the frame after) a fresh decoder takes
+    // over from that frame on.
+    pending_.insert(pending_.end(), data, data + len);
+    size_t pos = 0, fed = 0;
+    while (pos + 4 <= pending_.size()) {
+        Mp3FrameInfo fi;
+        if (!ParseMp3FrameHeader(pending_.data() + pos, pending_.size() - pos, &fi)) {
+            ++pos;   // not a frame: the decoder finds its way past it
+            continue;
+        }
+        const size_t next = pos + fi.frameBytes;
+        if (next + 4 > pending_.size()) break;   // the whole frame and the next header first
+        if (fi.sampleRate != hipRate_ || fi.channels != hipChannels_) {
+            Mp3FrameInfo after;
+            if (ParseMp3FrameHeader(pending_.data() + next, pending_.size() - next, &after) &&
+                after.sampleRate == fi.sampleRate && after.channels == fi.channels) {
+                if (pos > fed && FeedHip(pending_.data() + fed, pos - fed, out) != Status::Ok) return Status::Unsupported;
+                fed = pos;
+                hip_decode_exit(static_cast<hip_t>(hip_));
+                hip_ = hip_decode_init();
+                if (!hip_) return Status::Unsupported;
+                hipRate_ = fi.sampleRate;
+                hipChannels_ = fi.channels;
+            } else {
+                ++pos;   // a false header inside the data
+                continue;
+            }
+        }
+        pos = next;
+    }
+    Status st = pos > fed ? FeedHip(pending_.data() + fed, pos - fed, out) : Status::Ok;
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(pos));
+    return st;
+}
+
+void AudioDecoder::Flush(std::vector<int16_t>* out) {
+    if (!known_ || !mp3_ || pending_.empty()) return;
+    FeedHip(pending_.data(), pending_.size(), out);
+    pending_.clear();
+}
+
+AudioDecoder::Status AudioDecoder::FeedHip(const uint8_t* data, size_t len, std::vector<int16_t>* out) {
     hip_t hip = static_cast<hip_t>(hip_);
     // hip_decode1 returns at most one frame per call: feed the bytes once,
     // then drain what the decoder holds with empty calls.
@@ -128,6 +174,7 @@ AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, st
     memset(&info, 0, sizeof info);
     unsigned char* in = const_cast<unsigned char*>(data);
     size_t inLen = len;
+    int idle = 0;
     for (int guard = 0; guard < 100000; ++guard) {
         int n = hip_decode1_headers(hip, in, inLen, left, right, &info);
         in = nullptr;
@@ -137,7 +184,13 @@ AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, st
             if (++mp3Errors_ > 1000) return Status::Unsupported;
             continue;
         }
-        if (n == 0) break;
+        // A frame without samples (the encoder's information frame) also
+        // answers 0: only a second 0 in a row means nothing is left.
+        if (n == 0) {
+            if (++idle == 2) break;
+            continue;
+        }
+        idle = 0;
         if (n > static_cast<int>(kMaxFrame)) n = kMaxFrame;
         if (info.header_parsed && info.bitrate > 0) bitrate_ = static_cast<uint32_t>(info.bitrate) * 1000;
         // The channel count and the rate are fixed by the first frame; a

@@ -26,6 +26,8 @@ public:
     // neither WAV nor MP3 (decided within the first 64 KiB after a leading
     // ID3v2 tag, which is skipped whatever its size).
     Status Feed(const uint8_t* data, size_t len, std::vector<int16_t>* out);
+    // At the end of the data: decodes what waited for a following frame.
+    void Flush(std::vector<int16_t>* out);
     // At the end of the data: Unsupported when no format was ever found.
     Status Finish() const { return known_ ? Status::Ok : Status::Unsupported; }
 
@@ -43,6 +45,7 @@ private:
     // (linear interpolation, carried across calls) before Emit.
     void EmitAtRate(const int16_t* interleaved, size_t frames, uint32_t rate, std::vector<int16_t>* out);
     Status DecodeMp3(const uint8_t* data, size_t len, std::vector<int16_t>* out);
+    Status FeedHip(const uint8_t* data, size_t len, std::vector<int16_t>* out);
     Status ConvertWav(const uint8_t* data, size_t len, std::vector<int16_t>* out);
 
     std::vector<uint8_t> sniff_;
@@ -59,6 +62,9 @@ private:
     uint32_t wavDataBytes_ = 0;
     std::vector<uint8_t> carry_;   // a partial WAV frame
     void* hip_ = nullptr;
+    uint32_t hipRate_ = 0;          // what the running decoder was started on
+    uint16_t hipChannels_ = 0;
+    std::vector<uint8_t> pending_;  // MP3 bytes up to a frame not yet whole
     uint64_t skipFrames_ = 0;
     uint32_t skipMs_ = 0;
     int mp3Errors_ = 0;
