@@ -382,14 +382,35 @@ TEST(DownloadManager, ManyCancelledJobsLeaveNothingBehind) {
 }
 
 TEST(DownloadManager, DestroyingTheManagerEndsRunningJobs) {
-    HttpServer server;
-    RouteStall(server, "/stall");
+    auto server = std::make_unique<HttpServer>();
+    RouteStall(*server, "/stall");
+    Fetch(server->Url("/x"));   // WinINet's own threads, before counting
+    const size_t threadsBefore = ThreadCount();
     char* answers[5] = {};
+    CallbackLog log;
+    size_t callsAtEnd = 0;
     {
         cDownloadManager m;
-        std::string url = server.Url("/stall");
-        for (auto& a : answers) m.StartJob(m.Download(nullptr, 0, &url[0], &a, 0, 0, 0));
-        Sleep(300);
+        std::string url = server->Url("/stall");
+        for (auto& a : answers) {
+            unsigned long id = m.Download(nullptr, 0, &url[0], &a, 0, 0, 0);
+            m.SetUserData(id, &log);
+            m.SetCallback(id, CallbackLog::Record);
+            m.StartJob(id);
+            ASSERT_TRUE(tdtest::WaitFor([&] { return m.GetStatus(id) == kDownloadReceiving; }, 30000));
+        }
+    }
+    {
+        // The destructor's own cancel may report, but nothing after it returned.
+        std::lock_guard<std::mutex> lock(log.mu);
+        callsAtEnd = log.calls.size();
+    }
+    server.reset();   // wakes the reads that still wait
+    ASSERT_TRUE(tdtest::WaitFor([&] { return ThreadCount() <= threadsBefore + 2; }, 30000))
+        << ThreadCount() << " threads, before " << threadsBefore;
+    {
+        std::lock_guard<std::mutex> lock(log.mu);
+        EXPECT_EQ(log.calls.size(), callsAtEnd) << "a callback after the manager was gone";
     }
     for (auto* a : answers)
         if (a) HeapFree(GetProcessHeap(), 0, a);

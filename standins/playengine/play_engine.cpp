@@ -16,6 +16,7 @@
 #include "bounded_text.h"
 #include "decoder.h"
 #include "stream_parse.h"
+#include "webparse.h"
 #include "win_handles.h"
 
 namespace pe {
@@ -44,7 +45,7 @@ struct EngineShared {
     EngineInfo info;
     std::deque<Event> events;
     char address[1024] = {};
-    char entries[kMaxEntries][1024] = {};
+    char entries[kMaxEntries][bk::kPlaylistEntrySize] = {};
     uint32_t bufferMs = 3000;
     char proxy[300] = {};           // "host:port" or empty
 
@@ -340,7 +341,7 @@ void Session::ReaderMain() {
         }
         int count = 0;
         Update([&](EngineShared& s) {
-            count = ParsePlaylist(text.data(), text.size(), s.entries, kMaxEntries);
+            count = static_cast<int>(bk::ParsePlaylist(text.data(), text.size(), s.entries, kMaxEntries));
             s.info.entryCount = count;
             s.info.currentEntry = count ? 1 : 0;
             if (count) bk::TextCopy(address, s.entries[0]);
@@ -457,6 +458,12 @@ void Session::ReaderMain() {
         }
     }
     if (abort) return;
+    if (decoder.Known()) {
+        pcmOut.clear();
+        decoder.Flush(&pcmOut);
+        bk::ScopedLock l(pcmLock);
+        pcm.insert(pcm.end(), pcmOut.begin(), pcmOut.end());
+    }
     if (!formatKnown) {
         if (readFailed) Fail("The connection broke off before any audio arrived");
         else if (bodyBytes == 0) Fail("The server sent no data");

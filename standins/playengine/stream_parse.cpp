@@ -240,11 +240,21 @@ bool ParseMp3FrameHeader(const uint8_t* p, size_t len, Mp3FrameInfo* out) {
     return out->frameBytes >= 4;
 }
 
+bool Id3v2TagBytes(const uint8_t* data, size_t len, uint64_t* bytes) {
+    if (len < 10 || memcmp(data, "ID3", 3) != 0 || data[3] == 0xFF || data[4] == 0xFF) return false;
+    // The size is synch-safe: seven bits a byte.
+    if ((data[6] | data[7] | data[8] | data[9]) & 0x80) return false;
+    uint64_t body = (uint64_t(data[6]) << 21) | (uint64_t(data[7]) << 14) | (uint64_t(data[8]) << 7) | data[9];
+    *bytes = 10 + body + ((data[5] & 0x10) ? 10 : 0);
+    return true;
+}
+
 long FindMp3Start(const uint8_t* data, size_t len, Mp3FrameInfo* out) {
     size_t pos = 0;
-    if (len >= 10 && memcmp(data, "ID3", 3) == 0) {
-        uint32_t tag = ((data[6] & 0x7F) << 21) | ((data[7] & 0x7F) << 14) | ((data[8] & 0x7F) << 7) | (data[9] & 0x7F);
-        pos = 10 + size_t(tag);
+    uint64_t tag = 0;
+    if (Id3v2TagBytes(data, len, &tag)) {
+        if (tag >= len) return -1;
+        pos = static_cast<size_t>(tag);
     }
     for (; pos + 4 <= len; ++pos) {
         Mp3FrameInfo a, b;
@@ -260,70 +270,6 @@ long FindMp3Start(const uint8_t* data, size_t len, Mp3FrameInfo* out) {
 }
 
 // ---------------------------------------------------------------- playlists
-
-namespace {
-
-bool AddEntry(const char* s, size_t n, char (*entries)[1024], int maxEntries, int* count) {
-    while (n && (*s == ' ' || *s == '\t')) { ++s; --n; }
-    while (n && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) --n;
-    if (n == 0 || n >= 1024 || *count >= maxEntries) return false;
-    bk::TextCopyN(entries[*count], 1024, s, n);
-    ++*count;
-    return true;
-}
-
-const char* FindNoCase(const char* s, size_t len, const char* what) {
-    size_t n = strlen(what);
-    for (size_t i = 0; i + n <= len; ++i)
-        if (StartsWithNoCase(s + i, len - i, what)) return s + i;
-    return nullptr;
-}
-
-}  // namespace
-
-int ParsePlaylist(const char* text, size_t len, char (*entries)[1024], int maxEntries) {
-    int count = 0;
-    size_t i = 0;
-    while (i < len && (text[i] == ' ' || text[i] == '\r' || text[i] == '\n' || text[i] == '\t')) ++i;
-    const char* s = text + i;
-    size_t n = len - i;
-    if (StartsWithNoCase(s, n, "<asx")) {
-        // Every <ref href="..."> (or <entryref href=...>) names one entry.
-        const char* p = s;
-        const char* end = s + n;
-        while (const char* ref = FindNoCase(p, end - p, "href")) {
-            const char* q = ref + 4;
-            while (q < end && (*q == ' ' || *q == '=')) ++q;
-            if (q >= end) break;
-            char quote = (*q == '"' || *q == '\'') ? *q++ : 0;
-            const char* v = q;
-            while (q < end && (quote ? *q != quote : (*q != ' ' && *q != '/' && *q != '>'))) ++q;
-            AddEntry(v, q - v, entries, maxEntries, &count);
-            p = q;
-        }
-        return count;
-    }
-    bool pls = StartsWithNoCase(s, n, "[playlist]");
-    size_t pos = 0;
-    while (pos < n) {
-        size_t e = pos;
-        while (e < n && s[e] != '\n') ++e;
-        const char* line = s + pos;
-        size_t ll = e - pos;
-        if (pls) {
-            if (StartsWithNoCase(line, ll, "file")) {
-                const char* eq = static_cast<const char*>(memchr(line, '=', ll));
-                if (eq) AddEntry(eq + 1, ll - (eq + 1 - line), entries, maxEntries, &count);
-            }
-        } else if (ll && line[0] != '#') {
-            // An M3U line must look like an address or a path.
-            if (memchr(line, ':', ll) || memchr(line, '\\', ll) || memchr(line, '/', ll))
-                AddEntry(line, ll, entries, maxEntries, &count);
-        }
-        pos = e + 1;
-    }
-    return count;
-}
 
 bool LooksLikePlaylistName(const char* address) {
     size_t n = strlen(address);

@@ -1,6 +1,6 @@
 // Parsers for what a radio stream brings in: response headers that arrive in
 // the body ("ICY 200 OK" servers), ICY in-band metadata, the RIFF/WAVE header,
-// the start of an MP3 stream and playlist files. Buffer-and-length only, no
+// the start of an MP3 stream and the names of playlists. Buffer-and-length only, no
 // Windows calls, so they also build natively.
 #pragma once
 
@@ -80,6 +80,9 @@ struct Mp3FrameInfo {
     uint32_t frameBytes = 0;
     uint16_t channels = 0;
 };
+// The whole size of an ID3v2 tag at data[0..10) (header, body and footer);
+// false when the bytes start no such tag.
+bool Id3v2TagBytes(const uint8_t* data, size_t len, uint64_t* bytes);
 // A valid MPEG audio layer III frame header at data[0..4).
 bool ParseMp3FrameHeader(const uint8_t* data, size_t len, Mp3FrameInfo* out);
 // Offset of the first frame header that is followed by a second valid one
@@ -87,10 +90,8 @@ bool ParseMp3FrameHeader(const uint8_t* data, size_t len, Mp3FrameInfo* out);
 long FindMp3Start(const uint8_t* data, size_t len, Mp3FrameInfo* out);
 
 // ---------------------------------------------------------------- playlists
-// Entries of an ASX, PLS or M3U text: up to maxEntries addresses of at most
-// entrySize - 1 characters each (longer ones are skipped). Returns the count;
-// 0 when the text is no playlist.
-int ParsePlaylist(const char* text, size_t len, char (*entries)[1024], int maxEntries);
+// (The entries of a playlist are read by basekit's ParsePlaylist, the
+// player's own reader.)
 
 // The stream kind an address names by its ending (ignoring a query part).
 bool LooksLikePlaylistName(const char* address);

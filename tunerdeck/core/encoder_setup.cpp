@@ -5,6 +5,7 @@
 #include "bounded_text.h"
 #include "debug_log.h"
 #include "player_globals.h"
+#include "requests.h"
 #include "zip_archive.h"
 
 namespace {
@@ -58,6 +59,8 @@ bool ExtractInto(const char* archivePath, const char* folder) {
         zip.Close(true);
         done = false;
     }
+    // The library is loaded into the recording: only a signed one is put in place.
+    if (done) done = CheckDownloadedSignature(partial);
     if (done) done = MoveFileExA(partial, target, MOVEFILE_REPLACE_EXISTING) != 0;
     if (!done) DeleteFileA(partial);
     return done;

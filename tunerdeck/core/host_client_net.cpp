@@ -35,6 +35,27 @@ HINTERNET OpenSessionWithTimeouts(cDownloadCredentials* credentials) {
     return s;
 }
 
+// InternetOpenUrl does not answer a proxy's 407 with the credentials the
+// session holds: the request is sent once more with them set on it.
+HINTERNET OpenUrlThroughProxy(HINTERNET session, const char* url, DWORD flags, cDownloadCredentials* credentials) {
+    HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, flags, 0);
+    if (!request || !credentials) return request;
+    DWORD status = 0, len = sizeof status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr) ||
+        status != HTTP_STATUS_PROXY_AUTH_REQ)
+        return request;
+    char drain[512];
+    DWORD got = 0;
+    while (InternetReadFile(request, drain, sizeof drain, &got) && got) {
+    }
+    SetProxyCredentials(request, credentials->GetUserNameAuth(), credentials->GetUserPasswortAuth());
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+        InternetCloseHandle(request);
+        return nullptr;
+    }
+    return request;
+}
+
 bool IsHttp(const char* url) { return _strnicmp(url, "http://", 7) == 0 || _strnicmp(url, "https://", 8) == 0; }
 
 class WinInetNet : public cHostClientNet {
@@ -46,10 +67,9 @@ public:
         target[0] = 0;
         InetHandle session(OpenSessionWithTimeouts(credentials_));
         if (!session.h) return 0;
-        InetHandle request(InternetOpenUrlA(session.h, url, nullptr, 0,
-                                            INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE |
-                                                INTERNET_FLAG_RELOAD,
-                                            0));
+        InetHandle request(OpenUrlThroughProxy(
+            session.h, url, INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD,
+            credentials_));
         if (!request.h) return 0;
         DWORD status = 0, len = sizeof status;
         if (!HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr))
@@ -70,7 +90,7 @@ public:
         InetHandle session(OpenSessionWithTimeouts(credentials_));
         if (!session.h) return 0;
         InetHandle request(
-            InternetOpenUrlA(session.h, url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0));
+            OpenUrlThroughProxy(session.h, url, INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, credentials_));
         if (!request.h) return 0;
         DWORD status = 0, len = sizeof status;
         if (HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr) &&

@@ -677,8 +677,13 @@ int cRadioPlayer::Start(int startArg) {
         bk::ScopedLock lock(skinCallLock_);
         skin_.Free();
     }
-    // An accepted update may still be downloading its installer.
-    WaitForJobs(kJobStartCheck, kStartCheckEndMs);
+    // An accepted update may still be downloading its installer: past the
+    // usual bound, wait while its progress window shows it is still
+    // fetching (a stalled transfer ends at the connection's time-outs).
+    const DWORD checkEndStart = GetTickCount();
+    while ((jobFlags_ & kJobStartCheck) != 0 &&
+           (GetTickCount() - checkEndStart < kStartCheckEndMs || cOnlineClient::ProgressDialog()))
+        Sleep(50);
     if (g_uiPlayer == this) g_uiPlayer = nullptr;
     DebugLog("Leave Start", 7);
     return 0;
@@ -886,6 +891,7 @@ void cRadioPlayer::StartupCheck() {
                                              a.UpdateUrl.c_str());
         if (got == 1) td::SetUpdateFlag(1);   // only a fetched and checked installer runs at the end
         if (got == cOnlineClient::kRefusedCode) TellRefusedDownload();
+        else if (got != 1) TellFailedUpdate();
     };
     if (program && !skin) {
         bk::TextFormat(text, sizeof text, "Aktuelle Version : %s \nDateigr\xF6\xDF" "e        : %d KBytes",
@@ -1570,6 +1576,14 @@ void cRadioPlayer::TellRefusedDownload() {
                            : "Das heruntergeladene Update konnte nicht gepr\xFC" "ft werden und wurde gel\xF6scht.";
     DebugLog(text, 1);
     // An accepted program update has closed the interface already.
+    if (!uiUp_ || !SendStatus(const_cast<char*>(text), 0)) td::ShowPlayerMessage(text);
+}
+
+void cRadioPlayer::TellFailedUpdate() {
+    const char* text = settings_.GetLanguage() == 2
+                           ? "The program update could not be downloaded."
+                           : "Das Programm-Update konnte nicht heruntergeladen werden.";
+    DebugLog(text, 1);
     if (!uiUp_ || !SendStatus(const_cast<char*>(text), 0)) td::ShowPlayerMessage(text);
 }
 

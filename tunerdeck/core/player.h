@@ -57,8 +57,8 @@ public:
     static constexpr DWORD kPumpStepMs = 30;
     // A stream that ran at least this long was up: its end is no failed try.
     static constexpr int32_t kSteadyRunSeconds = 10;
-    // How long the end of Start gives the start-up check (an accepted
-    // update may be fetching its installer).
+    // How long the end of Start gives the start-up check at least (an
+    // accepted update may be fetching its installer: longer while it does).
     static constexpr DWORD kStartCheckEndMs = 120000;
     // How long a job started before the interface waits for it.
     static constexpr DWORD kUiWaitMs = 20000;
@@ -160,6 +160,8 @@ public:
     // Tells the user that a downloaded program or skin was refused (its
     // size or signature) and deleted.
     void TellRefusedDownload();
+    // Tells the user that an accepted program update could not be fetched.
+    void TellFailedUpdate();
     // A custom address or an own station: the type falls back to an engine
     // that is there; false (the play ended with the install hint) when none.
     bool EngineForOwnAddress(unsigned long caps, int language);

@@ -406,22 +406,34 @@ bool VerifyAuthenticode(const char* path) {
     return result == ERROR_SUCCESS;
 }
 
-bool CheckDownloadedCode(const char* path, unsigned long announcedSize) {
-    if (!path) return false;
-    const unsigned long long size = FileSizeOf(path);
-    const char* refused = nullptr;
-    if (announcedSize == 0 || size != announcedSize)
-        refused = "not the size the server announced";
-    else if (!(g_codeVerifier ? g_codeVerifier : VerifyAuthenticode)(path))
-        refused = "no valid signature";
-    if (!refused) return true;
-    DebugLog(DL_ERR, "downloaded code refused and deleted (%s): %s, %llu bytes, %lu announced", refused, path, size,
-             announcedSize);
+namespace {
+
+bool RefuseDownloadedCode(const char* path, const char* why, unsigned long announcedSize) {
+    DebugLog(DL_ERR, "downloaded code refused and deleted (%s): %s, %llu bytes, %lu announced", why, path,
+             FileSizeOf(path), announcedSize);
     if (!DeleteFileA(path)) {
         Sleep(50);
         DeleteFileA(path);
     }
     return false;
+}
+
+}  // namespace
+
+bool CheckDownloadedSize(const char* path, unsigned long announcedSize) {
+    if (!path) return false;
+    if (announcedSize != 0 && FileSizeOf(path) == announcedSize) return true;
+    return RefuseDownloadedCode(path, "not the size the server announced", announcedSize);
+}
+
+bool CheckDownloadedSignature(const char* path) {
+    if (!path) return false;
+    if ((g_codeVerifier ? g_codeVerifier : VerifyAuthenticode)(path)) return true;
+    return RefuseDownloadedCode(path, "no valid signature", 0);
+}
+
+bool CheckDownloadedCode(const char* path, unsigned long announcedSize) {
+    return CheckDownloadedSize(path, announcedSize) && CheckDownloadedSignature(path);
 }
 
 int cOnlineClient::GetPlayerUpdate(unsigned long expectedSize, const char* url) {
@@ -443,14 +455,16 @@ int cOnlineClient::GetSkinUpdate(unsigned long expectedSize, const char* url, st
     HWND dialog = OpenProgress(expectedSize);
     int ok = Downloadfile(url, packed.c_str(), 0);
     CloseProgress(dialog);
-    if (ok && !CheckDownloadedCode(packed.c_str(), expectedSize)) {
+    // The archive carries no signature of its own: its size is checked, the
+    // library taken out of it is what must be signed.
+    if (ok && !CheckDownloadedSize(packed.c_str(), expectedSize)) {
         DeleteFileA(temp);
         return kRefusedCode;
     }
     // A skin that does not unpack is no skin: nothing of it stays behind.
     if (ok && UnpackFile(packed.c_str())) {
         // The library is loaded into the player: only a signed one.
-        if (!CheckDownloadedCode(temp, static_cast<unsigned long>(FileSizeOf(temp)))) {
+        if (!CheckDownloadedSignature(temp)) {
             DeleteFileA(packed.c_str());
             return kRefusedCode;
         }

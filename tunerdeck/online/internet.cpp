@@ -172,14 +172,26 @@ int cInternet::ComputeRequest(HINTERNET request, char** buffer, unsigned long* s
         return 0;
     }
     char log[200];
-    if (!HttpSendRequestA(request, nullptr, 0, const_cast<void*>(body), bodyLength)) {
-        bk::TextFormat(log, sizeof log, "SendRequest Error: %lu", GetLastError());
-        Log(log, DL_ERR);
-        return 0;
-    }
     DWORD status = 0, len = sizeof status;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr) ||
-        status > 299) {
+    // A proxy that asks for the user name and password gets them on a second
+    // send: WinINet does not answer its 407 by itself.
+    for (int send = 0; send < 2; ++send) {
+        if (!HttpSendRequestA(request, nullptr, 0, const_cast<void*>(body), bodyLength)) {
+            bk::TextFormat(log, sizeof log, "SendRequest Error: %lu", GetLastError());
+            Log(log, DL_ERR);
+            return 0;
+        }
+        len = sizeof status;
+        status = 0;
+        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr);
+        if (status != HTTP_STATUS_PROXY_AUTH_REQ || !userName_[0]) break;
+        char drain[512];
+        DWORD got = 0;
+        while (InternetReadFile(request, drain, sizeof drain, &got) && got) {
+        }
+        SetProxyCredentials(request, userName_, password_);
+    }
+    if (status == 0 || status > 299) {
         bk::TextFormat(log, sizeof log, "HTTP-Response Error: %lu", status);
         Log(log, DL_ERR);
         return 0;

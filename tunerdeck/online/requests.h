@@ -149,3 +149,7 @@ bool VerifyAuthenticode(const char* path);
 // (which must be known) and the verifier accepts it; otherwise it is
 // deleted and the reason logged.
 bool CheckDownloadedCode(const char* path, unsigned long announcedSize);
+// The two halves of that check, for what comes packed: the archive has the
+// announced size, the code taken out of it the signature.
+bool CheckDownloadedSize(const char* path, unsigned long announcedSize);
+bool CheckDownloadedSignature(const char* path);

@@ -227,4 +227,25 @@ TEST_F(PlayEngineTest, LocalPlaylistEntriesAndSeeking) {
     EXPECT_TRUE(pe_test::HearTone(700, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
 }
 
+TEST_F(PlayEngineTest, PodcastFileWithCoverArtPlays) {
+    // A 400 KiB ID3v2 tag (a picture) before the first frame.
+    const size_t body = 400 * 1024;
+    std::string tag = std::string("ID3\x03\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((body >> shift) & 0x7F);
+    tag += "APIC";
+    while (tag.size() < 10 + body) tag += "\xFF\xFB\x90\x64picture";
+    tag.resize(10 + body);
+    tdtest::TempFolder tmp;
+    tmp.Write("episode.mp3", tag + mp3);
+
+    pe::PlayEngine engine(nullptr, 0);
+    engine.SetBufferMs(300);
+    Watcher w{engine};
+    engine.Open(tmp.File("episode.mp3").c_str(), true);
+    ASSERT_TRUE(w.WaitFor(EventKind::PlayState, pe::kPlaying, 10000)) << engine.Info().error;
+    EXPECT_NEAR(static_cast<double>(engine.Info().durationMs), 4000.0, 200.0);
+    tdtest::ToneStats st;
+    EXPECT_TRUE(pe_test::HearTone(700, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
+}
+
 }  // namespace

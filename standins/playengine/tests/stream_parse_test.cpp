@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "decoder.h"
 #include "stream_parse.h"
 #include "test_audio.h"
 
@@ -147,35 +149,124 @@ TEST(Mp3Start, FindsFramesOfRealMp3AndNoneInText) {
     EXPECT_EQ(pe::FindMp3Start(U(html), html.size(), &fi), -1);
 }
 
-TEST(Playlist, ReadsAsxPlsAndM3u) {
-    char entries[4][1024];
-    struct Case {
-        const char* text;
-        int count;
-        const char* first;
-        const char* second;
-    } cases[] = {
-        {"<ASX version=\"3.0\"><Entry><Ref href=\"http://a/1\"/></Entry><Entry><REF HREF='http://b/2'/></Entry></ASX>", 2, "http://a/1", "http://b/2"},
-        {"[playlist]\r\nNumberOfEntries=2\r\nFile1=http://s1:8000/\r\nTitle1=x\r\nFile2=http://s2/\r\n", 2, "http://s1:8000/", "http://s2/"},
-        {"#EXTM3U\n#EXTINF:-1,Radio\nhttp://m/3\nC:\\music\\a.mp3\n", 2, "http://m/3", "C:\\music\\a.mp3"},
-        {"just some words\n", 0, "", ""},
+// An ID3v2.4 tag of `body` bytes whose picture is full of false frame
+// headers, as cover art often is.
+std::string Id3Tag(size_t body, bool footer = false) {
+    std::string tag = "ID3";
+    tag += '\x04';
+    tag += '\x00';
+    tag += static_cast<char>(footer ? 0x10 : 0);
+    for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((body >> shift) & 0x7F);
+    const std::string picture = "APIC\xFF\xFB\x90\x64junk";
+    while (tag.size() < 10 + body) tag += picture;
+    tag.resize(10 + body);
+    if (footer) tag += "3DI\x04\x00\x10" + tag.substr(6, 4);
+    return tag;
+}
+
+TEST(Mp3Start, TagsOfAnySizeAreSkipped) {
+    uint64_t bytes = 0;
+    struct Row {
+        std::string head;
+        bool tag;
+        uint64_t size;
+    } rows[] = {
+        {Id3Tag(0), true, 10},
+        {Id3Tag(300), true, 310},
+        {Id3Tag(300, true), true, 320},
+        {std::string("ID3\x04\x00\x00\x00\x80\x00\x00", 10), false, 0},   // no synch-safe size
+        {std::string("ID3\xFF\x00\x00\x00\x00\x00\x00", 10), false, 0},
+        {"ID3\x04", false, 0},                                              // cut short
+        {std::string("\xFF\xFB\x90\x64\x00\x00\x00\x00\x00\x00", 10), false, 0},
     };
-    for (const Case& c : cases) {
-        int n = pe::ParsePlaylist(c.text, strlen(c.text), entries, 4);
-        EXPECT_EQ(n, c.count) << c.text;
-        if (n >= 1) {
-            EXPECT_STREQ(entries[0], c.first);
-        }
-        if (n >= 2) {
-            EXPECT_STREQ(entries[1], c.second);
+    for (const Row& r : rows) {
+        EXPECT_EQ(pe::Id3v2TagBytes(U(r.head), r.head.size(), &bytes), r.tag) << r.head.size();
+        if (r.tag) {
+            EXPECT_EQ(bytes, r.size);
         }
     }
-    // More entries than room: the rest is dropped, nothing overruns.
-    std::string many = "[playlist]\n";
-    for (int i = 0; i < 10; ++i) many += "File" + std::to_string(i) + "=http://x/" + std::to_string(i) + "\n";
-    EXPECT_EQ(pe::ParsePlaylist(many.data(), many.size(), entries, 4), 4);
+    const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(0.5));
+    const std::string tagged = Id3Tag(2000) + mp3;
+    pe::Mp3FrameInfo fi;
+    EXPECT_EQ(pe::FindMp3Start(U(tagged), tagged.size(), &fi), pe::FindMp3Start(U(mp3), mp3.size(), &fi) + 2010);
+}
+
+TEST(Decoder, MusicFileWithLargeCoverArtDecodes) {
+    // Cover art of several hundred KiB puts the first frame far behind the
+    // first 64 KiB; fed in the pieces a file or a socket hands over.
+    const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(1.0));
+    pe::Mp3FrameInfo fi;
+    const long firstFrame = pe::FindMp3Start(U(mp3), mp3.size(), &fi);
+    ASSERT_GE(firstFrame, 0);
+    for (size_t body : {size_t(70 * 1024), size_t(400 * 1024)}) {
+        for (size_t piece : {size_t(7), size_t(16384)}) {
+            SCOPED_TRACE(std::to_string(body) + " in pieces of " + std::to_string(piece));
+            const std::string file = Id3Tag(body) + mp3;
+            pe::AudioDecoder d;
+            std::vector<int16_t> pcm;
+            pe::AudioDecoder::Status last = pe::AudioDecoder::Status::NeedMore;
+            for (size_t at = 0; at < file.size(); at += piece) {
+                last = d.Feed(U(file) + at, std::min(piece, file.size() - at), &pcm);
+                ASSERT_NE(last, pe::AudioDecoder::Status::Unsupported) << at;
+            }
+            ASSERT_TRUE(d.Known());
+            EXPECT_TRUE(d.IsMp3());
+            EXPECT_EQ(d.SampleRate(), 44100u);
+            EXPECT_EQ(d.HeaderBytes(), static_cast<uint32_t>(body + 10 + static_cast<size_t>(firstFrame)));
+            EXPECT_GT(pcm.size(), 2u * 44100 * 8 / 10);
+        }
+    }
+    // Without a tag the limit still holds: 64 KiB of noise is no audio.
+    pe::AudioDecoder d;
+    std::vector<int16_t> pcm;
+    const std::string noise(70 * 1024, 'x');
+    EXPECT_EQ(d.Feed(U(noise), noise.size(), &pcm), pe::AudioDecoder::Status::Unsupported);
+}
+
+size_t DecodedFrames(const std::string& mp3, std::vector<int16_t>* pcm, uint32_t* rate) {
+    pe::AudioDecoder d;
+    for (size_t at = 0; at < mp3.size(); at += 4096)
+        if (d.Feed(U(mp3) + at, std::min<size_t>(4096, mp3.size() - at), pcm) == pe::AudioDecoder::Status::Unsupported)
+            return 0;
+    d.Flush(pcm);
+    *rate = d.SampleRate();
+    return pcm->size() / 2;
+}
+
+TEST(Decoder, AStationThatSwitchesRateKeepsItsPitchAndSpeed) {
+    // The tone at 44.1 kHz, then at a lower rate (an insert of lower
+    // quality), and back: the whole plays at the first rate, the insert as
+    // long as it lasts and at the tone's pitch.
+    const std::string first = pe_test::MakeMp3(pe_test::TestTone(1.0));
+    struct Insert {
+        int rate;
+        int kbps;
+    } inserts[] = {{22050, 64}, {32000, 96}, {48000, 128}};
+    std::vector<int16_t> pcm;
+    uint32_t rate = 0;
+    const size_t firstFrames = DecodedFrames(first, &pcm, &rate);
+    ASSERT_GT(firstFrames, 44100u);
+    for (const Insert& i : inserts) {
+        SCOPED_TRACE(i.rate);
+        const std::string insert = pe_test::MakeMp3(tdtest::SineStereo(1000.0, 1.0, 12000, i.rate), i.rate, i.kbps);
+        pcm.clear();
+        const size_t insertFrames = DecodedFrames(insert, &pcm, &rate) * 44100 / static_cast<size_t>(i.rate);
+        pcm.clear();
+        const size_t frames = DecodedFrames(first + insert + first, &pcm, &rate);
+        ASSERT_EQ(rate, 44100u);
+        EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(2 * firstFrames + insertFrames), 0.02 * 44100);
+        // The insert, away from the joins.
+        tdtest::ToneStats st = tdtest::Measure(pcm.data() + 2 * (firstFrames + 4410), insertFrames - 2 * 4410);
+        EXPECT_NEAR(st.frequency, 1000.0, 30.0);
+        EXPECT_GT(st.rms, 4000.0);
+    }
+}
+
+TEST(Playlist, KnownByTheAddressEnding) {
     EXPECT_TRUE(pe::LooksLikePlaylistName("http://host/list.PLS?x=1"));
+    EXPECT_TRUE(pe::LooksLikePlaylistName("file://C:/a/list.asx"));
     EXPECT_FALSE(pe::LooksLikePlaylistName("http://host/stream.mp3"));
+    EXPECT_FALSE(pe::LooksLikePlaylistName("http://host/stream.mp3?list.pls=1"));
 }
 
 }  // namespace

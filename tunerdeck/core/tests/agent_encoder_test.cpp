@@ -11,6 +11,7 @@
 #include "agent_control.h"
 #include "core_test_support.h"
 #include "encoder_setup.h"
+#include "requests.h"
 #include "win_handles.h"
 
 namespace {
@@ -150,8 +151,16 @@ std::string StoredZip(const std::vector<std::pair<std::string, std::string>>& en
            U32(static_cast<uint32_t>(body.size())) + U16(0);
 }
 
+bool g_librarySigned = true;
+bool FakeVerifier(const char*) { return g_librarySigned; }
+
 class EncoderSetupTest : public ::testing::Test {
 protected:
+    EncoderSetupTest() {
+        g_librarySigned = true;
+        SetCodeVerifier(FakeVerifier);
+    }
+    ~EncoderSetupTest() override { SetCodeVerifier(nullptr); }
     std::string Archive(const std::string& bytes) {
         std::string path = files.File("lame.zip");
         tdtest::WriteFileBytes(path, bytes);
@@ -211,6 +220,19 @@ TEST_F(EncoderSetupTest, BadArchivesGiveZeroAndLeaveNothing) {
     EXPECT_EQ(UnpackEncoderLibrary(nullptr), 0);
     std::string tooLong(5000, 'a');
     EXPECT_EQ(UnpackEncoderLibrary(tooLong.c_str()), 0);
+}
+
+TEST_F(EncoderSetupTest, AnUnsignedLibraryIsNotPutInPlace) {
+    tdtest::WriteFileBytes(folders.Program() + "\\lame_enc.dll", std::string(200000, 'o'));
+    g_librarySigned = false;
+    std::string path = Archive(StoredZip({{"lame_enc.dll", library}}));
+    EXPECT_EQ(UnpackEncoderLibrary(path.c_str()), 0);
+    std::string got;
+    ASSERT_TRUE(tdtest::ReadFileBytes(folders.Program() + "\\lame_enc.dll", &got));
+    EXPECT_EQ(got, std::string(200000, 'o'));
+    EXPECT_FALSE(Has(folders.User()));
+    EXPECT_FALSE(Has(folders.Program(), "lame_enc.dll.part"));
+    EXPECT_FALSE(Has(folders.User(), "lame_enc.dll.part"));
 }
 
 TEST_F(EncoderSetupTest, AnOldLibraryIsReplacedWhole) {

@@ -12,6 +12,7 @@
 
 #include "bounded_text.h"
 #include "control_activex.h"
+#include "host_client_net.h"
 #include "core_test_support.h"
 #include "playlist_asx.h"
 #include "settings.h"
@@ -543,6 +544,45 @@ TEST(PlaybackHost, DrivesTheRealHostThroughPlayPauseContinueVolumeAndStop) {
     EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << "host still running after stop";
     CloseHandle(process);
     EXPECT_TRUE(player.HasStatus("17:realplayer term...ok"));
+}
+
+// Playlists are fetched through the proxy of the player's settings with the
+// proxy's user name and password, and directly once it is switched off.
+TEST(HostClientNet, PlaylistsGoThroughTheSettingsProxyWithItsCredentials) {
+    const std::string playlist = "[playlist]\r\nFile1=http://a/1\r\n";
+    tdtest::HttpServer station, proxy;
+    station.Serve("/list.pls", playlist);
+    std::atomic<int> authorized{0};
+    proxy.Route("/*", [&](const tdtest::HttpRequest& q) {
+        if (q.target.compare(0, 7, "http://") != 0) return tdtest::HttpResponse::Text(400, "not a proxy request");
+        // "listener:secret" in Base64
+        if (q.Header("proxy-authorization") != "Basic bGlzdGVuZXI6c2VjcmV0") {
+            tdtest::HttpResponse r = tdtest::HttpResponse::Text(407, "");
+            r.Header("Proxy-Authenticate", "Basic realm=\"proxy\"");
+            return r;
+        }
+        ++authorized;
+        return tdtest::HttpResponse::Text(200, playlist);
+    });
+    struct Credentials : cDownloadCredentials {
+        char* GetUserNameAuth() override { return const_cast<char*>("listener"); }
+        char* GetUserPasswortAuth() override { return const_cast<char*>("secret"); }
+    } credentials;
+    tdtest::TempFolder folder;
+    const std::string port = std::to_string(proxy.Port());
+    SetProxySettings("127.0.0.1", port.c_str(), 1, 0);
+    std::unique_ptr<cHostClientNet> net = MakeHostClientNet(&credentials);
+    EXPECT_EQ(1, net->Downloadfile("http://radio.invalid/list.pls", folder.File("via.pls").c_str(), 4096));
+    EXPECT_EQ(1, authorized.load());
+    EXPECT_EQ(playlist, folder.Read("via.pls"));
+
+    SetProxySettings("127.0.0.1", port.c_str(), 0, 0);
+    const size_t proxied = proxy.Requests().size();
+    EXPECT_EQ(1, net->Downloadfile(station.Url("/list.pls").c_str(), folder.File("direct.pls").c_str(), 4096));
+    EXPECT_EQ(playlist, folder.Read("direct.pls"));
+    EXPECT_EQ(1u, station.Count("/list.pls"));
+    EXPECT_EQ(proxied, proxy.Requests().size());
+    SetProxySettings("", "", 0, 0);
 }
 
 }  // namespace

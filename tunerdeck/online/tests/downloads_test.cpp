@@ -2,6 +2,9 @@
 // updates with their progress dialog, and the ".za" and "_crypt." files.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <wincrypt.h>
+
 #include <atomic>
 #include <thread>
 
@@ -262,6 +265,60 @@ TEST_F(DownloadsTest, DownloadedCodeIsRefusedWhenItsSizeOrSignatureIsWrong) {
     }
     g_signedWell = true;
     EXPECT_EQ(0, client_->GetPlayerUpdate(0, http_.Url("/none").c_str()));
+}
+
+// The certificate the signed fixture carries, made trusted in this prefix
+// (the tests' own Wine prefix; on Windows the test needs the rights to it).
+void TrustTestSigner(const std::string& pemPath) {
+    std::string pem;
+    if (!tdtest::ReadFileBytes(pemPath, &pem)) return;
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, nullptr, &size,
+                              nullptr, nullptr))
+        return;
+    std::vector<BYTE> der(size);
+    if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, der.data(), &size,
+                              nullptr, nullptr))
+        return;
+    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    if (!root) return;
+    CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_USE_EXISTING, nullptr);
+    CertCloseStore(root, 0);
+}
+
+// The system's verifier (WinVerifyTrust), with the installer stand-in signed
+// by the tests' certificate at build time, fetched over plain HTTP as an
+// update is. Wine tells a signed file from an unsigned one and from one
+// changed after signing; it does not check who signed (a file signed with
+// any self-made certificate passes there), so that refusal is shown through
+// the verifier seam above.
+TEST_F(DownloadsTest, TheSystemsVerifierRefusesUnsignedAndChangedCode) {
+    const std::string dir = tdtest::BinDir() + "\\codesign\\";
+    std::string signedExe, unsignedExe;
+    if (!tdtest::ReadFileBytes(dir + "update_signed.exe", &signedExe))
+        GTEST_SKIP() << "no signed fixture: osslsigncode was missing at build time";
+    ASSERT_TRUE(tdtest::ReadFileBytes(tdtest::BinDir() + "\\update_standin.exe", &unsignedExe));
+    TrustTestSigner(dir + "test_signer.pem");
+    std::string changed = signedExe;
+    changed[0x600] ^= 0x01;   // in the code, which the signature covers
+    SetCodeVerifier(nullptr);
+    struct Case {
+        const char* what;
+        const std::string* bytes;
+        bool accepted;
+    } cases[] = {{"signed", &signedExe, true}, {"one byte changed", &changed, false}, {"not signed", &unsignedExe, false}};
+    for (const Case& c : cases) {
+        folder_.Write("probe.exe", *c.bytes);
+        EXPECT_EQ(c.accepted, VerifyAuthenticode(folder_.File("probe.exe").c_str())) << c.what;
+        DeleteFileA(folder_.File("probe.exe").c_str());
+
+        http_.Serve("/update.exe", *c.bytes, "application/octet-stream");
+        EXPECT_EQ(c.accepted ? 1 : cOnlineClient::kRefusedCode,
+                  client_->GetPlayerUpdate(static_cast<unsigned long>(c.bytes->size()), http_.Url("/update.exe").c_str()))
+            << c.what;
+        EXPECT_EQ(c.accepted, folder_.Exists("update.exe")) << c.what;
+        DeleteFileA(folder_.File("update.exe").c_str());
+    }
 }
 
 TEST_F(DownloadsTest, InstallerGoesToTheUserFolder) {

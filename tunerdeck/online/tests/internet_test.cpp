@@ -2,12 +2,15 @@
 // stand-in interface server.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <functional>
 
 #include "ifserver.h"
 #include "internet.h"
 #include "player_cipher.h"
 #include "registry.h"
+#include "requests.h"
 #include "shared_data.h"
 #include "tdtest.h"
 #include "xml_interface.h"
@@ -48,6 +51,33 @@ TEST_F(InternetTest, BodiesArePaddedToWholeBlocks) {
     EXPECT_EQ("text/xml; charset=utf-8", raw[0].Header("content-type"));
     EXPECT_EQ("gzip", raw[0].Header("accept-encoding"));
     EXPECT_EQ("velmirant Radio", raw[0].Header("user-agent"));
+}
+
+// A proxy that asks for them gets the user name and password of the
+// player's settings, and the request goes through.
+TEST_F(InternetTest, AProxyThatAsksGetsTheUsersNameAndPassword) {
+    tdtest::HttpServer proxy;
+    std::atomic<int> authorized{0};
+    proxy.Route("/*", [&](const tdtest::HttpRequest& q) {
+        // "listener:secret" in Base64
+        if (q.Header("proxy-authorization") != "Basic bGlzdGVuZXI6c2VjcmV0") {
+            tdtest::HttpResponse r = tdtest::HttpResponse::Text(407, "");
+            r.Header("Proxy-Authenticate", "Basic realm=\"proxy\"");
+            return r;
+        }
+        ++authorized;
+        return tdtest::HttpResponse::Text(200, "through");
+    });
+    const std::string port = std::to_string(proxy.Port());
+    SetProxySettings("127.0.0.1", port.c_str(), 1, 0);
+    tdtest::TempFolder folder;
+    {
+        cOnlineClient client("", "listener", "secret");
+        EXPECT_EQ(1, client.Downloadfile("http://radio.invalid/feed.xml", folder.File("feed.xml").c_str(), 0));
+    }
+    SetProxySettings("", "", 0, 0);
+    EXPECT_EQ(1, authorized.load());
+    EXPECT_EQ("through", folder.Read("feed.xml"));
 }
 
 // The proxy of the player's settings is used while it is on, and no
