@@ -116,11 +116,11 @@ void cAboutWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     };
     for (const auto& item : items) {
         RECT r = item.r;
-        DrawTextA(dc, item.text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | item.align);
+        dlgs::DrawLabel(dc, item.text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | item.align);
     }
     for (int i = 0; i < INFO_LINES; ++i) {
         RECT r = {10, 79 + 14 * i, 290, 94 + 14 * i};
-        DrawTextA(dc, info_[i], -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | DT_LEFT);
+        dlgs::DrawLabel(dc, info_[i], &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | DT_LEFT);
     }
     if (old) SelectObject(dc, old);
     cPopUpWnd::OnPaint(dc, ps);

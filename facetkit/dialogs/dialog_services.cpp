@@ -225,6 +225,40 @@ void MarkupNotice(cElementHost* owner, HWND parent, cResourceManager* res, const
     delete box;
 }
 
+void DrawLabel(HDC dc, const char* text, RECT* r, UINT format) {
+    if (!dc || !text || !r) return;
+    const int room = r->right - r->left;
+    HFONT narrow = nullptr;
+    HGDIOBJ old = nullptr;
+    for (int step = 0; step < 4 && room > 0; ++step) {
+        RECT need = *r;
+        DrawTextA(dc, text, -1, &need, format | DT_CALCRECT);
+        const int wide = need.right - need.left;
+        if (wide <= room) break;
+        LOGFONTA lf = {};
+        TEXTMETRICA tm = {};
+        HGDIOBJ current = GetCurrentObject(dc, OBJ_FONT);
+        if (!current || !GetObjectA(current, sizeof lf, &lf) || !GetTextMetricsA(dc, &tm)) break;
+        const int average = lf.lfWidth > 0 ? lf.lfWidth : tm.tmAveCharWidth;
+        lf.lfWidth = MulDiv(average, room, wide) - (step > 0 ? 1 : 0);
+        if (lf.lfWidth < 1) break;
+        HFONT next = CreateFontIndirectA(&lf);
+        if (!next) break;
+        HGDIOBJ was = SelectObject(dc, next);
+        if (narrow) {
+            DeleteObject(narrow);
+        } else {
+            old = was;
+        }
+        narrow = next;
+    }
+    DrawTextA(dc, text, -1, r, format);
+    if (narrow) {
+        SelectObject(dc, old);
+        DeleteObject(narrow);
+    }
+}
+
 void PumpFor(DWORD ms) {
     DWORD start = GetTickCount();
     MSG msg;

@@ -110,6 +110,11 @@ FACETKIT_API void Notice(cElementHost* owner, HWND parent, cResourceManager* res
 // sprite 285, one button 289), so the tags are read, never shown.
 FACETKIT_API void MarkupNotice(cElementHost* owner, HWND parent, cResourceManager* res, const char* text);
 
+// A one-line label in its place: drawn narrower when the font at hand is
+// too wide for it (fonts differ between systems), never cut or run over
+// the control beside it.
+FACETKIT_API void DrawLabel(HDC dc, const char* text, RECT* r, UINT format);
+
 // Waits up to `ms` while handling this thread's messages, so windows stay
 // painted and replies posted to them arrive.
 FACETKIT_API void PumpFor(DWORD ms);

@@ -160,7 +160,7 @@ void cMp3QualityWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         HFONT f = res_ ? res_->GetFont(l.font) : nullptr;
         HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
         RECT r = l.r;
-        DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX);
+        dlgs::DrawLabel(dc, text, &r, DT_SINGLELINE | DT_NOPREFIX);
         if (old) SelectObject(dc, old);
     }
     for (cListElement* e = lists_.First(); e; e = e->Next()) static_cast<cSkinComboBox*>(e)->Show(dc);

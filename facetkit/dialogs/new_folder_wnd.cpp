@@ -94,7 +94,7 @@ void cNewFolderWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     char text[TEXT_LIMIT] = {};
     dlgs::Text(TXT_ENTER_NAME, text, sizeof text);
     RECT r = {10, 50, 290, 65};
-    DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+    dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
     if (old) SelectObject(dc, old);
     if (name_) name_->Show(dc);
     cPopUpWnd::OnPaint(dc, ps);

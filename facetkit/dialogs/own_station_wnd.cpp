@@ -260,12 +260,12 @@ void cOwnStationWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         dlgs::Text(l.id, text, sizeof text);
         SetTextColor(dc, l.red ? kMissingRed : RGB(0, 0, 0));
         RECT r = {6, l.top, 90, l.top + 15};
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
     }
     SetTextColor(dc, formatMissing_ || addressMissing_ ? kMissingRed : RGB(0, 0, 0));
     dlgs::Text(TXT_REQUIRED, text, sizeof text);
     RECT footer = {6, 368, 320, 383};
-    DrawTextA(dc, text, -1, &footer, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+    dlgs::DrawLabel(dc, text, &footer, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
     if (f2) SelectObject(dc, f2);
     SetTextColor(dc, RGB(0, 0, 0));
     const struct {
@@ -275,7 +275,7 @@ void cOwnStationWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     for (const auto& e : examples) {
         dlgs::Text(e.id, text, sizeof text);
         RECT r = e.r;
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
     }
     if (old) SelectObject(dc, old);
     for (cSkinComboBox* l : lists_)

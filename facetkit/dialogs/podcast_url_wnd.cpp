@@ -206,7 +206,7 @@ void cPodcastUrlWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         else
             dlgs::Text(l.id, text, sizeof text);
         RECT r = l.r;
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
         if (old) SelectObject(dc, old);
     }
     if (address_) address_->Show(dc);

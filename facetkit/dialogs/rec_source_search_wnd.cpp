@@ -646,7 +646,7 @@ void cRecSourceSearchWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     {
         bk::ScopedSelect font(dc, titleFont);
         RECT r = {6, 35, w - 6, 55};
-        DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        dlgs::DrawLabel(dc, text, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
     char body[TEXT_SIZE + 2 * NAME_SIZE] = {};

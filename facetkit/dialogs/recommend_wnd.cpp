@@ -331,7 +331,7 @@ void cRecommendWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         SetTextColor(dc, kErrorRed);
         dlgs::Text(TXT_FILL_RED, text, sizeof text);
         RECT r = {10, 58, 310, 73};
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_SINGLELINE);
     }
     if (f1) SelectObject(dc, f1);
     const struct {
@@ -347,7 +347,7 @@ void cRecommendWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         dlgs::Text(l.id, text, sizeof text);
         SetTextColor(dc, l.red ? kErrorRed : RGB(0, 0, 0));
         RECT r = l.r;
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_SINGLELINE);
     }
     if (old) SelectObject(dc, old);
     for (cVLEditBox* e : edits_)

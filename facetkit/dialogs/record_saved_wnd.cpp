@@ -41,7 +41,7 @@ void DrawLine(HDC dc, cResourceManager* res, int font, const char* text, int top
     HFONT f = res ? res->GetFont(font) : nullptr;
     HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
     RECT r = {LEFT, top, RIGHT, top + 15};
-    DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | align);
+    dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE | align);
     if (old) SelectObject(dc, old);
 }
 

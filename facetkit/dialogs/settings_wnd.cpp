@@ -490,7 +490,7 @@ void cSettingsWnd::BuildInternet() {
     }
     access->SetCurSel(snap_.internetaccess);
     AddCheck(CHECK_AUTH, 130, 85, snap_.useAuthentify == 1);
-    cVLEditBox* user = NewEdit(SLOT_C, 200, 105, 66, 0);
+    cVLEditBox* user = NewEdit(SLOT_C, 188, 105, 80, 0);
     user->SetText(snap_.userNameAuth);
     user->SetEnable(snap_.useAuthentify != 0);
     cVLEditBox* password = NewEdit(SLOT_D, 330, 105, 75, 1);
@@ -933,7 +933,10 @@ void cSettingsWnd::DrawLine(HDC dc, unsigned id, int x, int y, int font, bool wr
     HFONT f = res_ ? res_->GetFont(font) : nullptr;
     HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
     RECT r = {x, y, right ? right : kPageRight, wrapped ? (bottom ? bottom : y + 60) : y + 16};
-    DrawTextA(dc, text, -1, &r, DT_NOPREFIX | (wrapped ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
+    if (wrapped)
+        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_WORDBREAK);
+    else
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
     if (old) SelectObject(dc, old);
 }
 

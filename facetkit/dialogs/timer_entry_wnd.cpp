@@ -555,7 +555,7 @@ LRESULT CALLBACK cTimerEntryWnd::TimerProc(HWND hwnd, UINT msg, WPARAM wParam, L
 void cTimerEntryWnd::DrawLabelText(HDC dc, const char* text, int x, int y, bool grey) {
     SetTextColor(dc, grey ? kGrey : RGB(0, 0, 0));
     RECT r = {x, y, WIDTH - 8, y + 16};
-    DrawTextA(dc, text, -1, &r, DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    dlgs::DrawLabel(dc, text, &r, DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void cTimerEntryWnd::DrawLabel(HDC dc, unsigned id, int x, int y, bool grey) {

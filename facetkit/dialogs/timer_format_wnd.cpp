@@ -273,7 +273,7 @@ void cTimerFormatWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
         SetTextColor(dc, grey ? kGrey : RGB(0, 0, 0));
         RECT r = {x, y, 240, y + 16};
-        DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        dlgs::DrawLabel(dc, text, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         if (old) SelectObject(dc, old);
     };
     draw(TXT_USE_DEFAULT, nullptr, 23, 40, 0, false);

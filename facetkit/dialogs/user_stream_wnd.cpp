@@ -143,7 +143,7 @@ void cUserStreamWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         char text[500] = {};
         dlgs::Text(l.id, text, sizeof text);
         RECT r = l.r;
-        DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+        dlgs::DrawLabel(dc, text, &r, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
     }
     if (old) SelectObject(dc, old);
     if (combo_) combo_->Show(dc);

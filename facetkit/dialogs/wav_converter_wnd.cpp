@@ -373,7 +373,7 @@ void cWavConverterWnd::OnPaint(HDC dc, PAINTSTRUCT& ps) {
         HFONT f = res_ ? res_->GetFont(font) : nullptr;
         HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
         SetTextColor(dc, colour);
-        DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX | extra);
+        dlgs::DrawLabel(dc, text, &r, DT_SINGLELINE | DT_NOPREFIX | extra);
         if (old) SelectObject(dc, old);
     };
     auto drawText = [&](unsigned id, int font, RECT r, COLORREF colour) {
