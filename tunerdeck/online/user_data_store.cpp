@@ -119,8 +119,13 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
             return false;
         }
     }
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    // A reader that has the file open (the start-up loader reading a large
+    // database) holds the replace up: Windows allows it to readers that share
+    // the file for deletion, Wine does not. Readers keep it only for one read.
+    for (int attempt = 0; attempt < 100; ++attempt) {
         if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
         Sleep(20);
     }
     DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
@@ -380,27 +385,23 @@ void cUserDataStore::LoadStationDatabase() {
 }
 
 int cUserDataStore::SaveStationDatabase(std::unique_ptr<cStationDbDoc>& doc) {
-    if (!doc) return 0;
-    int written = 0;
+    if (!doc || doc->senders.empty()) return 0;
+    // Written before the lists are locked: the replace may have to wait for
+    // a reader of the old file, and the lists stay usable meanwhile.
+    if (!WriteUserDataFile("radiodb.rdb", doc->Write(), true)) return 0;
+    // Raised once the new file stands: a loader that took the generation
+    // before this may have read either file and is dropped; one that takes
+    // it after reads the new file.
+    InterlockedIncrement(&dbGeneration_);
+    doc.reset();
     LockSenderList();
     LockChannelList();
     LockStreamList();
-    if (!doc->senders.empty()) {
-        std::string bytes = doc->Write();
-        if (WriteUserDataFile("radiodb.rdb", bytes, true)) {
-            // Raised once the new file stands: a loader that took the
-            // generation before this may have read either file and is
-            // dropped; one that takes it after reads the new file.
-            InterlockedIncrement(&dbGeneration_);
-            written = 1;
-            doc.reset();
-            LoadStationDatabase();
-        }
-    }
+    LoadStationDatabase();
     UnlockStreamList();
     UnlockChannelList();
     UnlockSenderList();
-    return written;
+    return 1;
 }
 
 void cUserDataStore::LoadUserFiles() {
