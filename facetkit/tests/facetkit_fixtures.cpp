@@ -120,4 +120,27 @@ uint32_t WindowPixel(HWND hwnd, int x, int y) {
 
 uint32_t DcPixel(HDC dc, int x, int y) { return ToRgb(GetPixel(dc, x, y)); }
 
+HWND OwnMenuWindow() { return tdtest::FindWindowOf("#32768", GetCurrentProcessId()); }
+
+void MenuDriver::Start(std::function<std::vector<WPARAM>(HMENU)> look) {
+    Join();
+    seen_ = false;
+    thread_ = std::thread([this, look] {
+        HWND menu = nullptr;
+        tdtest::WaitFor([&] {
+            menu = OwnMenuWindow();
+            if (menu && !IsWindowVisible(menu)) menu = nullptr;
+            return menu != nullptr;
+        }, 30000);
+        if (!menu) return;
+        seen_ = true;
+        HMENU hmenu = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+        std::vector<WPARAM> keys = look(hmenu);
+        if (keys.empty()) keys.push_back(VK_ESCAPE);
+        for (WPARAM key : keys) PostMessageA(menu, WM_KEYDOWN, key, 0);
+        // A menu that did not take the input is closed all the same.
+        if (!tdtest::WaitFor([&] { return !IsWindowVisible(menu); }, 20000)) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+}
+
 }  // namespace fk

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "activeelement.h"
@@ -81,5 +84,32 @@ private:
 uint32_t WindowPixel(HWND hwnd, int x, int y);
 // Reads every pixel of a memory DC's bitmap.
 uint32_t DcPixel(HDC dc, int x, int y);
+
+// This program's menu window: other programs on the display may have one
+// open at the same time.
+HWND OwnMenuWindow();
+
+// Drives the next pop-up menu this program shows, from a second thread while
+// the menu's own loop runs: waits for its window (30 s at most), hands its
+// menu to `look`, posts the keys `look` answers to it (none: Escape), and
+// closes it with Escape when it stays open. Keys posted to the menu reach its
+// loop in order; a pointer moved by the test would race the loop's own idea
+// of where the mouse is when the machine is busy.
+class MenuDriver {
+public:
+    MenuDriver() = default;
+    MenuDriver(const MenuDriver&) = delete;
+    MenuDriver& operator=(const MenuDriver&) = delete;
+    ~MenuDriver() { Join(); }
+    void Start(std::function<std::vector<WPARAM>(HMENU)> look);
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    bool Seen() const { return seen_; }
+
+private:
+    std::atomic<bool> seen_{false};
+    std::thread thread_;
+};
 
 }  // namespace fk

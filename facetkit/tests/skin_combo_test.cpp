@@ -192,56 +192,35 @@ TEST_F(SkinComboTest, FramePaintsAroundTheArrowOnlyWhileShown) {
     host_->onPaint = nullptr;
 }
 
-// This program's menu window: other programs on the display may have one
-// open at the same time.
-HWND OwnMenuWindow() { return tdtest::FindWindowOf("#32768", GetCurrentProcessId()); }
+using fk::OwnMenuWindow;
 
-// Drives the folder menu from a second thread while the menu's loop runs:
-// waits for the menu window, notes the item states, then chooses an item
-// with the keyboard or closes the menu with Escape. Keys posted to the menu
-// reach its loop in order; a pointer moved by the test races the loop's
-// own idea of where the mouse is when the machine is busy.
-struct MenuDriver {
+// Notes the folder menu's item states and texts, then chooses an item with
+// the keyboard or closes the menu with Escape.
+struct FolderMenuDriver {
     int clickPosition = -1;   // -1: Escape
-    std::atomic<bool> seen{false};
     UINT states[4] = {};
     char texts[4][64] = {};
-    std::thread thread;
+    fk::MenuDriver driver;
 
     void Start() {
-        thread = std::thread([this] {
-            HWND menu = nullptr;
-            tdtest::WaitFor(
-                [&] {
-                    menu = OwnMenuWindow();
-                    if (menu && !IsWindowVisible(menu)) menu = nullptr;
-                    return menu != nullptr;
-                },
-                30000);
-            if (!menu) return;
-            seen = true;
-            HMENU hmenu = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+        driver.Start([this](HMENU hmenu) {
             for (int i = 0; i < 4 && hmenu; ++i) {
                 states[i] = GetMenuState(hmenu, i, MF_BYPOSITION);
                 GetMenuStringA(hmenu, i, texts[i], sizeof texts[i], MF_BYPOSITION);
             }
             // The keyboard steps over separators only; Return on a greyed
             // item chooses nothing, as a click on it does.
+            std::vector<WPARAM> keys;
             if (clickPosition >= 0 && clickPosition < 4 && (states[clickPosition] & MF_SEPARATOR) == 0) {
                 for (int i = 0; i <= clickPosition; ++i)
-                    if ((states[i] & MF_SEPARATOR) == 0) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-                PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-            } else {
-                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                    if ((states[i] & MF_SEPARATOR) == 0) keys.push_back(VK_DOWN);
+                keys.push_back(VK_RETURN);
             }
-            // A menu that did not take the input is closed all the same.
-            if (!tdtest::WaitFor([&] { return !IsWindowVisible(menu); }, 20000))
-                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            return keys;
         });
     }
-    void Join() {
-        if (thread.joinable()) thread.join();
-    }
+    void Join() { driver.Join(); }
+    bool Seen() const { return driver.Seen(); }
 };
 
 TEST_F(SkinComboTest, FolderMenuOffersWhatTheSelectionAllows) {
@@ -263,15 +242,15 @@ TEST_F(SkinComboTest, FolderMenuOffersWhatTheSelectionAllows) {
     for (const Case& c : cases) {
         SendMessageA(combo->GetWindow(), CB_SETCURSEL, static_cast<WPARAM>(c.selection), 0);
         host_->Clear();
-        MenuDriver driver;
+        FolderMenuDriver driver;
         driver.clickPosition = c.click;
         driver.Start();
         fk::FocusControl(host_->GetWindow(), combo->GetWindow());
         fk::ClickAt(combo->GetWindow(), 30, 8, true);
-        bool closed = fk::PumpUntil([&] { return driver.seen && !OwnMenuWindow(); }, 30000);
+        bool closed = fk::PumpUntil([&] { return driver.Seen() && !OwnMenuWindow(); }, 30000);
         driver.Join();
         fk::PumpUntil([] { return !IsWindowVisible(OwnMenuWindow()); }, 30000);
-        ASSERT_TRUE(driver.seen) << c.what;
+        ASSERT_TRUE(driver.Seen()) << c.what;
         EXPECT_TRUE(closed || !IsWindowVisible(OwnMenuWindow())) << c.what;
         const UINT greyed = MF_GRAYED | MF_DISABLED;
         EXPECT_EQ((driver.states[0] & greyed) == 0, c.firstTwoEnabled) << c.what;
@@ -296,11 +275,11 @@ TEST_F(SkinComboTest, FolderMenuOffersWhatTheSelectionAllows) {
 TEST_F(SkinComboTest, FolderMenuStaysClosedOutsideTheParent) {
     auto combo = Make<cSkinContextMenu>(1);
     combo->SetPos(-40, -40);
-    MenuDriver driver;
+    FolderMenuDriver driver;
     driver.Start();
     EXPECT_EQ(combo->OnContextMenu(), 1);
     driver.Join();
-    EXPECT_FALSE(driver.seen);
+    EXPECT_FALSE(driver.Seen());
     EXPECT_TRUE(host_->Take(WM_SKIN_BUTTON_PRESSED).empty());
     // The plain combo leaves the right click to Windows.
     auto plain = Make();

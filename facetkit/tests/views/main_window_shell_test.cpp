@@ -5,9 +5,7 @@
 // banner sizes that reach the navigator.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue.h"
@@ -46,13 +44,12 @@ std::string Catalogue(unsigned id) {
     return text;
 }
 
-// Reads the pop-up menu this program shows, from a second thread while the
-// menu's loop runs, then closes it with Escape or chooses its first entry.
+// Reads the pop-up menu this program shows, then closes it with Escape or
+// chooses its first entry.
 struct MenuReader {
     bool choose = false;
-    std::atomic<bool> seen{false};
-    // Per top-level entry: its command (or the first command of its
-    // sub-menu), whether it is checked, and its sub-menu's entry count.
+    // Per top-level entry: its command, whether it is checked, and its
+    // sub-menu's entry count and first command (-1 and 0 without one).
     struct Entry {
         UINT command;
         bool checked;
@@ -60,36 +57,20 @@ struct MenuReader {
         UINT subFirst;
     };
     std::vector<Entry> entries;
-    std::thread thread;
+    fk::MenuDriver driver;
 
     void Start() {
-        thread = std::thread([this] {
-            HWND menu = nullptr;
-            tdtest::WaitFor([&] {
-                menu = tdtest::FindWindowOf("#32768", GetCurrentProcessId());
-                return menu && IsWindowVisible(menu);
-            }, 30000);
-            if (!menu) return;
-            seen = true;
-            HMENU hmenu = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+        driver.Start([this](HMENU hmenu) {
             for (int i = 0; hmenu && i < GetMenuItemCount(hmenu); ++i) {
                 HMENU sub = GetSubMenu(hmenu, i);
                 entries.push_back({GetMenuItemID(hmenu, i), (GetMenuState(hmenu, i, MF_BYPOSITION) & MF_CHECKED) != 0,
                                    sub ? GetMenuItemCount(sub) : -1, sub ? GetMenuItemID(sub, 0) : 0});
             }
-            if (choose) {
-                PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-                PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-            } else {
-                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-            }
-            if (!tdtest::WaitFor([&] { return !IsWindowVisible(menu); }, 20000))
-                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            return choose ? std::vector<WPARAM>{VK_DOWN, VK_RETURN} : std::vector<WPARAM>{};
         });
     }
-    void Join() {
-        if (thread.joinable()) thread.join();
-    }
+    void Join() { driver.Join(); }
+    bool Seen() const { return driver.Seen(); }
     bool Checked(UINT command) const {
         for (const Entry& e : entries)
             if (e.command == command) return e.checked;
@@ -221,7 +202,7 @@ TEST_F(MainWindowShell, ViewMenuOnTheWindowMarksTheNavigatorAsItIs) {
     reader.Start();
     win_->ShowContextMenu(win_->GetWindow(), 10, 10, MENU_VIEW);
     reader.Join();
-    ASSERT_TRUE(reader.seen);
+    ASSERT_TRUE(reader.Seen());
     EXPECT_TRUE(reader.Checked(CMD_VIEW_EXTENDED));
     EXPECT_FALSE(reader.Checked(CMD_VIEW_NORMAL));
     EXPECT_TRUE(reader.Checked(32779)) << "the top stations are shown";
@@ -239,19 +220,19 @@ TEST_F(MainWindowShell, StationMenuListsAsManyRecentStationsAsTheRecentLimitAllo
     reader.Start();
     win_->ShowContextMenu(win_->GetWindow(), 10, 10, MENU_STATION);
     reader.Join();
-    ASSERT_TRUE(reader.seen);
+    ASSERT_TRUE(reader.Seen());
     EXPECT_EQ(reader.SubEntries(CMD_RECENT_FIRST), 2);
 }
 
 TEST_F(MainWindowShell, TrayMenuOpensOnARightButtonReleaseAndGivesTheChoice) {
     EXPECT_EQ(win_->ShowTrayMenu(WM_LBUTTONUP), 0);
-    EXPECT_EQ(tdtest::FindWindowOf("#32768", GetCurrentProcessId()), nullptr);
+    EXPECT_EQ(fk::OwnMenuWindow(), nullptr);
     MenuReader reader;
     reader.choose = true;
     reader.Start();
     int chosen = win_->ShowTrayMenu(WM_RBUTTONUP);
     reader.Join();
-    ASSERT_TRUE(reader.seen);
+    ASSERT_TRUE(reader.Seen());
     ASSERT_FALSE(reader.entries.empty());
     EXPECT_EQ(chosen, static_cast<int>(reader.entries[0].command)) << "the tray sub-menu's entry, handed back";
 }
