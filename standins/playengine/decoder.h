@@ -21,13 +21,10 @@ public:
 
     // Skips the first ms of audio (seeking in files by decoding ahead).
     void SkipMs(uint32_t ms) { skipMs_ = ms; }
-    // Appends the PCM decoded from data to out, always at the first frame's
-    // rate and channel count (a station that switches keeps its pitch). Unsupported once the data is
+    // Appends the PCM decoded from data to out. Unsupported once the data is
     // neither WAV nor MP3 (decided within the first 64 KiB after a leading
     // ID3v2 tag, which is skipped whatever its size).
     Status Feed(const uint8_t* data, size_t len, std::vector<int16_t>* out);
-    // At the end of the data: decodes what waited for a following frame.
-    void Flush(std::vector<int16_t>* out);
     // At the end of the data: Unsupported when no format was ever found.
     Status Finish() const { return known_ ? Status::Ok : Status::Unsupported; }
 
@@ -41,11 +38,7 @@ public:
 
 private:
     void Emit(const int16_t* interleaved, size_t frames, std::vector<int16_t>* out);
-    // Frames of another rate than the stream's first, brought to that rate
-    // (linear interpolation, carried across calls) before Emit.
-    void EmitAtRate(const int16_t* interleaved, size_t frames, uint32_t rate, std::vector<int16_t>* out);
     Status DecodeMp3(const uint8_t* data, size_t len, std::vector<int16_t>* out);
-    Status FeedHip(const uint8_t* data, size_t len, std::vector<int16_t>* out);
     Status ConvertWav(const uint8_t* data, size_t len, std::vector<int16_t>* out);
 
     std::vector<uint8_t> sniff_;
@@ -62,15 +55,9 @@ private:
     uint32_t wavDataBytes_ = 0;
     std::vector<uint8_t> carry_;   // a partial WAV frame
     void* hip_ = nullptr;
-    uint32_t hipRate_ = 0;          // what the running decoder was started on
-    uint16_t hipChannels_ = 0;
-    std::vector<uint8_t> pending_;  // MP3 bytes up to a frame not yet whole
     uint64_t skipFrames_ = 0;
     uint32_t skipMs_ = 0;
     int mp3Errors_ = 0;
-    uint32_t resampleFrom_ = 0;     // the rate being converted; 0 while the first rate plays
-    double resamplePhase_ = 0;      // where the next output frame lies after resamplePrev_
-    int16_t resamplePrev_[2] = {};
 };
 
 }  // namespace pe

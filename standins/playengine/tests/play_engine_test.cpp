@@ -227,6 +227,28 @@ TEST_F(PlayEngineTest, LocalPlaylistEntriesAndSeeking) {
     EXPECT_TRUE(pe_test::HearTone(700, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
 }
 
+TEST_F(PlayEngineTest, AStationSendingInRealTimePlaysOnWithoutRunningDry) {
+    pe_test::IcyStreamOptions o;
+    o.audio = mp3;
+    o.bytesPerSecond = 16000;   // 128 kbit/s: as fast as it plays
+    server.Route("/live", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+    pe::PlayEngine engine(nullptr, 0);
+    engine.SetBufferMs(3000);
+    Watcher w{engine};
+    engine.Open(server.Url("/live").c_str(), true);
+    ASSERT_TRUE(w.WaitFor(EventKind::BufferingEnd, 20000));
+    const uint32_t start = engine.Info().positionMs;
+    // Eight seconds of sound later the engine still plays and never waited again.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return engine.Info().positionMs >= start + 8000; }, 30000))
+        << engine.Info().positionMs - start << " ms played";
+    w.Drain();
+    int rebuffered = 0;
+    for (size_t i = w.Index(EventKind::BufferingEnd) + 1; i < w.events.size(); ++i)
+        rebuffered += w.events[i].kind == EventKind::BufferingStart;
+    EXPECT_EQ(rebuffered, 0);
+    EXPECT_EQ(engine.Info().playState, pe::kPlaying);
+}
+
 TEST_F(PlayEngineTest, PodcastFileWithCoverArtPlays) {
     // A 400 KiB ID3v2 tag (a picture) before the first frame.
     const size_t body = 400 * 1024;
