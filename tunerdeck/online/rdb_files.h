@@ -49,3 +49,6 @@ std::string SerializeFileCounter(const std::vector<NamedValue>& entries);
 // radiodb.rdb content (trailer removed): the plain text when it holds
 // "<?xml version", else the deciphered text up to its first zero byte.
 std::string DecodeStationDbFile(const unsigned char* data, size_t size);
+// The same in place: the content becomes the text.
+void DecodeStationDbText(std::string* content);
+
