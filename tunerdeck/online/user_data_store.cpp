@@ -119,13 +119,20 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
             return false;
         }
     }
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // Under Wine a reader that has the file open keeps it from being
+    // replaced, though it shares it for deletion. Readers hold a file only
+    // while they read it whole, which for a large database on a busy
+    // machine takes more than a moment: the replacement waits up to 2 s.
+    const DWORD started = GetTickCount();
+    while (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (GetTickCount() - started > 2000) {
+            DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
+            DeleteFileA(tmp.c_str());
+            return false;
+        }
         Sleep(20);
     }
-    DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
-    DeleteFileA(tmp.c_str());
-    return false;
+    return true;
 }
 
 bool AppendCrc16ToFile(const char* path, int add) {
@@ -161,6 +168,24 @@ cChannelElement::cChannelElement(cChannelDoc d)
 cStreamElement::cStreamElement(cStreamDoc d)
     : url_(std::move(d.U)), F_(d.F), CID_(d.CID), D_(static_cast<uint32_t>(d.D)), Q_(static_cast<uint32_t>(d.Q)) {
     SetId(d.Id);
+}
+
+cSenderElement::cSenderElement(const StationDbFields& f)
+    : name_(f.Text(kSeN)), homepage_(f.Text(kSeU)), T_(static_cast<uint16_t>(f.Number(kSeT))),
+      L_(static_cast<uint16_t>(f.Number(kSeL))), R_(f.Text(kSeR)) {
+    SetId(static_cast<uint32_t>(f.Number64(kSeId)));
+}
+
+cChannelElement::cChannelElement(const StationDbFields& f)
+    : SID(static_cast<uint32_t>(f.Number64(kChSID))), N(f.Text(kChN)), Tx(f.Text(kChTx)), Tx_ENG(f.Text(kChTxEng)),
+      S(f.Text(kChS)), G(f.Text(kChG)), D(f.Text(kChD)), T(f.Text(kChT)), R(f.Text(kChR)), M(f.Text(kChM)) {
+    SetId(static_cast<uint32_t>(f.Number64(kChId)));
+}
+
+cStreamElement::cStreamElement(const StationDbFields& f)
+    : url_(f.Text(kStU)), F_(static_cast<uint8_t>(f.Number(kStF))), CID_(static_cast<uint32_t>(f.Number64(kStCID))),
+      D_(static_cast<uint32_t>(f.Number(kStD))), Q_(static_cast<uint32_t>(f.Number(kStQ))) {
+    SetId(static_cast<uint32_t>(f.Number64(kStId)));
 }
 
 cChannelElement* cStreamElement::GetChannel(cUserDataStore* store) const {
@@ -303,34 +328,60 @@ cListe* cUserDataStore::LockTopSender() {
 }
 void cUserDataStore::UnlockTopSender() { topLock_.Leave(); }
 
+namespace {
+
+// Makes the store's elements straight from the fields of the text, into
+// lists of its own that the store takes over under its locks.
+class ElementSink : public cStationDbSink {
+public:
+    void Sender(const StationDbFields& f) override { stations.Add(new cSenderElement(f)); }
+    void Channel(const StationDbFields& f) override { channels.Add(new cChannelElement(f)); }
+    void Stream(const StationDbFields& f) override { streams.Add(new cStreamElement(f)); }
+    void Category(int kind, CategoryItem item) override { lists[kind].push_back(std::move(item)); }
+
+    cListe stations, channels, streams;
+    std::vector<CategoryItem> lists[kCatKinds];
+};
+
+// Puts the chain of `from` in place of the chain of `to`; the old chain
+// goes to `old`.
+void TakeChain(cListe* to, cListe* from, cListe* old) {
+    *old = *to;
+    to->RemoveWithoutDelete();
+    *to = *from;
+    from->RemoveWithoutDelete();
+}
+
+}  // namespace
+
 void cUserDataStore::LoadStationDatabase() {
     DebugScope scope("userdatastore.cpp: cUserDataStore::LoadStationDatabase");
     InterlockedExchange(&loading_, 1);
     // A database saved while this one was read and parsed is newer: what
     // was read then is dropped, never put in its place.
     const LONG readAt = InterlockedCompareExchange(&dbGeneration_, 0, 0);
-    std::string content;
-    std::unique_ptr<XmlResult> parsed;
-    if (ReadUserDataFile("radiodb.rdb", &content, true)) {
-        try {
-            XmlRequest req;
-            req.type = 8;
-            req.text = DecodeStationDbFile(Bytes(content), content.size());
-            content.clear();
-            content.shrink_to_fit();
-            cXmlInterface xi;
-            parsed = xi.Process(req);
-        } catch (const std::exception& e) {
-            scope.Exception(e.what());
-            parsed.reset();
+    ElementSink read;
+    bool parsed = false;
+    try {
+        // Read whole and closed at once: under Wine an open reader keeps a
+        // save from replacing the file. Deciphered in place, and the
+        // elements made straight from the text.
+        std::string content;
+        if (ReadUserDataFile("radiodb.rdb", &content, true)) {
+            DecodeStationDbText(&content);
+            ReadStationDbText(content.data(), content.size(), &read);
+            parsed = true;
         }
+    } catch (const std::exception& e) {
+        scope.Exception(e.what());
+        parsed = false;
     }
-    cStationDbDoc* doc = parsed ? parsed->As<cStationDbDoc>() : nullptr;
+    cListe oldStations, oldChannels, oldStreams;
     LockSenderList();
     LockChannelList();
     LockStreamList();
     const bool outdated = InterlockedCompareExchange(&dbGeneration_, 0, 0) != readAt;
-    if (!doc || outdated) {
+    if (!parsed || outdated) {
         if (!outdated) {
             SetValue("DB_TIME", "");
             InterlockedExchange(&loaded_, 0);
@@ -343,25 +394,13 @@ void cUserDataStore::LoadStationDatabase() {
     }
     InterlockedExchange(&loaded_, 1);
     stationIndex_.Invalidate();
-    stations_.Delete();
-    streams_.Delete();
-    channels_.Delete();
-    for (auto& s : doc->senders) {
-        stations_.Add(new cSenderElement(std::move(*s)));
-        s.reset();
-    }
-    for (auto& c : doc->channels) {
-        channels_.Add(new cChannelElement(std::move(*c)));
-        c.reset();
-    }
-    for (auto& s : doc->streams) {
-        streams_.Add(new cStreamElement(std::move(*s)));
-        s.reset();
-    }
+    TakeChain(&stations_, &read.stations, &oldStations);
+    TakeChain(&channels_, &read.channels, &oldChannels);
+    TakeChain(&streams_, &read.streams, &oldStreams);
     for (cListe& l : categories_) l.Delete();
     for (int kind = 0; kind < kCatKinds; ++kind) {
         int idx = StoreIndexOf(kind);
-        for (const CategoryItem& ci : doc->lists[kind]) {
+        for (const CategoryItem& ci : read.lists[kind]) {
             categories_[idx].Add(new cNamedValueElement(static_cast<uint32_t>(ci.id), ci.de, ci.pid));
             categories_[kStoreCategoriesPerLanguage + idx].Add(
                 new cNamedValueElement(static_cast<uint32_t>(ci.id), ci.en, ci.pid));
@@ -374,7 +413,7 @@ void cUserDataStore::LoadStationDatabase() {
     UnlockStreamList();
     UnlockChannelList();
     UnlockSenderList();
-    parsed.reset();
+    // The replaced elements are freed outside the locks (the locals' destructors).
     InterlockedExchange(&loading_, 0);
     scope.Ok();
 }
