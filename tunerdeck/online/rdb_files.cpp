@@ -47,19 +47,6 @@ bool ReadListEntry(const unsigned char* data, size_t size, size_t* at, NamedValu
     return true;
 }
 
-// Whether the bytes hold the mark of the plain station text anywhere.
-bool HoldsPlainMark(const char* data, size_t size) {
-    static const char kPlain[] = "<?xml version";
-    const size_t length = sizeof kPlain - 1;
-    for (const char* p = data; p;) {
-        p = static_cast<const char*>(memchr(p, '<', size - static_cast<size_t>(p - data)));
-        if (!p || size - static_cast<size_t>(p - data) < length) return false;
-        if (memcmp(p, kPlain, length) == 0) return true;
-        ++p;
-    }
-    return false;
-}
-
 std::vector<NamedValue> ParseEntries(const char* text, size_t size, const char* mark, bool counter) {
     std::vector<NamedValue> out;
     if (!text) return out;
@@ -86,10 +73,11 @@ std::vector<NamedValue> ParseEntries(const char* text, size_t size, const char* 
 
 }  // namespace
 
-uint16_t CalcCrc16(const unsigned char* data, size_t size) {
+uint16_t CalcCrc16(const unsigned char* data, size_t size) { return UpdateCrc16(0, data, size); }
+
+uint16_t UpdateCrc16(uint16_t crc, const unsigned char* data, size_t size) {
     static const CrcTable table;
     const auto& t = table.t;
-    uint16_t crc = 0;
     size_t i = 0;
     for (; size - i >= 8; i += 8) {
         const unsigned char* b = data + i;
@@ -213,9 +201,21 @@ std::string SerializeFileCounter(const std::vector<NamedValue>& entries) {
     return out + "</Filecounter>";
 }
 
+bool HoldsPlainStationDbMark(const char* data, size_t size) {
+    static const char kPlain[] = "<?xml version";
+    static_assert(sizeof kPlain - 1 == kPlainStationDbMarkLength, "the mark's length");
+    for (const char* p = data; p;) {
+        p = static_cast<const char*>(memchr(p, '<', size - static_cast<size_t>(p - data)));
+        if (!p || size - static_cast<size_t>(p - data) < kPlainStationDbMarkLength) return false;
+        if (memcmp(p, kPlain, kPlainStationDbMarkLength) == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
 void DecodeStationDbText(std::string* content) {
     if (!content || content->empty()) return;
-    if (!HoldsPlainMark(content->data(), content->size())) {
+    if (!HoldsPlainStationDbMark(content->data(), content->size())) {
         content->resize(RoundUpTo8(content->size()), '\0');
         DecipherInPlace(reinterpret_cast<unsigned char*>(&(*content)[0]), content->size());
     }

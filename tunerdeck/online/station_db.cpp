@@ -39,6 +39,7 @@ const ArrayKind kArrays[] = {
     {"StreamArray", MakeTag("<StreamArray>"), MakeTag("</StreamArray>"), "St", MakeTag("<St>"), MakeTag("</St>"),
      kStreamNames, kStreamFields, &cStationDbSink::Stream},
 };
+constexpr int kArrayCount = sizeof kArrays / sizeof kArrays[0];
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool Named(const char* name, size_t length, const char* wanted) {
@@ -51,37 +52,48 @@ bool StartsWith(const char* p, const char* end, Tag tag) {
     return static_cast<size_t>(end - p) >= tag.length && memcmp(p, tag.text, tag.length) == 0;
 }
 
+enum class Scan { kDone, kOdd, kShort };
+
+// Whether [p, end) starts with `tag` or, cut short by the end, with the
+// start of it.
+Scan At(const char* p, const char* end, Tag tag) {
+    const size_t left = static_cast<size_t>(end - p);
+    if (memcmp(p, tag.text, left < tag.length ? left : tag.length) != 0) return Scan::kOdd;
+    return left < tag.length ? Scan::kShort : Scan::kDone;
+}
+
 // Takes the fields of an element written as a run of "<name>value</name>"
 // (blanks between them allowed), each name's first value only, in one pass
 // over the bytes. With `toClose` the run ends at the element's closing tag
-// (*after behind it); without, at `end`. False when the element has any
-// other shape; the caller then reads it field by field. A field named like
-// the element or its array would nest, which the field-by-field reader
-// balances: refused.
-bool ScanFields(const char* p, const char* end, const ArrayKind& kind, bool toClose, StationDbFields* f,
+// (*after behind it); without, at `end`. kOdd when the element has any
+// other shape (the caller then reads it field by field), kShort when the
+// bytes end before it does. A field named like the element or its array
+// would nest, which the field-by-field reader balances: refused.
+Scan ScanFields(const char* p, const char* end, const ArrayKind& kind, bool toClose, StationDbFields* f,
                 const char** after) {
     int next = 0;
     for (;;) {
         while (p < end && Blank(*p)) ++p;
         if (p == end) {
             *after = p;
-            return !toClose;
+            return toClose ? Scan::kShort : Scan::kDone;
         }
-        if (*p != '<') return false;
-        if (toClose && StartsWith(p, end, kind.close)) {
-            *after = p + kind.close.length;
-            return true;
+        if (*p != '<') return Scan::kOdd;
+        if (toClose) {
+            const Scan closing = At(p, end, kind.close);
+            if (closing == Scan::kDone) *after = p + kind.close.length;
+            if (closing != Scan::kOdd) return closing;
         }
         const char* name = ++p;
         while (p < end && *p != '>' && *p != '<' && *p != '/') ++p;
-        if (p == end || *p != '>' || p == name) return false;
+        if (p == end) return Scan::kShort;
+        if (*p != '>' || p == name) return Scan::kOdd;
         const size_t nameLength = static_cast<size_t>(p - name);
-        if (Named(name, nameLength, kind.element) || Named(name, nameLength, kind.array)) return false;
+        if (Named(name, nameLength, kind.element) || Named(name, nameLength, kind.array)) return Scan::kOdd;
         const char* value = ++p;
         const auto* lt = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(end - p)));
-        if (!lt || static_cast<size_t>(end - lt) < nameLength + 3 || lt[1] != '/' ||
-            memcmp(lt + 2, name, nameLength) != 0 || lt[2 + nameLength] != '>')
-            return false;
+        if (!lt || static_cast<size_t>(end - lt) < nameLength + 3) return Scan::kShort;
+        if (lt[1] != '/' || memcmp(lt + 2, name, nameLength) != 0 || lt[2 + nameLength] != '>') return Scan::kOdd;
         p = lt + nameLength + 3;
         // Fields mostly come in the kind's order: the one after the last
         // taken is tried first.
@@ -127,7 +139,7 @@ size_t WalkArray(const char* text, size_t size, size_t openedAt, const ArrayKind
         if (!StartsWith(p, end, kind.open)) break;
         StationDbFields f;
         const char* after = nullptr;
-        if (!ScanFields(p + kind.open.length, end, kind, true, &f, &after)) break;
+        if (ScanFields(p + kind.open.length, end, kind, true, &f, &after) != Scan::kDone) break;
         (sink->*kind.take)(f);
         p = after;
     }
@@ -137,7 +149,7 @@ size_t WalkArray(const char* text, size_t size, size_t openedAt, const ArrayKind
     while (NextElementSpan(text, arrayEnd, kind.element, &elementBegin, &elementEnd, &at)) {
         StationDbFields f;
         const char* after = nullptr;
-        if (ScanFields(text + elementBegin, text + elementEnd, kind, false, &f, &after))
+        if (ScanFields(text + elementBegin, text + elementEnd, kind, false, &f, &after) == Scan::kDone)
             (sink->*kind.take)(f);
         else
             ReadByField(text + elementBegin, elementEnd - elementBegin, kind, sink);
@@ -238,6 +250,78 @@ void ReadStationDbText(const char* text, size_t size, cStationDbSink* sink) {
         if (!NextElementSpan(text, size, "listen", &begin, &end, &from)) return;
     }
     if (end > begin) ReadLists(std::string(text + begin, end - begin), sink);
+}
+
+bool cStationDbStream::Feed(const char* data, size_t size) {
+    if (failed_) return false;
+    if (array_ < kArrayCount) {
+        // What was read is dropped: the rest is at most an element.
+        pending_.erase(0, at_);
+        at_ = 0;
+    }
+    pending_.append(data, size);
+    return Advance(false);
+}
+
+bool cStationDbStream::Finish() {
+    if (failed_ || !Advance(true) || array_ < kArrayCount) return false;
+    size_t begin = 0, end = 0, from = at_;
+    if (!NextElementSpan(pending_.data(), pending_.size(), "listen", &begin, &end, &from)) return false;
+    if (end > begin) ReadLists(pending_.substr(begin, end - begin), sink_);
+    return true;
+}
+
+// Reads as far as the pieces fed so far go. With `last` nothing more comes,
+// so a text cut short is one for the whole-text reader.
+bool cStationDbStream::Advance(bool last) {
+    const char* const base = pending_.data();
+    const char* const end = base + pending_.size();
+    auto wait = [&]() {
+        failed_ = last;
+        return !last;
+    };
+    while (array_ < kArrayCount) {
+        const ArrayKind& kind = kArrays[array_];
+        const char* p = base + at_;
+        if (!inArray_) {
+            const std::string_view rest(p, static_cast<size_t>(end - p));
+            const size_t open = rest.find(std::string_view(kind.arrayOpen.text, kind.arrayOpen.length));
+            if (open == std::string_view::npos) {
+                // Its start may stand at the end of this piece.
+                const size_t keep = kind.arrayOpen.length - 1;
+                if (rest.size() > keep) at_ += rest.size() - keep;
+                return wait();
+            }
+            at_ += open + kind.arrayOpen.length;
+            inArray_ = true;
+            continue;
+        }
+        while (p < end && Blank(*p)) ++p;
+        at_ = static_cast<size_t>(p - base);
+        if (p == end) return wait();
+        const Scan closing = At(p, end, kind.arrayClose);
+        if (closing == Scan::kShort) return wait();
+        if (closing == Scan::kDone) {
+            at_ += kind.arrayClose.length;
+            inArray_ = false;
+            ++array_;
+            continue;
+        }
+        const Scan opening = At(p, end, kind.open);
+        if (opening == Scan::kShort) return wait();
+        StationDbFields f;
+        const char* after = nullptr;
+        const Scan element =
+            opening == Scan::kOdd ? Scan::kOdd : ScanFields(p + kind.open.length, end, kind, true, &f, &after);
+        if (element == Scan::kShort) return wait();
+        if (element == Scan::kOdd) {
+            failed_ = true;
+            return false;
+        }
+        (sink_->*kind.take)(f);
+        at_ = static_cast<size_t>(after - base);
+    }
+    return true;
 }
 
 const char* CategoryElementName(int kind) {

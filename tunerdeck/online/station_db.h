@@ -90,6 +90,30 @@ public:
 // arrays first, then from the start.
 void ReadStationDbText(const char* text, size_t size, cStationDbSink* sink);
 
+// The same reader fed piece by piece, for a text too large to be held whole
+// at once: only the piece at hand and an element cut by its end are kept. It
+// takes the usual layout (the arrays in order, each a run of elements of the
+// usual shape, the category lists behind them) and gives what
+// ReadStationDbText gives; at anything else Feed or Finish answers false, and
+// the caller reads the whole text with ReadStationDbText into a fresh sink.
+class cStationDbStream {
+public:
+    explicit cStationDbStream(cStationDbSink* sink) : sink_(sink) {}
+    bool Feed(const char* data, size_t size);
+    // The end of the text.
+    bool Finish();
+
+private:
+    bool Advance(bool last);
+
+    cStationDbSink* sink_;
+    std::string pending_;   // fed and not read yet, from at_ on
+    size_t at_ = 0;
+    int array_ = 0;         // the array looked for or read
+    bool inArray_ = false;
+    bool failed_ = false;
+};
+
 class cStationDbDoc : public cXmlDocument {
 public:
     void SetField(std::string, std::string) override {}

@@ -6,10 +6,13 @@
 
 #include "debugtext.h"
 #include "online_host.h"
+#include "player_cipher.h"
 #include "rdb_files.h"
 #include "registry.h"
 #include "timerlist.h"
 #include "xml_interface.h"
+
+std::string UserDataPath(const char* name) { return online::UserFolder() + name; }
 
 namespace {
 
@@ -38,6 +41,32 @@ bool ReadWhole(const std::string& path, std::string* out, DWORD* error) {
         return false;
     }
     return true;
+}
+
+// The user's file, else the program folder's copy when the user has none;
+// shared for deletion like ReadWhole's.
+bk::ScopedFile OpenUserDataFile(const char* name, LONGLONG* size, bool* fromUser) {
+    for (int folder = 0; folder < 2; ++folder) {
+        const std::string path = folder == 0 ? UserDataPath(name) : online::ProgramFolder() + "\\" + name;
+        *fromUser = folder == 0;
+        bk::ScopedFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
+            return f;
+        }
+        LARGE_INTEGER length;
+        if (!GetFileSizeEx(f.Get(), &length) || length.QuadPart > kMaxUserFileBytes) return bk::ScopedFile();
+        *size = length.QuadPart;
+        return f;
+    }
+    return bk::ScopedFile();
+}
+
+bool ReadExactly(HANDLE f, void* buffer, size_t size) {
+    DWORD got = 0;
+    return ReadFile(f, buffer, static_cast<DWORD>(size), &got, nullptr) && got == size;
 }
 
 void KeepAside(const std::string& path) {
@@ -72,7 +101,6 @@ int StoreIndexOf(int kind) {
 
 }  // namespace
 
-std::string UserDataPath(const char* name) { return online::UserFolder() + name; }
 
 int ReadUserDataFile(const char* name, std::string* content, bool check) {
     if (!name || !content) return 0;
@@ -120,12 +148,12 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
         }
     }
     // Under Wine a reader that has the file open keeps it from being
-    // replaced, though it shares it for deletion. Readers hold a file only
-    // while they read it whole, which for a large database on a busy
-    // machine takes more than a moment: the replacement waits up to 2 s.
+    // replaced, though it shares it for deletion; the station database's
+    // loader keeps it open while it reads it, which for a large database on
+    // a busy machine takes a while: the replacement waits up to 5 s.
     const DWORD started = GetTickCount();
     while (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (GetTickCount() - started > 2000) {
+        if (GetTickCount() - started > 5000) {
             DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
             DeleteFileA(tmp.c_str());
             return false;
@@ -330,6 +358,68 @@ void cUserDataStore::UnlockTopSender() { topLock_.Leave(); }
 
 namespace {
 
+// Reads radiodb.rdb into the sink through one buffer of kPiece bytes, so
+// that a database of tens of megabytes is never held whole (first touching
+// fresh memory is what a load costs most on a busy machine); a piece is
+// large enough for its deciphering to be shared out to two threads. A
+// first pass checks the trailer and looks for the plain text's mark, a
+// second deciphers and reads piece by piece. 1 when read; 0 when there is no
+// usable file (a damaged one of the user folder is kept aside); -1 when the
+// text has a shape that only the whole-text reader takes.
+int StreamStationDatabase(cStationDbSink* sink) {
+    constexpr size_t kPiece = 4 * 1024 * 1024;   // a multiple of the cipher's 8 bytes
+    LONGLONG fileSize = 0;
+    bool fromUser = true;
+    bk::ScopedFile f = OpenUserDataFile("radiodb.rdb", &fileSize, &fromUser);
+    if (!f) return 0;
+    auto damaged = [&]() {
+        f.Reset();
+        if (fromUser) KeepAside(UserDataPath("radiodb.rdb"));
+        return 0;
+    };
+    if (fileSize <= 2) return damaged();
+    const size_t size = static_cast<size_t>(fileSize) - 2;   // without the trailer
+    const size_t overlap = kPlainStationDbMarkLength - 1;
+    std::vector<char> buffer(overlap + kPiece);
+    uint16_t crc = 0;
+    bool plain = false;
+    size_t kept = 0;   // the end of the previous piece, for a mark across two
+    for (size_t done = 0; done < size;) {
+        const size_t n = size - done < kPiece ? size - done : kPiece;
+        if (!ReadExactly(f.Get(), buffer.data() + kept, n)) return 0;
+        crc = UpdateCrc16(crc, reinterpret_cast<const unsigned char*>(buffer.data() + kept), n);
+        plain = plain || HoldsPlainStationDbMark(buffer.data(), kept + n);
+        const size_t tail = kept + n < overlap ? kept + n : overlap;
+        memmove(buffer.data(), buffer.data() + kept + n - tail, tail);
+        kept = tail;
+        done += n;
+    }
+    unsigned char trailer[2];
+    if (!ReadExactly(f.Get(), trailer, 2) || (trailer[0] | (trailer[1] << 8)) != crc) return damaged();
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(f.Get(), start, nullptr, FILE_BEGIN)) return 0;
+    cStationDbStream stream(sink);
+    auto* bytes = reinterpret_cast<unsigned char*>(buffer.data());
+    for (size_t done = 0; done < size;) {
+        const size_t n = size - done < kPiece ? size - done : kPiece;
+        if (!ReadExactly(f.Get(), bytes, n)) return 0;
+        done += n;
+        size_t have = n;
+        if (!plain) {
+            // The last piece is raised to whole blocks with zero bytes.
+            have = RoundUpTo8(n);
+            memset(bytes + n, 0, have - n);
+            DecipherInPlace(bytes, have);
+        }
+        // The text ends at its first zero byte.
+        const void* zero = memchr(bytes, 0, have);
+        const size_t text = zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - bytes) : have;
+        if (!stream.Feed(buffer.data(), text)) return -1;
+        if (zero) break;
+    }
+    return stream.Finish() ? 1 : -1;
+}
+
 // Makes the store's elements straight from the fields of the text, into
 // lists of its own that the store takes over under its locks.
 class ElementSink : public cStationDbSink {
@@ -338,6 +428,12 @@ public:
     void Channel(const StationDbFields& f) override { channels.Add(new cChannelElement(f)); }
     void Stream(const StationDbFields& f) override { streams.Add(new cStreamElement(f)); }
     void Category(int kind, CategoryItem item) override { lists[kind].push_back(std::move(item)); }
+    void Clear() {
+        stations.Delete();
+        channels.Delete();
+        streams.Delete();
+        for (auto& l : lists) l.clear();
+    }
 
     cListe stations, channels, streams;
     std::vector<CategoryItem> lists[kCatKinds];
@@ -363,11 +459,11 @@ void cUserDataStore::LoadStationDatabase() {
     ElementSink read;
     bool parsed = false;
     try {
-        // Read whole and closed at once: under Wine an open reader keeps a
-        // save from replacing the file. Deciphered in place, and the
-        // elements made straight from the text.
+        const int streamed = StreamStationDatabase(&read);
+        parsed = streamed == 1;
         std::string content;
-        if (ReadUserDataFile("radiodb.rdb", &content, true)) {
+        if (streamed == -1 && ReadUserDataFile("radiodb.rdb", &content, true)) {
+            read.Clear();
             DecodeStationDbText(&content);
             ReadStationDbText(content.data(), content.size(), &read);
             parsed = true;

@@ -12,44 +12,13 @@
 #include <vector>
 
 #include "rdb_files.h"
+#include "sample_station_db.h"
 #include "station_db.h"
 
 namespace {
 
-// A database of the shape the server delivers, as the store benchmark writes it.
 std::string MakeFile(int stations) {
-    cStationDbDoc db;
-    for (int i = 1; i <= stations; ++i) {
-        const std::string n = std::to_string(i);
-        auto se = std::make_unique<cSenderDoc>();
-        se->N = "Station " + n;
-        se->Id = n;
-        se->U = "http://station" + n + ".example/";
-        se->T = "1";
-        se->L = std::to_string(i % 40);
-        db.senders.push_back(std::move(se));
-        auto ch = std::make_unique<cChannelDoc>();
-        ch->N = "Station " + n;
-        ch->Id = n;
-        ch->SID = n;
-        ch->S = "1";
-        ch->G = std::to_string(i % 50) + ";" + std::to_string(i % 7);
-        ch->Tx = "Ein Sender mit Musik und Nachrichten aus der Region";
-        ch->Tx_ENG = "A station with music and news from the region";
-        ch->R = "3";
-        ch->T = "1";
-        ch->D = "20261201";
-        db.channels.push_back(std::move(ch));
-        auto st = std::make_unique<cStreamDoc>();
-        st->Id = static_cast<uint32_t>(i);
-        st->CID = static_cast<uint32_t>(i);
-        st->U = "http://stream" + n + ".example/live.mp3?a=1&b=2";
-        st->F = 3;
-        st->Q = 128;
-        db.streams.push_back(std::move(st));
-    }
-    db.lists[kCatSprache].push_back({1, "Deutsch", "German", 0});
-    std::string file = db.Write();
+    std::string file = MakeSampleStationDb(stations)->Write();
     AppendCrc16(&file);
     return file;
 }
