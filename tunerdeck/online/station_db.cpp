@@ -125,11 +125,11 @@ void ReadByField(const char* data, size_t size, const ArrayKind& kind, cStationD
     (sink->*kind.take)(f);
 }
 
-// One array, whose opening tag stands at `openedAt`. Elements follow each other
-// with blanks between: each is taken where it stands. At anything else the
-// array's extent is found by its tags and the rest of it searched element by
-// element. Returns the offset of the array's closing tag, or of where its
-// elements ended when it has none.
+// One array, whose opening tag stands at `openedAt`. Elements follow each
+// other with blanks between: each is taken where it stands. At anything
+// else the array's extent is found by its tags and the rest of it searched
+// element by element. Returns the offset of the array's closing tag, or of
+// where its elements ended when it has none.
 size_t WalkArray(const char* text, size_t size, size_t openedAt, const ArrayKind& kind, cStationDbSink* sink) {
     const char* const end = text + size;
     const char* p = text + openedAt + kind.arrayOpen.length;
