@@ -80,6 +80,7 @@ public:
                 m_auiS[s][i + 1] = block.m_uir;
             }
         }
+        for (int i = 0; i < 18; ++i) m_auiPReversed[i] = m_auiP[17 - i];
     }
 
     CBlowFish(const CBlowFish&) = default;
@@ -95,6 +96,10 @@ public:
 
     void Encrypt(const unsigned char* in, unsigned char* out, unsigned int n, int mode = ECB) {
         CheckLength(n);
+        if (mode != CBC && mode != CFB) {
+            Codebook(in, out, n, m_auiP);
+            return;
+        }
         SBlock chain = m_oChain;
         for (unsigned int i = 0; i < n; i += 8) {
             SBlock work = BytesToBlock(in + i);
@@ -102,12 +107,10 @@ public:
                 work ^= chain;
                 Encrypt(work);
                 chain = work;
-            } else if (mode == CFB) {
+            } else {
                 Encrypt(chain);
                 work ^= chain;
                 chain = work;
-            } else {
-                Encrypt(work);
             }
             BlockToBytes(work, out + i);
         }
@@ -115,6 +118,10 @@ public:
 
     void Decrypt(const unsigned char* in, unsigned char* out, unsigned int n, int mode = ECB) {
         CheckLength(n);
+        if (mode != CBC && mode != CFB) {
+            Codebook(in, out, n, m_auiPReversed);
+            return;
+        }
         SBlock chain = m_oChain;
         for (unsigned int i = 0; i < n; i += 8) {
             SBlock work = BytesToBlock(in + i);
@@ -123,13 +130,11 @@ public:
                 Decrypt(work);
                 work ^= chain;
                 chain = kept;
-            } else if (mode == CFB) {
+            } else {
                 SBlock kept = work;
                 Encrypt(chain);
                 work ^= chain;
                 chain = kept;
-            } else {
-                Decrypt(work);
             }
             BlockToBytes(work, out + i);
         }
@@ -152,6 +157,48 @@ private:
         p[5] = static_cast<unsigned char>(b.m_uir >> 16);
         p[6] = static_cast<unsigned char>(b.m_uir >> 8);
         p[7] = static_cast<unsigned char>(b.m_uir);
+    }
+
+    // Codebook mode over whole buffers (a database file is megabytes): the
+    // blocks do not depend on each other, so four go through the rounds side
+    // by side and the S-box loads of one fill the waits of the others.
+    // Deciphering passes the P-array reversed.
+    void Codebook(const unsigned char* in, unsigned char* out, unsigned int n, const uint32_t* p) const {
+        unsigned int i = 0;
+        for (; n - i >= 32; i += 32) {
+            uint32_t l0 = Word(in + i), r0 = Word(in + i + 4), l1 = Word(in + i + 8), r1 = Word(in + i + 12);
+            uint32_t l2 = Word(in + i + 16), r2 = Word(in + i + 20), l3 = Word(in + i + 24), r3 = Word(in + i + 28);
+            for (int k = 0; k < 16; k += 2) {
+                l0 ^= p[k], l1 ^= p[k], l2 ^= p[k], l3 ^= p[k];
+                r0 ^= F(l0), r1 ^= F(l1), r2 ^= F(l2), r3 ^= F(l3);
+                r0 ^= p[k + 1], r1 ^= p[k + 1], r2 ^= p[k + 1], r3 ^= p[k + 1];
+                l0 ^= F(r0), l1 ^= F(r1), l2 ^= F(r2), l3 ^= F(r3);
+            }
+            PutWord(out + i, r0 ^ p[17]), PutWord(out + i + 4, l0 ^ p[16]);
+            PutWord(out + i + 8, r1 ^ p[17]), PutWord(out + i + 12, l1 ^ p[16]);
+            PutWord(out + i + 16, r2 ^ p[17]), PutWord(out + i + 20, l2 ^ p[16]);
+            PutWord(out + i + 24, r3 ^ p[17]), PutWord(out + i + 28, l3 ^ p[16]);
+        }
+        for (; i < n; i += 8) {
+            uint32_t l = Word(in + i), r = Word(in + i + 4);
+            for (int k = 0; k < 16; k += 2) {
+                l ^= p[k];
+                r ^= F(l);
+                r ^= p[k + 1];
+                l ^= F(r);
+            }
+            PutWord(out + i, r ^ p[17]);
+            PutWord(out + i + 4, l ^ p[16]);
+        }
+    }
+    static uint32_t Word(const unsigned char* b) {
+        return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+    }
+    static void PutWord(unsigned char* b, uint32_t v) {
+        b[0] = static_cast<unsigned char>(v >> 24);
+        b[1] = static_cast<unsigned char>(v >> 16);
+        b[2] = static_cast<unsigned char>(v >> 8);
+        b[3] = static_cast<unsigned char>(v);
     }
 
     uint32_t F(uint32_t x) const {
@@ -177,5 +224,6 @@ private:
     SBlock m_oChain0;
     SBlock m_oChain;
     uint32_t m_auiP[18];
+    uint32_t m_auiPReversed[18];
     uint32_t m_auiS[4][256];
 };

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <fstream>
 #include <map>
@@ -533,6 +534,56 @@ TEST_F(TableTest, ScrollTrackClickJumpsTheThumbAndDragsOn) {
     SendMessageA(table_->GetWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, r.bottom + 500));
     EXPECT_EQ(table_->GetVPosition(), bar->GetMaximum());
     SendMessageA(table_->GetWindow(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// The station table at the size of a whole directory: filling it, a page
+// repaint and dragging the scroll thumb from top to bottom.
+TEST_F(TableTest, BenchSixtyThousandStations) {
+    if (!tdtest::BenchRequested()) GTEST_SKIP() << "a benchmark (scripts/bench)";
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); };
+    constexpr int kRows = 60000;
+    Make(0, "Sender\x01Genre\x01" "Bitrate\x01Land\x01Sprache\x01Rang");
+    char text[256];
+    for (int i = 0; i < kRows; ++i) {
+        bk::TextFormat(text, sizeof text, "Station %05d\x02 Live\x01Genre %d\x01%d kbit\x01" "DE\x01" "de\x01%d\x01\x05",
+                       i, i % 7, 32 + (i % 5) * 32, (i * 37) % kRows);
+        table_->AddText(text, 1000 + i);
+    }
+    Clock::time_point t0 = Clock::now();
+    SendMessageA(table_->GetWindow(), WM_TABLE_REBUILD, 1, 0);
+    UpdateWindow(table_->GetWindow());
+    const double fill = since(t0);
+    ASSERT_EQ(kRows, table_->GetRowCount());
+
+    std::vector<double> repaint;
+    for (int round = 0; round < 5; ++round) {
+        t0 = Clock::now();
+        table_->Refresh(1);
+        UpdateWindow(table_->GetWindow());
+        repaint.push_back(since(t0));
+    }
+
+    cScrollBar* bar = table_->GetVScrollBar();
+    ASSERT_NE(bar, nullptr);
+    const RECT thumb = bar->GetThumbRect(), track = bar->GetRect();
+    const int x = (thumb.left + thumb.right) / 2;
+    int y = (thumb.top + thumb.bottom) / 2;
+    SendMessageA(table_->GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    double slowest = 0;
+    int steps = 0;
+    for (; y <= track.bottom; y += 2, ++steps) {
+        t0 = Clock::now();
+        SendMessageA(table_->GetWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+        UpdateWindow(table_->GetWindow());
+        slowest = std::max(slowest, since(t0));
+    }
+    SendMessageA(table_->GetWindow(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_GT(table_->GetTopRow(), kRows / 2);   // the drag reached the lower half
+    printf("[ BENCH    ] station table of %d rows: thumb dragged in %d steps\n", kRows, steps);
+    tdtest::Figure("station table fill, 60000 rows", fill, "ms", 10);
+    tdtest::Figure("station table page repaint, 60000 rows", tdtest::Median(repaint), "ms", 16);
+    tdtest::Figure("station table thumb drag, slowest step, 60000 rows", slowest, "ms", 16);
 }
 
 TEST_F(TableTest, TimerLinesActOnlyWithButtonsAndRightClicksPickTheirMenu) {

@@ -90,6 +90,7 @@ cTableLine::~cTableLine() {
 void cTableLine::DropRow() {
     delete row_;
     row_ = nullptr;
+    buttonsPending_ = false;
 }
 
 cTimerRowElement* cTableLine::GetTimerRow() const {
@@ -148,6 +149,12 @@ void cTableLine::SetData(const char* text, size_t length, int viewValue, int wit
         row_->BuildButtons(nullptr);
         return;
     }
+    buttonsPending_ = true;
+}
+
+void cTableLine::EnsureButtons() {
+    if (!buttonsPending_ || !row_) return;
+    buttonsPending_ = false;
     // A favourite's row offers removal (33/32), any other adding (30/29).
     cListStore& store = GetListStore();
     bk::ScopedLock hold(store.Lock());
@@ -175,7 +182,9 @@ void cTableLine::TakeOver(cTableLine* from) {
     if (!res_) res_ = from->res_;
     DropRow();
     row_ = from->row_;
+    buttonsPending_ = from->buttonsPending_;
     from->row_ = nullptr;
+    from->buttonsPending_ = false;
 }
 
 void cTableLine::Expand(int state, cListe* tableList) {
@@ -234,6 +243,7 @@ void cTableLine::Expand(int state, cListe* tableList) {
 
 RowHit cTableLine::Click(int skip, POINT pt, DWORD flag, HWND wnd) {
     if (skip || !row_) return RowHit();
+    EnsureButtons();
     RowHit hit = row_->Click(pt, wnd, flag);
     hit.id = GetId();
     return hit;
@@ -268,6 +278,7 @@ void cTableLine::PaintCell(HDC dc, int column, int x, int y, int width, int heig
     };
     if (column == 0) {
         if (!row_) return;
+        EnsureButtons();
         COLORREF given = c;
         COLORREF* pass = nullptr;
         int left = x, variant = 0;

@@ -124,6 +124,10 @@ public:
     // Takes a copy of `length` bytes of the text, splits it into columns
     // and builds the row element for the kind.
     void SetData(const char* text, size_t length, int viewValue, int withButtons);
+    // A station line's buttons are made when it is first painted or
+    // clicked: a directory's table has tens of thousands of lines, of which
+    // a page is ever seen. Whether it is a favourite is looked up then.
+    void EnsureButtons();
     void AddSubLine(cTableLine* sub);
     void Expand(int state, cListe* tableList);
     void TakeOver(cTableLine* from);
@@ -149,6 +153,7 @@ private:
     unsigned long parentId_;
     cResourceManager* res_;
     std::vector<char> text_;
+    bool buttonsPending_ = false;
     // Texts the feed sets from its download threads while the line is
     // painted: each column's buffer is made once and only overwritten, so a
     // reader may see a half-new text but never freed memory.

@@ -147,6 +147,15 @@ std::string DetailsLocked(cListe* senders, cListe* channels, cListe* streams, ui
     return BuildDetails(*ch, se, own, language, rules);
 }
 
+// What a details text takes from the rules besides the database: the stream
+// the player would choose first, and whether an installed engine plays it.
+std::string RulesKey(const StreamChoiceRules& r) {
+    char key[96];
+    bk::TextFormat(key, sizeof key, "%lu/%d/%d/%d/%d/%d/%d", r.capabilities, r.mode, r.autoSelect, r.internetAccess,
+                   r.bandwidthClass, r.preferredType, r.chosenWanted ? 1 : 0);
+    return key;
+}
+
 // Holds the station, channel and stream locks in the store's order.
 class StationLocks {
 public:
@@ -666,10 +675,13 @@ int cStationLister::Search(const SearchCriteria& c, const SearchOptions& o) {
         return true;
     };
     // Every channel's details text in the asked language, made by the first
-    // search after a load; a hit then costs no more than its call.
+    // search after a load or after a change of the installed engines; a hit
+    // then costs no more than its call.
     const int slot = o.language == 2 ? 1 : 0;
     cStationIndex::Texts& details = index.CachedTexts(slot);
-    if (skin_.SearchResult && details.at.size() != all.size()) {
+    const std::string key = RulesKey(rules);
+    if (skin_.SearchResult && (details.at.size() != all.size() || details.key != key)) {
+        details.key = key;
         details.bytes.clear();
         details.at.clear();
         details.at.reserve(all.size());

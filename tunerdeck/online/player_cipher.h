@@ -18,5 +18,7 @@ std::string EncipherPadded(const std::string& plain, unsigned char pad = 0);
 // Deciphers `size` bytes taken as raised to the next multiple of 8 (the
 // missing bytes read as zero). The result keeps every deciphered byte.
 std::string DecipherRaised(const unsigned char* data, size_t size);
+// Deciphers `size` bytes (a multiple of 8) where they stand.
+void DecipherInPlace(unsigned char* data, size_t size);
 // The deciphered text up to its first zero byte.
 std::string DecipherText(const unsigned char* data, size_t size);

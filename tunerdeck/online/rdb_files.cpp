@@ -8,14 +8,20 @@
 
 namespace {
 
+// Eight bytes per step (a database file is megabytes): t[k][b] is what byte
+// b contributes when k more bytes follow it, so the eight lookups of a step
+// do not wait for each other.
 struct CrcTable {
-    uint16_t t[256];
+    uint16_t t[8][256];
     CrcTable() {
         for (int i = 0; i < 256; ++i) {
             uint16_t c = static_cast<uint16_t>(i << 8);
             for (int b = 0; b < 8; ++b) c = static_cast<uint16_t>((c & 0x8000) ? (c << 1) ^ 0x1021 : c << 1);
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (int k = 1; k < 8; ++k)
+            for (int i = 0; i < 256; ++i)
+                t[k][i] = static_cast<uint16_t>((t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 8]);
     }
 };
 
@@ -67,10 +73,18 @@ std::vector<NamedValue> ParseEntries(const char* text, size_t size, const char* 
 
 }  // namespace
 
-uint16_t CalcCrc16(const unsigned char* data, size_t size) {
+uint16_t CalcCrc16(const unsigned char* data, size_t size) { return UpdateCrc16(0, data, size); }
+
+uint16_t UpdateCrc16(uint16_t crc, const unsigned char* data, size_t size) {
     static const CrcTable table;
-    uint16_t crc = 0;
-    for (size_t i = 0; i < size; ++i) crc = static_cast<uint16_t>((crc << 8) ^ table.t[((crc >> 8) ^ data[i]) & 0xFF]);
+    const auto& t = table.t;
+    size_t i = 0;
+    for (; size - i >= 8; i += 8) {
+        const unsigned char* b = data + i;
+        crc = static_cast<uint16_t>(t[7][(crc >> 8) ^ b[0]] ^ t[6][(crc & 0xFF) ^ b[1]] ^ t[5][b[2]] ^ t[4][b[3]] ^
+                                    t[3][b[4]] ^ t[2][b[5]] ^ t[1][b[6]] ^ t[0][b[7]]);
+    }
+    for (; i < size; ++i) crc = static_cast<uint16_t>((crc << 8) ^ t[0][((crc >> 8) ^ data[i]) & 0xFF]);
     return crc;
 }
 
@@ -187,15 +201,31 @@ std::string SerializeFileCounter(const std::vector<NamedValue>& entries) {
     return out + "</Filecounter>";
 }
 
+bool HoldsPlainStationDbMark(const char* data, size_t size) {
+    static const char kPlain[] = "<?xml version";
+    static_assert(sizeof kPlain - 1 == kPlainStationDbMarkLength, "the mark's length");
+    for (const char* p = data; p;) {
+        p = static_cast<const char*>(memchr(p, '<', size - static_cast<size_t>(p - data)));
+        if (!p || size - static_cast<size_t>(p - data) < kPlainStationDbMarkLength) return false;
+        if (memcmp(p, kPlain, kPlainStationDbMarkLength) == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
+void DecodeStationDbText(std::string* content) {
+    if (!content || content->empty()) return;
+    if (!HoldsPlainStationDbMark(content->data(), content->size())) {
+        content->resize(RoundUpTo8(content->size()), '\0');
+        DecipherInPlace(reinterpret_cast<unsigned char*>(&(*content)[0]), content->size());
+    }
+    const size_t zero = content->find('\0');
+    if (zero != std::string::npos) content->resize(zero);
+}
+
 std::string DecodeStationDbFile(const unsigned char* data, size_t size) {
     if (!data || size == 0) return std::string();
-    static const char kPlain[] = "<?xml version";
-    const unsigned char* hit = std::search(data, data + size, kPlain, kPlain + sizeof kPlain - 1);
-    if (hit != data + size) {
-        std::string text(reinterpret_cast<const char*>(data), size);
-        size_t z = text.find('\0');
-        if (z != std::string::npos) text.resize(z);
-        return text;
-    }
-    return DecipherText(data, size);
+    std::string text(reinterpret_cast<const char*>(data), size);
+    DecodeStationDbText(&text);
+    return text;
 }

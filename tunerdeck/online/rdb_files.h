@@ -9,6 +9,8 @@
 
 // CRC-16/XMODEM (polynomial 0x1021, initial value 0); "123456789" gives 0x31C3.
 uint16_t CalcCrc16(const unsigned char* data, size_t size);
+// The CRC of the bytes so far (`crc`) carried on over the next ones.
+uint16_t UpdateCrc16(uint16_t crc, const unsigned char* data, size_t size);
 // The trailer: the CRC of the content, low byte first.
 void AppendCrc16(std::string* content);
 // True when the data is longer than 2 bytes and its last two bytes are the
@@ -49,3 +51,9 @@ std::string SerializeFileCounter(const std::vector<NamedValue>& entries);
 // radiodb.rdb content (trailer removed): the plain text when it holds
 // "<?xml version", else the deciphered text up to its first zero byte.
 std::string DecodeStationDbFile(const unsigned char* data, size_t size);
+// The same in place: the content becomes the text.
+void DecodeStationDbText(std::string* content);
+// Whether the bytes hold the mark of the plain text ("<?xml version").
+bool HoldsPlainStationDbMark(const char* data, size_t size);
+constexpr size_t kPlainStationDbMarkLength = 13;
+

@@ -52,7 +52,10 @@ public:
     // Texts a user of the index keeps per channel (one set per slot, such
     // as a language), made on first use and dropped when the index is
     // rebuilt: the text of channel i starts at bytes[at[i]], zero-ended.
+    // `key` names what else they were made from; the user makes them anew
+    // when that has changed.
     struct Texts {
+        std::string key;
         std::string bytes;
         std::vector<uint32_t> at;
     };

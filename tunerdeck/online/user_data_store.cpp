@@ -6,10 +6,13 @@
 
 #include "debugtext.h"
 #include "online_host.h"
+#include "player_cipher.h"
 #include "rdb_files.h"
 #include "registry.h"
 #include "timerlist.h"
 #include "xml_interface.h"
+
+std::string UserDataPath(const char* name) { return online::UserFolder() + name; }
 
 namespace {
 
@@ -38,6 +41,32 @@ bool ReadWhole(const std::string& path, std::string* out, DWORD* error) {
         return false;
     }
     return true;
+}
+
+// The user's file, else the program folder's copy when the user has none;
+// shared for deletion like ReadWhole's.
+bk::ScopedFile OpenUserDataFile(const char* name, LONGLONG* size, bool* fromUser) {
+    for (int folder = 0; folder < 2; ++folder) {
+        const std::string path = folder == 0 ? UserDataPath(name) : online::ProgramFolder() + "\\" + name;
+        *fromUser = folder == 0;
+        bk::ScopedFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
+            return f;
+        }
+        LARGE_INTEGER length;
+        if (!GetFileSizeEx(f.Get(), &length) || length.QuadPart > kMaxUserFileBytes) return bk::ScopedFile();
+        *size = length.QuadPart;
+        return f;
+    }
+    return bk::ScopedFile();
+}
+
+bool ReadExactly(HANDLE f, void* buffer, size_t size) {
+    DWORD got = 0;
+    return ReadFile(f, buffer, static_cast<DWORD>(size), &got, nullptr) && got == size;
 }
 
 void KeepAside(const std::string& path) {
@@ -72,7 +101,6 @@ int StoreIndexOf(int kind) {
 
 }  // namespace
 
-std::string UserDataPath(const char* name) { return online::UserFolder() + name; }
 
 int ReadUserDataFile(const char* name, std::string* content, bool check) {
     if (!name || !content) return 0;
@@ -119,18 +147,21 @@ bool WriteUserDataFile(const char* name, const std::string& content, bool traile
             return false;
         }
     }
-    // A reader that has the file open (the start-up loader reading a large
-    // database) holds the replace up: Windows allows it to readers that share
-    // the file for deletion, Wine does not. Readers keep it only for one read.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // Under Wine a reader that has the file open keeps it from being
+    // replaced, though it shares it for deletion; the station database's
+    // loader keeps it open while it reads it, which for a large database on
+    // a busy machine takes a while: the replacement waits up to 5 s.
+    const DWORD started = GetTickCount();
+    while (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || GetTickCount() - started > 5000) {
+            DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), error);
+            DeleteFileA(tmp.c_str());
+            return false;
+        }
         Sleep(20);
     }
-    DebugLog(DL_ERR, "userdatastore: %s nicht ersetzt (%lu)", path.c_str(), GetLastError());
-    DeleteFileA(tmp.c_str());
-    return false;
+    return true;
 }
 
 bool AppendCrc16ToFile(const char* path, int add) {
@@ -166,6 +197,24 @@ cChannelElement::cChannelElement(cChannelDoc d)
 cStreamElement::cStreamElement(cStreamDoc d)
     : url_(std::move(d.U)), F_(d.F), CID_(d.CID), D_(static_cast<uint32_t>(d.D)), Q_(static_cast<uint32_t>(d.Q)) {
     SetId(d.Id);
+}
+
+cSenderElement::cSenderElement(const StationDbFields& f)
+    : name_(f.Text(kSeN)), homepage_(f.Text(kSeU)), T_(static_cast<uint16_t>(f.Number(kSeT))),
+      L_(static_cast<uint16_t>(f.Number(kSeL))), R_(f.Text(kSeR)) {
+    SetId(static_cast<uint32_t>(f.Number64(kSeId)));
+}
+
+cChannelElement::cChannelElement(const StationDbFields& f)
+    : SID(static_cast<uint32_t>(f.Number64(kChSID))), N(f.Text(kChN)), Tx(f.Text(kChTx)), Tx_ENG(f.Text(kChTxEng)),
+      S(f.Text(kChS)), G(f.Text(kChG)), D(f.Text(kChD)), T(f.Text(kChT)), R(f.Text(kChR)), M(f.Text(kChM)) {
+    SetId(static_cast<uint32_t>(f.Number64(kChId)));
+}
+
+cStreamElement::cStreamElement(const StationDbFields& f)
+    : url_(f.Text(kStU)), F_(static_cast<uint8_t>(f.Number(kStF))), CID_(static_cast<uint32_t>(f.Number64(kStCID))),
+      D_(static_cast<uint32_t>(f.Number(kStD))), Q_(static_cast<uint32_t>(f.Number(kStQ))) {
+    SetId(static_cast<uint32_t>(f.Number64(kStId)));
 }
 
 cChannelElement* cStreamElement::GetChannel(cUserDataStore* store) const {
@@ -308,34 +357,128 @@ cListe* cUserDataStore::LockTopSender() {
 }
 void cUserDataStore::UnlockTopSender() { topLock_.Leave(); }
 
+namespace {
+
+// Reads radiodb.rdb into the sink through one buffer of kPiece bytes, so
+// that a database of tens of megabytes is never held whole (first touching
+// fresh memory is what a load costs most on a busy machine); a piece is
+// large enough for its deciphering to be shared out to two threads. A
+// first pass checks the trailer and looks for the plain text's mark, a
+// second deciphers and reads piece by piece. 1 when read; 0 when there is no
+// usable file (a damaged one of the user folder is kept aside); -1 when the
+// text has a shape that only the whole-text reader takes.
+int StreamStationDatabase(cStationDbSink* sink) {
+    constexpr size_t kPiece = 4 * 1024 * 1024;   // a multiple of the cipher's 8 bytes
+    LONGLONG fileSize = 0;
+    bool fromUser = true;
+    bk::ScopedFile f = OpenUserDataFile("radiodb.rdb", &fileSize, &fromUser);
+    if (!f) return 0;
+    auto damaged = [&]() {
+        f.Reset();
+        if (fromUser) KeepAside(UserDataPath("radiodb.rdb"));
+        return 0;
+    };
+    if (fileSize <= 2) return damaged();
+    const size_t size = static_cast<size_t>(fileSize) - 2;   // without the trailer
+    const size_t overlap = kPlainStationDbMarkLength - 1;
+    std::vector<char> buffer(overlap + kPiece);
+    uint16_t crc = 0;
+    bool plain = false;
+    size_t kept = 0;   // the end of the previous piece, for a mark across two
+    for (size_t done = 0; done < size;) {
+        const size_t n = size - done < kPiece ? size - done : kPiece;
+        if (!ReadExactly(f.Get(), buffer.data() + kept, n)) return 0;
+        crc = UpdateCrc16(crc, reinterpret_cast<const unsigned char*>(buffer.data() + kept), n);
+        plain = plain || HoldsPlainStationDbMark(buffer.data(), kept + n);
+        const size_t tail = kept + n < overlap ? kept + n : overlap;
+        memmove(buffer.data(), buffer.data() + kept + n - tail, tail);
+        kept = tail;
+        done += n;
+    }
+    unsigned char trailer[2];
+    if (!ReadExactly(f.Get(), trailer, 2) || (trailer[0] | (trailer[1] << 8)) != crc) return damaged();
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(f.Get(), start, nullptr, FILE_BEGIN)) return 0;
+    cStationDbStream stream(sink);
+    auto* bytes = reinterpret_cast<unsigned char*>(buffer.data());
+    for (size_t done = 0; done < size;) {
+        const size_t n = size - done < kPiece ? size - done : kPiece;
+        if (!ReadExactly(f.Get(), bytes, n)) return 0;
+        done += n;
+        size_t have = n;
+        if (!plain) {
+            // The last piece is raised to whole blocks with zero bytes.
+            have = RoundUpTo8(n);
+            memset(bytes + n, 0, have - n);
+            DecipherInPlace(bytes, have);
+        }
+        // The text ends at its first zero byte.
+        const void* zero = memchr(bytes, 0, have);
+        const size_t text = zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - bytes) : have;
+        if (!stream.Feed(buffer.data(), text)) return -1;
+        if (zero) break;
+    }
+    return stream.Finish() ? 1 : -1;
+}
+
+// Makes the store's elements straight from the fields of the text, into
+// lists of its own that the store takes over under its locks.
+class ElementSink : public cStationDbSink {
+public:
+    void Sender(const StationDbFields& f) override { stations.Add(new cSenderElement(f)); }
+    void Channel(const StationDbFields& f) override { channels.Add(new cChannelElement(f)); }
+    void Stream(const StationDbFields& f) override { streams.Add(new cStreamElement(f)); }
+    void Category(int kind, CategoryItem item) override { lists[kind].push_back(std::move(item)); }
+    void Clear() {
+        stations.Delete();
+        channels.Delete();
+        streams.Delete();
+        for (auto& l : lists) l.clear();
+    }
+
+    cListe stations, channels, streams;
+    std::vector<CategoryItem> lists[kCatKinds];
+};
+
+// Puts the chain of `from` in place of the chain of `to`; the old chain
+// goes to `old`.
+void TakeChain(cListe* to, cListe* from, cListe* old) {
+    *old = *to;
+    to->RemoveWithoutDelete();
+    *to = *from;
+    from->RemoveWithoutDelete();
+}
+
+}  // namespace
+
 void cUserDataStore::LoadStationDatabase() {
     DebugScope scope("userdatastore.cpp: cUserDataStore::LoadStationDatabase");
     InterlockedExchange(&loading_, 1);
     // A database saved while this one was read and parsed is newer: what
     // was read then is dropped, never put in its place.
     const LONG readAt = InterlockedCompareExchange(&dbGeneration_, 0, 0);
-    std::string content;
-    std::unique_ptr<XmlResult> parsed;
-    if (ReadUserDataFile("radiodb.rdb", &content, true)) {
-        try {
-            XmlRequest req;
-            req.type = 8;
-            req.text = DecodeStationDbFile(Bytes(content), content.size());
-            content.clear();
-            content.shrink_to_fit();
-            cXmlInterface xi;
-            parsed = xi.Process(req);
-        } catch (const std::exception& e) {
-            scope.Exception(e.what());
-            parsed.reset();
+    ElementSink read;
+    bool parsed = false;
+    try {
+        const int streamed = StreamStationDatabase(&read);
+        parsed = streamed == 1;
+        std::string content;
+        if (streamed == -1 && ReadUserDataFile("radiodb.rdb", &content, true)) {
+            read.Clear();
+            DecodeStationDbText(&content);
+            ReadStationDbText(content.data(), content.size(), &read);
+            parsed = true;
         }
+    } catch (const std::exception& e) {
+        scope.Exception(e.what());
+        parsed = false;
     }
-    cStationDbDoc* doc = parsed ? parsed->As<cStationDbDoc>() : nullptr;
+    cListe oldStations, oldChannels, oldStreams;
     LockSenderList();
     LockChannelList();
     LockStreamList();
     const bool outdated = InterlockedCompareExchange(&dbGeneration_, 0, 0) != readAt;
-    if (!doc || outdated) {
+    if (!parsed || outdated) {
         if (!outdated) {
             SetValue("DB_TIME", "");
             InterlockedExchange(&loaded_, 0);
@@ -348,25 +491,13 @@ void cUserDataStore::LoadStationDatabase() {
     }
     InterlockedExchange(&loaded_, 1);
     stationIndex_.Invalidate();
-    stations_.Delete();
-    streams_.Delete();
-    channels_.Delete();
-    for (auto& s : doc->senders) {
-        stations_.Add(new cSenderElement(std::move(*s)));
-        s.reset();
-    }
-    for (auto& c : doc->channels) {
-        channels_.Add(new cChannelElement(std::move(*c)));
-        c.reset();
-    }
-    for (auto& s : doc->streams) {
-        streams_.Add(new cStreamElement(std::move(*s)));
-        s.reset();
-    }
+    TakeChain(&stations_, &read.stations, &oldStations);
+    TakeChain(&channels_, &read.channels, &oldChannels);
+    TakeChain(&streams_, &read.streams, &oldStreams);
     for (cListe& l : categories_) l.Delete();
     for (int kind = 0; kind < kCatKinds; ++kind) {
         int idx = StoreIndexOf(kind);
-        for (const CategoryItem& ci : doc->lists[kind]) {
+        for (const CategoryItem& ci : read.lists[kind]) {
             categories_[idx].Add(new cNamedValueElement(static_cast<uint32_t>(ci.id), ci.de, ci.pid));
             categories_[kStoreCategoriesPerLanguage + idx].Add(
                 new cNamedValueElement(static_cast<uint32_t>(ci.id), ci.en, ci.pid));
@@ -379,7 +510,7 @@ void cUserDataStore::LoadStationDatabase() {
     UnlockStreamList();
     UnlockChannelList();
     UnlockSenderList();
-    parsed.reset();
+    // The replaced elements are freed outside the locks (the locals' destructors).
     InterlockedExchange(&loading_, 0);
     scope.Ok();
 }

@@ -50,6 +50,7 @@ private:
 class cSenderElement : public cListElement {
 public:
     explicit cSenderElement(cSenderDoc d);   // takes the texts over
+    explicit cSenderElement(const StationDbFields& f);
     std::string GetName() const { return name_; }
     std::string GetHomepage() const { return homepage_; }
     void SetR(const std::string& r) { R_ = r; }
@@ -66,6 +67,7 @@ private:
 class cChannelElement : public cListElement {
 public:
     explicit cChannelElement(cChannelDoc d);
+    explicit cChannelElement(const StationDbFields& f);
     uint32_t SID = 0;
     std::string N, Tx, Tx_ENG, S, G, D, T, R, M;
 };
@@ -73,6 +75,7 @@ public:
 class cStreamElement : public cListElement {
 public:
     explicit cStreamElement(cStreamDoc d);
+    explicit cStreamElement(const StationDbFields& f);
     std::string GetUrl() const { return url_; }
     void SetUrl(const std::string& u) { url_ = u; }
     void SetCID(uint32_t cid) { CID_ = cid; }

@@ -1,6 +1,5 @@
 #include "xml_core.h"
 
-#include <cctype>
 #include <climits>
 #include <cstring>
 #include <string_view>
@@ -15,10 +14,13 @@ struct Entity {
 constexpr Entity kEntities[] = {{"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'},
                                 {"&apos;", 6, '\''}};
 
+// The entity names are ASCII: case is folded for A-Z only, whatever the
+// locale.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool SameNoCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
-    }
+    for (size_t i = 0; i < n; ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     return true;
 }
 
@@ -128,25 +130,29 @@ int GetElementValue(const std::string& doc, const char* name, std::string* out) 
     return 1;
 }
 
-int64_t XmlToInt64(const std::string& text) {
-    const char* p = text.c_str();
-    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+int64_t XmlToInt64(const char* p, size_t size) {
+    if (!p) return 0;
+    const char* end = p + size;
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
     bool neg = false;
-    if (*p == '-' || *p == '+') neg = *p++ == '-';
+    if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
     int64_t v = 0;
-    while (*p >= '0' && *p <= '9') {
+    while (p < end && *p >= '0' && *p <= '9') {
         if (v < (INT64_MAX - 9) / 10) v = v * 10 + (*p - '0');
         ++p;
     }
     return neg ? -v : v;
 }
 
-int32_t XmlToInt(const std::string& text) {
-    int64_t v = XmlToInt64(text);
+int32_t XmlToInt(const char* text, size_t size) {
+    int64_t v = XmlToInt64(text, size);
     if (v > INT32_MAX) return INT32_MAX;
     if (v < INT32_MIN) return INT32_MIN;
     return static_cast<int32_t>(v);
 }
+
+int64_t XmlToInt64(const std::string& text) { return XmlToInt64(text.data(), text.size()); }
+int32_t XmlToInt(const std::string& text) { return XmlToInt(text.data(), text.size()); }
 
 int cXmlDocument::WriteIntToBuffer(std::string* buffer, const char* name, int32_t value) {
     return WriteTextToBuffer(buffer, name, std::to_string(value));

@@ -36,6 +36,9 @@ int GetElementValue(const std::string& doc, const char* name, std::string* out);
 // overflowing.
 int32_t XmlToInt(const std::string& text);
 int64_t XmlToInt64(const std::string& text);
+// The same over [text, text + size); a zero byte ends the number too.
+int32_t XmlToInt(const char* text, size_t size);
+int64_t XmlToInt64(const char* text, size_t size);
 
 // Base of every document. Writers append one element to a growable text and
 // return the number of characters appended.

@@ -45,6 +45,7 @@ void DPod(const char* address, int id, int sub) {
     Rec("AddToPodcast " + T(address) + " " + std::to_string(id) + " " + std::to_string(sub));
 }
 std::vector<int> g_hits;
+std::vector<std::string> g_hitTexts;
 int g_progress = 0;
 void DSearch(const char* text, int id) {
     if (!text) {
@@ -53,6 +54,7 @@ void DSearch(const char* text, int id) {
     }
     std::lock_guard<std::mutex> l(g_mu);
     g_hits.push_back(id);
+    g_hitTexts.push_back(text);
 }
 int DStatus(char* text, int code) {
     Rec("Status " + std::to_string(code) + " " + T(text));
@@ -129,6 +131,7 @@ protected:
         store_.reset(new cUserDataStore(false));
         g_calls.clear();
         g_hits.clear();
+        g_hitTexts.clear();
         g_progress = 0;
     }
     ~ListPushTest() override {
@@ -377,6 +380,36 @@ TEST_F(ListPushFixture, SearchFindsByEveryCriterion) {
         EXPECT_EQ(static_cast<int>(k.ids.size()), td::cStationLister(store_.get(), Double()).Search(k.c, o));
         EXPECT_EQ(k.ids, g_hits);
         EXPECT_EQ((std::vector<std::string>{"Status 7 "}), g_calls);
+    }
+}
+
+// A search hands over whether an installed engine plays each hit: a change
+// of the installed engines shows in the next search, not only after the
+// next database load.
+TEST_F(ListPushFixture, SearchDetailsFollowTheInstalledEngines) {
+    td::StreamChoiceRules rules;
+    rules.chosenWanted = true;
+    td::cStationLister lister(store_.get(), Double());
+    lister.SetStreamRules([&] { return rules; });
+    struct Step {
+        unsigned long capabilities;
+        int language;
+        const char* details;
+    } steps[] = {
+        {1 | 2 | 4, 1, "Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|1"},
+        {1 | 2, 1, "Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|0"},   // MP3 engine gone
+        {1 | 2, 2, "Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|English|0"},
+        {4, 1, "Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|Deutsch|1"},
+        {4, 2, "Parent Rock Antenne|Rock Antenne|10;11|1|49|1|128|0|0|English|1"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.details);
+        rules.capabilities = step.capabilities;
+        td::cStationLister::SearchOptions o;
+        o.language = step.language;
+        g_hitTexts.clear();
+        EXPECT_EQ(1, lister.Search(Criteria("Rock Antenne"), o));
+        EXPECT_EQ(std::vector<std::string>{step.details}, Readable(g_hitTexts));
     }
 }
 

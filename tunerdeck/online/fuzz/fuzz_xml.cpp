@@ -10,6 +10,25 @@
 #include "station_db.h"
 #include "xml_core.h"
 
+namespace {
+
+// Every element and list item a reader hands over, as text.
+struct Recorder : cStationDbSink {
+    std::string seen;
+    void Take(char kind, const StationDbFields& f) {
+        seen += kind;
+        for (int i = 0; i < StationDbFields::kMax; ++i) seen += f.Text(i) + '\x01';
+    }
+    void Sender(const StationDbFields& f) override { Take('S', f); }
+    void Channel(const StationDbFields& f) override { Take('C', f); }
+    void Stream(const StationDbFields& f) override { Take('T', f); }
+    void Category(int kind, CategoryItem item) override {
+        seen += 'L' + std::to_string(kind) + item.de + '\x01' + item.en + '\x01';
+    }
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
 
@@ -25,6 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XmlEscapeEntities(&esc);
     XmlUnescapeEntities(&esc);
     if (esc != text) abort();   // escaping must be undone exactly
+
+    // Read in pieces, a text gives what it gives read whole, or is refused.
+    Recorder whole, pieces;
+    ReadStationDbText(text.data(), text.size(), &whole);
+    cStationDbStream stream(&pieces);
+    const size_t piece = size % 13 + 1;
+    bool ok = true;
+    for (size_t at = 0; ok && at < text.size(); at += piece)
+        ok = stream.Feed(text.data() + at, text.size() - at < piece ? text.size() - at : piece);
+    if (ok && stream.Finish() && pieces.seen != whole.seen) abort();
 
     cStationDbDoc db;
     db.Parse(text);

@@ -13,6 +13,7 @@
 #include "player_cipher.h"
 #include "rdb_files.h"
 #include "registry.h"
+#include "sample_station_db.h"
 #include "tdtest.h"
 #include "user_data_store.h"
 
@@ -48,41 +49,6 @@ std::vector<T*> Items(cListe* l) {
 }
 
 std::string Le32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
-
-std::unique_ptr<cStationDbDoc> MakeDb(int stations, bool withLanguage = true) {
-    auto db = std::make_unique<cStationDbDoc>();
-    for (int i = 1; i <= stations; ++i) {
-        auto se = std::make_unique<cSenderDoc>();
-        se->N = "Station " + std::to_string(i);
-        se->Id = std::to_string(i);
-        se->U = "http://station" + std::to_string(i) + ".example/";
-        se->T = "1";
-        se->L = std::to_string(i % 40);
-        db->senders.push_back(std::move(se));
-        auto ch = std::make_unique<cChannelDoc>();
-        ch->N = "Station " + std::to_string(i);
-        ch->Id = std::to_string(i);
-        ch->SID = std::to_string(i);
-        ch->S = "1";
-        ch->G = std::to_string(i % 50) + ";" + std::to_string(i % 7);
-        ch->Tx = "Ein Sender mit Musik und Nachrichten aus der Region";
-        ch->Tx_ENG = "A station with music and news from the region";
-        ch->R = "3";
-        ch->T = "1";
-        ch->D = "20261201";
-        db->channels.push_back(std::move(ch));
-        auto st = std::make_unique<cStreamDoc>();
-        st->Id = static_cast<uint32_t>(i);
-        st->CID = static_cast<uint32_t>(i);
-        st->U = "http://stream" + std::to_string(i) + ".example/live.mp3?a=1&b=2";
-        st->F = 3;
-        st->Q = 128;
-        db->streams.push_back(std::move(st));
-    }
-    if (withLanguage) db->lists[kCatSprache].push_back({1, "Deutsch", "German", 0});
-    db->lists[kCatGenre].push_back({1, "Rock", "Rock", 1});
-    return db;
-}
 
 TEST(Crc16, CheckValue) {
     const char* s = "123456789";
@@ -276,8 +242,8 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFile) {
 }
 
 TEST_F(StoreTest, StationDatabaseFileCases) {
-    std::string text = MakeDb(3)->WriteText();
-    std::string noLanguage = MakeDb(3, false)->WriteText();
+    std::string text = MakeSampleStationDb(3)->WriteText();
+    std::string noLanguage = MakeSampleStationDb(3, false)->WriteText();
     std::string otherKey = text;
     otherKey.resize(RoundUpTo8(otherKey.size()), '\0');
     {
@@ -331,7 +297,7 @@ TEST_F(StoreTest, SavingTheDatabaseReplacesAndReloadsIt) {
     EXPECT_EQ(0, store.SaveStationDatabase(empty));
     EXPECT_TRUE(empty);   // not taken
     EXPECT_FALSE(user_.Exists("radiodb.rdb"));
-    auto db = MakeDb(5);
+    auto db = MakeSampleStationDb(5);
     EXPECT_EQ(1, store.SaveStationDatabase(db));
     EXPECT_FALSE(db);
     EXPECT_EQ(1, store.IsLoaded());
@@ -377,7 +343,7 @@ TEST_F(StoreTest, DefaultDataFromTheProgramFolder) {
 TEST_F(StoreTest, ReadersDuringAReload) {
     {
         cUserDataStore writer(false);
-        auto db = MakeDb(2000);
+        auto db = MakeSampleStationDb(2000);
         ASSERT_EQ(1, writer.SaveStationDatabase(db));
     }
     cUserDataStore store(true);
@@ -395,7 +361,7 @@ TEST_F(StoreTest, ReadersDuringAReload) {
         }
     });
     for (int i = 0; i < 3; ++i) {
-        auto db = MakeDb(1000 + i);
+        auto db = MakeSampleStationDb(1000 + i);
         EXPECT_EQ(1, store.SaveStationDatabase(db));
     }
     InterlockedExchange(&stop, 1);
@@ -468,11 +434,11 @@ TEST_F(StoreTest, FileCounterCountsAndForgetsDeletedFiles) {
 TEST_F(StoreTest, ADatabaseSavedWhileTheStartUpLoaderParsesIsTheOneThatStays) {
     {
         cUserDataStore writer(false);
-        auto old = MakeDb(30000);
+        auto old = MakeSampleStationDb(30000);
         ASSERT_EQ(1, writer.SaveStationDatabase(old));
     }
     auto store = std::make_unique<cUserDataStore>(true);
-    auto update = MakeDb(3);
+    auto update = MakeSampleStationDb(3);
     ASSERT_EQ(1, store->SaveStationDatabase(update));
     ASSERT_TRUE(store->WaitForStationDatabase(120000));
     EXPECT_EQ(1, store->IsLoaded());
@@ -484,7 +450,7 @@ class StoreBench : public StoreTest {
 protected:
     double WriteDb(int stations) {
         cUserDataStore writer(false);
-        auto db = MakeDb(stations);
+        auto db = MakeSampleStationDb(stations);
         EXPECT_EQ(1, writer.SaveStationDatabase(db));
         return user_.Read("radiodb.rdb").size() / 1048576.0;
     }

@@ -1,6 +1,10 @@
 // The XML framework and the documents read from answers and local texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "online_host.h"
 #include "reply_docs.h"
 #include "settings_doc.h"
@@ -219,6 +223,72 @@ TEST(StationDb, ElementShapesReadAlike) {
         EXPECT_EQ(byField.N, db.senders[0]->N);
         EXPECT_EQ(byField.Id, db.senders[0]->Id);
         EXPECT_EQ(byField.U, db.senders[0]->U);
+    }
+}
+
+// What a reader handed over, one text per element, for comparing readers.
+struct RecordingSink : cStationDbSink {
+    std::vector<std::string> seen;
+    void Record(char kind, const StationDbFields& f, int count) {
+        std::string line(1, kind);
+        for (int i = 0; i < count; ++i) line += "|" + (f.at[i] ? f.Text(i) : std::string("-"));
+        seen.push_back(line);
+    }
+    void Sender(const StationDbFields& f) override { Record('S', f, kSenderFields); }
+    void Channel(const StationDbFields& f) override { Record('C', f, kChannelFields); }
+    void Stream(const StationDbFields& f) override { Record('T', f, kStreamFields); }
+    void Category(int kind, CategoryItem item) override {
+        seen.push_back("L" + std::to_string(kind) + "|" + std::to_string(item.id) + "|" + item.de + "|" + item.en);
+    }
+};
+
+// A large database is read piece by piece: whatever the pieces, the result
+// is the whole-text reader's, and a text of another layout is refused (the
+// caller then reads it whole) rather than read differently.
+TEST(StationDb, PiecewiseReadingGivesTheWholeTextsResultOrRefuses) {
+    const std::string usual = SampleDb().WriteText();
+    const std::string tail = "<ChannelArray></ChannelArray><StreamArray></StreamArray><listen></listen>";
+    struct Case {
+        const char* what;
+        std::string text;
+        bool streamed;
+    } cases[] = {
+        {"as written", usual, true},
+        {"blanks between elements and arrays",
+         "<?xml version=\"1.0\"?>\r\n<R><SenderArray>\r\n <Se><N>a</N><Id>1</Id></Se>\r\n</SenderArray>\r\n"
+         "<ChannelArray> <Ch><N>c</N></Ch> </ChannelArray><StreamArray><St><Id>4</Id><U>x&amp;y</U></St>"
+         "</StreamArray></R><listen><sprache><item><ID>1</ID><V>Deutsch</V><V_ENG>German</V_ENG></item></sprache>"
+         "</listen>",
+         true},
+        {"no category lists", "<SenderArray><Se><N>a</N></Se></SenderArray><ChannelArray></ChannelArray>"
+                              "<StreamArray></StreamArray>", false},
+        {"lists in front", "<listen><typ><item><ID>2</ID></item></typ></listen><SenderArray></SenderArray>"
+                           "<ChannelArray></ChannelArray><StreamArray></StreamArray>", false},
+        {"an array missing", "<SenderArray><Se><N>a</N></Se></SenderArray><StreamArray><St><Id>4</Id></St>"
+                             "</StreamArray><listen></listen>", false},
+        {"an element of another shape", "<SenderArray><Se>junk<N>a</N></Se><Se><N>b</N></Se></SenderArray>" + tail,
+         false},
+        {"a field named like its element", "<SenderArray><Se><Se>x</Se></Se></SenderArray>" + tail, false},
+        {"cut inside an element", usual.substr(0, usual.size() / 2), false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingSink whole;
+        ReadStationDbText(c.text.data(), c.text.size(), &whole);
+        for (size_t piece : {size_t{1}, size_t{7}, size_t{64}, c.text.size() + 1}) {
+            SCOPED_TRACE(piece);
+            RecordingSink pieces;
+            cStationDbStream stream(&pieces);
+            bool ok = true;
+            for (size_t at = 0; ok && at < c.text.size(); at += piece)
+                ok = stream.Feed(c.text.data() + at, std::min(piece, c.text.size() - at));
+            ok = ok && stream.Finish();
+            EXPECT_EQ(c.streamed, ok);
+            if (ok) {
+                EXPECT_EQ(whole.seen, pieces.seen);
+            }
+        }
     }
 }
 
