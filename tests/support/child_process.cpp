@@ -59,7 +59,7 @@ Process::~Process() {
     if (pi_.hProcess) {
         if (Running()) Kill();
         CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
+        if (pi_.hThread) CloseHandle(pi_.hThread);
     }
 }
 
@@ -94,6 +94,15 @@ bool Process::Wait(DWORD timeoutMs, DWORD* exitCode) {
     if (!pi_.hProcess) return false;
     if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
     if (exitCode) GetExitCodeProcess(pi_.hProcess, exitCode);
+    return true;
+}
+
+bool Process::Attach(DWORD pid) {
+    if (pi_.hProcess || !pid) return false;
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!h) return false;
+    pi_.hProcess = h;
+    pi_.dwProcessId = pid;
     return true;
 }
 

@@ -90,6 +90,9 @@ public:
     DWORD Pid() const { return pi_.dwProcessId; }
     HANDLE Handle() const { return pi_.hProcess; }
     DWORD MainThreadId() const { return pi_.dwThreadId; }
+    // Takes a process that another program started as this one's (ended
+    // like one started here when the object goes).
+    bool Attach(DWORD pid);
 
 private:
     PROCESS_INFORMATION pi_ = {};
