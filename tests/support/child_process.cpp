@@ -175,4 +175,21 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD stepMs) {
     }
 }
 
+std::vector<std::string> ListBoxLines(HWND list) {
+    std::vector<std::string> lines;
+    LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring w(size_t(len < 0 ? 0 : len) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
+        w.resize(wcslen(w.c_str()));
+        std::string line(w.size() * 2 + 1, '\0');
+        int got = WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), &line[0], int(line.size()), nullptr,
+                                      nullptr);
+        line.resize(got > 0 ? size_t(got) : 0);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace tdtest
