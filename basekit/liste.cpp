@@ -2,6 +2,15 @@
 
 #include <new>
 
+#include "debugtext.h"
+
+namespace {
+// How long a list being destroyed waits for walks of other threads. A walk
+// that has not come back by then is taken to be stuck (its thread hung or
+// killed): the list goes without freeing the elements it may stand on.
+const DWORD kDestroyWaitMs = 5000;
+}  // namespace
+
 // ---------------------------------------------------------------- element
 
 cListElement::cListElement() : next_(nullptr), prev_(nullptr), id_(0) {}
@@ -85,7 +94,15 @@ cListe::~cListe() {
     // The exchange is a full barrier: a walker that counted itself in before
     // it could see the mark is waited for; one that comes later sees it.
     InterlockedExchange(&marked_, 1);
-    while (InterlockedCompareExchange(&iterators_, 0, 0) != 0) Sleep(1);
+    const DWORD start = GetTickCount();
+    while (InterlockedCompareExchange(&iterators_, 0, 0) != 0) {
+        if (GetTickCount() - start > kDestroyWaitMs) {
+            DebugLog(DL_ERR, "cListe - destructor: %ld walks still open, %d elements left to them",
+                     static_cast<long>(iterators_), count_);
+            return;
+        }
+        Sleep(1);
+    }
     FreeAll();
 }
 

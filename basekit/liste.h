@@ -4,7 +4,7 @@
 //
 // Lists carry no lock. Walkers take an iterator from GetIterator and give it
 // back with FreeIterator; a list that is being destroyed refuses new walks
-// and waits until every iterator is back. Changing a list while another
+// and waits, for a bounded time, until every iterator is back. Changing a list while another
 // thread walks it is the caller's business.
 //
 // Element arguments are untyped pointers to cListElement objects: derived
@@ -71,6 +71,8 @@ public:
     cListe(const cListe& other);
     cListe& operator=(const cListe& other);
     // Refuses new walks, waits for every iterator to come back, frees all.
+    // A walk still open after a few seconds keeps the elements: they are
+    // left (a logged leak) rather than freed under it.
     virtual ~cListe();
 
     virtual void MarkForDelete(bool flag);

@@ -32,6 +32,11 @@ HANDLE cLogFile::Open(bool* rolledOver) const {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+bool cLogFile::WriteChunk(HANDLE file, const char* data, DWORD size) {
+    DWORD written = 0;
+    return WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+
 bool cLogFile::WriteAtEnd(HANDLE file) {
     LARGE_INTEGER zero = {}, end = {};
     if (!SetFilePointerEx(file, zero, &end, FILE_END)) return false;
@@ -39,8 +44,7 @@ bool cLogFile::WriteAtEnd(HANDLE file) {
     size_t left = pending_.size();
     while (left > 0) {
         DWORD chunk = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(file, p, chunk, &written, nullptr) || written != chunk) {
+        if (!WriteChunk(file, p, chunk)) {
             // Take back a partial write so the lines, still pending, are
             // not doubled by the next try.
             SetFilePointerEx(file, end, nullptr, FILE_BEGIN);

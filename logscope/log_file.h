@@ -11,6 +11,8 @@
 
 class cLogFile {
 public:
+    virtual ~cLogFile() = default;
+
     static constexpr int kBatchLines = 40;
     static constexpr uint64_t kRolloverBytes = 2000000;
     // While writing keeps failing (disk full) the oldest pending lines go,
@@ -27,6 +29,11 @@ public:
     // Writes the pending lines now (at the end of the program).
     bool WritePending();
     int PendingCount() const { return count_; }
+
+protected:
+    // One piece of the pending lines to the file; false when the file does
+    // not take it (a full disk).
+    virtual bool WriteChunk(HANDLE file, const char* data, DWORD size);
 
 private:
     HANDLE Open(bool* rolledOver) const;

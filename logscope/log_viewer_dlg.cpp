@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bounded_text.h"
+#include "log_list.h"
 #include "log_text.h"
 #include "resource.h"
 #include "win_handles.h"
@@ -162,11 +163,7 @@ void CLogViewerDlg::AddLine(const char* text, size_t length, int32_t level) {
     AppendLogLine(&line, Now(), level, text, length);
     if (!log_.Add(line)) return;
     line.resize(line.size() - 2);   // the list shows it without CR LF
-    HWND list = GetDlgItem(hwnd_, IDC_LOG_LIST);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    while (count > kMaxListLines && SendMessageA(list, LB_DELETESTRING, 0, 0) != LB_ERR) --count;
-    SendMessageA(list, LB_SETTOPINDEX, count > kLinesInView ? count - kLinesInView : 0, 0);
+    AppendShownLine(GetDlgItem(hwnd_, IDC_LOG_LIST), line.c_str(), kMaxListLines, kLinesInView);
 }
 
 void CLogViewerDlg::End(INT_PTR result) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "liste.h"
+#include "tdtest.h"
 
 namespace {
 
@@ -223,6 +224,39 @@ TEST_F(ListTest, DestructorFreesAllAndWaitsForAnOutstandingIterator) {
     EXPECT_TRUE(freed.load()) << "the list went while the walk was open";
     walker.join();
     EXPECT_EQ(0, Item::alive);
+}
+
+// A walk whose thread never comes back must not hang the destroying thread
+// for ever, nor have the elements freed under it.
+TEST_F(ListTest, DestructorGivesUpOnAWalkThatNeverEnds) {
+    alignas(cListe) unsigned char storage[sizeof(cListe)];
+    auto* list = new (storage) cListe;
+    std::vector<Item*> items;
+    for (unsigned long id = 1; id <= 3; ++id) {
+        items.push_back(new Item(id));
+        list->Add(items.back());
+    }
+    cIterator* it = list->GetIterator();
+    ASSERT_NE(nullptr, it);
+    ASSERT_NE(nullptr, it->Next());
+    std::atomic<bool> returned{false};
+    std::thread destroyer([&] {
+        list->~cListe();
+        returned = true;
+    });
+    const bool ended = tdtest::WaitFor([&] { return returned.load(); }, 60000);
+    if (!ended) {
+        // Let the destructor finish so the thread can be joined.
+        list->FreeIterator(it);
+        it = nullptr;
+    }
+    destroyer.join();
+    ASSERT_TRUE(ended) << "the destructor waits without a bound";
+    EXPECT_EQ(3, Item::alive.load()) << "elements freed under an open walk";
+    cListElement* next = it->Next();   // the walk goes on over live elements
+    EXPECT_EQ(items[1], next);
+    delete it;
+    for (Item* i : items) delete i;
 }
 
 // Walkers run while another thread destroys the list: no walk may start once

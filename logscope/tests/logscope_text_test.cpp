@@ -8,6 +8,7 @@
 
 #include "debug_record.h"
 #include "log_file.h"
+#include "log_list.h"
 #include "log_text.h"
 #include "tdtest.h"
 
@@ -220,6 +221,62 @@ TEST(LogFile, ABlockedRolloverLosesNothing) {
     ASSERT_TRUE(log.Add(Numbered(41)));   // free again: the next line rolls over
     EXPECT_EQ(tmp.Read("vl_LogFile_old.log"), full + Lines(1, 40));
     EXPECT_EQ(tmp.Read("vl_LogFile.log"), Numbered(41));
+}
+
+// A disk that has become full: the file opens, but takes no bytes.
+class FullDiskLogFile : public cLogFile {
+public:
+    bool full = true;
+
+protected:
+    bool WriteChunk(HANDLE file, const char* data, DWORD size) override {
+        return !full && cLogFile::WriteChunk(file, data, size);
+    }
+};
+
+// The lines wait for the disk, but only the newest few thousand, behind one
+// line that counts the lost ones; they all go out once it takes writes again.
+TEST(LogFile, LinesThatCannotBeWrittenStayBounded) {
+    TempFolder tmp("logscope");
+    FullDiskLogFile log;
+    log.SetPath(tmp.File("vl_LogFile.log").c_str());
+    const int sent = cLogFile::kMaxPendingLines + 500;
+    for (int i = 1; i <= sent; ++i) {
+        ASSERT_TRUE(log.Add(Numbered(i))) << i;
+        ASSERT_LE(log.PendingCount(), cLogFile::kMaxPendingLines) << i;
+    }
+    ASSERT_EQ(tmp.Read("vl_LogFile.log"), "");
+
+    log.full = false;
+    ASSERT_TRUE(log.WritePending());
+    EXPECT_EQ(log.PendingCount(), 0);
+    const std::string written = tmp.Read("vl_LogFile.log");
+    const size_t firstBreak = written.find("\r\n");
+    ASSERT_NE(firstBreak, std::string::npos);
+    const std::string marker = written.substr(0, firstBreak);
+    ASSERT_EQ(marker.compare(0, 4, "--- "), 0) << marker;
+    EXPECT_NE(marker.find("Zeilen verworfen"), std::string::npos) << marker;
+    const int dropped = std::stoi(marker.substr(4));
+    const int kept = sent - dropped;
+    EXPECT_LE(kept, cLogFile::kMaxPendingLines);
+    EXPECT_GE(kept, cLogFile::kMaxPendingLines - cLogFile::kBatchLines);
+    EXPECT_TRUE(written.substr(firstBreak + 2) == Lines(dropped + 1, sent)) << "not the newest lines in their order";
+}
+
+// The viewer's list keeps its newest lines, in order and in view.
+TEST(LogList, KeepsTheNewestLinesInView) {
+    HWND list = CreateWindowA("ListBox", "", WS_POPUP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 300, 200, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(list, nullptr);
+    for (int i = 1; i <= 60; ++i) AppendShownLine(list, ("line " + std::to_string(i)).c_str(), 50, 20);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 50);
+    char text[64] = {};
+    SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "line 11");
+    SendMessageA(list, LB_GETTEXT, 49, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "line 60");
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 30);
+    DestroyWindow(list);
 }
 
 TEST(LogFile, NoFileNoLine) {

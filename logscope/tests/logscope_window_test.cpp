@@ -141,24 +141,7 @@ public:
     }
 
     LRESULT Count() const { return SendMessageW(Item(1000), LB_GETCOUNT, 0, 0); }
-    // Read through the wide messages: Wine hands another process's list box
-    // texts to LB_GETTEXT's narrow form as wide characters.
-    std::vector<std::string> ListLines() const {
-        std::vector<std::string> lines;
-        HWND list = Item(1000);
-        LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < n; ++i) {
-            LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-            std::wstring w(size_t(len < 0 ? 0 : len) + 1, L'\0');
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-            w.resize(wcslen(w.c_str()));
-            std::string s(w.size() * 2 + 1, '\0');
-            int got = WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), &s[0], int(s.size()), nullptr, nullptr);
-            s.resize(got > 0 ? size_t(got) : 0);
-            lines.push_back(s);
-        }
-        return lines;
-    }
+    std::vector<std::string> ListLines() const { return ListBoxLines(Item(1000)); }
     bool Ended(DWORD ms = 10000) { return proc_.Wait(ms); }
 
 private:

@@ -658,4 +658,24 @@ std::string StoredSetting(const PlayerSession& s, const char* name) {
     return td::FindElement(xml, name, &value) ? value : std::string();
 }
 
+std::string PlayerSession::ProgramFolder() const { return programFolder_.Path(); }
+
+bool PlayerSession::Install(const std::string& built, const std::string& as) {
+    const std::string target = programFolder_.File(as.empty() ? built : as);
+    size_t slash = target.find_last_of('\\');
+    if (slash != std::string::npos) CreateDirectoryA(target.substr(0, slash).c_str(), nullptr);
+    return CopyFileA((tdtest::BinDir() + "\\" + built).c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+bool PlayerSession::AdoptPlayer(DWORD ms) {
+    HWND found = nullptr;
+    if (!tdtest::WaitFor([&] { return (found = FindWindowA(kMainClass, nullptr)) != nullptr; }, ms, 200)) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(found, &pid);
+    if (!program_.Attach(pid)) return false;
+    main_ = found;
+    WaitForInputIdle(program_.Handle(), kStartMs);
+    return tdtest::WaitFor([&] { return Element(kCloseButton).found; }, kStartMs, 200);
+}
+
 }  // namespace journeys

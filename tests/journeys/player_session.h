@@ -123,6 +123,17 @@ private:
     HWND main_ = nullptr;
     HWND reply_ = nullptr;
     std::vector<HWND> known_;
+
+public:
+    // The program folder of this session (no trailing backslash), and a
+    // built program or file copied into it as an installation has it
+    // (under `as`, a path below the folder, when given).
+    std::string ProgramFolder() const;
+    bool Install(const std::string& built, const std::string& as = "");
+    // Instead of Start, for a player that another program starts (the
+    // scheduler, the tray agent): waits for its main window and takes its
+    // process as this session's program.
+    bool AdoptPlayer(DWORD ms);
 };
 
 }  // namespace journeys

@@ -59,7 +59,7 @@ Process::~Process() {
     if (pi_.hProcess) {
         if (Running()) Kill();
         CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
+        if (pi_.hThread) CloseHandle(pi_.hThread);
     }
 }
 
@@ -94,6 +94,15 @@ bool Process::Wait(DWORD timeoutMs, DWORD* exitCode) {
     if (!pi_.hProcess) return false;
     if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
     if (exitCode) GetExitCodeProcess(pi_.hProcess, exitCode);
+    return true;
+}
+
+bool Process::Attach(DWORD pid) {
+    if (pi_.hProcess || !pid) return false;
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!h) return false;
+    pi_.hProcess = h;
+    pi_.dwProcessId = pid;
     return true;
 }
 
@@ -164,6 +173,23 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD stepMs) {
         if (GetTickCount() - start >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, stepMs, QS_ALLINPUT);
     }
+}
+
+std::vector<std::string> ListBoxLines(HWND list) {
+    std::vector<std::string> lines;
+    LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring w(size_t(len < 0 ? 0 : len) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
+        w.resize(wcslen(w.c_str()));
+        std::string line(w.size() * 2 + 1, '\0');
+        int got = WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), &line[0], int(line.size()), nullptr,
+                                      nullptr);
+        line.resize(got > 0 ? size_t(got) : 0);
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace tdtest

@@ -90,6 +90,9 @@ public:
     DWORD Pid() const { return pi_.dwProcessId; }
     HANDLE Handle() const { return pi_.hProcess; }
     DWORD MainThreadId() const { return pi_.dwThreadId; }
+    // Takes a process that another program started as this one's (ended
+    // like one started here when the object goes).
+    bool Attach(DWORD pid);
 
 private:
     PROCESS_INFORMATION pi_ = {};
@@ -112,6 +115,10 @@ void Figure(const char* name, double value, const char* unit, double target, boo
 
 // Finds a top-level window of a class owned by a process (0 = any process).
 HWND FindWindowOf(const char* className, DWORD pid, const char* title = nullptr);
+// The lines of a list box, also of another process's (read through the wide
+// messages: Wine hands another process's texts to LB_GETTEXT's narrow form
+// as wide characters).
+std::vector<std::string> ListBoxLines(HWND list);
 // Waits for a condition while pumping this thread's messages.
 bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD stepMs = 10);
 void PumpMessages();

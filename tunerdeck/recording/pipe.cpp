@@ -103,13 +103,20 @@ void CPipe::DeInitPipe() {
 }
 
 void CPipe::DataToSystemThread() {
-    for (;;) {
-        if (WaitForSingleObject(quitEvent_.Get(), 0) == WAIT_OBJECT_0) {
-            OnThreadEnd();
-            return;
+    // A failure in a level step or a report ends this thread alone, marked
+    // as ended so the pipe's stop does not wait for it.
+    try {
+        for (;;) {
+            if (WaitForSingleObject(quitEvent_.Get(), 0) == WAIT_OBJECT_0) {
+                OnThreadEnd();
+                return;
+            }
+            if (WaitForSingleObject(levelEvent_.Get(), 0) == WAIT_OBJECT_0) AdjustRecordLevel();
+            if (WaitForSingleObject(statusEvent_.Get(), 9) == WAIT_OBJECT_0) SendStatus();
         }
-        if (WaitForSingleObject(levelEvent_.Get(), 0) == WAIT_OBJECT_0) AdjustRecordLevel();
-        if (WaitForSingleObject(statusEvent_.Get(), 9) == WAIT_OBJECT_0) SendStatus();
+    } catch (...) {
+        Log("Execption CPipe - DataToSystemThread", 1);
+        OnThreadEnd();
     }
 }
 

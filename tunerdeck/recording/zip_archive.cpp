@@ -1,6 +1,9 @@
 #include "zip_archive.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "debugtext.h"
@@ -28,11 +31,65 @@ public:
         }
         return true;
     }
+    bool WriteAt(uint64_t offset, const void* data, size_t size) {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) return false;
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        uint64_t at = offset;
+        while (size > 0) {
+            DWORD want = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
+            DWORD put = 0;
+            if (!::WriteFile(h_, p, want, &put, nullptr) || put != want) return false;
+            p += put;
+            size -= put;
+            at += put;
+        }
+        if (at > size_) size_ = at;
+        return true;
+    }
+    bool Truncate(uint64_t size) {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(size);
+        if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_)) return false;
+        size_ = size;
+        return true;
+    }
 
 private:
     HANDLE h_;
     uint64_t size_ = 0;
 };
+
+namespace {
+
+constexpr size_t kMaxField = 65535;
+constexpr size_t kMaxEntries = 65535;
+
+void DosNow(uint16_t* date, uint16_t* time) {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    FILETIME ft;
+    WORD d = 0, t = 0;
+    if (SystemTimeToFileTime(&st, &ft)) FileTimeToDosDateTime(&ft, &d, &t);
+    *date = d;
+    *time = t;
+}
+
+// A name as archives made on Windows store it: OEM code page, forward slashes.
+std::string StoredName(const std::string& name) {
+    std::string n = name;
+    if (!n.empty()) {
+        std::vector<char> buf(n.begin(), n.end());
+        CharToOemBuffA(buf.data(), buf.data(), static_cast<DWORD>(buf.size()));
+        n.assign(buf.begin(), buf.end());
+    }
+    for (char& c : n)
+        if (c == '\\') c = '/';
+    return n;
+}
+
+}  // namespace
 
 CZipArchive::CZipArchive() = default;
 CZipArchive::~CZipArchive() { Close(true); }
@@ -41,38 +98,280 @@ void CZipArchive::Throw(int cause) const { throw CZipException(cause, path_); }
 
 void CZipArchive::SetPassword(const char* password) { password_ = password ? password : ""; }
 
-void CZipArchive::SetAdvanced(int, int generalBuffer, int) {
+void CZipArchive::SetAdvanced(int writeBuffer, int generalBuffer, int searchBuffer) {
+    writeBuffer_ = static_cast<size_t>(writeBuffer < 1024 ? 1024 : writeBuffer);
     generalBuffer_ = static_cast<size_t>(generalBuffer < 1024 ? 1024 : generalBuffer);
+    searchBuffer_ = static_cast<size_t>(searchBuffer < 1024 ? 1024 : searchBuffer);
 }
 
 void CZipArchive::Open(const char* path, int mode, int volumeSize) {
     if (file_) return;
     if (!path || mode < 0 || mode > 3) return;
     path_ = path;
-    if (mode >= zipCreate) Throw(zipcore::kGeneric);
-    if (volumeSize > 0) Throw(zipcore::kBadZipFile);   // volume files: not read here
-    DWORD access = GENERIC_READ | (mode == zipOpen ? GENERIC_WRITE : 0);
-    HANDLE h = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && mode == zipOpen)
-        h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) Throw(zipcore::kGeneric);
-    file_.reset(new FileSource(h));
+    if (mode == zipCreateSpan) Throw(zipcore::kGeneric);   // spanned archives are not made here
+    if (volumeSize > 0) Throw(zipcore::kBadZipFile);       // volume files: not read here
     dir_ = zipcore::Directory();
     names_.clear();
-    int rc = zipcore::ReadDirectory(*file_, &dir_);
+    sorted_[0].clear();
+    sorted_[1].clear();
+    changed_ = false;
+    dataEnd_ = 0;
+    if (mode == zipCreate) {
+        HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) Throw(zipcore::kGeneric);
+        file_.reset(new FileSource(h));
+        writable_ = true;
+        changed_ = true;   // even an empty archive gets its end record
+        return;
+    }
+    writable_ = mode == zipOpen;
+    HANDLE h = CreateFileA(path, GENERIC_READ | (writable_ ? GENERIC_WRITE : 0), FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && writable_) {
+        // A read-only file (a download in a protected folder) is still read.
+        writable_ = false;
+        h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) Throw(zipcore::kGeneric);
+    file_.reset(new FileSource(h));
+    int rc = zipcore::ReadDirectory(*file_, &dir_, searchBuffer_);
     if (rc != zipcore::kOk) {
         file_.reset();
         Throw(rc);
     }
+    dataEnd_ = static_cast<uint64_t>(dir_.cdOffset) + dir_.bytesBefore;
 }
 
 void CZipArchive::Close(bool afterException) {
-    if (!afterException && openEntry_ >= 0) CloseFile();
+    if (!file_) return;
+    int failed = 0;
+    if (!afterException) {
+        // Whatever fails, the archive ends up closed; the failure follows.
+        try {
+            if (openEntry_ >= 0) CloseFile();
+            if (writer_.IsOpen()) CloseNewFile();
+            if (changed_ && writable_) WriteDirectory();
+        } catch (const CZipException& e) {
+            failed = e.m_iCause;
+        }
+    }
     reader_.Close();
+    writer_.Abandon();
+    writeBuf_.clear();
     openEntry_ = -1;
     file_.reset();
     dir_ = zipcore::Directory();
     names_.clear();
+    sorted_[0].clear();
+    sorted_[1].clear();
+    changed_ = writable_ = false;
+    if (failed) Throw(failed);
+}
+
+bool CZipArchive::CanChange() const { return file_ && writable_; }
+
+void CZipArchive::WriteDirectory() {
+    std::string tail;
+    for (const CZipFileHeader& h : dir_.entries) tail += zipcore::CentralHeaderBytes(h);
+    if (dataEnd_ < dir_.bytesBefore || dataEnd_ - dir_.bytesBefore > 0xFFFFFFFFull) Throw(zipcore::kGeneric);
+    dir_.thisDisk = dir_.cdDisk = 0;
+    dir_.entriesThisDisk = dir_.totalEntries = static_cast<uint16_t>(dir_.entries.size());
+    dir_.cdSize = static_cast<uint32_t>(tail.size());
+    dir_.cdOffset = static_cast<uint32_t>(dataEnd_ - dir_.bytesBefore);
+    tail += zipcore::EndRecordBytes(dir_);
+    if (!file_->WriteAt(dataEnd_, tail.data(), tail.size()) || !file_->Truncate(dataEnd_ + tail.size()))
+        Throw(zipcore::kGeneric);
+    changed_ = false;
+}
+
+bool CZipArchive::SetGlobalComment(const char* comment) {
+    std::string text = comment ? comment : "";
+    if (!CanChange() || text.size() > kMaxField) return false;
+    dir_.comment = text;
+    changed_ = true;
+    return true;
+}
+
+bool CZipArchive::SetFileComment(int index, const char* comment) {
+    std::string text = comment ? comment : "";
+    if (!CanChange() || index < 0 || index >= GetNoEntries() || text.size() > kMaxField) return false;
+    dir_.entries[index].comment = text;
+    changed_ = true;
+    return true;
+}
+
+bool CZipArchive::OpenNewFile(CZipFileHeader& header, int level, const char* sourcePath) {
+    if (!CanChange() || openEntry_ >= 0 || writer_.IsOpen() || dir_.entries.size() >= kMaxEntries) return false;
+    CZipFileHeader h;
+    std::string name = header.name;
+    if (name.empty()) name = "file" + std::to_string(dir_.entries.size());
+    h.name = StoredName(name);
+    h.extra = header.extra;
+    h.comment = header.comment;
+    if (h.name.size() > kMaxField || h.extra.size() > kMaxField || h.comment.size() > kMaxField)
+        Throw(zipcore::kTooLongFileName);
+    h.externalAttr = header.externalAttr;
+    h.modDate = header.modDate;
+    h.modTime = header.modTime;
+    if (sourcePath) {
+        WIN32_FILE_ATTRIBUTE_DATA info;
+        FILETIME local;
+        WORD d = 0, t = 0;
+        if (!GetFileAttributesExA(sourcePath, GetFileExInfoStandard, &info) ||
+            !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &d, &t))
+            return false;
+        h.externalAttr = info.dwFileAttributes;
+        h.modDate = d;
+        h.modTime = t;
+    } else if (!h.modDate) {
+        DosNow(&h.modDate, &h.modTime);
+    }
+    if (h.name.back() == '/') h.externalAttr |= FILE_ATTRIBUTE_DIRECTORY;
+    if ((h.externalAttr & FILE_ATTRIBUTE_DIRECTORY) && h.name.back() != '/') h.name += '/';
+    if (h.name.size() > kMaxField) Throw(zipcore::kTooLongFileName);
+    if (level < -1 || level > 9) level = -1;
+    const bool directory = (h.externalAttr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    h.signature = 0x02014b50;
+    h.versionMadeBy = 20;
+    h.versionNeeded = 20;
+    h.method = directory || level == 0 ? 0 : 8;
+    h.flags = 0;
+    if (h.method == 8) {
+        if (level == 1) h.flags |= 3 << 1;
+        else if (level == 2) h.flags |= 2 << 1;
+        else if (level >= 8) h.flags |= 1 << 1;
+    }
+    // An encrypted entry's check byte comes from its time, which a data
+    // descriptor announces: the CRC is known only after the data.
+    if (!password_.empty()) h.flags |= 1 | 8;
+    if (dataEnd_ < dir_.bytesBefore || dataEnd_ - dir_.bytesBefore > 0xFFFFFFFFull) return false;
+    h.localHeaderOffset = static_cast<uint32_t>(dataEnd_ - dir_.bytesBefore);
+
+    newEntry_ = h;
+    newEntryAt_ = dataEnd_;
+    writeBuf_ = zipcore::LocalHeaderBytes(newEntry_);
+    writeBufAt_ = dataEnd_;
+    uint8_t random[10];
+    if (newEntry_.IsEncrypted()) {
+        srand(GetTickCount() * static_cast<unsigned>(time(nullptr)));
+        for (uint8_t& b : random) {
+            int r = rand();
+            b = static_cast<uint8_t>(r >> 6);
+            if (!b) b = static_cast<uint8_t>(r);
+        }
+    }
+    int rc = writer_.Begin(&newEntry_, level, password_, random, &writeBuf_);
+    if (rc != zipcore::kOk) {
+        writeBuf_.clear();
+        Throw(rc);
+    }
+    header = newEntry_;
+    return true;
+}
+
+bool CZipArchive::FlushWrite() {
+    if (writeBuf_.empty()) return true;
+    if (!file_->WriteAt(writeBufAt_, writeBuf_.data(), writeBuf_.size())) return false;
+    writeBufAt_ += writeBuf_.size();
+    writeBuf_.clear();
+    return true;
+}
+
+bool CZipArchive::WriteNewFile(const void* data, DWORD size) {
+    if (!writer_.IsOpen() || (!data && size)) return false;
+    int rc = writer_.Write(data, size, &writeBuf_);
+    if (rc != zipcore::kOk) Throw(rc);
+    if (writeBuf_.size() >= writeBuffer_ && !FlushWrite()) Throw(zipcore::kGeneric);
+    return true;
+}
+
+bool CZipArchive::CloseNewFile() {
+    if (!writer_.IsOpen()) return false;
+    int rc = writer_.Finish(&writeBuf_);
+    if (rc != zipcore::kOk) Throw(rc);
+    if (newEntry_.HasDataDescriptor()) {
+        uint32_t d[4] = {zipcore::kDataDescriptorSignature, newEntry_.crc32, newEntry_.compressedSize,
+                         newEntry_.uncompressedSize};
+        for (uint32_t v : d)
+            for (int i = 0; i < 4; ++i) writeBuf_.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+    }
+    if (!FlushWrite()) Throw(zipcore::kGeneric);
+    if (!newEntry_.HasDataDescriptor()) {
+        // The local header learns the CRC and the sizes now that they are known.
+        uint32_t v[3] = {newEntry_.crc32, newEntry_.compressedSize, newEntry_.uncompressedSize};
+        uint8_t bytes[12];
+        for (int k = 0; k < 3; ++k)
+            for (int i = 0; i < 4; ++i) bytes[4 * k + i] = static_cast<uint8_t>((v[k] >> (8 * i)) & 0xff);
+        if (!file_->WriteAt(newEntryAt_ + 14, bytes, sizeof bytes)) Throw(zipcore::kGeneric);
+    }
+    dataEnd_ = writeBufAt_;
+    dir_.entries.push_back(newEntry_);
+    names_.clear();
+    sorted_[0].clear();
+    sorted_[1].clear();
+    changed_ = true;
+    return true;
+}
+
+bool CZipArchive::DeleteFile(int index) { return DeleteFiles(std::vector<int>{index}); }
+
+bool CZipArchive::DeleteFiles(const std::vector<std::string>& names) {
+    std::vector<int> indexes;
+    for (const std::string& n : names) {
+        int i = FindFile(n.c_str(), false);
+        if (i >= 0) indexes.push_back(i);
+    }
+    return DeleteFiles(indexes);
+}
+
+bool CZipArchive::DeleteFiles(std::vector<int> indexes) {
+    if (!CanChange() || openEntry_ >= 0 || writer_.IsOpen()) return false;
+    const int n = GetNoEntries();
+    std::vector<bool> drop(static_cast<size_t>(n), false);
+    for (int i : indexes) {
+        if (i < 0 || i >= n) return false;
+        drop[static_cast<size_t>(i)] = true;
+    }
+    if (indexes.empty()) return true;
+    // Each entry's bytes run from its local header to the next entry's (or
+    // to the directory); what is kept moves forward over what goes.
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return dir_.entries[a].localHeaderOffset < dir_.entries[b].localHeaderOffset;
+    });
+    for (int i : order)
+        if (dir_.entries[i].localHeaderOffset + dir_.bytesBefore > dataEnd_) Throw(zipcore::kBadZipFile);
+    std::vector<uint8_t> buf(generalBuffer_);
+    uint64_t cursor = dir_.entries[order[0]].localHeaderOffset + dir_.bytesBefore;
+    for (size_t k = 0; k < order.size(); ++k) {
+        CZipFileHeader& h = dir_.entries[order[k]];
+        uint64_t start = h.localHeaderOffset + dir_.bytesBefore;
+        uint64_t end = k + 1 < order.size() ? dir_.entries[order[k + 1]].localHeaderOffset + dir_.bytesBefore
+                                            : dataEnd_;
+        if (drop[static_cast<size_t>(order[k])]) continue;
+        if (cursor != start) {
+            for (uint64_t at = 0; at < end - start;) {
+                size_t chunk = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - start - at));
+                if (!file_->ReadAt(start + at, buf.data(), chunk) || !file_->WriteAt(cursor + at, buf.data(), chunk))
+                    Throw(zipcore::kGeneric);
+                at += chunk;
+            }
+        }
+        h.localHeaderOffset = static_cast<uint32_t>(cursor - dir_.bytesBefore);
+        cursor += end - start;
+    }
+    std::vector<CZipFileHeader> kept;
+    for (int i = 0; i < n; ++i)
+        if (!drop[static_cast<size_t>(i)]) kept.push_back(std::move(dir_.entries[i]));
+    dir_.entries = std::move(kept);
+    dataEnd_ = cursor;
+    names_.clear();
+    sorted_[0].clear();
+    sorted_[1].clear();
+    changed_ = true;
+    return true;
 }
 
 int CZipArchive::GetNoEntries() const { return static_cast<int>(dir_.entries.size()); }
@@ -103,21 +402,38 @@ void CZipArchive::ConvertNames() {
     }
 }
 
+namespace {
+bool NameLess(const std::string& a, const std::string& b, bool caseSensitive) {
+    if (caseSensitive) return a < b;
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+}  // namespace
+
+void CZipArchive::BuildIndex(bool caseSensitive) {
+    std::vector<int>& index = sorted_[caseSensitive ? 1 : 0];
+    if (index.size() == names_.size()) return;
+    index.resize(names_.size());
+    for (size_t i = 0; i < index.size(); ++i) index[i] = static_cast<int>(i);
+    // Stable: of equal names the first in the directory is found.
+    std::stable_sort(index.begin(), index.end(),
+                     [&](int a, int b) { return NameLess(names_[a], names_[b], caseSensitive); });
+}
+
 int CZipArchive::FindFile(const char* name, bool caseSensitive) {
     if (!file_ || !name) return -1;
     ConvertNames();
+    BuildIndex(caseSensitive);
+    const std::vector<int>& index = sorted_[caseSensitive ? 1 : 0];
     std::string want = zipcore::NameWithBackslashes(name);
-    for (size_t i = 0; i < names_.size(); ++i) {
-        bool same = caseSensitive ? names_[i] == want
-                                  : CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, names_[i].c_str(), -1,
-                                                   want.c_str(), -1) == CSTR_EQUAL;
-        if (same) return static_cast<int>(i);
-    }
-    return -1;
+    auto it = std::lower_bound(index.begin(), index.end(), want,
+                               [&](int i, const std::string& w) { return NameLess(names_[i], w, caseSensitive); });
+    if (it == index.end() || NameLess(want, names_[*it], caseSensitive)) return -1;
+    return *it;
 }
 
 bool CZipArchive::OpenFile(int index) {
-    if (!file_ || openEntry_ >= 0 || index < 0 || index >= GetNoEntries()) return false;
+    if (!file_ || openEntry_ >= 0 || writer_.IsOpen() || index < 0 || index >= GetNoEntries()) return false;
     int rc = reader_.Open(*file_, dir_, dir_.entries[index], password_, maxUncompressed_);
     if (rc == -1) return false;
     if (rc != zipcore::kOk) Throw(rc);
@@ -221,7 +537,7 @@ bool CZipArchive::ExtractFile(int index, const char* folder, bool fullPath, cons
         }
     } catch (...) {
         CloseHandle(out);
-        DeleteFileA(temp.c_str());
+        ::DeleteFileA(temp.c_str());
         CloseFile(nullptr, true);
         throw;
     }
@@ -230,11 +546,11 @@ bool CZipArchive::ExtractFile(int index, const char* folder, bool fullPath, cons
     try {
         rc = CloseFile();
     } catch (...) {
-        DeleteFileA(temp.c_str());
+        ::DeleteFileA(temp.c_str());
         throw;
     }
     if (rc != 1 || !writeOk || !MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(temp.c_str());
+        ::DeleteFileA(temp.c_str());
         return false;
     }
     ApplyTimeAndAttributes(target, h);

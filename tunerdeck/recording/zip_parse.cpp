@@ -43,23 +43,34 @@ bool FileHeader::IsDirectory() const {
     return (externalAttr & 0x10) != 0 && (versionMadeBy >> 8) == 0;   // MS-DOS directory attribute
 }
 
-int ReadDirectory(Source& src, Directory* dir) {
+int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
     uint64_t size = src.Size();
     if (size < kEndRecord) return kCdirNotFound;
-    uint64_t span = size < kEndRecord + kMaxComment ? size : kEndRecord + kMaxComment;
-    std::vector<uint8_t> tail(static_cast<size_t>(span));
-    if (!src.ReadAt(size - span, tail.data(), tail.size())) return kBadZipFile;
-    int64_t at = -1;
-    for (int64_t i = static_cast<int64_t>(span) - static_cast<int64_t>(kEndRecord); i >= 0; --i) {
-        const uint8_t* p = tail.data() + i;
-        if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6) {
-            at = i;
-            break;
+    if (searchChunk < 1024) searchChunk = 1024;
+    // Backwards over the last 65,557 bytes in chunks that overlap by three
+    // bytes, so a signature across a chunk border is found.
+    const uint64_t lowest = size > kEndRecord + kMaxComment ? size - (kEndRecord + kMaxComment) : 0;
+    std::vector<uint8_t> chunk;
+    int64_t found = -1;
+    for (uint64_t end = size; found < 0 && end > lowest;) {
+        uint64_t start = end - lowest > searchChunk ? end - searchChunk : lowest;
+        chunk.resize(static_cast<size_t>(end - start));
+        if (!src.ReadAt(start, chunk.data(), chunk.size())) return kBadZipFile;
+        for (int64_t i = static_cast<int64_t>(chunk.size()) - 4; i >= 0; --i) {
+            const uint8_t* p = chunk.data() + i;
+            if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6 && start + i + kEndRecord <= size) {
+                found = static_cast<int64_t>(start) + i;
+                break;
+            }
         }
+        if (start == lowest) break;
+        end = start + 3;
     }
-    if (at < 0) return kCdirNotFound;
-    const uint8_t* r = tail.data() + at;
-    uint64_t recordPos = size - span + static_cast<uint64_t>(at);
+    if (found < 0) return kCdirNotFound;
+    const uint64_t recordPos = static_cast<uint64_t>(found);
+    uint8_t record[kEndRecord];
+    if (!src.ReadAt(recordPos, record, sizeof record)) return kBadZipFile;
+    const uint8_t* r = record;
     dir->thisDisk = Le16(r + 4);
     dir->cdDisk = Le16(r + 6);
     dir->entriesThisDisk = Le16(r + 8);
@@ -72,7 +83,8 @@ int ReadDirectory(Source& src, Directory* dir) {
     if (recordPos < static_cast<uint64_t>(dir->cdOffset) + dir->cdSize) return kBadZipFile;
     dir->bytesBefore = recordPos - dir->cdSize - dir->cdOffset;
     if (recordPos + kEndRecord + commentLen > size) return kBadZipFile;
-    dir->comment.assign(reinterpret_cast<const char*>(r + kEndRecord), commentLen);
+    dir->comment.resize(commentLen);
+    if (commentLen && !src.ReadAt(recordPos + kEndRecord, &dir->comment[0], commentLen)) return kBadZipFile;
     if ((dir->totalEntries > 0) != (dir->cdSize > 0)) return kBadZipFile;
 
     std::vector<uint8_t> cd(dir->cdSize);
@@ -284,6 +296,177 @@ int EntryReader::Close() {
     if (!complete) return -1;
     if (!crcOk) return -kBadCrc;
     return 1;
+}
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+void Put16(std::string* s, uint32_t v) {
+    s->push_back(static_cast<char>(v & 0xff));
+    s->push_back(static_cast<char>((v >> 8) & 0xff));
+}
+void Put32(std::string* s, uint32_t v) {
+    Put16(s, v & 0xffff);
+    Put16(s, v >> 16);
+}
+}  // namespace
+
+std::string LocalHeaderBytes(const FileHeader& h) {
+    std::string s;
+    Put32(&s, 0x04034b50);
+    Put16(&s, h.versionNeeded);
+    Put16(&s, h.flags);
+    Put16(&s, h.method);
+    Put16(&s, h.modTime);
+    Put16(&s, h.modDate);
+    // With a data descriptor the values follow the data instead.
+    const bool later = h.HasDataDescriptor();
+    Put32(&s, later ? 0 : h.crc32);
+    Put32(&s, later ? 0 : h.compressedSize);
+    Put32(&s, later ? 0 : h.uncompressedSize);
+    Put16(&s, static_cast<uint32_t>(h.name.size()));
+    Put16(&s, static_cast<uint32_t>(h.extra.size()));
+    return s + h.name + h.extra;
+}
+
+std::string CentralHeaderBytes(const FileHeader& h) {
+    std::string s;
+    Put32(&s, 0x02014b50);
+    Put16(&s, h.versionMadeBy);
+    Put16(&s, h.versionNeeded);
+    Put16(&s, h.flags);
+    Put16(&s, h.method);
+    Put16(&s, h.modTime);
+    Put16(&s, h.modDate);
+    Put32(&s, h.crc32);
+    Put32(&s, h.compressedSize);
+    Put32(&s, h.uncompressedSize);
+    Put16(&s, static_cast<uint32_t>(h.name.size()));
+    Put16(&s, static_cast<uint32_t>(h.extra.size()));
+    Put16(&s, static_cast<uint32_t>(h.comment.size()));
+    Put16(&s, h.diskStart);
+    Put16(&s, h.internalAttr);
+    Put32(&s, h.externalAttr);
+    Put32(&s, h.localHeaderOffset);
+    return s + h.name + h.extra + h.comment;
+}
+
+std::string EndRecordBytes(const Directory& dir) {
+    std::string s;
+    Put32(&s, 0x06054b50);
+    Put16(&s, dir.thisDisk);
+    Put16(&s, dir.cdDisk);
+    Put16(&s, dir.entriesThisDisk);
+    Put16(&s, dir.totalEntries);
+    Put32(&s, dir.cdSize);
+    Put32(&s, dir.cdOffset);
+    Put16(&s, static_cast<uint32_t>(dir.comment.size()));
+    return s + dir.comment;
+}
+
+EntryWriter::~EntryWriter() { End(); }
+
+void EntryWriter::End() {
+    if (zsInit_) deflateEnd(&zs_);
+    zsInit_ = false;
+    delete keys_;
+    keys_ = nullptr;
+    header_ = nullptr;
+}
+
+void EntryWriter::Emit(const uint8_t* data, size_t size, std::string* out) {
+    size_t at = out->size();
+    out->append(reinterpret_cast<const char*>(data), size);
+    if (keys_)
+        for (size_t i = at; i < out->size(); ++i)
+            (*out)[i] = static_cast<char>(keys_->Encrypt(static_cast<uint8_t>((*out)[i])));
+    out_ += size;
+}
+
+int EntryWriter::Begin(FileHeader* header, int level, const std::string& password, const uint8_t randomHead[10],
+                       std::string* out) {
+    End();
+    if (header->method != 0 && header->method != 8) return kBadZipFile;
+    crc_ = crc32(0L, Z_NULL, 0);
+    in_ = out_ = 0;
+    if (header->method == 8) {
+        memset(&zs_, 0, sizeof zs_);
+        int z = deflateInit2(&zs_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        if (z != Z_OK) return CauseFromZlib(z);
+        zsInit_ = true;
+    }
+    header_ = header;
+    if (header->IsEncrypted()) {
+        if (password.empty()) {
+            End();
+            return kGeneric;
+        }
+        keys_ = new Keys(password);
+        // The last byte is checked when the entry is read: the time's high
+        // byte, since the CRC is not known before the data is written.
+        uint8_t head[12];
+        memcpy(head, randomHead, 10);
+        head[10] = static_cast<uint8_t>(header->modTime & 0xff);
+        head[11] = static_cast<uint8_t>(header->modTime >> 8);
+        Emit(head, sizeof head, out);
+    }
+    return kOk;
+}
+
+int EntryWriter::Deflate(int flush, std::string* out) {
+    uint8_t chunk[16384];
+    for (;;) {
+        zs_.next_out = chunk;
+        zs_.avail_out = sizeof chunk;
+        int z = deflate(&zs_, flush);
+        if (z != Z_OK && z != Z_STREAM_END && z != Z_BUF_ERROR) return CauseFromZlib(z);
+        Emit(chunk, sizeof chunk - zs_.avail_out, out);
+        if (flush == Z_FINISH ? z == Z_STREAM_END : zs_.avail_out != 0) return kOk;
+    }
+}
+
+int EntryWriter::Write(const void* data, size_t size, std::string* out) {
+    if (!header_) return kGeneric;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        uInt n = size > 0x40000000u ? 0x40000000u : static_cast<uInt>(size);
+        crc_ = crc32(crc_, p, n);
+        in_ += n;
+        if (in_ > 0xFFFFFFFFull) return kGeneric;   // beyond what the headers can count
+        if (zsInit_) {
+            zs_.next_in = const_cast<Bytef*>(p);
+            zs_.avail_in = n;
+            int rc = Deflate(Z_NO_FLUSH, out);
+            if (rc) return rc;
+        } else {
+            Emit(p, n, out);
+        }
+        p += n;
+        size -= n;
+    }
+    return kOk;
+}
+
+int EntryWriter::Finish(std::string* out) {
+    if (!header_) return kGeneric;
+    if (zsInit_) {
+        zs_.next_in = nullptr;
+        zs_.avail_in = 0;
+        int rc = Deflate(Z_FINISH, out);
+        if (rc) {
+            End();
+            return rc;
+        }
+    }
+    if (out_ > 0xFFFFFFFFull) {
+        End();
+        return kGeneric;
+    }
+    header_->crc32 = crc_;
+    header_->uncompressedSize = static_cast<uint32_t>(in_);
+    header_->compressedSize = static_cast<uint32_t>(out_);
+    End();
+    return kOk;
 }
 
 std::string NameWithBackslashes(const std::string& name) {

@@ -78,9 +78,9 @@ struct Directory {
     std::vector<FileHeader> entries;
 };
 
-// Finds the end record within the last 65,557 bytes and reads the whole
-// central directory.
-int ReadDirectory(Source& src, Directory* dir);
+// Finds the end record within the last 65,557 bytes (searched in chunks of
+// `searchChunk` bytes) and reads the whole central directory.
+int ReadDirectory(Source& src, Directory* dir, size_t searchChunk = 32768);
 
 // The traditional PKWARE cipher.
 class Keys {
@@ -131,6 +131,48 @@ private:
     uint32_t crc_ = 0;
     std::vector<uint8_t> inBuf_;
     size_t inLen_ = 0;
+};
+
+// The bytes of an entry's local header, of its central header and of the
+// end record, as the APPNOTE lays them out. Fields longer than 65,535
+// bytes do not fit (the caller refuses them first).
+std::string LocalHeaderBytes(const FileHeader& h);
+std::string CentralHeaderBytes(const FileHeader& h);
+std::string EndRecordBytes(const Directory& dir);
+constexpr uint32_t kDataDescriptorSignature = 0x08074b50;
+
+// Compresses (raw deflate) or stores one new entry's data and encrypts it
+// with the traditional cipher when a password is given; the CRC and both
+// sizes go into the header at Finish.
+class EntryWriter {
+public:
+    EntryWriter() = default;
+    ~EntryWriter();
+    EntryWriter(const EntryWriter&) = delete;
+    EntryWriter& operator=(const EntryWriter&) = delete;
+
+    // header.method (0 or 8) and header.flags decide; `randomHead` holds
+    // the 10 random bytes of an encrypted entry's header. Appends the
+    // encryption header to *out. kOk or a cause.
+    int Begin(FileHeader* header, int level, const std::string& password, const uint8_t randomHead[10],
+              std::string* out);
+    int Write(const void* data, size_t size, std::string* out);
+    int Finish(std::string* out);
+    // Drops an entry begun but not finished.
+    void Abandon() { End(); }
+    bool IsOpen() const { return header_ != nullptr; }
+
+private:
+    int Deflate(int flush, std::string* out);
+    void Emit(const uint8_t* data, size_t size, std::string* out);
+    void End();
+
+    FileHeader* header_ = nullptr;
+    Keys* keys_ = nullptr;
+    z_stream zs_ = {};
+    bool zsInit_ = false;
+    uint32_t crc_ = 0;
+    uint64_t in_ = 0, out_ = 0;
 };
 
 // A stored name with forward slashes as backslashes.

@@ -186,6 +186,43 @@ TEST_F(StartUpTest, PrepareFailsWithoutAUsableSkin) {
     for (int i = 0; i < kSkinEntryPointCount; ++i) EXPECT_EQ(slots[i], nullptr) << i;
 }
 
+// The library's master bitmaps (German and English) renamed in its
+// resource directory, as a broken or half downloaded skin might come; its
+// entry points stay.
+bool HideMasterBitmaps(const std::string& dll) {
+    std::string bytes;
+    if (!tdtest::ReadFileBytes(dll, &bytes)) return false;
+    const std::string from = std::string("B\0I\0G\0R\0E\0S\0O\0U\0R\0C\0E\0", 22);
+    const std::string to = std::string("B\0I\0G\0R\0E\0S\0O\0U\0R\0C\0X\0", 22);
+    int renamed = 0;
+    for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + from.size())) {
+        bytes.replace(at, from.size(), to);
+        ++renamed;
+    }
+    return renamed > 0 && tdtest::WriteFileBytes(dll, bytes);
+}
+
+TEST_F(StartUpTest, PrepareRefusesASkinWithoutItsMasterBitmap) {
+    CopyStockface(skins_.File("stockface.dll"));
+    CopyStockface(skins_.File("bare.dll"));
+    ASSERT_TRUE(HideMasterBitmaps(skins_.File("bare.dll")));
+    {
+        HMODULE m = LoadLibraryExA(skins_.File("bare.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(m, nullptr);
+        EXPECT_EQ(FindResourceA(m, "BigResource", MAKEINTRESOURCEA(2)), nullptr) << "the fixture still has its bitmap";
+        FreeLibrary(m);
+    }
+    SetValue("SKIN", "bare.dll");
+    EXPECT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), -1);
+    EXPECT_EQ(CurrentSkin().module, nullptr);
+    EXPECT_EQ(GetResourceManager(), nullptr);
+    // The host's next try with the standard skin starts.
+    SetValue("SKIN", "stockface.dll");
+    EXPECT_EQ(Prepare(HostEvent, nullptr, skins_.Path().c_str(), 0, 0), 0);
+    EXPECT_NE(GetResourceManager(), nullptr);
+    ReleaseSkinPlugin(&CurrentSkin());
+}
+
 TEST_F(StartUpTest, StandardSkinFromTheProgramFolder) {
     ASSERT_TRUE(CreateDirectoryA(program_.File("skins").c_str(), nullptr));
     CopyStockface(program_.File("skins") + "\\stockface.dll");

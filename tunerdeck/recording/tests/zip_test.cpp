@@ -5,6 +5,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -260,4 +262,264 @@ TEST(ZipFuzz, MutatedArchivesAreReadSafely) {
         }
     }
     EXPECT_GT(opened, 100);
+}
+
+// ---------------------------------------------------------------- creating and changing
+
+namespace {
+
+// An entry's data read back through the archive's own entry calls.
+std::string ReadEntry(CZipArchive& a, int index) {
+    std::string out;
+    if (!a.OpenFile(index)) return "<not opened>";
+    char buf[4096];
+    for (DWORD got; (got = a.ReadFile(buf, sizeof buf)) > 0;) out.append(buf, got);
+    EXPECT_EQ(1, a.CloseFile());
+    return out;
+}
+
+bool AddEntry(CZipArchive& a, const std::string& name, const std::string& data, int level = -1,
+              const char* source = nullptr) {
+    CZipFileHeader h;
+    h.name = name;
+    if (!a.OpenNewFile(h, level, source)) return false;
+    // In pieces, as a caller that reads its source in chunks writes it.
+    for (size_t at = 0; at < data.size(); at += 7000)
+        if (!a.WriteNewFile(data.data() + at, static_cast<DWORD>(std::min<size_t>(7000, data.size() - at))))
+            return false;
+    return a.CloseNewFile();
+}
+
+int CauseOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const CZipException& e) {
+        return e.m_iCause;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(ZipWriting, ACreatedArchiveReadsBackEveryKindOfEntry) {
+    tdtest::TempFolder tmp("zipw");
+    const std::string data = Payload(50000);
+    tmp.Write("source.txt", "from a file");
+    SetFileAttributesA(tmp.File("source.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    struct Case {
+        const char* name;
+        int level;
+        uint16_t method, levelBits;
+    } cases[] = {
+        {"stored.bin", 0, 0, 0},   {"fast.bin", 1, 8, 6},    {"level2.bin", 2, 8, 4},
+        {"default.bin", -1, 8, 0}, {"level8.bin", 8, 8, 2},  {"best\\sub\\deep.bin", 9, 8, 2},
+    };
+    {
+        CZipArchive a;
+        a.SetAdvanced(1024, 1024, 1024);   // the data passes through many small writes
+        a.Open(tmp.File("new.zip").c_str(), CZipArchive::zipCreate);
+        for (const Case& c : cases) ASSERT_TRUE(AddEntry(a, c.name, data, c.level)) << c.name;
+        ASSERT_TRUE(AddEntry(a, "folder\\", ""));
+        ASSERT_TRUE(AddEntry(a, "", "unnamed"));
+        ASSERT_TRUE(AddEntry(a, "copied.txt", "from a file", -1, tmp.File("source.txt").c_str()));
+        CZipFileHeader h;
+        h.name = "missing.txt";
+        EXPECT_FALSE(a.OpenNewFile(h, -1, tmp.File("no such file").c_str()));
+        EXPECT_TRUE(a.SetGlobalComment("made by the test"));
+        EXPECT_TRUE(a.SetFileComment(0, "the first"));
+        a.Close();
+    }
+    SetFileAttributesA(tmp.File("source.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    CZipArchive a;
+    a.Open(tmp.File("new.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    const int n = static_cast<int>(sizeof cases / sizeof cases[0]);
+    ASSERT_EQ(n + 3, a.GetNoEntries());
+    EXPECT_EQ("made by the test", a.GetGlobalComment());
+    for (int i = 0; i < n; ++i) {
+        SCOPED_TRACE(cases[i].name);
+        CZipFileHeader h;
+        ASSERT_TRUE(a.GetFileInfo(h, i));
+        EXPECT_EQ(cases[i].method, h.method);
+        EXPECT_EQ(cases[i].levelBits, h.flags & 6);
+        EXPECT_EQ(20, h.versionMadeBy);
+        EXPECT_EQ(20, h.versionNeeded);
+        EXPECT_EQ(a.FindFile(cases[i].name), i);
+        EXPECT_EQ(data, ReadEntry(a, i));
+        EXPECT_TRUE(a.TestFile(i));
+    }
+    CZipFileHeader first;
+    a.GetFileInfo(first, 0);
+    EXPECT_EQ("the first", first.comment);
+    CZipFileHeader deep;
+    a.GetFileInfo(deep, 5);
+    EXPECT_EQ("best/sub/deep.bin", deep.name);   // stored with forward slashes
+    EXPECT_TRUE(a.IsFileDirectory(n));
+    EXPECT_EQ(n + 1, a.FindFile(("file" + std::to_string(n + 1)).c_str()));
+    EXPECT_EQ("unnamed", ReadEntry(a, n + 1));
+    CZipFileHeader copied;
+    a.GetFileInfo(copied, n + 2);
+    EXPECT_TRUE(copied.externalAttr & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(a.ExtractFile(n + 2, tmp.File("out").c_str()));
+    EXPECT_EQ("from a file", tmp.Read("out\\copied.txt"));
+    SetFileAttributesA(tmp.File("out\\copied.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ZipWriting, EncryptedEntriesNeedTheirPassword) {
+    tdtest::TempFolder tmp("zipw");
+    const std::string data = Payload(20000);
+    {
+        CZipArchive a;
+        a.Open(tmp.File("secret.zip").c_str(), CZipArchive::zipCreate);
+        a.SetPassword("geheim");
+        ASSERT_TRUE(AddEntry(a, "deflated.bin", data));
+        ASSERT_TRUE(AddEntry(a, "stored.bin", data, 0));
+        a.Close();
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        CZipArchive a;
+        a.Open(tmp.File("secret.zip").c_str(), CZipArchive::zipOpenReadOnly);
+        CZipFileHeader h;
+        a.GetFileInfo(h, i);
+        EXPECT_TRUE(h.IsEncrypted());
+        EXPECT_FALSE(a.OpenFile(i));   // no password
+        a.SetPassword("falsch");
+        EXPECT_EQ(17, CauseOf([&] { a.OpenFile(i); }));
+        a.SetPassword("geheim");
+        EXPECT_EQ(data, ReadEntry(a, i));
+    }
+}
+
+TEST(ZipWriting, AddingToAnArchiveKeepsItsEntriesStubAndComment) {
+    tdtest::TempFolder tmp("zipw");
+    const std::string stub(2000, 'S');
+    tmp.Write("old.zip", BuildZip({{"one.txt", Payload(3000)}, {"two.txt", "zwei", 0}}, stub, "old comment"));
+    {
+        CZipArchive a;
+        a.Open(tmp.File("old.zip").c_str(), CZipArchive::zipOpen);
+        ASSERT_TRUE(AddEntry(a, "three.txt", Payload(9000)));
+        a.Close();
+    }
+    EXPECT_EQ(stub, tmp.Read("old.zip").substr(0, stub.size()));
+    CZipArchive a;
+    a.Open(tmp.File("old.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    ASSERT_EQ(3, a.GetNoEntries());
+    EXPECT_EQ("old comment", a.GetGlobalComment());
+    EXPECT_EQ(Payload(3000), ReadEntry(a, 0));
+    EXPECT_EQ("zwei", ReadEntry(a, 1));
+    EXPECT_EQ(Payload(9000), ReadEntry(a, 2));
+}
+
+TEST(ZipWriting, DeletingEntriesMovesTheRestForward) {
+    tdtest::TempFolder tmp("zipw");
+    std::vector<ZEntry> entries = {{"a.txt", Payload(4000)}, {"b.txt", Payload(30000), 0}, {"c.txt", "c"},
+                                   {"d.txt", Payload(70000), 0}, {"e.txt", Payload(500), 8, true}};
+    const std::string before = BuildZip(entries, "stub");
+    tmp.Write("d.zip", before);
+    {
+        CZipArchive a;
+        a.SetAdvanced(65535, 1024);   // data moves in 1 KiB steps
+        a.Open(tmp.File("d.zip").c_str(), CZipArchive::zipOpen);
+        ASSERT_TRUE(a.OpenFile(0));
+        EXPECT_FALSE(a.DeleteFile(1)) << "deleted while an entry is open";
+        a.CloseFile(nullptr, true);
+        EXPECT_FALSE(a.DeleteFile(5));
+        ASSERT_TRUE(a.DeleteFile(1));
+        ASSERT_TRUE(a.DeleteFiles(std::vector<std::string>{"D.TXT", "not there"}));
+        a.Close();
+    }
+    EXPECT_LT(tmp.Read("d.zip").size(), before.size() - 100000);
+    CZipArchive a;
+    a.Open(tmp.File("d.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    ASSERT_EQ(3, a.GetNoEntries());
+    const char* names[] = {"a.txt", "c.txt", "e.txt"};
+    const std::string data[] = {Payload(4000), "c", Payload(500)};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(i, a.FindFile(names[i]));
+        EXPECT_EQ(data[i], ReadEntry(a, i)) << names[i];
+    }
+    EXPECT_EQ(-1, a.FindFile("b.txt"));
+    EXPECT_FALSE(a.DeleteFile(0)) << "deleted from a read-only archive";
+}
+
+TEST(ZipWriting, RefusalsAndLimits) {
+    tdtest::TempFolder tmp("zipw");
+    tmp.Write("r.zip", BuildZip({{"a.txt", "a"}}));
+    CZipArchive ro;
+    ro.Open(tmp.File("r.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    CZipFileHeader h;
+    h.name = "new.txt";
+    EXPECT_FALSE(ro.OpenNewFile(h));
+    EXPECT_FALSE(ro.SetGlobalComment("x"));
+    // Open on an open archive does nothing.
+    ro.Open(tmp.File("other.zip").c_str(), CZipArchive::zipCreate);
+    EXPECT_EQ(1, ro.GetNoEntries());
+    EXPECT_FALSE(tmp.Exists("other.zip"));
+    ro.Close();
+
+    CZipArchive a;
+    a.Open(tmp.File("w.zip").c_str(), CZipArchive::zipCreate);
+    ASSERT_TRUE(a.OpenNewFile(h));
+    CZipFileHeader second;
+    second.name = "second.txt";
+    EXPECT_FALSE(a.OpenNewFile(second)) << "two new entries at once";
+    EXPECT_FALSE(a.OpenFile(0));
+    ASSERT_TRUE(a.CloseNewFile());
+    CZipFileHeader longName;
+    longName.name = std::string(65536, 'n');
+    EXPECT_EQ(16, CauseOf([&] { a.OpenNewFile(longName); }));
+    EXPECT_FALSE(a.SetGlobalComment(std::string(65536, 'c').c_str()));
+    EXPECT_TRUE(a.SetGlobalComment(std::string(65535, 'c').c_str()));
+    a.Close();
+    CZipArchive back;
+    back.Open(tmp.File("w.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(1, back.GetNoEntries());
+    EXPECT_EQ(65535u, back.GetGlobalComment().size());
+    back.Close();
+
+    CZipArchive span;
+    EXPECT_NE(0, CauseOf([&] { span.Open(tmp.File("s.zip").c_str(), CZipArchive::zipCreateSpan); }));
+    EXPECT_NE(0, CauseOf([&] { span.Open(tmp.File("r.zip").c_str(), CZipArchive::zipOpen, 1000000); }));
+    EXPECT_TRUE(span.IsClosed());
+
+    // An empty new archive is still a valid one.
+    CZipArchive empty;
+    empty.Open(tmp.File("empty.zip").c_str(), CZipArchive::zipCreate);
+    empty.Close();
+    EXPECT_EQ(22u, tmp.Read("empty.zip").size());
+    empty.Open(tmp.File("empty.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(0, empty.GetNoEntries());
+}
+
+TEST(ZipArchive, FindsNamesThroughItsSortedIndex) {
+    std::vector<ZEntry> entries;
+    std::mt19937 rng(17);
+    for (int i = 0; i < 300; ++i) entries.push_back({"dir" + std::to_string(rng() % 1000) + "/n" + std::to_string(i), "x", 0});
+    entries.push_back({"Twice.txt", "first", 0});
+    entries.push_back({"TWICE.TXT", "second", 0});
+    tdtest::TempFolder tmp("zip");
+    tmp.Write("i.zip", BuildZip(entries));
+    CZipArchive a;
+    a.Open(tmp.File("i.zip").c_str());
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(i, a.FindFile(entries[i].name.c_str(), i % 2 == 0)) << entries[i].name;
+    EXPECT_EQ(300, a.FindFile("twice.txt", false));   // of equal names the first in the directory
+    EXPECT_EQ(301, a.FindFile("TWICE.TXT", true));
+    EXPECT_EQ(-1, a.FindFile("twice.txt", true));
+    EXPECT_EQ(-1, a.FindFile("dir", false));
+    // A new entry is found at once.
+    ASSERT_TRUE(AddEntry(a, "added.txt", "new"));
+    EXPECT_EQ(302, a.FindFile("ADDED.TXT"));
+}
+
+TEST(ZipArchive, EndRecordAcrossSearchChunks) {
+    for (size_t chunk : {size_t(1024), size_t(4096)}) {
+        for (size_t comment = chunk - 30; comment < chunk + 30; ++comment) {
+            std::string zip = BuildZip({{"a", "b"}}, "", std::string(comment, 'c'));
+            std::vector<uint8_t> bytes(zip.begin(), zip.end());
+            zipcore::MemorySource src(bytes.data(), bytes.size());
+            zipcore::Directory dir;
+            ASSERT_EQ(zipcore::kOk, zipcore::ReadDirectory(src, &dir, chunk)) << chunk << " " << comment;
+            EXPECT_EQ(comment, dir.comment.size());
+        }
+    }
 }
