@@ -1146,7 +1146,12 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_NAV_PODCASTS:
             // The host pushed its podcasts: feeds that arrived are refreshed.
             if (PodcastFeature()) SyncPodcastFeeds();
-            if (view) view->ShowView(0);
+            if (view) {
+                view->ShowView(0);
+                // A deletion asked in pop-ups over the list: the rebuilt
+                // list must replace what showed under them.
+                RedrawWindow(hwnd, &view->Rect(), nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
             return 1;
         case WM_NAV_TOPLISTS:
         case WM_NAV_LISTS:
