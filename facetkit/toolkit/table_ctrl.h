@@ -161,6 +161,4 @@ private:
     TableSurface background_;
     SIZE backgroundSize_;
     HBRUSH brush_;
-    // Keeps the last playlists until the table goes: the player may still read them.
-    cTempFile playlists_;
 };

@@ -14,6 +14,14 @@
 
 namespace {
 
+// The playlists handed to the player outlive the table that wrote them: a
+// feed refresh rebuilds the podcast view, and with it the table, while the
+// player may still be opening the last one. They go with the library.
+cTempFile& Playlists() {
+    static cTempFile files;
+    return files;
+}
+
 // Host callback codes.
 enum { HOST_OPEN_PAGE = 5, HOST_SUBSCRIBE = 71, HOST_PLAYLIST_KIND = 80, HOST_PLAYLIST_PATHS = 81 };
 enum { PATH_LIST_SIZE = 20480 };
@@ -270,7 +278,7 @@ int cTableCtrl::Export(bool m3u, unsigned long feed, int episode, char* path, si
     char name[1024] = {};
     char* namePtr = name;
     void* handle = nullptr;
-    if (playlists_.GenerateTempFile("vl_tmp", m3u ? "m3u" : "asx", &namePtr, &handle) != 1) return 0;
+    if (Playlists().GenerateTempFile("vl_tmp", m3u ? "m3u" : "asx", &namePtr, &handle) != 1) return 0;
     HANDLE file = static_cast<HANDLE>(handle);
     if (path && pathSize) bk::TextCopy(path, pathSize, name);
     WriteText(file, m3u ? "#EXTM3U\r\n" : "<ASX version = \"3.0\">\n");

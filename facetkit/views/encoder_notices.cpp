@@ -10,6 +10,8 @@
 #include "hint_wnds.h"
 #include "library_state.h"
 #include "list_store.h"
+#include "message_popup.h"
+#include "resource_manager.h"
 #include "profiles.h"
 #include "registry.h"
 #include "skin_wnd.h"
@@ -46,13 +48,85 @@ void Pump(DWORD pause) {
     Sleep(pause);
 }
 
+// The download's progress pop-up: owned by the main window, over the
+// navigator, with the wait animation while the sources are tried. The user
+// closing it (Escape, Enter) cancels the download.
+class cEncoderProgress {
+public:
+    bool Open() {
+        cSkinWnd* main = MainWindowObject();
+        cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+        if (!res) return false;
+        box_ = new cMessageWnd(main, NavWindowHandle(), res);
+        box_->SetTitleDC(285);
+        box_->SetCountdown(-1);
+        char text[500];
+        UiText(632, text, sizeof text);
+        box_->SetText(text);
+        box_->SetWaitAnimation(1);
+        box_->SetDeleteOnClose();
+        hwnd_ = box_->GetWindow();
+        box_->RunMessageLoop();
+        for (int i = 0; i < 300 && hwnd_ && IsWindow(hwnd_) && !IsWindowVisible(hwnd_); ++i) Pump(10);
+        if (Cancelled()) return false;
+        box_->SetMinHeight(box_->GetSize().cy);
+        return true;
+    }
+    bool Cancelled() const { return !hwnd_ || !IsWindow(hwnd_); }
+    void SetText(const char* text) {
+        if (Cancelled()) return;
+        box_->SetText(text);
+        box_->InitWndSize();
+        box_->Invalidate();
+    }
+    // Failed: the pop-up goes (it deletes itself).
+    void Close() {
+        if (!Cancelled()) box_->Close();
+        hwnd_ = nullptr;
+    }
+    // Done: the pop-up says so with its confirming button and stays until
+    // the user closes it.
+    void Finish(const char* text) {
+        if (Cancelled()) return;
+        box_->SetWaitAnimation(0);
+        box_->AddButton(187, 289);
+        SetText(text);
+        while (!Cancelled()) Pump(20);
+        hwnd_ = nullptr;
+    }
+
+private:
+    cMessageWnd* box_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
+// The running download's pop-up (user-interface thread only).
+cEncoderProgress* g_progress = nullptr;
+
+// A transfer that stops moving for this long is given up.
+constexpr DWORD kStalledJobMs = 60000;
+
+bool DownloadCancelled() { return g_progress && g_progress->Cancelled(); }
+
 // Waits (pumping this thread's messages) until the job ends; 5 for a
-// finished one. Bounded, so a stalled server cannot hold the user interface.
+// finished one. A job that receives nothing for a minute, or whose pop-up
+// the user closed, is cancelled: neither holds the user interface.
 int WaitForJob(cDownloadManager* dm, unsigned long job) {
     int status = kDownloadFailed;
-    for (int i = 0; i < 120000; ++i) {
+    unsigned long size = 0;
+    DWORD moved = GetTickCount();
+    for (;;) {
         status = dm->GetStatus(job);
         if (status >= kDownloadFinished) break;
+        const unsigned long now = dm->GetAktSize(job);
+        if (now != size) {
+            size = now;
+            moved = GetTickCount();
+        }
+        if (DownloadCancelled() || GetTickCount() - moved > kStalledJobMs) {
+            dm->CancelDownload(job);
+            status = kDownloadFailed;
+            break;
+        }
         Pump(5);
     }
     dm->DeleteJob(job);
@@ -100,6 +174,7 @@ bool DefaultUnpack(const char* zipPath) {
 
 void Progress(const char* text) {
     if (g_fetch.progress) g_fetch.progress(text);
+    else if (g_progress) g_progress->SetText(text);
 }
 
 void EncoderOffer(int value) {
@@ -112,10 +187,18 @@ void EncoderOffer(int value) {
     ask.buttons = NB_YES_NO;
     ask.owner = NavWindowHandle();
     if (!ShowNoticeModal(ask)) return;
+    cEncoderProgress progress;
+    // Tests replace the downloads and watch the progress texts themselves.
+    const bool shown = !g_fetch.progress && progress.Open();
+    if (shown) g_progress = &progress;
     const int ok = DownloadEncoder(Library().skinsFolder);
+    g_progress = nullptr;
+    const bool cancelled = shown && progress.Cancelled();
     NoticeRequest done;
     done.owner = NavWindowHandle();
     if (!ok) {
+        progress.Close();
+        if (cancelled) return;
         UiText(636, text, sizeof text);
         done.text = text;
         done.markup = true;
@@ -131,6 +214,10 @@ void EncoderOffer(int value) {
     }
     PostToWindow(6, WM_FK_PODCASTS_CHANGED, 0, 0);
     UiText(value == 2 ? 639 : 635, text, sizeof text);
+    if (shown && !cancelled) {
+        progress.Finish(text);
+        return;
+    }
     done.text = text;
     ShowNoticeModal(done);
 }
@@ -159,11 +246,16 @@ int DownloadEncoder(const char* skinsFolder) {
     UiText(633, format, sizeof format);
     int number = 0;
     for (const std::string& source : EncoderSources(list.data(), list.size())) {
+        if (DownloadCancelled()) return 0;
         bk::TextFormat(text, sizeof text, format, ++number);
         Progress(text);
         if (!fetchFile(source.c_str(), zip.c_str())) {
             DeleteFileA(zip.c_str());
             continue;
+        }
+        if (DownloadCancelled()) {
+            DeleteFileA(zip.c_str());
+            return 0;
         }
         UiText(634, text, sizeof text);
         Progress(text);

@@ -634,12 +634,22 @@ void cNavView::SetQualityInfo(const char* format, const char* quality, int rate,
     char f[512], q[512];
     bk::TextCopy(f, format ? format : "");
     bk::TextCopy(q, quality ? quality : "");
-    format_ = f;
-    quality_ = q;
-    rate_ = rate;
-    bits_ = bits;
-    channels_ = channels;
+    QualityFacts facts;
+    facts.format = f;
+    facts.quality = q;
+    facts.rate = rate;
+    facts.bits = bits;
+    facts.channels = channels;
+    {
+        bk::ScopedLock hold(&lock_);
+        quality_ = facts;
+    }
     if (nav_) PostMessageA(nav_, WM_NAV_QUALITY_LINE, 0, 0);
+}
+
+std::string cNavView::FormatText() const {
+    bk::ScopedLock hold(&lock_);
+    return quality_.format;
 }
 
 void cNavView::UpdateQualityLine() {
@@ -649,9 +659,15 @@ void cNavView::UpdateQualityLine() {
     const char* cut = host && host->GetAutoCutMuster() ? host->GetAutoCutMuster() : "";
     auto* first = static_cast<cTextElement*>(panel_->GetById(1));
     auto* second = static_cast<cTextElement*>(panel_->GetById(2));
-    if (first) first->SetText(NavQualityFormatLine(format_.c_str(), cut, language).c_str());
+    QualityFacts facts;
+    {
+        bk::ScopedLock hold(&lock_);
+        facts = quality_;
+    }
+    if (first) first->SetText(NavQualityFormatLine(facts.format.c_str(), cut, language).c_str());
     if (second)
-        second->SetText(NavQualityValuesLine(quality_.c_str(), rate_, bits_, channels_, language).c_str());
+        second->SetText(
+            NavQualityValuesLine(facts.quality.c_str(), facts.rate, facts.bits, facts.channels, language).c_str());
     panel_->Invalidate(0);
 }
 
@@ -682,9 +698,17 @@ void cNavView::ShowRecordingTexts() {
         auto* e = dynamic_cast<cScrollText*>(static_cast<cActiveElement*>(nav->GetButtonList()->GetById(id)));
         if (e) e->SetText(text.c_str());
     };
-    put(271, RecordedText());
-    put(273, RemainingText());
-    if (NavRecordingStateText(state_)) put(319, StateText());
+    std::string recorded, remaining;
+    int state;
+    {
+        bk::ScopedLock hold(&lock_);
+        recorded = RecordedText();
+        remaining = RemainingText();
+        state = state_;
+    }
+    put(271, recorded);
+    put(273, remaining);
+    if (NavRecordingStateText(state)) put(319, StateText());
 }
 
 void cNavView::ApplyRecordingFlag() {
@@ -731,6 +755,12 @@ void cNavView::Paint(HDC dc) {
     cNavWindow* nav = NavWindow();
     if (!res || !nav) return;
     int language = UiLanguage();
+    // The view's ground first: nothing the previous view drew into the back
+    // buffer (a skin preview, panel rows) stays under this one.
+    if (HBRUSH ground = CreateSolidBrush(res->GetPixel(83))) {
+        FillRect(dc, &rect_, ground);
+        DeleteObject(ground);
+    }
     COLORREF colour = nav->GetSkinData()->GetTextcolorN();
     COLORREF oldColour = SetTextColor(dc, colour);
     int oldMode = SetBkMode(dc, TRANSPARENT);

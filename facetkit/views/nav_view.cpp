@@ -118,10 +118,10 @@ cNavView::cNavView(HWND navWindow, const RECT& rect) : nav_(navWindow), rect_(re
         const char* quality = host->GetQualityMuster();
         char name[512];
         bk::TextCopy(name, quality ? quality : "");
-        quality_ = name;
+        quality_.quality = name;
         int language = -1;
-        GetRecQualitySettings(name, &rate_, &bits_, &channels_, &language);
-        format_ = host->GetRecordingFormat() == 0 ? "WAV" : "MP3";
+        GetRecQualitySettings(name, &quality_.rate, &quality_.bits, &quality_.channels, &language);
+        quality_.format = host->GetRecordingFormat() == 0 ? "WAV" : "MP3";
     }
     HostCallback(44, 0, nullptr);
     OutputDebugStringA("display konstructor-term\n");
@@ -229,10 +229,20 @@ void cNavView::Forward() {
 }
 
 void cNavView::SetRecordingInfo(int recorded, int size, int remaining, int state) {
-    recorded_ = recorded;
-    size_ = size;
-    remaining_ = remaining;
-    state_ = state;
+    {
+        bk::ScopedLock hold(&lock_);
+        recorded_ = recorded;
+        size_ = size;
+        remaining_ = remaining;
+        state_ = state;
+    }
+    if (nav_ && GetWindowThreadProcessId(nav_, nullptr) != GetCurrentThreadId())
+        PostMessageA(nav_, WM_NAV_RECORDING_INFO, 0, 0);
+    else
+        ShowRecordingInfo();
+}
+
+void cNavView::ShowRecordingInfo() {
     if (builtKind_ != NV_RECORDING) return;
     ShowRecordingTexts();
     if (nav_) InvalidateRect(nav_, &rect_, FALSE);

@@ -123,7 +123,11 @@ public:
     void SetFirstVisibleRow(int row) { history_.SetFirstRow(builtKind_, row); }
 
     // Status reports of the recording (codes 42, 44) and the peak levels.
+    // The recording values come on the host's threads: they are stored
+    // under the view's lock and shown on the window's thread.
     void SetRecordingInfo(int recorded, int size, int remaining, int state);
+    // The stored recording values into the overview (the window's thread).
+    void ShowRecordingInfo();
     void SetLevelSlider(int value, int maximum, int minimum);
     void SetRecordingFlag(int recording) {
         recording_ = recording;
@@ -178,7 +182,7 @@ public:
     bool GetRecordingChoices(char* format, char* quality, char* cut, int size);
     // The texts the overview's labels and elements 271, 273, 319 show.
     std::string StateText() const;
-    const std::string& FormatText() const { return format_; }
+    std::string FormatText() const;
     // Paints the labels and the status line of the view shown.
     void Paint(HDC dc);
     // The favourites folder chosen in the favourites view's folder box (and
@@ -227,9 +231,14 @@ private:
     std::unique_ptr<cVLEditBox> nameBox_;
     cVolumeSlider* slider_ = nullptr;
     volatile LONG searching_ = 0;
-    std::string format_ = "WAV";
-    std::string quality_;
-    int rate_ = 44100, bits_ = 16, channels_ = 2;
+    // What the quality line shows; status 52 writes it on a host thread,
+    // so it is copied whole under the lock.
+    struct QualityFacts {
+        std::string format = "WAV";
+        std::string quality;
+        int rate = 44100, bits = 16, channels = 2;
+    };
+    QualityFacts quality_;
     RECT rect_;
     cNavHistory history_;
     int builtKind_ = 0;
@@ -242,5 +251,5 @@ private:
     int recording_ = 0;
     int peakLeft_ = 0, peakRight_ = 0;
     int overLink_ = 0;
-    CRITICAL_SECTION lock_;
+    mutable CRITICAL_SECTION lock_;
 };

@@ -71,6 +71,8 @@ bool PlainFileName(const std::string& name) {
 }
 
 enum { kTimerScrollDown = 10, kTimerScrollUp = 20 };
+// The button that folds the navigator in and out; it stays through a slide.
+constexpr unsigned long kSlideButton = 58;
 // Sprite ids of the frame table at positions 1 to 20 and of the banner frame.
 const unsigned kFrameSprites[21] = {0,   97,  106, 105, 104, 103, 102, 101, 100, 99, 98,
                                     96,  95,  248, 249, 250, 253, 252, 251, 247, 246};
@@ -175,6 +177,7 @@ cNavWindow::~cNavWindow() {
     delete view_;
     view_ = nullptr;
     ReleaseBackBuffer();
+    if (boxBrush_) DeleteObject(boxBrush_);
     // A deleted navigator must not stay in the window list, where the status
     // intake and the main window look it up.
     GetWindowList().RemoveWithoutDelete(this);
@@ -398,6 +401,8 @@ void cNavWindow::Slide() {
     SkinGetSkinRegionExtWndFn region = CurrentSkin().entry.GetSkinRegionExtWnd;
     if (MainExists() && skin->GetNavAnimEnabled() == 1 && host && host->GetNAVAnimEnabled() == 1 && region && hwnd) {
         travel_ = width - skin->GetNavWndPaintRandLinks() - skin->GetNavWndPaintRandRechts();
+        SetElementsVisible(0);
+        while (PeekMessageA(&msg, hwnd, WM_SKIN_SHOW_ELEMENT, WM_SKIN_SHOW_ELEMENT, PM_REMOVE)) DispatchMessageA(&msg);
         NavSlideSteps plan = NavSlidePlan(travel_, height, skin->GetNavAnimType());
         int side = collapsed_ ? 0 : 1;
         for (int n = 0; n <= plan.steps; ++n) {
@@ -435,10 +440,27 @@ void cNavWindow::Slide() {
     }
     if (host) host->SetNavOpen(collapsed_ ? 0 : 1);
     UpdateLayout(0);
+    SetElementsVisible(collapsed_ ? 0 : 1);
     if (!collapsed_ && view_) view_->ShowView(0);
     sliding_ = 0;
     if (hwnd) UpdateWindow(hwnd);
     if (!collapsed_ && bannerShown_ && bannerKind != 5) HostCallback(48, 0, nullptr);
+}
+
+void cNavWindow::SetElementsVisible(int show) {
+    auto apply = [show](cButtonListe* list) {
+        for (cListElement* e = list ? list->First() : nullptr; e; e = e->Next()) {
+            if (e->GetId() == kSlideButton) continue;
+            // An element with a window of its own is shown by its window's messages.
+            auto* element = static_cast<cActiveElement*>(e);
+            if (HWND own = element->GetWindow())
+                PostMessageA(own, WM_SKIN_SHOW_ELEMENT, static_cast<WPARAM>(show), 0);
+            else
+                element->SetVisible(show);
+        }
+    };
+    apply(GetButtonList());
+    if (cTextListPanel* panel = view_ ? view_->Panel() : nullptr) apply(panel->GetButtons());
 }
 
 void cNavWindow::ExtendIfFolded() {
@@ -1000,11 +1022,12 @@ void cNavWindow::Paint() {
     if (full) {
         PaintFrame(backDC_);
         PaintBannerFrame(backDC_);
+        // The view lays its ground: the skin and the elements paint over it.
+        if (view_) view_->Paint(backDC_);
         SkinPaintFn paint = CurrentSkin().entry.PaintNav;
         RECT area = ps.rcPaint;
         if (paint) paint(backDC_, &area, GetResourceManager());
         ShowElements(backDC_);
-        if (view_) view_->Paint(backDC_);
         ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                  ps.rcPaint.bottom - ps.rcPaint.top, backDC_, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     } else {
@@ -1132,6 +1155,24 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (view) view->Check(out, hwnd, 4);
             return 1;
         }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            cVelmoSkinData* skin = GetSkinData();
+            if (msg == WM_CTLCOLORLISTBOX)
+                if (cResourceManager* res = GetResourceManager())
+                    if (HFONT font = res->GetFont(2)) SelectObject(dc, font);
+            const COLORREF ground = skin->GetTextboxcolorBG();
+            if (!boxBrush_ || boxColour_ != ground) {
+                if (boxBrush_) DeleteObject(boxBrush_);
+                boxBrush_ = CreateSolidBrush(ground);
+                boxColour_ = ground;
+            }
+            SetTextColor(dc, skin->GetTextcolorN());
+            SetBkColor(dc, ground);
+            return reinterpret_cast<LRESULT>(boxBrush_);
+        }
         case WM_MOUSEWHEEL:
             if (view) {
                 int lines = view->VisibleLines();
@@ -1146,7 +1187,12 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_NAV_PODCASTS:
             // The host pushed its podcasts: feeds that arrived are refreshed.
             if (PodcastFeature()) SyncPodcastFeeds();
-            if (view) view->ShowView(0);
+            if (view) {
+                view->ShowView(0);
+                // A deletion asked in pop-ups over the list: the rebuilt
+                // list must replace what showed under them.
+                RedrawWindow(hwnd, &view->Rect(), nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
             return 1;
         case WM_NAV_TOPLISTS:
         case WM_NAV_LISTS:
@@ -1234,6 +1280,9 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 1;
         case WM_NAV_QUALITY_LINE:
             if (view) view->UpdateQualityLine();
+            return 1;
+        case WM_NAV_RECORDING_INFO:
+            if (view) view->ShowRecordingInfo();
             return 1;
         case WM_NAV_RECORDING_CHOICES:
             ApplyRecordingChoices();

@@ -44,6 +44,8 @@ enum {
     WM_NAV_PODCAST_ROWS = 1195,
     WM_NAV_STARTUP_CHECKS = 1196,
     WM_NAV_QUALITY_LINE = 1197,
+    // The recording values a host thread stored, shown on the window's thread.
+    WM_NAV_RECORDING_INFO = WM_APP + 0x61,
 };
 
 // How long a request to the host for the recording devices or inputs is
@@ -73,6 +75,9 @@ public:
     // Folds in or out (element 58); ExtendIfFolded for the main window.
     void Slide();
     void ExtendIfFolded();
+    // Shows or hides every element of the window and of the content view's
+    // panel but the slide button (58), around a slide.
+    void SetElementsVisible(int show);
     HRGN RegionForState(int width, int height);
 
     // Replies to the recording-device and -input requests (statuses 43, 70),
@@ -169,6 +174,10 @@ private:
     int sliding_ = 0;
     int lastSlideOffset_ = -1;
     int bannerHeight_ = 0, bannerWidth_ = 0;
+    // The ground of the navigator's edit and list boxes (the skin's text-box
+    // colour), made again when that colour changes.
+    HBRUSH boxBrush_ = nullptr;
+    COLORREF boxColour_ = 0;
 };
 
 // The yes/no questions of the navigator (title sprite 257, buttons 289 and

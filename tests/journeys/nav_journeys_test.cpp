@@ -46,14 +46,12 @@ HWND OpenNavigator(PlayerSession& s) {
 }
 
 // The lines of the table the navigator shows once `accept` passes them.
-std::vector<TableLine> WaitForLines(HWND nav, const std::function<bool(const std::vector<TableLine>&)>& accept,
-                                    HWND* table = nullptr) {
+std::vector<TableLine> WaitForLines(HWND nav, const std::function<bool(const std::vector<TableLine>&)>& accept) {
     std::vector<TableLine> lines;
     tdtest::WaitFor([&] {
         HWND t = journeys::FindTable(nav);
         if (!t) return false;
         lines = journeys::TableLines(t);
-        if (table) *table = t;
         return accept(lines);
     }, kEventMs, 200);
     return lines;
@@ -108,15 +106,43 @@ int NameContrast(HWND table, const TableLine& line) {
     return most;
 }
 
+// The line `id` of the table shown now, with that table; false while
+// there is none.
+bool CurrentLine(HWND nav, uint32_t id, HWND* table, TableLine* line) {
+    *table = journeys::FindTable(nav);
+    if (!*table) return false;
+    std::vector<TableLine> lines = journeys::TableLines(*table);
+    const TableLine* l = LineOf(lines, id);
+    if (l) *line = *l;
+    return l != nullptr;
+}
+
+// Clicks a button of line `id` and waits for `done`. The host pushes its
+// lists again now and then, and the view builds a new table for them: a
+// click that went to a table that is gone is made again on the new one.
+bool ClickRowUntil(HWND nav, uint32_t id, unsigned button, const std::function<bool()>& done) {
+    const DWORD until = GetTickCount() + kEventMs;
+    while (static_cast<LONG>(until - GetTickCount()) > 0) {
+        HWND table = nullptr;
+        TableLine line;
+        if (CurrentLine(nav, id, &table, &line) && ClickButton(table, line, button)) {
+            bool ended = false;
+            tdtest::WaitFor([&] { return (ended = done()) || !IsWindow(table); }, until - GetTickCount(), 100);
+            if (ended) return true;
+        } else {
+            tdtest::WaitFor([] { return false; }, 100, 100);
+        }
+    }
+    return done();
+}
+
 TEST(NavJourneys, TheNavigatorOpensBesideTheMainWindowWithReadableStationRows) {
     PlayerSession s;
     ASSERT_TRUE(s.Start());
     HWND nav = OpenNavigator(s);
     ASSERT_NE(nav, nullptr) << "the navigator does not open\n" << s.Log();
     ASSERT_TRUE(s.Click(journeys::kNavTopStationsButton, nav));
-    HWND table = nullptr;
-    std::vector<TableLine> lines = WaitForLines(nav, [](const std::vector<TableLine>& l) { return l.size() >= 3; },
-                                                &table);
+    std::vector<TableLine> lines = WaitForLines(nav, [](const std::vector<TableLine>& l) { return l.size() >= 3; });
     ASSERT_GE(lines.size(), 3u) << "the station list shows no stations";
 
     RECT main = {}, beside = {};
@@ -127,11 +153,17 @@ TEST(NavJourneys, TheNavigatorOpensBesideTheMainWindowWithReadableStationRows) {
 
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_FALSE(NameOf(lines[i]).empty());
-        ASSERT_TRUE(lines[i].line.visible);
-        EXPECT_GE(NameContrast(table, lines[i]), 100) << "the name \"" << NameOf(lines[i]) << "\" hardly shows";
-        // Each station line offers play, details and adding to the favourites.
+        // Each station line offers play and adding to the favourites.
         EXPECT_NE(lines[i].Button(journeys::kRowPlay), nullptr);
         EXPECT_NE(lines[i].Button(journeys::kRowAddFavourite), nullptr);
+        int contrast = -1;
+        tdtest::WaitFor([&] {
+            HWND table = nullptr;
+            TableLine line;
+            return CurrentLine(nav, lines[i].id, &table, &line) && line.line.visible &&
+                   (contrast = NameContrast(table, line)) >= 100;
+        }, kEventMs, 200);
+        EXPECT_GE(contrast, 100) << "the name \"" << NameOf(lines[i]) << "\" hardly shows";
     }
     journeys::ScreenshotBoth(s.Main(), nav, "nav-station-list");
     EXPECT_TRUE(s.CloseByButton());
@@ -145,52 +177,150 @@ TEST(NavJourneys, ARowsPlayButtonPlaysItsStationAndFavouritesTakeItAndGiveItBack
     HWND nav = OpenNavigator(s);
     ASSERT_NE(nav, nullptr) << s.Log();
     ASSERT_TRUE(s.Click(journeys::kNavTopStationsButton, nav));
-    HWND table = nullptr;
     auto hasFirst = [](const std::vector<TableLine>& l) { return LineOf(l, kFirstTopStation) != nullptr; };
-    std::vector<TableLine> lines = WaitForLines(nav, hasFirst, &table);
+    std::vector<TableLine> lines = WaitForLines(nav, hasFirst);
     const TableLine* first = LineOf(lines, kFirstTopStation);
     ASSERT_NE(first, nullptr) << "station " << kFirstTopStation << " is not in the top list";
     const std::string name = NameOf(*first);
+    ASSERT_NE(first->Button(journeys::kRowAddFavourite), nullptr);
 
     // Play from the row: the tone is heard and the display names the station.
-    ASSERT_TRUE(ClickButton(table, *first, journeys::kRowPlay));
     tdtest::ToneStats st;
-    EXPECT_TRUE(s.WaitForTone(kEventMs, &st)) << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
+    EXPECT_TRUE(ClickRowUntil(nav, kFirstTopStation, journeys::kRowPlay, [&] { return s.WaitForTone(3000, &st); }))
+        << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
     std::string shown;
     EXPECT_TRUE(s.WaitForText(journeys::kStationLine, [&](const std::string& t) { return t.find(name) != std::string::npos; },
                               kEventMs, &shown))
         << "the display shows \"" << shown << "\", not \"" << name << "\"";
 
-    // Add it to the favourites from its row: the row then offers removal.
-    ASSERT_NE(first->Button(journeys::kRowAddFavourite), nullptr);
-    ASSERT_TRUE(ClickButton(table, *first, journeys::kRowAddFavourite));
-    lines = WaitForLines(nav, [](const std::vector<TableLine>& l) {
-        const TableLine* f = LineOf(l, kFirstTopStation);
-        return f && f->Button(journeys::kRowRemoveFavourite) && !f->Button(journeys::kRowAddFavourite);
-    }, &table);
-    first = LineOf(lines, kFirstTopStation);
-    ASSERT_TRUE(first && first->Button(journeys::kRowRemoveFavourite)) << "the top list still offers to add it";
+    // Added to the favourites from its row: the row then offers removal.
+    auto offersRemoval = [&] {
+        HWND table = nullptr;
+        TableLine line;
+        return CurrentLine(nav, kFirstTopStation, &table, &line) && line.Button(journeys::kRowRemoveFavourite) &&
+               !line.Button(journeys::kRowAddFavourite);
+    };
+    EXPECT_TRUE(ClickRowUntil(nav, kFirstTopStation, journeys::kRowAddFavourite, offersRemoval))
+        << "the top list still offers to add it";
 
-    // The favourites list holds it, offering removal; removing it there empties the list of it.
+    // The favourites list holds it, offering removal; removed there, it goes.
     ASSERT_TRUE(s.Click(journeys::kNavFavouritesButton, nav));
     EXPECT_TRUE(tdtest::WaitFor([&] { return s.Element(journeys::kNavFavouritesButton, nav).status != 2; }, kEventMs, 100))
         << "the favourites button does not show its view";
-    lines = WaitForLines(nav, hasFirst, &table);
-
+    lines = WaitForLines(nav, hasFirst);
     first = LineOf(lines, kFirstTopStation);
     ASSERT_NE(first, nullptr) << "the favourites do not show the added station";
     EXPECT_EQ(NameOf(*first), name);
-    EXPECT_EQ(first->Button(journeys::kRowAddFavourite), nullptr) << "a favourite offers to be added again";
-    ASSERT_TRUE(ClickButton(table, *first, journeys::kRowRemoveFavourite));
+    EXPECT_TRUE(offersRemoval()) << "a favourite offers to be added again";
     auto gone = [&] {
         HWND t = journeys::FindTable(nav);
-        return !t || !LineOf(journeys::TableLines(t), kFirstTopStation);
+        return t && !LineOf(journeys::TableLines(t), kFirstTopStation);
     };
-    tdtest::WaitFor(gone, kEventMs, 200);
-    EXPECT_TRUE(gone()) << "the removed favourite stays";
+    EXPECT_TRUE(ClickRowUntil(nav, kFirstTopStation, journeys::kRowRemoveFavourite, gone)) << "the removed favourite stays";
     EXPECT_NE(s.Element(journeys::kNavFavouritesButton, nav).status, 2) << "the favourites view was left";
     EXPECT_EQ(s.Element(journeys::kNavTopStationsButton, nav).status, 2) << "the top list came back";
     journeys::ScreenshotBoth(s.Main(), nav, "nav-favourite-removed");
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+}  // namespace
+
+namespace {
+
+// A pop-up of the player whose text holds `part`, or null.
+HWND PopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr) {
+    for (HWND p : s.Popups()) {
+        std::string t = PlayerSession::TextOf(p);
+        if (t.find(part) == std::string::npos) continue;
+        if (text) *text = t;
+        return p;
+    }
+    return nullptr;
+}
+
+HWND WaitForPopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr) {
+    HWND found = nullptr;
+    tdtest::WaitFor([&] { return (found = PopupWith(s, part, text)) != nullptr; }, kEventMs, 100);
+    return found;
+}
+
+// The files of a folder (names only).
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+const char kFeedTitle[] = "Journey Cast";
+
+std::string Feed(const tdtest::HttpServer& server) {
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>") + kFeedTitle +
+           "</title><link>" + server.Url("/") + "</link><description>Tones</description>"
+           "<item><title>First tone</title><pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+           "<enclosure url=\"" + server.Url("/first.mp3") + "\" length=\"4000\" type=\"audio/mpeg\"/></item>"
+           "</channel></rss>\n";
+}
+
+TEST(NavJourneys, APodcastSubscribedByALinkIsDeletedFromItsRow) {
+    tdtest::HttpServer server;
+    server.Serve("/feed.xml", Feed(server), "application/rss+xml");
+    PlayerSession s;
+    ASSERT_TRUE(s.Start());
+    HWND nav = OpenNavigator(s);
+    ASSERT_NE(nav, nullptr) << s.Log();
+
+    // Subscribed as a web page hands a feed over: the player asks first.
+    ASSERT_TRUE(s.Link("tunerdeck://|PODCAST|" + server.Url("/feed.xml")));
+    std::string text;
+    HWND ask = WaitForPopupWith(s, kFeedTitle, &text);
+    ASSERT_NE(ask, nullptr) << "no question names the podcast\n" << s.Log();
+    s.Key(VK_RETURN, ask);
+
+    ASSERT_TRUE(s.Click(journeys::kNavPodcastsButton, nav));
+    uint32_t feedId = 0;
+    std::vector<TableLine> lines = WaitForLines(nav, [&](const std::vector<TableLine>& l) {
+        for (const TableLine& line : l)
+            if (line.line.text.find(kFeedTitle) != std::string::npos && line.Button(journeys::kRowDelete)) {
+                feedId = line.id;
+                return true;
+            }
+        return false;
+    });
+    const TableLine* feed = LineOf(lines, feedId);
+    ASSERT_NE(feed, nullptr) << "the podcast view does not list the feed\n" << s.Log();
+    const std::string folder = s.UserFolder() + "podcasts";
+    EXPECT_TRUE(tdtest::WaitFor([&] { return !FilesIn(folder).empty(); }, kEventMs, 200)) << "no feed file";
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-podcast-subscribed");
+
+    // Deleted from its row, after a question that names it.
+    HWND question = nullptr;
+    ASSERT_TRUE(ClickRowUntil(nav, feedId, journeys::kRowDelete, [&] { return (question = PopupWith(s, kFeedTitle, &text)) != nullptr; }))
+        << "deleting asks nothing";
+    s.Key(VK_RETURN, question);
+    // The player's rule for downloaded episodes is to ask: they stay.
+    HWND episodes = WaitForPopupWith(s, "Folgen", &text);
+    ASSERT_NE(episodes, nullptr) << "no question about the downloaded episodes";
+    s.Key(VK_ESCAPE, episodes);
+    auto gone = [&] {
+        HWND t = journeys::FindTable(nav);
+        return t && !LineOf(journeys::TableLines(t), feedId);
+    };
+    EXPECT_TRUE(tdtest::WaitFor(gone, kEventMs, 200)) << "the deleted podcast stays in the list";
+    EXPECT_TRUE(tdtest::WaitFor([&] { return FilesIn(folder).empty(); }, kEventMs, 200))
+        << "the feed file stays: " << (FilesIn(folder).empty() ? "" : FilesIn(folder)[0]);
+    // Nor does the screen still show it where it was.
+    const TableLine was = *feed;
+    int left = -1;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return (left = NameContrast(journeys::FindTable(nav), was)) >= 0 && left < 30; },
+                                kEventMs, 200))
+        << "the deleted podcast's line still shows (contrast " << left << ")";
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-podcast-deleted");
     EXPECT_TRUE(s.CloseByButton());
 }
 

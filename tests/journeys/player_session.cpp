@@ -384,6 +384,8 @@ namespace {
 
 // The reports a table sends back during one line query.
 std::vector<ElementReport> g_lineReports;
+// The property by which a table's child window is known.
+constexpr const char* kTableProperty = "facetkit.table";
 
 LRESULT CALLBACK LineReplyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COPYDATA) {
@@ -462,7 +464,7 @@ HWND FindNavigator(const PlayerSession& s) {
 HWND FindTable(HWND navigator) {
     for (HWND child = FindWindowExA(navigator, nullptr, nullptr, nullptr); child;
          child = FindWindowExA(navigator, child, nullptr, nullptr))
-        if (IsWindowVisible(child) && AskLine(child, 0)) return child;
+        if (IsWindowVisible(child) && GetPropA(child, kTableProperty)) return child;
     return nullptr;
 }
 

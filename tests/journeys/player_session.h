@@ -147,9 +147,11 @@ constexpr const char* kNavigatorClass = "tunerdeck Nav Wnd Class";
 enum : unsigned {
     kNavTopStationsButton = 5,
     kNavFavouritesButton = 6,
+    kNavPodcastsButton = 375,
 };
-// Buttons of a station line: play, add to and remove from the favourites.
-enum : unsigned { kRowPlay = 1, kRowAddFavourite = 29, kRowRemoveFavourite = 32 };
+// Buttons of a table line: play, add to and remove from the favourites
+// (station lines), delete (podcast lines).
+enum : unsigned { kRowPlay = 1, kRowAddFavourite = 29, kRowRemoveFavourite = 32, kRowDelete = 256 };
 
 // The navigator window of the session's player (visible or not), or null.
 HWND FindNavigator(const PlayerSession& s);

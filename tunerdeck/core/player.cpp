@@ -570,7 +570,14 @@ int cRadioPlayer::Start(int startArg) {
     skin_.Get<td::PfnGetSettings>(td::kGetSettings)(&settings_);
     DebugLog("Send settings to Skin...ok", 7);
 
-    bk::TextFormat(skinFolder_, sizeof skinFolder_, "%s\\skins\\", td::ProgramFolder());
+    // The skin engine keeps its podcast feeds and the encoder archive beside
+    // the skins folder it is given: the user's, where the user may write.
+    char userSkins[sizeof skinFolder_] = {};
+    GetValue("PathSkins", userSkins, sizeof userSkins);
+    if (userSkins[0])
+        bk::TextCopy(skinFolder_, sizeof skinFolder_, userSkins);
+    else
+        bk::TextFormat(skinFolder_, sizeof skinFolder_, "%s\\skins\\", td::ProgramFolder());
     StartStartupCheck();
     ReadSkinId();
     if (IsOffline()) {
