@@ -154,7 +154,9 @@ TEST(Program, FirstStartBindsTheSkinWritesTheKeywordAndTakesASecondStartsText) {
     // GetSettings, then Prepare (first start, start parameters given), then BuildUp.
     std::string log = prog.Log();
     size_t settings = Find(log, "GetSettings 1");
-    size_t prepare = Find(log, "Prepare 1 1 1 " + prog.Folder().Path() + "\\skins\\ -> 0");
+    // The user's skins folder: the skin engine keeps its feeds and the
+    // encoder archive beside it, which must not go into the program folder.
+    size_t prepare = Find(log, "Prepare 1 1 1 " + user + "skins\\ -> 0");
     size_t build = Find(log, "BuildUp 1");
     ASSERT_NE(settings, std::string::npos) << log;
     ASSERT_NE(prepare, std::string::npos) << log;
