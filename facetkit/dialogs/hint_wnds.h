@@ -64,6 +64,9 @@ protected:
     ~cHintPopup() override;
     virtual void OnLink() {}
     virtual unsigned KindText() const { return 0; }
+    // The hint's texts, in order, as the window's own text too (for screen
+    // readers and tests acting as the user).
+    void TellTexts();
     cElementHost* Owner() const { return owner_; }
 
 private:

@@ -87,12 +87,14 @@ void RunStartActions(int startActions) {
     }
 }
 
-// One pass of the queue with the accelerators of the main window first.
+// One pass of the queue with the accelerators of the main window first;
+// a pop-up's own keys (Enter, Escape) stay the pop-up's.
 void DrainQueue(HACCEL accelerators) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         HWND main = g_main ? g_main->GetWindow() : nullptr;
-        if (accelerators && main && TranslateAcceleratorA(main, accelerators, &msg)) continue;
+        if (accelerators && main && !IsPopupWindow(msg.hwnd) && TranslateAcceleratorA(main, accelerators, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -264,6 +266,8 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
 
     g_nav = CreateNavWindow(skin.module, g_main->GetWindow(), host ? host->GetVelmoAddy() : 0);
     if (g_nav) {
+        // The pop-ups the navigator opens draw their frames and buttons from it.
+        g_nav->SetResourceManager(g_resources);
         skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources, g_nav,
                                  host ? host->GetLanguage() : 1);
         if (UiLanguage() == 2) RemoveElement(g_nav, 356);
