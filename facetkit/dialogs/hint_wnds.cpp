@@ -136,18 +136,21 @@ cHintPopup::cHintPopup(cElementHost* owner, HWND parent, cResourceManager* res, 
 
 cHintPopup::~cHintPopup() { InterlockedDecrement(&g_live); }
 
+bool cHintPopup::ShownText(const Text& t, std::vector<char>* text) const {
+    if (t.germanOnly && dlgs::Language() != 1) return false;
+    const unsigned id = t.id ? t.id : KindText();
+    if (!id) return false;
+    text->assign(static_cast<size_t>(t.limit ? t.limit : LIMIT_DEFAULT), 0);
+    dlgs::Text(id, text->data(), static_cast<int>(text->size()));
+    return (*text)[0] != 0;
+}
+
 void cHintPopup::TellTexts() {
     if (!GetWindow()) return;
     std::string all;
     std::vector<char> text;
     for (int i = 0; i < layout_.textCount; ++i) {
-        const Text& t = layout_.texts[i];
-        if (t.germanOnly && dlgs::Language() != 1) continue;
-        const unsigned id = t.id ? t.id : KindText();
-        if (!id) continue;
-        text.assign(static_cast<size_t>(t.limit ? t.limit : LIMIT_DEFAULT), 0);
-        dlgs::Text(id, text.data(), static_cast<int>(text.size()));
-        if (!text[0]) continue;
+        if (!ShownText(layout_.texts[i], &text)) continue;
         if (!all.empty()) all += "\n";
         all += text.data();
     }
@@ -229,12 +232,7 @@ void cHintPopup::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     std::vector<Overflow> overflows;
     for (int i = 0; i < layout_.textCount; ++i) {
         const Text& t = layout_.texts[i];
-        if (t.germanOnly && dlgs::Language() != 1) continue;
-        const unsigned id = t.id ? t.id : KindText();
-        if (!id) continue;
-        text.assign(static_cast<size_t>(t.limit ? t.limit : LIMIT_DEFAULT), 0);
-        dlgs::Text(id, text.data(), static_cast<int>(text.size()));
-        if (!text[0]) continue;
+        if (!ShownText(t, &text)) continue;
         HFONT font = res_ ? res_->GetFont(t.font) : nullptr;
         if (font) {
             HGDIOBJ previous = SelectObject(dc, font);
@@ -337,24 +335,31 @@ void OpenEditorHelp(int kind, cElementHost* owner, HWND parent, cResourceManager
 
 namespace {
 cSkinWnd* Navigator() { return GetWindowList().Find(WND_ID_NAVIGATOR); }
+// The pop-ups' frames, buttons and fonts are the main window's resources:
+// the navigator window holds none of its own.
+cResourceManager* PopupResources(cSkinWnd* nav) {
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+    return res ? res : nav->GetResourceManager();
+}
 }  // namespace
 
 void OpenPlayerMissingHint(int kind) {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_FORMATUNBEKANNT")) return;
-    Modal(new cPlayerMissingHintWnd(nav, nav->GetWindow(), nav->GetResourceManager(), kind));
+    Modal(new cPlayerMissingHintWnd(nav, nav->GetWindow(), PopupResources(nav), kind));
 }
 
 void OpenNoConnectionHint(int kind) {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_KEINEVERBINDUNG")) return;
-    Modal(new cNoConnectionHintWnd(nav, nav->GetWindow(), nav->GetResourceManager(), kind));
+    Modal(new cNoConnectionHintWnd(nav, nav->GetWindow(), PopupResources(nav), kind));
 }
 
 void OpenMp3AdjustedHint() {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_FORMATUNGUELTIG")) return;
-    Made(new cMp3AdjustedHintWnd(GetWindowList().Find(WND_ID_MAIN), nav->GetWindow(), nav->GetResourceManager()));
+    Made(new cMp3AdjustedHintWnd(GetWindowList().Find(WND_ID_MAIN), nav->GetWindow(), PopupResources(nav)));
 }
 
 }  // namespace dlgs

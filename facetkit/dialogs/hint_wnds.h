@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "facetkit_api.h"
 #include "popup_wnd.h"
 
@@ -67,6 +69,8 @@ protected:
     // The hint's texts, in order, as the window's own text too (for screen
     // readers and tests acting as the user).
     void TellTexts();
+    // The catalogue text `t` shows now, into *text; false when it shows none.
+    bool ShownText(const Text& t, std::vector<char>* text) const;
     cElementHost* Owner() const { return owner_; }
 
 private:

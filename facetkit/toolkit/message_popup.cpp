@@ -200,7 +200,8 @@ LRESULT CALLBACK cMessagePopupBase::MessageProc(HWND hwnd, UINT msg, WPARAM wPar
     case WM_SKIN_BUTTON_PRESSED:
         // A box's only button confirms whatever its element (the notices'
         // 187 and 355 among them).
-        if (lParam == ELEMENT_CONFIRM || (lParam != ELEMENT_CANCEL && self->GetButtonList()->GetAnzElement() == 1)) {
+        if (lParam == ELEMENT_CONFIRM || (lParam != ELEMENT_CANCEL && self->GetButtonList()->GetAnzElement() == 1 &&
+                                          self->GetButtonList()->GetById(static_cast<DWORD>(lParam)))) {
             self->SetResult(1);
             self->Close();
         } else if (lParam == ELEMENT_CANCEL) {

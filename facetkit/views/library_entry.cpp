@@ -266,8 +266,6 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
 
     g_nav = CreateNavWindow(skin.module, g_main->GetWindow(), host ? host->GetVelmoAddy() : 0);
     if (g_nav) {
-        // The pop-ups the navigator opens draw their frames and buttons from it.
-        g_nav->SetResourceManager(g_resources);
         skin.entry.SetButtonsNav(g_nav->GetSkinData(), g_nav->GetButtonList(), g_resources, g_nav,
                                  host ? host->GetLanguage() : 1);
         if (UiLanguage() == 2) RemoveElement(g_nav, 356);
