@@ -1,5 +1,6 @@
 #include "hint_wnds.h"
 
+#include <string>
 #include <vector>
 
 #include "bounded_text.h"
@@ -128,11 +129,33 @@ cHintPopup::cHintPopup(cElementHost* owner, HWND parent, cResourceManager* res, 
     if (layout.linkId && (!layout.linkGermanOnly || dlgs::Language() == 1))
         AddPlaced(layout.linkId, layout.linkId, layout.link, false, 0);
     if (GetShadowDC()) SetBkMode(GetShadowDC(), TRANSPARENT);
+    TellTexts();
     ::ShowWindow(GetWindow(), SW_SHOW);
     Invalidate();
 }
 
 cHintPopup::~cHintPopup() { InterlockedDecrement(&g_live); }
+
+bool cHintPopup::ShownText(const Text& t, std::vector<char>* text) const {
+    if (t.germanOnly && dlgs::Language() != 1) return false;
+    const unsigned id = t.id ? t.id : KindText();
+    if (!id) return false;
+    text->assign(static_cast<size_t>(t.limit ? t.limit : LIMIT_DEFAULT), 0);
+    dlgs::Text(id, text->data(), static_cast<int>(text->size()));
+    return (*text)[0] != 0;
+}
+
+void cHintPopup::TellTexts() {
+    if (!GetWindow()) return;
+    std::string all;
+    std::vector<char> text;
+    for (int i = 0; i < layout_.textCount; ++i) {
+        if (!ShownText(layout_.texts[i], &text)) continue;
+        if (!all.empty()) all += "\n";
+        all += text.data();
+    }
+    SetWindowTextA(GetWindow(), all.c_str());
+}
 
 int cHintPopup::LiveCount() { return static_cast<int>(g_live); }
 
@@ -165,6 +188,18 @@ LRESULT CALLBACK cHintPopup::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     auto* self = static_cast<cHintPopup*>(fkwin::Bound<cPopUpWnd>(hwnd));
     if (!self) return PopupProc(hwnd, msg, wParam, lParam);
     switch (msg) {
+    case WM_KEYDOWN:
+        // Enter is the OK button; Escape leaves as the frame's close would,
+        // writing nothing.
+        if (wParam == VK_RETURN) {
+            self->OnOk();
+            return 0;
+        }
+        if (wParam == VK_ESCAPE) {
+            self->Close();
+            return 0;
+        }
+        break;
     case WM_SKIN_BUTTON_PRESSED:
         if (lParam == BUTTON_OK)
             self->OnOk();
@@ -179,8 +214,9 @@ LRESULT CALLBACK cHintPopup::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         return r;
     }
     default:
-        return PopupProc(hwnd, msg, wParam, lParam);
+        break;
     }
+    return PopupProc(hwnd, msg, wParam, lParam);
 }
 
 void cHintPopup::OnPaint(HDC dc, PAINTSTRUCT& ps) {
@@ -189,21 +225,36 @@ void cHintPopup::OnPaint(HDC dc, PAINTSTRUCT& ps) {
     SetTextColor(dc, RGB(0, 0, 0));
     HGDIOBJ old = nullptr;
     std::vector<char> text;
+    struct Overflow {
+        LONG bottom;   // where the text's own place ended
+        int extra;     // the lines it took beyond it
+    };
+    std::vector<Overflow> overflows;
     for (int i = 0; i < layout_.textCount; ++i) {
         const Text& t = layout_.texts[i];
-        if (t.germanOnly && dlgs::Language() != 1) continue;
-        const unsigned id = t.id ? t.id : KindText();
-        if (!id) continue;
-        text.assign(static_cast<size_t>(t.limit ? t.limit : LIMIT_DEFAULT), 0);
-        dlgs::Text(id, text.data(), static_cast<int>(text.size()));
-        if (!text[0]) continue;
+        if (!ShownText(t, &text)) continue;
         HFONT font = res_ ? res_->GetFont(t.font) : nullptr;
         if (font) {
             HGDIOBJ previous = SelectObject(dc, font);
             if (!old) old = previous;
         }
+        // A wrapped text that needs more lines than its place (a longer
+        // translation, a larger font) takes them, and the texts below it
+        // move down by as much; the never-again line stays with its box.
         RECT r = t.rect;
+        if (!layout_.checkLine || r.top < layout_.checkLine)
+            for (const Overflow& o : overflows)
+                if (o.bottom <= t.rect.top) OffsetRect(&r, 0, o.extra);
         UINT flags = DT_NOPREFIX | DT_VCENTER | (t.wrap ? DT_WORDBREAK : 0u) | (t.centred ? DT_CENTER : DT_LEFT);
+        if (t.wrap) {
+            RECT need = r;
+            DrawTextA(dc, text.data(), -1, &need, flags | DT_CALCRECT);
+            const int extra = (need.bottom - need.top) - (r.bottom - r.top);
+            if (extra > 0) {
+                r.bottom += extra;
+                overflows.push_back(Overflow{t.rect.bottom, extra});
+            }
+        }
         DrawTextA(dc, text.data(), -1, &r, flags);
     }
     if (old) SelectObject(dc, old);
@@ -229,6 +280,7 @@ void cSearchFailedHintWnd::OnLink() { StartBrowser(kGuideAddress); }
 cPlayerMissingHintWnd::cPlayerMissingHintWnd(cElementHost* owner, HWND parent, cResourceManager* res, int kind)
     : cHintPopup(owner, parent, res, kPlayerMissing), kind_(kind) {
     // The kind's text is only known now that the object is whole.
+    TellTexts();
     Invalidate();
 }
 
@@ -283,24 +335,31 @@ void OpenEditorHelp(int kind, cElementHost* owner, HWND parent, cResourceManager
 
 namespace {
 cSkinWnd* Navigator() { return GetWindowList().Find(WND_ID_NAVIGATOR); }
+// The pop-ups' frames, buttons and fonts are the main window's resources:
+// the navigator window holds none of its own.
+cResourceManager* PopupResources(cSkinWnd* nav) {
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+    return res ? res : nav->GetResourceManager();
+}
 }  // namespace
 
 void OpenPlayerMissingHint(int kind) {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_FORMATUNBEKANNT")) return;
-    Modal(new cPlayerMissingHintWnd(nav, nav->GetWindow(), nav->GetResourceManager(), kind));
+    Modal(new cPlayerMissingHintWnd(nav, nav->GetWindow(), PopupResources(nav), kind));
 }
 
 void OpenNoConnectionHint(int kind) {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_KEINEVERBINDUNG")) return;
-    Modal(new cNoConnectionHintWnd(nav, nav->GetWindow(), nav->GetResourceManager(), kind));
+    Modal(new cNoConnectionHintWnd(nav, nav->GetWindow(), PopupResources(nav), kind));
 }
 
 void OpenMp3AdjustedHint() {
     cSkinWnd* nav = Navigator();
     if (!nav || Suppressed("SHOW_FORMATUNGUELTIG")) return;
-    Made(new cMp3AdjustedHintWnd(GetWindowList().Find(WND_ID_MAIN), nav->GetWindow(), nav->GetResourceManager()));
+    Made(new cMp3AdjustedHintWnd(GetWindowList().Find(WND_ID_MAIN), nav->GetWindow(), PopupResources(nav)));
 }
 
 }  // namespace dlgs

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "facetkit_api.h"
 #include "popup_wnd.h"
 
@@ -64,6 +66,11 @@ protected:
     ~cHintPopup() override;
     virtual void OnLink() {}
     virtual unsigned KindText() const { return 0; }
+    // The hint's texts, in order, as the window's own text too (for screen
+    // readers and tests acting as the user).
+    void TellTexts();
+    // The catalogue text `t` shows now, into *text; false when it shows none.
+    bool ShownText(const Text& t, std::vector<char>* text) const;
     cElementHost* Owner() const { return owner_; }
 
 private:

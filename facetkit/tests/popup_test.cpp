@@ -64,10 +64,10 @@ protected:
         Pump();
         res_.reset();
     }
-    cMessageWnd* NewMessage(const char* text, bool twoButtons) {
+    cMessageWnd* NewMessage(const char* text, bool twoButtons, unsigned confirm = ELEMENT_CONFIRM) {
         auto* m = new cMessageWnd(host_, host_->GetWindow(), res_.get());
         m->SetText(text);
-        m->AddButton(ELEMENT_CONFIRM, ELEMENT_CONFIRM);
+        m->AddButton(confirm, ELEMENT_CONFIRM);
         if (twoButtons) m->AddButton(ELEMENT_CANCEL, ELEMENT_CANCEL);
         return m;
     }
@@ -344,6 +344,7 @@ TEST_F(PopupTest, ButtonsCountdownAndResults) {
         LPARAM pressed;   // element reported, 0 none
         int result;
         bool closed;
+        unsigned confirm = ELEMENT_CONFIRM;   // the confirming button's element
     };
     const Case cases[] = {
         {"confirm", true, 0, ELEMENT_CONFIRM, 1, true},
@@ -352,10 +353,13 @@ TEST_F(PopupTest, ButtonsCountdownAndResults) {
         {"countdown of 15 runs out", false, 15, 0, 1, true},
         {"14 ticks are not enough", false, 14, 0, 0, false},
         {"one-button notice closes by its button", false, 0, ELEMENT_CONFIRM, 1, true},
+        // The notices' single buttons are elements 187 and 355.
+        {"a single button of another element confirms", false, 0, 187, 1, true, 187},
+        {"beside a single button another element does nothing", false, 0, 47, 0, false, 187},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<cMessageWnd> m(NewMessage("Frage?", c.two));
+        std::unique_ptr<cMessageWnd> m(NewMessage("Frage?", c.two, c.confirm));
         m->InitWndSize();
         HWND hwnd = m->GetWindow();
         for (int i = 0; i < c.ticks; ++i) SendMessageA(hwnd, WM_TIMER, 1, 0);

@@ -198,7 +198,10 @@ LRESULT CALLBACK cMessagePopupBase::MessageProc(HWND hwnd, UINT msg, WPARAM wPar
         self->Close();
         return 0;
     case WM_SKIN_BUTTON_PRESSED:
-        if (lParam == ELEMENT_CONFIRM) {
+        // A box's only button confirms whatever its element (the notices'
+        // 187 and 355 among them).
+        if (lParam == ELEMENT_CONFIRM || (lParam != ELEMENT_CANCEL && self->GetButtonList()->GetAnzElement() == 1 &&
+                                          self->GetButtonList()->GetById(static_cast<DWORD>(lParam)))) {
             self->SetResult(1);
             self->Close();
         } else if (lParam == ELEMENT_CANCEL) {

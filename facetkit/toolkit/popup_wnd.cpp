@@ -270,6 +270,13 @@ void CloseThreadPopups() {
         if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) PostMessageA(hwnd, WM_CLOSE, 0, 0);
 }
 
+bool IsPopupWindow(HWND hwnd) {
+    HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+    if (!root) return false;
+    std::lock_guard<std::mutex> hold(OpenPopupsLock());
+    return OpenPopups().count(root) != 0;
+}
+
 unsigned __stdcall cPopUpWnd::LoopThread(void* self) {
     static_cast<cPopUpWnd*>(self)->Loop(false);
     return 0;

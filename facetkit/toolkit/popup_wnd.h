@@ -128,3 +128,6 @@ private:
 // Closes every pop-up of the calling thread (their loops end): the player
 // closing while pop-ups still wait for an answer.
 FACETKIT_API void CloseThreadPopups();
+// Whether the window is an open pop-up or inside one: its keys are its own,
+// not the main window's accelerators.
+FACETKIT_API bool IsPopupWindow(HWND hwnd);

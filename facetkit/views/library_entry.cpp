@@ -90,12 +90,14 @@ void RunStartActions(int startActions) {
     }
 }
 
-// One pass of the queue with the accelerators of the main window first.
+// One pass of the queue with the accelerators of the main window first;
+// a pop-up's own keys (Enter, Escape) stay the pop-up's.
 void DrainQueue(HACCEL accelerators) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         HWND main = g_main ? g_main->GetWindow() : nullptr;
-        if (accelerators && main && TranslateAcceleratorA(main, accelerators, &msg)) continue;
+        if (accelerators && main && !IsPopupWindow(msg.hwnd) && TranslateAcceleratorA(main, accelerators, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

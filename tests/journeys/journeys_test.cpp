@@ -170,7 +170,10 @@ TEST(Journeys, ARecordingByHandIsSavedAndHoldsTheTone) {
     // Its OK button keeps the recording.
     ASSERT_TRUE(s.Click(187, saved));
     EXPECT_TRUE(tdtest::WaitFor([&] { return !IsWindow(saved); }, kEventMs, 100)) << "the pop-up stays open";
-    EXPECT_EQ(journeys::kButtonUp, s.Element(journeys::kRecordButton).status);
+    // The record button no longer shows a recording (the mouse that
+    // clicked it may still hover over it).
+    const int status = s.Element(journeys::kRecordButton).status;
+    EXPECT_TRUE(status == journeys::kButtonUp || status == journeys::kButtonHovered) << status;
     ExpectToneIn(file);
 }
 
@@ -201,23 +204,184 @@ TEST(Journeys, ClosingWhileRecordingAsksFirst) {
     ExpectToneIn(file);
 }
 
+// A pop-up of the player whose text begins like `text` (up to its first
+// conversion), or null.
+HWND WaitForPopupSaying(PlayerSession& s, const std::string& text, DWORD ms) {
+    const std::string start = text.substr(0, std::min<size_t>(text.find('%'), 60));
+    HWND found = nullptr;
+    tdtest::WaitFor([&] {
+        for (HWND p : s.Popups())
+            if (PlayerSession::TextOf(p).compare(0, start.size(), start) == 0) found = p;
+        return found != nullptr || !s.Program().Running();
+    }, ms, 100);
+    return found;
+}
+
+// The player's navigator window once it is shown, or null.
+HWND NavigatorOf(const PlayerSession& s) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{s.Program().Pid(), nullptr};
+    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+        auto* look = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        char cls[64] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (pid != look->pid || strcmp(cls, "tunerdeck Nav Wnd Class") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+        look->found = hwnd;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitGone(HWND window) {
+    return tdtest::WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kEventMs, 100);
+}
+
+// Text that runs past a box's right edge leaves dark grey pixels in the
+// strip just inside its frame; the frame itself is blue. Counted from the
+// title bar down to `bottom`.
+int TextPixelsAtRightEdge(HWND box, int bottom) {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    if (!tdtest::CaptureWindow(box, &w, &h, &px)) return -1;
+    // Not painted at all yet: the screen still shows black where it stands.
+    if ((px[size_t(h / 2) * w + 12] & 0xFFFFFF) == 0) return -1;
+    int dark = 0;
+    for (int y = 30; y < std::min(bottom, h); ++y)
+        for (int x = std::max(0, w - 16); x < w - 8; ++x) {
+            const uint32_t c = px[size_t(y) * w + x];
+            const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            if (std::max(r, std::max(g, b)) < 110 && b - r < 30) ++dark;
+        }
+    return dark;
+}
+
+enum class Way { kEnter, kEscape, kClick, kClose };
+const char* NameOf(Way way) {
+    switch (way) {
+    case Way::kEnter: return "enter";
+    case Way::kEscape: return "escape";
+    case Way::kClick: return "click";
+    default: return "close";
+    }
+}
+
 TEST(Journeys, EachNoticeOfTheHostIsShownAndCloses) {
-    GTEST_SKIP() << "the notice of message 1165 does not appear as a window this harness finds";
+    // The button of a box with one: a hint's OK, a plain message's single
+    // confirming button (both element 187), a mark-up message's 289.
+    constexpr unsigned kConfirm = 289, kCancel = 290, kHintOk = 187, kSingle = 187;
+    struct Notice {
+        WPARAM notice;
+        LPARAM value;
+        unsigned text;     // the catalogue text it begins with
+        unsigned button;   // the button a click closes it with
+        bool enter;        // Enter is tried (it answers yes)
+    };
+    const Notice notices[] = {
+        // Enter would answer yes and start the encoder's download.
+        {1, 0, 631, kCancel, false},
+        {2, 0, 136, kHintOk, true},
+        {3, 112, 123, kSingle, true},   // the disk is full
+        {4, 0, 472, kCancel, true},
+        {5, 0, 557, kConfirm, true},
+        {6, 0, 610, kCancel, true},
+    };
     PlayerSession s;
     ASSERT_TRUE(s.Start());
-    for (WPARAM notice = 1; notice <= 6; ++notice) {
-        SCOPED_TRACE(notice);
-        PostMessageA(s.Main(), kNoticeMessage, notice, 0);
-        std::string text;
-        HWND box = s.WaitForPopup(kEventMs, &text);
-        ASSERT_NE(box, nullptr) << "notice " << notice << " not shown";
-        EXPECT_FALSE(text.empty());
-        s.Screenshot("notice-" + std::to_string(notice));
-        s.Key(VK_ESCAPE, box);
-        EXPECT_TRUE(tdtest::WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kEventMs, 100))
-            << "notice " << notice << " does not close";
+    // The notices are the navigator's: none is shown before it is there.
+    // Once the player is ready the station update's box has gone too.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return NavigatorOf(s) != nullptr; }, kEventMs, 100)) << "no navigator";
+    ASSERT_TRUE(s.WaitForText(journeys::kStatusLine, [](const std::string& t) { return t == Catalogue(414); }, kEventMs));
+    for (const Notice& n : notices) {
+        for (Way way : {Way::kEnter, Way::kEscape, Way::kClick, Way::kClose}) {
+            if (way == Way::kEnter && !n.enter) continue;
+            SCOPED_TRACE(testing::Message() << "notice " << n.notice << ", " << NameOf(way));
+            PostMessageA(s.Main(), kNoticeMessage, n.notice, n.value);
+            HWND box = WaitForPopupSaying(s, Catalogue(n.text), kEventMs);
+            ASSERT_NE(box, nullptr) << "not shown; open: " << [&] {
+                std::string all;
+                for (HWND p : s.Popups()) all += "[" + PlayerSession::TextOf(p).substr(0, 80) + "] ";
+                return all;
+            }() << "\nexpected: " << Catalogue(n.text).substr(0, 80);
+            journeys::ElementView button = s.Element(n.button, box);
+            ASSERT_TRUE(button.found && button.visible) << "no button " << n.button;
+            RECT inside = {};
+            GetClientRect(box, &inside);
+            EXPECT_LE(button.rect.right, inside.right);
+            EXPECT_LE(button.rect.bottom, inside.bottom);
+            if (way == Way::kEscape) {
+                // Painted by now: its button answered.
+                // A box still being painted shows black where its text will
+                // be: what counts is the strip once painted.
+                int dark = -1;
+                tdtest::WaitFor([&] { return (dark = TextPixelsAtRightEdge(box, button.rect.top)) == 0; }, kEventMs, 100);
+                EXPECT_EQ(0, dark) << "text past the right edge (-1: never painted)";
+                s.Screenshot("notice-" + std::to_string(n.notice));
+            }
+            switch (way) {
+            case Way::kEnter: s.Key(VK_RETURN, box); break;
+            case Way::kEscape: s.Key(VK_ESCAPE, box); break;
+            case Way::kClick: s.Click(n.button, box); break;
+            case Way::kClose: PostMessageA(box, WM_CLOSE, 0, 0); break;
+            }
+            ASSERT_TRUE(WaitGone(box)) << "does not close";
+        }
     }
+    // While a notice is open the player's close button still ends it.
+    PostMessageA(s.Main(), kNoticeMessage, 6, 0);
+    ASSERT_NE(WaitForPopupSaying(s, Catalogue(610), kEventMs), nullptr);
     EXPECT_TRUE(s.CloseByButton());
+}
+
+// A user who has not turned the hint off starts the player and plays a
+// link: without Internet access the hint opens.
+void PlayUntilNoConnectionHint(PlayerSession& s, const ToneStation& station, HWND* hint) {
+    ASSERT_TRUE(s.Settings().SetString("SHOW_KEINEVERBINDUNG", "0"));
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(s.Link(CustomLink(station, "Journey Station")));
+    *hint = WaitForPopupSaying(s, Catalogue(165), kEventMs);
+    ASSERT_NE(*hint, nullptr) << "no hint";
+}
+
+// The no-connection hint, at the first play on a machine without Internet
+// access: in its box with its OK button, its texts readable, and the
+// player's close button still ends the player while it is open.
+TEST(Journeys, TheNoConnectionHintHasItsButtonAndLetsThePlayerClose) {
+    ToneStation station;
+    PlayerSession s;
+    HWND hint = nullptr;
+    ASSERT_NO_FATAL_FAILURE(PlayUntilNoConnectionHint(s, station, &hint));
+    RECT box = {};
+    GetClientRect(hint, &box);
+    journeys::ElementView ok = s.Element(187, hint);
+    ASSERT_TRUE(ok.found && ok.visible) << "no OK button";
+    EXPECT_TRUE(ok.rect.left >= 0 && ok.rect.right <= box.right && ok.rect.bottom <= box.bottom);
+    s.Screenshot("no-connection-hint");
+    EXPECT_TRUE(s.CloseByButton()) << "the player does not end while the hint is open";
+}
+
+// Its box asks never to show it again; ticked and confirmed, the choice is kept.
+TEST(Journeys, TheNoConnectionHintRemembersNotToShowAgain) {
+    ToneStation station;
+    PlayerSession s;
+    HWND hint = nullptr;
+    ASSERT_NO_FATAL_FAILURE(PlayUntilNoConnectionHint(s, station, &hint));
+    ASSERT_TRUE(s.Click(214, hint));
+    // Ticked reads 1 (or 8 while the mouse still holds it).
+    int status = 0;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        status = s.Element(214, hint).status;
+        return status == 1 || status == 8;
+    }, kEventMs, 100)) << "not ticked: " << status;
+    ASSERT_TRUE(s.Click(187, hint));
+    ASSERT_TRUE(WaitGone(hint));
+    std::string value;
+    EXPECT_TRUE(s.Settings().GetString("SHOW_KEINEVERBINDUNG", &value));
+    EXPECT_EQ("1", value);
+    EXPECT_TRUE(s.Program().Running());
 }
 
 }  // namespace

@@ -144,6 +144,10 @@ PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSetting
     settings_.SetString("SKIN", "stockface.dll");
     // The player's own log, so a journey that goes wrong can say where.
     settings_.SetString("DEBUG_IT", "9");
+    // The machines the journeys run on have no Internet: the no-connection
+    // hint would open at every first play and hold the player's windows.
+    // As a user who ticked its box; the journey of that hint turns it on.
+    settings_.SetString("SHOW_KEINEVERBINDUNG", "1");
     DeleteFileA(LogPath().c_str());
 
     // A fresh user folder; one a person or an earlier run left goes aside

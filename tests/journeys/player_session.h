@@ -34,8 +34,10 @@ enum : unsigned {
     kBitrateLine = 54,
     kRecordButton = 274,
 };
-// The state of a button that is neither pressed nor latched.
+// The states of a button that is neither pressed nor latched, without and
+// with the mouse over it.
 constexpr int kButtonUp = 2;
+constexpr int kButtonHovered = 4;
 // The displays that may carry the running time ("00:00:07/LIVE").
 constexpr unsigned kStreamFactLines[] = {52, 55, 56, 57};
 
