@@ -254,8 +254,10 @@ bool PlayerSession::WaitForText(unsigned id, const std::function<bool(const std:
 }
 
 bool PlayerSession::Click(unsigned id, HWND window) {
-    ElementView v = Element(id, window);
-    if (!v.found) return false;
+    // A busy player may answer the element query late, as a user waits for
+    // a button to show.
+    ElementView v;
+    if (!tdtest::WaitFor([&] { return (v = Element(id, window)).found; }, 15000, 100)) return false;
     if (v.ownWindow) {
         RECT c = {};
         GetClientRect(v.ownWindow, &c);
@@ -625,11 +627,17 @@ std::vector<HWND> ChildWindows(HWND parent, const char* className) {
 }
 
 bool TypeInto(HWND edit, const std::string& text, DWORD ms) {
-    // Everything chosen, then typed over, as a user replaces a field's text.
-    PostMessageA(edit, EM_SETSEL, 0, -1);
-    PostMessageA(edit, WM_CHAR, VK_BACK, 1);
-    for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
-    return tdtest::WaitFor([&] { return PlayerSession::TextOf(edit) == text; }, ms, 50);
+    // Everything chosen, then typed over, as a user replaces a field's text;
+    // typed again when the pop-up filled the field meanwhile, as a user
+    // would on seeing it.
+    const DWORD until = GetTickCount() + ms;
+    do {
+        PostMessageA(edit, EM_SETSEL, 0, -1);
+        PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+        for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
+        if (tdtest::WaitFor([&] { return PlayerSession::TextOf(edit) == text; }, 5000, 50)) return true;
+    } while (static_cast<LONG>(until - GetTickCount()) > 0 && IsWindow(edit));
+    return false;
 }
 
 std::vector<std::string> BoxEntries(HWND combo) {
