@@ -437,22 +437,6 @@ bool AskLine(HWND table, int position) {
            answer == 1 && !g_lineReports.empty();
 }
 
-struct NavSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindNavigatorOf(HWND hwnd, LPARAM param) {
-    auto* s = reinterpret_cast<NavSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid != s->pid || strcmp(cls, kNavigatorClass) != 0) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-
 }  // namespace
 
 const ElementView* TableLine::Button(unsigned id) const {
@@ -461,11 +445,7 @@ const ElementView* TableLine::Button(unsigned id) const {
     return nullptr;
 }
 
-HWND FindNavigator(const PlayerSession& s) {
-    NavSearch search{s.Program().Pid(), nullptr};
-    EnumWindows(FindNavigatorOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND FindNavigator(const PlayerSession& s) { return s.Navigator(); }
 
 HWND FindTable(HWND navigator) {
     for (HWND child = FindWindowExA(navigator, nullptr, nullptr, nullptr); child;
@@ -574,9 +554,7 @@ BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-HWND NavigatorWindow(const PlayerSession& s) {
-    return tdtest::FindWindowOf("tunerdeck Nav Wnd Class", s.Program().Pid());
-}
+HWND NavigatorWindow(const PlayerSession& s) { return s.Navigator(); }
 
 bool OpenElementMenu(PlayerSession& s, unsigned element, DWORD ms) {
     return s.Click(element) && WaitForMenuOnScreen(s, ms);
