@@ -238,14 +238,26 @@ TEST(DialogJourneys, AFavouritesFolderIsCreatedAndRenamedThroughItsMenu) {
     // Rename: the new folder chosen in the box, the first entry of its menu.
     int index = 0;
     while (entries[static_cast<size_t>(index)] != "Jazz am Abend") ++index;
-    ASSERT_TRUE(tdtest::WaitFor([&] {
+    // One arrow at a time, each waited for: an arrow still queued when the
+    // menu opens would be taken by the menu's loop and choose another entry.
+    const auto selected = [&](int* now) {
         box = FolderBox(s);
-        DWORD_PTR now = 0;
-        if (!box || !SendMessageTimeoutA(box, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &now)) return false;
-        if (static_cast<int>(now) == index) return true;
-        s.Key(static_cast<int>(now) < index ? VK_DOWN : VK_UP, box);
+        DWORD_PTR got = 0;
+        if (!box || !SendMessageTimeoutA(box, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &got)) return false;
+        *now = static_cast<int>(got);
+        return true;
+    };
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        int now = -1;
+        if (!selected(&now)) return false;
+        if (now == index) return true;
+        s.Key(now < index ? VK_DOWN : VK_UP, box);
+        tdtest::WaitFor([&] {
+            int moved = now;
+            return selected(&moved) && moved != now;
+        }, kEventMs, 50);
         return false;
-    }, kEventMs, 300));
+    }, 4 * kEventMs, 50));
     popup = FolderMenuPopup(s, VK_DOWN);
     ASSERT_NE(popup, nullptr) << "the folder menu's first entry opens no pop-up";
     fields = Fields(popup, 1);
