@@ -78,6 +78,49 @@ TEST(TableColumnsTest, CompareOrdersNumbersTextsAndMissingColumns) {
             << (c.a ? c.a : "null") << " vs " << (c.b ? c.b : "null");
 }
 
+// The whole-column sort must give the order the pairwise comparison gives:
+// case, accents, ignored marks, digits, texts that start others, missing
+// columns, equal texts (which keep their previous order) and numbers.
+TEST(TableColumnsTest, ColumnSortKeepsThePairwiseOrder) {
+    const std::vector<const char*> names = {
+        "Radio Eins", "radio eins", "RADIO EINS", "Radio-Eins", "Radio Eins 2", "Radio", "Radi", "R\xE4" "dio Eins",
+        "R\xC4" "dio", "Ra\x02" "dio", "co-op", "coop", "coal", "co op", "O'Neil", "Oneil", "ONeil", "\xC9" "cole", "Ecole",
+        "ecole", "\xE6ther", "aether", "Stra\xDF" "e", "Strasse", "Station 00010", "Station 0009", "Station 9",
+        "10 Jazz", "9 Jazz", "_under", "~tilde", "", " lead", "zz", "Zz", "\xFF", nullptr, "Radio Eins", nullptr,
+        "Jazz & Blues", "Jazz and Blues", "jazz&blues", "\x80uro", "Jazz", "Jazz!", "Jazz?", "#1 Hits", "1 Hits",
+    };
+    const std::vector<const char*> numbers = {"12", "-3", "0", "12", nullptr, "7 kbit", "x", "2147483647", "-2147483648"};
+    for (const auto* set : {&names, &numbers}) {
+        const int numeric = set == &numbers ? 1 : 0;
+        std::vector<uint32_t> lengths;
+        for (const char* t : *set) lengths.push_back(t ? static_cast<uint32_t>(strlen(t)) : 0);
+        for (int descending : {0, 1}) {
+            std::vector<uint32_t> expected(set->size());
+            for (uint32_t i = 0; i < expected.size(); ++i) expected[i] = i;
+            std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+                return CompareColumnTexts((*set)[a], (*set)[b], numeric, descending) < 0;
+            });
+            std::vector<uint32_t> got;
+            SortColumnTexts(*set, lengths, numeric, descending, &got);
+            ASSERT_EQ(got.size(), expected.size());
+            for (size_t i = 0; i < got.size(); ++i)
+                EXPECT_EQ(got[i], expected[i]) << "place " << i << ": " << ((*set)[got[i]] ? (*set)[got[i]] : "null")
+                                               << " where " << ((*set)[expected[i]] ? (*set)[expected[i]] : "null")
+                                               << (numeric ? " numeric" : "") << (descending ? " descending" : "");
+        }
+    }
+    // Column texts are read in place, bounded by their length, not their end.
+    std::vector<const char*> inPlace = {"Beta\x01" "1", "Alpha\x01" "2"};
+    std::vector<uint32_t> got;
+    SortColumnTexts(inPlace, {4, 5}, 0, 0, &got);
+    EXPECT_EQ(got, std::vector<uint32_t>({1, 0}));
+    size_t length = 0;
+    const char text[] = "Name\x01Pop\x01" "128\x01\x05";
+    EXPECT_EQ(FindColumn(text, sizeof text - 1, 2, &length), text + 9);
+    EXPECT_EQ(length, 3u);
+    EXPECT_EQ(FindColumn(text, sizeof text - 1, 3, &length), nullptr);
+}
+
 TEST(TableColumnsTest, SubLineIdsCarryTheirParentAndIndex) {
     EXPECT_EQ(SubLineId(7, 3), 0x70000u + 0xFF0000u + 3u);
     EXPECT_TRUE(IsSubLineId(SubLineId(7, 3)));
@@ -396,8 +439,8 @@ protected:
     }
     std::vector<std::string> FirstColumn() {
         std::vector<std::string> out;
-        for (cListElement* e = table_->GetGrid()->GetLines()->First(); e; e = e->Next()) {
-            const char* t = static_cast<cTableLine*>(e)->GetColumnText(0);
+        for (int i = 0; i < table_->GetGrid()->GetLineCount(); ++i) {
+            const char* t = table_->GetGrid()->GetLine(i)->GetColumnText(0);
             out.push_back(t ? t : "(null)");
         }
         return out;
@@ -464,8 +507,8 @@ TEST_F(TableTest, ThreeHundredStationsScrollClickSortAndShow) {
     EXPECT_EQ(table_->GetGrid()->GetSortColumn(), 5);
     int previous = -1;
     bool ascending = true;
-    for (cListElement* e = table_->GetGrid()->GetLines()->First(); e; e = e->Next()) {
-        int v = atoi(static_cast<cTableLine*>(e)->GetColumnText(5));
+    for (int i = 0; i < table_->GetGrid()->GetLineCount(); ++i) {
+        int v = atoi(table_->GetGrid()->GetLine(i)->GetColumnText(5));
         if (v < previous) ascending = false;
         previous = v;
     }
@@ -534,6 +577,66 @@ TEST_F(TableTest, ScrollTrackClickJumpsTheThumbAndDragsOn) {
     SendMessageA(table_->GetWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, r.bottom + 500));
     EXPECT_EQ(table_->GetVPosition(), bar->GetMaximum());
     SendMessageA(table_->GetWindow(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// A directory-sized table holds line objects only for what is in view, and
+// its cell tips are the same tools from render to render, told their new
+// texts.
+TEST_F(TableTest, OnlyTheLinesInViewAreMadeAndCellTipsAreKept) {
+    constexpr int kRows = 5000;
+    Make(0, "Sender\x01Genre\x01" "Bitrate\x01Land\x01Sprache\x01Rang");
+    char text[128];
+    for (int i = 0; i < kRows; ++i) {
+        bk::TextFormat(text, sizeof text, "Station %04d\x01Genre %d\x01" "128\x01" "DE\x01" "de\x01%d\x01\x05", kRows - 1 - i,
+                       i % 7, i);
+        table_->AddText(text, 1000 + i);
+    }
+    Rebuild(1);
+    cTableGrid* g = table_->GetGrid();
+    ASSERT_EQ(g->GetLineCount(), kRows);
+    const int page = (410 - 10) / g->GetRowHeight() + 2;
+    EXPECT_LE(g->GetMadeLineCount(), page);
+    EXPECT_STREQ(g->GetLine(0)->GetColumnText(0), "Station 0000");   // sorted by name
+    EXPECT_EQ(g->GetLineId(0), 1000u + kRows - 1);
+
+    std::vector<const cListElement*> tips;
+    for (cListElement* e = g->GetToolTips()->First(); e; e = e->Next()) tips.push_back(e);
+    ASSERT_FALSE(tips.empty());
+    EXPECT_STREQ(static_cast<cTableCellTip*>(g->GetToolTips()->First())->GetTipText(), "Station 0000");
+
+    // Down the whole table by the thumb: the lines left behind go.
+    cScrollBar* bar = table_->GetVScrollBar();
+    const RECT thumb = bar->GetThumbRect(), track = bar->GetRect();
+    const int x = (thumb.left + thumb.right) / 2;
+    int y = (thumb.top + thumb.bottom) / 2;
+    SendMessageA(table_->GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    for (; y <= track.bottom + 20; y += 7) SendMessageA(table_->GetWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(table_->GetWindow(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_GT(table_->GetTopRow(), kRows - page);
+    EXPECT_LE(g->GetMadeLineCount(), 4 * page + 64);
+    std::vector<const cListElement*> after;
+    for (cListElement* e = g->GetToolTips()->First(); e; e = e->Next()) after.push_back(e);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.front(), tips.front());
+    char expected[64];
+    bk::TextFormat(expected, sizeof expected, "Station %04d", table_->GetTopRow());
+    EXPECT_STREQ(static_cast<cTableCellTip*>(g->GetToolTips()->First())->GetTipText(), expected);
+
+    // A line far from the view is made when asked for, by place or by id.
+    cTableLine* away = g->GetLine(17);
+    ASSERT_NE(away, nullptr);
+    EXPECT_STREQ(away->GetColumnText(0), "Station 0017");
+    EXPECT_EQ(table_->GetRowById(away->GetId()), away);
+    EXPECT_EQ(g->FindLine(1000 + kRows - 1 - 17), 17);
+
+    // Sorted by rank, numerically: every line follows, made or not.
+    POINT rank = LinePoint(0, 5);
+    rank.y = 5;
+    Click(rank);
+    ASSERT_EQ(g->GetSortColumn(), 5);
+    EXPECT_EQ(g->GetLineId(0), 1000u);
+    EXPECT_EQ(g->GetLineId(kRows - 1), 1000u + kRows - 1);
+    EXPECT_STREQ(g->GetLine(kRows - 1)->GetColumnText(0), "Station 0000");
 }
 
 // The station table at the size of a whole directory: filling it, a page
@@ -792,7 +895,7 @@ TEST_F(PodcastTableTest, EpisodesOpenCloseAndSurviveSorting) {
     EXPECT_TRUE(podcasts_.feeds[3].expanded);
     ASSERT_NE(table_->GetRowById(SubLineId(3, 2)), nullptr);
     EXPECT_EQ(podcasts_.feeds[3].rows.size(), 5u);   // the feed line and its four episodes
-    feed->Expand(1, table_->GetGrid()->GetLines());   // opening twice does nothing
+    feed->Expand(1, table_->GetGrid());   // opening twice does nothing
     EXPECT_EQ(table_->GetRowCount(), 6);
 
     // Sorting closes and reopens: the episodes follow their feed.

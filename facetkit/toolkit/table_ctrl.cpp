@@ -36,25 +36,11 @@ private:
 cMainWindowEvents g_defaultEvents;
 cTableEvents* g_events = &g_defaultEvents;
 
-// A list entry's text as the table was given it.
-class cTableTextEntry : public cListElement {
-public:
-    std::vector<char> text;
-};
-
 // The table behind its child window. A property, not the window procedure:
 // the grid's tool tips subclass the window.
 const char kTableProp[] = "facetkit.table";
 
 enum { TIMER_DOWN = 10, TIMER_UP = 20, TIMER_LEFT = 40, TIMER_RIGHT = 80 };
-
-bool InFavourites(unsigned long id) {
-    cListStore& store = GetListStore();
-    EnterCriticalSection(store.Lock());
-    bool found = store.List(LS_FAVOURITES)->GetById(id) != nullptr;
-    LeaveCriticalSection(store.Lock());
-    return found;
-}
 
 }  // namespace
 
@@ -97,7 +83,6 @@ cTableCtrl::~cTableCtrl() {
     }
     // The lines' row buttons and tips go before the bars and surfaces.
     grid_.Clear();
-    texts_.Delete();
     rows_.Delete();
     delete hBar_;
     delete vBar_;
@@ -160,11 +145,7 @@ void cTableCtrl::Invalidate() {
 
 void cTableCtrl::AddText(const char* text, unsigned long id) {
     if (!text) return;
-    cTableTextEntry* entry = new (std::nothrow) cTableTextEntry();
-    if (!entry) return;
-    entry->text.assign(text, text + strlen(text));
-    entry->SetId(id);
-    texts_.Add(entry);
+    texts_.Add(text, strlen(text), id);
 }
 
 void cTableCtrl::AddRow(const char* text, unsigned long parentId, unsigned long id) {
@@ -181,9 +162,7 @@ void cTableCtrl::SetColumnTitles(const char* titles) {
     if (titles) grid_.SetTitles(titles);
 }
 
-cTableLine* cTableCtrl::GetRowById(unsigned long id) {
-    return static_cast<cTableLine*>(grid_.GetLines()->GetById(id));
-}
+cTableLine* cTableCtrl::GetRowById(unsigned long id) { return grid_.GetLineById(id); }
 
 void cTableCtrl::Rebuild(int sortable) {
     cTablePodcasts* feeds = kind_ == TABLE_PODCASTS ? TablePodcasts() : nullptr;
@@ -191,6 +170,14 @@ void cTableCtrl::Rebuild(int sortable) {
     if (feeds) feeds->ClearRows();
     grid_.Clear();
     grid_.SetSortNumeric(5, 1);
+    // The lines themselves are made as they come into view.
+    grid_.Fill(&texts_, res_);
+    if (feeds) {
+        for (int i = 0; i < grid_.GetLineCount(); ++i) {
+            cTableLine* line = grid_.GetLine(i);
+            if (line && feeds->HasFeed(line->GetId())) feeds->SetEpisodeRow(line->GetId(), 0, line);
+        }
+    }
     cVelmoSkinData* skin = owner_ ? owner_->GetSkinData() : nullptr;
     auto makeLine = [&](unsigned long id, const char* text, size_t length, int favourite) {
         cTableLine* line = new (std::nothrow) cTableLine();
@@ -203,14 +190,6 @@ void cTableCtrl::Rebuild(int sortable) {
         line->SetData(text, length, favourite, 1);
         return line;
     };
-    for (cListElement* e = texts_.First(); e; e = e->Next()) {
-        cTableTextEntry* entry = static_cast<cTableTextEntry*>(e);
-        int favourite = kind_ == TABLE_PODCASTS ? 0 : (InFavourites(entry->GetId()) ? 1 : 0);
-        cTableLine* line = makeLine(entry->GetId(), entry->text.data(), entry->text.size(), favourite);
-        if (!line) continue;
-        grid_.GetLines()->Add(line);
-        if (feeds && feeds->HasFeed(entry->GetId())) feeds->SetEpisodeRow(entry->GetId(), 0, line);
-    }
     for (cListElement* e = rows_.First(); e; e = e->Next()) {
         cRowElement* entry = static_cast<cRowElement*>(e);
         cTableLine* parent = GetRowById(entry->GetParentId());
@@ -236,11 +215,14 @@ void cTableCtrl::Rebuild(int sortable) {
     grid_.SetSortNumeric(5, 1);
     if (dc) grid_.CreateSurfaces(dc);
     if (feeds) {
-        for (cListElement* e = grid_.GetLines()->First(); e; e = e->Next()) {
-            cTableLine* line = static_cast<cTableLine*>(e);
+        // Opening puts sub lines in: collect first.
+        std::vector<cTableLine*> feedLines;
+        for (int i = 0; i < grid_.GetLineCount(); ++i)
+            if (cTableLine* line = grid_.GetLine(i)) feedLines.push_back(line);
+        for (cTableLine* line : feedLines) {
             if (line->GetParentId() || !feeds->HasFeed(line->GetId()) || !feeds->IsExpanded(line->GetId()))
                 continue;
-            line->Expand(1, grid_.GetLines());
+            line->Expand(1, &grid_);
             if (cPodcastRowElement* row = line->GetPodcastRow()) row->ShowExpanded();
         }
     }
@@ -251,7 +233,7 @@ void cTableCtrl::Rebuild(int sortable) {
     Invalidate();
 }
 
-void cTableCtrl::SetTopRow(int row) { topRow_ = row > texts_.GetAnzElement() ? 0 : row; }
+void cTableCtrl::SetTopRow(int row) { topRow_ = row > static_cast<int>(texts_.Count()) ? 0 : row; }
 
 void cTableCtrl::SetPosition(int pos, int vertical) {
     int rowHeight = grid_.GetRowHeight();
@@ -490,11 +472,8 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // The window's text is what the table lists, a row a line, so that
         // screen readers (and tests acting as the user) can read it.
         std::string all;
-        for (cListElement* e = texts_.First(); e; e = e->Next()) {
-            for (char c : static_cast<cTableTextEntry*>(e)->text) {
-                if (!c) break;
-                all += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-            }
+        for (size_t i = 0; i < texts_.Count(); ++i) {
+            for (const char* c = texts_.Text(i); *c; ++c) all += static_cast<unsigned char>(*c) < 0x20 ? ' ' : *c;
             all += '\n';
         }
         if (msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(all.size());
@@ -516,10 +495,8 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Runs on the table's thread, so lines and buttons cannot change meanwhile.
 LRESULT cTableCtrl::AnswerLineQuery(int position, HWND asker) {
     if (position < 0 || !IsWindow(asker)) return 0;
-    cListElement* e = grid_.GetLines()->First();
-    for (int i = 0; e && i < position; ++i) e = e->Next();
-    if (!e) return 0;
-    auto* line = static_cast<cTableLine*>(e);
+    cTableLine* line = grid_.GetLine(position);
+    if (!line) return 0;
     auto send = [&](const ElementReport& report) {
         COPYDATASTRUCT cds = {kElementReportKind, sizeof report, const_cast<ElementReport*>(&report)};
         DWORD_PTR answer = 0;

@@ -74,7 +74,7 @@ public:
     virtual void SetTopRow(int row);
     virtual int GetRowHeight() { return grid_.GetRowHeight(); }
     virtual int GetRowOffset() { return rowOffset_; }
-    virtual int GetRowCount() { return grid_.GetLines()->GetAnzElement(); }
+    virtual int GetRowCount() { return grid_.GetLineCount(); }
     virtual void ScrollUpPressed();
     virtual void ScrollDownPressed();
     virtual void ScrollLeftPressed();
@@ -118,7 +118,7 @@ public:
     cScrollBar* GetHScrollBar() const { return hBar_; }
     int GetDragMode() const { return dragMode_; }
     int GetBorderColumn() const { return borderColumn_; }
-    cListe* GetTextEntries() { return &texts_; }
+    const TableEntries& GetTextEntries() const { return texts_; }
     cListe* GetRowEntries() { return &rows_; }
     // The timer's step scheduling, one WM_TIMER: returns the new interval
     // and the step it scrolls by.
@@ -147,7 +147,7 @@ private:
     int repeating_;
     HWND child_;
     cTableGrid grid_;
-    cListe texts_;
+    TableEntries texts_;
     cListe rows_;
     cScrollBar* hBar_;
     cScrollBar* vBar_;

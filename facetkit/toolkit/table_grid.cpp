@@ -10,10 +10,30 @@
 #include "bounded_text.h"
 #include "catalogue.h"
 #include "host_link.h"
+#include "list_store.h"
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
 #include "skindata.h"
+#include "win_handles.h"
+
+namespace {
+
+bool InFavourites(unsigned long id) {
+    cListStore& store = GetListStore();
+    bk::ScopedLock hold(store.Lock());
+    return store.List(LS_FAVOURITES)->GetById(id) != nullptr;
+}
+
+}  // namespace
+
+void TableEntries::Add(const char* entry, size_t length, unsigned long id) {
+    if (!entry || text.size() + length + 1 > UINT32_MAX) return;
+    Entry e = {static_cast<uint32_t>(text.size()), static_cast<uint32_t>(length), id};
+    text.insert(text.end(), entry, entry + length);
+    text.push_back(0);
+    at.push_back(e);
+}
 
 void ParseTableLayout(const char* text, TableLayout* layout) {
     if (!text || !layout) return;
@@ -85,7 +105,8 @@ void TableSurface::Free() {
 }
 
 cTableGrid::cTableGrid(int kind, cSkinWnd* owner)
-    : owner_(owner), widths_{}, totalWidth_(0), lastHovered_(-1), res_(nullptr), visibleWidth_(0),
+    : owner_(owner), widths_{}, totalWidth_(0), lastHovered_(-1), entries_(nullptr), made_(0), shownFirst_(0),
+      shownLast_(0), res_(nullptr), dotsHeight_(0), visibleWidth_(0),
       visibleHeight_(0), hoverRow_(-1), topRow_(-1), kind_(kind), headerDirty_(1), sortable_(0), directions_{},
       numeric_{}, sortColumn_(0), window_(nullptr), rowOffset_(0), hOffset_(0), lineColour_(RGB(128, 128, 128)),
       background_(nullptr), highlightBrush_(nullptr), titles_{}, initialised_(false) {
@@ -117,6 +138,7 @@ cTableGrid::~cTableGrid() {
     headerSurface_.Free();
     firstSurface_.Free();
     highlight_.Free();
+    dots_.Free();
     Clear();
 }
 
@@ -157,13 +179,123 @@ void cTableGrid::Init(cResourceManager* res, int sortable) {
     SortRows();
 }
 
+void cTableGrid::Fill(const TableEntries* entries, cResourceManager* res) {
+    Clear();
+    entries_ = entries;
+    res_ = res;
+    header_.SetResources(res);
+    const size_t count = entries ? entries->Count() : 0;
+    rows_.reserve(count);
+    for (size_t i = 0; i < count; ++i) rows_.push_back(Row{static_cast<uint32_t>(i), nullptr});
+}
+
+cTableLine* cTableGrid::MakeLine(uint32_t entry) {
+    if (!entries_ || entry >= entries_->Count()) return nullptr;
+    const TableEntries::Entry& e = entries_->at[entry];
+    cTableLine* line = new (std::nothrow) cTableLine();
+    if (!line) return nullptr;
+    line->SetId(e.id);
+    line->SetKind(kind_);
+    line->SetOwner(window_);
+    line->SetSkinData(owner_ ? owner_->GetSkinData() : nullptr);
+    line->SetResources(res_);
+    int favourite = kind_ == TABLE_PODCASTS ? 0 : (InFavourites(e.id) ? 1 : 0);
+    line->SetData(entries_->Text(entry), e.length, favourite, 1);
+    ++made_;
+    return line;
+}
+
+bool cTableGrid::Keeps(const cTableLine* line) const {
+    // A feed writes into its line, and sub lines live in theirs.
+    return kind_ == TABLE_PODCASTS || line->IsOpen() ||
+           const_cast<cTableLine*>(line)->GetSubLines()->GetAnzElement() > 0;
+}
+
+void cTableGrid::DropLine(Row& row) {
+    if (!row.line || row.entry == kNoEntry) return;
+    delete row.line;
+    row.line = nullptr;
+    --made_;
+}
+
 cTableLine* cTableGrid::GetLine(int index) {
-    return index < 0 ? nullptr : static_cast<cTableLine*>(lines_.GetByIndex(index));
+    if (index < 0 || index >= GetLineCount()) return nullptr;
+    Row& row = rows_[static_cast<size_t>(index)];
+    if (!row.line) row.line = MakeLine(row.entry);
+    return row.line;
 }
 
 unsigned long cTableGrid::GetLineId(int index) {
-    cTableLine* line = GetLine(index);
-    return line ? line->GetId() : 0;
+    if (index < 0 || index >= GetLineCount()) return 0;
+    const Row& row = rows_[static_cast<size_t>(index)];
+    if (row.line) return row.line->GetId();
+    return entries_ && row.entry < entries_->Count() ? entries_->at[row.entry].id : 0;
+}
+
+int cTableGrid::FindLine(unsigned long id) const {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Row& row = rows_[i];
+        unsigned long rowId = row.line ? row.line->GetId()
+                                       : (entries_ && row.entry < entries_->Count() ? entries_->at[row.entry].id : 0);
+        if (rowId == id && (row.line || row.entry != kNoEntry)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void cTableGrid::InsertLineBehind(cTableLine* line, cTableLine* after) {
+    if (!line) return;
+    size_t at = rows_.size();
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].line == after) {
+            at = i + 1;
+            break;
+        }
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), Row{kNoEntry, line});
+    RemoveAllLineTips();
+}
+
+cTableLine* cTableGrid::FindShownLine(unsigned long id) {
+    for (Row& row : rows_)
+        if (row.entry == kNoEntry && row.line && row.line->GetId() == id) return row.line;
+    return nullptr;
+}
+
+void cTableGrid::DeleteLine(cTableLine* line) {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].line != line) continue;
+        if (rows_[i].entry != kNoEntry) --made_;
+        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+        delete line;
+        RemoveAllLineTips();
+        return;
+    }
+}
+
+void cTableGrid::RemoveAllLineTips() {
+    // Positions moved: whatever was shown where is shown no longer.
+    for (Row& row : rows_)
+        if (row.line) row.line->RemoveToolTips();
+    shownFirst_ = shownLast_ = 0;
+}
+
+void cTableGrid::LetGoOutOfView(int first, int last) {
+    const int count = GetLineCount();
+    for (int i = shownFirst_; i < shownLast_ && i < count; ++i) {
+        if (i >= first && i < last) continue;
+        Row& row = rows_[static_cast<size_t>(i)];
+        if (!row.line) continue;
+        row.line->RemoveToolTips();
+        if (!Keeps(row.line)) DropLine(row);
+    }
+    shownFirst_ = first;
+    shownLast_ = last;
+    // Lines looked up away from the view (a query, a line id) go now and then.
+    if (made_ <= 3 * (last - first) + 64) return;
+    for (int i = 0; i < count; ++i) {
+        if (i >= first && i < last) continue;
+        Row& row = rows_[static_cast<size_t>(i)];
+        if (row.line && !Keeps(row.line)) DropLine(row);
+    }
 }
 
 int cTableGrid::GetColumnWidth(int column) const {
@@ -220,33 +352,44 @@ void cTableGrid::SortByColumn(int column) {
 void cTableGrid::SortRows() {
     if (!sortable_) return;
     std::vector<cTableLine*> open;
-    for (cListElement* e = lines_.First(); e; e = e->Next()) {
-        cTableLine* line = static_cast<cTableLine*>(e);
-        if (line->IsOpen()) open.push_back(line);
+    for (Row& row : rows_)
+        if (row.line && row.line->IsOpen()) open.push_back(row.line);
+    for (cTableLine* line : open) line->Expand(0, this);
+    const int column = sortColumn_;
+    std::vector<const char*> texts(rows_.size());
+    std::vector<uint32_t> lengths(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Row& row = rows_[i];
+        const char* text = nullptr;
+        size_t length = 0;
+        // A line's column may have been rewritten since (a feed's state).
+        if (row.line) {
+            text = row.line->GetColumnText(column);
+            length = text ? strlen(text) : 0;
+        } else if (entries_ && row.entry < entries_->Count()) {
+            text = FindColumn(entries_->Text(row.entry), entries_->at[row.entry].length, column, &length);
+        }
+        texts[i] = text;
+        lengths[i] = static_cast<uint32_t>(length);
     }
-    for (cTableLine* line : open) line->Expand(0, &lines_);
-    std::vector<cTableLine*> all;
-    for (cListElement* e = lines_.First(); e; e = e->Next()) all.push_back(static_cast<cTableLine*>(e));
-    lines_.RemoveWithoutDelete();
-    int column = sortColumn_, numeric = numeric_[sortColumn_], descending = directions_[sortColumn_];
-    // A stable sort keeps equal lines in their previous order.
-    std::stable_sort(all.begin(), all.end(), [&](cTableLine* a, cTableLine* b) {
-        return CompareColumnTexts(a->GetColumnText(column), b->GetColumnText(column), numeric, descending) < 0;
-    });
-    for (cTableLine* line : all) lines_.Add(line);
-    for (cTableLine* line : open) line->Expand(1, &lines_);
+    std::vector<uint32_t> order;
+    SortColumnTexts(texts, lengths, numeric_[column], directions_[column], &order);
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (uint32_t at : order) sorted.push_back(rows_[at]);
+    rows_.swap(sorted);
+    RemoveAllLineTips();
+    for (cTableLine* line : open) line->Expand(1, this);
 }
 
 RowHit cTableGrid::HitLineElements(int column, int row, int localX, int localY, DWORD code) {
     RowHit result;
     bool repaint = false;
     int first = topRow_ < 0 ? 0 : topRow_;
-    int last = first + (visibleHeight_ / ROW_HEIGHT) + 2;
-    int index = 0;
-    for (cListElement* e = lines_.First(); e; e = e->Next(), ++index) {
-        if (index < first) continue;
-        if (index >= last) break;
-        cTableLine* line = static_cast<cTableLine*>(e);
+    int last = std::min(first + (visibleHeight_ / ROW_HEIGHT) + 2, GetLineCount());
+    for (int index = first; index < last; ++index) {
+        cTableLine* line = GetLine(index);
+        if (!line) continue;
         if (index + 1 == row) {
             POINT pt = column == 0 ? POINT{localX, localY} : POINT{-1000, -1000};
             result = line->Click(0, pt, code, window_);
@@ -280,6 +423,23 @@ void cTableGrid::CreateSurfaces(HDC like) {
         FillRect(highlight_.dc, &r, highlightBrush_);
     }
     prepare(firstSurface_, widths_[0], linesHeight, 1);
+    dotsHeight_ = visibleHeight_ + ROW_HEIGHT;
+    dots_.Make(like, 1, dotsHeight_);
+    if (dots_.dc && background_) {
+        RECT r = {0, 0, 1, dotsHeight_};
+        FillRect(dots_.dc, &r, background_);
+        DrawDottedLine(0, dots_.dc, 0, dotsHeight_, 0);
+    } else {
+        dots_.Free();
+    }
+}
+
+void cTableGrid::DottedColumnBorder(HDC dc, int at) {
+    // Drawn on a freshly filled surface: the ready border is the same picture.
+    if (dots_.dc && dotsHeight_ == visibleHeight_ + ROW_HEIGHT)
+        ::BitBlt(dc, at, 0, 1, dotsHeight_, dots_.dc, 0, 0, SRCCOPY);
+    else
+        DrawDottedLine(0, dc, 0, visibleHeight_ + ROW_HEIGHT, at);
 }
 
 void cTableGrid::DrawDottedLine(int horizontal, HDC dc, int from, int to, int at) {
@@ -345,7 +505,6 @@ void cTableGrid::TipText(cTableLine* line, int column, char* out, size_t size) {
 }
 
 void cTableGrid::Render(int topRow, int full) {
-    if (full) tips_.Delete();
     topRow_ = topRow;
     int linesHeight = visibleHeight_ + 2 * ROW_HEIGHT;
     if (background_) {
@@ -359,21 +518,32 @@ void cTableGrid::Render(int topRow, int full) {
     if (headerDirty_) PaintHeader();
     int w0 = widths_[0];
     int count = header_.GetColumnCount();
-    DrawDottedLine(0, firstSurface_.dc, 0, visibleHeight_ + ROW_HEIGHT, w0 - 1);
+    if (firstSurface_.dc) DottedColumnBorder(firstSurface_.dc, w0 - 1);
     for (int c = 1, x = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
         x += widths_[c];
-        DrawDottedLine(0, linesSurface_.dc, 0, visibleHeight_ + ROW_HEIGHT, x - 1);
+        if (linesSurface_.dc) DottedColumnBorder(linesSurface_.dc, x - 1);
     }
-    int last = topRow + visibleHeight_ / ROW_HEIGHT + 2;
+    const int first = topRow < 0 ? 0 : topRow;
+    const int last = std::max(first, std::min(topRow + visibleHeight_ / ROW_HEIGHT + 2, GetLineCount()));
+    LetGoOutOfView(first, last);
     DWORD rop = owner_ ? owner_->GetSkinData()->GetRasterOP() : SRCAND;
-    int index = 0, y = 0, tipY = 0;
+    int y = 0, tipY = 0;
     char tip[1024];
-    for (cListElement* e = lines_.First(); e; e = e->Next(), ++index) {
-        cTableLine* line = static_cast<cTableLine*>(e);
-        if (index < topRow || index >= last) {
-            line->RemoveToolTips();
-            continue;
+    // The cells' tips stay registered from render to render; each is only
+    // told its new text and place.
+    cListElement* nextTip = full ? tips_.First() : nullptr;
+    auto placeTip = [&](RECT cell) {
+        if (cell.left >= cell.right || cell.top >= visibleHeight_) return;
+        if (nextTip) {
+            static_cast<cTableCellTip*>(nextTip)->SetTip(tip, cell.left, cell.top, cell.right, cell.bottom);
+            nextTip = nextTip->Next();
+        } else {
+            AddCellToolTip(tip, cell);
         }
+    };
+    for (int index = first; index < last; ++index) {
+        cTableLine* line = GetLine(index);
+        if (!line) continue;
         bool hover = index == hoverRow_;
         int extra = sortable_ ? 0 : index + 1;
         bool firstShown = index == topRow;
@@ -393,18 +563,23 @@ void cTableGrid::Render(int topRow, int full) {
             TipText(line, 0, tip, sizeof tip);
             int bottom = top + ROW_HEIGHT / 2 - less;
             if (bottom > visibleHeight_) bottom = visibleHeight_;
-            AddCellToolTip(tip, RECT{0, top, w0, bottom});
+            placeTip(RECT{0, top, w0, bottom});
             for (int c = 1, x = 0; c < count && c < TABLE_MAX_COLUMNS; ++c) {
                 int left = x + w0 - hOffset_;
                 int right = left + widths_[c];
                 if (left < w0 + 1) left = w0 + 1;
                 TipText(line, c, tip, sizeof tip);
-                AddCellToolTip(tip, RECT{left, top, right, top + ROW_HEIGHT - less});
+                placeTip(RECT{left, top, right, top + ROW_HEIGHT - less});
                 x += widths_[c];
             }
         }
         tipY += firstShown ? ROW_HEIGHT - rowOffset_ : ROW_HEIGHT;
         y += ROW_HEIGHT;
+    }
+    while (nextTip) {
+        cListElement* spare = nextTip;
+        nextTip = nextTip->Next();
+        tips_.Delete(spare);
     }
 }
 
@@ -418,8 +593,14 @@ void cTableGrid::Compose(HDC dst, int left, int top, int right, int bottom, int 
 }
 
 void cTableGrid::Clear() {
-    for (cListElement* e = lines_.First(); e; e = e->Next()) static_cast<cTableLine*>(e)->Expand(0, &lines_);
-    lines_.Delete();
+    std::vector<cTableLine*> open;
+    for (Row& row : rows_)
+        if (row.line && row.line->IsOpen()) open.push_back(row.line);
+    for (cTableLine* line : open) line->Expand(0, this);
+    for (Row& row : rows_) delete row.line;
+    rows_.clear();
+    made_ = 0;
+    shownFirst_ = shownLast_ = 0;
     tips_.Delete();
     for (int& n : numeric_) n = 0;
 }

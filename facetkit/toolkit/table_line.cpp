@@ -15,6 +15,7 @@
 #include "skin_button.h"
 #include "skin_wnd.h"
 #include "skindata.h"
+#include "table_grid.h"
 
 namespace {
 cTablePodcasts* g_podcasts = nullptr;
@@ -35,6 +36,23 @@ int SplitColumns(char* text, size_t length, char* columns[TABLE_MAX_COLUMNS]) {
         if (pos < length) text[pos++] = 0;
     }
     return count;
+}
+
+const char* FindColumn(const char* text, size_t length, int column, size_t* columnLength) {
+    int count = 0;
+    size_t pos = 0;
+    while (text && pos < length && count < TABLE_MAX_COLUMNS) {
+        if (text[pos] == 0x05) break;
+        size_t start = pos;
+        while (pos < length && text[pos] != 0 && text[pos] != 0x01) ++pos;
+        if (count == column) {
+            if (columnLength) *columnLength = pos - start;
+            return text + start;
+        }
+        ++count;
+        if (pos < length) ++pos;
+    }
+    return nullptr;
 }
 
 int CompareColumnTexts(const char* a, const char* b, int numeric, int descending) {
@@ -78,10 +96,10 @@ void FormatTimerDateCell(const char* cell, int language, char* out, size_t size)
 
 cTableLine::cTableLine()
     : columns_{}, count_(0), skin_(nullptr), row_(nullptr), owner_(nullptr), viewValue_(0), kind_(0), header_(0),
-      open_(0), tableList_(nullptr), parentId_(0), res_(nullptr) {}
+      open_(0), grid_(nullptr), parentId_(0), res_(nullptr) {}
 
 cTableLine::~cTableLine() {
-    if (open_ == 1 && tableList_) Expand(0, tableList_);
+    if (open_ == 1 && grid_) Expand(0, grid_);
     ClearColumns();
     DropRow();
     subLines_.Delete();
@@ -187,8 +205,8 @@ void cTableLine::TakeOver(cTableLine* from) {
     from->buttonsPending_ = false;
 }
 
-void cTableLine::Expand(int state, cListe* tableList) {
-    if (!tableList) return;
+void cTableLine::Expand(int state, cTableGrid* grid) {
+    if (!grid) return;
     bool opening = state == 1;
     if (opening == (open_ == 1)) return;
     cTablePodcasts* feeds = kind_ == TABLE_PODCASTS ? TablePodcasts() : nullptr;
@@ -200,10 +218,10 @@ void cTableLine::Expand(int state, cListe* tableList) {
             DebugLog(DL_WAR, "cTableLine::Expand: id %lu too large for sub lines", GetId());
             return;
         }
-        tableList_ = tableList;
+        grid_ = grid;
         open_ = 1;
         if (expand) expand->SetStatus(1);
-        cListElement* after = this;
+        cTableLine* after = this;
         for (cListElement* e = subLines_.First(); e; e = e->Next()) {
             cTableLine* sub = static_cast<cTableLine*>(e);
             cTableLine* copy = new (std::nothrow) cTableLine();
@@ -219,7 +237,7 @@ void cTableLine::Expand(int state, cListe* tableList) {
                 copy->row_->ClearButtons();
                 copy->row_->BuildButtons(nullptr);
             }
-            tableList->InsertBehind(copy, after);
+            grid->InsertLineBehind(copy, after);
             after = copy;
             if (feedKnown) feeds->SetEpisodeRow(GetId(), static_cast<int>(sub->GetId()), copy);
         }
@@ -230,14 +248,14 @@ void cTableLine::Expand(int state, cListe* tableList) {
         // when the ids are not 1..n.
         for (cListElement* e = subLines_.First(); e; e = e->Next()) {
             cTableLine* sub = static_cast<cTableLine*>(e);
-            cTableLine* copy = static_cast<cTableLine*>(tableList->GetById(SubLineId(GetId(), sub->GetId())));
+            cTableLine* copy = grid->FindShownLine(SubLineId(GetId(), sub->GetId()));
             if (feedKnown) feeds->SetEpisodeRow(GetId(), static_cast<int>(sub->GetId()), nullptr);
             if (!copy) continue;
             copy->row_ = nullptr;
-            copy->tableList_ = nullptr;
-            tableList->Delete(copy);
+            copy->grid_ = nullptr;
+            grid->DeleteLine(copy);
         }
-        tableList_ = nullptr;
+        grid_ = nullptr;
     }
 }
 
@@ -364,6 +382,16 @@ cTableCellTip::~cTableCellTip() {
 
 void cTableCellTip::SetTip(const char* text, int left, int top, int right, int bottom) {
     if (!owner_) return;
+    const RECT place = {left, top, right, bottom};
+    if (registered_) {
+        // Already a tool: a new text or place is told to it, nothing else.
+        if (EqualRect(&place, &info_.rect) && strncmp(text_, text ? text : "", sizeof text_ - 1) == 0) return;
+        bk::TextCopy(text_, sizeof text_, text ? text : "");
+        info_.rect = place;
+        if (HWND tips = owner_->GetToolTipWindow())
+            SendMessageA(tips, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info_));
+        return;
+    }
     info_ = TOOLINFOA{};
     info_.cbSize = TTTOOLINFOA_V2_SIZE;
     info_.hwnd = window_;

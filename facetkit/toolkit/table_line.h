@@ -23,6 +23,7 @@ class cTimerRowElement;
 class cPodcastRowElement;
 class cResourceManager;
 class cSkinWnd;
+class cTableGrid;
 class cTableLine;
 class cVelmoSkinData;
 
@@ -80,6 +81,9 @@ FACETKIT_API cTablePodcasts* TablePodcasts();
 // the buffer, at a piece that starts with 0x05, or after 20 pieces. The
 // buffer's separators become NULs; returns the count.
 FACETKIT_API int SplitColumns(char* text, size_t length, char* columns[TABLE_MAX_COLUMNS]);
+// One piece of a list text as SplitColumns would cut it, read in place:
+// null when the text has no such column.
+FACETKIT_API const char* FindColumn(const char* text, size_t length, int column, size_t* columnLength);
 
 // The order of two column texts: numeric (atoi) or by the user's locale;
 // a missing text sorts first. Descending negates.
@@ -129,7 +133,8 @@ public:
     // a page is ever seen. Whether it is a favourite is looked up then.
     void EnsureButtons();
     void AddSubLine(cTableLine* sub);
-    void Expand(int state, cListe* tableList);
+    // Shows (1) or hides the sub lines in the grid's lines, behind this one.
+    void Expand(int state, cTableGrid* grid);
     void TakeOver(cTableLine* from);
     RowHit Click(int skip, POINT pt, DWORD flag, HWND wnd);
     int LeaveHover();
@@ -149,7 +154,7 @@ private:
     int header_;
     cListe subLines_;
     int open_;
-    cListe* tableList_;
+    cTableGrid* grid_;
     unsigned long parentId_;
     cResourceManager* res_;
     std::vector<char> text_;

@@ -221,7 +221,7 @@ void cTableCtrl::DispatchElement(unsigned long rowId, DWORD element) {
             } else if (feeds->DeleteWithConfirm(feed, -1)) {
                 // The question ran a message loop: the table may be gone.
                 if (FromWindow(self) != this) break;
-                if (cTableLine* line = GetRowById(feed)) line->Expand(0, grid_.GetLines());
+                if (cTableLine* line = GetRowById(feed)) line->Expand(0, &grid_);
             }
         }
         break;
@@ -321,7 +321,7 @@ void cTableCtrl::ToggleExpand(unsigned long rowId) {
     cTableLine* line = GetRowById(rowId);
     if (!line) return;
     bool open = !line->IsOpen();
-    line->Expand(open ? 1 : 0, grid_.GetLines());
+    line->Expand(open ? 1 : 0, &grid_);
     if (cTablePodcasts* feeds = TablePodcasts())
         if (feeds->HasFeed(rowId)) feeds->SetExpanded(rowId, open ? 1 : 0);
     if (vBar_ && child_) {
