@@ -106,9 +106,30 @@ void cSkinButton::FillToolInfo(const RECT& rect) {
 void cSkinButton::SetToolTipRect(int left, int top, int right, int bottom) {
     RECT r = {left, top, right, bottom};
     if (EqualRect(&r, &lastToolRect_)) return;
-    lastToolRect_ = r;
-    if (!owner_) return;
+    if (!owner_) {
+        lastToolRect_ = r;
+        return;
+    }
+    HWND tips = owner_->GetToolTipWindow();
+    if (registered_ && tips) {
+        // A tool that moves stays registered (registering one anew costs the
+        // tip control far more, and a table moves a page of them at once);
+        // its text follows a changed sprite.
+        if (!ownText_ && res_) {
+            char text[TEXT_SIZE];
+            res_->GetToolTipText(sprite_, text, TEXT_SIZE);
+            if (strcmp(text, text_) != 0) {
+                memcpy(text_, text, sizeof text_);
+                SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool_));
+            }
+        }
+        tool_.rect = r;
+        SendMessageA(tips, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool_));
+        lastToolRect_ = r;
+        return;
+    }
     RemoveToolTip();
+    lastToolRect_ = r;
     if (!ownText_ && res_) res_->GetToolTipText(sprite_, text_, TEXT_SIZE);
     FillToolInfo(r);
     owner_->AddTool(&tool_);
@@ -122,4 +143,6 @@ void cSkinButton::RemoveToolTip() {
     probe.lpszText = scratch;
     if (owner_->GetToolInfo(&probe)) owner_->DelTool(&tool_);
     registered_ = false;
+    // Placed at the same spot again, it must register again.
+    lastToolRect_ = RECT{0, 0, 0, 0};
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -192,6 +193,14 @@ void cTableGrid::Fill(const TableEntries* entries, cResourceManager* res) {
 cTableLine* cTableGrid::MakeLine(uint32_t entry) {
     if (!entries_ || entry >= entries_->Count()) return nullptr;
     const TableEntries::Entry& e = entries_->at[entry];
+    int favourite = kind_ == TABLE_PODCASTS ? 0 : (InFavourites(e.id) ? 1 : 0);
+    for (size_t i = 0; i < spare_.size(); ++i) {
+        cTableLine* spare = spare_[i];
+        if (!spare->Refill(e.id, entries_->Text(entry), e.length, favourite)) continue;
+        spare_.erase(spare_.begin() + static_cast<std::ptrdiff_t>(i));
+        ++made_;
+        return spare;
+    }
     cTableLine* line = new (std::nothrow) cTableLine();
     if (!line) return nullptr;
     line->SetId(e.id);
@@ -199,7 +208,6 @@ cTableLine* cTableGrid::MakeLine(uint32_t entry) {
     line->SetOwner(window_);
     line->SetSkinData(owner_ ? owner_->GetSkinData() : nullptr);
     line->SetResources(res_);
-    int favourite = kind_ == TABLE_PODCASTS ? 0 : (InFavourites(e.id) ? 1 : 0);
     line->SetData(entries_->Text(entry), e.length, favourite, 1);
     ++made_;
     return line;
@@ -271,6 +279,15 @@ void cTableGrid::DeleteLine(cTableLine* line) {
     }
 }
 
+void cTableGrid::TidySpares(int keep) {
+    // What no line in view took over shows nothing.
+    for (cTableLine* line : spare_) line->RemoveToolTips();
+    while (static_cast<int>(spare_.size()) > keep) {
+        delete spare_.back();
+        spare_.pop_back();
+    }
+}
+
 void cTableGrid::RemoveAllLineTips() {
     // Positions moved: whatever was shown where is shown no longer.
     for (Row& row : rows_)
@@ -284,8 +301,14 @@ void cTableGrid::LetGoOutOfView(int first, int last) {
         if (i >= first && i < last) continue;
         Row& row = rows_[static_cast<size_t>(i)];
         if (!row.line) continue;
-        row.line->RemoveToolTips();
-        if (!Keeps(row.line)) DropLine(row);
+        if (Keeps(row.line) || row.entry == kNoEntry) {
+            row.line->RemoveToolTips();
+            continue;
+        }
+        // Its tips stay while a line coming into view may take it over.
+        spare_.push_back(row.line);
+        row.line = nullptr;
+        --made_;
     }
     shownFirst_ = first;
     shownLast_ = last;
@@ -581,6 +604,7 @@ void cTableGrid::Render(int topRow, int full) {
         nextTip = nextTip->Next();
         tips_.Delete(spare);
     }
+    TidySpares(last - first + 8);
 }
 
 void cTableGrid::Compose(HDC dst, int left, int top, int right, int bottom, int hpos, int rowOffset) {
@@ -599,6 +623,7 @@ void cTableGrid::Clear() {
     for (cTableLine* line : open) line->Expand(0, this);
     for (Row& row : rows_) delete row.line;
     rows_.clear();
+    TidySpares(0);
     made_ = 0;
     shownFirst_ = shownLast_ = 0;
     tips_.Delete();

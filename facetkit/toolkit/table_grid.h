@@ -146,6 +146,7 @@ private:
     bool Keeps(const cTableLine* line) const;
     void DropLine(Row& row);
     void LetGoOutOfView(int first, int last);
+    void TidySpares(int keep);
     void RemoveAllLineTips();
     void RecomputeTotal();
     void TipText(cTableLine* line, int column, char* out, size_t size);
@@ -158,6 +159,9 @@ private:
     const TableEntries* entries_;
     std::vector<Row> rows_;
     int made_;           // line objects that are let go when out of view
+    // Lines that left the view, to be filled with the entries coming into
+    // it: their buttons and tips are kept, not made anew.
+    std::vector<cTableLine*> spare_;
     int shownFirst_;     // the rows painted by the last render
     int shownLast_;
     cListe tips_;

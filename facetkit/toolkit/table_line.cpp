@@ -170,6 +170,23 @@ void cTableLine::SetData(const char* text, size_t length, int viewValue, int wit
     buttonsPending_ = true;
 }
 
+bool cTableLine::Refill(unsigned long id, const char* text, size_t length, int viewValue) {
+    if (kind_ == TABLE_TIMERS || kind_ == TABLE_TIPS || kind_ == TABLE_PODCASTS || header_ || !row_ || open_ == 1 ||
+        subLines_.GetAnzElement() > 0 || row_->GetViewValue() != viewValue)
+        return false;
+    // A favourite's row offers removal, any other adding.
+    if (!buttonsPending_ && (row_->FindButton(32) != nullptr) != (viewValue != 0)) return false;
+    SetId(id);
+    ClearColumns();
+    text_.assign(text, text + length);
+    text_.push_back(0);
+    count_ = SplitColumns(text_.data(), length, columns_);
+    row_->SetId(id);
+    row_->SetText(columns_[0] ? columns_[0] : "");
+    row_->LeaveHover();
+    return true;
+}
+
 void cTableLine::EnsureButtons() {
     if (!buttonsPending_ || !row_) return;
     buttonsPending_ = false;

@@ -132,6 +132,10 @@ public:
     // clicked: a directory's table has tens of thousands of lines, of which
     // a page is ever seen. Whether it is a favourite is looked up then.
     void EnsureButtons();
+    // Takes another entry of a station list into a line that has left the
+    // view, keeping its row element and buttons (and their tips) when they
+    // fit: the same favourite state. False leaves the line as it was.
+    bool Refill(unsigned long id, const char* text, size_t length, int viewValue);
     void AddSubLine(cTableLine* sub);
     // Shows (1) or hides the sub lines in the grid's lines, behind this one.
     void Expand(int state, cTableGrid* grid);
