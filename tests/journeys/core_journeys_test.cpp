@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -17,6 +18,7 @@
 
 #include "catalogue.h"
 #include "player_session.h"
+#include "registry.h"
 #include "settings.h"
 #include "test_audio.h"
 
@@ -194,6 +196,72 @@ TEST(CoreJourneyBench, FirstSoundAfterALink) {
         if (getenv("TD_BENCH_LOG")) printf("%s\n", s.Log().c_str());
         s.CloseByButton();
     }
+}
+
+// scripts/bench: from process start to the main window drawn, side by side
+// with a minimal program that opens one window (onewindow.exe), five starts
+// of each in turns; and from a click on the close button to the window
+// gone and to the end of the process, with nothing playing. The player
+// starts in a user folder that an earlier run has set up, as a user's
+// starts after the first do.
+TEST(CoreJourneyBench, StartAndCloseAgainstAMinimalWindow) {
+    if (!tdtest::BenchRequested()) GTEST_SKIP() << "benchmark: scripts/bench runs it";
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point t0) {
+        return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    };
+    PlayerSession s;
+    // As a user's player runs: without the debug log the harness turns on
+    // (TD_BENCH_LOG keeps it).
+    if (!getenv("TD_BENCH_LOG")) SetValue("DEBUG_IT", static_cast<const char*>(nullptr));
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(s.CloseByButton());
+    char ready[512] = {};
+    GetResourceString(nullptr, 414, kLanguageGerman, ready, sizeof ready);
+    std::vector<double> minimal, player, gone, ended;
+    for (int round = 0; round < 5; ++round) {
+        {
+            tdtest::Process one;
+            Clock::time_point t0 = Clock::now();
+            ASSERT_TRUE(one.Start(tdtest::BinDir() + "\\onewindow.exe"));
+            HWND window = one.WaitForWindow("tunerdeck one window", 30000);
+            ASSERT_NE(window, nullptr);
+            WaitForInputIdle(one.Handle(), 30000);
+            minimal.push_back(since(t0));
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(one.Wait(30000));
+        }
+        tdtest::Process program;
+        Clock::time_point t0 = Clock::now();
+        ASSERT_TRUE(program.Start(s.ProgramFolder() + "\\tunerdeck.exe", {}, s.ProgramFolder()));
+        HWND main = program.WaitForWindow("tunerdeck Main Wnd Class", 60000);
+        ASSERT_NE(main, nullptr);
+        WaitForInputIdle(program.Handle(), 60000);
+        // Drawn: the skin's elements are in place and answer.
+        journeys::ElementView close;
+        ASSERT_TRUE(tdtest::WaitFor([&] { return (close = s.Element(journeys::kCloseButton, main)).found; }, 60000, 5));
+        player.push_back(since(t0));
+        // Closed once the status line says the player is ready, with
+        // nothing playing.
+        ASSERT_TRUE(tdtest::WaitFor([&] { return s.Element(journeys::kStatusLine, main).text == ready; }, 60000, 50));
+        // The click as the harness gives it, at the button's middle (in its
+        // own window when it has one).
+        HWND target = close.ownWindow ? close.ownWindow : main;
+        RECT at = close.rect;
+        if (close.ownWindow) GetClientRect(close.ownWindow, &at);
+        t0 = Clock::now();
+        journeys::ClickAt(target, POINT{(at.left + at.right) / 2, (at.top + at.bottom) / 2});
+        ASSERT_TRUE(tdtest::WaitFor([&] { return !IsWindow(main) || !IsWindowVisible(main); }, 30000, 2));
+        gone.push_back(since(t0));
+        ASSERT_TRUE(program.Wait(30000));
+        ended.push_back(since(t0));
+    }
+    printf("[ BENCH    ] start-up, median of 5: player %.0f ms, minimal window %.0f ms\n", tdtest::Median(player),
+           tdtest::Median(minimal));
+    tdtest::Figure("start-up, main window drawn, beyond a minimal window", tdtest::Median(player) - tdtest::Median(minimal),
+                   "ms", 500);
+    tdtest::Figure("closing, click to window gone", tdtest::Median(gone), "ms", 100);
+    tdtest::Figure("closing, click to process end", tdtest::Median(ended), "ms", 1000);
 }
 
 // scripts/soak: plays a local stream that the server cuts every minute,
