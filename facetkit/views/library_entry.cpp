@@ -414,12 +414,17 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
     InterlockedExchange(&lib.canClose, 0);
     // The host says when it may close (its banner stopped); a host that
     // never says so must not keep the player from closing.
+    // The host is asked every 150 ms; its answer is looked for every 10 ms,
+    // so that closing does not wait out a whole step for it.
     DWORD closeStart = GetTickCount();
     while (!lib.canClose && GetTickCount() - closeStart < kCanCloseWaitMs) {
         HostCallback(25, 0, nullptr);
         HostCallback(27, 0, nullptr);
-        Sleep(150);
-        PumpMessages();
+        const DWORD asked = GetTickCount();
+        do {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            PumpMessages();
+        } while (!lib.canClose && GetTickCount() - asked < 150);
         HostLog(5, "warte auf canclose...");
     }
     HostLog(5, lib.canClose ? "canclose...ok" : "canclose...given up");
