@@ -140,6 +140,26 @@ TEST_F(ButtonsTest, SkinButtonToolTipsRegisterOnceAndGoWithTheButton) {
     EXPECT_EQ(host_->ToolCount(), 1);
     button->SetPos(100, 10, 1);
     EXPECT_EQ(host_->ToolCount(), 1) << "moved, not added twice";
+    // The tip control knows the new place and still the text.
+    auto toolOf = [&](const cSkinButton* b) {
+        TOOLINFOA info = {};
+        char buffer[300] = {};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = host_->GetWindow();
+        info.uId = reinterpret_cast<UINT_PTR>(b);
+        info.lpszText = buffer;
+        EXPECT_TRUE(host_->GetToolInfo(&info));
+        return std::make_pair(info.rect, std::string(buffer));
+    };
+    RECT moved = toolOf(button).first;
+    EXPECT_EQ(moved.left, 100);
+    EXPECT_EQ(toolOf(button).second, "Abspielen");
+    // Taken off (a table line out of view) and put back on the same spot: registered again.
+    button->RemoveToolTip();
+    EXPECT_EQ(host_->ToolCount(), 0);
+    button->SetToolTipRect(moved.left, moved.top, moved.right, moved.bottom);
+    EXPECT_EQ(host_->ToolCount(), 1);
+    EXPECT_TRUE(button->HasToolTip());
     std::string tooLong(400, 'x');
     cSkinButton second(nullptr, host_, res_.get(), kStop, 60, 10, 2, tooLong.c_str(), 0);
     EXPECT_EQ(strlen(second.GetToolTipText()), 299u);
