@@ -623,7 +623,11 @@ TEST_F(MainWindowHost, VolumeButtonsRepeatUntilReleasedAndHostVolumeMovesTheSlid
     fk::PumpPasses();
     EXPECT_EQ(g_calls.size(), after) << "the release stops the repeat";
     EXPECT_EQ(slider->GetValue(), value);
-    for (size_t i = 1; i < g_calls.size(); ++i) EXPECT_GT(g_calls[i].ch, g_calls[i - 1].ch);
+    // A slow machine may let the repeat run on to the top of the range,
+    // where the steps stay at the maximum.
+    for (size_t i = 1; i < g_calls.size(); ++i)
+        EXPECT_TRUE(g_calls[i].ch > g_calls[i - 1].ch || g_calls[i].ch == 1000)
+            << "step " << i << ": " << g_calls[i - 1].ch << " then " << g_calls[i].ch;
 
     // With the sound off the steps move the slider alone.
     win_->ToggleSound();
