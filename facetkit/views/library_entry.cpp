@@ -513,7 +513,7 @@ FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record) {
     if (nav && lib.bannerReady) {
         cVelmoSkinData* skin = nav->GetSkinData();
         const int kind = skin->GetVelmoaddieType();
-        // A banner in the main window (kind 5) shows whatever the navigator does.
+        // A banner in the main window (kind 5) stays while the navigator is folded in.
         if (kind == 5 || (lib.running && !nav->IsCollapsed())) {
             POINT at = nav->GetBannerPos();
             cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
