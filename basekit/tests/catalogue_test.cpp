@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "catalogue.h"
 
@@ -170,6 +171,38 @@ TEST(Catalogue, EveryTextThePiecesNameExistsInGermanAndEnglish) {
             EXPECT_NE("", Text(id, kLanguageGerman)) << id << " (" << row.what << ")";
             // The English twin itself, not the German fallback.
             if (row.english) EXPECT_NE("", Text(id + 2000, kLanguageGerman)) << id << " (" << row.what << ")";
+        }
+    }
+    // Texts each piece names one by one, all with an English twin.
+    struct Named {
+        const char* what;
+        std::vector<unsigned> ids;
+    };
+    const Named named[] = {
+        {"skin download, status and update offers", {2, 3, 4, 8, 13, 14, 15, 16, 351, 352, 353, 354, 355, 359}},
+        {"scheduler job states and entry descriptions",
+         {7, 17, 18, 19, 91, 92, 93, 94, 104, 453, 461, 462, 463, 480, 481, 482, 483, 488}},
+        {"main-window menus",
+         {127, 130, 171, 172, 173, 174, 175, 176, 177, 178, 180, 183, 184, 185, 186, 187, 193, 227, 241, 250, 252, 258,
+          259, 262, 267, 309, 310, 311, 312, 313, 314, 315, 324, 336, 344, 370, 371, 425, 426, 427, 428, 429, 430, 431,
+          432, 433, 434, 435, 436, 437, 438, 439, 440, 441, 442, 443, 445, 446, 504, 505, 506, 508, 515, 516, 579, 602}},
+        {"tray agent's menu", {285, 286, 288, 289, 290, 448}},
+        {"main window and protocol texts", {60, 192, 222, 407, 575, 600, 624, 731}},
+        {"list store, details and search", {205, 214, 218, 220, 224, 361, 423, 424, 447}},
+        {"tables and navigator pages", {62, 63, 198, 199, 200, 265, 281, 349, 418, 420, 449, 493, 525, 526, 587, 589}},
+        {"timer entries", {70, 74, 189, 190, 378, 379, 464, 507, 509, 510, 511}},
+        {"recordings, recommendations and the song link", {121, 122, 188, 213, 373, 387, 388, 527, 556}},
+        {"podcasts", {571, 576, 577, 581, 582, 590, 597, 599, 627}},
+        {"notices and the encoder download", {123, 389, 472, 557, 610, 632, 633, 634, 636, 638, 639}},
+        {"splash, hints and pop-ups", {110, 111, 124, 131, 132, 133, 135, 163, 164, 169, 195, 196, 404, 405, 609, 611, 623, 729}},
+        {"recording quality, cut and conversion editors",
+         {61, 64, 66, 67, 68, 69, 210, 465, 466, 468, 469, 470, 471, 518, 519, 520, 521, 522, 523, 524, 529, 530, 531, 532,
+          533, 534, 535, 536, 537, 538, 539, 591, 592, 593, 594, 595, 622}},
+    };
+    for (const Named& n : named) {
+        for (unsigned id : n.ids) {
+            EXPECT_NE("", Text(id, kLanguageGerman)) << id << " (" << n.what << ")";
+            EXPECT_NE("", Text(id + 2000, kLanguageGerman)) << id << " (" << n.what << ")";
         }
     }
 }

@@ -233,7 +233,11 @@ BOOL cResourceManager::StretchBlt(HDC dc, int x, int y, int cx, int cy, unsigned
 
 COLORREF cResourceManager::GetPixel(unsigned id) {
     const RECT* r = Sprite(id);
-    if (!r || !masterDc_) return RGB(255, 255, 255);
+    if (!r || !masterDc_) {
+        if (!InterlockedExchange(&absentColourLogged_, 1))
+            DebugLog(DL_ERR, "cResourceManager: colour sprite %u absent, white taken", id);
+        return RGB(255, 255, 255);
+    }
     COLORREF c = ::GetPixel(masterDc_, r->left, r->top);
     return c == CLR_INVALID ? RGB(255, 255, 255) : c;
 }

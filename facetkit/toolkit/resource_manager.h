@@ -72,6 +72,8 @@ private:
     HFONT fonts_[4];
     int language_;
     SIZE masterSize_;
+    // A skin without a colour sprite is told once, not at every paint.
+    volatile LONG absentColourLogged_ = 0;
 };
 
 // Copies part of a sprite (cx by cy from offset within it) to (x, y). The

@@ -19,6 +19,7 @@
 #include "main_menu.h"
 #include "main_window.h"
 #include "mp3_quality_wnd.h"
+#include "nav_history.h"
 #include "nav_menus.h"
 #include "nav_window.h"
 #include "podcast_feed.h"
@@ -317,6 +318,14 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         g_nav->ApplySkinSizes();
     }
     MakeTextBoxBrush();
+    if (g_nav) {
+        // The hook sees the whole banner as grown, so a skin with its banner
+        // on top makes room for it once.
+        cVelmoSkinData* navSkin = g_nav->GetSkinData();
+        const int bannerHeight = navSkin->GetBannerHeight();
+        navSkin->SetBannerHeight(0);
+        g_nav->OnBannerHeight(bannerHeight);
+    }
     HostLog(7, HasElement(g_nav, 375) || HasElement(g_main, 375) ? "BuildUp: podcasts on" : "BuildUp: podcasts off");
     SetPodcastFeature(HasElement(g_nav, 375) || HasElement(g_main, 375));
 
@@ -389,7 +398,10 @@ FK_EXPORT int BuildUp(void* skinCallback, const char*, int startActions) {
         if (countdown > 0) {
             --countdown;
             if (countdown == 1) {
-                if (g_nav) ShowWindow(g_nav->GetWindow(), SW_SHOW);
+                if (g_nav) {
+                    g_nav->ApplySkinSizes();
+                    ShowWindow(g_nav->GetWindow(), SW_SHOW);
+                }
                 HostCallback(40, 0, nullptr);
                 if (g_nav) RedrawWindow(g_nav->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
                 RedrawWindow(g_main->GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -452,15 +464,86 @@ FK_EXPORT void ShowInfo(int cx, int cy, const char* text) {
     ShowInfoSplash(g_main, g_resources, cx, cy, text, nullptr);
 }
 
-// The pop-ups and the navigator's banner area these describe are not built
-// yet: every record stays zero, which the host reads as "no banner here".
-FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record) {
-    if (record) *record = BannerInfoRecord{};
-    return record;
+// The banner descriptions. The host's banner threads ask at any time, also
+// while no such window is open or the interface is being torn down: a record
+// that describes nothing stays zero, which the host reads as "no banner
+// here", and the reason goes to the log.
+namespace {
+
+int32_t HandleWord(HWND window) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(window)); }
+
+struct SplashBannerAsk {
+    BannerInfoRecord* record;
+    int kind;
+    bool withSize;
+};
+
+void DescribeSplashBanner(cSplashWnd* wnd, void* arg) {
+    auto* ask = static_cast<SplashBannerAsk*>(arg);
+    // The first slot holds the newest pop-up of any kind.
+    if (wnd->GetKind() != ask->kind) return;
+    POINT at = wnd->GetContentOrigin();
+    ask->record->window = HandleWord(wnd->GetWindow());
+    ask->record->x = at.x;
+    ask->record->y = at.y;
+    if (ask->withSize) {
+        SIZE size = wnd->GetContentSize();
+        ask->record->cx = size.cx;
+        ask->record->cy = size.cy;
+    }
 }
-FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
-FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
-FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record) { return GetBannerInfo(record); }
+
+BannerInfoRecord* HandOut(BannerInfoRecord* out, const BannerInfoRecord& filled, const char* which) {
+    if (!filled.window) LogF(9, "%s: no banner window", which);
+    if (out) *out = filled;
+    return out;
+}
+
+BannerInfoRecord* SplashBannerRecord(BannerInfoRecord* out, int kind, bool withSize, const char* which) {
+    BannerInfoRecord filled = {};
+    SplashBannerAsk ask{&filled, kind, withSize};
+    SplashSlotCall(kind, DescribeSplashBanner, &ask);
+    if (kind == cSplashWnd::KIND_PODCASTS && filled.window)
+        if (cNavWindow* nav = dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR)))
+            bk::TextCopy(filled.url, sizeof filled.url, nav->GetSkinData()->GetPodcastURL());
+    return HandOut(out, filled, which);
+}
+
+}  // namespace
+
+FK_EXPORT BannerInfoRecord* GetBannerInfo(BannerInfoRecord* record) {
+    BannerInfoRecord filled = {};
+    LibraryState& lib = Library();
+    auto* nav = dynamic_cast<cNavWindow*>(GetWindowList().Find(WND_ID_NAVIGATOR));
+    if (nav && lib.bannerReady) {
+        cVelmoSkinData* skin = nav->GetSkinData();
+        const int kind = skin->GetVelmoaddieType();
+        // A banner in the main window (kind 5) stays while the navigator is folded in.
+        if (kind == 5 || (lib.running && !nav->IsCollapsed())) {
+            POINT at = nav->GetBannerPos();
+            cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+            filled.window = HandleWord(kind == 5 ? (main ? main->GetWindow() : nullptr) : nav->GetWindow());
+            filled.x = at.x;
+            filled.y = at.y;
+            filled.updateKind = skin->GetVelmoaddieUpdateArt();
+            int width = 0, height = 0;
+            if (cSettingsInterface* host = lib.host)
+                NavBannerSize(host->GetLanguage(), host->GetAdBannerCX(), host->GetAdBannerCY(),
+                              host->GetAdBannerCX_ENG(), host->GetAdBannerCY_ENG(), &width, &height);
+            skin->SetBannerHeight(height);
+        }
+    }
+    return HandOut(record, filled, "GetBannerInfo");
+}
+FK_EXPORT BannerInfoRecord* GetSpezBannerInfo(BannerInfoRecord* record) {
+    return SplashBannerRecord(record, cSplashWnd::KIND_LOADING, true, "GetSpezBannerInfo");
+}
+FK_EXPORT BannerInfoRecord* GetInfoBannerInfo(BannerInfoRecord* record) {
+    return SplashBannerRecord(record, cSplashWnd::KIND_INFO, false, "GetInfoBannerInfo");
+}
+FK_EXPORT BannerInfoRecord* GetPodcastBannerInfo(BannerInfoRecord* record) {
+    return SplashBannerRecord(record, cSplashWnd::KIND_PODCASTS, true, "GetPodcastBannerInfo");
+}
 
 void RemoveOemNavigatorViews(cSkinWnd* navigator, HMODULE skinModule) {
     if (!navigator || !IsOEMPlayer()) return;

@@ -527,8 +527,17 @@ void cVelmoWin::SetCurrentSelection(int channelId, const char* name) {
         PostMessageA(hwnd, WM_MAIN_APPLY_SELECTION, 0, 0);
         return;
     }
+    // The host's log tells how far a selection got when one goes wrong.
+    HostLog(5, "SetCurrentSelection 1");
+    StationNameFromText(name, station_, sizeof station_);
+    HostLog(5, "SetCurrentSelection 2");
+    // A recording started by hand takes its name from here when the
+    // address is not in the database.
+    MainStationDetails().Select(channelId, station_);
+    HostLog(5, "SetCurrentSelection 3");
     SetStationText(name);
-    UpdateFavouriteButton();
+    HostLog(5, "SetCurrentSelection 4");
+    UpdateFavouriteButton(true);
 }
 
 int cVelmoWin::IsFavourite(unsigned long channelId) const {
@@ -539,14 +548,16 @@ int cVelmoWin::IsFavourite(unsigned long channelId) const {
     return favourites && favourites->GetById(channelId) ? 1 : 0;
 }
 
-void cVelmoWin::UpdateFavouriteButton() {
+void cVelmoWin::UpdateFavouriteButton(bool logSteps) {
     cActiveElement* e = Element(GetButtonList(), 29);
     if (!e) return;
     int favourite = IsFavourite(static_cast<unsigned long>(stationId_));
+    if (logSteps) HostLog(5, "SetCurrentSelection 5");
     if (auto* button = dynamic_cast<cWndButton*>(e)) {
         button->SetBtnLook(favourite ? 32 : 29);
         button->SetToolTipText(favourite ? 175u : 176u);
     }
+    if (logSteps) HostLog(5, "SetCurrentSelection 6");
     Repaint(GetWindow(), e->GetRect());
     // A button with a window of its own paints the new look itself.
     e->Invalidate();

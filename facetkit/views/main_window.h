@@ -367,7 +367,8 @@ private:
     void OnButtonUp(LPARAM lParam);
     void OnMouseMove(LPARAM lParam);
     void UpdateSoundButton();
-    void UpdateFavouriteButton();
+    // With logSteps the host's log gets the selection's last steps.
+    void UpdateFavouriteButton(bool logSteps = false);
     void OnCommand(UINT command);
     LRESULT OnCopyData(WPARAM kind, const COPYDATASTRUCT* data);
     void OnRecordingCopy(WPARAM wParam, LPARAM lParam);

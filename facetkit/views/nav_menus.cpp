@@ -253,7 +253,7 @@ void PodcastRowCommand(UINT command, uint32_t rowId) {
     case CMD_POD_SUBSCRIPTION: ShowView(12); break;
     case CMD_POD_INFO:
         OpenMakerPage((UiLanguage() == 2 ? "/podcast/index.php?URL=" : "/pages/radiomagazin/podcasts/detail.php?url=") +
-                      address);
+                      PercentEncoded(address.c_str()));
         break;
     case CMD_POD_RECOMMEND: Recommend(5, static_cast<int>(feedId), address.c_str()); break;
     case CMD_POD_NEWEST:

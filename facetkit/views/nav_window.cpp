@@ -283,6 +283,8 @@ void cNavWindow::ApplySkinSizes() {
         NavBannerSize(host->GetLanguage(), host->GetAdBannerCX(), host->GetAdBannerCY(), host->GetAdBannerCX_ENG(),
                       host->GetAdBannerCY_ENG(), &w, &h);
     skin->SetBannerHeight(h);
+    OnBannerHeight(h);
+    skin->SetBannerHeight(h);
     SIZE minimum = skin->GetMinSizeNavWnd();
     int minHeight = minimum.cy;
     if (!bannerShown_ || kind == 1 || kind == 5) {
@@ -339,20 +341,49 @@ void cNavWindow::ReleaseBackBuffer() {
     backOld_ = nullptr;
 }
 
+void cNavWindow::PlaceBesideMain() {
+    cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN);
+    if (!main) return;
+    POINT offset = GetSkinData()->GetNavWndOffset();
+    int x = main->GetPosX() + main->GetWidth() + offset.x, y = main->GetPosY() + offset.y;
+    char text[128];
+    bk::TextFormat(text, sizeof text, "PosMain (X:%d Y:%d) NeuPosExt(X:%d Y:%d)", main->GetPosX(), main->GetPosY(), x, y);
+    HostCallback(28, 7, text);
+    SetWindowPosition(x, y);
+}
+
+void cNavWindow::OnBannerHeight(int height) {
+    cVelmoSkinData* skin = GetSkinData();
+    if (skin->GetVelmoaddieType() != 2) return;
+    const int d = height - skin->GetBannerHeight();
+    if (d != 0) {
+        for (cListElement* e = GetButtonList()->First(); e; e = e->Next()) {
+            auto* element = static_cast<cActiveElement*>(e);
+            RECT r = element->GetRect();
+            OffsetRect(&r, 0, d);
+            element->SetRect(r, 0);
+        }
+        if (view_) {
+            RECT content = view_->Rect();
+            content.top += d;
+            if (view_->SetRect(content)) view_->ShowView(0);
+        }
+        auto down = [d](POINT p) { return POINT{p.x, p.y + d}; };
+        skin->SetDisplayLeftTop(down(skin->GetDisplayLeftTop()));
+        skin->SetTitelPos(down(skin->GetTitelPos()));
+        skin->SetListenCounterPos(down(skin->GetListenCounterPos()));
+        POINT offset = skin->GetNavWndOffset();
+        skin->SetNavWndOffset(POINT{offset.x, offset.y - d});
+    }
+    PlaceBesideMain();
+}
+
 void cNavWindow::LayoutPass() {
     cVelmoSkinData* skin = GetSkinData();
     cSettingsInterface* host = Host();
     int first = host ? static_cast<int>(static_cast<unsigned short>(host->GetScreen())) : static_cast<int>(NV_SEARCH_FORM);
     ReleaseBackBuffer();
-    if (cSkinWnd* main = GetWindowList().Find(WND_ID_MAIN)) {
-        POINT offset = skin->GetNavWndOffset();
-        int x = main->GetPosX() + main->GetWidth() + offset.x, y = main->GetPosY() + offset.y;
-        char text[128];
-        bk::TextFormat(text, sizeof text, "PosMain (X:%d Y:%d) NeuPosExt(X:%d Y:%d)", main->GetPosX(), main->GetPosY(),
-                       x, y);
-        HostCallback(28, 7, text);
-        SetWindowPosition(x, y);
-    }
+    PlaceBesideMain();
     int width = GetWidth(), height = GetHeight();
     POINT lt = skin->GetDisplayLeftTop();
     RECT content = {lt.x, lt.y, width - skin->GetDisplayRandRechts(), height - skin->GetDisplayRandUntenOhneBanner()};

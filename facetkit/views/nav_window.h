@@ -103,6 +103,10 @@ public:
     void ToggleBanner();
     // The banner's top-left corner in the window, by the skin's banner kind.
     POINT GetBannerPos();
+    // The banner takes `height` from now on: a skin with the banner on top
+    // (kind 2) moves its navigator's elements and display down by what the
+    // banner grew and places the window beside the main window again.
+    virtual void OnBannerHeight(int height);
     // The user let go of the size grip: new size, layout, stored size.
     void OnEndResize();
 
@@ -145,6 +149,8 @@ private:
     void PaintFrame(HDC dc);
     void PaintBannerFrame(HDC dc);
     bool MainExists() const;
+    // Beside the main window, at the skin's offset from its right edge.
+    void PlaceBesideMain();
     HWND MainWindow() const;
     void UpdateDialog(bool tips, int stage, int count);
     void SetReply(Reply* reply, const char* text);

@@ -88,20 +88,25 @@ std::string RecommendThanksText(int kind, const char* itemText, int language) {
     return out;
 }
 
-std::string BuildSongLink(const char* base, const char* song) {
-    std::string link = base ? base : "";
-    link += "?song=";
+std::string PercentEncoded(const char* value) {
+    std::string out;
     const char* hex = "0123456789ABCDEF";
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(song ? song : ""); *p; ++p) {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(value ? value : ""); *p; ++p) {
         if ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9') || *p == '-' ||
             *p == '_' || *p == '.' || *p == '~') {
-            link += static_cast<char>(*p);
+            out += static_cast<char>(*p);
         } else {
-            link += '%';
-            link += hex[*p >> 4];
-            link += hex[*p & 15];
+            out += '%';
+            out += hex[*p >> 4];
+            out += hex[*p & 15];
         }
     }
+    return out;
+}
+
+std::string BuildSongLink(const char* base, const char* song) {
+    std::string link = base ? base : "";
+    link += "?song=" + PercentEncoded(song);
     if (link.size() > 4095) link.resize(4095);
     return link;
 }

@@ -22,6 +22,9 @@ struct RecordingStartRecord;
 FACETKIT_API std::vector<std::string> RecordingPieceFiles(const char* path, int pieces, int firstPiece);
 // The thanks line after a sent recommendation (texts 121, 387, 388, 556).
 FACETKIT_API std::string RecommendThanksText(int kind, const char* itemText, int language);
+// A value for a query of an address: everything but letters, digits and
+// "-_.~" percent-encoded.
+FACETKIT_API std::string PercentEncoded(const char* value);
 // The song-shop address: base "?song=" and the song, percent-encoded.
 FACETKIT_API std::string BuildSongLink(const char* base, const char* song);
 

@@ -97,6 +97,13 @@ void StationDetails::Reset() {
     ResetLocked();
 }
 
+void StationDetails::Select(long stationId, const char* name) {
+    Locked l(&lock_);
+    ResetLocked();
+    stationId_ = static_cast<int32_t>(stationId);
+    bk::TextCopy(name_, name ? name : "");
+}
+
 void StationDetails::SetStationLine(const char* text) {
     if (!text) return;
     {

@@ -57,6 +57,9 @@ public:
     void SetOwner(cStationDisplay* owner) { owner_ = owner; }
 
     void Reset();
+    // The station the display shows from now on: the record is cleared and
+    // takes its id (-1 for an address not in the database) and name.
+    void Select(long stationId, const char* name);
     void SetStationLine(const char* text);
     void SetTrackCount(long count);
     void SetCurrentTrack(long index);

@@ -160,6 +160,8 @@ TEST(Journeys, ARecordingByHandIsSavedAndHoldsTheTone) {
     // Five seconds of 44.1 kHz stereo.
     std::string file = s.WaitForFile(recordings, ".wav", 5 * 176400, kEventMs);
     ASSERT_FALSE(file.empty()) << "nothing recorded into " << recordings << "\n" << s.Log();
+    // Named after the station the link named, not as an unknown one.
+    EXPECT_EQ(0u, FileNameOf(file).rfind("Journey Station", 0)) << file;
     ASSERT_TRUE(s.Click(journeys::kRecordButton));
     std::string text;
     HWND saved = s.WaitForPopup(kEventMs, &text);

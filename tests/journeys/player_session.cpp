@@ -179,8 +179,11 @@ PlayerSession::~PlayerSession() {
 }
 
 bool PlayerSession::RouteStation(unsigned channelId, const std::string& address) {
+    // A station routed before keeps its route.
     std::string bytes;
-    if (!tdtest::ReadFileBytes(programFolder_.File("radiodb.rdb"), &bytes)) return false;
+    if (!tdtest::ReadFileBytes(userFolder_ + "radiodb.rdb", &bytes) &&
+        !tdtest::ReadFileBytes(programFolder_.File("radiodb.rdb"), &bytes))
+        return false;
     size_t size = bytes.size();
     if (!CheckCrc16(reinterpret_cast<const unsigned char*>(bytes.data()), &size)) return false;
     cStationDbDoc db;

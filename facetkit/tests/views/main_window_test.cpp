@@ -18,6 +18,7 @@
 #include "main_menu.h"
 #include "nav_menus.h"
 #include "nav_window.h"
+#include "podcast_feed.h"
 #include "recording_display.h"
 #include "recording_record.h"
 #include "host_exports.h"
@@ -47,6 +48,7 @@ struct Call {
 std::vector<Call> g_calls;
 // The record of the last code 38 (a recording's start).
 void* g_recordHanded = nullptr;
+std::string g_lastPage;
 
 // Code 26 follows the focus, which other programs on the display move at
 // any time: only the test that asks for it records it.
@@ -58,7 +60,10 @@ std::thread g_hostPlayback;
 
 int RecordCallback(int code, int ch, void* text) {
     if (code == CB_BANNER_REFRESH && !g_recordActivation) return 0;
+    // The host's log: what these tests follow are the host's actions.
+    if (code == 28) return 0;
     g_calls.push_back({code, ch});
+    if (code == 5) g_lastPage = text ? static_cast<const char*>(text) : "";
     if (code == 38) g_recordHanded = text;
     if (code == 72 && g_playsPlaylists) {
         cVelmoWin* win = g_playsPlaylists;
@@ -790,6 +795,26 @@ TEST_F(MainWindowHost, RowMenusActOnTheRowTheyWereOpenedOn) {
     SetNavContextItem(0);
 }
 
+// The feed's address goes into the page's query whole: "&", "?" and blanks
+// in it are encoded.
+TEST_F(MainWindowHost, PodcastInfoHandsTheFeedAddressEncoded) {
+    auto* feed = new cPodcastFeed();
+    feed->SetId(77);
+    feed->SetUrl("http://feeds.example/pod?a=1&b=2 c");
+    {
+        bk::ScopedLock hold(PodcastFeedsLock());
+        PodcastFeeds().Add(feed);
+    }
+    SetNavContextItem(77);
+    g_lastPage.clear();
+    win_->OnMenuCommand(MENU_PODCAST_ROW, CMD_POD_INFO);
+    EXPECT_NE(g_lastPage.find("detail.php?url=http%3A%2F%2Ffeeds.example%2Fpod%3Fa%3D1%26b%3D2%20c"), std::string::npos)
+        << g_lastPage;
+    SetNavContextItem(0);
+    bk::ScopedLock hold(PodcastFeedsLock());
+    PodcastFeeds().Delete(feed);
+}
+
 TEST_F(MainWindowHost, EpisodePlaysAndGoesOnToItsTrack) {
     g_calls.clear();
     win_->PlayEpisode(2, "", "Folge", 3);
@@ -1026,6 +1051,32 @@ TEST_F(MainWindowHost, RecordingStateFollowsTheHostAndGuardsCloseAndStationChang
     SendMessageA(hwnd, WM_MAIN_RECORDING_STATE, reinterpret_cast<WPARAM>(record), 0);
     EXPECT_EQ(g_recordsSaved, 1);
     SetRecordingPopups(saved);
+}
+
+// A recording started by hand carries the shown name for an address the
+// user gave (the host has no name for it); for a database station the host
+// names the file itself.
+TEST_F(MainWindowHost, ARecordingByHandIsNamedAfterAUserGivenAddress) {
+    const struct {
+        int id;
+        const char* shown;
+        const char* name;
+    } cases[] = {
+        {-1, "Journey Station", "Journey Station"},
+        {4711, "Radio", ""},
+        {-1, "", ""},
+    };
+    for (const auto& c : cases) {
+        win_->SetCurrentSelection(c.id, c.shown);
+        g_recordHanded = nullptr;
+        SendMessageA(win_->GetWindow(), WM_MAIN_RECORD_BUTTON, 0, 0);
+        auto* record = static_cast<RecordingStartRecord*>(g_recordHanded);
+        ASSERT_NE(record, nullptr) << c.shown;
+        EXPECT_EQ(record->timerEntryId, -1);
+        EXPECT_STREQ(record->name, c.name) << c.id;
+        ASSERT_TRUE(UntrackHandedRecord(record));
+        HeapFree(GetProcessHeap(), 0, record);
+    }
 }
 
 int g_editorCalls = 0;

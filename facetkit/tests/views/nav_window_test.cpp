@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "fake_settings.h"
+#include "host_exports.h"
+#include "library_entry.h"
 #include "library_guard.h"
 #include "main_probe.h"
 #include "library_state.h"
@@ -404,4 +406,89 @@ TEST(NavEpisodePlaylist, HostileTitlesAndPathsStayInTheirEntry) {
         for (const std::string& p : c.present) EXPECT_NE(text.find(p), std::string::npos) << c.kind << ": " << p;
         for (const std::string& a : c.absent) EXPECT_EQ(text.find(a), std::string::npos) << c.kind << ": " << a;
     }
+}
+
+// The main banner's description: nothing before the interface is ready or
+// while the navigator is folded in; then the navigator's banner area, and
+// for a skin whose banner sits in the main window that window even while
+// the interface is not running.
+TEST_F(NavFixture, TheMainBannerIsDescribedOnlyWhereItCanShow) {
+    MainProbe main;
+    settings.numbers["GetLanguage"] = 1;
+    settings.numbers["GetAdBannerCX"] = 468;
+    settings.numbers["GetAdBannerCY"] = 60;
+    cVelmoSkinData* skin = nav->GetSkinData();
+    skin->SetVelmoaddieUpdateArt(3);
+    const LONG savedReady = Library().bannerReady, savedRunning = Library().running;
+    auto describe = [] {
+        BannerInfoRecord r;
+        memset(&r, 0x5A, sizeof r);
+        EXPECT_EQ(GetBannerInfo(&r), &r);
+        return r;
+    };
+    const int32_t navWord = static_cast<int32_t>(reinterpret_cast<intptr_t>(nav->GetWindow()));
+    const int32_t mainWord = static_cast<int32_t>(reinterpret_cast<intptr_t>(main.GetWindow()));
+
+    InterlockedExchange(&Library().running, 1);
+    InterlockedExchange(&Library().bannerReady, 0);
+    EXPECT_EQ(describe().window, 0) << "before the banner is ready";
+    InterlockedExchange(&Library().bannerReady, 1);
+    EXPECT_EQ(describe().window, 0) << "folded in";
+    EXPECT_EQ(GetBannerInfo(nullptr), nullptr);
+
+    Extend();
+    skin->SetBannerHeight(0);
+    BannerInfoRecord r = describe();
+    POINT at = nav->GetBannerPos();
+    EXPECT_EQ(r.window, navWord);
+    EXPECT_EQ(r.x, at.x);
+    EXPECT_EQ(r.y, at.y);
+    EXPECT_EQ(r.updateKind, 3);
+    EXPECT_EQ(r.cx, 0);
+    EXPECT_EQ(r.url[0], 0);
+    EXPECT_EQ(skin->GetBannerHeight(), 60) << "the banner height for the interface's language";
+
+    InterlockedExchange(&Library().running, 0);
+    EXPECT_EQ(describe().window, 0) << "interface not running";
+    skin->SetVelmoaddieType(5);
+    EXPECT_EQ(describe().window, mainWord) << "a banner in the main window";
+
+    InterlockedExchange(&Library().bannerReady, savedReady);
+    InterlockedExchange(&Library().running, savedRunning);
+}
+
+// A skin with its banner on top makes room for a banner that grew and keeps
+// the navigator beside the main window; other skins leave everything.
+TEST_F(NavFixture, TheBannerHeightHookMovesOnlyATopBannerLayout) {
+    MainProbe main;
+    main.SetSize(350, 160);
+    main.SetStoredPosition(100, 50);
+    cVelmoSkinData* skin = nav->GetSkinData();
+    for (int kind : {0, 2}) {
+        SCOPED_TRACE(kind);
+        skin->SetVelmoaddieType(kind);
+        skin->SetBannerHeight(0);
+        skin->SetDisplayLeftTop(POINT{5, 10});
+        skin->SetTitelPos(POINT{1, 2});
+        skin->SetListenCounterPos(POINT{3, 4});
+        skin->SetNavWndOffset(POINT{7, 8});
+        nav->SetWindowPosition(0, 0);
+        nav->OnBannerHeight(60);
+        const int d = kind == 2 ? 60 : 0;
+        EXPECT_EQ(skin->GetDisplayLeftTop().y, 10 + d);
+        EXPECT_EQ(skin->GetTitelPos().y, 2 + d);
+        EXPECT_EQ(skin->GetListenCounterPos().y, 4 + d);
+        EXPECT_EQ(skin->GetNavWndOffset().y, 8 - d);
+        EXPECT_EQ(skin->GetNavWndOffset().x, 7);
+        EXPECT_EQ(nav->GetPosX(), kind == 2 ? 100 + 350 + 7 : 0);
+        EXPECT_EQ(nav->GetPosY(), kind == 2 ? 50 + 8 - 60 : 0);
+    }
+    // Applying the skin sizes stores the height before the hook: nothing moves.
+    skin->SetVelmoaddieType(2);
+    settings.numbers["GetLanguage"] = 1;
+    settings.numbers["GetAdBannerCY"] = 60;
+    settings.numbers["GetVelmoAddy"] = 1;
+    const POINT before = skin->GetDisplayLeftTop();
+    nav->ApplySkinSizes();
+    EXPECT_EQ(skin->GetDisplayLeftTop().y, before.y);
 }

@@ -15,6 +15,7 @@
 #include "facetkit_fixtures.h"
 #include "fill_bars.h"
 #include "host_exports.h"
+#include "library_entry.h"
 #include "library_guard.h"
 #include "library_state.h"
 #include "main_window.h"
@@ -664,3 +665,59 @@ TEST_F(SplashTest, LoadingWindowFromPrepareAndNothingOutlivesTheInterface) {
 }
 
 }  // namespace
+
+// The host's banner threads ask where a pop-up's banner goes: the window
+// and its banner area while the pop-up is open, a zero record (and a line
+// in the log) while it is not; a missing record is no fault either.
+TEST_F(SplashTest, BannerDescriptionsNameTheOpenPopUpsOrNothing) {
+    typedef BannerInfoRecord* (*Describe)(BannerInfoRecord*);
+    const struct {
+        const char* name;
+        Describe describe;
+    } exports[] = {
+        {"GetSpezBannerInfo", &GetSpezBannerInfo},
+        {"GetInfoBannerInfo", &GetInfoBannerInfo},
+        {"GetPodcastBannerInfo", &GetPodcastBannerInfo},
+    };
+    for (const auto& e : exports) {
+        BannerInfoRecord record;
+        memset(&record, 0x5A, sizeof record);
+        g_logs.clear();
+        EXPECT_EQ(e.describe(&record), &record) << e.name;
+        EXPECT_EQ(record.window, 0) << e.name;
+        EXPECT_EQ(record.cx, 0) << e.name;
+        EXPECT_EQ(record.url[0], 0) << e.name;
+        EXPECT_EQ(g_logs, std::vector<std::string>{std::string(e.name) + ": no banner window"});
+        EXPECT_EQ(e.describe(nullptr), nullptr) << e.name;
+    }
+
+    auto expectDescribes = [](const char* name, Describe describe, unsigned serial, bool sized) {
+        struct Area {
+            HWND hwnd;
+            POINT origin;
+            SIZE size;
+        } area = {};
+        ASSERT_TRUE(SplashCall(serial, [](cSplashWnd* w, void* out) {
+            *static_cast<Area*>(out) = {w->GetWindow(), w->GetContentOrigin(), w->GetContentSize()};
+        }, &area)) << name;
+        BannerInfoRecord record = {};
+        describe(&record);
+        EXPECT_EQ(record.window, static_cast<int32_t>(reinterpret_cast<intptr_t>(area.hwnd))) << name;
+        EXPECT_EQ(record.x, area.origin.x) << name;
+        EXPECT_EQ(record.y, area.origin.y) << name;
+        EXPECT_EQ(record.cx, sized ? area.size.cx : 0) << name;
+        EXPECT_EQ(record.cy, sized ? area.size.cy : 0) << name;
+        EXPECT_GT(area.size.cx, 0) << name;
+    };
+    // The loading pop-up stands alone at the start; a later pop-up of
+    // another kind does not pass for it.
+    unsigned loading = Open(1, 100);
+    expectDescribes("GetSpezBannerInfo", &GetSpezBannerInfo, loading, true);
+    unsigned search = OpenPodcastSearchSplash(nullptr, res_);
+    unsigned info = ShowInfoSplash(nullptr, res_, 200, 100, "x", nullptr);
+    expectDescribes("GetPodcastBannerInfo", &GetPodcastBannerInfo, search, true);
+    expectDescribes("GetInfoBannerInfo", &GetInfoBannerInfo, info, false);
+    BannerInfoRecord covered = {};
+    GetSpezBannerInfo(&covered);
+    EXPECT_EQ(covered.window, 0);
+}
