@@ -208,8 +208,10 @@ TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
     tdtest::ToneStats st;
     EXPECT_TRUE(s.WaitForTone(kLeadSeconds * 1000, &st)) << "rms " << st.rms << " frequency " << st.frequency;
 
-    ASSERT_TRUE(tdtest::WaitFor([&] { return !EntryStates(listFile).empty() && EntryStates(listFile)[0] == kExecutedState; },
-                                (kLeadSeconds + 3 * kLengthSeconds) * 1000, 500))
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        const std::vector<int> states = EntryStates(listFile);
+        return !states.empty() && states[0] == kExecutedState;
+    }, (kLeadSeconds + 3 * kLengthSeconds) * 1000, 500))
         << "states of the entries: " << Describe(EntryStates(listFile)) << "\n" << s.Log();
     const size_t connections = station.Connections();
     ASSERT_TRUE(tdtest::WaitFor([&] { return EntryStates(listFile) == std::vector<int>{kExecutedState, kExecutedState}; },
