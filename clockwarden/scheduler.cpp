@@ -15,6 +15,13 @@ namespace {
 
 const char kNoRepeatText[] = "---";
 constexpr uint32_t kLongWait = 900000000;
+// The one-second polling of a due phase, and the quicker one once the time
+// it waits for has come: a job that starts late (the previous job's stop
+// took its start second) loses no more of its run than it must.
+constexpr UINT kPollMs = 1000;
+constexpr UINT kCatchUpPollMs = 100;
+// A job starting this long after another one's stop follows it at once.
+constexpr uint64_t kFollowOnTicks = 1 * kTicksPerSecond;
 // Finished runs of one repeating entry kept in the list; older ones go, so
 // a daily job does not grow the file (and the quadratic conflict check) for
 // ever.
@@ -87,6 +94,9 @@ bool BuildCommandLine(char* out, size_t outSize, int kind, const char* name, uns
         break;
     case CMD_STOP:
         fits = fits && bk::TextAppend(out, outSize, "PLAY_STOP|");
+        break;
+    case CMD_REC_STOP:
+        fits = fits && bk::TextAppend(out, outSize, "REC_STOP|");
         break;
     case CMD_REMIND:
         fits = fits && bk::TextAppend(out, outSize, "REMIND|");
@@ -259,6 +269,38 @@ bool cTimerScheduler::RunEndedBeforeStart(cTimerEntry* e) {
     return Count(e->GetNextJobTime()) + length <= m_host->LocalNow();
 }
 
+// Another recording or playback of the same station that is to run from the
+// stop of `ending` (or a second after it) and has not ended yet.
+bool cTimerScheduler::NextJobKeepsStation(cTimerEntry* ending) {
+    const uint64_t stop = Count(ending->GetStopTime());
+    const uint64_t now = m_host->LocalNow();
+    bool found = false;
+    cIterator* it = m_list.GetIterator();
+    if (!it) return false;
+    while (cListElement* el = it->Next()) {
+        cTimerEntry* e = static_cast<cTimerEntry*>(el);
+        if (e == ending || !e->GetActive() || e->GetChannelID() != ending->GetChannelID()) continue;
+        if (e->GetAction() != TA_RECORD && e->GetAction() != TA_PLAY) continue;
+        if (e->GetZustand() != STATE_SCHEDULED && e->GetZustand() != STATE_PRESTARTED) continue;
+        const uint64_t next = Count(e->GetNextJobTime());
+        if (next == 0 || next > stop + kFollowOnTicks) continue;
+        if (next + cw::RunLength(e->GetStartTime(), e->GetStopTime()) <= now) continue;
+        found = true;
+        break;
+    }
+    m_list.FreeIterator(it);
+    return found;
+}
+
+// The polling interval of the phase just entered.
+UINT cTimerScheduler::TickInterval() {
+    if (!m_current) return kPollMs;
+    int ahead = 0;
+    if (m_phase == PHASE_PREROLL) ahead = 180;
+    else if (m_phase == PHASE_START_DUE && m_current->GetAction() == TA_RECORD) ahead = 1;
+    return IsDueWithin(ahead) ? kCatchUpPollMs : kPollMs;
+}
+
 void cTimerScheduler::OnTimerTick() {
     if (m_phase == PHASE_IDLE) {
         m_phase = PHASE_WAIT_START;
@@ -279,7 +321,7 @@ void cTimerScheduler::OnTimerTick() {
             m_phase = PHASE_STOP_DUE;
         else
             m_phase = action == TA_RECORD ? PHASE_PREROLL : PHASE_START_DUE;
-        SetTimer(1000);
+        SetTimer(TickInterval());
         return;
 
     case PHASE_PREROLL:
@@ -294,7 +336,7 @@ void cTimerScheduler::OnTimerTick() {
         m_phase = PHASE_START_DUE;
         m_changed = true;
         SaveMyTimerListe();
-        SetTimer(1000);
+        SetTimer(TickInterval());
         return;
 
     case PHASE_START_DUE:
@@ -333,7 +375,9 @@ void cTimerScheduler::OnTimerTick() {
     case PHASE_STOP_DUE:
         if (!withStop || !IsDueWithin(0)) return;
         KillTimer();
-        Fire(CMD_STOP, STATE_EXECUTED);
+        // Stopping the station under the next job would cost that job its
+        // first seconds and the player's whole buffer filling again.
+        Fire(NextJobKeepsStation(e) ? CMD_REC_STOP : CMD_STOP, STATE_EXECUTED);
         return;
 
     default:
@@ -352,7 +396,7 @@ void cTimerScheduler::Fire(int kind, int newState) {
     } else {
         // The occurrence is lost (missed, or its command could not be
         // built); a repeating entry keeps its later runs.
-        if (e->GetWiederholung() > 0 && kind != CMD_STOP) {
+        if (e->GetWiederholung() > 0 && kind != CMD_STOP && kind != CMD_REC_STOP) {
             AppendHistoryCopy(e, STATE_NOT_EXECUTED, 1, m_txtNotExecuted, true);
             m_added.back()->SetLog(1, 0);
             MoveRepeatingOn(e);

@@ -54,8 +54,9 @@ enum : int {
     STATE_DEACTIVATED = 5,
 };
 
-// Kinds of command lines run for a job.
-enum : int { CMD_PLAY = 0, CMD_REC_START = 1, CMD_STOP = 2, CMD_REMIND = 3, CMD_SHUTDOWN = 4 };
+// Kinds of command lines run for a job. CMD_REC_STOP ends a recording but
+// leaves its station playing, for a job that goes on with it at once.
+enum : int { CMD_PLAY = 0, CMD_REC_START = 1, CMD_STOP = 2, CMD_REMIND = 3, CMD_SHUTDOWN = 4, CMD_REC_STOP = 5 };
 
 namespace cwtext {
 // Message texts of the common catalogue.
@@ -159,6 +160,8 @@ private:
     void AppendHistoryCopy(cTimerEntry* entry, int state, int log, const char* status, bool moveStop);
     void MoveRepeatingOn(cTimerEntry* entry);
     bool RunEndedBeforeStart(cTimerEntry* entry);
+    bool NextJobKeepsStation(cTimerEntry* ending);
+    UINT TickInterval();
     void Fire(int kind, int newState);
     void PostToMain(UINT msg);
     void StartMainProgram();

@@ -2,6 +2,9 @@
 // for each action, the bookkeeping after a run and the saved list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "fake_host.h"
 
 namespace {
@@ -166,18 +169,27 @@ TEST_F(CycleTest, RepeatingRecordingLeavesARunCopyAndMovesOn) {
 
 // The stop of one recording takes the start second of the next (the stop
 // fires a second late, the command and the save take more): the next one
-// still runs, late by those seconds, and is stopped at its own end.
+// still runs, late by those seconds, and is stopped at its own end. When it
+// records the same station the first one ends with its recording only, so
+// the station plays on into the second; another station, or a gap between
+// the two, stops the playing as usual.
 TEST_F(CycleTest, BackToBackRecordingsBothRun) {
+    const char* const kRecStop = "tunerdeck.exe tunerdeck://|REC_STOP|1|0|";
+    const char* const kPlayStop = "tunerdeck.exe tunerdeck://|PLAY_STOP|1|0|";
     struct Case {
         const char* what;
         const char* secondStart;
         int secondRepeat;
         uint64_t commandSeconds;
+        unsigned long secondChannel;
+        const char* firstStop;
     } cases[] = {
-        {"start equals the stop", "20090520210000", 0, 1},
-        {"start one second after the stop", "20090520210001", 0, 1},
-        {"slow commands", "20090520210001", 0, 4},
-        {"repeating second entry", "20090520210000", 1, 2},
+        {"start equals the stop", "20090520210000", 0, 1, 4711, kRecStop},
+        {"start one second after the stop", "20090520210001", 0, 1, 4711, kRecStop},
+        {"slow commands", "20090520210001", 0, 4, 4711, kRecStop},
+        {"repeating second entry", "20090520210000", 1, 2, 4711, kRecStop},
+        {"another station", "20090520210000", 0, 1, 815, kPlayStop},
+        {"a gap between the two", "20090520210500", 0, 1, 4711, kPlayStop},
     };
     for (const auto& c : cases) {
         FakeHost h;
@@ -188,14 +200,22 @@ TEST_F(CycleTest, BackToBackRecordingsBothRun) {
         h.file.push_back(MakeEntry("first", TA_RECORD, "20090520200000", "20090520210000"));
         std::string stop = std::string(c.secondStart).substr(0, 8) + "220000";
         h.file.push_back(MakeEntry("second", TA_RECORD, c.secondStart, stop.c_str(), c.secondRepeat));
+        h.file.back().SetChannelID(c.secondChannel);
         s.IniProgramm();
+        uint64_t secondStartedAt = 0;
         for (int i = 0; i < 3 * 3600 && h.now < cw::Count(cVLTime("20090520230000")); ++i) {
-            h.Advance(1);
+            // The scheduler's own intervals drive the clock.
+            UINT wait = h.timers.empty() ? 1000 : h.timers.back();
+            h.now += static_cast<uint64_t>(wait > 1000 ? 1000 : wait) * 10000;
+            const size_t before = h.commands.size();
             s.OnTimerTick();
+            if (h.commands.size() > before && h.commands.back().find("REC_START|second") != std::string::npos)
+                secondStartedAt = h.now;
         }
+        const std::string channel = std::to_string(c.secondChannel);
         std::vector<std::string> expected = {
             "tunerdeck.exe tunerdeck://|ChannelId|4711|1|0|", "tunerdeck.exe tunerdeck://|REC_START|first|1|0|",
-            "tunerdeck.exe tunerdeck://|PLAY_STOP|1|0|",      "tunerdeck.exe tunerdeck://|ChannelId|4711|1|1|",
+            c.firstStop, "tunerdeck.exe tunerdeck://|ChannelId|" + channel + "|1|1|",
             "tunerdeck.exe tunerdeck://|REC_START|second|1|1|", "tunerdeck.exe tunerdeck://|PLAY_STOP|1|",
         };
         ASSERT_EQ(h.commands.size(), expected.size()) << c.what;
@@ -205,6 +225,10 @@ TEST_F(CycleTest, BackToBackRecordingsBothRun) {
             if (e.GetWiederholung() > 0) continue;
             EXPECT_EQ(e.GetZustand(), STATE_EXECUTED) << c.what << ": " << e.GetName();
         }
+        // Late only by the commands themselves and a quick poll each: not a
+        // second of waiting for each phase on top.
+        const uint64_t due = std::max(cw::Count(cVLTime(c.secondStart)), cw::Count(cVLTime("20090520210001")));
+        EXPECT_LE(secondStartedAt, due + (3 * c.commandSeconds + 1) * kTicksPerSecond) << c.what;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -20,6 +21,7 @@
 #include "main_menu.h"
 #include "nav_menus.h"
 #include "recording_display.h"
+#include "recording_record.h"
 #include "timer_entries.h"
 #include "txtelement.h"
 #include "nav_window.h"
@@ -60,7 +62,8 @@ void Repaint(HWND hwnd, const RECT& r) {
 MainWindowHooks g_hooks;
 std::mutex g_copiesLock;
 std::set<const void*> g_copies;
-std::set<const void*> g_records;
+// The records out with the host, with the timer entry each was made for.
+std::map<const void*, int32_t> g_records;
 // Host reports beyond this many wait for the window only as the newest ones.
 constexpr size_t kMaxStreamUpdates = 256;
 // The channel whose database question was answered yes: it is asked once.
@@ -149,11 +152,23 @@ void TrackHandedCopy(const void* copy) {
 bool UntrackHandedCopy(const void* copy) { return TakeTracked(g_copies, copy); }
 
 void TrackHandedRecord(const void* record) {
+    if (!record) return;
+    const int32_t entry = static_cast<const RecordingStartRecord*>(record)->timerEntryId;
     std::lock_guard<std::mutex> hold(g_copiesLock);
-    if (record) g_records.insert(record);
+    g_records[record] = entry;
 }
 
-bool UntrackHandedRecord(const void* record) { return TakeTracked(g_records, record); }
+bool UntrackHandedRecord(const void* record) {
+    std::lock_guard<std::mutex> hold(g_copiesLock);
+    return record && g_records.erase(record) != 0;
+}
+
+std::vector<int32_t> HandedRecordEntries() {
+    std::vector<int32_t> entries;
+    std::lock_guard<std::mutex> hold(g_copiesLock);
+    for (const auto& r : g_records) entries.push_back(r.second);
+    return entries;
+}
 
 void StationNameFromText(const char* text, char* out, size_t size) {
     if (!out || size == 0) return;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -178,6 +179,8 @@ FACETKIT_API bool UntrackHandedCopy(const void* copy);
 // come back with the end of their recording.
 FACETKIT_API void TrackHandedRecord(const void* record);
 FACETKIT_API bool UntrackHandedRecord(const void* record);
+// The timer entry ids of the records still out (-1: started by hand).
+FACETKIT_API std::vector<int32_t> HandedRecordEntries();
 
 // Station name of a station text: up to its second 0x02 when it has two,
 // else the whole text; always cut to the field and terminated.

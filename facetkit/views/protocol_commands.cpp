@@ -55,7 +55,7 @@ void RecStart(cProtocolTarget& t, const ProtocolFields& f) {
     cTimerEntry entry;
     if (!t.GetTimerEntry(id, &entry)) return;
     const unsigned long last = t.LastChannelId();
-    if (f.Has(4) && entry.GetChannelID() == last && t.IsPlaying() && t.IsRecording()) return;
+    if (f.Has(4) && entry.GetChannelID() == last && t.IsPlaying() && t.RecordingBlocks(id)) return;
     if (f.Has(4) && entry.GetChannelID() != last) {
         t.Callback(1, static_cast<int>(entry.GetChannelID()), nullptr);
         t.Pause(1000);

@@ -47,6 +47,10 @@ public:
     virtual void Pause(unsigned long ms) = 0;
     virtual void BringToFront() = 0;
     virtual int IsRecording() = 0;
+    // 1 when a recording runs that a timer start of entry `entryId` leaves
+    // alone: the entry's own, or one the user started. A recording of
+    // another entry is one whose stop is still on its way to the host.
+    virtual int RecordingBlocks(long entryId) = 0;
     virtual int IsPlaying() = 0;
     virtual unsigned long LastChannelId() = 0;
     virtual int IsOemPlayer() = 0;

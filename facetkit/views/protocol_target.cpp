@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
@@ -53,6 +55,15 @@ public:
         if (HWND main = MainWindowHandle()) SetForegroundWindow(main);
     }
     int IsRecording() override { return GetRecordingFlag(); }
+    int RecordingBlocks(long entryId) override {
+        if (!GetRecordingFlag()) return 0;
+        const std::vector<int32_t> out = HandedRecordEntries();
+        // A recording whose record is not ours to know blocks, as any did.
+        if (out.empty()) return 1;
+        for (int32_t e : out)
+            if (e == entryId || e < 0) return 1;
+        return 0;
+    }
     int IsPlaying() override {
         HWND main = MainWindowHandle();
         DWORD_PTR answer = 0;

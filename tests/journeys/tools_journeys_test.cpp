@@ -16,6 +16,8 @@
 
 #include "liste.h"
 #include "player_session.h"
+#include "settings_blob.h"
+#include "test_audio.h"
 #include "timerentry.h"
 #include "timerlist.h"
 #include "tone_station.h"
@@ -144,16 +146,28 @@ std::string Describe(const std::vector<int>& states) {
     return s;
 }
 
+// The player's stored settings, as an earlier run left them, with the given
+// elements; the rest keep their defaults.
+bool StoreSettings(const PlayerSession& s, const std::string& elements) {
+    const std::vector<unsigned char> blob = td::SealSettings("<Setting>" + elements + "</Setting>");
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, s.Settings().Key().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool ok = RegSetValueExA(key, "VLSettings", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size())) ==
+                    ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
 // Two recordings programmed a minute ahead, the second starting when the
 // first ends, as the timer editor saves them: the scheduler starts the
 // player, which plays the station, records it from each start time and
-// stops at each end time.
+// stops at each end time. The station plays on from the first recording
+// into the second.
 TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
-    GTEST_SKIP() << "the player does not always end a timer recording: in some runs it stops answering at the "
-                    "stop (its log ends after \"InfoCallback: Fkt: 3\" while the file grows on), in others the "
-                    "stop of the second entry never reaches it and its file stays open";
     constexpr int kLeadSeconds = 60;
-    constexpr int kLengthSeconds = 20;
+    constexpr int kLengthSeconds = 30;
     const char* const names[] = {"Journey Erste", "Journey Zweite"};
     ToneStation station;
     PlayerSession s;
@@ -161,6 +175,9 @@ TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
     ASSERT_TRUE(s.Install("clockwarden.exe"));
     // The user folder as an earlier start of the player left it named.
     ASSERT_TRUE(s.Settings().SetString("PathUser", s.UserFolder()));
+    // Silence is recorded too: sound that a busy machine drops on its way to
+    // the capture would otherwise be left out and shorten the files.
+    ASSERT_TRUE(StoreSettings(s, "<RecordSkipSilents>0</RecordSkipSilents>"));
 
     // Recordings go to the documents folder's "Aufnahmen" unless the user
     // chose another; none of an earlier run may count.
@@ -191,18 +208,27 @@ TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
     tdtest::ToneStats st;
     EXPECT_TRUE(s.WaitForTone(kLeadSeconds * 1000, &st)) << "rms " << st.rms << " frequency " << st.frequency;
 
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        const std::vector<int> states = EntryStates(listFile);
+        return !states.empty() && states[0] == kExecutedState;
+    }, (kLeadSeconds + 3 * kLengthSeconds) * 1000, 500))
+        << "states of the entries: " << Describe(EntryStates(listFile)) << "\n" << s.Log();
+    const size_t connections = station.Connections();
     ASSERT_TRUE(tdtest::WaitFor([&] { return EntryStates(listFile) == std::vector<int>{kExecutedState, kExecutedState}; },
                                 (kLeadSeconds + 3 * kLengthSeconds) * 1000, 500))
         << "states of the entries: " << Describe(EntryStates(listFile)) << "\n" << s.Log();
     s.Screenshot("timer-recordings-done");
+    // The first recording's end did not stop what the second one records:
+    // no new connection to the station for it.
+    EXPECT_EQ(station.Connections(), connections) << s.Log();
 
     std::vector<std::string> files = FilesBelow(recordings, ".wav");
     for (const std::string& f : FilesBelow(s.UserFolder() + "aufnahmen", ".wav")) files.push_back(f);
-    for (const char* name : names) {
-        SCOPED_TRACE(name);
-        const std::string file = FileNamed(files, name);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(names[i]);
+        const std::string file = FileNamed(files, names[i]);
         ASSERT_FALSE(file.empty()) << "no recording named after the entry among " << files.size() << " files in "
-                                   << recordings;
+                                   << recordings << "\n" << s.Log();
         // The stop closed the file: its header counts the data that is there.
         Wav wav;
         ASSERT_TRUE(tdtest::WaitFor([&] {
@@ -211,7 +237,15 @@ TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
         }, kEventMs, 500)) << file;
         ASSERT_EQ(wav.bits, 16) << file;
         ASSERT_EQ(wav.channels, 2) << file;
-        EXPECT_NEAR(wav.Seconds(), kLengthSeconds, 4) << file;
+        // Each start and stop reaches the player through a program start of
+        // its own, which a busy machine delays by seconds. The second also
+        // waits for the first one's stop and its own pre-roll: it may begin
+        // late by all of those, but it ends with its entry.
+        if (i == 0)
+            EXPECT_NEAR(wav.Seconds(), kLengthSeconds, 10) << file << "\n" << s.Log();
+        else
+            EXPECT_TRUE(wav.Seconds() >= 5 && wav.Seconds() <= kLengthSeconds + 10)
+                << wav.Seconds() << " s in " << file << "\n" << s.Log();
         // The middle of the recording, away from its start and its end.
         const size_t frames = wav.samples.size() / 2;
         ASSERT_GT(frames, size_t(wav.rate) * 3) << file;
@@ -221,6 +255,118 @@ TEST(ToolJourneys, TimerRecordingsAMinuteAheadBackToBackBothRecordTheStation) {
     }
     CloseProgram(scheduler, "clockwarden_class");
 }
+
+// ---------------------------------------------------------------- MP3 recordings
+
+// MPEG audio layer III, read frame by frame as a player of the file does.
+struct Mp3Frames {
+    int count = 0;
+    int rate = 0;            // of every frame; 0 when they differ
+    double seconds = 0;      // of sound in the whole frames
+    bool toTheEnd = false;   // the frames follow each other to the file's end
+};
+
+Mp3Frames WalkMp3(const std::string& bytes) {
+    static const int kRates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    static const int kKbpsV1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int kKbpsV2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+    Mp3Frames walk;
+    size_t at = 0;
+    if (bytes.size() >= 10 && bytes.compare(0, 3, "ID3") == 0)
+        at = 10 + ((size_t(bytes[6] & 0x7F) << 21) | (size_t(bytes[7] & 0x7F) << 14) | (size_t(bytes[8] & 0x7F) << 7) |
+                   size_t(bytes[9] & 0x7F));
+    size_t end = bytes.size();
+    if (end >= 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
+    while (at + 4 <= end) {
+        const unsigned char* h = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+        const int version = (h[1] >> 3) & 3, layer = (h[1] >> 1) & 3;
+        const int kbpsIndex = h[2] >> 4, rateIndex = (h[2] >> 2) & 3, padding = (h[2] >> 1) & 1;
+        if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || version == 1 || layer != 1 || rateIndex == 3) return walk;
+        const int rate = kRates[version][rateIndex];
+        const int kbps = version == 3 ? kKbpsV1[kbpsIndex] : kKbpsV2[kbpsIndex];
+        if (kbps == 0) return walk;
+        const size_t length = size_t((version == 3 ? 144000 : 72000) * kbps / rate + padding);
+        if (at + length > end) return walk;
+        walk.rate = walk.count == 0 || walk.rate == rate ? rate : 0;
+        ++walk.count;
+        walk.seconds += (version == 3 ? 1152.0 : 576.0) / rate;
+        at += length;
+    }
+    walk.toTheEnd = at == end;
+    return walk;
+}
+
+std::string QualityProfile(const std::string& name, int rate, int bits, int channels) {
+    return "[" + name + "]\r\nSPS=" + std::to_string(rate) + "\r\nBPS=" + std::to_string(bits) +
+           "\r\nNCH=" + std::to_string(channels) + "\r\n";
+}
+
+struct Mp3Case {
+    const char* profile;
+    int rate, bits, channels;
+    int mp3Rate;   // the encoder takes 16-bit samples at 16 kHz or more
+};
+
+class Mp3Recording : public ::testing::TestWithParam<Mp3Case> {};
+
+// A recording by hand with MP3 chosen as the recording format and one of
+// the quality profiles: the file is an MP3 of the profile's rate (raised
+// to the encoder's least for a lower one) whose frames are whole and
+// which holds the tone.
+TEST_P(Mp3Recording, IsAValidMp3OfTheProfilesRateThatHoldsTheTone) {
+    const Mp3Case& c = GetParam();
+    ToneStation station;
+    PlayerSession s;
+    ASSERT_TRUE(s.RouteStation(1, station.Url()));
+    ASSERT_TRUE(s.Settings().SetString("PathUser", s.UserFolder()));
+    ASSERT_TRUE(tdtest::WriteFileBytes(s.UserFolder() + "formate.ini",
+                                       QualityProfile(c.profile, c.rate, c.bits, c.channels)));
+    ASSERT_TRUE(StoreSettings(s, std::string("<RecordingFormat>1</RecordingFormat><QualityMuster>") + c.profile +
+                                     "</QualityMuster><RecordSkipSilents>0</RecordSkipSilents>"));
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(s.Link("tunerdeck://|CHANNELID|1"));
+    tdtest::ToneStats st;
+    ASSERT_TRUE(s.WaitForTone(2 * kEventMs, &st)) << "rms " << st.rms << " frequency " << st.frequency;
+
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    const std::string file = s.WaitForFile(s.RecordingFolder(), ".mp3", 1, 2 * kEventMs);
+    ASSERT_FALSE(file.empty()) << "no MP3 recorded into " << s.RecordingFolder() << "\n" << s.Log();
+    // Five seconds of sound in the file, then stopped.
+    std::string bytes;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return tdtest::ReadFileBytes(file, &bytes) && WalkMp3(bytes).seconds >= 5; },
+                                2 * kEventMs, 250))
+        << WalkMp3(bytes).seconds << " s in " << file << "\n" << s.Log();
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    // The record button lets go once the recording has ended and its file
+    // is closed (a notice about the raised quality may still be open).
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        const int status = s.Element(journeys::kRecordButton).status;
+        return status == journeys::kButtonUp || status == journeys::kButtonHovered;
+    }, kEventMs, 200)) << "still recording\n" << s.Log();
+    for (HWND popup : s.Popups()) s.Key(VK_RETURN, popup);
+
+    ASSERT_TRUE(tdtest::ReadFileBytes(file, &bytes)) << file;
+    tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\journey-mp3-" + std::to_string(c.rate) + ".mp3", bytes);
+    const Mp3Frames frames = WalkMp3(bytes);
+    EXPECT_TRUE(frames.toTheEnd) << frames.count << " whole frames in " << bytes.size() << " bytes";
+    EXPECT_EQ(frames.rate, c.mp3Rate) << frames.count << " frames";
+    int decodedRate = 0;
+    const std::vector<int16_t> pcm = pe_test::DecodeMp3(bytes, &decodedRate);
+    EXPECT_EQ(decodedRate, c.mp3Rate);
+    const size_t decoded = pcm.size() / 2;
+    ASSERT_GT(decoded, size_t(c.mp3Rate) * 4) << "less than four seconds decoded";
+    st = tdtest::Measure(pcm.data() + (decoded / 2 - size_t(c.mp3Rate) / 2) * 2, size_t(c.mp3Rate), c.mp3Rate);
+    EXPECT_GT(st.rms, 1500);
+    EXPECT_NEAR(st.frequency, 1000, 60);
+}
+
+INSTANTIATE_TEST_SUITE_P(ToolJourneys, Mp3Recording,
+                         ::testing::Values(Mp3Case{"Journey CD", 44100, 16, 2, 44100},
+                                           Mp3Case{"Journey Radio", 22050, 16, 1, 22050},
+                                           Mp3Case{"Journey Telefon", 11025, 8, 1, 16000}),
+                         [](const ::testing::TestParamInfo<Mp3Case>& info) {
+                             return std::to_string(info.param.rate) + "Hz" + std::to_string(info.param.bits) + "Bit";
+                         });
 
 // ---------------------------------------------------------------- tray agent
 

@@ -67,9 +67,12 @@ bool SendStartText(HWND target, const std::string& text) {
     cds.cbData = static_cast<DWORD>(text.size());
     cds.lpData = const_cast<char*>(text.c_str());
     DWORD_PTR answer = 0;
-    // A hung first instance must not hang every later start.
-    return SendMessageTimeoutA(target, WM_COPYDATA, kCopyDataStartText, reinterpret_cast<LPARAM>(&cds),
-                               SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs, &answer) != 0;
+    // A hung first instance must not hang every later start. No
+    // SMTO_ABORTIFHUNG: it gives up on a window that did not look at its
+    // messages for five seconds, which a busy but sound one may not have done,
+    // and the text (a timer's stop) would be lost.
+    return SendMessageTimeoutA(target, WM_COPYDATA, kCopyDataStartText, reinterpret_cast<LPARAM>(&cds), SMTO_BLOCK,
+                               kHandOverTimeoutMs, &answer) != 0;
 }
 
 std::string ModuleFolder() {
@@ -354,10 +357,10 @@ int RunPlayerApplication(const char* startText) {
             main = FindWindowA(kMainWindowClass, nullptr);
         }
         if (main) {
-            if (!text.empty())
-                SendStartText(main, text);
-            else
+            if (text.empty())
                 SetForegroundWindow(main);
+            else if (!SendStartText(main, text))
+                Log(1, "Startparams not taken by the running player: %s", text.c_str());
             CloseInstanceMarker();
             return 0;
         }

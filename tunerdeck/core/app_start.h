@@ -28,8 +28,11 @@ constexpr unsigned kStartTextCopy = 256;   // the tokenised copy, terminator inc
 constexpr unsigned kMaxStartFields = 10;
 constexpr unsigned long kCopyDataStartText = 5;
 // How long a second start gives the first one to take its text, and to show
-// its main window when it is still starting.
-constexpr unsigned kHandOverTimeoutMs = 5000;
+// its main window when it is still starting. The first one takes the text at
+// once when its window's thread gets to its messages; a thread kept busy for
+// a few seconds (a station being connected under load) must not lose it,
+// while a hung one lets the second start end after this.
+constexpr unsigned kHandOverTimeoutMs = 30000;
 constexpr unsigned kWaitForFirstWindowMs = 10000;
 constexpr unsigned kMessageBoxTimeoutMs = 20000;
 

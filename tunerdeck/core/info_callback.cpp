@@ -1,6 +1,11 @@
 #include "info_callback.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +38,58 @@ struct Job {
     int ch;
     void* text;   // owned copy where the code needs one, else the caller's pointer
     bool owned;
+    bool ordered;
+    uint64_t turn;
 };
+
+// Playing, stopping and recording run in the order they were asked for.
+// Each runs on a thread of its own, and a stop asked before a start must not
+// end what that start begins: a timer's stop of one recording and the start
+// of the next, or stop and play pressed one after the other.
+bool IsOrdered(int fkt) {
+    switch (fkt) {
+        case 1: case 2: case 3: case 4: case 21: case 38: case 39: case 72:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class cCommandOrder {
+public:
+    uint64_t Take() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return issued_++;
+    }
+    // Until every earlier command has run; a command stuck for longer than
+    // the bound, or the end of the callbacks, lets the later ones go on.
+    void WaitForTurn(uint64_t turn) {
+        const DWORD start = GetTickCount();
+        std::unique_lock<std::mutex> hold(lock_);
+        while (next_ < turn && g_target && GetTickCount() - start < kWaitMs)
+            changed_.wait_for(hold, std::chrono::milliseconds(50));
+    }
+    void Done(uint64_t turn) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            done_.insert(turn);
+            while (done_.erase(next_)) ++next_;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr DWORD kWaitMs = 20000;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    uint64_t issued_ = 0, next_ = 0;
+    std::set<uint64_t> done_;
+};
+
+cCommandOrder& CommandOrder() {
+    static cCommandOrder order;
+    return order;
+}
 
 bool IsImmediate(int fkt) {
     switch (fkt) {
@@ -183,7 +239,9 @@ void RunWorkerCode(cCallbackTarget* t, int fkt, int ch, void* text) {
 DWORD WINAPI Worker(void* p) {
     Job* job = static_cast<Job*>(p);
     WriteDebugLogF(7, "___InfoCallback: Fkt: %d -- Ch: %d", job->fkt, job->ch);
+    if (job->ordered) CommandOrder().WaitForTurn(job->turn);
     if (cCallbackTarget* t = Target()) RunWorkerCode(t, job->fkt, job->ch, job->text);
+    if (job->ordered) CommandOrder().Done(job->turn);
     if (job->owned) HeapFree(GetProcessHeap(), 0, job->text);
     delete job;
     WriteDebugLog("___InfoCallback ok", 7);
@@ -337,12 +395,14 @@ int InfoCallback(int fkt, int ch, void* text) {
     }
     if (IsImmediate(fkt)) return RunImmediate(t, fkt, ch, text);
 
-    Job* job = new Job{fkt, ch, nullptr, false};
+    Job* job = new Job{fkt, ch, nullptr, false, IsOrdered(fkt), 0};
     job->text = CopyForWorker(fkt, text, &job->owned);
+    if (job->ordered) job->turn = CommandOrder().Take();
     if (fkt == 24 || fkt == 26 || fkt == 48) Sleep(0);
     InterlockedIncrement(&g_workers);
     HANDLE h = CreateThread(nullptr, 0, Worker, job, 0, nullptr);
     if (!h) {
+        if (job->ordered) CommandOrder().Done(job->turn);
         InterlockedDecrement(&g_workers);
         if (job->owned) HeapFree(GetProcessHeap(), 0, job->text);
         delete job;

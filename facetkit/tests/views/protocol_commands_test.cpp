@@ -74,6 +74,7 @@ class FakeTarget : public cProtocolTarget {
 public:
     std::vector<std::string> calls;
     int recording = 0, playing = 0, oem = 0, shutdownDue = 0;
+    long recordingOf = -1;   // the timer entry of the running recording (-1: by hand)
     unsigned long last = 0;
     std::map<long, cTimerEntry*> timers;
     RecordingStartRecord lastRecord = {};
@@ -97,6 +98,7 @@ public:
     void Pause(unsigned long) override {}
     void BringToFront() override { R("front"); }
     int IsRecording() override { return recording; }
+    int RecordingBlocks(long id) override { return recording && (recordingOf == id || recordingOf < 0); }
     int IsPlaying() override { return playing; }
     unsigned long LastChannelId() override { return last; }
     int IsOemPlayer() override { return oem; }
@@ -248,9 +250,18 @@ TEST(ProtocolCommands, RecStartBuildsTheRecordFromTheTimerEntry) {
     EXPECT_STREQ(t.lastRecord.cutProfile, "HostCut");
     EXPECT_EQ(t.lastRecord.mp3Bitrate, 192u);
 
-    // Already recording that channel; an unknown entry does nothing.
+    // Already recording that channel, for this entry or by hand; an unknown
+    // entry does nothing.
     t.playing = t.recording = 1;
+    t.recordingOf = 3;
     EXPECT_EQ(Handle(t, "TUNERDECK://|REC_START|Own|0|3"), V{"save"});
+    t.recordingOf = -1;
+    EXPECT_EQ(Handle(t, "TUNERDECK://|REC_START|Own|0|3"), V{"save"});
+    // The recording of the entry before, whose stop is still on its way,
+    // does not keep the next entry from recording the same station.
+    t.recordingOf = 5;
+    EXPECT_EQ(Handle(t, "TUNERDECK://|REC_START|Own|0|3"), (V{"save", "record"}));
+    EXPECT_EQ(t.lastRecord.timerEntryId, 3);
     EXPECT_EQ(Handle(t, "TUNERDECK://|REC_START|X|1|99"), V{"save"});
     // Without an entry id the entry with id 0 is the one meant.
     EXPECT_EQ(Handle(t, "TUNERDECK://|REC_START|X"), V{});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include <lame.h>
@@ -50,6 +51,27 @@ std::string MakeMp3(const std::vector<int16_t>& stereo, int rate, int kbps) {
     if (n > 0) mp3.append(reinterpret_cast<char*>(out.data()), static_cast<size_t>(n));
     lame_close(gf);
     return mp3;
+}
+
+std::vector<int16_t> DecodeMp3(const std::string& bytes, int* rate) {
+    std::vector<int16_t> pcm;
+    hip_t hip = hip_decode_init();
+    if (!hip) return pcm;
+    std::vector<short> l(1 << 16), r(1 << 16);
+    for (size_t at = 0; at < bytes.size(); at += 512) {
+        const size_t n = std::min<size_t>(bytes.size() - at, 512);
+        mp3data_struct info;
+        memset(&info, 0, sizeof info);
+        const int got = hip_decode_headers(hip, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data() + at)),
+                                           n, l.data(), r.data(), &info);
+        if (rate && info.header_parsed) *rate = info.samplerate;
+        for (int i = 0; i < got; ++i) {
+            pcm.push_back(l[i]);
+            pcm.push_back(info.stereo == 1 ? l[i] : r[i]);
+        }
+    }
+    hip_decode_exit(hip);
+    return pcm;
 }
 
 std::string IcyMetaBlock(const std::string& title) {

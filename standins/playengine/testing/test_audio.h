@@ -15,6 +15,9 @@ namespace pe_test {
 std::string MakeWav(const std::vector<int16_t>& stereo, int rate = 44100);
 // MP3 (LAME's encoder) of interleaved stereo samples.
 std::string MakeMp3(const std::vector<int16_t>& stereo, int rate = 44100, int kbps = 128);
+// Decodes MP3 bytes (LAME's decoder) into interleaved stereo samples (a mono
+// stream's samples twice); the sample rate of its frames goes to *rate.
+std::vector<int16_t> DecodeMp3(const std::string& bytes, int* rate = nullptr);
 // One in-band metadata block (length byte + padded text) for a title.
 std::string IcyMetaBlock(const std::string& title);
 

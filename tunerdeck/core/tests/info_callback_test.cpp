@@ -295,6 +295,43 @@ TEST_F(InfoCallbackTest, WorkerCodesActOnTheirOwnThreads) {
     EXPECT_EQ((Calls{"OpenBrowser http://www.velmirant.com/pages/bugreport_eng.php"}), Drain());
 }
 
+// Each worker code runs on a thread of its own; playing, stopping and
+// recording still run in the order they were asked for, so a stop held up
+// on its way does not end the recording that a later start begins. Other
+// codes do not wait for them.
+TEST(InfoCallbackOrder, StopAndStartRunInTheOrderAsked) {
+    class SlowStopTarget : public RecordingTarget {
+    public:
+        HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ~SlowStopTarget() override { CloseHandle(release); }
+        void Stop() override {
+            WaitForSingleObject(release, 20000);
+            R("Stop");
+        }
+    } target;
+    td::ResetCallbackFlags();
+    td::SetCallbackTarget(&target);
+    int record = 0;
+    td::InfoCallback(3, 0, nullptr);
+    td::InfoCallback(38, 0, &record);
+    td::InfoCallback(39, 0, nullptr);
+    td::InfoCallback(8, 5, nullptr);
+    // The code asked last is done while the stop still waits.
+    const DWORD start = GetTickCount();
+    auto seen = [&] {
+        std::lock_guard<std::mutex> l(target.mu);
+        for (const std::string& c : target.calls)
+            if (c == "RemoveFavorite 5") return true;
+        return false;
+    };
+    while (!seen() && GetTickCount() - start < 20000) Sleep(10);
+    ASSERT_TRUE(seen());
+    SetEvent(target.release);
+    EXPECT_TRUE(td::WaitForCallbackWorkers(30000));
+    EXPECT_EQ(target.Take(), (Calls{"RemoveFavorite 5", "Stop", "StopRecording", "StartRecording", "StopRecording"}));
+    td::SetCallbackTarget(nullptr);
+}
+
 TEST_F(InfoCallbackTest, PlayCodesCheckTheConnectionOnceAndOwnTheirTexts) {
     char address[64] = "http://stream.example/live";
     td::InfoCallback(21, 4, address);

@@ -2,8 +2,6 @@
 // recorded from its monitor into WAV and MP3 files.
 #include <gtest/gtest.h>
 
-#include <lame.h>
-
 #include <string>
 #include <vector>
 
@@ -11,6 +9,7 @@
 #include "pa18.h"
 #include "pipe.h"
 #include "tdtest.h"
+#include "test_audio.h"
 #include "wave_file.h"
 
 namespace {
@@ -30,26 +29,6 @@ std::vector<int16_t> ReadWav(const std::string& path, int* rate) {
         pcm.insert(pcm.end(), s, s + b->Size() / 2);
         delete b;
     }
-    return pcm;
-}
-
-std::vector<int16_t> DecodeMp3File(const std::string& bytes, int* rate = nullptr) {
-    std::vector<int16_t> pcm;
-    hip_t hip = hip_decode_init();
-    std::vector<short> l(1 << 16), r(1 << 16);
-    for (size_t at = 0; at < bytes.size(); at += 512) {
-        size_t n = bytes.size() - at < 512 ? bytes.size() - at : 512;
-        mp3data_struct info;
-        memset(&info, 0, sizeof info);
-        int got = hip_decode_headers(hip, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data() + at)), n,
-                                     l.data(), r.data(), &info);
-        if (rate && info.header_parsed) *rate = info.samplerate;
-        for (int i = 0; i < got; ++i) {
-            pcm.push_back(l[i]);
-            pcm.push_back(r[i]);
-        }
-    }
-    hip_decode_exit(hip);
     return pcm;
 }
 
@@ -115,7 +94,7 @@ TEST(LiveCapture, LowQualityProfileGivesAValidMp3) {
     tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\recording-low.mp3", tmp.Read("low.mp3"));
 
     int rate = 0;
-    std::vector<int16_t> mp3 = DecodeMp3File(tmp.Read("low.mp3"), &rate);
+    std::vector<int16_t> mp3 = pe_test::DecodeMp3(tmp.Read("low.mp3"), &rate);
     EXPECT_EQ(16000, rate);
     ASSERT_GT(mp3.size() / 2, 8000u);
     tdtest::ToneStats ms = tdtest::MeasureSounding(mp3.data() + 2 * 1600, mp3.size() / 2 - 3200, kSounding, rate, 800);
@@ -174,7 +153,7 @@ TEST(LiveCapture, ToneIsRecordedToWavAndMp3) {
     EXPECT_NEAR(1000.0, ws.frequency, 40.0);
     EXPECT_NEAR(8485.0, ws.rms, 1300.0);
 
-    std::vector<int16_t> mp3 = DecodeMp3File(tmp.Read("live.mp3"));
+    std::vector<int16_t> mp3 = pe_test::DecodeMp3(tmp.Read("live.mp3"));
     ASSERT_GT(mp3.size() / 2, 22050u);
     tdtest::ToneStats ms = tdtest::MeasureSounding(mp3.data() + 2 * 4410, mp3.size() / 2 - 8820, kSounding);
     EXPECT_GE(ms.frames, 11025u) << "less than a quarter second of the tone";
