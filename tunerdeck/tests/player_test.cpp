@@ -3,6 +3,7 @@
 // stream whose server goes away, and listening reports.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "app_start.h"
 #include "core_test_support.h"
+#include "debug_log.h"
 #include "ifserver.h"
 #include "info_callback.h"
 #include "pipe.h"
@@ -220,6 +222,68 @@ TEST(Player, AStreamThatNeverRanIsRetriedUpToTheCountAndThenEnds) {
         EXPECT_EQ(Count(log, "keep_record OK finished"), 0u) << c.what << log;
         td::SetProgramFolder(tdtest::BinDir().c_str());
     }
+}
+
+// The player's own log file (its DebugLog lines).
+std::string PlayerLogFile() {
+    char path[MAX_PATH + 32] = {};
+    td::DebugLogPaths(path, sizeof path, nullptr, 0);
+    std::string text;
+    tdtest::ReadFileBytes(path, &text);
+    return text;
+}
+
+// The skin's banner codes reach the two banner objects, whose control is
+// the system's web browser: made where the system has one, and where it
+// cannot be made the banner stays empty without holding up the player or
+// its end. Without VelmoAddy only the podcast and info kinds start.
+TEST(Player, TheSkinsBannerCodesDriveTheBannerObjects) {
+    RunningPlayer run;
+    cRadioPlayer* player = run.Start(0, 0, [](cRadioPlayer& p) { p.Settings().SetVelmoAddy(0); });
+    ASSERT_NE(player, nullptr) << run.Log();
+    ASSERT_TRUE(tdtest::WaitFor([&] { return player->BannerThreads() == 2; }, 10000));
+    HWND main = tdtest::FindWindowOf(kMainClass, GetCurrentProcessId());
+    const size_t logStart = PlayerLogFile().size();
+    auto started = [&](const char* record) {
+        return run.WaitForLog(record, 30000) &&
+               tdtest::WaitFor([&] {
+                   const std::string log = PlayerLogFile().substr(logStart);
+                   return FindWindowExA(main, nullptr, "tunerdeck Banner Host", nullptr) != nullptr ||
+                          Count(log, "OnStartBanner - kein Browser-Control") > 0;
+               }, 30000, 50);
+    };
+
+    // Not shown: the main banner stays down; the podcast banner starts.
+    run.Callback(24, 0);
+    run.Callback(56, 4);
+    ASSERT_TRUE(started("GetPodcastBannerInfo")) << run.Log() << PlayerLogFile().substr(logStart);
+    EXPECT_EQ(run.Log().find("GetBannerInfo"), std::string::npos) << run.Log();
+    const bool control = FindWindowExA(main, nullptr, "tunerdeck Banner Host", nullptr) != nullptr;
+    std::printf("web browser control: %s\n", control ? "made" : "not available (failed softly)");
+    run.Callback(57, 4);
+    ASSERT_TRUE(tdtest::WaitFor([&] { return !FindWindowExA(main, nullptr, "tunerdeck Banner Host", nullptr); },
+                                10000, 50));
+
+    // Shown: code 24 starts the main banner, 27 answers whether it runs.
+    player->Settings().SetVelmoAddy(1);
+    run.Callback(24, 0);
+    ASSERT_TRUE(started("GetBannerInfo")) << run.Log();
+    const size_t before = Count(run.Log(), "ReceiveStatus 15");
+    EXPECT_EQ(run.Callback(27, 0), 1);
+    EXPECT_EQ(Count(run.Log(), "ReceiveStatus 15"), before + (control ? 0 : 1)) << run.Log();
+    // Stopped, the skin hears that it may close.
+    run.Callback(25, 0);
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        run.Callback(27, 0);
+        return Count(run.Log(), "ReceiveStatus 15") > before + (control ? 0 : 1);
+    }, 10000, 100)) << run.Log();
+    EXPECT_EQ(FindWindowExA(main, nullptr, "tunerdeck Banner Host", nullptr), nullptr);
+
+    // A start the end of the interface overtakes ends with the player.
+    run.Callback(24, 0);
+    EXPECT_EQ(run.End(), 0);
+    EXPECT_TRUE(player->Shutdown());
+    EXPECT_EQ(player->BannerThreads(), 0);
 }
 
 TEST(Player, StatusReachesTheSkinOnlyWhileItsInterfaceIsUp) {
