@@ -424,7 +424,9 @@ void cControlActiveX::OnPlay() {
     } else {
         if (StartHost(switches) != 0) {
             owner_->SetRunState(1);
-            Status("finished playing...", 16);
+            // Whether this was the last try is the player's to say when it
+            // hears of the end: a running recording is kept until then.
+            Status("keep_record finished playing...", 16);
             relay_->OnPlayState(0);
             Pump();
             WriteDebugLogF(7, "retCommand Play (%s) Type(%d)", address, type);
