@@ -200,9 +200,10 @@ TEST(Player, AStreamThatNeverRanIsRetriedUpToTheCountAndThenEnds) {
     struct Case {
         const char* what;
         bool hostMissing;
-        // "keep_record finished playing...": the player's retry, and each
-        // failed host start of the client (a recording runs on until the
-        // player's last word)
+        // "keep_record finished playing..." at least: the player's retry, and
+        // each failed host start of the client (a recording runs on until the
+        // player's last word; on a busy machine a host can also miss its
+        // start-up wait)
         size_t kept;
     } cases[] = {{"no host", true, 3}, {"empty stream", false, 1}};
     for (const Case& c : cases) {
@@ -217,7 +218,7 @@ TEST(Player, AStreamThatNeverRanIsRetriedUpToTheCountAndThenEnds) {
         ASSERT_TRUE(tdtest::WaitFor([&] { return player->GetAttempt() == 2 && player->RetryWorkers() == 0; }, 10000))
             << c.what;
         const std::string log = run.Log();
-        EXPECT_EQ(Count(log, "ReceiveStatus 16 keep_record finished playing..."), c.kept) << c.what << log;
+        EXPECT_GE(Count(log, "ReceiveStatus 16 keep_record finished playing..."), c.kept) << c.what << log;
         EXPECT_EQ(Count(log, "ReceiveStatus 16 finished playing..."), 1u) << c.what << log;
         EXPECT_EQ(Count(log, "keep_record OK finished"), 0u) << c.what << log;
         td::SetProgramFolder(tdtest::BinDir().c_str());
