@@ -26,6 +26,36 @@ void AudioDecoder::Emit(const int16_t* interleaved, size_t frames, std::vector<i
     out->insert(out->end(), interleaved, interleaved + frames * channels_);
 }
 
+void AudioDecoder::EmitAtRate(const int16_t* interleaved, size_t frames, uint32_t rate, std::vector<int16_t>* out) {
+    if (rate == 0 || rate == rate_) {
+        resampleFrom_ = 0;
+        Emit(interleaved, frames, out);
+        return;
+    }
+    if (!frames) return;
+    if (resampleFrom_ != rate) {
+        // A run of another rate starts at its first frame.
+        resampleFrom_ = rate;
+        resamplePhase_ = 0;
+        for (uint16_t c = 0; c < channels_; ++c) resamplePrev_[c] = interleaved[c];
+    }
+    const double step = double(rate) / double(rate_);
+    std::vector<int16_t> converted;
+    converted.reserve((static_cast<size_t>(double(frames) / step) + 2) * channels_);
+    for (size_t i = 0; i < frames; ++i) {
+        const int16_t* next = interleaved + i * channels_;
+        while (resamplePhase_ < 1.0) {
+            for (uint16_t c = 0; c < channels_; ++c)
+                converted.push_back(
+                    static_cast<int16_t>(resamplePrev_[c] + (next[c] - resamplePrev_[c]) * resamplePhase_));
+            resamplePhase_ += step;
+        }
+        resamplePhase_ -= 1.0;
+        for (uint16_t c = 0; c < channels_; ++c) resamplePrev_[c] = next[c];
+    }
+    Emit(converted.data(), converted.size() / channels_, out);
+}
+
 AudioDecoder::Status AudioDecoder::Feed(const uint8_t* data, size_t len, std::vector<int16_t>* out) {
     if (known_) return mp3_ ? DecodeMp3(data, len, out) : ConvertWav(data, len, out);
 
@@ -83,15 +113,65 @@ AudioDecoder::Status AudioDecoder::Feed(const uint8_t* data, size_t len, std::ve
     skipFrames_ = uint64_t(skipMs_) * rate_ / 1000;
     hip_ = hip_decode_init();
     if (!hip_) return Status::Unsupported;
+    hipRate_ = fi.sampleRate;
+    hipChannels_ = fi.channels;
     std::vector<uint8_t> rest(sniff_.begin() + start, sniff_.end());
     sniff_.clear();
     return DecodeMp3(rest.data(), rest.size(), out);
 }
 
 AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, std::vector<int16_t>* out) {
+    // LAME's decoder keeps to the rate and layout of its first frame and
+    // skips every frame of another. The frames are walked here: where a
+    // station switches (the frame after agrees), the frames before go to
+    // the running decoder and a fresh one takes over. Only a frame that
+    // may start a switch waits for the header after it.
+    pending_.insert(pending_.end(), data, data + len);
+    size_t pos = 0, fed = 0;
+    while (pos + 4 <= pending_.size()) {
+        Mp3FrameInfo fi;
+        if (!ParseMp3FrameHeader(pending_.data() + pos, pending_.size() - pos, &fi)) {
+            ++pos;   // no frame here: the decoder finds its own way past it
+            continue;
+        }
+        const size_t next = pos + fi.frameBytes;
+        if (next > pending_.size()) break;   // the whole frame first
+        if (fi.sampleRate != hipRate_ || fi.channels != hipChannels_) {
+            if (next + 4 > pending_.size()) break;
+            Mp3FrameInfo after;
+            if (!ParseMp3FrameHeader(pending_.data() + next, pending_.size() - next, &after) ||
+                after.sampleRate != fi.sampleRate || after.channels != fi.channels) {
+                ++pos;   // a false header inside the data
+                continue;
+            }
+            if (pos > fed && FeedHip(pending_.data() + fed, pos - fed, out) != Status::Ok) return Status::Unsupported;
+            fed = pos;
+            hip_decode_exit(static_cast<hip_t>(hip_));
+            hip_ = hip_decode_init();
+            if (!hip_) return Status::Unsupported;
+            hipRate_ = fi.sampleRate;
+            hipChannels_ = fi.channels;
+        }
+        pos = next;
+    }
+    const Status st = pos > fed ? FeedHip(pending_.data() + fed, pos - fed, out) : Status::Ok;
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(pos));
+    return st;
+}
+
+void AudioDecoder::Flush(std::vector<int16_t>* out) {
+    if (!known_ || !mp3_ || pending_.empty()) return;
+    FeedHip(pending_.data(), pending_.size(), out);
+    pending_.clear();
+}
+
+AudioDecoder::Status AudioDecoder::FeedHip(const uint8_t* data, size_t len, std::vector<int16_t>* out) {
     hip_t hip = static_cast<hip_t>(hip_);
     // hip_decode1 returns at most one frame per call: feed the bytes once,
-    // then drain what the decoder holds with empty calls.
+    // then drain what the decoder holds with empty calls. A fresh decoder
+    // answers "need more" after its first header (and after an encoder's
+    // information frame) although it holds more: only three answers without
+    // samples in a row mean that nothing is left.
     static const size_t kMaxFrame = 1152;
     short left[kMaxFrame * 2], right[kMaxFrame * 2];
     int16_t inter[kMaxFrame * 2 * 2];
@@ -99,6 +179,7 @@ AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, st
     memset(&info, 0, sizeof info);
     unsigned char* in = const_cast<unsigned char*>(data);
     size_t inLen = len;
+    int idle = 0;
     for (int guard = 0; guard < 100000; ++guard) {
         int n = hip_decode1_headers(hip, in, inLen, left, right, &info);
         in = nullptr;
@@ -108,12 +189,16 @@ AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, st
             if (++mp3Errors_ > 1000) return Status::Unsupported;
             continue;
         }
-        if (n == 0) break;
+        if (n == 0) {
+            if (++idle == 3) break;
+            continue;
+        }
+        idle = 0;
         if (n > static_cast<int>(kMaxFrame)) n = kMaxFrame;
         if (info.header_parsed && info.bitrate > 0) bitrate_ = static_cast<uint32_t>(info.bitrate) * 1000;
-        // The channel count is fixed by the first frame; a stream that switches
-        // is played in the first layout.
-        int decodedChannels = info.header_parsed ? info.stereo : channels_;
+        const int decodedChannels = info.header_parsed ? info.stereo : channels_;
+        const uint32_t decodedRate =
+            info.header_parsed && info.samplerate > 0 ? static_cast<uint32_t>(info.samplerate) : rate_;
         for (int i = 0; i < n; ++i) {
             if (channels_ == 2) {
                 inter[2 * i] = left[i];
@@ -122,7 +207,7 @@ AudioDecoder::Status AudioDecoder::DecodeMp3(const uint8_t* data, size_t len, st
                 inter[i] = decodedChannels == 2 ? static_cast<int16_t>((left[i] + right[i]) / 2) : left[i];
             }
         }
-        Emit(inter, static_cast<size_t>(n), out);
+        EmitAtRate(inter, static_cast<size_t>(n), decodedRate, out);
     }
     return Status::Ok;
 }

@@ -21,10 +21,14 @@ public:
 
     // Skips the first ms of audio (seeking in files by decoding ahead).
     void SkipMs(uint32_t ms) { skipMs_ = ms; }
-    // Appends the PCM decoded from data to out. Unsupported once the data is
-    // neither WAV nor MP3 (decided within the first 64 KiB after a leading
-    // ID3v2 tag, which is skipped whatever its size).
+    // Appends the PCM decoded from data to out, always at the rate and in
+    // the channel layout of the first frame: an MP3 station that switches
+    // (an insert of another rate) keeps its pitch and speed. Unsupported
+    // once the data is neither WAV nor MP3 (decided within the first 64 KiB
+    // after a leading ID3v2 tag, which is skipped whatever its size).
     Status Feed(const uint8_t* data, size_t len, std::vector<int16_t>* out);
+    // At the end of the data: decodes what waited for the frame after it.
+    void Flush(std::vector<int16_t>* out);
     // At the end of the data: Unsupported when no format was ever found.
     Status Finish() const { return known_ ? Status::Ok : Status::Unsupported; }
 
@@ -38,7 +42,12 @@ public:
 
 private:
     void Emit(const int16_t* interleaved, size_t frames, std::vector<int16_t>* out);
+    // Frames decoded at another rate than the first, brought to it (linear
+    // interpolation, carried across calls) before Emit.
+    void EmitAtRate(const int16_t* interleaved, size_t frames, uint32_t rate, std::vector<int16_t>* out);
     Status DecodeMp3(const uint8_t* data, size_t len, std::vector<int16_t>* out);
+    // Gives whole frames to LAME's decoder and takes out all it decodes.
+    Status FeedHip(const uint8_t* data, size_t len, std::vector<int16_t>* out);
     Status ConvertWav(const uint8_t* data, size_t len, std::vector<int16_t>* out);
 
     std::vector<uint8_t> sniff_;
@@ -55,6 +64,12 @@ private:
     uint32_t wavDataBytes_ = 0;
     std::vector<uint8_t> carry_;   // a partial WAV frame
     void* hip_ = nullptr;
+    uint32_t hipRate_ = 0;           // the frames the running decoder takes
+    uint16_t hipChannels_ = 0;
+    std::vector<uint8_t> pending_;   // MP3 bytes from a frame not yet whole
+    uint32_t resampleFrom_ = 0;      // the rate being converted; 0 at the first rate
+    double resamplePhase_ = 0;       // where the next output frame lies after resamplePrev_
+    int16_t resamplePrev_[2] = {};
     uint64_t skipFrames_ = 0;
     uint32_t skipMs_ = 0;
     int mp3Errors_ = 0;

@@ -458,6 +458,12 @@ void Session::ReaderMain() {
         }
     }
     if (abort) return;
+    if (decoder.Known()) {
+        pcmOut.clear();
+        decoder.Flush(&pcmOut);
+        bk::ScopedLock l(pcmLock);
+        pcm.insert(pcm.end(), pcmOut.begin(), pcmOut.end());
+    }
     if (!formatKnown) {
         if (readFailed) Fail("The connection broke off before any audio arrived");
         else if (bodyBytes == 0) Fail("The server sent no data");

@@ -26,6 +26,7 @@ struct Bridge {
     HWND window = nullptr;
     std::unique_ptr<pe::PlayEngine> engine;
     bool streamInfoSent = false;
+    bool buffering = false;   // between the engine's buffering start and its end
     // Going to another entry stops the current one first; that stop is no
     // end of playing (which would end the reporter's session).
     bool switchingTrack = false;
@@ -39,6 +40,13 @@ void ReportStreamInfo(Bridge* b) {
                                  info.author);
 }
 
+void EndBuffering(Bridge* b) {
+    if (!b->buffering) return;
+    b->buffering = false;
+    KillTimer(b->window, kBufferingTimer);
+    b->reporter->OnBuffering(100);
+}
+
 void TakeEvents(Bridge* b) {
     pe::Event ev;
     while (b->engine && b->engine->PopEvent(&ev)) {
@@ -48,15 +56,19 @@ void TakeEvents(Bridge* b) {
             b->reporter->OnOpenState(static_cast<unsigned long>(ev.value));
             break;
         case pe::EventKind::BufferingStart:
+            b->buffering = true;
             b->reporter->OnBuffering(1);
             SetTimer(b->window, kBufferingTimer, 500, nullptr);
             break;
         case pe::EventKind::BufferingEnd:
-            KillTimer(b->window, kBufferingTimer);
-            b->reporter->OnBuffering(100);
+            EndBuffering(b);
             break;
         case pe::EventKind::PlayState:
             if (ev.value == pe::kStopped && b->switchingTrack) break;
+            // The engine tells the sound's start before the buffer's end: the
+            // buffer is reported full first, or the player would show the
+            // buffering text over a stream that plays.
+            if (ev.value == pe::kPlaying || ev.value == pe::kPaused) EndBuffering(b);
             if (ev.value != pe::kStopped) b->switchingTrack = false;
             b->reporter->OnPlayState(static_cast<unsigned long>(ev.value));
             if (ev.value == pe::kPlaying) {
@@ -75,6 +87,7 @@ void TakeEvents(Bridge* b) {
         case pe::EventKind::Error: {
             KillTimer(b->window, kRunInfoTimer);
             KillTimer(b->window, kBufferingTimer);
+            b->buffering = false;
             pe::EngineInfo info = b->engine->Info();
             b->reporter->OnError(info.error);
             b->reporter->OnOpenState(0);

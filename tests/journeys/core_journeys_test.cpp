@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -329,6 +330,23 @@ ProgramUse UseOf(const tdtest::Process& program) {
 
 void SoakLine(const std::string& name, const std::string& value) { printf("[ SOAK     ] %s: %s\n", name.c_str(), value.c_str()); }
 
+// The sizes of the recording's pieces under a folder (sub-folders too).
+void PieceSizes(const std::string& folder, std::vector<uint64_t>* sizes) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            PieceSizes(folder + "\\" + name, sizes);
+            continue;
+        }
+        sizes->push_back((uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
 TEST(CoreSoak, PlaysAndRecordsAStreamWithDrops) {
     const char* minutesText = getenv("TD_SOAK_MINUTES");
     if (!minutesText) GTEST_SKIP() << "soak: scripts/soak runs it";
@@ -337,10 +355,24 @@ TEST(CoreSoak, PlaysAndRecordsAStreamWithDrops) {
     tdtest::HttpServer server;
     server.Route("/soak", [](const tdtest::HttpRequest&) { return ToneStream(60); });
     PlayerSession s;
+    if (record) {
+        // A cut profile of one minute: the recording is a row of pieces, each
+        // of which must arrive whole.
+        const std::string cutFile = s.UserFolder() + "schneiden.ini";
+        WritePrivateProfileStringA("Soak", "CUT_TYPE", "1", cutFile.c_str());
+        WritePrivateProfileStringA("Soak", "VALUE", "1", cutFile.c_str());
+        WritePrivateProfileStringA("Soak", "FOLDER", "0", cutFile.c_str());
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, cutFile.c_str());
+        ChangeSettings([](cSettings& settings) { settings.SetAutoCutMuster("Soak"); });
+    }
     ASSERT_TRUE(s.Start());
     ASSERT_TRUE(s.Link(CustomLink(server.Url("/soak"), "Soak Station")));
     ASSERT_TRUE(s.WaitForTone(kEventMs)) << s.Log();
-    if (record) ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    if (record) {
+        ASSERT_TRUE(s.Click(journeys::kRecordButton));
+        ASSERT_FALSE(s.WaitForFile(s.RecordingFolder(), ".wav", 176400, kEventMs).empty())
+            << "the recording did not start\n" << s.Log();
+    }
     const ProgramUse first = UseOf(s.Program());
     const DWORD begin = GetTickCount();
     const DWORD length = static_cast<DWORD>(minutes * 60000);
@@ -359,8 +391,19 @@ TEST(CoreSoak, PlaysAndRecordsAStreamWithDrops) {
     }
     const ProgramUse last = UseOf(s.Program());
     const size_t connections = server.Count("/soak");
-    if (record) s.Click(journeys::kRecordButton);
-    SoakLine("minutes", std::to_string((GetTickCount() - begin) / 60000.0));
+    const DWORD recordedMs = GetTickCount() - begin;
+    if (record) {
+        // Stopped by hand: the saved pop-up comes once the last piece is closed.
+        const std::vector<HWND> before = s.Popups();
+        EXPECT_TRUE(s.Click(journeys::kRecordButton));
+        HWND saved = journeys::WaitForNewPopup(s, before, kEventMs);
+        EXPECT_NE(saved, nullptr) << "no recording-saved pop-up";
+        if (saved) {
+            PostMessageA(saved, WM_CLOSE, 0, 0);
+            journeys::WaitGone(saved, kEventMs);
+        }
+    }
+    SoakLine("minutes", std::to_string(recordedMs / 60000.0));
     SoakLine("private memory", std::to_string(first.privateBytes / 1024) + " KiB at start, " +
                                    std::to_string(last.privateBytes / 1024) + " KiB at end");
     SoakLine("handles", std::to_string(first.handles) + " at start, " + std::to_string(last.handles) + " at end");
@@ -368,20 +411,29 @@ TEST(CoreSoak, PlaysAndRecordsAStreamWithDrops) {
                                 std::to_string(windows) + " one-second windows silent)");
     SoakLine("reconnects", std::to_string(connections ? connections - 1 : 0) + " (the server cuts every 60 s)");
     if (record) {
-        const std::string folder = s.UserFolder() + "aufnahmen";
-        size_t pieces = 0, empty = 0;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                ++pieces;
-                empty += fd.nFileSizeLow == 0 && fd.nFileSizeHigh == 0;
-            } while (FindNextFileA(h, &fd));
-            FindClose(h);
+        // 44.1 kHz 16-bit stereo; a piece is cut after each minute of sound.
+        const uint64_t minuteBytes = 60ull * 176400;
+        std::vector<uint64_t> sizes;
+        PieceSizes(s.RecordingFolder(), &sizes);
+        std::sort(sizes.begin(), sizes.end());
+        // A header and no sound; every piece but the smallest (the one the
+        // stop cut) holds a whole minute, give or take a second.
+        size_t empty = 0, cutShort = 0;
+        uint64_t sound = 0;
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            empty += sizes[i] <= 44;
+            cutShort += i > 0 && sizes[i] + 176400 < minuteBytes;
+            sound += sizes[i] > 44 ? sizes[i] - 44 : 0;
         }
-        SoakLine("recording pieces written", std::to_string(pieces));
-        SoakLine("recording pieces lost", std::to_string(empty) + " empty");
+        // The capture may run slower than the clock on a busy machine: the
+        // minutes of sound in the pieces, against the minutes the soak ran,
+        // tell a recording that stopped early from one that fell behind.
+        char minutesText[96];
+        snprintf(minutesText, sizeof minutesText, "%.1f minutes of sound in %.1f minutes",
+                 static_cast<double>(sound) / (60.0 * 176400), recordedMs / 60000.0);
+        SoakLine("recording pieces written", std::to_string(sizes.size()) + " (" + minutesText + ")");
+        SoakLine("recording pieces lost",
+                 std::to_string(empty) + " empty, " + std::to_string(cutShort) + " short of a minute");
     } else {
         SoakLine("recording pieces written", "not run (set TD_SOAK_RECORD)");
         SoakLine("recording pieces lost", "not run");

@@ -157,11 +157,12 @@ bool cControlActiveX::KnownSender(DWORD pid) const {
     return false;
 }
 
-DWORD cControlActiveX::WaitIdle(HANDLE process, DWORD threadId, DWORD ms) {
+DWORD cControlActiveX::WaitIdle(HANDLE process, DWORD threadId, DWORD ms, HANDLE giveWay) {
     DWORD start = GetTickCount();
     for (;;) {
         DWORD rc = WaitForInputIdle(process, 50);
         if (rc != WAIT_TIMEOUT) return rc;
+        if (giveWay && WaitForSingleObject(giveWay, 0) == WAIT_OBJECT_0) return WAIT_TIMEOUT;
         // Wine reports a host that only peeks at its queue as never idle;
         // a main thread that has its queue reads our commands all the same.
         if (threadId && WaitForSingleObject(process, 0) == WAIT_TIMEOUT && PostThreadMessageA(threadId, WM_NULL, 0, 0))
@@ -423,7 +424,9 @@ void cControlActiveX::OnPlay() {
     } else {
         if (StartHost(switches) != 0) {
             owner_->SetRunState(1);
-            Status("finished playing...", 16);
+            // Whether this was the last try is the player's to say when it
+            // hears of the end: a running recording is kept until then.
+            Status("keep_record finished playing...", 16);
             relay_->OnPlayState(0);
             Pump();
             WriteDebugLogF(7, "retCommand Play (%s) Type(%d)", address, type);
@@ -513,7 +516,11 @@ void cControlActiveX::OnCheckConnection() {
     PROCESS_INFORMATION pi;
     if (!StartProcess(" -CheckConnection", &pi)) return;
     Pump();
-    WaitIdle(pi.hProcess, 0, kIdleWaitMs);
+    // The check's host asks the server on its main thread before it ever
+    // reads messages: with its thread the wait ends once it has a queue,
+    // not when the answer is in (that comes as a message). A play asked
+    // meanwhile is not held up by it at all.
+    WaitIdle(pi.hProcess, pi.dwThreadId, kIdleWaitMs, events_[kPlay]);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }

@@ -105,7 +105,9 @@ private:
     bool StartProcess(const char* switches, PROCESS_INFORMATION* pi);
     void NoteStarted(DWORD pid);
     bool KnownSender(DWORD pid) const;
-    DWORD WaitIdle(HANDLE process, DWORD threadId, DWORD ms);
+    // Until the process is idle (or, with its main thread given, has a
+    // queue), at most ms; also ends once giveWay (an event) is set.
+    DWORD WaitIdle(HANDLE process, DWORD threadId, DWORD ms, HANDLE giveWay = nullptr);
     void PostToHost(DWORD threadId, UINT msg, WPARAM w, LPARAM l);
     void ProbeEngines();
     DWORD StartHost(const char* switches);

@@ -186,9 +186,9 @@ public:
         p_->SendStatus(nullptr, 21);
         p_->RequestSkinRestart();
     }
-    // No banner object runs in this build: the skin hears at once that none
-    // has a browser, so that its tear-down does not wait for one.
-    int BannerAnswer() override { return p_->SendStatus(nullptr, 15); }
+    void Banner(int action, int kind) override { p_->SetBanner(action, kind); }
+    void SecondBanner(int action, int kind) override { p_->SetBanner(action, kind); }
+    int BannerAnswer() override { return p_->IsBannerRunning(); }
     void DebugText(const char* text, int level) override { SendDebugText(text, level); }
     void CloseInstanceMarker() override { td::CloseInstanceMarker(); }
     int SendRecommendation(void* record) override {
@@ -322,6 +322,14 @@ cRadioPlayer::cRadioPlayer(int errorFlag) : errorFlag_(errorFlag) {
     for (auto& e : probeEvents_) e.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     clientThreadRunning_ = 1;
     if (_beginthread(ClientThread, 0, this) == static_cast<uintptr_t>(-1L)) clientThreadRunning_ = 0;
+    for (int32_t kind : {kBannerMain, kBannerSplash}) {
+        auto* start = new BannerThreadStart{this, kind};
+        InterlockedIncrement(&bannerThreads_);
+        if (_beginthread(BannerThread, 0, start) == static_cast<uintptr_t>(-1L)) {
+            InterlockedDecrement(&bannerThreads_);
+            delete start;
+        }
+    }
     DebugLog("Creating instanze..ok", 7);
     localFile_ = 0;
 }
@@ -364,7 +372,7 @@ bool cRadioPlayer::Shutdown() {
 }
 
 bool cRadioPlayer::ThreadsRunning() const {
-    return jobFlags_ != 0 || clientThreadRunning_ || workers_ || td::RunningCallbackWorkers();
+    return jobFlags_ != 0 || clientThreadRunning_ || workers_ || bannerThreads_ || td::RunningCallbackWorkers();
 }
 
 td::cCallbackTarget* cRadioPlayer::CallbackTarget() { return actions_.get(); }
@@ -407,6 +415,104 @@ void cRadioPlayer::ClientThread(void* arg) {
     Sleep(100);
     delete client;
     InterlockedExchange(&self->clientThreadRunning_, 0);
+}
+
+void cRadioPlayer::BannerThread(void* arg) {
+    std::unique_ptr<BannerThreadStart> start(static_cast<BannerThreadStart*>(arg));
+    cRadioPlayer* self = start->player;
+    {
+        std::unique_ptr<cBanner> banner(new cBanner(&self->bannerHost_));
+        banner->SetBannerType(start->kind);
+        {
+            bk::ScopedLock lock(self->bannerLock_);
+            (start->kind == kBannerMain ? self->banner_ : self->secondBanner_) = banner.get();
+        }
+        banner->Run();
+        bk::ScopedLock lock(self->bannerLock_);
+        (start->kind == kBannerMain ? self->banner_ : self->secondBanner_) = nullptr;
+    }
+    InterlockedDecrement(&self->bannerThreads_);
+}
+
+void cRadioPlayer::SetBanner(int action, int kind) {
+    const bool shown = settings_.GetVelmoAddy() == 1;
+    bk::ScopedLock lock(bannerLock_);
+    if (kind == kBannerMain) {
+        if (!banner_) return;
+        switch (action) {
+            case 1: if (shown) banner_->TriggerStart(); break;
+            case 2: banner_->TriggerStop(); break;
+            case 3: if (shown) banner_->TriggerRefresh(); break;
+            case 4: if (shown) banner_->TriggerReload(); break;
+            default: break;
+        }
+        return;
+    }
+    if (!secondBanner_) return;
+    if (action == 1) {
+        // A refused kind starts the one taken before.
+        if (shown || kind == kBannerPodcast || kind == kBannerInfo) secondBanner_->SetBannerType(kind);
+        secondBanner_->TriggerStart();
+    } else if (action == 2) {
+        secondBanner_->TriggerStop();
+    }
+}
+
+int cRadioPlayer::IsBannerRunning() {
+    {
+        bk::ScopedLock lock(bannerLock_);
+        if (banner_ && banner_->HasBrowser()) return 1;
+    }
+    return SendStatus(nullptr, 15);
+}
+
+bool cRadioPlayer::cPlayerBannerHost::GetBannerRecord(int32_t kind, BannerRecord* record) {
+    td::SkinEntry entry = td::kGetBannerInfo;
+    if (kind == kBannerSplash || kind == kBannerPopup) entry = td::kGetSpezBannerInfo;
+    else if (kind == kBannerPodcast) entry = td::kGetPodcastBannerInfo;
+    else if (kind == kBannerInfo) entry = td::kGetInfoBannerInfo;
+    using PfnBannerInfo = BannerRecord* (*)(BannerRecord*);
+    td::cSkinBinding& skin = p_->skin_;
+    if (!skin.Ready() || !skin.Has(entry)) return false;
+    bk::ScopedLock lock(p_->skinCallLock_);
+    // The library may have been released while this thread waited.
+    if (!skin.Ready() || !skin.Has(entry)) return false;
+    BannerRecord filled = {};
+    skin.Get<PfnBannerInfo>(entry)(&filled);
+    *record = filled;
+    return true;
+}
+
+std::string cRadioPlayer::cPlayerBannerHost::GetText(const char* name) {
+    cSettings& s = p_->settings_;
+    if (!strcmp(name, "AdBannerUrl")) return s.GetAdBannerUrl();
+    if (!strcmp(name, "AdBannerUrl_ENG")) return s.GetAdBannerUrl_ENG();
+    if (!strcmp(name, "SplashURL")) return s.GetSplashURL();
+    if (!strcmp(name, "SplashURL_ENG")) return s.GetSplashURL_ENG();
+    if (!strcmp(name, "InfoURL")) {
+        std::string text;
+        int cx = 0, cy = 0;
+        if (p_->jobs_) p_->jobs_->OfferedInfo(&text, &cx, &cy);
+        return text;
+    }
+    // The pop-up banner's addresses ("PopupURL", "PopupURL_ENG") are kept
+    // by no setting: that banner stays empty.
+    return std::string();
+}
+
+int32_t cRadioPlayer::cPlayerBannerHost::GetNumber(const char* name) {
+    cSettings& s = p_->settings_;
+    if (!strcmp(name, "AdBannerCX")) return s.GetAdBannerCX();
+    if (!strcmp(name, "AdBannerCY")) return s.GetAdBannerCY();
+    if (!strcmp(name, "AdBannerCX_ENG")) return s.GetAdBannerCX_ENG();
+    if (!strcmp(name, "AdBannerCY_ENG")) return s.GetAdBannerCY_ENG();
+    if (!strcmp(name, "InfoCX") || !strcmp(name, "InfoCY")) {
+        std::string text;
+        int cx = 0, cy = 0;
+        if (p_->jobs_) p_->jobs_->OfferedInfo(&text, &cx, &cy);
+        return name[4] == 'X' ? cx : cy;
+    }
+    return 0;
 }
 
 void cRadioPlayer::SetRunState(unsigned long state) {

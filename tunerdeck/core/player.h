@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "banners.h"
 #include "control_activex.h"
 #include "host_client_net.h"
 #include "info_callback.h"
@@ -193,6 +194,17 @@ public:
     // Waits until both engine probes have answered (bounded, and not past the end).
     void WaitForEngineProbes(DWORD maxMs);
 
+    // ---- banners
+    // Kind 0 drives the main banner (action 1 start, 2 stop, 3 refresh, 4
+    // reload; all but the stop only with VelmoAddy 1), any other kind the
+    // second banner (1 start, taking the kind when allowed; 2 stop).
+    void SetBanner(int action, int kind);
+    // 1 while the main banner has its browser control; otherwise status 15
+    // goes to the skin (it may close) and its answer comes back.
+    int IsBannerRunning();
+    // Banner threads still running (each ends when the player ends).
+    LONG BannerThreads() const { return bannerThreads_; }
+
     // ---- background jobs
     // The start-up check and the top-station update, each on a thread of
     // its own under its job bit; false when it runs already.
@@ -260,6 +272,29 @@ private:
     friend class cPlayerActions;
 
     static void ClientThread(void* self);
+    // What the banner objects ask of the player: state, texts and sizes
+    // from the settings and the kept information offer, the skin's records.
+    class cPlayerBannerHost : public IBannerPlayer {
+    public:
+        explicit cPlayerBannerHost(cRadioPlayer* player) : p_(player) {}
+        int GetStatus() override { return p_->state_; }
+        bool GetBannerRecord(int32_t kind, BannerRecord* record) override;
+        int32_t GetLanguage() override { return p_->settings_.GetLanguage(); }
+        std::string GetText(const char* name) override;
+        int32_t GetNumber(const char* name) override;
+        int32_t GetGenreId() override { return p_->lastGenre_; }
+        uint32_t GetSkinId() override { return static_cast<uint32_t>(p_->skinId_); }
+        void WriteDebugLog(const char* text, int level) override { p_->DebugLog(text, level); }
+
+    private:
+        cRadioPlayer* p_;
+    };
+    friend class cPlayerBannerHost;
+    struct BannerThreadStart {
+        cRadioPlayer* player;
+        int32_t kind;
+    };
+    static void BannerThread(void* start);
     bool StartJob(long bit, void (*thread)(void*));
     // Waits until the interface is up (false when it did not come or the player ends).
     bool WaitForUi(DWORD maxMs);
@@ -335,5 +370,12 @@ private:
     volatile int offerKind_ = 0;
     volatile bool volumeRead_ = false;   // the wave-out volume triple holds a value read from the pipe   // the update offer on screen (2: a skin update)
     volatile LONG workers_ = 0;   // retry workers still running
+    cPlayerBannerHost bannerHost_{this};
+    // The two banner objects: set exactly while their threads run, and
+    // used and cleared under bannerLock_.
+    bk::CriticalSection bannerLock_;
+    cBanner* banner_ = nullptr;
+    cBanner* secondBanner_ = nullptr;
+    volatile LONG bannerThreads_ = 0;
     char skinFolder_[MAX_PATH + 16] = {};
 };

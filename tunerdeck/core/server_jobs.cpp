@@ -194,6 +194,14 @@ void cServerJobs::KeepOfferedInfo(const cUpdateInfoDoc& answer) {
     offered_ = 1;
 }
 
+void cServerJobs::OfferedInfo(std::string* address, int* cx, int* cy) {
+    bk::ScopedLock lock(offerLock_);
+    const bool kept = offered_ == 1;
+    *address = kept ? offerText_ : std::string();
+    *cx = kept ? offerCx_ : 0;
+    *cy = kept ? offerCy_ : 0;
+}
+
 int cServerJobs::ShowOfferedUpdate() {
     std::string text;
     int cx = 0, cy = 0;

@@ -68,6 +68,8 @@ public:
     // The information the start-up answer offers (its INFOSTATUS "1"): kept
     // until the skin asks for it (code 82).
     void KeepOfferedInfo(const cUpdateInfoDoc& answer);
+    // The kept offer's address and size (empty and 0 when none is kept).
+    void OfferedInfo(std::string* address, int* cx, int* cy);
     // Hands a kept offer to the skin's info window; 1 when it went there.
     int ShowOfferedUpdate();
 

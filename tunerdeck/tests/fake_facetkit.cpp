@@ -11,6 +11,7 @@
 // WM_COPYDATA kind 77 to the main window with the text "code|number|text".
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,10 +168,36 @@ FK_PLAIN(AddToTopTen)
 FK_PLAIN(AddToPodcast)
 FK_PLAIN(SearchResult)
 FK_PLAIN(GetDetails)
-FK_PLAIN(GetBannerInfo)
 FK_PLAIN(AddToProgrammtipps)
 FK_PLAIN(ShowInfo)
-FK_PLAIN(GetSpezBannerInfo)
-FK_PLAIN(GetInfoBannerInfo)
-FK_PLAIN(GetPodcastBannerInfo)
+// The banner records name an area of the main window once it is up.
+struct FakeBannerRecord {
+    int32_t window;
+    int32_t x, y, cx, cy;
+    int32_t updateKind;
+    char url[500];
+};
+static_assert(sizeof(FakeBannerRecord) == 524, "banner record of 131 words");
+FakeBannerRecord* FillBannerRecord(const char* name, FakeBannerRecord* record) {
+    Line("%s", name);
+    if (!record) return record;
+    *record = FakeBannerRecord{};
+    HWND main = FindWindowA("tunerdeck Main Wnd Class", nullptr);
+    DWORD pid = 0;
+    if (main) GetWindowThreadProcessId(main, &pid);
+    if (!main || pid != GetCurrentProcessId()) return record;
+    record->window = static_cast<int32_t>(reinterpret_cast<intptr_t>(main));
+    record->x = 10;
+    record->y = 10;
+    record->cx = 180;
+    record->cy = 40;
+    strcpy(record->url, "http://127.0.0.1:9/podcast-banner");
+    return record;
+}
+FK_EXPORT FakeBannerRecord* GetBannerInfo(FakeBannerRecord* r) { return FillBannerRecord("GetBannerInfo", r); }
+FK_EXPORT FakeBannerRecord* GetSpezBannerInfo(FakeBannerRecord* r) { return FillBannerRecord("GetSpezBannerInfo", r); }
+FK_EXPORT FakeBannerRecord* GetInfoBannerInfo(FakeBannerRecord* r) { return FillBannerRecord("GetInfoBannerInfo", r); }
+FK_EXPORT FakeBannerRecord* GetPodcastBannerInfo(FakeBannerRecord* r) {
+    return FillBannerRecord("GetPodcastBannerInfo", r);
+}
 FK_PLAIN(AddUserDefinedSender)

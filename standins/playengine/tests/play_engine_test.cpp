@@ -228,25 +228,38 @@ TEST_F(PlayEngineTest, LocalPlaylistEntriesAndSeeking) {
 }
 
 TEST_F(PlayEngineTest, AStationSendingInRealTimePlaysOnWithoutRunningDry) {
-    pe_test::IcyStreamOptions o;
-    o.audio = mp3;
-    o.bytesPerSecond = 16000;   // 128 kbit/s: as fast as it plays
-    server.Route("/live", [&](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
-    pe::PlayEngine engine(nullptr, 0);
-    engine.SetBufferMs(3000);
-    Watcher w{engine};
-    engine.Open(server.Url("/live").c_str(), true);
-    ASSERT_TRUE(w.WaitFor(EventKind::BufferingEnd, 20000));
-    const uint32_t start = engine.Info().positionMs;
-    // Eight seconds of sound later the engine still plays and never waited again.
-    ASSERT_TRUE(tdtest::WaitFor([&] { return engine.Info().positionMs >= start + 8000; }, 30000))
-        << engine.Info().positionMs - start << " ms played";
-    w.Drain();
-    int rebuffered = 0;
-    for (size_t i = w.Index(EventKind::BufferingEnd) + 1; i < w.events.size(); ++i)
-        rebuffered += w.events[i].kind == EventKind::BufferingStart;
-    EXPECT_EQ(rebuffered, 0);
-    EXPECT_EQ(engine.Info().playState, pe::kPlaying);
+    // 128 kbit/s: as fast as it plays; the second station switches to an
+    // insert at 22.05 kHz (at the same bit rate) every four seconds.
+    const std::string insert = pe_test::MakeMp3(tdtest::SineStereo(1000.0, 2.0, 12000, 22050), 22050, 128);
+    struct Station {
+        const char* what;
+        const char* path;
+        std::string audio;
+    } stations[] = {{"steady", "/steady", mp3}, {"switching rate", "/switching", mp3 + insert}};
+    for (const Station& station : stations) {
+        SCOPED_TRACE(station.what);
+        pe_test::IcyStreamOptions o;
+        o.audio = station.audio;
+        o.bytesPerSecond = 16000;
+        server.Route(station.path, [o](const tdtest::HttpRequest&) { return pe_test::IcyStream(o); });
+        pe::PlayEngine engine(nullptr, 0);
+        engine.SetBufferMs(3000);
+        Watcher w{engine};
+        engine.Open(server.Url(station.path).c_str(), true);
+        ASSERT_TRUE(w.WaitFor(EventKind::BufferingEnd, 20000));
+        const uint32_t start = engine.Info().positionMs;
+        // Eight seconds of sound later the engine still plays and never waited again.
+        ASSERT_TRUE(tdtest::WaitFor([&] { return engine.Info().positionMs >= start + 8000; }, 30000))
+            << engine.Info().positionMs - start << " ms played";
+        tdtest::ToneStats st;
+        EXPECT_TRUE(pe_test::HearTone(1500, 4000, &st)) << "rms " << st.rms << " freq " << st.frequency;
+        w.Drain();
+        int rebuffered = 0;
+        for (size_t i = w.Index(EventKind::BufferingEnd) + 1; i < w.events.size(); ++i)
+            rebuffered += w.events[i].kind == EventKind::BufferingStart;
+        EXPECT_EQ(rebuffered, 0);
+        EXPECT_EQ(engine.Info().playState, pe::kPlaying);
+    }
 }
 
 TEST_F(PlayEngineTest, PodcastFileWithCoverArtPlays) {

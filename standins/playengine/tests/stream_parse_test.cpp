@@ -223,6 +223,45 @@ TEST(Decoder, MusicFileWithLargeCoverArtDecodes) {
     EXPECT_EQ(d.Feed(U(noise), noise.size(), &pcm), pe::AudioDecoder::Status::Unsupported);
 }
 
+size_t DecodedFrames(const std::string& mp3, std::vector<int16_t>* pcm, uint32_t* rate) {
+    pe::AudioDecoder d;
+    for (size_t at = 0; at < mp3.size(); at += 4096)
+        if (d.Feed(U(mp3) + at, std::min<size_t>(4096, mp3.size() - at), pcm) == pe::AudioDecoder::Status::Unsupported)
+            return 0;
+    d.Flush(pcm);
+    *rate = d.SampleRate();
+    return pcm->size() / 2;
+}
+
+TEST(Decoder, AStationThatSwitchesRateKeepsItsPitchAndSpeed) {
+    // The tone at 44.1 kHz, then at another rate (an insert of lower or
+    // higher quality), and back: the whole plays at the first rate, the
+    // insert as long as it lasts and at the tone's pitch.
+    const std::string first = pe_test::MakeMp3(pe_test::TestTone(1.0));
+    struct Insert {
+        int rate;
+        int kbps;
+    } inserts[] = {{22050, 64}, {32000, 96}, {48000, 128}};
+    std::vector<int16_t> pcm;
+    uint32_t rate = 0;
+    const size_t firstFrames = DecodedFrames(first, &pcm, &rate);
+    ASSERT_GT(firstFrames, 44100u);
+    for (const Insert& i : inserts) {
+        SCOPED_TRACE(i.rate);
+        const std::string insert = pe_test::MakeMp3(tdtest::SineStereo(1000.0, 1.0, 12000, i.rate), i.rate, i.kbps);
+        pcm.clear();
+        const size_t insertFrames = DecodedFrames(insert, &pcm, &rate) * 44100 / static_cast<size_t>(i.rate);
+        pcm.clear();
+        const size_t frames = DecodedFrames(first + insert + first, &pcm, &rate);
+        ASSERT_EQ(rate, 44100u);
+        EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(2 * firstFrames + insertFrames), 0.02 * 44100);
+        // The insert, away from the joins.
+        tdtest::ToneStats st = tdtest::Measure(pcm.data() + 2 * (firstFrames + 4410), insertFrames - 2 * 4410);
+        EXPECT_NEAR(st.frequency, 1000.0, 30.0);
+        EXPECT_GT(st.rms, 4000.0);
+    }
+}
+
 TEST(Playlist, KnownByTheAddressEnding) {
     EXPECT_TRUE(pe::LooksLikePlaylistName("http://host/list.PLS?x=1"));
     EXPECT_TRUE(pe::LooksLikePlaylistName("file://C:/a/list.asx"));

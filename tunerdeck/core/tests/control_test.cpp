@@ -360,7 +360,7 @@ TEST_F(FakeHostTest, MissingHostEndsThePlayWithAStatus) {
     ClientRun run(player);
     EXPECT_EQ(run.client.GetCapabilities(), 0u);
     run.client.PlayUrl("http://127.0.0.1:1/stream", kStreamReal);
-    EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("16:finished playing..."); }, 30000));
+    EXPECT_TRUE(tdtest::WaitFor([&] { return player.HasStatus("16:keep_record finished playing..."); }, 30000));
     EXPECT_EQ(player.runState.load(), 1u);
 }
 
@@ -470,11 +470,11 @@ TEST_F(FakeHostTest, HandlesStayFlatOverManyPlays) {
     int slowStarts = 0;
     auto playOnce = [&](int n) {
         int before = player.started;
-        size_t endedBefore = player.CountStatuses("16:finished playing...");
+        size_t endedBefore = player.CountStatuses("16:keep_record finished playing...");
         run.client.PlayUrl(("http://127.0.0.1:1/s" + std::to_string(n)).c_str(), kStreamReal);
         bool done = tdtest::WaitFor(
             [&] {
-                return player.started > before || player.CountStatuses("16:finished playing...") > endedBefore;
+                return player.started > before || player.CountStatuses("16:keep_record finished playing...") > endedBefore;
             },
             30000);
         if (done && player.started == before) ++slowStarts;
