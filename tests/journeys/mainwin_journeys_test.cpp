@@ -89,15 +89,18 @@ TEST(MainWindowJourneys, TheWheelOverTheMainWindowScrollsTheNavigatorsList) {
     ASSERT_TRUE(tdtest::WaitFor([&] { return (nav = s.Navigator()) != nullptr && IsWindowVisible(nav); }, kEventMs, 200))
         << "no navigator";
     // Waits until the navigator shows a page that no longer changes.
+    // A busy machine may paint a page in pieces with pauses between: the
+    // picture must hold through several looks.
     std::vector<uint32_t> still;
     auto settle = [&] {
         std::vector<uint32_t> last;
+        int looks = 0;
         return tdtest::WaitFor([&] {
             std::vector<uint32_t> now = Picture(nav);
-            bool same = !now.empty() && now == last;
+            looks = !now.empty() && now == last ? looks + 1 : 0;
             last = now;
             still = now;
-            return same;
+            return looks >= 3;
         }, kEventMs, 500);
     };
     // The navigator comes up extended, as it was left; its search page
@@ -106,7 +109,9 @@ TEST(MainWindowJourneys, TheWheelOverTheMainWindowScrollsTheNavigatorsList) {
     ASSERT_TRUE(settle());
     const std::vector<uint32_t> form = still;
     s.Key(VK_RETURN);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return Picture(nav) != form; }, kEventMs, 200)) << "no search results";
+    ASSERT_TRUE(tdtest::WaitFor([&] { return !journeys::NavigatorRows(s).empty() && Picture(nav) != form; },
+                                kEventMs, 200))
+        << "no search results";
     ASSERT_TRUE(settle());
     tdtest::SaveWindowPng(nav, tdtest::ArtifactDir() + "\\journey-wheel-navigator-before.png");
     std::vector<uint32_t> before = still;

@@ -539,7 +539,7 @@ HWND VisibleWindowOf(const PlayerSession& s, const char* className) {
 }
 
 bool WaitForMenuOnScreen(const PlayerSession& s, DWORD ms) {
-    return tdtest::WaitFor([&] { return VisibleWindowOf(s, "#32768") != nullptr; }, ms, 50);
+    return tdtest::WaitFor([&] { return MenuOnScreen(s); }, ms, 50);
 }
 
 struct ChildSearch {
@@ -619,6 +619,15 @@ bool TypeInto(HWND edit, const std::string& text, DWORD ms) {
         if (tdtest::WaitFor([&] { return PlayerSession::TextOf(edit) == text; }, 5000, 50)) return true;
     } while (static_cast<LONG>(until - GetTickCount()) > 0 && IsWindow(edit));
     return false;
+}
+
+bool MenuOnScreen(const PlayerSession& s) { return VisibleWindowOf(s, "#32768") != nullptr; }
+
+std::string NavigatorRows(const PlayerSession& s) {
+    std::string all;
+    if (HWND nav = s.Navigator())
+        for (HWND child : ChildWindows(nav, "Static")) all += PlayerSession::TextOf(child);
+    return all;
 }
 
 std::vector<std::string> BoxEntries(HWND combo) {

@@ -207,6 +207,11 @@ std::vector<HWND> ChildWindows(HWND parent, const char* className);
 bool TypeInto(HWND edit, const std::string& text, DWORD ms);
 // The entries of a selection box, in order.
 std::vector<std::string> BoxEntries(HWND combo);
+// Whether a menu of the player is open.
+bool MenuOnScreen(const PlayerSession& s);
+// The texts of the navigator's rows as shown, top to bottom ("" while it
+// shows none).
+std::string NavigatorRows(const PlayerSession& s);
 // A value of the player's stored settings record in its settings key
 // ("" when the record or the value is missing).
 std::string StoredSetting(const PlayerSession& s, const char* name);
