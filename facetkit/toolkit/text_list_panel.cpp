@@ -67,6 +67,7 @@ void cTextListPanel::SetPosition(int pos, int) {
 }
 
 cVelmoSkinData* cTextListPanel::GetRowSkinData() { return owner_ ? owner_->GetSkinData() : nullptr; }
+cElementHost* cTextListPanel::GetRowHost() { return owner_; }
 
 int cTextListPanel::RowState(cListElement* row) {
     return row ? static_cast<cRowElement*>(row)->GetState() : 0;

@@ -74,6 +74,7 @@ public:
     // cRowOwner
     int GetRowScrollPos() override { return GetVPosition(); }
     cVelmoSkinData* GetRowSkinData() override;
+    cElementHost* GetRowHost() override;
 
 protected:
     cButtonListe* OwnButtons() override { return &buttons_; }

@@ -418,7 +418,9 @@ void cNavView::BuildTable(int kind, bool keepRow) {
                     if (row.episode == 0)
                         table_->AddText(row.text.c_str(), row.id);
                     else
-                        table_->AddRow(row.text.c_str(), e->GetId(), row.id);
+                        // The table makes the episode line's id from the feed's
+                        // and the episode's number.
+                        table_->AddRow(row.text.c_str(), e->GetId(), static_cast<unsigned long>(row.episode));
                 }
                 ++rows_;
             }
