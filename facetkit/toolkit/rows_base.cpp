@@ -75,6 +75,9 @@ cPlayRowElement::~cPlayRowElement() {}
 RowContext cPlayRowElement::Context() const {
     RowContext ctx = RowContextFor(nullptr);
     if (skin_) ctx.skin = skin_;
+    // The buttons' tool tips are placed in the panel's window, not the main
+    // window's (the navigator's details and skins pages).
+    if (cElementHost* host = owner_ ? owner_->GetRowHost() : nullptr) ctx.host = host;
     return ctx;
 }
 

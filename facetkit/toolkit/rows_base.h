@@ -54,6 +54,9 @@ public:
     virtual ~cRowOwner() {}
     virtual int GetRowScrollPos() = 0;
     virtual cVelmoSkinData* GetRowSkinData() = 0;
+    // The window the rows lie in, whose tool tips their buttons join; null
+    // for the main window.
+    virtual cElementHost* GetRowHost() { return nullptr; }
 };
 
 class FACETKIT_API cRowElement : public cTextElement {

@@ -96,6 +96,36 @@ bool IsElementQuery(UINT msg) {
     return queryMessage && msg == queryMessage;
 }
 
+bool IsLineQuery(UINT msg) {
+    static const UINT lineQuery = RegisterWindowMessageA(kTableLineQueryMessage);
+    return lineQuery && msg == lineQuery;
+}
+
+void SendElementReport(HWND from, HWND asker, const ElementReport& report) {
+    COPYDATASTRUCT cds = {kElementReportKind, sizeof report, const_cast<ElementReport*>(&report)};
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&cds),
+                        SMTO_ABORTIFHUNG, 5000, &answer);
+}
+
+ElementReport LineButtonReport(cActiveElement* button, int dx, int dy, bool lineVisible, HWND own) {
+    ElementReport r = {};
+    r.id = static_cast<int32_t>(button->GetId());
+    r.visible = button->IsVisible() && lineVisible;
+    r.enabled = button->IsEnabled();
+    r.status = button->GetStatus();
+    const RECT at = button->GetRect();
+    r.left = at.left + dx;
+    r.right = at.right + dx;
+    r.top = at.top + dy;
+    r.bottom = at.bottom + dy;
+    r.ownWindow = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(own));
+    const char* tip = nullptr;
+    if (auto* b = dynamic_cast<cSkinButton*>(button)) tip = b->GetToolTipText();
+    if (tip) bk::TextCopy(r.text, sizeof r.text, tip);
+    return r;
+}
+
 // Runs on the window's thread, so the elements cannot change meanwhile.
 LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker) {
     auto* e = elements ? static_cast<cActiveElement*>(elements->GetById(id)) : nullptr;
@@ -121,10 +151,7 @@ LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND ask
         tip = button->GetToolTipText();
     if (tip) bk::TextCopy(report.text, sizeof report.text, tip);
     report.text[sizeof report.text - 1] = 0;
-    COPYDATASTRUCT cds = {kElementReportKind, sizeof report, &report};
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&cds),
-                        SMTO_ABORTIFHUNG, 5000, &answer);
+    SendElementReport(from, asker, report);
     return 1;
 }
 

@@ -47,6 +47,14 @@ FACETKIT_API int GetHostUseToolTip();
 FACETKIT_API LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker);
 // Whether `msg` is that query.
 FACETKIT_API bool IsElementQuery(UINT msg);
+// Whether `msg` is the line query of element_query.h (tables and lists).
+FACETKIT_API bool IsLineQuery(UINT msg);
+struct ElementReport;
+// Sends one report of a query's answer from window `from` to the asker.
+FACETKIT_API void SendElementReport(HWND from, HWND asker, const ElementReport& report);
+// The report of one of a line's buttons, its rectangle moved by (dx, dy)
+// into the answering window; visible only while the line is.
+FACETKIT_API ElementReport LineButtonReport(cActiveElement* button, int dx, int dy, bool lineVisible, HWND own);
 
 class FACETKIT_API cSkinWnd : public cListElement, public cElementHost {
 public:

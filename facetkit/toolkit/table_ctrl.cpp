@@ -484,11 +484,9 @@ LRESULT cTableCtrl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         out[n] = 0;
         return static_cast<LRESULT>(n);
     }
-    default: {
-        static const UINT lineQuery = RegisterWindowMessageA(kTableLineQueryMessage);
-        if (msg == lineQuery && lineQuery) return AnswerLineQuery(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+        if (IsLineQuery(msg)) return AnswerLineQuery(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
     }
 }
 
@@ -497,12 +495,6 @@ LRESULT cTableCtrl::AnswerLineQuery(int position, HWND asker) {
     if (position < 0 || !IsWindow(asker)) return 0;
     cTableLine* line = grid_.GetLine(position);
     if (!line) return 0;
-    auto send = [&](const ElementReport& report) {
-        COPYDATASTRUCT cds = {kElementReportKind, sizeof report, const_cast<ElementReport*>(&report)};
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(child_), reinterpret_cast<LPARAM>(&cds),
-                            SMTO_ABORTIFHUNG, 5000, &answer);
-    };
     const int hh = grid_.GetHeaderHeight(), rh = grid_.GetRowHeight();
     RECT area = {};
     if (child_) GetClientRect(child_, &area);
@@ -523,25 +515,12 @@ LRESULT cTableCtrl::AnswerLineQuery(int position, HWND asker) {
         if (column) text += column;
     }
     bk::TextCopy(report.text, sizeof report.text, text.c_str());
-    send(report);
+    SendElementReport(child_, asker, report);
     cCellRowElement* row = line->GetRow();
-    for (cListElement* b = row ? row->GetButtons()->First() : nullptr; b; b = b->Next()) {
-        auto* button = static_cast<cSkinButton*>(b);
-        ElementReport r = {};
-        r.id = static_cast<int32_t>(button->GetId());
-        r.visible = button->IsVisible() && report.visible;
-        r.enabled = button->IsEnabled();
-        r.status = button->GetStatus();
-        // Buttons are placed on the first column's surface; the table shows
-        // it below the header, moved up by the part of the top line scrolled away.
-        const RECT at = button->GetRect();
-        r.left = at.left;
-        r.right = at.right;
-        r.top = at.top + hh - rowOffset_;
-        r.bottom = at.bottom + hh - rowOffset_;
-        r.ownWindow = report.ownWindow;
-        if (const char* tip = button->GetToolTipText()) bk::TextCopy(r.text, sizeof r.text, tip);
-        send(r);
-    }
+    // Buttons are placed on the first column's surface; the table shows it
+    // below the header, moved up by the part of the top line scrolled away.
+    for (cListElement* b = row ? row->GetButtons()->First() : nullptr; b; b = b->Next())
+        SendElementReport(child_, asker,
+                          LineButtonReport(static_cast<cActiveElement*>(b), 0, hh - rowOffset_, report.visible != 0, child_));
     return 1;
 }

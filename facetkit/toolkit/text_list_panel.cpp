@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "bounded_text.h"
+#include "element_query.h"
 #include "list_store.h"
 #include "resource_manager.h"
 #include "skin_wnd.h"
@@ -65,6 +67,7 @@ void cTextListPanel::SetPosition(int pos, int) {
 }
 
 cVelmoSkinData* cTextListPanel::GetRowSkinData() { return owner_ ? owner_->GetSkinData() : nullptr; }
+cElementHost* cTextListPanel::GetRowHost() { return owner_; }
 
 int cTextListPanel::RowState(cListElement* row) {
     return row ? static_cast<cRowElement*>(row)->GetState() : 0;
@@ -179,4 +182,28 @@ PanelHit cTextListPanel::Check(POINT pt, HWND wnd, DWORD flag) {
         lastButton_ = button;
     }
     return hit;
+}
+
+LRESULT cTextListPanel::AnswerLineQuery(int position, HWND from, HWND asker) {
+    auto* row = position >= 0 ? static_cast<cRowElement*>(GetByIndex(position)) : nullptr;
+    if (!row || !IsWindow(asker)) return 0;
+    const RECT& panel = GetPanelRect();
+    RECT r = GetRowRect(position, 0);
+    OffsetRect(&r, 0, -pixelOffset_);
+    ElementReport report = {};
+    report.id = static_cast<int32_t>(row->GetId());
+    report.enabled = row->IsActive();
+    report.left = r.left;
+    report.top = r.top;
+    report.right = r.right;
+    report.bottom = r.bottom;
+    // Shown whole: rows in part under the panel's edges are not offered.
+    report.visible = position >= GetFirstVisible() && r.top >= panel.top && r.bottom <= panel.bottom;
+    if (const char* text = row->GetText()) bk::TextCopy(report.text, sizeof report.text, text);
+    SendElementReport(from, asker, report);
+    // The buttons are placed on the page, which shows at the panel's place.
+    for (cListElement* b = row->GetButtons()->First(); b; b = b->Next())
+        SendElementReport(from, asker, LineButtonReport(static_cast<cActiveElement*>(b), panel.left,
+                                                        panel.top - pixelOffset_, report.visible != 0, nullptr));
+    return 1;
 }

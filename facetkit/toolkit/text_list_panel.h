@@ -51,6 +51,11 @@ public:
     // Hover and button test of the rows (flag: the status a button under
     // the point takes, 4 move, 8 press).
     PanelHit Check(POINT pt, HWND wnd, DWORD flag);
+    // The line query of element_query.h for the panel's rows, answered for
+    // the owner's window `from`: the row's id and text, its rectangle and
+    // its buttons' in that window, visible while scrolled into view. 0 past
+    // the last row.
+    LRESULT AnswerLineQuery(int position, HWND from, HWND asker);
 
     int GetFirstVisibleRow() const { return GetFirstVisible(); }
     int GetRowCount() const { return GetAnzElement(); }
@@ -69,6 +74,7 @@ public:
     // cRowOwner
     int GetRowScrollPos() override { return GetVPosition(); }
     cVelmoSkinData* GetRowSkinData() override;
+    cElementHost* GetRowHost() override;
 
 protected:
     cButtonListe* OwnButtons() override { return &buttons_; }

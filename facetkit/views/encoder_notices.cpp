@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 #include "../../tunerdeck/core/settings_interface.h"
 #include "bounded_text.h"
@@ -17,6 +18,7 @@
 #include "skin_wnd.h"
 #include "status_intake.h"
 #include "view_notices.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -48,59 +50,9 @@ void Pump(DWORD pause) {
     Sleep(pause);
 }
 
-// The download's progress pop-up: owned by the main window, over the
-// navigator, with the wait animation while the sources are tried. The user
-// closing it (Escape, Enter) cancels the download.
-class cEncoderProgress {
-public:
-    bool Open() {
-        cSkinWnd* main = MainWindowObject();
-        cResourceManager* res = main ? main->GetResourceManager() : nullptr;
-        if (!res) return false;
-        box_ = new cMessageWnd(main, NavWindowHandle(), res);
-        box_->SetTitleDC(285);
-        box_->SetCountdown(-1);
-        char text[500];
-        UiText(632, text, sizeof text);
-        box_->SetText(text);
-        box_->SetWaitAnimation(1);
-        box_->SetDeleteOnClose();
-        hwnd_ = box_->GetWindow();
-        box_->RunMessageLoop();
-        for (int i = 0; i < 300 && hwnd_ && IsWindow(hwnd_) && !IsWindowVisible(hwnd_); ++i) Pump(10);
-        if (Cancelled()) return false;
-        box_->SetMinHeight(box_->GetSize().cy);
-        return true;
-    }
-    bool Cancelled() const { return !hwnd_ || !IsWindow(hwnd_); }
-    void SetText(const char* text) {
-        if (Cancelled()) return;
-        box_->SetText(text);
-        box_->InitWndSize();
-        box_->Invalidate();
-    }
-    // Failed: the pop-up goes (it deletes itself).
-    void Close() {
-        if (!Cancelled()) box_->Close();
-        hwnd_ = nullptr;
-    }
-    // Done: the pop-up says so with its confirming button and stays until
-    // the user closes it.
-    void Finish(const char* text) {
-        if (Cancelled()) return;
-        box_->SetWaitAnimation(0);
-        box_->AddButton(187, 289);
-        SetText(text);
-        while (!Cancelled()) Pump(20);
-        hwnd_ = nullptr;
-    }
-
-private:
-    cMessageWnd* box_ = nullptr;
-    HWND hwnd_ = nullptr;
-};
-// The running download's pop-up (user-interface thread only).
-cEncoderProgress* g_progress = nullptr;
+// The running download's progress pop-up (user-interface thread only):
+// closing it cancels the download.
+cWaitNotice* g_progress = nullptr;
 
 // A transfer that stops moving for this long is given up.
 constexpr DWORD kStalledJobMs = 60000;
@@ -172,6 +124,18 @@ bool DefaultUnpack(const char* zipPath) {
     return text[0] != 0;
 }
 
+bool ArchiveHoldsLibrary(const char* path) {
+    bk::ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size;
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > kEncoderArchiveLimit) return false;
+    std::vector<unsigned char> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size()))
+        return false;
+    return EncoderArchiveHoldsLibrary(bytes.data(), bytes.size());
+}
+
 void Progress(const char* text) {
     if (g_fetch.progress) g_fetch.progress(text);
     else if (g_progress) g_progress->SetText(text);
@@ -187,9 +151,10 @@ void EncoderOffer(int value) {
     ask.buttons = NB_YES_NO;
     ask.owner = NavWindowHandle();
     if (!ShowNoticeModal(ask)) return;
-    cEncoderProgress progress;
+    cWaitNotice progress;
     // Tests replace the downloads and watch the progress texts themselves.
-    const bool shown = !g_fetch.progress && progress.Open();
+    UiText(632, text, sizeof text);
+    const bool shown = !g_fetch.progress && progress.Open(285, text);
     if (shown) g_progress = &progress;
     const int ok = DownloadEncoder(Library().skinsFolder);
     g_progress = nullptr;
@@ -256,6 +221,12 @@ int DownloadEncoder(const char* skinsFolder) {
         if (DownloadCancelled()) {
             DeleteFileA(zip.c_str());
             return 0;
+        }
+        // A source may answer with anything (an error page, another
+        // archive): only an archive that holds the library is unpacked.
+        if (!ArchiveHoldsLibrary(zip.c_str())) {
+            DeleteFileA(zip.c_str());
+            continue;
         }
         UiText(634, text, sizeof text);
         Progress(text);

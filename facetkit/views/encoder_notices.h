@@ -16,6 +16,12 @@ constexpr unsigned long kEncoderListLimit = 999999;
 // The contents of the list's "item" elements in document order (trimmed of
 // blanks and line ends; empty items are skipped).
 FACETKIT_API std::vector<std::string> EncoderSources(const char* text, size_t length);
+// The largest archive (and library in it) the download takes.
+constexpr unsigned long kEncoderArchiveLimit = 16ul * 1024 * 1024;
+// True when the bytes are a zip archive whose directory holds "lame_enc.dll"
+// (in any folder, any case), stored or deflated and within the limit: what
+// a source sent is checked before the host is asked to unpack it.
+FACETKIT_API bool EncoderArchiveHoldsLibrary(const unsigned char* data, size_t length);
 // "lame_zip.zip" in the parent of the skins folder ("...\skins\").
 FACETKIT_API std::string EncoderZipPath(const char* skinsFolder);
 

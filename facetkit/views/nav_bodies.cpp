@@ -312,7 +312,26 @@ void cNavView::MakePanel(unsigned background) {
     }
 }
 
+void cNavView::SetElementsVisible(int show) {
+    hidden_ = show ? 0 : 1;
+    if (table_) table_->SetVisible(show);
+    if (nameBox_) nameBox_->SetVisible(show);
+    for (size_t i = 0; i < boxes_.size(); ++i) {
+        // The partner edition never shows the recording overview's cut box.
+        const bool keptHidden = builtKind_ == NV_RECORDING && i == 2 && IsOem();
+        boxes_[i]->SetVisible(show && !keptHidden ? 1 : 0);
+    }
+    for (auto& b : buttons_) b->SetVisible(show);
+    const bool recording = builtKind_ == NV_RECORDING;
+    for (auto& m : meters_)
+        if (m) m->SetVisible(show && recording ? 1 : 0);
+    if (slider_) slider_->SetVisible(show && !IsWindowsVista() ? 1 : 0);
+    if (bar_) bar_->ShowButtons(show);
+    if (nav_) InvalidateRect(nav_, &rect_, FALSE);
+}
+
 void cNavView::DropElements() {
+    hidden_ = 0;
     // The first visible row was taken before the kind changed.
     delete table_;
     table_ = nullptr;
@@ -784,6 +803,11 @@ void cNavView::Paint(HDC dc) {
             res->DrawBitmap(dc, rect_.right - 4 - res->GetGfxWidth(sprite), rect_.top + 100, sprite, SRCCOPY);
             if (slider_) slider_->Show(dc);
         }
+    }
+    if (hidden_) {
+        SetBkMode(dc, oldMode);
+        SetTextColor(dc, oldColour);
+        return;
     }
     if (panel_) panel_->Show(dc);
     if (bar_) bar_->Show(dc);

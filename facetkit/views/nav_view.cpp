@@ -250,11 +250,23 @@ void cNavView::ShowRecordingInfo() {
 
 void cNavView::SetLevelSlider(int value, int maximum, int minimum) {
     if (maximum == 0) return;
+    {
+        bk::ScopedLock hold(&lock_);
+        level_ = value < minimum ? minimum : value > maximum ? maximum : value;
+        levelMax_ = maximum;
+        levelMin_ = minimum;
+    }
+    // The host reports on its own threads; the slider is a window element
+    // of the navigator's thread, which ShowView may be replacing.
+    if (nav_ && GetWindowThreadProcessId(nav_, nullptr) != GetCurrentThreadId())
+        PostMessageA(nav_, WM_NAV_LEVEL_SLIDER, 0, 0);
+    else
+        ShowLevelSlider();
+}
+
+void cNavView::ShowLevelSlider() {
     bk::ScopedLock hold(&lock_);
-    level_ = value < minimum ? minimum : value > maximum ? maximum : value;
-    levelMax_ = maximum;
-    levelMin_ = minimum;
-    if (slider_) slider_->SetValue(level_, levelMax_, levelMin_, 0);
+    if (slider_ && levelMax_ != 0) slider_->SetValue(level_, levelMax_, levelMin_, 0);
 }
 
 void cNavView::SetPeakLevels(int left, int right) {
@@ -406,7 +418,9 @@ void cNavView::BuildTable(int kind, bool keepRow) {
                     if (row.episode == 0)
                         table_->AddText(row.text.c_str(), row.id);
                     else
-                        table_->AddRow(row.text.c_str(), e->GetId(), row.id);
+                        // The table makes the episode line's id from the feed's
+                        // and the episode's number.
+                        table_->AddRow(row.text.c_str(), e->GetId(), static_cast<unsigned long>(row.episode));
                 }
                 ++rows_;
             }

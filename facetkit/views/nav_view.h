@@ -129,6 +129,8 @@ public:
     // The stored recording values into the overview (the window's thread).
     void ShowRecordingInfo();
     void SetLevelSlider(int value, int maximum, int minimum);
+    // The stored level onto the overview's slider (the window's thread).
+    void ShowLevelSlider();
     void SetRecordingFlag(int recording) {
         recording_ = recording;
         ApplyRecordingFlag();
@@ -145,6 +147,12 @@ public:
     // The texts of the overview's elements 271, 273 and 319.
     std::string RecordedText() const { return NavTimeText(recorded_); }
     std::string RemainingText() const { return NavTimeText(remaining_) + NavRecordingSizeText(size_); }
+
+    // Shows or hides the view's own elements (around a slide): the panel,
+    // the table, the name box, the level meters and slider, the selection
+    // boxes and the buttons. A view built anew shows them again.
+    void SetElementsVisible(int show);
+    int ElementsShown() const { return !hidden_; }
 
     // Hands the host the help page of the kind shown (code 10).
     void ShowHelp();
@@ -251,5 +259,6 @@ private:
     int recording_ = 0;
     int peakLeft_ = 0, peakRight_ = 0;
     int overLink_ = 0;
+    int hidden_ = 0;
     mutable CRITICAL_SECTION lock_;
 };

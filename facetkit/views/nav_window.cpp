@@ -492,6 +492,7 @@ void cNavWindow::SetElementsVisible(int show) {
     };
     apply(GetButtonList());
     if (cTextListPanel* panel = view_ ? view_->Panel() : nullptr) apply(panel->GetButtons());
+    if (view_) view_->SetElementsVisible(show);
 }
 
 void cNavWindow::ExtendIfFolded() {
@@ -748,9 +749,12 @@ void cNavWindow::OnPodcastRowAction(uint32_t rowId) {
         return;
     }
     feed->IncPlayCount(index);
+    // Code 80 answers 1 when the RealAudio engine is there: it plays the
+    // M3U playlist (kind 1); otherwise Media Player plays an ASX (kind 2).
+    // The table's play button decides the same way.
     int32_t answer = 0;
     HostCallback(80, 1, &answer);
-    int kind = answer == 1 ? 2 : 1;
+    int kind = answer == 1 ? 1 : 2;
     char file[MAX_PATH * 2], folder[MAX_PATH], path[MAX_PATH * 2];
     if (!feed->GetEpisodeFilePath(index, file, sizeof file) || !GetTempPathA(sizeof folder, folder)) return;
     bk::TextFormat(path, sizeof path, "%sepisode%s", folder, kind == 2 ? ".asx" : ".m3u");
@@ -1294,7 +1298,10 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             MSG more;
             while (PeekMessageA(&more, hwnd, WM_NAV_PODCAST_ROWS, WM_NAV_PODCAST_ROWS, PM_REMOVE)) {
             }
-            if (view && view->BuiltKind() == NV_PODCASTS) InvalidateRect(hwnd, &view->Rect(), FALSE);
+            // The rows are the table's, a child window: it paints them anew,
+            // which also turns a finished episode's download button into play.
+            if (view && view->BuiltKind() == NV_PODCASTS)
+                RedrawWindow(hwnd, &view->Rect(), nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
             return 1;
         }
         case WM_NAV_STARTUP_CHECKS:
@@ -1315,6 +1322,9 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_NAV_RECORDING_INFO:
             if (view) view->ShowRecordingInfo();
             return 1;
+        case WM_NAV_LEVEL_SLIDER:
+            if (view) view->ShowLevelSlider();
+            return 1;
         case WM_NAV_RECORDING_CHOICES:
             ApplyRecordingChoices();
             return 1;
@@ -1323,6 +1333,11 @@ LRESULT cNavWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 view->LevelSlider()->Drag(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
             return 0;
         default:
+            // The rows of the details and skins pages, asked as a table's lines are.
+            if (IsLineQuery(msg)) {
+                cTextListPanel* panel = view ? view->Panel() : nullptr;
+                return panel ? panel->AnswerLineQuery(static_cast<int>(wParam), hwnd, reinterpret_cast<HWND>(lParam)) : 0;
+            }
             if (IsMainWindowRowMessage(msg)) {
                 if (HWND main = MainWindow()) PostMessageA(main, msg, wParam, lParam);
                 return 1;

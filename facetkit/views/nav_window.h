@@ -46,6 +46,8 @@ enum {
     WM_NAV_QUALITY_LINE = 1197,
     // The recording values a host thread stored, shown on the window's thread.
     WM_NAV_RECORDING_INFO = WM_APP + 0x61,
+    // The recording level a host thread stored, put on the slider.
+    WM_NAV_LEVEL_SLIDER = WM_APP + 0x62,
 };
 
 // How long a request to the host for the recording devices or inputs is

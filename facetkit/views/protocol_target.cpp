@@ -250,7 +250,14 @@ void cMainTarget::SubscribePodcast(const char* address) {
         return;
     }
     std::string feed;
-    const bool fetched = FetchTextForViews(address, &feed);
+    bool fetched;
+    {
+        // The fetch may take a while: the user sees that it runs.
+        UiText(599, text, sizeof text);
+        cWaitNotice wait;
+        wait.Open(285, text);
+        fetched = FetchTextForViews(address, &feed);
+    }
     Sleep(100);
     auto notFound = [&]() {
         UiText(582, format, sizeof format);

@@ -95,3 +95,60 @@ void ShowNoticeDetached(const NoticeRequest& request) {
     box->SetDeleteOnClose();
     box->RunMessageLoop();
 }
+
+namespace {
+void PumpFor(DWORD pause) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    Sleep(pause);
+}
+}  // namespace
+
+bool cWaitNotice::Open(unsigned titleSprite, const char* text) {
+    if (g_hook) {
+        NoticeRequest request;
+        request.text = text ? text : "";
+        request.titleSprite = titleSprite;
+        g_hook(request, false);
+        return false;
+    }
+    cSkinWnd* main = MainWindowObject();
+    cResourceManager* res = main ? main->GetResourceManager() : nullptr;
+    if (!res) return false;
+    box_ = new cMessageWnd(main, NavWindowHandle(), res);
+    box_->SetTitleDC(titleSprite);
+    box_->SetCountdown(-1);
+    box_->SetText(text ? text : "");
+    box_->SetWaitAnimation(1);
+    box_->SetDeleteOnClose();
+    hwnd_ = box_->GetWindow();
+    box_->RunMessageLoop();
+    for (int i = 0; i < 300 && !Cancelled() && !IsWindowVisible(hwnd_); ++i) PumpFor(10);
+    if (Cancelled()) return false;
+    box_->SetMinHeight(box_->GetSize().cy);
+    return true;
+}
+
+void cWaitNotice::SetText(const char* text) {
+    if (Cancelled()) return;
+    box_->SetText(text ? text : "");
+    box_->InitWndSize();
+    box_->Invalidate();
+}
+
+void cWaitNotice::Close() {
+    if (!Cancelled()) box_->Close();
+    hwnd_ = nullptr;
+}
+
+void cWaitNotice::Finish(const char* text) {
+    if (Cancelled()) return;
+    box_->SetWaitAnimation(0);
+    box_->AddButton(187, 289);
+    SetText(text);
+    while (!Cancelled()) PumpFor(20);
+    hwnd_ = nullptr;
+}

@@ -8,6 +8,7 @@
 #include "facetkit_api.h"
 
 class cSkinWnd;
+class cMessageWnd;
 
 // The next recording-saved notice is not shown (stop by protocol text or
 // by a confirmed shut-down).
@@ -46,6 +47,32 @@ FACETKIT_API int ShowNoticeModal(const NoticeRequest& request);
 FACETKIT_API int AskCatalogueQuestion(unsigned textId, bool markup, unsigned titleSprite = 285, HWND owner = nullptr);
 // Shows it on a thread of its own; the box deletes itself when closed.
 FACETKIT_API void ShowNoticeDetached(const NoticeRequest& request);
+
+// A plain message with the wait animation and no button, over the
+// navigator, while this thread waits for a download: it runs on a thread of
+// its own, so the waiting thread keeps handling its messages. The user may
+// close it (Escape, Enter): Cancelled() then answers true.
+class FACETKIT_API cWaitNotice {
+public:
+    cWaitNotice() = default;
+    ~cWaitNotice() { Close(); }
+    cWaitNotice(const cWaitNotice&) = delete;
+    cWaitNotice& operator=(const cWaitNotice&) = delete;
+    // Shows it and waits (handling this thread's messages) until it is on
+    // screen; false when it cannot be shown or was closed meanwhile.
+    bool Open(unsigned titleSprite, const char* text);
+    bool Cancelled() const { return !hwnd_ || !IsWindow(hwnd_); }
+    void SetText(const char* text);
+    // Closes it (it deletes itself).
+    void Close();
+    // Ends the wait: the text, a confirming button, and the message stays
+    // until the user closes it.
+    void Finish(const char* text);
+
+private:
+    cMessageWnd* box_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
 
 // Tests put their own boxes in: the hook answers instead of a window.
 typedef int (*NoticeHook)(const NoticeRequest& request, bool modal);

@@ -6,11 +6,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "player_session.h"
+#include "rdb_files.h"
+#include "station_db.h"
+#include "test_audio.h"
 #include "tone_station.h"
 
 namespace {
@@ -267,22 +272,26 @@ std::string Feed(const tdtest::HttpServer& server) {
            "</channel></rss>\n";
 }
 
+// Starts the player and subscribes the feed at /feed.xml as a web page's
+// link does (the player asks first); then shows the podcast view.
+void SubscribeByLink(PlayerSession& s, const tdtest::HttpServer& server, HWND* nav) {
+    ASSERT_TRUE(s.Start());
+    *nav = OpenNavigator(s);
+    ASSERT_NE(*nav, nullptr) << s.Log();
+    ASSERT_TRUE(s.Link("tunerdeck://|PODCAST|" + server.Url("/feed.xml")));
+    HWND ask = WaitForPopupWith(s, kFeedTitle);
+    ASSERT_NE(ask, nullptr) << "no question names the podcast\n" << s.Log();
+    s.Key(VK_RETURN, ask);
+    ASSERT_TRUE(s.Click(journeys::kNavPodcastsButton, *nav));
+}
+
 TEST(NavJourneys, APodcastSubscribedByALinkIsDeletedFromItsRow) {
     tdtest::HttpServer server;
     server.Serve("/feed.xml", Feed(server), "application/rss+xml");
     PlayerSession s;
-    ASSERT_TRUE(s.Start());
-    HWND nav = OpenNavigator(s);
-    ASSERT_NE(nav, nullptr) << s.Log();
-
-    // Subscribed as a web page hands a feed over: the player asks first.
-    ASSERT_TRUE(s.Link("tunerdeck://|PODCAST|" + server.Url("/feed.xml")));
+    HWND nav = nullptr;
+    ASSERT_NO_FATAL_FAILURE(SubscribeByLink(s, server, &nav));
     std::string text;
-    HWND ask = WaitForPopupWith(s, kFeedTitle, &text);
-    ASSERT_NE(ask, nullptr) << "no question names the podcast\n" << s.Log();
-    s.Key(VK_RETURN, ask);
-
-    ASSERT_TRUE(s.Click(journeys::kNavPodcastsButton, nav));
     uint32_t feedId = 0;
     std::vector<TableLine> lines = WaitForLines(nav, [&](const std::vector<TableLine>& l) {
         for (const TableLine& line : l)
@@ -325,3 +334,563 @@ TEST(NavJourneys, APodcastSubscribedByALinkIsDeletedFromItsRow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The navigator's view buttons of the standard skin besides those above.
+enum : unsigned { kNavSearchButton = 7, kNavSkinsButton = 8, kNavRecordingButton = 265, kNavTimersButton = 322 };
+
+// The null sink carries no tone: the player was stopped and its sound
+// ran out.
+bool WaitForSilence(DWORD ms) {
+    return tdtest::WaitFor([] {
+        std::vector<int16_t> take;
+        if (!tdtest::CaptureDefault(1000, &take) || take.empty()) return false;
+        return tdtest::Measure(take.data(), take.size() / 2).rms < 200;
+    }, ms, 100);
+}
+
+// Stops what plays with the main window's stop button and waits until it
+// is quiet, so the next tone comes from the next click.
+bool StopAndWaitForSilence(PlayerSession& s) {
+    return s.Click(journeys::kStopButton) && WaitForSilence(kEventMs);
+}
+
+// The button of a view shows it pressed once its view is built.
+bool ShowsView(PlayerSession& s, HWND nav, unsigned button) {
+    return tdtest::WaitFor([&] { return s.Element(button, nav).status != journeys::kButtonUp; }, kEventMs, 100);
+}
+
+// Plays the line's station from its play button: the tone is heard.
+// Starts the player with the first top station playing the tone, and its
+// navigator extended.
+void StartRouted(PlayerSession& s, const ToneStation& station, HWND* nav) {
+    ASSERT_TRUE(s.RouteStation(kFirstTopStation, station.Url()));
+    ASSERT_TRUE(s.Start());
+    *nav = OpenNavigator(s);
+    ASSERT_NE(*nav, nullptr) << s.Log();
+}
+
+bool PlaysFromRow(PlayerSession& s, HWND nav, uint32_t id, tdtest::ToneStats* st) {
+    return ClickRowUntil(nav, id, journeys::kRowPlay, [&] { return s.WaitForTone(3000, st); });
+}
+
+}  // namespace
+
+TEST(NavJourneys, TheTopListFavouritesAndSearchPagesOpenByTheirButtonsAndPlayFromTheirRows) {
+    ToneStation station;
+    PlayerSession s;
+    HWND nav = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartRouted(s, station, &nav));
+    auto hasFirst = [](const std::vector<TableLine>& l) { return LineOf(l, kFirstTopStation) != nullptr; };
+    tdtest::ToneStats st;
+
+    // The top list.
+    ASSERT_TRUE(s.Click(journeys::kNavTopStationsButton, nav));
+    EXPECT_TRUE(ShowsView(s, nav, journeys::kNavTopStationsButton));
+    std::vector<TableLine> lines = WaitForLines(nav, hasFirst);
+    const TableLine* first = LineOf(lines, kFirstTopStation);
+    ASSERT_NE(first, nullptr) << "station " << kFirstTopStation << " is not in the top list";
+    const std::string name = NameOf(*first);
+    EXPECT_TRUE(PlaysFromRow(s, nav, kFirstTopStation, &st)) << "top list: rms " << st.rms << "\n" << s.Log();
+    ASSERT_TRUE(StopAndWaitForSilence(s)) << "the stop button leaves the tone on";
+    // Made a favourite from its row, for the favourites page.
+    ASSERT_TRUE(ClickRowUntil(nav, kFirstTopStation, journeys::kRowAddFavourite, [&] {
+        HWND table = nullptr;
+        TableLine line;
+        return CurrentLine(nav, kFirstTopStation, &table, &line) && line.Button(journeys::kRowRemoveFavourite);
+    }));
+
+    // The favourites.
+    ASSERT_TRUE(s.Click(journeys::kNavFavouritesButton, nav));
+    EXPECT_TRUE(ShowsView(s, nav, journeys::kNavFavouritesButton));
+    lines = WaitForLines(nav, hasFirst);
+    ASSERT_NE(LineOf(lines, kFirstTopStation), nullptr) << "the favourites do not list the station";
+    EXPECT_TRUE(PlaysFromRow(s, nav, kFirstTopStation, &st)) << "favourites: rms " << st.rms << "\n" << s.Log();
+    ASSERT_TRUE(StopAndWaitForSilence(s));
+
+    // The search: the name typed into the form and Enter.
+    ASSERT_TRUE(s.Click(kNavSearchButton, nav));
+    EXPECT_TRUE(ShowsView(s, nav, kNavSearchButton));
+    HWND nameField = nullptr;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        std::vector<HWND> edits = journeys::ChildWindows(nav, "Edit");
+        nameField = edits.empty() ? nullptr : edits[0];
+        return nameField && IsWindowVisible(nameField);
+    }, kEventMs, 100)) << "the search form has no name field";
+    ASSERT_TRUE(journeys::TypeInto(nameField, name, kEventMs));
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-search-typed");
+    s.Key(VK_RETURN, nameField);
+    // The results are a table of the stations whose name holds the text.
+    lines = WaitForLines(nav, [&](const std::vector<TableLine>& l) {
+        return !l.empty() && LineOf(l, kFirstTopStation) != nullptr;
+    });
+    ASSERT_NE(LineOf(lines, kFirstTopStation), nullptr) << "the search for \"" << name << "\" does not find it\n" << s.Log();
+    auto lower = [](std::string t) {
+        for (char& c : t) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        return t;
+    };
+    for (const TableLine& l : lines)
+        EXPECT_NE(lower(NameOf(l)).find(lower(name)), std::string::npos)
+            << "\"" << NameOf(l) << "\" does not hold \"" << name << "\"";
+    EXPECT_TRUE(PlaysFromRow(s, nav, kFirstTopStation, &st)) << "search results: rms " << st.rms << "\n" << s.Log();
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-search-results");
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+namespace {
+
+// Buttons of a podcast line: open or close its episodes; an episode's
+// download, cancel and play (the play button takes the element id 1 once
+// the episode is there).
+enum : unsigned { kRowExpand = 374, kRowDownload = 381, kRowCancel = 382 };
+
+std::string EpisodeFeed(const tdtest::HttpServer& server, size_t length) {
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>") + kFeedTitle +
+           "</title><link>" + server.Url("/") + "</link><description>Tones</description>"
+           "<item><title>Tone episode</title><pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+           "<enclosure url=\"" + server.Url("/tone.mp3") + "\" length=\"" + std::to_string(length) +
+           "\" type=\"audio/mpeg\"/></item></channel></rss>\n";
+}
+
+// The line whose text holds `part`, or null.
+const TableLine* LineWith(const std::vector<TableLine>& lines, const std::string& part) {
+    for (const TableLine& l : lines)
+        if (l.line.text.find(part) != std::string::npos) return &l;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(NavJourneys, AnEpisodeOfAPodcastSubscribedByALinkDownloadsWithProgressAndPlays) {
+    // 30 s of the tone, sent slowly enough (15 s) for the progress to show.
+    static const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(30.0));
+    tdtest::HttpServer server;
+    server.Serve("/feed.xml", EpisodeFeed(server, mp3.size()), "application/rss+xml");
+    server.Route("/tone.mp3", [](const tdtest::HttpRequest&) {
+        tdtest::HttpResponse r;
+        r.body = mp3;
+        r.headers.emplace_back("Content-Type", "audio/mpeg");
+        r.chunkSize = 8192;
+        r.chunkDelayMs = 250;
+        return r;
+    });
+    PlayerSession s;
+    HWND nav = nullptr;
+    ASSERT_NO_FATAL_FAILURE(SubscribeByLink(s, server, &nav));
+
+    // The feed's line opened: its episode line.
+    uint32_t feedId = 0;
+    bool listed = false;
+    WaitForLines(nav, [&](const std::vector<TableLine>& l) {
+        const TableLine* feed = LineWith(l, kFeedTitle);
+        if (feed) feedId = feed->id;
+        return listed = feed != nullptr;
+    });
+    ASSERT_TRUE(listed) << "the podcast view does not list the feed\n" << s.Log();
+    uint32_t episodeId = 0;
+    auto episodeShown = [&] {
+        HWND t = journeys::FindTable(nav);
+        const TableLine* e = t ? LineWith(journeys::TableLines(t), "Tone episode") : nullptr;
+        if (e) episodeId = e->id;
+        return e != nullptr;
+    };
+    if (!episodeShown()) {
+        ASSERT_TRUE(ClickRowUntil(nav, feedId, kRowExpand, episodeShown)) << "the feed does not open";
+    }
+
+    // Downloaded from its line (the player may have started it by itself,
+    // its rule for new episodes): the line shows how far it got.
+    HWND table = nullptr;
+    TableLine episode;
+    ASSERT_TRUE(CurrentLine(nav, episodeId, &table, &episode));
+    if (episode.Button(kRowDownload) && episode.Button(kRowDownload)->visible) ClickButton(table, episode, kRowDownload);
+    std::string progress;
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        HWND t = nullptr;
+        TableLine line;
+        if (!CurrentLine(nav, episodeId, &t, &line)) return false;
+        progress = line.line.text;
+        return progress.find("%") != std::string::npos && progress.find("MB") != std::string::npos;
+    }, kEventMs, 100)) << "no progress shows: \"" << progress << "\"";
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-episode-downloading");
+    EXPECT_FALSE(s.WaitForFile(s.PodcastFolder(), ".mp3", mp3.size(), 60000).empty()) << "the episode file is not complete";
+    // Finished, the line offers to play it.
+    std::string buttons;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        HWND t = nullptr;
+        TableLine line;
+        if (!CurrentLine(nav, episodeId, &t, &line)) return false;
+        buttons.clear();
+        for (const auto& b : line.buttons) buttons += std::to_string(b.first) + (b.second.visible ? "+ " : "- ");
+        return line.Button(journeys::kRowPlay) && line.Button(journeys::kRowPlay)->visible;
+    }, kEventMs, 100)) << "the downloaded episode offers no play button; its buttons: " << buttons;
+
+    tdtest::ToneStats st;
+    EXPECT_TRUE(ClickRowUntil(nav, episodeId, journeys::kRowPlay, [&] { return s.WaitForTone(3000, &st); }))
+        << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-episode-playing");
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+namespace {
+
+// Element of a station line: its details page.
+enum : unsigned { kRowDetails = 39 };
+constexpr int kExtraStreams = 30;
+constexpr uint32_t kFirstExtraStream = 990001;
+
+// Gives the station `extra` more streams in the session's station database
+// (after RouteStation wrote it): all but the last point at a closed port,
+// the last at `address`; the station's routed stream is closed too. The
+// details page lists them in this order, the playing one at the end.
+bool AddStreams(const PlayerSession& s, uint32_t channelId, int extra, const std::string& address) {
+    const std::string path = s.UserFolder() + "radiodb.rdb";
+    std::string bytes;
+    if (!tdtest::ReadFileBytes(path, &bytes)) return false;
+    size_t size = bytes.size();
+    if (!CheckCrc16(reinterpret_cast<const unsigned char*>(bytes.data()), &size)) return false;
+    cStationDbDoc db;
+    db.Parse(DecodeStationDbFile(reinterpret_cast<const unsigned char*>(bytes.data()), size));
+    cStreamDoc* model = nullptr;
+    for (auto& st : db.streams)
+        if (st->CID == channelId) {
+            st->U = "http://127.0.0.1:9/closed";
+            if (!model) model = st.get();
+        }
+    if (!model) return false;
+    const uint32_t cid = model->CID;
+    const int32_t d = model->D;
+    for (int i = 0; i < extra; ++i) {
+        auto st = std::make_unique<cStreamDoc>();
+        st->CID = cid;
+        st->D = d;
+        st->Id = kFirstExtraStream + static_cast<uint32_t>(i);
+        st->U = i + 1 == extra ? address : "http://127.0.0.1:9/closed";
+        st->F = 1;
+        st->Q = 32 + i;
+        db.streams.push_back(std::move(st));
+    }
+    std::string file = db.Write();
+    AppendCrc16(&file);
+    return tdtest::WriteFileBytes(path, file);
+}
+
+}  // namespace
+
+TEST(NavJourneys, AStationsDetailsScrollToItsLastStreamWhichPlays) {
+    ToneStation station;
+    PlayerSession s;
+    ASSERT_TRUE(s.RouteStation(kFirstTopStation, station.Url()));
+    ASSERT_TRUE(AddStreams(s, kFirstTopStation, kExtraStreams, station.Url()));
+    ASSERT_TRUE(s.Start());
+    HWND nav = OpenNavigator(s);
+    ASSERT_NE(nav, nullptr) << s.Log();
+    ASSERT_TRUE(s.Click(journeys::kNavTopStationsButton, nav));
+    std::vector<TableLine> lines = WaitForLines(nav, [](const std::vector<TableLine>& l) { return LineOf(l, kFirstTopStation); });
+    const TableLine* first = LineOf(lines, kFirstTopStation);
+    ASSERT_NE(first, nullptr);
+    const std::string name = NameOf(*first);
+
+    // The details from the station's line: the page lists the station, its
+    // facts and its streams, the last of them below the page's end.
+    const uint32_t lastStream = kFirstExtraStream + kExtraStreams - 1;
+    std::vector<TableLine> rows;
+    auto detailsShown = [&] {
+        rows = journeys::TableLines(nav);
+        return LineOf(rows, lastStream) != nullptr;
+    };
+    ASSERT_TRUE(ClickRowUntil(nav, kFirstTopStation, kRowDetails, detailsShown))
+        << "the details page does not list the streams\n" << s.Log();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0].line.text, name);
+    EXPECT_TRUE(rows[0].line.visible);
+    EXPECT_FALSE(LineOf(rows, lastStream)->line.visible) << "the whole page fits: nothing to scroll";
+    // The name reads well on the page's ground.
+    int contrast = -1;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return (contrast = NameContrast(nav, rows[0])) >= 100; }, kEventMs, 200))
+        << "the station's name hardly shows on the details page (contrast " << contrast << ")";
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-details-top");
+
+    // Scrolled with the wheel to its end: the station's line goes, the last
+    // stream's line comes into view.
+    TableLine last;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        s.Wheel(nav, -WHEEL_DELTA);
+        rows = journeys::TableLines(nav);
+        const TableLine* l = LineOf(rows, lastStream);
+        if (l) last = *l;
+        return l && l->line.visible;
+    }, kEventMs, 200)) << "the wheel does not bring the last stream into view";
+    auto shownLines = [&] {
+        std::string shown;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].line.visible) shown += std::to_string(i) + "@" + std::to_string(rows[i].line.rect.top) + " ";
+        return shown;
+    };
+    // Read once more with no wheel pending: the station's line is out of view.
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        rows = journeys::TableLines(nav);
+        const TableLine* l = LineOf(rows, lastStream);
+        if (l) last = *l;
+        return !rows.empty() && !rows[0].line.visible && l && l->line.visible;
+    }, kEventMs, 200)) << "the station's line still shows; lines in view: " << shownLines();
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-details-scrolled");
+
+    // Its play button plays that stream: the tone, the station's name.
+    const journeys::ElementView* play = last.Button(journeys::kRowPlay);
+    ASSERT_NE(play, nullptr) << "the stream's line has no play button";
+    ASSERT_TRUE(play->visible);
+    journeys::ClickAt(nav, POINT{(play->rect.left + play->rect.right) / 2, (play->rect.top + play->rect.bottom) / 2});
+    tdtest::ToneStats st;
+    EXPECT_TRUE(s.WaitForTone(kEventMs, &st)) << "rms " << st.rms << "\n" << s.Log();
+    EXPECT_GE(station.Connections(), 1u);
+    std::string shown;
+    EXPECT_TRUE(s.WaitForText(journeys::kStationLine, [&](const std::string& t) { return t.find(name) != std::string::npos; },
+                              kEventMs, &shown))
+        << "the display shows \"" << shown << "\"";
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+namespace {
+
+// The recording overview's format box: the one that offers WAV and MP3.
+HWND FormatBox(HWND nav) {
+    for (HWND box : journeys::ChildWindows(nav, "ComboBox")) {
+        std::vector<std::string> entries = journeys::BoxEntries(box);
+        if (entries == std::vector<std::string>{"WAV", "MP3"}) return box;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(NavJourneys, TheRecordingOverviewsFormatIsTheFormatThePlayerRecordsIn) {
+    ToneStation station;
+    PlayerSession s;
+    HWND nav = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartRouted(s, station, &nav));
+    ASSERT_TRUE(s.Click(kNavRecordingButton, nav));
+    HWND format = nullptr;
+    ASSERT_TRUE(tdtest::WaitFor([&] { return (format = FormatBox(nav)) != nullptr; }, kEventMs, 200))
+        << "the recording overview shows no format box";
+    ASSERT_EQ(PlayerSession::TextOf(format), "WAV") << "a fresh player records WAV";
+
+    // MP3 chosen with the keyboard, as in any selection box; chosen again
+    // when the host's lists arrived meanwhile and the overview was built anew.
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        format = FormatBox(nav);
+        if (!format) return false;
+        if (PlayerSession::TextOf(format) == "MP3") return true;
+        s.Key(VK_DOWN, format);
+        return tdtest::WaitFor([&] { return PlayerSession::TextOf(format) == "MP3"; }, 2000, 50);
+    }, kEventMs, 100)) << "the format box does not take MP3";
+    // The choice is the player's: stored, and the overview's quality line names it.
+    EXPECT_TRUE(tdtest::WaitFor([&] { return journeys::StoredSetting(s, "RecordingFormat") == "1"; }, kEventMs, 200))
+        << "the stored format is \"" << journeys::StoredSetting(s, "RecordingFormat") << "\"\n" << s.Log();
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-recording-mp3");
+
+    // A station played from the top list and recorded by hand: an MP3 file.
+    ASSERT_TRUE(s.Click(journeys::kNavTopStationsButton, nav));
+    ASSERT_NE(LineOf(WaitForLines(nav, [](const std::vector<TableLine>& l) { return LineOf(l, kFirstTopStation); }),
+                     kFirstTopStation),
+              nullptr);
+    tdtest::ToneStats st;
+    ASSERT_TRUE(PlaysFromRow(s, nav, kFirstTopStation, &st)) << s.Log();
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    // Four seconds at the default MP3 rate.
+    const std::string file = s.WaitForFile(s.RecordingFolder(), ".mp3", 4 * 16000, kEventMs);
+    EXPECT_FALSE(file.empty()) << "nothing recorded as MP3 into " << s.RecordingFolder() << "\n" << s.Log();
+    EXPECT_TRUE(s.WaitForFile(s.RecordingFolder(), ".wav", 1, 0).empty()) << "a WAV file was recorded as well";
+    const std::vector<HWND> before = s.Popups();
+    ASSERT_TRUE(s.Click(journeys::kRecordButton));
+    HWND saved = journeys::WaitForNewPopup(s, before, kEventMs);
+    ASSERT_NE(saved, nullptr) << "no recording-saved pop-up";
+    PostMessageA(saved, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(journeys::WaitGone(saved, kEventMs));
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+namespace {
+
+// Buttons of a timer line: edit and delete; the editor's OK.
+enum : unsigned { kRowEditTimer = 328, kRowDeleteTimer = 256, kTimerEditorOk = 288 };
+
+// Tomorrow at the hour, as a timer link writes times.
+std::string TomorrowAt(int hour, int minute) {
+    const time_t tomorrow = time(nullptr) + 86400;
+    const tm* t = localtime(&tomorrow);
+    char text[32];
+    snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00", t->tm_year + 1900, t->tm_mon + 1, t->tm_mday, hour, minute);
+    return text;
+}
+
+// The scheduler does not run here: each saved change offers to start it,
+// which the user declines.
+void DeclineSchedulerStart(PlayerSession& s, const std::vector<HWND>& before) {
+    if (HWND offer = journeys::WaitForNewPopup(s, before, kEventMs)) {
+        s.Key(VK_ESCAPE, offer);
+        journeys::WaitGone(offer, kEventMs);
+    }
+}
+
+const TableLine* TimerLine(const std::vector<TableLine>& lines, const std::string& name) {
+    for (const TableLine& l : lines)
+        if (l.line.text.rfind(name + " |", 0) == 0) return &l;
+    return nullptr;
+}
+
+// The timer line named so in the table shown now, with the table.
+bool CurrentTimerLine(HWND nav, const std::string& name, HWND* table, TableLine* line) {
+    *table = journeys::FindTable(nav);
+    if (!*table) return false;
+    std::vector<TableLine> lines = journeys::TableLines(*table);
+    const TableLine* l = TimerLine(lines, name);
+    if (l) *line = *l;
+    return l != nullptr;
+}
+
+// Clicks a button of the timer line and waits for a new pop-up.
+HWND ClickTimerButton(PlayerSession& s, HWND nav, const std::string& name, unsigned button) {
+    const std::vector<HWND> before = s.Popups();
+    HWND found = nullptr;
+    tdtest::WaitFor([&] {
+        HWND table = nullptr;
+        TableLine line;
+        if (!CurrentTimerLine(nav, name, &table, &line) || !ClickButton(table, line, button)) return false;
+        found = journeys::WaitForNewPopup(s, before, 5000);
+        return found != nullptr;
+    }, kEventMs, 200);
+    return found;
+}
+
+}  // namespace
+
+TEST(NavJourneys, ATimerEntryIsEditedAndDeletedFromItsLine) {
+    PlayerSession s;
+    ASSERT_TRUE(s.Start());
+    HWND nav = OpenNavigator(s);
+    ASSERT_NE(nav, nullptr) << s.Log();
+
+    // An entry made through a timer link and its editor.
+    std::vector<HWND> before = s.Popups();
+    ASSERT_TRUE(s.Link("tunerdeck://|TIMER|Journey_Timer|" + std::to_string(kFirstTopStation) + "|" + TomorrowAt(22, 0) +
+                       "|" + TomorrowAt(23, 0) + "|0|0"));
+    HWND editor = journeys::WaitForNewPopup(s, before, kEventMs);
+    ASSERT_NE(editor, nullptr) << "the timer link opens no editor\n" << s.Log();
+    before = s.Popups();
+    ASSERT_TRUE(s.Click(kTimerEditorOk, editor));
+    ASSERT_TRUE(journeys::WaitGone(editor, kEventMs)) << "the editor refused the entry";
+    DeclineSchedulerStart(s, before);
+
+    ASSERT_TRUE(s.Click(kNavTimersButton, nav));
+    std::vector<TableLine> lines = WaitForLines(nav, [](const std::vector<TableLine>& l) { return TimerLine(l, "Journey_Timer"); });
+    const TableLine* entry = TimerLine(lines, "Journey_Timer");
+    ASSERT_NE(entry, nullptr) << "the timer view does not list the entry\n" << s.Log();
+    EXPECT_NE(entry->Button(kRowEditTimer), nullptr);
+    EXPECT_NE(entry->Button(kRowDeleteTimer), nullptr);
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-timer-entry");
+
+    // Edited from its line: the editor holds the entry; renamed, the line follows.
+    editor = ClickTimerButton(s, nav, "Journey_Timer", kRowEditTimer);
+    ASSERT_NE(editor, nullptr) << "the line's edit button opens no editor\n" << s.Log();
+    std::vector<HWND> fields;
+    ASSERT_TRUE(tdtest::WaitFor([&] { return !(fields = journeys::ChildWindows(editor, "Edit")).empty(); }, kEventMs, 50));
+    EXPECT_EQ(PlayerSession::TextOf(fields[0]), "Journey_Timer") << "the editor does not show the entry";
+    ASSERT_TRUE(journeys::TypeInto(fields[0], "Journey_Renamed", kEventMs));
+    before = s.Popups();
+    ASSERT_TRUE(s.Click(kTimerEditorOk, editor));
+    ASSERT_TRUE(journeys::WaitGone(editor, kEventMs)) << "the editor refused the change";
+    DeclineSchedulerStart(s, before);
+    lines = WaitForLines(nav, [](const std::vector<TableLine>& l) {
+        return TimerLine(l, "Journey_Renamed") && !TimerLine(l, "Journey_Timer");
+    });
+    ASSERT_NE(TimerLine(lines, "Journey_Renamed"), nullptr) << "the line keeps the old name";
+    EXPECT_EQ(lines.size(), 1u) << "editing made a second entry";
+
+    // Deleted from its line, after a question that names it.
+    HWND question = ClickTimerButton(s, nav, "Journey_Renamed", kRowDeleteTimer);
+    ASSERT_NE(question, nullptr) << "the line's delete button asks nothing\n" << s.Log();
+    EXPECT_NE(PlayerSession::TextOf(question).find("Journey_Renamed"), std::string::npos) << PlayerSession::TextOf(question);
+    before = s.Popups();
+    s.Key(VK_RETURN, question);
+    ASSERT_TRUE(journeys::WaitGone(question, kEventMs));
+    DeclineSchedulerStart(s, before);
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        HWND t = journeys::FindTable(nav);
+        return t && journeys::TableLines(t).empty();
+    }, kEventMs, 200)) << "the deleted entry stays";
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-timer-deleted");
+    EXPECT_TRUE(s.CloseByButton());
+}
+
+namespace {
+
+// Buttons of a skin line: recommend and delete.
+enum : unsigned { kSkinRecommend = 195, kSkinDelete = 186 };
+
+// The skins page's line of a skin file ("name ... \x05file").
+const TableLine* SkinLine(const std::vector<TableLine>& lines, const std::string& file) {
+    for (const TableLine& l : lines) {
+        const std::string& t = l.line.text;
+        const size_t mark = t.find('\x05');
+        if (mark != std::string::npos && _stricmp(t.c_str() + mark + 1, file.c_str()) == 0) return &l;
+    }
+    return nullptr;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+TEST(NavJourneys, OnTheSkinsPageASkinIsDeletedAndAnotherChosen) {
+    PlayerSession s;
+    // Two more skins, as a user who fetched some has them.
+    ASSERT_TRUE(s.Install("stockface.dll", "skins\\spare.dll"));
+    ASSERT_TRUE(s.Install("stockface.dll", "skins\\chosen.dll"));
+    ASSERT_TRUE(s.Start());
+    HWND nav = OpenNavigator(s);
+    ASSERT_NE(nav, nullptr) << s.Log();
+    ASSERT_TRUE(s.Click(kNavSkinsButton, nav));
+    std::vector<TableLine> rows;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        rows = journeys::TableLines(nav);
+        return SkinLine(rows, "spare.dll") && SkinLine(rows, "chosen.dll") && SkinLine(rows, "stockface.dll");
+    }, kEventMs, 200)) << "the skins page does not list the three skins (" << rows.size() << " lines)\n" << s.Log();
+    journeys::ScreenshotBoth(s.Main(), nav, "nav-skins");
+    const std::string userSkins = s.UserFolder() + "skins\\";
+    ASSERT_TRUE(FileExists(userSkins + "spare.dll"));
+
+    // Deleted from its line after a question: the file and the line go.
+    const TableLine* spare = SkinLine(rows, "spare.dll");
+    ASSERT_NE(spare->Button(kSkinDelete), nullptr);
+    ASSERT_TRUE(spare->Button(kSkinDelete)->visible);
+    const std::vector<HWND> before = s.Popups();
+    ASSERT_TRUE(ClickButton(nav, *spare, kSkinDelete));
+    HWND question = journeys::WaitForNewPopup(s, before, kEventMs);
+    ASSERT_NE(question, nullptr) << "deleting a skin asks nothing\n" << s.Log();
+    s.Key(VK_RETURN, question);
+    EXPECT_TRUE(tdtest::WaitFor([&] { return !FileExists(userSkins + "spare.dll"); }, kEventMs, 100)) << "the file stays";
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        rows = journeys::TableLines(nav);
+        return !SkinLine(rows, "spare.dll") && SkinLine(rows, "chosen.dll");
+    }, kEventMs, 200)) << "the deleted skin's line stays";
+
+    // Chosen by a click on its line: the player comes back in that skin.
+    const TableLine* chosen = SkinLine(rows, "chosen.dll");
+    ASSERT_NE(chosen, nullptr);
+    const RECT r = chosen->line.rect;
+    const HWND oldMain = s.Main();
+    journeys::ClickAt(nav, POINT{r.left + 40, (r.top + r.bottom) / 2});
+    std::string skin;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return s.Settings().GetString("SKIN", &skin) && _stricmp(skin.c_str(), "chosen.dll") == 0; },
+                                kEventMs, 200))
+        << "the stored skin is \"" << skin << "\"\n" << s.Log();
+    HWND newMain = nullptr;
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        newMain = tdtest::FindWindowOf("tunerdeck Main Wnd Class", s.Program().Pid());
+        return newMain && newMain != oldMain && IsWindowVisible(newMain);
+    }, kEventMs, 200)) << "no main window in the chosen skin\n" << s.Log();
+    if (newMain) PostMessageA(newMain, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(s.WaitForExit(kEventMs));
+}

@@ -160,6 +160,9 @@ PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSetting
     recordingFolder_ = ShellFolder(CSIDL_PERSONAL) + "\\Aufnahmen";
     recordingAside_ = recordingFolder_ + ".journey-aside";
     SetAside(recordingFolder_, recordingAside_);
+    podcastFolder_ = ShellFolder(CSIDL_PERSONAL) + "\\Podcasts";
+    podcastAside_ = podcastFolder_ + ".journey-aside";
+    SetAside(podcastFolder_, podcastAside_);
     reply_ = MakeReplyWindow();
 }
 
@@ -176,6 +179,7 @@ PlayerSession::~PlayerSession() {
     if (reply_) DestroyWindow(reply_);
     PutBack(userFolder_.substr(0, userFolder_.size() - 1), asideFolder_);
     PutBack(recordingFolder_, recordingAside_);
+    PutBack(podcastFolder_, podcastAside_);
 }
 
 bool PlayerSession::RouteStation(unsigned channelId, const std::string& address) {

@@ -65,6 +65,9 @@ public:
     // Where recordings go: the documents folder's "Aufnahmen" as a fresh
     // user has it, also emptied for the session and put back afterwards.
     const std::string& RecordingFolder() const { return recordingFolder_; }
+    // Where podcast episodes go: the documents folder's "Podcasts", handled
+    // the same way.
+    const std::string& PodcastFolder() const { return podcastFolder_; }
     bool RouteStation(unsigned channelId, const std::string& address);
     const tdtest::RegistrySandbox& Settings() const { return settings_; }
 
@@ -121,6 +124,7 @@ private:
     tdtest::RegistrySandbox settings_;
     std::string userFolder_, asideFolder_;
     std::string recordingFolder_, recordingAside_;
+    std::string podcastFolder_, podcastAside_;
     tdtest::Process program_;
     HWND main_ = nullptr;
     HWND reply_ = nullptr;

@@ -8,13 +8,16 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bounded_text.h"
 #include "catalogue.h"
+#include "element_query.h"
 #include "facetkit_fixtures.h"
 #include "fake_settings.h"
 #include "fill_bars.h"
+#include "table_ctrl.h"
 #include "library_guard.h"
 #include "main_probe.h"
 #include "library_state.h"
@@ -478,6 +481,50 @@ TEST_F(NavBodies, RecordingOverviewBuildsItsChoicesAndFollowsTheRecordingFlag) {
     EXPECT_EQ(view->FormatText(), "WAV");
 }
 
+TEST_F(NavBodies, AroundASlideTheViewsOwnElementsHideAndShowAgain) {
+    cNavView* view = Extend();
+    // The navigator itself stays hidden here: a window's own style tells.
+    auto Shown = [](HWND w) { return (GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE) != 0; };
+    // The windows each view kind has of its own.
+    auto windows = [&]() {
+        std::vector<HWND> w;
+        if (view->NameBox()) w.push_back(view->NameBox()->GetWindow());
+        for (int i = 0; i < view->BoxCount(); ++i) w.push_back(view->Box(i)->GetWindow());
+        if (view->Table()) w.push_back(view->Table()->GetWindow());
+        for (unsigned long id : {41ul, 184ul, 270ul, 329ul}) if (view->Button(id)) w.push_back(view->Button(id)->GetWindow());
+        return w;
+    };
+    for (int kind : {NV_SEARCH_FORM, NV_RECORDING, NV_FAVOURITES}) {
+        view->ShowView(kind);
+        Pump();
+        std::vector<HWND> own = windows();
+        ASSERT_GE(own.size(), 3u) << kind;
+        nav_->SetElementsVisible(0);
+        Pump();
+        for (HWND w : own) EXPECT_FALSE(Shown(w)) << kind;
+        EXPECT_FALSE(view->ElementsShown());
+        if (kind == NV_RECORDING) {
+            EXPECT_FALSE(view->Meter(0)->IsVisible());
+            if (view->LevelSlider()) {
+                EXPECT_FALSE(view->LevelSlider()->IsVisible());
+            }
+        }
+        nav_->SetElementsVisible(1);
+        Pump();
+        for (HWND w : own) EXPECT_TRUE(Shown(w)) << kind;
+        EXPECT_TRUE(view->ElementsShown());
+        if (kind == NV_RECORDING) {
+            EXPECT_TRUE(view->Meter(1)->IsVisible());
+        }
+    }
+    // Hidden, then built anew: the new view shows.
+    nav_->SetElementsVisible(0);
+    view->ShowView(NV_SEARCH_FORM);
+    Pump();
+    EXPECT_TRUE(view->ElementsShown());
+    EXPECT_TRUE(Shown(view->NameBox()->GetWindow()));
+}
+
 TEST_F(NavBodies, PartnerEditionHidesTheCutProfile) {
     SetValue("OEM_Player", 1ul);
     cNavView* view = Extend();
@@ -521,6 +568,13 @@ TEST_F(NavBodies, RecordingValuesSliderAndMeters) {
         view->SetLevelSlider(l.value, l.max, l.min);
         EXPECT_EQ(view->LevelSlider()->GetValue(), l.expected) << l.value << "/" << l.max;
     }
+    // Reported on a host thread: the slider moves on the window's thread.
+    std::thread host([&] { view->SetLevelSlider(55, 100, 0); });
+    host.join();
+    EXPECT_EQ(view->LevelValue(), 55);
+    EXPECT_EQ(view->LevelSlider()->GetValue(), 0) << "moved from the host's thread";
+    Pump();
+    EXPECT_EQ(view->LevelSlider()->GetValue(), 55);
     // A state beyond 3 leaves the state text.
     std::string before = shown(319);
     view->SetRecordingInfo(1, 1, 1, 9);
@@ -624,19 +678,53 @@ POINT FirstButtonOf(cTextListPanel* panel, cListElement* row) {
 
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
 
+// What a window answers to the line query for one position: the line, then
+// its buttons; empty past the last line.
+std::vector<ElementReport> g_reports;
+LRESULT CALLBACK ReportProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (cds->dwData == kElementReportKind && cds->cbData == sizeof(ElementReport))
+            g_reports.push_back(*static_cast<const ElementReport*>(cds->lpData));
+        return 1;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+std::vector<ElementReport> AskLine(HWND window, int position) {
+    static HWND reply = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ReportProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "nav bodies line reply";
+        RegisterClassA(&wc);
+        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }();
+    g_reports.clear();
+    const LRESULT answer = SendMessageA(window, RegisterWindowMessageA(kTableLineQueryMessage),
+                                        static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(reply));
+    if (answer != 1) g_reports.clear();
+    return g_reports;
+}
+
 void Click(HWND hwnd, POINT p) {
     SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
     SendMessageA(hwnd, WM_LBUTTONUP, 0, At(p));
 }
 
-}  // namespace
-
-TEST_F(NavBodies, DetailsPagePlaysTheStationAndItsStreamsAndScrolls) {
+// Details of station 4711 longer than a page: 60 lines of description, then
+// its stream 31.
+void GiveLongDetails() {
     AddText(LS_STREAM_FORMATS, 2, "MP3");
     std::string description;
     for (int i = 0; i < 60; ++i) description += "Line " + std::to_string(i) + "\r\n";
     GetDetails("line", 4711, ("x\x02Radio Eins\x02" + description).c_str(), "", 0, 0, "", "",
                "31\x02" "0\x02" "128\x02" "2");
+}
+
+}  // namespace
+
+TEST_F(NavBodies, DetailsPagePlaysTheStationAndItsStreamsAndScrolls) {
+    GiveLongDetails();
     MainProbe main;
     main.SetResourceManager(res_);
     cNavView* view = Extend();
@@ -680,6 +768,41 @@ TEST_F(NavBodies, DetailsPagePlaysTheStationAndItsStreamsAndScrolls) {
     posted = main.Take();
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0], std::make_pair(1129u, static_cast<WPARAM>(31)));
+    GetDetails("", 0, "", "", 0, 0, "", "", nullptr);
+}
+
+TEST_F(NavBodies, TheDetailsRowsAreToldAsLinesWithTheirPlacesInTheWindow) {
+    GiveLongDetails();
+    cNavView* view = Extend();
+    view->ShowView(NV_STATION_DETAILS);
+    cTextListPanel* panel = view->Panel();
+    ASSERT_NE(panel, nullptr);
+    HWND hwnd = nav_->GetWindow();
+    const RECT area = panel->GetPanelRect();
+    std::vector<ElementReport> row = AskLine(hwnd, 0);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row[0].id, 4711);
+    EXPECT_STREQ(row[0].text, "Radio Eins");
+    EXPECT_TRUE(row[0].visible);
+    EXPECT_EQ(row[1].id, 1);
+    // Scrolled to the end: the station is out of view, the stream row in
+    // view with its play button where a click finds it.
+    for (int i = 0; i < 20; ++i) SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    const int last = panel->GetRowCount() - 1;
+    row = AskLine(hwnd, last);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row[0].id, 31);
+    EXPECT_TRUE(row[0].visible);
+    EXPECT_GE(row[0].top, area.top);
+    EXPECT_LE(row[0].bottom, area.bottom);
+    const POINT play = FirstButtonOf(panel, panel->GetById(31));
+    EXPECT_TRUE(row[1].visible);
+    EXPECT_EQ((row[1].left + row[1].right) / 2, play.x);
+    EXPECT_EQ((row[1].top + row[1].bottom) / 2, play.y);
+    row = AskLine(hwnd, 0);
+    ASSERT_FALSE(row.empty());
+    EXPECT_FALSE(row[0].visible);
+    EXPECT_TRUE(AskLine(hwnd, last + 1).empty());
     GetDetails("", 0, "", "", 0, 0, "", "", nullptr);
 }
 

@@ -483,6 +483,11 @@ bool ServeFeedText(const char*, std::string* text) {
     return true;
 }
 std::vector<std::string> g_boxes;
+std::string UiTextOf(unsigned id) {
+    char text[1024] = {};
+    UiText(id, text, sizeof text);
+    return text;
+}
 int AnswerYes(const NoticeRequest& request, bool) {
     g_boxes.push_back(request.text ? request.text : "");
     return 1;
@@ -523,7 +528,9 @@ TEST_F(FeedFixture, ALinkSubscriptionReadsTheFeedAndWritesItsFile) {
         std::string written;
         bool fileThere = tdtest::ReadFileBytes(FeedPath(probe), &written);
         EXPECT_EQ(fileThere, c.subscribes);
-        ASSERT_FALSE(g_boxes.empty());
+        ASSERT_GE(g_boxes.size(), 2u);
+        // The wait box came first, while the feed was fetched.
+        EXPECT_EQ(g_boxes.front(), UiTextOf(599));
         if (c.subscribes) {
             // The question names the decoded title; the host adds the address.
             EXPECT_NE(g_boxes.back().find("Gr\xFC\xDF & Co"), std::string::npos) << g_boxes.back();

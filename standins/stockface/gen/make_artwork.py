@@ -569,11 +569,19 @@ def draw_panel(img, x0, y0, w, h, base, caption="TUNERDECK"):
     fill_rect(img, x0 + 12, y0 + 150, x0 + w - 12, y0 + 196, mix(base, BLACK, 80))
 
 
+# Sprites whose top-left pixel the engine also reads as a colour: the close
+# button's (14) is the ground of the navigator's station details, so its
+# rounded corner shows the navigator's light ground rather than a dark red.
+CORNER_COLOURS = {14: 0xF4F6F8}
+
+
 def draw_sprite(img, s, english, panel_label="TUNERDECK"):
     label = s.label_en if english else s.label_de
     if s.kind == "btn5":
         for k in range(5):
             draw_button_cell(img, s.x + k * s.cell_w, s.y, s.cell_w, s.cell_h, s.colour, k, s.symbol, label)
+        if s.id in CORNER_COLOURS:
+            img.set(s.x, s.y, CORNER_COLOURS[s.id])
     elif s.kind in ("strip", "img"):
         for k in range(s.cells):
             draw_picture(img, s, s.x + k * s.cell_w, s.y, s.cell_w, s.cell_h, k, label, panel_label)
