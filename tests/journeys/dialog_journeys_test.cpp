@@ -299,6 +299,17 @@ bool ChooseEntry(PlayerSession& s, HWND box, const std::function<bool(const std:
     }, kEventMs, 300);
 }
 
+// Types into field `index` of a pop-up's `count`; a field the pop-up made
+// anew meanwhile is looked up again.
+bool TypeIntoField(HWND popup, size_t count, size_t index, const std::string& text) {
+    const DWORD until = GetTickCount() + kEventMs;
+    do {
+        std::vector<HWND> fields = Fields(popup, count);
+        if (fields.size() == count && journeys::TypeInto(fields[index], text, until - GetTickCount())) return true;
+    } while (static_cast<LONG>(until - GetTickCount()) > 0 && IsWindow(popup));
+    return false;
+}
+
 // The navigator's table line that names `name`, with its table.
 bool LineNaming(PlayerSession& s, const std::string& name, HWND* table, journeys::TableLine* line) {
     HWND nav = journeys::NavigatorWindow(s);
@@ -325,10 +336,9 @@ TEST(DialogJourneys, AnOwnStationIsCreatedListedAndPlayed) {
     HWND editor = journeys::WaitForNewPopup(s, before, kEventMs);
     ASSERT_NE(editor, nullptr) << "the main menu's own-station entry opens no pop-up";
     // Name, home page, description, address: top to bottom.
-    std::vector<HWND> fields = Fields(editor, 4);
-    ASSERT_EQ(fields.size(), 4u);
-    ASSERT_TRUE(journeys::TypeInto(fields[0], "Journey Eigenfunk", kEventMs));
-    ASSERT_TRUE(journeys::TypeInto(fields[3], station.Url(), kEventMs));
+    ASSERT_EQ(Fields(editor, 4).size(), 4u);
+    ASSERT_TRUE(TypeIntoField(editor, 4, 0, "Journey Eigenfunk"));
+    ASSERT_TRUE(TypeIntoField(editor, 4, 3, station.Url()));
     // The stream format is required; under Wine the RealAudio engine is the
     // one that reaches an http stream.
     std::vector<HWND> boxes = journeys::ChildWindows(editor, "ComboBox");
@@ -471,6 +481,17 @@ enum : unsigned { kNavRecordingView = 265, kNavTimerView = 322, kNavCutProfile =
 // The timer editor's OK.
 enum : unsigned { kTimerOk = 288 };
 
+// A button clicked until `done` holds: a navigator view is built anew now
+// and then (the host pushes its lists), and the options take no click while
+// they build a page, so a click that went nowhere is made again.
+bool PressUntil(PlayerSession& s, HWND window, unsigned button, const std::function<bool()>& done) {
+    const DWORD until = GetTickCount() + 2 * kEventMs;
+    do {
+        if (s.Click(button, window) && tdtest::WaitFor(done, 10000, 100)) return true;
+    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+    return false;
+}
+
 bool Ticked(PlayerSession& s, HWND popup, unsigned id) {
     const int status = s.Element(id, popup).status;
     return status == 1 || status == 8;
@@ -478,9 +499,7 @@ bool Ticked(PlayerSession& s, HWND popup, unsigned id) {
 
 // Ticks a check box of a pop-up unless it is ticked.
 bool Tick(PlayerSession& s, HWND popup, unsigned id) {
-    if (!tdtest::WaitFor([&] { return s.Element(id, popup).found; }, kEventMs, 100)) return false;
-    if (!Ticked(s, popup, id)) s.Click(id, popup);
-    return tdtest::WaitFor([&] { return Ticked(s, popup, id); }, kEventMs, 100);
+    return Ticked(s, popup, id) || PressUntil(s, popup, id, [&] { return Ticked(s, popup, id); });
 }
 
 std::vector<HWND> VisibleFields(HWND popup) {
@@ -495,19 +514,20 @@ std::vector<HWND> VisibleFields(HWND popup) {
 std::vector<HWND> ShowPage(PlayerSession& s, HWND options, unsigned tab, size_t count) {
     const std::vector<HWND> before = VisibleFields(options);
     std::vector<HWND> fields;
-    if (!s.Click(tab, options)) return fields;
-    tdtest::WaitFor([&] {
+    PressUntil(s, options, tab, [&] {
         fields = VisibleFields(options);
         for (HWND f : fields)
             if (std::find(before.begin(), before.end(), f) != before.end()) return false;
         return fields.size() == count;
-    }, kEventMs, 100);
+    });
     return fields.size() == count ? fields : std::vector<HWND>();
 }
 
 // The recording page with recording switched on: its folder field.
 HWND RecordingFolderField(PlayerSession& s, HWND options) {
-    if (!s.Click(kRecordingTab, options) || !Tick(s, options, kRecordingOn)) return nullptr;
+    if (!PressUntil(s, options, kRecordingTab, [&] { return s.Element(kRecordingOn, options).found; }) ||
+        !Tick(s, options, kRecordingOn))
+        return nullptr;
     // The page waits for the host's device lists before it shows the field.
     HWND field = nullptr;
     tdtest::WaitFor([&] {
@@ -561,7 +581,15 @@ bool Confirm(PlayerSession& s, HWND options, unsigned button) {
 // Recording switched on in the options, nothing else changed.
 bool SwitchRecordingOn(PlayerSession& s) {
     HWND options = OpenOptions(s);
-    return options && RecordingFolderField(s, options) && Confirm(s, options, kOk);
+    const char* failed = !options                            ? "the options do not open"
+                         : !RecordingFolderField(s, options) ? "the recording page shows no folder"
+                         : !Confirm(s, options, kOk)         ? "the options do not close on OK"
+                                                             : nullptr;
+    if (failed) {
+        s.Screenshot("recording-on-failed");
+        ADD_FAILURE() << failed;
+    }
+    return !failed;
 }
 
 // A stand-in proxy: it records every request and serves the tone stream
@@ -693,17 +721,6 @@ HWND ShownNavigator(PlayerSession& s) {
     HWND nav = nullptr;
     tdtest::WaitFor([&] { return (nav = journeys::NavigatorWindow(s)) && IsWindowVisible(nav); }, kEventMs, 100);
     return nav;
-}
-
-// A button of a navigator view; the view is built anew now and then (the
-// host pushes its lists), so a click that went to a button that is gone is
-// made again until `done` holds.
-bool PressUntil(PlayerSession& s, HWND nav, unsigned button, const std::function<bool()>& done) {
-    const DWORD until = GetTickCount() + 2 * kEventMs;
-    do {
-        if (s.Click(button, nav) && tdtest::WaitFor(done, 10000, 100)) return true;
-    } while (static_cast<LONG>(until - GetTickCount()) > 0);
-    return false;
 }
 
 // The pop-up a button of a navigator view opens.
