@@ -88,13 +88,13 @@ static void ExpectRecList(int which) {
         nav->ExpectRecSourceList();
 }
 
-static bool WaitRecListReply(int which, char* out, int size, DWORD timeoutMs) {
+static bool WaitRecListReply(int which, char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
     if (!out || size <= 0) return false;
     out[0] = 0;
     cNavWindow* nav = NavigatorWindow();
     if (!nav) return false;
-    return which == REPLY_INPUTS ? nav->WaitRecDeviceList(out, size, timeoutMs)
-                                 : nav->WaitRecSourceList(out, size, timeoutMs);
+    return which == REPLY_INPUTS ? nav->WaitRecDeviceList(out, size, timeoutMs, stop)
+                                 : nav->WaitRecSourceList(out, size, timeoutMs, stop);
 }
 
 // The stream-address pop-up over the navigator; what it ends with is played.

@@ -22,7 +22,7 @@ namespace dlgs {
 namespace {
 
 void NoPending(int) {}
-bool NoReply(int which, char* out, int size, DWORD) {
+bool NoReply(int which, char* out, int size, DWORD, const volatile LONG*) {
     if (out && size > 0) out[0] = 0;
     DebugLog(DL_WAR, "dialogs: no recording list source for status %d", which);
     return false;
@@ -145,8 +145,8 @@ bool RecListRepliesInstalled() { return g_replies.markPending != &NoPending && g
 
 void MarkRecListPending(int which) { g_replies.markPending(which); }
 
-bool WaitRecList(int which, char* out, int size, DWORD timeoutMs) {
-    return g_replies.wait(which, out, size, timeoutMs);
+bool WaitRecList(int which, char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
+    return g_replies.wait(which, out, size, timeoutMs, stop);
 }
 
 void FittingQualityNames(char* buffer, int size) {

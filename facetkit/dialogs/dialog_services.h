@@ -46,14 +46,15 @@ FACETKIT_API cListe* RecentStations();
 enum { REPLY_INPUTS = 43, REPLY_DEVICES = 70 };
 struct RecListReplies {
     void (*markPending)(int which);
-    // Waits (bounded) for the reply and copies it; false when none came.
-    bool (*wait)(int which, char* out, int size, DWORD timeoutMs);
+    // Waits (bounded, and no longer once `stop` is set) for the reply and
+    // copies it; false when none came.
+    bool (*wait)(int which, char* out, int size, DWORD timeoutMs, const volatile LONG* stop);
 };
 FACETKIT_API void SetRecListReplies(const RecListReplies& replies);
 // Whether something other than the empty default answers the waits.
 FACETKIT_API bool RecListRepliesInstalled();
 FACETKIT_API void MarkRecListPending(int which);
-FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs);
+FACETKIT_API bool WaitRecList(int which, char* out, int size, DWORD timeoutMs, const volatile LONG* stop = nullptr);
 
 // Profiles fitting the user's language: recording qualities of formate.ini
 // and cut profiles of schneiden.ini, each NUL-terminated, the list ended by

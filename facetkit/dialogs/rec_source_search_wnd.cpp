@@ -302,7 +302,8 @@ void SearchDevice(RecSourceSearchJob* job, int d) {
     dlgs::MarkRecListPending(dlgs::REPLY_INPUTS);
     Host(CODE_INPUT_NAMES);
     char reply[REPLY_SIZE] = {};
-    if (!job->Stopped()) dlgs::WaitRecList(dlgs::REPLY_INPUTS, reply, sizeof reply, job->timing.replyWaitMs);
+    if (!job->Stopped())
+        dlgs::WaitRecList(dlgs::REPLY_INPUTS, reply, sizeof reply, job->timing.replyWaitMs, &job->stop);
     bk::TextCopy(job->inputLists[d], reply);
     const char* starts[MAX_INPUTS];
     size_t lengths[MAX_INPUTS];
@@ -350,7 +351,8 @@ void Search(RecSourceSearchJob* job) {
     dlgs::MarkRecListPending(dlgs::REPLY_INPUTS);
     dlgs::MarkRecListPending(dlgs::REPLY_DEVICES);
     Host(CODE_DEVICE_NAMES);
-    if (!job->Stopped()) dlgs::WaitRecList(dlgs::REPLY_DEVICES, job->reply, sizeof job->reply, job->timing.replyWaitMs);
+    if (!job->Stopped())
+        dlgs::WaitRecList(dlgs::REPLY_DEVICES, job->reply, sizeof job->reply, job->timing.replyWaitMs, &job->stop);
     const char* starts[MAX_DEVICES];
     size_t lengths[MAX_DEVICES];
     job->deviceCount = SplitNames(job->reply, starts, lengths, MAX_DEVICES);

@@ -89,7 +89,15 @@ LRESULT CALLBACK cSkinWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     return self->WndProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) { return ::AnswerElementQuery(hwnd_, &elements_, id, asker); }
+LRESULT cSkinWnd::AnswerElementQuery(DWORD id, HWND asker) {
+    if (::AnswerElementQuery(hwnd_, &elements_, id, asker)) return 1;
+    // Buttons that a part of the window keeps for itself (the navigator's
+    // content view) answer through their own windows.
+    static const UINT query = RegisterWindowMessageA(kElementQueryMessage);
+    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (SendMessageA(child, query, id, reinterpret_cast<LPARAM>(asker)) == 1) return 1;
+    return 0;
+}
 
 bool IsElementQuery(UINT msg) {
     static const UINT queryMessage = RegisterWindowMessageA(kElementQueryMessage);
@@ -128,7 +136,10 @@ ElementReport LineButtonReport(cActiveElement* button, int dx, int dy, bool line
 
 // Runs on the window's thread, so the elements cannot change meanwhile.
 LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker) {
-    auto* e = elements ? static_cast<cActiveElement*>(elements->GetById(id)) : nullptr;
+    return ReportElement(from, elements ? static_cast<cActiveElement*>(elements->GetById(id)) : nullptr, id, asker);
+}
+
+LRESULT ReportElement(HWND from, cActiveElement* e, DWORD id, HWND asker) {
     if (!e || !IsWindow(asker)) return 0;
     ElementReport report = {};
     report.id = static_cast<int32_t>(id);

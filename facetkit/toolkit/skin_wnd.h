@@ -45,6 +45,8 @@ FACETKIT_API int GetHostUseToolTip();
 // `from` whose elements are `elements` (a skinned window's, a pop-up's
 // buttons): 1 when the element exists.
 FACETKIT_API LRESULT AnswerElementQuery(HWND from, cButtonListe* elements, DWORD id, HWND asker);
+// The same for one element (null: 0).
+FACETKIT_API LRESULT ReportElement(HWND from, cActiveElement* element, DWORD id, HWND asker);
 // Whether `msg` is that query.
 FACETKIT_API bool IsElementQuery(UINT msg);
 // Whether `msg` is the line query of element_query.h (tables and lists).

@@ -12,6 +12,7 @@
 #include "registry.h"
 #include "resource_manager.h"
 #include "skin_button.h"
+#include "skin_wnd.h"
 
 namespace {
 
@@ -351,6 +352,10 @@ void cWndButton::UpdateCursor() {
 LRESULT CALLBACK cWndButton::ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     cWndButton* self = reinterpret_cast<cWndButton*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return 0;
+    if (IsElementQuery(msg))
+        return wParam == self->GetId() ? ReportElement(GetParent(hwnd), self, static_cast<DWORD>(wParam),
+                                                       reinterpret_cast<HWND>(lParam))
+                                       : 0;
     return self->Handle(hwnd, msg, wParam, lParam, self->prevProc_);
 }
 

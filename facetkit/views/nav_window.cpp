@@ -226,7 +226,7 @@ void cNavWindow::ExpectReply(Reply* reply) {
     ++reply->requested;
 }
 
-bool cNavWindow::WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs) {
+bool cNavWindow::WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
     if (!out || size <= 0) return false;
     out[0] = 0;
     LONG target;
@@ -245,7 +245,7 @@ bool cNavWindow::WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs) {
                 bk::TextCopy(out, static_cast<size_t>(size), reply->text);
                 return true;
             }
-            if (GetTickCount() - start >= timeoutMs) {
+            if (GetTickCount() - start >= timeoutMs || (stop && *stop)) {
                 // A late reply to this request must not answer the next one.
                 if (reply->answered < target) reply->answered = target;
                 return false;
@@ -262,11 +262,11 @@ bool cNavWindow::WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs) {
 
 void cNavWindow::SetRecDeviceList(const char* text) { SetReply(&device_, text); }
 void cNavWindow::SetRecSourceList(const char* text) { SetReply(&input_, text); }
-bool cNavWindow::WaitRecDeviceList(char* out, int size, DWORD timeoutMs) {
-    return WaitReply(&device_, out, size, timeoutMs);
+bool cNavWindow::WaitRecDeviceList(char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
+    return WaitReply(&device_, out, size, timeoutMs, stop);
 }
-bool cNavWindow::WaitRecSourceList(char* out, int size, DWORD timeoutMs) {
-    return WaitReply(&input_, out, size, timeoutMs);
+bool cNavWindow::WaitRecSourceList(char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
+    return WaitReply(&input_, out, size, timeoutMs, stop);
 }
 void cNavWindow::ExpectRecDeviceList() { ExpectReply(&device_); }
 void cNavWindow::ExpectRecSourceList() { ExpectReply(&input_); }

@@ -89,8 +89,11 @@ public:
     // Copies the reply to the last request once it came, handling this
     // thread's messages meanwhile; false (and an empty text) after
     // `timeoutMs`. Without a request outstanding, the last reply at once.
-    bool WaitRecDeviceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs);
-    bool WaitRecSourceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs);
+    // A set `stop` (the caller's window was closed) ends the wait at once.
+    bool WaitRecDeviceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs,
+                           const volatile LONG* stop = nullptr);
+    bool WaitRecSourceList(char* out, int size, DWORD timeoutMs = kNavReplyWaitMs,
+                           const volatile LONG* stop = nullptr);
     // Marks a request as sent (the next Wait waits for its reply).
     void ExpectRecDeviceList();
     void ExpectRecSourceList();
@@ -157,7 +160,7 @@ private:
     void UpdateDialog(bool tips, int stage, int count);
     void SetReply(Reply* reply, const char* text);
     void ExpectReply(Reply* reply);
-    bool WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs);
+    bool WaitReply(Reply* reply, char* out, int size, DWORD timeoutMs, const volatile LONG* stop);
 
     cNavView* view_ = nullptr;
     int collapsed_ = 1;

@@ -7,11 +7,17 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "catalogue.h"
+#include "decoder.h"
+#include "liste.h"
 #include "player_session.h"
+#include "test_audio.h"
+#include "timerentry.h"
+#include "timerlist.h"
 #include "tone_station.h"
 
 namespace {
@@ -281,7 +287,48 @@ TEST(DialogJourneys, AFavouritesFolderIsCreatedAndRenamedThroughItsMenu) {
     s.Screenshot("renamed-folder");
 }
 
-TEST(DialogJourneys, AnOwnStationIsCreatedAndListed) {
+// Chooses the entry of a selection box that passes `accept` with the
+// arrow keys, as a user does; false when no entry passes.
+bool ChooseEntry(PlayerSession& s, HWND box, const std::function<bool(const std::string&)>& accept) {
+    const std::vector<std::string> entries = journeys::BoxEntries(box);
+    int index = 0;
+    while (static_cast<size_t>(index) < entries.size() && !accept(entries[static_cast<size_t>(index)])) ++index;
+    if (static_cast<size_t>(index) == entries.size()) return false;
+    return tdtest::WaitFor([&] {
+        DWORD_PTR now = 0;
+        if (!SendMessageTimeoutA(box, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &now)) return false;
+        if (static_cast<int>(now) == index) return true;
+        s.Key(static_cast<int>(now) < index ? VK_DOWN : VK_UP, box);
+        return false;
+    }, kEventMs, 300);
+}
+
+// Types into field `index` of a pop-up's `count`; a field the pop-up made
+// anew meanwhile is looked up again.
+bool TypeIntoField(HWND popup, size_t count, size_t index, const std::string& text) {
+    const DWORD until = GetTickCount() + kEventMs;
+    do {
+        std::vector<HWND> fields = Fields(popup, count);
+        if (fields.size() == count && journeys::TypeInto(fields[index], text, until - GetTickCount())) return true;
+    } while (static_cast<LONG>(until - GetTickCount()) > 0 && IsWindow(popup));
+    return false;
+}
+
+// The navigator's table line that names `name`, with its table.
+bool LineNaming(PlayerSession& s, const std::string& name, HWND* table, journeys::TableLine* line) {
+    HWND nav = journeys::NavigatorWindow(s);
+    *table = nav ? journeys::FindTable(nav) : nullptr;
+    if (!*table) return false;
+    for (const journeys::TableLine& l : journeys::TableLines(*table))
+        if (l.line.text.find(name) != std::string::npos) {
+            *line = l;
+            return true;
+        }
+    return false;
+}
+
+TEST(DialogJourneys, AnOwnStationIsCreatedListedAndPlayed) {
+    ToneStation station;
     PlayerSession s;
     ASSERT_TRUE(s.Start());
     // The editor's choices (country, genre, stream format) come with the
@@ -293,18 +340,16 @@ TEST(DialogJourneys, AnOwnStationIsCreatedAndListed) {
     HWND editor = journeys::WaitForNewPopup(s, before, kEventMs);
     ASSERT_NE(editor, nullptr) << "the main menu's own-station entry opens no pop-up";
     // Name, home page, description, address: top to bottom.
-    std::vector<HWND> fields = Fields(editor, 4);
-    ASSERT_EQ(fields.size(), 4u);
-    ASSERT_TRUE(journeys::TypeInto(fields[0], "Journey Eigenfunk", kEventMs));
-    ASSERT_TRUE(journeys::TypeInto(fields[3], "http://127.0.0.1:9/eigenfunk", kEventMs));
-    // The stream format is required: the box's first entry ("all formats")
-    // is none, the next one is.
+    ASSERT_EQ(Fields(editor, 4).size(), 4u);
+    ASSERT_TRUE(TypeIntoField(editor, 4, 0, "Journey Eigenfunk"));
+    ASSERT_TRUE(TypeIntoField(editor, 4, 3, station.Url()));
+    // The stream format is required; under Wine the RealAudio engine is the
+    // one that reaches an http stream.
     std::vector<HWND> boxes = journeys::ChildWindows(editor, "ComboBox");
     ASSERT_EQ(boxes.size(), 5u);
     HWND format = boxes.back();
-    const std::string none = PlayerSession::TextOf(format);
-    s.Key(VK_DOWN, format);
-    ASSERT_TRUE(tdtest::WaitFor([&] { return PlayerSession::TextOf(format) != none; }, kEventMs, 50));
+    ASSERT_TRUE(ChooseEntry(s, format, [](const std::string& e) { return e.find("Real") != std::string::npos; }))
+        << "no RealAudio among the formats " << Joined(journeys::BoxEntries(format));
     s.Screenshot("own-station");
     ASSERT_TRUE(s.Click(kOwnStationOk, editor));
     std::string lists;
@@ -333,8 +378,28 @@ TEST(DialogJourneys, AnOwnStationIsCreatedAndListed) {
             return SendMessageTimeoutA(box, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &now) && now != was;
         }, kEventMs, 50);
     }
-    EXPECT_TRUE(listed) << "the new station is in no folder of the favourites view; rows:\n" << journeys::NavigatorRows(s);
+    ASSERT_TRUE(listed) << "the new station is in no folder of the favourites view; rows:\n" << journeys::NavigatorRows(s);
     s.Screenshot("own-station-listed");
+
+    // Played from its line: the host pushes its lists now and then and the
+    // view builds a new table, so a click that went to a table that is gone
+    // is made again.
+    tdtest::ToneStats st;
+    bool heard = false;
+    const DWORD playUntil = GetTickCount() + 2 * kEventMs;
+    while (!heard && static_cast<LONG>(playUntil - GetTickCount()) > 0) {
+        HWND table = nullptr;
+        journeys::TableLine line;
+        const journeys::ElementView* play = nullptr;
+        if (LineNaming(s, "Journey Eigenfunk", &table, &line) && (play = line.Button(journeys::kRowPlay)) &&
+            play->visible)
+            journeys::ClickAt(table, POINT{(play->rect.left + play->rect.right) / 2,
+                                           (play->rect.top + play->rect.bottom) / 2});
+        heard = s.WaitForTone(5000, &st);
+    }
+    EXPECT_TRUE(heard) << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
+    EXPECT_GE(station.Connections(), 1u);
+    s.Screenshot("own-station-playing");
 }
 
 TEST(DialogJourneys, AStreamAddressTypedIntoItsPopupIsPlayed) {
@@ -401,6 +466,481 @@ TEST(DialogJourneys, ClosingTheRecordingSavedPopupKeepsTheRecording) {
     ASSERT_TRUE(journeys::WaitGone(saved, kEventMs));
     ASSERT_TRUE(s.CloseByButton()) << "the player did not end: a question is open";
     EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file << " is gone";
+}
+
+}  // namespace
+
+// ---- the options across a restart, the timer editor with the scheduler,
+// the profile editor, the converter and an own station played
+
+namespace {
+
+// The options' internet page: the proxy switch.
+enum : unsigned { kInternetTab = 228, kProxyOn = 293 };
+// Buttons of the profile editors, the converter and the questions.
+enum : unsigned { kProfileSave = 288, kProfileDelete = 186, kYes = 289, kConvert = 187, kConverterClose = 355 };
+// Navigator elements: the recording and timer views, and in them the cut
+// profile editor and the new timer entry.
+enum : unsigned { kNavRecordingView = 265, kNavTimerView = 322, kNavCutProfile = 370, kNavNewTimer = 330 };
+// The timer editor's OK.
+enum : unsigned { kTimerOk = 288 };
+
+// A button clicked until `done` holds: a navigator view is built anew now
+// and then (the host pushes its lists), and the options take no click while
+// they build a page, so a click that went nowhere is made again.
+bool PressUntil(PlayerSession& s, HWND window, unsigned button, const std::function<bool()>& done) {
+    const DWORD until = GetTickCount() + 2 * kEventMs;
+    do {
+        if (s.Click(button, window) && tdtest::WaitFor(done, 10000, 100)) return true;
+    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+    return false;
+}
+
+bool Ticked(PlayerSession& s, HWND popup, unsigned id) {
+    const int status = s.Element(id, popup).status;
+    return status == 1 || status == 8;
+}
+
+// Ticks a check box of a pop-up unless it is ticked.
+bool Tick(PlayerSession& s, HWND popup, unsigned id) {
+    return Ticked(s, popup, id) || PressUntil(s, popup, id, [&] { return Ticked(s, popup, id); });
+}
+
+std::vector<HWND> VisibleFields(HWND popup) {
+    std::vector<HWND> shown;
+    for (HWND edit : journeys::ChildWindows(popup, "Edit"))
+        if (IsWindowVisible(edit)) shown.push_back(edit);
+    return shown;
+}
+
+// A page of the options once it is built: `count` edit fields shown, none
+// of them one of the page before.
+std::vector<HWND> ShowPage(PlayerSession& s, HWND options, unsigned tab, size_t count) {
+    const std::vector<HWND> before = VisibleFields(options);
+    std::vector<HWND> fields;
+    PressUntil(s, options, tab, [&] {
+        fields = VisibleFields(options);
+        for (HWND f : fields)
+            if (std::find(before.begin(), before.end(), f) != before.end()) return false;
+        return fields.size() == count;
+    });
+    return fields.size() == count ? fields : std::vector<HWND>();
+}
+
+// The recording page with recording switched on: its folder field.
+HWND RecordingFolderField(PlayerSession& s, HWND options) {
+    if (!PressUntil(s, options, kRecordingTab, [&] { return s.Element(kRecordingOn, options).found; }) ||
+        !Tick(s, options, kRecordingOn))
+        return nullptr;
+    // The page waits for the host's device lists before it shows the field.
+    HWND field = nullptr;
+    tdtest::WaitFor([&] {
+        std::vector<HWND> fields = VisibleFields(options);
+        field = fields.size() == 1 ? fields[0] : nullptr;
+        return field != nullptr;
+    }, kEventMs, 100);
+    return field;
+}
+
+// What the options journeys change: the recording and podcast folders and
+// the proxy.
+struct OptionsChange {
+    std::string recordings, podcasts, proxyHost, proxyPort;
+};
+
+// Opens the options from the menu and types the change into the recording,
+// podcasts and internet pages; the pop-up is left open.
+HWND EnterOptions(PlayerSession& s, const OptionsChange& c) {
+    HWND options = OpenOptions(s);
+    if (!options) {
+        ADD_FAILURE() << "the options menu's first entry opens no pop-up";
+        return nullptr;
+    }
+    HWND recordings = RecordingFolderField(s, options);
+    if (!recordings || !journeys::TypeInto(recordings, c.recordings, kEventMs)) {
+        ADD_FAILURE() << "no recording folder to type into";
+        return nullptr;
+    }
+    std::vector<HWND> fields = ShowPage(s, options, kPodcastsTab, 1);
+    if (fields.empty() || !journeys::TypeInto(fields[0], c.podcasts, kEventMs)) {
+        ADD_FAILURE() << "no podcast folder to type into";
+        return nullptr;
+    }
+    // User name and password, then the proxy's address and port.
+    fields = ShowPage(s, options, kInternetTab, 4);
+    if (fields.empty() || !Tick(s, options, kProxyOn) ||
+        !tdtest::WaitFor([&] { return IsWindowEnabled(fields[2]) && IsWindowEnabled(fields[3]); }, kEventMs, 50) ||
+        !journeys::TypeInto(fields[2], c.proxyHost, kEventMs) ||
+        !journeys::TypeInto(fields[3], c.proxyPort, kEventMs)) {
+        ADD_FAILURE() << "the proxy cannot be switched on and typed in";
+        return nullptr;
+    }
+    return options;
+}
+
+bool Confirm(PlayerSession& s, HWND options, unsigned button) {
+    return s.Click(button, options) && journeys::WaitGone(options, kEventMs);
+}
+
+// Recording switched on in the options, nothing else changed.
+bool SwitchRecordingOn(PlayerSession& s) {
+    HWND options = OpenOptions(s);
+    const char* failed = !options                            ? "the options do not open"
+                         : !RecordingFolderField(s, options) ? "the recording page shows no folder"
+                         : !Confirm(s, options, kOk)         ? "the options do not close on OK"
+                                                             : nullptr;
+    if (failed) {
+        s.Screenshot("recording-on-failed");
+        ADD_FAILURE() << failed;
+    }
+    return !failed;
+}
+
+// A stand-in proxy: it records every request and serves the tone stream
+// for the one station address only it can reach.
+constexpr const char* kBehindProxyHost = "tunerdeck-journey.invalid";
+const std::string kBehindProxy = std::string("http://") + kBehindProxyHost + "/live";
+// A proxy is asked with the whole address (WinINet names the port too).
+bool ForStationBehind(const tdtest::HttpRequest& r) {
+    return r.target.rfind(std::string("http://") + kBehindProxyHost, 0) == 0 &&
+           r.target.find("/live") != std::string::npos;
+}
+struct ToneProxy {
+    tdtest::HttpServer server;
+    ToneProxy() {
+        static const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(4.0));
+        server.Route("*", [](const tdtest::HttpRequest& r) {
+            if (!ForStationBehind(r)) return tdtest::HttpResponse::Text(502, "not behind this proxy");
+            pe_test::IcyStreamOptions o;
+            o.audio = mp3;
+            o.bytesPerSecond = 16000;
+            return pe_test::IcyStream(o);
+        });
+    }
+    size_t Asked() const {
+        size_t n = 0;
+        for (const tdtest::HttpRequest& r : server.Requests()) n += ForStationBehind(r);
+        return n;
+    }
+    std::string Targets() const {
+        std::string all;
+        for (const tdtest::HttpRequest& r : server.Requests()) all += r.method + " " + r.target + "\n";
+        return all;
+    }
+};
+
+// Records what plays until a WAV of two seconds lies below `folder`, then
+// stops, and closes the pop-up that tells where it went; the file's path.
+std::string RecordInto(PlayerSession& s, const std::string& folder) {
+    if (!s.Click(journeys::kRecordButton)) return "";
+    const std::string file = s.WaitForFile(folder, ".wav", 2 * 176400, kEventMs);
+    const std::vector<HWND> before = s.Popups();
+    s.Click(journeys::kRecordButton);
+    if (HWND saved = journeys::WaitForNewPopup(s, before, kEventMs)) {
+        PostMessageA(saved, WM_CLOSE, 0, 0);
+        journeys::WaitGone(saved, kEventMs);
+    }
+    return file;
+}
+
+std::string Folder(const std::string& path) {
+    std::string f = path;
+    while (!f.empty() && f.back() == '\\') f.pop_back();
+    return f;
+}
+
+TEST(DialogJourneys, OptionsConfirmedOutliveARestartAndAreInForce) {
+    ToneProxy proxy;
+    PlayerSession s;
+    ASSERT_TRUE(s.Start());
+    const OptionsChange change{s.UserFolder() + "Mitschnitte", s.UserFolder() + "Meine Podcasts", "127.0.0.1",
+                               std::to_string(proxy.server.Port())};
+    ASSERT_TRUE(CreateDirectoryA(change.recordings.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(change.podcasts.c_str(), nullptr));
+    HWND options = EnterOptions(s, change);
+    ASSERT_NE(options, nullptr);
+    s.Screenshot("options-proxy");
+    const HWND main = s.Main();
+    ASSERT_TRUE(Confirm(s, options, kOk));
+    // New connection data restart the skin: the player's windows are built anew.
+    EXPECT_TRUE(tdtest::WaitFor([&] { return !IsWindow(main); }, kEventMs, 100)) << "the skin was not restarted";
+
+    ASSERT_TRUE(s.Restart()) << s.Log();
+    EXPECT_EQ(Folder(journeys::StoredSetting(s, "RecordingDir")), change.recordings);
+    EXPECT_EQ(journeys::StoredSetting(s, "PodcastDir"), change.podcasts);
+    EXPECT_EQ(journeys::StoredSetting(s, "ProxyEnabled"), "1");
+    EXPECT_EQ(journeys::StoredSetting(s, "ProxyHost"), change.proxyHost);
+    EXPECT_EQ(journeys::StoredSetting(s, "ProxyPort"), change.proxyPort);
+
+    // The station is reachable only through the proxy.
+    ASSERT_TRUE(s.Link("tunerdeck://|CUSTOMURL|" + kBehindProxy + "|1|Journey"));
+    tdtest::ToneStats st;
+    EXPECT_TRUE(s.WaitForTone(kEventMs, &st)) << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
+    EXPECT_GE(proxy.Asked(), 1u) << "the stream was not asked for through the proxy; it was asked:\n"
+                                 << proxy.Targets();
+    s.Screenshot("options-restarted-playing");
+    const std::string file = RecordInto(s, change.recordings);
+    EXPECT_FALSE(file.empty()) << "nothing recorded into " << change.recordings << "\n" << s.Log();
+}
+
+TEST(DialogJourneys, OptionsCancelledLeaveEverythingAsItWasAfterARestart) {
+    ToneStation station;
+    ToneProxy proxy;
+    PlayerSession s;
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(SwitchRecordingOn(s));
+    const char* const kept[] = {"RecordingDir", "PodcastDir", "ProxyEnabled", "ProxyHost", "ProxyPort"};
+    // The settings are written as the options close.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return !journeys::StoredSetting(s, kept[0]).empty(); }, kEventMs, 100))
+        << "no recording folder kept";
+    std::vector<std::string> before;
+    for (const char* name : kept) before.push_back(journeys::StoredSetting(s, name));
+
+    const OptionsChange change{s.UserFolder() + "Mitschnitte", s.UserFolder() + "Meine Podcasts", "127.0.0.1",
+                               std::to_string(proxy.server.Port())};
+    ASSERT_TRUE(CreateDirectoryA(change.recordings.c_str(), nullptr));
+    HWND options = EnterOptions(s, change);
+    ASSERT_NE(options, nullptr);
+    ASSERT_TRUE(Confirm(s, options, kCancel));
+
+    ASSERT_TRUE(s.Restart()) << s.Log();
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(journeys::StoredSetting(s, kept[i]), before[i]) << kept[i];
+    ASSERT_TRUE(s.Link("tunerdeck://|CUSTOMURL|" + station.Url() + "|1|Journey"));
+    tdtest::ToneStats st;
+    EXPECT_TRUE(s.WaitForTone(kEventMs, &st)) << "rms " << st.rms << " frequency " << st.frequency << "\n" << s.Log();
+    EXPECT_TRUE(proxy.server.Requests().empty()) << "a request went to the cancelled proxy: "
+                                                 << proxy.server.Requests()[0].target;
+    const std::string file = RecordInto(s, before[0]);
+    EXPECT_FALSE(file.empty()) << "nothing recorded into " << before[0] << "\n" << s.Log();
+    EXPECT_TRUE(s.WaitForFile(change.recordings, ".wav", 0, 0).empty()) << "recorded into the cancelled folder";
+}
+
+}  // namespace
+
+namespace {
+
+// The player's navigator once it shows.
+HWND ShownNavigator(PlayerSession& s) {
+    HWND nav = nullptr;
+    tdtest::WaitFor([&] { return (nav = journeys::NavigatorWindow(s)) && IsWindowVisible(nav); }, kEventMs, 100);
+    return nav;
+}
+
+// The pop-up a button of a navigator view opens.
+HWND OpenFromView(PlayerSession& s, HWND nav, unsigned button) {
+    const std::vector<HWND> before = s.Popups();
+    HWND popup = nullptr;
+    PressUntil(s, nav, button, [&] {
+        for (HWND p : s.Popups())
+            if (std::find(before.begin(), before.end(), p) == before.end()) popup = p;
+        return popup != nullptr;
+    });
+    return popup;
+}
+
+// The view that a navigator button shows, then the pop-up that a button of
+// that view opens.
+HWND OpenViewEditor(PlayerSession& s, HWND nav, unsigned view, unsigned button) {
+    if (!PressUntil(s, nav, view, [&] { return s.Element(button, nav).found; })) return nullptr;
+    return OpenFromView(s, nav, button);
+}
+
+// The log viewer's lines, which the scheduler sends its steps to.
+struct LogViewer {
+    tdtest::Process process;
+    HWND list = nullptr;
+    bool Start(const PlayerSession& s) {
+        if (!process.Start(s.ProgramFolder() + "\\logscope.exe", {}, s.ProgramFolder())) return false;
+        HWND dialog = nullptr;
+        if (!tdtest::WaitFor([&] {
+                dialog = tdtest::FindWindowOf("#32770", process.Pid());
+                return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, 1000);
+            }, kEventMs, 100))
+            return false;
+        list = GetDlgItem(dialog, 1000);
+        // Paused at first: "Start" begins collecting.
+        HWND start = GetDlgItem(dialog, 1001);
+        PostMessageA(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(start, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        return tdtest::WaitFor([&] { return PlayerSession::TextOf(start) == "Pause"; }, kEventMs, 100);
+    }
+    bool WaitForLine(const std::string& part, DWORD ms) {
+        return tdtest::WaitFor([&] {
+            for (const std::string& line : tdtest::ListBoxLines(list))
+                if (line.find(part) != std::string::npos) return true;
+            return false;
+        }, ms, 200);
+    }
+    ~LogViewer() {
+        if (HWND w = tdtest::FindWindowOf("#32770", process.Pid())) PostMessageA(w, WM_CLOSE, 0, 0);
+        if (!process.Wait(kEventMs)) process.Kill();
+    }
+};
+
+std::vector<std::string> TimerNames(const std::string& listFile) {
+    cListe list;
+    LoadTimerListFile(&list, listFile.c_str());
+    std::vector<std::string> names;
+    for (cListElement* e = list.First(); e; e = e->Next()) names.push_back(static_cast<cTimerEntry*>(e)->GetName());
+    return names;
+}
+
+TEST(DialogJourneys, ANewTimerEntryFromTheNavigatorIsSavedAndTheSchedulerReloadsIt) {
+    PlayerSession s;
+    ASSERT_TRUE(s.Install("clockwarden.exe"));
+    ASSERT_TRUE(s.Install("logscope.exe"));
+    // The user folder as an earlier start of the player left it named: the
+    // scheduler keeps its list there.
+    ASSERT_TRUE(s.Settings().SetString("PathUser", s.UserFolder()));
+    const std::string listFile = s.UserFolder() + "clockwarden.ini";
+    // The viewer first: a program looks for it once, at its first line.
+    LogViewer viewer;
+    ASSERT_TRUE(viewer.Start(s));
+    tdtest::Process scheduler;
+    ASSERT_TRUE(scheduler.Start(s.ProgramFolder() + "\\clockwarden.exe", {}, s.ProgramFolder()));
+    HWND schedulerWnd = nullptr;
+    ASSERT_TRUE(tdtest::WaitFor([&] {
+        return (schedulerWnd = tdtest::FindWindowOf("clockwarden_class", scheduler.Pid())) != nullptr;
+    }, kEventMs, 100));
+    ASSERT_TRUE(viewer.WaitForLine("clockwarden: IniProgramm - leere Timerliste", kEventMs))
+        << "the scheduler's start is not in the log viewer";
+
+    ASSERT_TRUE(s.Start());
+    HWND nav = ShownNavigator(s);
+    ASSERT_NE(nav, nullptr);
+    HWND editor = OpenViewEditor(s, nav, kNavTimerView, kNavNewTimer);
+    ASSERT_NE(editor, nullptr) << "the timer view's new-entry button opens no editor";
+    // Name first; start and stop times below it.
+    std::vector<HWND> fields = Fields(editor, 5);
+    ASSERT_GE(fields.size(), 5u);
+    ASSERT_TRUE(journeys::TypeInto(fields[0], "JourneyWecker", kEventMs));
+    s.Screenshot("timer-editor");
+    ASSERT_TRUE(s.Click(kTimerOk, editor));
+    ASSERT_TRUE(journeys::WaitGone(editor, kEventMs));
+
+    std::vector<std::string> names;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return Contains(names = TimerNames(listFile), "JourneyWecker"); }, kEventMs, 200))
+        << "the list file holds " << Joined(names);
+    EXPECT_TRUE(viewer.WaitForLine("clockwarden: IniProgramm - 1 Eintr", kEventMs))
+        << "the scheduler did not load the new entry";
+    EXPECT_TRUE(IsWindow(schedulerWnd));
+    PostMessageA(schedulerWnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(scheduler.Wait(kEventMs));
+}
+
+// The navigator's selection box that shows `text`, or null.
+HWND BoxShowing(PlayerSession& s, const std::string& text) {
+    for (HWND box : NavigatorBoxes(s))
+        if (PlayerSession::TextOf(box) == text) return box;
+    return nullptr;
+}
+
+bool HasSection(const std::string& iniFile, const std::string& name) {
+    std::string text;
+    tdtest::ReadFileBytes(iniFile, &text);
+    return text.find("[" + name + "]") != std::string::npos;
+}
+
+TEST(DialogJourneys, ACutProfileIsCreatedChosenAndDeleted) {
+    const std::string profile = "Journey Schnitt";
+    PlayerSession s;
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(SwitchRecordingOn(s));
+    HWND nav = ShownNavigator(s);
+    ASSERT_NE(nav, nullptr);
+    // Created: value, then name; saving chooses it.
+    HWND editor = OpenViewEditor(s, nav, kNavRecordingView, kNavCutProfile);
+    ASSERT_NE(editor, nullptr) << "the recording view's cut-profile button opens no editor";
+    std::vector<HWND> fields = Fields(editor, 2);
+    ASSERT_EQ(fields.size(), 2u);
+    ASSERT_TRUE(journeys::TypeInto(fields[0], "7", kEventMs));
+    ASSERT_TRUE(journeys::TypeInto(fields[1], profile, kEventMs));
+    s.Screenshot("cut-profile");
+    ASSERT_TRUE(s.Click(kProfileSave, editor));
+    ASSERT_TRUE(journeys::WaitGone(editor, kEventMs));
+    const std::string profiles = s.UserFolder() + "schneiden.ini";
+    EXPECT_TRUE(HasSection(profiles, profile)) << profiles;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return BoxShowing(s, profile) != nullptr; }, kEventMs, 200))
+        << "the recording view does not show the new profile as chosen";
+
+    // Deleted: the editor opens on the chosen profile.
+    editor = OpenFromView(s, nav, kNavCutProfile);
+    ASSERT_NE(editor, nullptr);
+    fields = Fields(editor, 2);
+    ASSERT_EQ(fields.size(), 2u);
+    EXPECT_EQ(PlayerSession::TextOf(fields[1]), profile);
+    const std::vector<HWND> before = s.Popups();
+    ASSERT_TRUE(s.Click(kProfileDelete, editor));
+    HWND question = journeys::WaitForNewPopup(s, before, kEventMs);
+    ASSERT_NE(question, nullptr) << "deleting asks nothing";
+    s.Screenshot("cut-profile-delete");
+    ASSERT_TRUE(s.Click(kYes, question));
+    ASSERT_TRUE(journeys::WaitGone(editor, kEventMs));
+    EXPECT_FALSE(HasSection(profiles, profile));
+    // The player is left on "do not cut", the view's first choice, and shows it.
+    const std::string none = Catalogue(525);
+    std::string stored;
+    EXPECT_TRUE(tdtest::WaitFor([&] { return (stored = journeys::StoredSetting(s, "AutoCutMuster")) == none; },
+                                kEventMs, 200))
+        << "the player keeps the cut profile \"" << stored << "\"";
+    EXPECT_TRUE(tdtest::WaitFor([&] { return BoxShowing(s, none) != nullptr && !BoxShowing(s, profile); }, kEventMs,
+                                200))
+        << "the recording view does not show \"" << none << "\"";
+    s.Screenshot("cut-profile-deleted");
+}
+
+// The options button's menu, entries counted from the top: settings, the
+// station database, then (past a separator) the converter.
+constexpr int kConverterFromTop = 3;
+
+TEST(DialogJourneys, AWavFileConvertedThroughTheConverterHoldsTheTone) {
+    PlayerSession s;
+    const std::string wav = s.UserFolder() + "Ton.wav";
+    ASSERT_TRUE(tdtest::WriteFileBytes(wav, pe_test::MakeWav(pe_test::TestTone(4.0))));
+    const std::string folder = s.UserFolder() + "Umgewandelt";
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(tdtest::WaitFor([&] { return journeys::NavigatorWindow(s) != nullptr; }, kEventMs, 100));
+    const std::vector<HWND> before = s.Popups();
+    ASSERT_TRUE(journeys::OpenElementMenu(s, kOptionsButton, kEventMs));
+    journeys::ChooseMenuEntry(s, VK_DOWN, kConverterFromTop);
+    HWND converter = journeys::WaitForNewPopup(s, before, kEventMs);
+    ASSERT_NE(converter, nullptr) << "the options menu's converter entry opens no pop-up";
+    // The WAV file, the MP3's name, its folder.
+    std::vector<HWND> fields = Fields(converter, 3);
+    ASSERT_EQ(fields.size(), 3u);
+    ASSERT_TRUE(journeys::TypeInto(fields[0], wav, kEventMs));
+    ASSERT_TRUE(journeys::TypeInto(fields[1], "Ton umgewandelt", kEventMs));
+    ASSERT_TRUE(journeys::TypeInto(fields[2], folder, kEventMs));
+    s.Screenshot("converter");
+    ASSERT_TRUE(s.Click(kConvert, converter));
+    // Done, the stop button becomes the close button.
+    ASSERT_TRUE(tdtest::WaitFor([&] { return s.Element(kConverterClose, converter).found; }, 2 * kEventMs, 200))
+        << s.Log();
+    s.Screenshot("converter-done");
+    ASSERT_TRUE(s.Click(kConverterClose, converter));
+    EXPECT_TRUE(journeys::WaitGone(converter, kEventMs));
+
+    std::string mp3;
+    ASSERT_TRUE(tdtest::ReadFileBytes(folder + "\\Ton umgewandelt.mp3", &mp3)) << "no MP3 in " << folder;
+    pe::AudioDecoder decoder;
+    std::vector<int16_t> pcm;
+    // In pieces, as a player reads a file: the decoder gives what it has
+    // after each.
+    for (size_t at = 0; at < mp3.size(); at += 4096)
+        decoder.Feed(reinterpret_cast<const uint8_t*>(mp3.data()) + at, std::min<size_t>(4096, mp3.size() - at), &pcm);
+    ASSERT_TRUE(decoder.IsMp3()) << mp3.size() << " bytes that are no MP3";
+    ASSERT_EQ(decoder.Channels(), 2);
+    const size_t frames = pcm.size() / 2;
+    const double seconds = double(frames) / decoder.SampleRate();
+    EXPECT_NEAR(seconds, 4.0, 0.3);
+    ASSERT_GT(frames, size_t(decoder.SampleRate()) * 2);
+    // The middle second, away from the encoder's start and end.
+    const tdtest::ToneStats st =
+        tdtest::Measure(pcm.data() + (frames / 2 - decoder.SampleRate() / 2) * 2, decoder.SampleRate(),
+                        static_cast<int>(decoder.SampleRate()));
+    EXPECT_GT(st.rms, 6000) << "the MP3 is quieter than the tone";
+    EXPECT_NEAR(st.frequency, 1000, 30);
 }
 
 }  // namespace

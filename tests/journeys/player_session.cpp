@@ -136,7 +136,8 @@ void PostClick(HWND window, POINT pt) {
 
 }  // namespace
 
-PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSettingsKey) {
+PlayerSession::PlayerSession()
+    : programFolder_("tdjourney"), settings_(kSettingsKey), program_(new tdtest::Process) {
     const std::string bin = tdtest::BinDir();
     for (const char* f : kProgramFiles) CopyFileA((bin + "\\" + f).c_str(), programFolder_.File(f).c_str(), FALSE);
     CreateDirectoryA(programFolder_.File("skins").c_str(), nullptr);
@@ -167,13 +168,13 @@ PlayerSession::PlayerSession() : programFolder_("tdjourney"), settings_(kSetting
 }
 
 PlayerSession::~PlayerSession() {
-    if (program_.Handle() && program_.Running()) {
+    if (program_->Handle() && program_->Running()) {
         if (main_ && IsWindow(main_)) PostMessageA(main_, WM_CLOSE, 0, 0);
         // A question left open keeps it running: answered by its default.
         for (HWND p : Popups()) Key(VK_ESCAPE, p);
-        if (!program_.Wait(kExitMs)) {
-            EndChildrenOf(program_.Pid());
-            program_.Kill();
+        if (!program_->Wait(kExitMs)) {
+            EndChildrenOf(program_->Pid());
+            program_->Kill();
         }
     }
     if (reply_) DestroyWindow(reply_);
@@ -208,12 +209,22 @@ bool PlayerSession::RouteStation(unsigned channelId, const std::string& address)
 }
 
 bool PlayerSession::Start(const std::vector<std::string>& args) {
-    if (!program_.Start(programFolder_.File("tunerdeck.exe"), args, programFolder_.Path())) return false;
-    main_ = program_.WaitForWindow(kMainClass, kStartMs);
+    if (!program_->Start(programFolder_.File("tunerdeck.exe"), args, programFolder_.Path())) return false;
+    main_ = program_->WaitForWindow(kMainClass, kStartMs);
     if (!main_) return false;
     // Started as a user sees it: the window takes input and answers.
-    WaitForInputIdle(program_.Handle(), kStartMs);
+    WaitForInputIdle(program_->Handle(), kStartMs);
     return tdtest::WaitFor([&] { return Element(kCloseButton).found; }, kStartMs, 200);
+}
+
+bool PlayerSession::Restart(const std::vector<std::string>& args) {
+    // A skin change builds the windows anew: the close button is the new
+    // main window's.
+    if (!main_ || !IsWindow(main_)) main_ = program_->WaitForWindow(kMainClass, kStartMs);
+    if (!main_ || !CloseByButton()) return false;
+    program_.reset(new tdtest::Process);
+    main_ = nullptr;
+    return Start(args);
 }
 
 bool PlayerSession::Link(const std::string& link) {
@@ -283,8 +294,8 @@ void PlayerSession::Key(UINT vk, HWND window) {
 }
 
 std::vector<HWND> PlayerSession::Popups() {
-    WindowSearch s{program_.Pid(), {}};
-    if (program_.Handle()) EnumWindows(CollectPopups, reinterpret_cast<LPARAM>(&s));
+    WindowSearch s{program_->Pid(), {}};
+    if (program_->Handle()) EnumWindows(CollectPopups, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
@@ -305,7 +316,7 @@ HWND PlayerSession::WaitForPopup(DWORD ms, std::string* text) {
                 return true;
             }
         }
-        return !program_.Running();
+        return !program_->Running();
     }, ms, 100);
     if (found && text) *text = TextOf(found);
     return found;
@@ -319,7 +330,7 @@ bool PlayerSession::WaitForTone(DWORD ms, tdtest::ToneStats* stats) {
             if (stats) *stats = st;
             return true;
         }
-    } while (static_cast<LONG>(until - GetTickCount()) > 0 && program_.Running());
+    } while (static_cast<LONG>(until - GetTickCount()) > 0 && program_->Running());
     if (stats) *stats = st;
     return false;
 }
@@ -374,11 +385,11 @@ bool PlayerSession::CloseByButton(DWORD ms) {
 
 bool PlayerSession::WaitForExit(DWORD ms) {
     DWORD code = 0;
-    return program_.Wait(ms, &code);
+    return program_->Wait(ms, &code);
 }
 
 HWND PlayerSession::Navigator() const {
-    return program_.Handle() ? tdtest::FindWindowOf("tunerdeck Nav Wnd Class", program_.Pid()) : nullptr;
+    return program_->Handle() ? tdtest::FindWindowOf("tunerdeck Nav Wnd Class", program_->Pid()) : nullptr;
 }
 
 void PlayerSession::Wheel(HWND window, int delta) {
@@ -680,9 +691,9 @@ bool PlayerSession::AdoptPlayer(DWORD ms) {
     if (!tdtest::WaitFor([&] { return (found = FindWindowA(kMainClass, nullptr)) != nullptr; }, ms, 200)) return false;
     DWORD pid = 0;
     GetWindowThreadProcessId(found, &pid);
-    if (!program_.Attach(pid)) return false;
+    if (!program_->Attach(pid)) return false;
     main_ = found;
-    WaitForInputIdle(program_.Handle(), kStartMs);
+    WaitForInputIdle(program_->Handle(), kStartMs);
     return tdtest::WaitFor([&] { return Element(kCloseButton).found; }, kStartMs, 200);
 }
 

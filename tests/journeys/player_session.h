@@ -74,7 +74,10 @@ public:
     // Starts the player and waits for its main window.
     bool Start(const std::vector<std::string>& args = {});
     HWND Main() const { return main_; }
-    const tdtest::Process& Program() const { return program_; }
+    const tdtest::Process& Program() const { return *program_; }
+    // Closes the player through its close button and starts it again on the
+    // same user folder and settings key, as a user restarting it.
+    bool Restart(const std::vector<std::string>& args = {});
     // A second start with a link (tunerdeck://|...); waits until it has
     // handed the link over and ended.
     bool Link(const std::string& link);
@@ -125,7 +128,7 @@ private:
     std::string userFolder_, asideFolder_;
     std::string recordingFolder_, recordingAside_;
     std::string podcastFolder_, podcastAside_;
-    tdtest::Process program_;
+    std::unique_ptr<tdtest::Process> program_;
     HWND main_ = nullptr;
     HWND reply_ = nullptr;
     std::vector<HWND> known_;

@@ -12,6 +12,7 @@
 #include "player_cipher.h"
 #include "registry.h"
 #include "shared_data.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -63,24 +64,27 @@ bool SharedProxyList(char* list, size_t size) {
     return bk::TextFormat(list, size, port[0] ? "http://%s:%s" : "http://%s", host, port);
 }
 
-volatile LONG g_processProxySet = 0;
+// What the process-wide proxy was last set to ("" while none is set). It is
+// set only when it changes: every cInternet asks for it, and Wine 8 frees
+// members it never filled when a proxy is set over an earlier one, which
+// ends the process.
+bk::CriticalSection g_processProxyLock;
+char g_processProxy[256] = {};
 
 void ApplyProcessProxy() {
-    char list[256];
-    if (SharedProxyList(list, sizeof list)) {
-        INTERNET_PROXY_INFO info = {};
-        info.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
-        info.lpszProxy = list;
-        if (InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info)) {
-            InterlockedExchange(&g_processProxySet, 1);
-            DebugLog(DL_INF, "CINTERNET InternetSetOption ok");
-        } else {
-            DebugLog(DL_ERR, "CINTERNET InternetSetOption failed");
-        }
-    } else if (InterlockedExchange(&g_processProxySet, 0)) {
-        INTERNET_PROXY_INFO info = {};
-        info.dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
-        InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info);
+    char list[sizeof g_processProxy] = {};
+    const bool on = SharedProxyList(list, sizeof list);
+    if (!on) list[0] = 0;
+    bk::ScopedLock hold(g_processProxyLock);
+    if (strcmp(list, g_processProxy) == 0) return;
+    INTERNET_PROXY_INFO info = {};
+    info.dwAccessType = on ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT;
+    info.lpszProxy = on ? list : nullptr;
+    if (InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info)) {
+        bk::TextCopy(g_processProxy, list);
+        DebugLog(DL_INF, "CINTERNET InternetSetOption ok");
+    } else {
+        DebugLog(DL_ERR, "CINTERNET InternetSetOption failed");
     }
 }
 

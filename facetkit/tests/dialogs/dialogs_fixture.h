@@ -81,7 +81,7 @@ inline ScriptedLists& Lists() {
     return lists;
 }
 inline void MarkPending(int which) { Lists().pending.push_back(which); }
-inline bool WaitList(int which, char* out, int size, DWORD) {
+inline bool WaitList(int which, char* out, int size, DWORD, const volatile LONG*) {
     const std::string& text = which == dlgs::REPLY_INPUTS ? Lists().inputs : Lists().devices;
     bk::TextCopy(out, static_cast<size_t>(size), text.c_str());
     return !text.empty();

@@ -516,6 +516,36 @@ TEST_F(RecSourceSearchTest, ClosingMidSearchEndsTheSearchAndPutsTheHostBack) {
         }
 }
 
+// A navigator that never gets the host's list: the wait lasts its bound,
+// or until the search is stopped.
+bool NoListEver(int, char* out, int size, DWORD timeoutMs, const volatile LONG* stop) {
+    if (out && size > 0) out[0] = 0;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs && !(stop && *stop);) Sleep(5);
+    return false;
+}
+
+TEST_F(RecSourceSearchTest, ClosingWhileAListIsAwaitedEndsTheWaitAtOnce) {
+    dlgs::SetRecListReplies(dlgs::RecListReplies{&dlgtest::MarkPending, &NoListEver});
+    RecSourceSearchTiming timing = DefaultRecSourceSearchTiming();
+    timing.replyWaitMs = 120000;
+    SetRecSourceSearchTiming(timing);
+    host_.devices = {{"Card", {{"Stereo Mix", 40, 70}}}};
+    auto wnd = Open();
+    Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
+    ASSERT_TRUE(WaitUntil([&] { return CountOf(Trace(CallsNow()), "59") > 0; }, 30000));
+    dlgs::PumpFor(50);
+    ASSERT_TRUE(IsRecSourceSearchRunning());
+    const DWORD start = GetTickCount();
+    Post(wnd.get(), cRecSourceSearchWnd::BUTTON_NEXT);
+    EXPECT_TRUE(WaitUntil([] { return !IsRecSourceSearchRunning(); }, 60000));
+    EXPECT_LT(GetTickCount() - start, 60000u) << "the list wait ran on after the close";
+    wnd.reset();
+    const auto trace = Trace(CallsNow());
+    EXPECT_EQ(CountOf(trace, "60/1"), 0u) << "no device tried after the close";
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[trace.size() - 2], "75") << "the host's audio is put back";
+}
+
 TEST_F(RecSourceSearchTest, HostHoldingACallDoesNotHoldTheClose) {
     RecSourceSearchTiming timing = timing_;
     timing.closeWaitMs = 300;

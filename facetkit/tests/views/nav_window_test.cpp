@@ -142,6 +142,22 @@ TEST_F(NavFixture, ReplyFieldsWaitForTheirRequestWithinTheCallersBound) {
     // Nothing asked: the last reply at once.
     EXPECT_TRUE(nav->WaitRecSourceList(out, sizeof out, 0));
     EXPECT_STREQ(out, "a\x01" "b");
+
+    // The waiting window is closed (its stop set from another thread): the
+    // wait ends then, not at its bound, and the late reply answers nothing.
+    volatile LONG stop = 0;
+    nav->ExpectRecDeviceList();
+    std::thread closer([&] {
+        Sleep(200);
+        InterlockedExchange(&stop, 1);
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(nav->WaitRecDeviceList(out, sizeof out, 120000, &stop));
+    closer.join();
+    EXPECT_LT(GetTickCount() - start, 60000u) << "the wait outlasted the close";
+    nav->SetRecDeviceList("late");
+    nav->ExpectRecDeviceList();
+    EXPECT_FALSE(nav->WaitRecDeviceList(out, sizeof out, 300));
 }
 
 TEST_F(NavFixture, AutoScrollSpeedsUpAndStopsOnRelease) {

@@ -108,6 +108,22 @@ TEST_F(InternetTest, RequestsGoThroughTheProxyOnlyWhileItIsSwitchedOn) {
     SetProxySettings("", "", 0, 0);
 }
 
+// Every connection asks for the process-wide proxy; setting it again over
+// itself ends the process under Wine 8, so it is set only when it changes.
+TEST_F(InternetTest, ManyConnectionsThroughOneProxySetItOnce) {
+    tdtest::HttpServer proxy;
+    const std::string port = std::to_string(proxy.Port());
+    SetProxySettings("127.0.0.1", port.c_str(), 1, 0);
+    int len = 0;
+    for (int i = 0; i < 5; ++i) {
+        cInternet via(nullptr, nullptr, nullptr);
+        via.SetServerName(server_.Host().c_str());
+        delete[] via.SendXmlRequest("through", &len);
+    }
+    EXPECT_EQ(5u, proxy.Requests().size());
+    SetProxySettings("", "", 0, 0);
+}
+
 TEST_F(InternetTest, ConstructorKeepsTheBuiltInHost) {
     cInternet c(server_.Host().c_str(), "user", "pw");
     EXPECT_STREQ(kInterfaceHost, c.GetServerName());
