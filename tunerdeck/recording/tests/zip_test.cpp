@@ -681,6 +681,11 @@ TEST(ZipSpanned, BrokenVolumeSetsAreRefused) {
              last[last.size() - 17] = static_cast<char>(999 >> 8);
              t.Write("set.zip", last);
          }, 15},
+        {"directory larger than the whole set", [](auto& v, auto& t) {
+             std::string last = v.back();
+             last.replace(last.size() - 10, 4, U32(0xFFFFFFF0));
+             t.Write("set.zip", last);
+         }, 10},
         {"directory on a later volume than the record", [](auto& v, auto& t) {
              std::string last = v.back();
              last[last.size() - 16] = static_cast<char>(v.size());
