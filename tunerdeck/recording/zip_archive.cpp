@@ -1,6 +1,7 @@
 #include "zip_archive.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -8,57 +9,181 @@
 
 #include "debugtext.h"
 
+bool CZipBigFile::Open(const char* path, bool write, bool create) {
+    Close();
+    if (!path) return false;
+    h_ = CreateFileA(path, GENERIC_READ | (write ? GENERIC_WRITE : 0), FILE_SHARE_READ, nullptr,
+                     create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h_ == INVALID_HANDLE_VALUE) return false;
+    write_ = write;
+    path_ = path;
+    return true;
+}
+
+void CZipBigFile::Close() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    write_ = false;
+}
+
+uint64_t CZipBigFile::GetLength() const {
+    LARGE_INTEGER s = {};
+    if (!IsOpen() || !GetFileSizeEx(h_, &s)) return 0;
+    return static_cast<uint64_t>(s.QuadPart);
+}
+
+bool CZipBigFile::SetLength(uint64_t size) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(size);
+    return IsOpen() && SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) && SetEndOfFile(h_);
+}
+
+bool CZipBigFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!IsOpen() || !SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) return false;
+    uint8_t* p = static_cast<uint8_t*>(buffer);
+    while (size > 0) {
+        DWORD want = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
+        DWORD got = 0;
+        if (!::ReadFile(h_, p, want, &got, nullptr) || got == 0) return false;
+        p += got;
+        size -= got;
+    }
+    return true;
+}
+
+bool CZipBigFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!IsOpen() || !SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) return false;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        DWORD want = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
+        DWORD put = 0;
+        if (!::WriteFile(h_, p, want, &put, nullptr) || put != want) return false;
+        p += put;
+        size -= put;
+    }
+    return true;
+}
+
+// The archive's bytes: its own file, and for a spanned archive the other
+// volumes, fetched as reading reaches them.
 class CZipArchive::FileSource : public zipcore::Source {
 public:
-    explicit FileSource(HANDLE h) : h_(h) {
-        LARGE_INTEGER s = {};
-        if (GetFileSizeEx(h_, &s)) size_ = static_cast<uint64_t>(s.QuadPart);
+    enum Kind { kPlain, kVolumeFiles, kVolumeDisks };
+
+    FileSource(CZipArchive* owner, CZipBigFile* file, bool owned)
+        : owner_(owner), main_(file), owned_(owned ? file : nullptr), size_(file->GetLength()) {}
+    ~FileSource() override { delete owned_; }
+
+    void Span(Kind kind, uint32_t lastDisk) {
+        kind_ = kind;
+        last_ = lastDisk;
+        cur_ = lastDisk;
     }
-    ~FileSource() override { CloseHandle(h_); }
     uint64_t Size() override { return size_; }
     bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
         if (offset > size_ || size > size_ - offset) return false;
-        LARGE_INTEGER to;
-        to.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) return false;
+        return main_->ReadAt(offset, buffer, size);
+    }
+    bool ReadOn(uint32_t* disk, uint64_t* offset, void* buffer, size_t size) override {
+        fault_ = zipcore::kOk;
         uint8_t* p = static_cast<uint8_t*>(buffer);
         while (size > 0) {
-            DWORD want = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
-            DWORD got = 0;
-            if (!::ReadFile(h_, p, want, &got, nullptr) || got == 0) return false;
-            p += got;
-            size -= got;
+            CZipBigFile* f = Volume(*disk);
+            if (!f) return false;
+            uint64_t len = f == main_ ? size_ : f->GetLength();
+            if (*offset > len) return false;
+            if (*offset == len) {
+                // This volume has given all it holds: the next one goes on.
+                if (kind_ == kPlain || *disk >= last_) return false;
+                ++*disk;
+                *offset = 0;
+                continue;
+            }
+            size_t n = static_cast<size_t>(std::min<uint64_t>(size, len - *offset));
+            if (!f->ReadAt(*offset, p, n)) return false;
+            p += n;
+            size -= n;
+            *offset += n;
         }
         return true;
     }
+    bool Spanned() const override { return kind_ != kPlain; }
+    int Fault() const override { return fault_; }
+
     bool WriteAt(uint64_t offset, const void* data, size_t size) {
-        LARGE_INTEGER to;
-        to.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) return false;
-        const uint8_t* p = static_cast<const uint8_t*>(data);
-        uint64_t at = offset;
-        while (size > 0) {
-            DWORD want = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
-            DWORD put = 0;
-            if (!::WriteFile(h_, p, want, &put, nullptr) || put != want) return false;
-            p += put;
-            size -= put;
-            at += put;
-        }
-        if (at > size_) size_ = at;
+        if (!main_->WriteAt(offset, data, size)) return false;
+        if (offset + size > size_) size_ = offset + size;
         return true;
     }
     bool Truncate(uint64_t size) {
-        LARGE_INTEGER to;
-        to.QuadPart = static_cast<LONGLONG>(size);
-        if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_)) return false;
+        if (!main_->SetLength(size)) return false;
         size_ = size;
         return true;
     }
 
 private:
-    HANDLE h_;
-    uint64_t size_ = 0;
+    // The file that holds volume `disk`, or null (fault_ says why when it is
+    // not damage).
+    CZipBigFile* Volume(uint32_t disk) {
+        if (kind_ == kPlain) return disk == 0 ? main_ : nullptr;
+        if (disk > last_) return nullptr;
+        if (kind_ == kVolumeFiles) {
+            if (disk == last_) return main_;
+            if (disk == cur_ && vol_.IsOpen()) return &vol_;
+            cur_ = kNoDisk;
+            if (!vol_.Open(owner_->VolumeFileName(disk).c_str(), false)) {
+                fault_ = zipcore::kGeneric;
+                return nullptr;
+            }
+            if (disk == 0 && !StartsSet(vol_)) {
+                vol_.Close();
+                return nullptr;
+            }
+            cur_ = disk;
+            return &vol_;
+        }
+        // One disk at a time in the drive, the archive's own included.
+        if (disk == cur_) return vol_.IsOpen() ? &vol_ : main_;
+        // The disk in the drive goes out: nothing of it stays open.
+        vol_.Close();
+        if (owned_) owned_->Close();
+        cur_ = kNoDisk;
+        const std::string& path = main_->GetFilePath();
+        char label[16];
+        snprintf(label, sizeof label, "pkback# %.3u", disk + 1);
+        for (;;) {
+            if (!owner_->spanCallback_(disk + 1, 0, owner_->spanUser_)) {
+                fault_ = zipcore::kAborted;
+                return nullptr;
+            }
+            // A disk of another set, or of this set in the wrong place, is asked for again.
+            if (owner_->VolumeLabel(path) == label && vol_.Open(path.c_str(), false) &&
+                (disk != 0 || StartsSet(vol_)))
+                break;
+            vol_.Close();
+        }
+        cur_ = disk;
+        return &vol_;
+    }
+    static bool StartsSet(CZipBigFile& f) {
+        uint8_t sig[4];
+        return f.ReadAt(0, sig, 4) && sig[0] == 'P' && sig[1] == 'K' && sig[2] == 7 && sig[3] == 8;
+    }
+
+    static constexpr uint32_t kNoDisk = 0xFFFFFFFF;
+
+    CZipArchive* owner_;
+    CZipBigFile* main_;
+    CZipBigFile* owned_;
+    uint64_t size_;
+    Kind kind_ = kPlain;
+    uint32_t last_ = 0, cur_ = 0;
+    CZipBigFile vol_;
+    int fault_ = zipcore::kOk;
 };
 
 namespace {
@@ -99,9 +224,41 @@ void CZipArchive::Throw(int cause) const { throw CZipException(cause, path_); }
 void CZipArchive::SetPassword(const char* password) { password_ = password ? password : ""; }
 
 void CZipArchive::SetAdvanced(int writeBuffer, int generalBuffer, int searchBuffer) {
+    if (file_) return;
     writeBuffer_ = static_cast<size_t>(writeBuffer < 1024 ? 1024 : writeBuffer);
     generalBuffer_ = static_cast<size_t>(generalBuffer < 1024 ? 1024 : generalBuffer);
     searchBuffer_ = static_cast<size_t>(searchBuffer < 1024 ? 1024 : searchBuffer);
+}
+
+bool CZipArchive::IsRemovableDrive(const std::string& path) const {
+    char full[MAX_PATH];
+    char* namePart = nullptr;
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, &namePart);
+    if (n == 0 || n >= sizeof full || full[0] == '\\' || full[1] != ':') return false;
+    char root[4] = {full[0], ':', '\\', 0};
+    return GetDriveTypeA(root) == DRIVE_REMOVABLE;
+}
+
+std::string CZipArchive::VolumeLabel(const std::string& path) const {
+    char full[MAX_PATH];
+    char* namePart = nullptr;
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, &namePart);
+    if (n == 0 || n >= sizeof full || full[1] != ':') return std::string();
+    char root[4] = {full[0], ':', '\\', 0};
+    char label[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0))
+        return std::string();
+    return label;
+}
+
+std::string CZipArchive::VolumeFileName(uint32_t disk) const {
+    size_t slash = path_.find_last_of("\\/");
+    size_t dot = path_.find_last_of('.');
+    std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path_.substr(0, dot)
+                                                                                               : path_;
+    char ext[8];
+    snprintf(ext, sizeof ext, ".%.3u", disk + 1);
+    return stem + ext;
 }
 
 void CZipArchive::Open(const char* path, int mode, int volumeSize) {
@@ -109,35 +266,56 @@ void CZipArchive::Open(const char* path, int mode, int volumeSize) {
     if (!path || mode < 0 || mode > 3) return;
     path_ = path;
     if (mode == zipCreateSpan) Throw(zipcore::kGeneric);   // spanned archives are not made here
-    if (volumeSize > 0) Throw(zipcore::kBadZipFile);       // volume files: not read here
+    std::unique_ptr<CZipBigFile> f(new CZipBigFile);
+    bool ok;
+    if (mode == zipCreate) {
+        ok = f->Open(path, true, true);
+    } else {
+        // A read-only file (a download in a protected folder) is still read.
+        ok = (mode == zipOpen && f->Open(path, true)) || f->Open(path, false);
+    }
+    if (!ok) Throw(zipcore::kGeneric);
+    Start(f.release(), true, mode, volumeSize);
+}
+
+void CZipArchive::Open(CZipBigFile& file, int mode) {
+    if (file_) return;
+    if (mode < zipOpen || mode > zipCreate) return;
+    path_ = file.GetFilePath();
+    if (!file.IsOpen() || (mode == zipCreate && !file.CanWrite())) Throw(zipcore::kGeneric);
+    if (mode == zipCreate && !file.SetLength(0)) Throw(zipcore::kGeneric);
+    Start(&file, false, mode, 0);
+}
+
+void CZipArchive::Start(CZipBigFile* file, bool owned, int mode, int volumeSize) {
     dir_ = zipcore::Directory();
     names_.clear();
     sorted_[0].clear();
     sorted_[1].clear();
     changed_ = false;
     dataEnd_ = 0;
+    file_.reset(new FileSource(this, file, owned));
+    writable_ = mode != zipOpenReadOnly && file->CanWrite();
     if (mode == zipCreate) {
-        HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) Throw(zipcore::kGeneric);
-        file_.reset(new FileSource(h));
-        writable_ = true;
         changed_ = true;   // even an empty archive gets its end record
         return;
     }
-    writable_ = mode == zipOpen;
-    HANDLE h = CreateFileA(path, GENERIC_READ | (writable_ ? GENERIC_WRITE : 0), FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && writable_) {
-        // A read-only file (a download in a protected folder) is still read.
-        writable_ = false;
-        h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    int rc = zipcore::ReadEndRecord(*file_, &dir_, searchBuffer_);
+    if (rc == zipcore::kOk && dir_.IsSpanned()) {
+        writable_ = false;   // a set is read, never changed
+        FileSource::Kind kind = FileSource::kVolumeFiles;
+        if (dir_.thisDisk >= 999) {
+            rc = zipcore::kTooManyVolumes;
+        } else if (volumeSize <= 0 && IsRemovableDrive(path_)) {
+            kind = FileSource::kVolumeDisks;
+            if (!spanCallback_) rc = zipcore::kNoCallback;
+        }
+        file_->Span(kind, dir_.thisDisk);
     }
-    if (h == INVALID_HANDLE_VALUE) Throw(zipcore::kGeneric);
-    file_.reset(new FileSource(h));
-    int rc = zipcore::ReadDirectory(*file_, &dir_, searchBuffer_);
+    if (rc == zipcore::kOk) rc = zipcore::ReadCentralDirectory(*file_, &dir_);
     if (rc != zipcore::kOk) {
         file_.reset();
+        writable_ = false;
         Throw(rc);
     }
     dataEnd_ = static_cast<uint64_t>(dir_.cdOffset) + dir_.bytesBefore;
@@ -169,7 +347,7 @@ void CZipArchive::Close(bool afterException) {
     if (failed) Throw(failed);
 }
 
-bool CZipArchive::CanChange() const { return file_ && writable_; }
+bool CZipArchive::CanChange() const { return file_ && writable_ && !dir_.IsSpanned(); }
 
 void CZipArchive::WriteDirectory() {
     std::string tail;
@@ -434,7 +612,7 @@ int CZipArchive::FindFile(const char* name, bool caseSensitive) {
 
 bool CZipArchive::OpenFile(int index) {
     if (!file_ || openEntry_ >= 0 || writer_.IsOpen() || index < 0 || index >= GetNoEntries()) return false;
-    int rc = reader_.Open(*file_, dir_, dir_.entries[index], password_, maxUncompressed_);
+    int rc = reader_.Open(*file_, dir_, dir_.entries[index], password_, maxUncompressed_, generalBuffer_);
     if (rc == -1) return false;
     if (rc != zipcore::kOk) Throw(rc);
     openEntry_ = index;

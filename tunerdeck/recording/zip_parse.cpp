@@ -14,9 +14,18 @@ constexpr size_t kEndRecord = 22;
 constexpr size_t kMaxComment = 65535;
 constexpr size_t kCentralHeader = 46;
 constexpr size_t kLocalHeader = 30;
-constexpr size_t kReadBuffer = 16384;
+constexpr size_t kCentralChunk = 65536;
+
+// A failed read is damage unless the source knows better.
+int ReadFailure(const Source& src) { return src.Fault() != kOk ? src.Fault() : kBadZipFile; }
 
 }  // namespace
+
+bool Source::ReadOn(uint32_t* disk, uint64_t* offset, void* buffer, size_t size) {
+    if (*disk != 0 || !ReadAt(*offset, buffer, size)) return false;
+    *offset += size;
+    return true;
+}
 
 int CauseFromZlib(int zerr) {
     switch (zerr) {
@@ -43,7 +52,7 @@ bool FileHeader::IsDirectory() const {
     return (externalAttr & 0x10) != 0 && (versionMadeBy >> 8) == 0;   // MS-DOS directory attribute
 }
 
-int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
+int ReadEndRecord(Source& src, Directory* dir, size_t searchChunk) {
     uint64_t size = src.Size();
     if (size < kEndRecord) return kCdirNotFound;
     if (searchChunk < 1024) searchChunk = 1024;
@@ -55,7 +64,7 @@ int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
     for (uint64_t end = size; found < 0 && end > lowest;) {
         uint64_t start = end - lowest > searchChunk ? end - searchChunk : lowest;
         chunk.resize(static_cast<size_t>(end - start));
-        if (!src.ReadAt(start, chunk.data(), chunk.size())) return kBadZipFile;
+        if (!src.ReadAt(start, chunk.data(), chunk.size())) return ReadFailure(src);
         for (int64_t i = static_cast<int64_t>(chunk.size()) - 4; i >= 0; --i) {
             const uint8_t* p = chunk.data() + i;
             if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6 && start + i + kEndRecord <= size) {
@@ -69,7 +78,7 @@ int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
     if (found < 0) return kCdirNotFound;
     const uint64_t recordPos = static_cast<uint64_t>(found);
     uint8_t record[kEndRecord];
-    if (!src.ReadAt(recordPos, record, sizeof record)) return kBadZipFile;
+    if (!src.ReadAt(recordPos, record, sizeof record)) return ReadFailure(src);
     const uint8_t* r = record;
     dir->thisDisk = Le16(r + 4);
     dir->cdDisk = Le16(r + 6);
@@ -78,17 +87,34 @@ int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
     dir->cdSize = Le32(r + 12);
     dir->cdOffset = Le32(r + 16);
     uint16_t commentLen = Le16(r + 20);
-    // Archives spread over several volumes are not read here.
-    if (dir->thisDisk != 0 || dir->cdDisk != 0 || dir->entriesThisDisk != dir->totalEntries) return kBadZipFile;
-    if (recordPos < static_cast<uint64_t>(dir->cdOffset) + dir->cdSize) return kBadZipFile;
-    dir->bytesBefore = recordPos - dir->cdSize - dir->cdOffset;
+    if (dir->cdDisk > dir->thisDisk || dir->entriesThisDisk > dir->totalEntries) return kBadZipFile;
+    if (dir->IsSpanned()) {
+        // Offsets count from the start of their own volume: nothing precedes a set.
+        dir->bytesBefore = 0;
+    } else {
+        if (dir->entriesThisDisk != dir->totalEntries) return kBadZipFile;
+        if (recordPos < static_cast<uint64_t>(dir->cdOffset) + dir->cdSize) return kBadZipFile;
+        dir->bytesBefore = recordPos - dir->cdSize - dir->cdOffset;
+    }
     if (recordPos + kEndRecord + commentLen > size) return kBadZipFile;
     dir->comment.resize(commentLen);
-    if (commentLen && !src.ReadAt(recordPos + kEndRecord, &dir->comment[0], commentLen)) return kBadZipFile;
+    if (commentLen && !src.ReadAt(recordPos + kEndRecord, &dir->comment[0], commentLen)) return ReadFailure(src);
     if ((dir->totalEntries > 0) != (dir->cdSize > 0)) return kBadZipFile;
+    return kOk;
+}
 
-    std::vector<uint8_t> cd(dir->cdSize);
-    if (dir->cdSize && !src.ReadAt(dir->cdOffset + dir->bytesBefore, cd.data(), cd.size())) return kBadZipFile;
+int ReadCentralDirectory(Source& src, Directory* dir) {
+    // In pieces: a spanned set's directory size is bounded by nothing read
+    // so far, and a false one must not become one huge allocation.
+    std::vector<uint8_t> cd;
+    uint32_t disk = dir->cdDisk;
+    uint64_t offset = dir->cdOffset + dir->bytesBefore;
+    while (cd.size() < dir->cdSize) {
+        size_t n = dir->cdSize - cd.size() < kCentralChunk ? dir->cdSize - cd.size() : kCentralChunk;
+        size_t at = cd.size();
+        cd.resize(at + n);
+        if (!src.ReadOn(&disk, &offset, cd.data() + at, n)) return ReadFailure(src);
+    }
     dir->entries.clear();
     dir->entries.reserve(dir->totalEntries);
     size_t pos = 0;
@@ -121,6 +147,11 @@ int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
         dir->entries.push_back(std::move(e));
     }
     return kOk;
+}
+
+int ReadDirectory(Source& src, Directory* dir, size_t searchChunk) {
+    int rc = ReadEndRecord(src, dir, searchChunk);
+    return rc != kOk ? rc : ReadCentralDirectory(src, dir);
 }
 
 // ---------------------------------------------------------------- cipher
@@ -166,13 +197,15 @@ void EntryReader::End() {
 }
 
 int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& header, const std::string& password,
-                      uint64_t maxUncompressed) {
+                      uint64_t maxUncompressed, size_t readBuffer) {
     End();
     src_ = &src;
     header_ = header;
     uint8_t lh[kLocalHeader];
-    uint64_t local = static_cast<uint64_t>(header.localHeaderOffset) + dir.bytesBefore;
-    if (!src.ReadAt(local, lh, sizeof lh) || Le32(lh) != 0x04034b50) return kBadZipFile;
+    dataDisk_ = header.diskStart;
+    dataPos_ = static_cast<uint64_t>(header.localHeaderOffset) + dir.bytesBefore;
+    if (!src.ReadOn(&dataDisk_, &dataPos_, lh, sizeof lh)) return ReadFailure(src);
+    if (Le32(lh) != 0x04034b50) return kBadZipFile;
     uint16_t flags = Le16(lh + 6), method = Le16(lh + 8);
     uint16_t nameLen = Le16(lh + 26), extraLen = Le16(lh + 28);
     if (method != header.method || (flags & 1) != (header.flags & 1) || nameLen != header.name.size())
@@ -184,16 +217,19 @@ int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& heade
         return kBadZipFile;
     if (method != 0 && method != 8) return kBadZipFile;
     if (header.uncompressedSize > maxUncompressed) return kBadZipFile;
-    dataPos_ = local + kLocalHeader + nameLen + extraLen;
+    // The name and extra field may run on into the next volume.
+    std::vector<uint8_t> skip(static_cast<size_t>(nameLen) + extraLen);
+    if (!skip.empty() && !src.ReadOn(&dataDisk_, &dataPos_, skip.data(), skip.size())) return ReadFailure(src);
     compLeft_ = header.compressedSize;
-    if (dataPos_ > src.Size() || compLeft_ > src.Size() - dataPos_) return kBadZipFile;
+    // A plain archive's size bounds the data at once; a set's at the reading.
+    if (!src.Spanned() && (dataPos_ > src.Size() || compLeft_ > src.Size() - dataPos_)) return kBadZipFile;
 
     encrypted_ = header.IsEncrypted();
     if (encrypted_) {
         if (password.empty()) return -1;
         if (compLeft_ < 12) return kBadZipFile;
         uint8_t head[12];
-        if (!src.ReadAt(dataPos_, head, 12)) return kBadZipFile;
+        if (!src.ReadOn(&dataDisk_, &dataPos_, head, 12)) return ReadFailure(src);
         keys_ = new Keys(password);
         for (uint8_t& b : head) b = keys_->Decrypt(b);
         uint8_t check = header.HasDataDescriptor() ? static_cast<uint8_t>(header.modTime >> 8)
@@ -202,7 +238,6 @@ int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& heade
             End();
             return kBadPassword;
         }
-        dataPos_ += 12;
         compLeft_ -= 12;
     }
     if (method == 0 && compLeft_ != header.uncompressedSize) {
@@ -218,7 +253,7 @@ int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& heade
         }
         zsInit_ = true;
     }
-    inBuf_.resize(kReadBuffer);
+    inBuf_.resize(readBuffer < 1024 ? 1024 : readBuffer);
     inLen_ = 0;
     produced_ = 0;
     crc_ = crc32(0L, Z_NULL, 0);
@@ -230,10 +265,9 @@ int EntryReader::Open(Source& src, const Directory& dir, const FileHeader& heade
 int EntryReader::Fill() {
     size_t n = compLeft_ < inBuf_.size() ? static_cast<size_t>(compLeft_) : inBuf_.size();
     if (n == 0) return kOk;
-    if (!src_->ReadAt(dataPos_, inBuf_.data(), n)) return kBadZipFile;
+    if (!src_->ReadOn(&dataDisk_, &dataPos_, inBuf_.data(), n)) return ReadFailure(*src_);
     if (keys_)
         for (size_t i = 0; i < n; ++i) inBuf_[i] = keys_->Decrypt(inBuf_[i]);
-    dataPos_ += n;
     compLeft_ -= n;
     inLen_ = n;
     return kOk;

@@ -30,11 +30,22 @@ enum Cause {
 // zlib's error numbers as causes (Z_STREAM_END 2 ... Z_VERSION_ERROR 9).
 int CauseFromZlib(int zerr);
 
+// The bytes of an archive. Size and ReadAt see the file that holds the end
+// record; ReadOn addresses a volume and an offset in it, as the directory
+// does, and goes on into the following volumes of a spanned set.
 class Source {
 public:
     virtual ~Source() = default;
     virtual uint64_t Size() = 0;
     virtual bool ReadAt(uint64_t offset, void* buffer, size_t size) = 0;   // all bytes or false
+    // All bytes or false; leaves *disk and *offset behind the last byte read.
+    // A plain archive has only volume 0.
+    virtual bool ReadOn(uint32_t* disk, uint64_t* offset, void* buffer, size_t size);
+    // Whether a volume set lies behind the source (its sizes are not all known).
+    virtual bool Spanned() const { return false; }
+    // The cause of the last failed read when it was not damage (a volume
+    // that could not be had, a user who gave up), else kOk.
+    virtual int Fault() const { return kOk; }
 };
 
 class MemorySource : public Source {
@@ -76,10 +87,20 @@ struct Directory {
     std::string comment;
     uint64_t bytesBefore = 0;   // data in front of the archive (a stub)
     std::vector<FileHeader> entries;
+
+    // The end record's own volume number decides: 0 is a plain archive.
+    bool IsSpanned() const { return thisDisk != 0; }
 };
 
+// The spanning signature at the start of a spanned set's first volume.
+constexpr uint32_t kSpanSignature = 0x08074b50;
+
 // Finds the end record within the last 65,557 bytes (searched in chunks of
-// `searchChunk` bytes) and reads the whole central directory.
+// `searchChunk` bytes) and takes its values and comment.
+int ReadEndRecord(Source& src, Directory* dir, size_t searchChunk = 32768);
+// Reads every header of the central directory the end record points to.
+int ReadCentralDirectory(Source& src, Directory* dir);
+// Both of the above.
 int ReadDirectory(Source& src, Directory* dir, size_t searchChunk = 32768);
 
 // The traditional PKWARE cipher.
@@ -105,8 +126,9 @@ public:
     EntryReader& operator=(const EntryReader&) = delete;
 
     // kOk, a cause, or -1 for an encrypted entry without a password.
+    // Compressed data is read `readBuffer` bytes at a time.
     int Open(Source& src, const Directory& dir, const FileHeader& header, const std::string& password,
-             uint64_t maxUncompressed);
+             uint64_t maxUncompressed, size_t readBuffer = 16384);
     // Up to size bytes into buffer; *got 0 at the end. A cause on failure.
     int Read(void* buffer, size_t size, size_t* got);
     // 1 complete and right, -1 bytes left unread, else a cause (negative of it).
@@ -125,7 +147,8 @@ private:
     z_stream zs_ = {};
     bool zsInit_ = false;
     bool streamEnd_ = false;
-    uint64_t dataPos_ = 0;       // next compressed byte in the source
+    uint32_t dataDisk_ = 0;      // volume and offset of the next compressed byte
+    uint64_t dataPos_ = 0;
     uint64_t compLeft_ = 0;
     uint64_t produced_ = 0;
     uint32_t crc_ = 0;
@@ -139,7 +162,7 @@ private:
 std::string LocalHeaderBytes(const FileHeader& h);
 std::string CentralHeaderBytes(const FileHeader& h);
 std::string EndRecordBytes(const Directory& dir);
-constexpr uint32_t kDataDescriptorSignature = 0x08074b50;
+constexpr uint32_t kDataDescriptorSignature = kSpanSignature;   // the same four bytes
 
 // Compresses (raw deflate) or stores one new entry's data and encrypts it
 // with the traditional cipher when a password is given; the CRC and both

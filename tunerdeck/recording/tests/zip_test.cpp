@@ -46,8 +46,14 @@ struct ZEntry {
 
 const uint16_t kTime = 0x6A21, kDate = 0x5A8C;
 
-std::string BuildZip(const std::vector<ZEntry>& entries, const std::string& stub = "", const std::string& comment = "") {
-    std::string body, central;
+// With `span` above 0 the archive is laid out as a spanned set cut every
+// `span` bytes: it starts with the spanning signature and every offset
+// names its volume; SplitSet cuts it into the volumes.
+std::string BuildZip(const std::vector<ZEntry>& entries, const std::string& stub = "", const std::string& comment = "",
+                     uint32_t span = 0) {
+    std::string body = span ? "PK\x07\x08" : "", central;
+    auto disk = [&](size_t pos) { return static_cast<uint16_t>(span ? pos / span : 0); };
+    auto offset = [&](size_t pos) { return static_cast<uint32_t>(span ? pos % span : pos); };
     for (const ZEntry& e : entries) {
         uint32_t crc = e.declaredCrc >= 0 ? static_cast<uint32_t>(e.declaredCrc)
                                           : crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
@@ -63,19 +69,31 @@ std::string BuildZip(const std::vector<ZEntry>& entries, const std::string& stub
         }
         uint32_t usize = e.declaredSize >= 0 ? static_cast<uint32_t>(e.declaredSize) : static_cast<uint32_t>(e.data.size());
         uint32_t csize = static_cast<uint32_t>(payload.size());
-        uint32_t offset = static_cast<uint32_t>(body.size());
+        size_t at = body.size();
         body += "PK\x03\x04" + U16(20) + U16(flags) + U16(e.method) + U16(kTime) + U16(kDate);
         body += e.descriptor ? U32(0) + U32(0) + U32(0) : U32(crc) + U32(csize) + U32(usize);
         body += U16(static_cast<uint16_t>(e.name.size())) + U16(0) + e.name + payload;
         if (e.descriptor) body += "PK\x07\x08" + U32(crc) + U32(csize) + U32(usize);
         central += "PK\x01\x02" + U16(20) + U16(20) + U16(flags) + U16(e.method) + U16(kTime) + U16(kDate) + U32(crc) +
-                   U32(csize) + U32(usize) + U16(static_cast<uint16_t>(e.name.size())) + U16(0) + U16(0) + U16(0) +
-                   U16(0) + U32(0x20) + U32(offset) + e.name;
+                   U32(csize) + U32(usize) + U16(static_cast<uint16_t>(e.name.size())) + U16(0) + U16(0) +
+                   U16(disk(at)) + U16(0) + U32(0x20) + U32(offset(at)) + e.name;
     }
-    std::string end = "PK\x05\x06" + U16(0) + U16(0) + U16(static_cast<uint16_t>(entries.size())) +
+    const size_t before = body.size() + central.size();
+    const uint16_t last = span ? static_cast<uint16_t>((before + span - 1) / span - 1) : 0;
+    std::string end = "PK\x05\x06" + U16(last) + U16(disk(body.size())) + U16(static_cast<uint16_t>(entries.size())) +
                       U16(static_cast<uint16_t>(entries.size())) + U32(static_cast<uint32_t>(central.size())) +
-                      U32(static_cast<uint32_t>(body.size())) + U16(static_cast<uint16_t>(comment.size())) + comment;
+                      U32(offset(body.size())) + U16(static_cast<uint16_t>(comment.size())) + comment;
     return stub + body + central + end;
+}
+
+// The volumes of a set BuildZip laid out with `span`; the end record stays
+// whole on the last one.
+std::vector<std::string> SplitSet(const std::string& set, uint32_t span) {
+    std::vector<std::string> volumes;
+    const size_t tail = set.size() - 22;
+    for (size_t at = 0; at < tail; at += span) volumes.push_back(set.substr(at, std::min<size_t>(span, tail - at)));
+    volumes.back() += set.substr(tail);
+    return volumes;
 }
 
 std::string Payload(size_t n) {
@@ -479,8 +497,11 @@ TEST(ZipWriting, RefusalsAndLimits) {
 
     CZipArchive span;
     EXPECT_NE(0, CauseOf([&] { span.Open(tmp.File("s.zip").c_str(), CZipArchive::zipCreateSpan); }));
-    EXPECT_NE(0, CauseOf([&] { span.Open(tmp.File("r.zip").c_str(), CZipArchive::zipOpen, 1000000); }));
     EXPECT_TRUE(span.IsClosed());
+    // A volume size does not make a plain archive a spanned one: its end record says which it is.
+    span.Open(tmp.File("r.zip").c_str(), CZipArchive::zipOpen, 1000000);
+    EXPECT_EQ("a", ReadEntry(span, 0));
+    span.Close();
 
     // An empty new archive is still a valid one.
     CZipArchive empty;
@@ -521,5 +542,240 @@ TEST(ZipArchive, EndRecordAcrossSearchChunks) {
             ASSERT_EQ(zipcore::kOk, zipcore::ReadDirectory(src, &dir, chunk)) << chunk << " " << comment;
             EXPECT_EQ(comment, dir.comment.size());
         }
+    }
+}
+
+TEST(ZipArchive, OpensAFileTheCallerKeeps) {
+    tdtest::TempFolder tmp("zip");
+    tmp.Write("k.zip", BuildZip({{"a.txt", Payload(3000)}}));
+    CZipBigFile file;
+    ASSERT_TRUE(file.Open(tmp.File("k.zip").c_str(), true));
+    CZipArchive a;
+    a.Open(file, CZipArchive::zipCreateSpan);
+    EXPECT_TRUE(a.IsClosed()) << "mode 3 on an open file does nothing";
+    a.Open(file, CZipArchive::zipOpenReadOnly);
+    ASSERT_FALSE(a.IsClosed());
+    EXPECT_EQ(Payload(3000), ReadEntry(a, 0));
+    EXPECT_FALSE(a.SetGlobalComment("read-only"));
+    a.Close();
+    char sig[2];
+    EXPECT_TRUE(file.ReadAt(0, sig, 2)) << "Close leaves the caller's file open";
+
+    a.Open(file, CZipArchive::zipCreate);
+    ASSERT_TRUE(AddEntry(a, "b.txt", "new"));
+    a.Close();
+    file.Close();
+    a.Open(tmp.File("k.zip").c_str(), CZipArchive::zipOpenReadOnly);
+    ASSERT_EQ(1, a.GetNoEntries());
+    EXPECT_EQ("new", ReadEntry(a, 0));
+}
+
+// ---------------------------------------------------------------- spanned sets
+
+namespace {
+
+std::vector<ZEntry> SetEntries() {
+    return {{"stored.bin", Payload(9000), 0},
+            {"deflated.bin", Payload(12000) + std::string(5000, 'z'), 8},
+            {"descriptor.bin", Payload(4000), 8, true},
+            {"secret.bin", Payload(6000), 0, true, "pw"},
+            {"folder/with a long name/inside.txt", "last", 0}};
+}
+
+// Writes the volumes as files beside "set.zip" (the last volume).
+void WriteSet(const tdtest::TempFolder& tmp, const std::vector<std::string>& volumes) {
+    for (size_t i = 0; i + 1 < volumes.size(); ++i) {
+        char ext[8];
+        snprintf(ext, sizeof ext, ".%.3u", static_cast<unsigned>(i + 1));
+        tmp.Write(std::string("set") + ext, volumes[i]);
+    }
+    tmp.Write("set.zip", volumes.back());
+}
+
+// Opens the set and extracts every entry: 0, or the cause of the first failure
+// (-1 for an extraction that answered false).
+int ExtractSet(const tdtest::TempFolder& tmp, CZipArchive& a, int volumeSize = 0) {
+    try {
+        a.Open(tmp.File("set.zip").c_str(), CZipArchive::zipOpenReadOnly, volumeSize);
+        a.SetPassword("pw");
+        for (int i = 0; i < a.GetNoEntries(); ++i)
+            if (!a.ExtractFile(i, tmp.File("out").c_str())) return -1;
+        a.Close();
+        return 0;
+    } catch (const CZipException& e) {
+        a.Close(true);
+        return e.m_iCause;
+    }
+}
+
+}  // namespace
+
+TEST(ZipSpanned, ReadsEveryEntryAcrossVolumeFiles) {
+    const std::vector<ZEntry> entries = SetEntries();
+    // Small volumes cut headers, names, the encryption header and the directory in two.
+    for (uint32_t span : {700u, 4096u, 7000u}) {
+        for (int volumeSize : {0, 1440000}) {
+            SCOPED_TRACE(std::to_string(span) + " " + std::to_string(volumeSize));
+            tdtest::TempFolder tmp("zips");
+            std::vector<std::string> volumes = SplitSet(BuildZip(entries, "", "", span), span);
+            ASSERT_GT(volumes.size(), 2u);
+            WriteSet(tmp, volumes);
+            CZipArchive a;
+            ASSERT_EQ(0, ExtractSet(tmp, a, volumeSize));
+            for (const ZEntry& e : entries)
+                EXPECT_TRUE(e.data == tmp.Read("out\\" + zipcore::NameWithBackslashes(e.name))) << e.name;
+        }
+    }
+}
+
+TEST(ZipSpanned, ASetIsReadButNeverChanged) {
+    tdtest::TempFolder tmp("zips");
+    std::vector<std::string> volumes = SplitSet(BuildZip(SetEntries(), "", "", 4096), 4096);
+    WriteSet(tmp, volumes);
+    CZipArchive a;
+    a.Open(tmp.File("set.zip").c_str(), CZipArchive::zipOpen);
+    EXPECT_EQ(5, a.GetNoEntries());
+    EXPECT_EQ(4, a.FindFile("folder\\with a long name\\inside.txt"));
+    EXPECT_EQ("last", ReadEntry(a, 4));
+    CZipFileHeader h;
+    h.name = "new.txt";
+    EXPECT_FALSE(a.OpenNewFile(h));
+    EXPECT_FALSE(a.DeleteFile(0));
+    EXPECT_FALSE(a.SetGlobalComment("x"));
+    a.Close();
+    EXPECT_EQ(volumes.back(), tmp.Read("set.zip"));
+    EXPECT_EQ(volumes[0], tmp.Read("set.001"));
+}
+
+TEST(ZipSpanned, BrokenVolumeSetsAreRefused) {
+    const uint32_t span = 3000;
+    const std::vector<std::string> good = SplitSet(BuildZip(SetEntries(), "", "", span), span);
+    ASSERT_GE(good.size(), 5u);
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::string>&, const tdtest::TempFolder&)> damage;
+        int cause;
+    } cases[] = {
+        {"second volume missing", [](auto&, auto& t) { DeleteFileA(t.File("set.002").c_str()); }, 1},
+        {"only the last volume", [](auto& v, auto& t) {
+             for (size_t i = 1; i < v.size(); ++i) {
+                 char ext[8];
+                 snprintf(ext, sizeof ext, ".%.3u", static_cast<unsigned>(i));
+                 DeleteFileA(t.File(std::string("set") + ext).c_str());
+             }
+         }, 1},
+        {"first two swapped", [](auto& v, auto& t) {
+             t.Write("set.001", v[1]);
+             t.Write("set.002", v[0]);
+         }, 10},
+        // The stored entry running across them reads wrong bytes: its CRC tells.
+        {"middle two swapped", [](auto& v, auto& t) {
+             t.Write("set.002", v[2]);
+             t.Write("set.003", v[1]);
+         }, 11},
+        {"a volume cut short", [](auto& v, auto& t) { t.Write("set.002", v[1].substr(0, 2000)); }, 11},
+        {"the first volume emptied", [](auto&, auto& t) { t.Write("set.001", ""); }, 10},
+        {"more than 999 volumes", [](auto& v, auto& t) {
+             std::string last = v.back();
+             last[last.size() - 18] = static_cast<char>(999 & 0xff);
+             last[last.size() - 17] = static_cast<char>(999 >> 8);
+             t.Write("set.zip", last);
+         }, 15},
+        {"directory larger than the whole set", [](auto& v, auto& t) {
+             std::string last = v.back();
+             last.replace(last.size() - 10, 4, U32(0xFFFFFFF0));
+             t.Write("set.zip", last);
+         }, 10},
+        {"directory on a later volume than the record", [](auto& v, auto& t) {
+             std::string last = v.back();
+             last[last.size() - 16] = static_cast<char>(v.size());
+             t.Write("set.zip", last);
+         }, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tdtest::TempFolder tmp("zips");
+        std::vector<std::string> volumes = good;
+        WriteSet(tmp, volumes);
+        c.damage(volumes, tmp);
+        CZipArchive a;
+        EXPECT_EQ(c.cause, ExtractSet(tmp, a));
+        EXPECT_TRUE(a.IsClosed());
+        EXPECT_FALSE(tmp.Exists("out\\stored.bin")) << "the entry across the damage is never written";
+    }
+}
+
+namespace {
+
+// A removable drive holding one disk of the set at a time, as a person
+// changes them when the archive asks.
+class DiskDrive : public CZipArchive {
+public:
+    DiskDrive(const tdtest::TempFolder& tmp, std::vector<std::string> disks) : tmp_(tmp), disks_(std::move(disks)) {}
+
+    void Insert(int volume, int labelled) {
+        tmp_.Write("set.zip", disks_[static_cast<size_t>(volume - 1)]);
+        char label[16];
+        snprintf(label, sizeof label, "pkback# %.3d", labelled);
+        label_ = label;
+    }
+    static bool Ask(DWORD volume, DWORD, void* user) {
+        DiskDrive* d = static_cast<DiskDrive*>(user);
+        d->asked.push_back(static_cast<int>(volume));
+        if (d->asked.size() > d->patience) return false;
+        // At the second request a wrong disk goes in: the one after the one asked for.
+        int give = d->asked.size() == 2 ? static_cast<int>(volume % d->disks_.size()) + 1 : static_cast<int>(volume);
+        d->Insert(give, give);
+        return true;
+    }
+    std::vector<int> asked;
+    size_t patience = 100;   // requests answered before the person gives up
+
+protected:
+    bool IsRemovableDrive(const std::string&) const override { return true; }
+    std::string VolumeLabel(const std::string&) const override { return label_; }
+
+private:
+    const tdtest::TempFolder& tmp_;
+    std::vector<std::string> disks_;
+    std::string label_;
+};
+
+}  // namespace
+
+TEST(ZipSpanned, DisksAreAskedForOneByOne) {
+    const uint32_t span = 5000;
+    const std::vector<ZEntry> entries = SetEntries();
+    const std::vector<std::string> disks = SplitSet(BuildZip(entries, "", "", span), span);
+    ASSERT_EQ(4u, disks.size());
+    const int last = static_cast<int>(disks.size());
+    {
+        tdtest::TempFolder tmp("zips");
+        DiskDrive a(tmp, disks);
+        a.Insert(last, last);
+        EXPECT_EQ(12, CauseOf([&] { a.Open(tmp.File("set.zip").c_str(), CZipArchive::zipOpenReadOnly); }));
+        EXPECT_TRUE(a.IsClosed());
+    }
+    {
+        tdtest::TempFolder tmp("zips");
+        DiskDrive a(tmp, disks);
+        a.Insert(last, last);
+        a.SetSpanCallback(&DiskDrive::Ask, &a);
+        EXPECT_EQ(0, ExtractSet(tmp, a));
+        for (const ZEntry& e : entries)
+            EXPECT_TRUE(e.data == tmp.Read("out\\" + zipcore::NameWithBackslashes(e.name))) << e.name;
+        // Each disk once as reading goes on, the wrong one's request again;
+        // the last again, having gone out for the first.
+        EXPECT_EQ((std::vector<int>{1, 2, 2, 3, 4}), a.asked);
+    }
+    {
+        tdtest::TempFolder tmp("zips");
+        DiskDrive a(tmp, disks);
+        a.Insert(last, last);
+        a.SetSpanCallback(&DiskDrive::Ask, &a);
+        a.patience = 0;
+        EXPECT_EQ(13, ExtractSet(tmp, a));
+        EXPECT_EQ(std::vector<int>{1}, a.asked);
+        EXPECT_FALSE(tmp.Exists("out\\stored.bin"));
     }
 }
