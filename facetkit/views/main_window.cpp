@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -1593,6 +1594,11 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateFavouriteButton();
         return 1;
     case WM_MAIN_APPLY_NAV_BANNER: ApplyNavigatorBanner(); return 1;
+    case WM_MAIN_PODCAST_LINK: {
+        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
+        if (address) SubscribePodcastLink(address->c_str());
+        return 1;
+    }
     case WM_MAIN_APPLY_SELECTION: {
         EnterCriticalSection(&lock_);
         int id = pendingSelectionId_;

@@ -92,6 +92,9 @@ FACETKIT_API void HandleStartParams(cProtocolTarget& target, const char* text);
 // host and the lists. WM_COPYDATA of kind 5 goes to HandleStartParams, kind
 // 6 to the overlap answer; other kinds are ignored. Returns 1 when taken.
 FACETKIT_API cProtocolTarget& MainProtocolTarget();
+// The podcast subscription of a link, carried out on the main window's
+// thread after the hand-over that brought it has returned.
+void SubscribePodcastLink(const char* address);
 FACETKIT_API int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size);
 // Puts the two above into the main window's hooks (copy data, start parameters).
 FACETKIT_API void InstallProtocolHooks();

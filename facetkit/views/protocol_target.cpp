@@ -181,6 +181,7 @@ public:
     }
     void TimerEntryFromProtocol(const char* const fields[9]) override { ::TimerEntryFromProtocol(fields); }
     void SubscribePodcast(const char* address) override;
+    void SubscribeNow(const char* address);
     void SlideNavigator() override {
         if (HWND nav = NavWindowHandle()) PostMessageA(nav, WM_NAV_SLIDE, 0, 0);
     }
@@ -234,6 +235,19 @@ DWORD WINAPI TimerJobQuestionThread(void* param) {
 }
 
 void cMainTarget::SubscribePodcast(const char* address) {
+    // A link arrives inside the second start's hand-over, which waits for
+    // the window to return; the fetch and the questions come after it, so the
+    // second start (a web browser's helper) ends at once instead of waiting
+    // for the user's answer.
+    if (HWND main = MainWindowHandle()) {
+        auto* copy = new std::string(address);
+        if (PostMessageA(main, WM_MAIN_PODCAST_LINK, 0, reinterpret_cast<LPARAM>(copy))) return;
+        delete copy;
+    }
+    SubscribeNow(address);
+}
+
+void cMainTarget::SubscribeNow(const char* address) {
     char text[2048], format[1024];
     NoticeRequest request;
     if (!PodcastFeature()) {
@@ -328,6 +342,8 @@ cProtocolTarget& MainProtocolTarget() {
     static cMainTarget target;
     return target;
 }
+
+void SubscribePodcastLink(const char* address) { static_cast<cMainTarget&>(MainProtocolTarget()).SubscribeNow(address); }
 
 int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size) {
     if (kind == 5) {
