@@ -1594,9 +1594,9 @@ LRESULT cVelmoWin::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateFavouriteButton();
         return 1;
     case WM_MAIN_APPLY_NAV_BANNER: ApplyNavigatorBanner(); return 1;
-    case WM_MAIN_PODCAST_LINK: {
-        std::unique_ptr<std::string> address(reinterpret_cast<std::string*>(lParam));
-        if (address) SubscribePodcastLink(address->c_str());
+    case WM_MAIN_LINK_AFTER_HANDOVER: {
+        std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+        if (text) HandleStartParams(MainProtocolTarget(), text->c_str());
         return 1;
     }
     case WM_MAIN_APPLY_SELECTION: {

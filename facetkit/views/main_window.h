@@ -68,9 +68,9 @@ enum : UINT {
     // A changed banner setting, applied by the navigator on the window's
     // thread.
     WM_MAIN_APPLY_NAV_BANNER = WM_USER + 0x306,
-    // A podcast link's address (lParam, a std::string the handler deletes),
-    // subscribed once the hand-over that brought it has returned.
-    WM_MAIN_PODCAST_LINK = WM_USER + 0x307,
+    // A second start's text that asks the user (lParam, a std::string the
+    // handler deletes), carried out once its hand-over has returned.
+    WM_MAIN_LINK_AFTER_HANDOVER = WM_USER + 0x307,
 };
 
 // Private messages others send the main window (the navigator's rows and

@@ -101,6 +101,15 @@ void CustomUrl(cProtocolTarget& t, const ProtocolFields& f) {
 
 }  // namespace
 
+bool StartParamsAskTheUser(const char* text) {
+    if (!text) return false;
+    ProtocolFields f;
+    SplitProtocolText(text, strlen(text), &f);
+    if (f.count < 2) return false;
+    const std::string& key = f.field[1];
+    return SameWord(key, "TIMER") || SameWord(key, "PODCAST") || SameWord(key, "ADDTOFAV");
+}
+
 void HandleStartParams(cProtocolTarget& t, const char* text) {
     if (!text) return;
     char line[512];

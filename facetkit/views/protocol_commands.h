@@ -87,14 +87,16 @@ public:
 
 // Takes the text apart and acts on its keyword (see the keyword table).
 FACETKIT_API void HandleStartParams(cProtocolTarget& target, const char* text);
+// Whether the text's keyword asks the user something before it acts (a
+// timer entry, a podcast, a favourite added): such a text is carried out
+// after the hand-over that brought it has returned, so that the second start
+// does not wait for the user's answer.
+FACETKIT_API bool StartParamsAskTheUser(const char* text);
 
 // The main window's side: the keywords carried out on the real windows, the
 // host and the lists. WM_COPYDATA of kind 5 goes to HandleStartParams, kind
 // 6 to the overlap answer; other kinds are ignored. Returns 1 when taken.
 FACETKIT_API cProtocolTarget& MainProtocolTarget();
-// The podcast subscription of a link, carried out on the main window's
-// thread after the hand-over that brought it has returned.
-void SubscribePodcastLink(const char* address);
 FACETKIT_API int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size);
 // Puts the two above into the main window's hooks (copy data, start parameters).
 FACETKIT_API void InstallProtocolHooks();

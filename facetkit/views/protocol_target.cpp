@@ -181,7 +181,6 @@ public:
     }
     void TimerEntryFromProtocol(const char* const fields[9]) override { ::TimerEntryFromProtocol(fields); }
     void SubscribePodcast(const char* address) override;
-    void SubscribeNow(const char* address);
     void SlideNavigator() override {
         if (HWND nav = NavWindowHandle()) PostMessageA(nav, WM_NAV_SLIDE, 0, 0);
     }
@@ -235,19 +234,6 @@ DWORD WINAPI TimerJobQuestionThread(void* param) {
 }
 
 void cMainTarget::SubscribePodcast(const char* address) {
-    // A link arrives inside the second start's hand-over, which waits for
-    // the window to return; the fetch and the questions come after it, so the
-    // second start (a web browser's helper) ends at once instead of waiting
-    // for the user's answer.
-    if (HWND main = MainWindowHandle()) {
-        auto* copy = new std::string(address);
-        if (PostMessageA(main, WM_MAIN_PODCAST_LINK, 0, reinterpret_cast<LPARAM>(copy))) return;
-        delete copy;
-    }
-    SubscribeNow(address);
-}
-
-void cMainTarget::SubscribeNow(const char* address) {
     char text[2048], format[1024];
     NoticeRequest request;
     if (!PodcastFeature()) {
@@ -343,12 +329,17 @@ cProtocolTarget& MainProtocolTarget() {
     return target;
 }
 
-void SubscribePodcastLink(const char* address) { static_cast<cMainTarget&>(MainProtocolTarget()).SubscribeNow(address); }
-
 int HandleMainCopyData(unsigned long kind, unsigned long dwData, const void* data, size_t size) {
     if (kind == 5) {
         const std::string text = CopyDataText(data, size);
-        if (!text.empty()) HandleStartParams(MainProtocolTarget(), text.c_str());
+        if (text.empty()) return 1;
+        HWND main = MainWindowHandle();
+        if (main && StartParamsAskTheUser(text.c_str())) {
+            auto* later = new std::string(text);
+            if (PostMessageA(main, WM_MAIN_LINK_AFTER_HANDOVER, 0, reinterpret_cast<LPARAM>(later))) return 1;
+            delete later;
+        }
+        HandleStartParams(MainProtocolTarget(), text.c_str());
         return 1;
     }
     if (kind == kCopyDataOverlap) {

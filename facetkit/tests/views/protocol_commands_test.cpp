@@ -278,4 +278,26 @@ TEST(ProtocolCommands, MalformedTextsDoNoHarm) {
     EXPECT_EQ(Handle(t, huge.c_str()).back(), "select -1 [" + std::string(600, 'n') + "]");
 }
 
+// Texts that ask the user are carried out after the second start's
+// hand-over; the scheduler's commands keep their order inside it.
+TEST(ProtocolCommands, OnlyTextsThatAskTheUserWaitForTheHandOverToReturn) {
+    const struct {
+        const char* text;
+        bool asks;
+    } cases[] = {
+        {"TUNERDECK://|TIMER|Jazz|5|20260101120000|20260101130000|0|1", true},
+        {"tunerdeck://|podcast|http://f/rss", true},
+        {"TUNERDECK://|ADDTOFAV|42", true},
+        {"TUNERDECK://|CHANNELID|5", false},
+        {"TUNERDECK://|REC_START|X|1|99", false},
+        {"TUNERDECK://|REC_STOP|X|1", false},
+        {"TUNERDECK://|PLAY_STOP", false},
+        {"TUNERDECK://|CUSTOMURL|u|1", false},
+        {"TUNERDECK://", false},
+        {"", false},
+        {nullptr, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StartParamsAskTheUser(c.text), c.asks) << (c.text ? c.text : "(null)");
+}
+
 }  // namespace
