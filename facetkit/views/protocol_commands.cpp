@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "address_decoding.h"
@@ -107,8 +109,35 @@ bool StartParamsAskTheUser(const char* text) {
     SplitProtocolText(text, strlen(text), &f);
     if (f.count < 2) return false;
     const std::string& key = f.field[1];
-    return SameWord(key, "TIMER") || SameWord(key, "PODCAST") || SameWord(key, "ADDTOFAV");
+    return SameWord(key, "TIMER") || SameWord(key, "PODCAST") || SameWord(key, "ADDTOFAV") || SameWord(key, "SKINKEY");
 }
+
+namespace {
+
+// The host of an http or https address, lower case; "" for any other.
+std::string WebHost(const char* address) {
+    if (!address) return "";
+    std::string a(address);
+    size_t start = 0;
+    if (a.size() > 7 && _strnicmp(a.c_str(), "http://", 7) == 0)
+        start = 7;
+    else if (a.size() > 8 && _strnicmp(a.c_str(), "https://", 8) == 0)
+        start = 8;
+    else
+        return "";
+    size_t end = a.find_first_of("/?#", start);
+    std::string authority = a.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    // Credentials before the host would let "http://trusted@evil/" pass.
+    if (authority.find('@') != std::string::npos) return "";
+    size_t colon = authority.find(':');
+    std::string host = authority.substr(0, colon);
+    for (char& c : host) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return host;
+}
+
+}  // namespace
+
+bool BannerAddressAllowed(const char* address) { return !WebHost(address).empty(); }
 
 void HandleStartParams(cProtocolTarget& t, const char* text) {
     if (!text) return;
@@ -130,7 +159,7 @@ void HandleStartParams(cProtocolTarget& t, const char* text) {
     } else if (SameWord(key, "CHANNELID")) {
         ChannelId(t, f);
     } else if (SameWord(key, "SKINKEY")) {
-        if (t.IsOemPlayer()) return;
+        if (t.IsOemPlayer() || !t.ConfirmSkinFromLink()) return;
         char key2[1024];
         bk::TextCopy(key2, sizeof key2, f.Get(2) ? f.Get(2) : "");
         t.Callback(31, static_cast<int>(ProtocolSigned(f.Get(3))), key2);
@@ -138,7 +167,7 @@ void HandleStartParams(cProtocolTarget& t, const char* text) {
         t.Close();
         t.Pause(100);
     } else if (SameWord(key, "INFO")) {
-        if (f.Has(4))
+        if (f.Has(4) && BannerAddressAllowed(f.Get(4)))
             t.SetAdBanner(f.Get(4), static_cast<int>(ProtocolSigned(f.Get(2))),
                           static_cast<int>(ProtocolSigned(f.Get(3))));
     } else if (SameWord(key, "REC_START")) {

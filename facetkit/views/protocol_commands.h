@@ -68,6 +68,9 @@ public:
     virtual void PlayCustomUrl(int kind, const char* address) = 0;
     virtual void SetCurrentSelection(int id, const char* name) = 0;
     virtual void Close() = 0;
+    // A link from a web page that would fetch and install a skin library
+    // asks the user first; false leaves everything as it is.
+    virtual bool ConfirmSkinFromLink() = 0;
     virtual void SetAdBanner(const char* address, int cx, int cy) = 0;
     virtual void SetSuppressNotice() = 0;
     // With autoYes the question's countdown ends in yes.
@@ -92,6 +95,10 @@ FACETKIT_API void HandleStartParams(cProtocolTarget& target, const char* text);
 // after the hand-over that brought it has returned, so that the second start
 // does not wait for the user's answer.
 FACETKIT_API bool StartParamsAskTheUser(const char* text);
+// Whether a banner address handed over by a link may be shown inside the
+// player's browser control: a plain http or https address, no other scheme
+// (files, scripts) and no credentials in front of the host.
+FACETKIT_API bool BannerAddressAllowed(const char* address);
 
 // The main window's side: the keywords carried out on the real windows, the
 // host and the lists. WM_COPYDATA of kind 5 goes to HandleStartParams, kind

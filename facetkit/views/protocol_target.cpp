@@ -157,6 +157,7 @@ public:
         // tells the host (a link may arrive on the command-line thread).
         if (NavWindowObject()) PostToWindow(WND_ID_MAIN, WM_MAIN_APPLY_NAV_BANNER, 0, 0);
     }
+    bool ConfirmSkinFromLink() override { return AskCatalogueQuestion(705, false) != 0; }
     void SetSuppressNotice() override { ::SetSuppressNotice(1); }
     void AskShutdown(int autoYes) override {
         char text[1024];

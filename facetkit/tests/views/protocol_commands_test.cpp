@@ -74,6 +74,7 @@ class FakeTarget : public cProtocolTarget {
 public:
     std::vector<std::string> calls;
     int recording = 0, playing = 0, oem = 0, shutdownDue = 0;
+    bool skinAnswer = true;   // the user's answer to a skin link
     long recordingOf = -1;   // the timer entry of the running recording (-1: by hand)
     unsigned long last = 0;
     std::map<long, cTimerEntry*> timers;
@@ -120,6 +121,10 @@ public:
     void PlayCustomUrl(int kind, const char* a) override { R("url " + std::to_string(kind) + " " + a); }
     void SetCurrentSelection(int id, const char* name) override { R("select " + std::to_string(id) + " [" + name + "]"); }
     void Close() override { R("close"); }
+    bool ConfirmSkinFromLink() override {
+        R("askskin");
+        return skinAnswer;
+    }
     void SetAdBanner(const char* a, int cx, int cy) override {
         R("banner " + std::string(a) + " " + std::to_string(cx) + "x" + std::to_string(cy));
     }
@@ -173,7 +178,7 @@ TEST(ProtocolCommands, KeywordTable) {
         {"TUNERDECK://|REC_STOP|1", {"suppress", "save", "cb 39 0"}},
         {"TUNERDECK://|PLAY_STOP|1", {"save", "cb 3 0"}},
         {"TUNERDECK://|QUIT", {"close"}},
-        {"TUNERDECK://|SKINKEY|abc|7", {"cb 31 7 abc", "close"}},
+        {"TUNERDECK://|SKINKEY|abc|7", {"askskin", "cb 31 7 abc", "close"}},
         {"TUNERDECK://|SHUTDOWN", {"shutdown 0"}},
         {"TUNERDECK://|REMIND|Tee", {"remind Tee"}},
         {"TUNERDECK://|PODCAST|http://f/rss", {"podcast http://f/rss"}},
@@ -198,6 +203,9 @@ TEST(ProtocolCommands, SkinKeyIsIgnoredByAnOemPlayerAndShutdownAsksUnlessAnEntry
     FakeTarget t;
     t.oem = 1;
     EXPECT_EQ(Handle(t, "TUNERDECK://|SKINKEY|abc"), V{});
+    t.oem = 0;
+    t.skinAnswer = false;
+    EXPECT_EQ(Handle(t, "TUNERDECK://|SKINKEY|abc|7"), V{"askskin"}) << "a skin the user declined stays away";
     t.shutdownDue = 1;
     EXPECT_EQ(Handle(t, "TUNERDECK://|SHUTDOWN"), V{"shutdown 1"});
     t.recording = 1;
@@ -288,6 +296,7 @@ TEST(ProtocolCommands, OnlyTextsThatAskTheUserWaitForTheHandOverToReturn) {
         {"TUNERDECK://|TIMER|Jazz|5|20260101120000|20260101130000|0|1", true},
         {"tunerdeck://|podcast|http://f/rss", true},
         {"TUNERDECK://|ADDTOFAV|42", true},
+        {"TUNERDECK://|SKINKEY|abc|7", true},
         {"TUNERDECK://|CHANNELID|5", false},
         {"TUNERDECK://|REC_START|X|1|99", false},
         {"TUNERDECK://|REC_STOP|X|1", false},
@@ -298,6 +307,31 @@ TEST(ProtocolCommands, OnlyTextsThatAskTheUserWaitForTheHandOverToReturn) {
         {nullptr, false},
     };
     for (const auto& c : cases) EXPECT_EQ(StartParamsAskTheUser(c.text), c.asks) << (c.text ? c.text : "(null)");
+}
+
+// A link's banner is shown inside the player: only plain web addresses.
+TEST(ProtocolCommands, ALinksBannerIsTakenOnlyFromAPlainWebAddress) {
+    const struct {
+        const char* address;
+        bool allowed;
+    } cases[] = {
+        {"http://banner.example/ad", true},
+        {"HTTPS://banner.example:8443/ad?x=1", true},
+        {"file:///C:/Windows/win.ini", false},
+        {"javascript:alert(1)", false},
+        {"res://shdoclvw.dll/x", false},
+        {"http://trusted.example@evil.example/", false},
+        {"http://", false},
+        {"", false},
+        {nullptr, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BannerAddressAllowed(c.address), c.allowed) << (c.address ? c.address : "(null)");
+        if (!c.address) continue;
+        FakeTarget t;
+        const std::string link = std::string("TUNERDECK://|INFO|468|60|") + c.address;
+        EXPECT_EQ(Handle(t, link.c_str()).size(), c.allowed ? 1u : 0u) << link;
+    }
 }
 
 }  // namespace
