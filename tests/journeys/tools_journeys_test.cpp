@@ -344,6 +344,14 @@ TEST_P(Mp3Recording, IsAValidMp3OfTheProfilesRateThatHoldsTheTone) {
         return status == journeys::kButtonUp || status == journeys::kButtonHovered;
     }, kEventMs, 200)) << "still recording\n" << s.Log();
     for (HWND popup : s.Popups()) s.Key(VK_RETURN, popup);
+    // The button may let go before the encoder's last frames are written:
+    // the file is whole once the writer has closed it.
+    EXPECT_TRUE(tdtest::WaitFor([&] {
+        HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(h);
+        return true;
+    }, kEventMs, 200)) << "the recording's file stays open: " << file;
 
     ASSERT_TRUE(tdtest::ReadFileBytes(file, &bytes)) << file;
     tdtest::WriteFileBytes(tdtest::ArtifactDir() + "\\journey-mp3-" + std::to_string(c.rate) + ".mp3", bytes);
