@@ -597,7 +597,8 @@ bool SwitchRecordingOn(PlayerSession& s) {
 }
 
 // A stand-in proxy: it records every request and serves the tone stream
-// for the one station address only it can reach.
+// for the one station address only it can reach; requests for a local
+// podcast it passes on.
 constexpr const char* kBehindProxyHost = "tunerdeck-journey.invalid";
 const std::string kBehindProxy = std::string("http://") + kBehindProxyHost + "/live";
 // A proxy is asked with the whole address (WinINet names the port too).
@@ -607,9 +608,10 @@ bool ForStationBehind(const tdtest::HttpRequest& r) {
 }
 struct ToneProxy {
     tdtest::HttpServer server;
-    ToneProxy() {
+    explicit ToneProxy(const journeys::EpisodeFeed* podcast = nullptr) {
         static const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(4.0));
-        server.Route("*", [](const tdtest::HttpRequest& r) {
+        server.Route("*", [podcast](const tdtest::HttpRequest& r) {
+            if (podcast && podcast->Serves(r)) return podcast->Answer(r);
             if (!ForStationBehind(r)) return tdtest::HttpResponse::Text(502, "not behind this proxy");
             pe_test::IcyStreamOptions o;
             o.audio = mp3;
@@ -650,7 +652,8 @@ std::string Folder(const std::string& path) {
 }
 
 TEST(DialogJourneys, OptionsConfirmedOutliveARestartAndAreInForce) {
-    ToneProxy proxy;
+    journeys::EpisodeFeed podcast;
+    ToneProxy proxy(&podcast);
     PlayerSession s;
     ASSERT_TRUE(s.Start());
     const OptionsChange change{s.UserFolder() + "Mitschnitte", s.UserFolder() + "Meine Podcasts", "127.0.0.1",
@@ -681,6 +684,18 @@ TEST(DialogJourneys, OptionsConfirmedOutliveARestartAndAreInForce) {
     s.Screenshot("options-restarted-playing");
     const std::string file = RecordInto(s, change.recordings);
     EXPECT_FALSE(file.empty()) << "nothing recorded into " << change.recordings << "\n" << s.Log();
+
+    // An episode of a podcast subscribed now lands in the chosen folder.
+    std::string failure;
+    HWND nav = journeys::SubscribeByLink(s, podcast.FeedUrl(), &failure);
+    ASSERT_NE(nav, nullptr) << failure << "\n" << s.Log();
+    uint32_t episode = 0;
+    ASSERT_TRUE(journeys::DownloadEpisode(nav, &episode, &failure))
+        << failure << "; the rows: " << journeys::NavigatorRows(s) << "\nthe proxy was asked:\n" << proxy.Targets();
+    EXPECT_FALSE(s.WaitForFile(change.podcasts, ".mp3", podcast.Episode().size(), 60000).empty())
+        << "the episode is not in " << change.podcasts << "\n" << s.Log();
+    journeys::ScreenshotBoth(s.Main(), nav, "options-restarted-episode");
+    EXPECT_TRUE(s.WaitForFile(s.PodcastFolder(), ".mp3", 0, 0).empty()) << "the episode went to the default folder";
 }
 
 TEST(DialogJourneys, OptionsCancelledLeaveEverythingAsItWasAfterARestart) {

@@ -23,50 +23,19 @@ namespace {
 using journeys::PlayerSession;
 using journeys::TableLine;
 using journeys::ToneStation;
+using journeys::ClickButton;
+using journeys::ClickRowUntil;
+using journeys::CurrentLine;
+using journeys::kFeedTitle;
+using journeys::LineOf;
+using journeys::OpenNavigator;
+using journeys::PopupWith;
+using journeys::WaitForLines;
+using journeys::WaitForPopupWith;
 
 constexpr DWORD kEventMs = 30000;
 // The first station of the top list, which a journey routes to its tone.
 constexpr uint32_t kFirstTopStation = 1;
-
-// Folded in, the navigator's region is empty.
-bool Extended(HWND nav) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    RECT box = {};
-    int kind = GetWindowRgn(nav, region);
-    GetRgnBox(region, &box);
-    DeleteObject(region);
-    return IsWindowVisible(nav) && (kind == ERROR || box.right > box.left);
-}
-
-// The navigator, extended (by the main window's NAV button when folded).
-HWND OpenNavigator(PlayerSession& s) {
-    HWND nav = nullptr;
-    if (!tdtest::WaitFor([&] { return (nav = journeys::FindNavigator(s)) != nullptr; }, kEventMs, 100)) return nullptr;
-    // Start-up extends it when it was open the last time (the default).
-    if (!tdtest::WaitFor([&] { return Extended(nav); }, 10000, 100)) {
-        s.Click(58);
-        if (!tdtest::WaitFor([&] { return Extended(nav); }, kEventMs, 100)) return nullptr;
-    }
-    return nav;
-}
-
-// The lines of the table the navigator shows once `accept` passes them.
-std::vector<TableLine> WaitForLines(HWND nav, const std::function<bool(const std::vector<TableLine>&)>& accept) {
-    std::vector<TableLine> lines;
-    tdtest::WaitFor([&] {
-        HWND t = journeys::FindTable(nav);
-        if (!t) return false;
-        lines = journeys::TableLines(t);
-        return accept(lines);
-    }, kEventMs, 200);
-    return lines;
-}
-
-const TableLine* LineOf(const std::vector<TableLine>& lines, uint32_t id) {
-    for (const TableLine& l : lines)
-        if (l.id == id) return &l;
-    return nullptr;
-}
 
 // The station's name: the first column up to its title mark.
 std::string NameOf(const TableLine& line) {
@@ -75,13 +44,6 @@ std::string NameOf(const TableLine& line) {
     text = text.substr(0, cut);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
-}
-
-bool ClickButton(HWND table, const TableLine& line, unsigned id) {
-    const journeys::ElementView* b = line.Button(id);
-    if (!b || !b->visible) return false;
-    journeys::ClickAt(table, POINT{(b->rect.left + b->rect.right) / 2, (b->rect.top + b->rect.bottom) / 2});
-    return true;
 }
 
 int Luminance(uint32_t rgb) {
@@ -109,36 +71,6 @@ int NameContrast(HWND table, const TableLine& line) {
     int most = 0;
     for (const auto& c : count) most = std::max(most, std::abs(Luminance(c.first) - Luminance(ground)));
     return most;
-}
-
-// The line `id` of the table shown now, with that table; false while
-// there is none.
-bool CurrentLine(HWND nav, uint32_t id, HWND* table, TableLine* line) {
-    *table = journeys::FindTable(nav);
-    if (!*table) return false;
-    std::vector<TableLine> lines = journeys::TableLines(*table);
-    const TableLine* l = LineOf(lines, id);
-    if (l) *line = *l;
-    return l != nullptr;
-}
-
-// Clicks a button of line `id` and waits for `done`. The host pushes its
-// lists again now and then, and the view builds a new table for them: a
-// click that went to a table that is gone is made again on the new one.
-bool ClickRowUntil(HWND nav, uint32_t id, unsigned button, const std::function<bool()>& done) {
-    const DWORD until = GetTickCount() + kEventMs;
-    while (static_cast<LONG>(until - GetTickCount()) > 0) {
-        HWND table = nullptr;
-        TableLine line;
-        if (CurrentLine(nav, id, &table, &line) && ClickButton(table, line, button)) {
-            bool ended = false;
-            tdtest::WaitFor([&] { return (ended = done()) || !IsWindow(table); }, until - GetTickCount(), 100);
-            if (ended) return true;
-        } else {
-            tdtest::WaitFor([] { return false; }, 100, 100);
-        }
-    }
-    return done();
 }
 
 TEST(NavJourneys, TheNavigatorOpensBesideTheMainWindowWithReadableStationRows) {
@@ -232,23 +164,6 @@ TEST(NavJourneys, ARowsPlayButtonPlaysItsStationAndFavouritesTakeItAndGiveItBack
 
 namespace {
 
-// A pop-up of the player whose text holds `part`, or null.
-HWND PopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr) {
-    for (HWND p : s.Popups()) {
-        std::string t = PlayerSession::TextOf(p);
-        if (t.find(part) == std::string::npos) continue;
-        if (text) *text = t;
-        return p;
-    }
-    return nullptr;
-}
-
-HWND WaitForPopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr) {
-    HWND found = nullptr;
-    tdtest::WaitFor([&] { return (found = PopupWith(s, part, text)) != nullptr; }, kEventMs, 100);
-    return found;
-}
-
 // The files of a folder (names only).
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -262,8 +177,6 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-const char kFeedTitle[] = "Journey Cast";
-
 std::string Feed(const tdtest::HttpServer& server) {
     return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>") + kFeedTitle +
            "</title><link>" + server.Url("/") + "</link><description>Tones</description>"
@@ -276,13 +189,9 @@ std::string Feed(const tdtest::HttpServer& server) {
 // link does (the player asks first); then shows the podcast view.
 void SubscribeByLink(PlayerSession& s, const tdtest::HttpServer& server, HWND* nav) {
     ASSERT_TRUE(s.Start());
-    *nav = OpenNavigator(s);
-    ASSERT_NE(*nav, nullptr) << s.Log();
-    ASSERT_TRUE(s.Link("tunerdeck://|PODCAST|" + server.Url("/feed.xml")));
-    HWND ask = WaitForPopupWith(s, kFeedTitle);
-    ASSERT_NE(ask, nullptr) << "no question names the podcast\n" << s.Log();
-    s.Key(VK_RETURN, ask);
-    ASSERT_TRUE(s.Click(journeys::kNavPodcastsButton, *nav));
+    std::string failure;
+    *nav = journeys::SubscribeByLink(s, server.Url("/feed.xml"), &failure);
+    ASSERT_NE(*nav, nullptr) << failure << "\n" << s.Log();
 }
 
 TEST(NavJourneys, APodcastSubscribedByALinkIsDeletedFromItsRow) {
@@ -438,73 +347,16 @@ TEST(NavJourneys, TheTopListFavouritesAndSearchPagesOpenByTheirButtonsAndPlayFro
     EXPECT_TRUE(s.CloseByButton());
 }
 
-namespace {
-
-// Buttons of a podcast line: open or close its episodes; an episode's
-// download, cancel and play (the play button takes the element id 1 once
-// the episode is there).
-enum : unsigned { kRowExpand = 374, kRowDownload = 381, kRowCancel = 382 };
-
-std::string EpisodeFeed(const tdtest::HttpServer& server, size_t length) {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>") + kFeedTitle +
-           "</title><link>" + server.Url("/") + "</link><description>Tones</description>"
-           "<item><title>Tone episode</title><pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
-           "<enclosure url=\"" + server.Url("/tone.mp3") + "\" length=\"" + std::to_string(length) +
-           "\" type=\"audio/mpeg\"/></item></channel></rss>\n";
-}
-
-// The line whose text holds `part`, or null.
-const TableLine* LineWith(const std::vector<TableLine>& lines, const std::string& part) {
-    for (const TableLine& l : lines)
-        if (l.line.text.find(part) != std::string::npos) return &l;
-    return nullptr;
-}
-
-}  // namespace
-
 TEST(NavJourneys, AnEpisodeOfAPodcastSubscribedByALinkDownloadsWithProgressAndPlays) {
-    // 30 s of the tone, sent slowly enough (15 s) for the progress to show.
-    static const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(30.0));
-    tdtest::HttpServer server;
-    server.Serve("/feed.xml", EpisodeFeed(server, mp3.size()), "application/rss+xml");
-    server.Route("/tone.mp3", [](const tdtest::HttpRequest&) {
-        tdtest::HttpResponse r;
-        r.body = mp3;
-        r.headers.emplace_back("Content-Type", "audio/mpeg");
-        r.chunkSize = 8192;
-        r.chunkDelayMs = 250;
-        return r;
-    });
+    journeys::EpisodeFeed podcast;
     PlayerSession s;
     HWND nav = nullptr;
-    ASSERT_NO_FATAL_FAILURE(SubscribeByLink(s, server, &nav));
+    ASSERT_NO_FATAL_FAILURE(SubscribeByLink(s, podcast.server, &nav));
 
-    // The feed's line opened: its episode line.
-    uint32_t feedId = 0;
-    bool listed = false;
-    WaitForLines(nav, [&](const std::vector<TableLine>& l) {
-        const TableLine* feed = LineWith(l, kFeedTitle);
-        if (feed) feedId = feed->id;
-        return listed = feed != nullptr;
-    });
-    ASSERT_TRUE(listed) << "the podcast view does not list the feed\n" << s.Log();
+    // Downloaded from its line: the line shows how far it got.
+    std::string failure;
     uint32_t episodeId = 0;
-    auto episodeShown = [&] {
-        HWND t = journeys::FindTable(nav);
-        const TableLine* e = t ? LineWith(journeys::TableLines(t), "Tone episode") : nullptr;
-        if (e) episodeId = e->id;
-        return e != nullptr;
-    };
-    if (!episodeShown()) {
-        ASSERT_TRUE(ClickRowUntil(nav, feedId, kRowExpand, episodeShown)) << "the feed does not open";
-    }
-
-    // Downloaded from its line (the player may have started it by itself,
-    // its rule for new episodes): the line shows how far it got.
-    HWND table = nullptr;
-    TableLine episode;
-    ASSERT_TRUE(CurrentLine(nav, episodeId, &table, &episode));
-    if (episode.Button(kRowDownload) && episode.Button(kRowDownload)->visible) ClickButton(table, episode, kRowDownload);
+    ASSERT_TRUE(journeys::DownloadEpisode(nav, &episodeId, &failure)) << failure << "\n" << s.Log();
     std::string progress;
     EXPECT_TRUE(tdtest::WaitFor([&] {
         HWND t = nullptr;
@@ -514,7 +366,7 @@ TEST(NavJourneys, AnEpisodeOfAPodcastSubscribedByALinkDownloadsWithProgressAndPl
         return progress.find("%") != std::string::npos && progress.find("MB") != std::string::npos;
     }, kEventMs, 100)) << "no progress shows: \"" << progress << "\"";
     journeys::ScreenshotBoth(s.Main(), nav, "nav-episode-downloading");
-    EXPECT_FALSE(s.WaitForFile(s.PodcastFolder(), ".mp3", mp3.size(), 60000).empty()) << "the episode file is not complete";
+    EXPECT_FALSE(s.WaitForFile(s.PodcastFolder(), ".mp3", podcast.Episode().size(), 60000).empty()) << "the episode file is not complete";
     // Finished, the line offers to play it.
     std::string buttons;
     ASSERT_TRUE(tdtest::WaitFor([&] {

@@ -698,3 +698,184 @@ bool PlayerSession::AdoptPlayer(DWORD ms) {
 }
 
 }  // namespace journeys
+
+namespace journeys {
+
+namespace {
+
+constexpr DWORD kRowWaitMs = 30000;
+
+// Folded in, the navigator's region is empty.
+bool Extended(HWND nav) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    RECT box = {};
+    int kind = GetWindowRgn(nav, region);
+    GetRgnBox(region, &box);
+    DeleteObject(region);
+    return IsWindowVisible(nav) && (kind == ERROR || box.right > box.left);
+}
+
+}  // namespace
+
+HWND OpenNavigator(PlayerSession& s) {
+    HWND nav = nullptr;
+    if (!tdtest::WaitFor([&] { return (nav = FindNavigator(s)) != nullptr; }, kRowWaitMs, 100)) return nullptr;
+    // Start-up extends it when it was open the last time (the default).
+    if (!tdtest::WaitFor([&] { return Extended(nav); }, 10000, 100)) {
+        s.Click(58);
+        if (!tdtest::WaitFor([&] { return Extended(nav); }, kRowWaitMs, 100)) return nullptr;
+    }
+    return nav;
+}
+
+std::vector<TableLine> WaitForLines(HWND nav, const std::function<bool(const std::vector<TableLine>&)>& accept) {
+    std::vector<TableLine> lines;
+    tdtest::WaitFor([&] {
+        HWND t = FindTable(nav);
+        if (!t) return false;
+        lines = TableLines(t);
+        return accept(lines);
+    }, kRowWaitMs, 200);
+    return lines;
+}
+
+const TableLine* LineOf(const std::vector<TableLine>& lines, uint32_t id) {
+    for (const TableLine& l : lines)
+        if (l.id == id) return &l;
+    return nullptr;
+}
+
+const TableLine* LineWith(const std::vector<TableLine>& lines, const std::string& part) {
+    for (const TableLine& l : lines)
+        if (l.line.text.find(part) != std::string::npos) return &l;
+    return nullptr;
+}
+
+bool CurrentLine(HWND nav, uint32_t id, HWND* table, TableLine* line) {
+    *table = FindTable(nav);
+    if (!*table) return false;
+    std::vector<TableLine> lines = TableLines(*table);
+    const TableLine* l = LineOf(lines, id);
+    if (l) *line = *l;
+    return l != nullptr;
+}
+
+bool ClickButton(HWND table, const TableLine& line, unsigned id) {
+    const ElementView* b = line.Button(id);
+    if (!b || !b->visible) return false;
+    ClickAt(table, POINT{(b->rect.left + b->rect.right) / 2, (b->rect.top + b->rect.bottom) / 2});
+    return true;
+}
+
+bool ClickRowUntil(HWND nav, uint32_t id, unsigned button, const std::function<bool()>& done) {
+    const DWORD until = GetTickCount() + kRowWaitMs;
+    while (static_cast<LONG>(until - GetTickCount()) > 0) {
+        HWND table = nullptr;
+        TableLine line;
+        if (CurrentLine(nav, id, &table, &line) && ClickButton(table, line, button)) {
+            bool ended = false;
+            tdtest::WaitFor([&] { return (ended = done()) || !IsWindow(table); }, until - GetTickCount(), 100);
+            if (ended) return true;
+        } else {
+            tdtest::WaitFor([] { return false; }, 100, 100);
+        }
+    }
+    return done();
+}
+
+HWND PopupWith(PlayerSession& s, const std::string& part, std::string* text) {
+    for (HWND p : s.Popups()) {
+        std::string t = PlayerSession::TextOf(p);
+        if (t.find(part) == std::string::npos) continue;
+        if (text) *text = t;
+        return p;
+    }
+    return nullptr;
+}
+
+HWND WaitForPopupWith(PlayerSession& s, const std::string& part, std::string* text) {
+    HWND found = nullptr;
+    tdtest::WaitFor([&] { return (found = PopupWith(s, part, text)) != nullptr; }, kRowWaitMs, 100);
+    return found;
+}
+
+EpisodeFeed::EpisodeFeed() {
+    server.Route("*", [this](const tdtest::HttpRequest& r) { return Answer(r); });
+}
+
+const std::string& EpisodeFeed::Episode() const {
+    static const std::string mp3 = pe_test::MakeMp3(pe_test::TestTone(30.0));
+    return mp3;
+}
+
+bool EpisodeFeed::Serves(const tdtest::HttpRequest& r) const { return r.target.rfind(server.Url("/"), 0) == 0; }
+
+tdtest::HttpResponse EpisodeFeed::Answer(const tdtest::HttpRequest& r) const {
+    if (r.path == "/feed.xml")
+        return tdtest::HttpResponse::Text(
+            200,
+            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>") +
+                kFeedTitle + "</title><link>" + server.Url("/") + "</link><description>Tones</description><item><title>" +
+                kEpisodeTitle + "</title><pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate><enclosure url=\"" +
+                server.Url("/tone.mp3") + "\" length=\"" + std::to_string(Episode().size()) +
+                "\" type=\"audio/mpeg\"/></item></channel></rss>\n",
+            "application/rss+xml");
+    if (r.path != "/tone.mp3") return tdtest::HttpResponse::Text(404, "not here");
+    tdtest::HttpResponse a;
+    a.body = Episode();
+    a.headers.emplace_back("Content-Type", "audio/mpeg");
+    a.chunkSize = 8192;
+    a.chunkDelayMs = 250;
+    return a;
+}
+
+HWND SubscribeByLink(PlayerSession& s, const std::string& feedUrl, std::string* failure) {
+    HWND nav = OpenNavigator(s);
+    const char* why = !nav                                       ? "the navigator does not open"
+                      : !s.Link("tunerdeck://|PODCAST|" + feedUrl) ? "the link is not handed over"
+                                                                   : nullptr;
+    HWND ask = why ? nullptr : WaitForPopupWith(s, kFeedTitle);
+    if (!why && !ask) why = "no question names the podcast";
+    if (!why) {
+        s.Key(VK_RETURN, ask);
+        if (!s.Click(kNavPodcastsButton, nav)) why = "the navigator shows no podcast button";
+    }
+    if (why) *failure = why;
+    return why ? nullptr : nav;
+}
+
+bool DownloadEpisode(HWND nav, uint32_t* episodeId, std::string* failure) {
+    // The first feed's id is 0.
+    uint32_t feedId = 0;
+    bool listed = false;
+    WaitForLines(nav, [&](const std::vector<TableLine>& l) {
+        const TableLine* feed = LineWith(l, kFeedTitle);
+        if (feed) feedId = feed->id;
+        return listed = feed != nullptr;
+    });
+    if (!listed) {
+        *failure = "the podcast view does not list the feed";
+        return false;
+    }
+    auto episodeShown = [&] {
+        HWND t = FindTable(nav);
+        const std::vector<TableLine> lines = t ? TableLines(t) : std::vector<TableLine>();
+        const TableLine* e = LineWith(lines, kEpisodeTitle);
+        if (e) *episodeId = e->id;
+        return e != nullptr;
+    };
+    if (!episodeShown() && !ClickRowUntil(nav, feedId, kRowExpand, episodeShown)) {
+        *failure = "the feed does not open";
+        return false;
+    }
+    HWND table = nullptr;
+    TableLine episode;
+    if (!CurrentLine(nav, *episodeId, &table, &episode)) {
+        *failure = "the episode's line is gone";
+        return false;
+    }
+    if (episode.Button(kRowDownload) && episode.Button(kRowDownload)->visible) ClickButton(table, episode, kRowDownload);
+    return true;
+}
+
+}  // namespace journeys

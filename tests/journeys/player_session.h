@@ -224,3 +224,61 @@ std::string NavigatorRows(const PlayerSession& s);
 std::string StoredSetting(const PlayerSession& s, const char* name);
 
 }  // namespace journeys
+
+// ---- the navigator's rows and a podcast served on this machine
+
+namespace journeys {
+
+// The navigator, extended (by the main window's NAV button when folded), or null.
+HWND OpenNavigator(PlayerSession& s);
+// The lines of the table the navigator shows once `accept` passes them.
+std::vector<TableLine> WaitForLines(HWND nav, const std::function<bool(const std::vector<TableLine>&)>& accept);
+// The line with entry id `id`, or the first whose text holds `part`; or null.
+const TableLine* LineOf(const std::vector<TableLine>& lines, uint32_t id);
+const TableLine* LineWith(const std::vector<TableLine>& lines, const std::string& part);
+// The line `id` of the table shown now, with that table; false while there is none.
+bool CurrentLine(HWND nav, uint32_t id, HWND* table, TableLine* line);
+// A click on a visible button of a line; false when it has none such.
+bool ClickButton(HWND table, const TableLine& line, unsigned id);
+// Clicks a button of line `id` and waits for `done`. The host pushes its
+// lists again now and then, and the view builds a new table for them: a
+// click that went to a table that is gone is made again on the new one.
+bool ClickRowUntil(HWND nav, uint32_t id, unsigned button, const std::function<bool()>& done);
+
+// A pop-up of the player whose text holds `part`, or null (at once, or
+// after waiting for it).
+HWND PopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr);
+HWND WaitForPopupWith(PlayerSession& s, const std::string& part, std::string* text = nullptr);
+
+// Buttons of a podcast line: open or close its episodes; an episode's
+// download, cancel and play (the play button takes the element id 1 once
+// the episode is there).
+enum : unsigned { kRowExpand = 374, kRowDownload = 381, kRowCancel = 382 };
+constexpr const char kFeedTitle[] = "Journey Cast";
+constexpr const char kEpisodeTitle[] = "Tone episode";
+
+// A podcast on a local server: the feed kFeedTitle at /feed.xml with one
+// episode, 30 s of the tone at /tone.mp3, sent slowly enough (15 s) for
+// the progress to show.
+struct EpisodeFeed {
+    EpisodeFeed();
+    std::string FeedUrl() const { return server.Url("/feed.xml"); }
+    const std::string& Episode() const;
+    // Whether a request (also one a proxy passes on, which names the whole
+    // address) asks for this server, and its answer.
+    bool Serves(const tdtest::HttpRequest& r) const;
+    tdtest::HttpResponse Answer(const tdtest::HttpRequest& r) const;
+    tdtest::HttpServer server;
+};
+
+// Subscribes the feed at `feedUrl` in the running player as a web page's
+// link does (the player asks first, naming kFeedTitle), then shows the
+// navigator's podcast view; the navigator, or null with the reason in *failure.
+HWND SubscribeByLink(PlayerSession& s, const std::string& feedUrl, std::string* failure);
+// In the podcast view: opens kFeedTitle's line and starts the download of
+// kEpisodeTitle from its line (unless the player started it by itself, its
+// rule for new episodes). The episode line's id goes to *episodeId; false
+// with the reason in *failure.
+bool DownloadEpisode(HWND nav, uint32_t* episodeId, std::string* failure);
+
+}  // namespace journeys
