@@ -9,6 +9,7 @@
 #include "resource_manager.h"
 #include "skin_wnd.h"
 #include "volume_slider.h"
+#include "window_binding.h"
 #include "wnd_button.h"
 
 namespace {
@@ -167,10 +168,7 @@ void ActiveElementSetEnable(cButtonListe* list, DWORD id, int enable) {
     if (!e) return;
     // As for showing: a window button is enabled by its window's thread.
     HWND window = FindWndButton(list, id) ? e->GetWindow() : nullptr;
-    if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
-        PostMessageA(window, WM_SKIN_ENABLE_ELEMENT, static_cast<WPARAM>(enable), 0);
-    else
-        e->SetEnable(enable);
+    if (!fkwin::PostedToWindowThread(window, WM_SKIN_ENABLE_ELEMENT, static_cast<WPARAM>(enable))) e->SetEnable(enable);
 }
 
 void VolumeGetPosition(cButtonListe* list, DWORD id, RECT* knob, POINT* first, POINT* second, RECT* own,

@@ -26,4 +26,14 @@ inline void Unbind(HWND hwnd, const void* object) {
     if (IsBoundTo(hwnd, object)) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
 }
 
+// Window work belongs to the window's own thread: a caller on another thread
+// posts the message and returns (true), so it never waits on a busy window
+// thread while it holds a lock that thread wants; on the window's thread
+// nothing is posted (false) and the caller does the work itself.
+inline bool PostedToWindowThread(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) return false;
+    PostMessageA(hwnd, msg, wParam, lParam);
+    return true;
+}
+
 }  // namespace fkwin

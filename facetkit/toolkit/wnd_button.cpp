@@ -13,6 +13,7 @@
 #include "resource_manager.h"
 #include "skin_button.h"
 #include "skin_wnd.h"
+#include "window_binding.h"
 
 namespace {
 
@@ -109,10 +110,7 @@ void cWndButton::RemoveTool() {
 // runs on the player's status thread) posts and returns, so it can never
 // wait on a busy window thread while it holds a lock that thread wants.
 bool cWndButton::PostedToOwnThread(UINT msg, int value) {
-    HWND child = child_;
-    if (!child || GetWindowThreadProcessId(child, nullptr) == GetCurrentThreadId()) return false;
-    PostMessageA(child, msg, static_cast<WPARAM>(value), 0);
-    return true;
+    return fkwin::PostedToWindowThread(child_, msg, static_cast<WPARAM>(value));
 }
 
 void cWndButton::SetBtnLook(int sprite) {

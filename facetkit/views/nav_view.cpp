@@ -30,6 +30,7 @@
 #include "textutil.h"
 #include "txtelement.h"
 #include "win_handles.h"
+#include "window_binding.h"
 #include "wnd_list.h"
 
 std::string NavTimeText(int seconds) {
@@ -236,10 +237,7 @@ void cNavView::SetRecordingInfo(int recorded, int size, int remaining, int state
         remaining_ = remaining;
         state_ = state;
     }
-    if (nav_ && GetWindowThreadProcessId(nav_, nullptr) != GetCurrentThreadId())
-        PostMessageA(nav_, WM_NAV_RECORDING_INFO, 0, 0);
-    else
-        ShowRecordingInfo();
+    if (!fkwin::PostedToWindowThread(nav_, WM_NAV_RECORDING_INFO)) ShowRecordingInfo();
 }
 
 void cNavView::ShowRecordingInfo() {
@@ -258,10 +256,7 @@ void cNavView::SetLevelSlider(int value, int maximum, int minimum) {
     }
     // The host reports on its own threads; the slider is a window element
     // of the navigator's thread, which ShowView may be replacing.
-    if (nav_ && GetWindowThreadProcessId(nav_, nullptr) != GetCurrentThreadId())
-        PostMessageA(nav_, WM_NAV_LEVEL_SLIDER, 0, 0);
-    else
-        ShowLevelSlider();
+    if (!fkwin::PostedToWindowThread(nav_, WM_NAV_LEVEL_SLIDER)) ShowLevelSlider();
 }
 
 void cNavView::ShowLevelSlider() {

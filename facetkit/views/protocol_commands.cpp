@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "address_decoding.h"
@@ -13,6 +11,7 @@
 #include "recording_record.h"
 #include "textutil.h"
 #include "timerentry.h"
+#include "webparse.h"
 
 namespace {
 
@@ -112,32 +111,14 @@ bool StartParamsAskTheUser(const char* text) {
     return SameWord(key, "TIMER") || SameWord(key, "PODCAST") || SameWord(key, "ADDTOFAV") || SameWord(key, "SKINKEY");
 }
 
-namespace {
-
-// The host of an http or https address, lower case; "" for any other.
-std::string WebHost(const char* address) {
-    if (!address) return "";
-    std::string a(address);
-    size_t start = 0;
-    if (a.size() > 7 && _strnicmp(a.c_str(), "http://", 7) == 0)
-        start = 7;
-    else if (a.size() > 8 && _strnicmp(a.c_str(), "https://", 8) == 0)
-        start = 8;
-    else
-        return "";
-    size_t end = a.find_first_of("/?#", start);
-    std::string authority = a.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    // Credentials before the host would let "http://trusted@evil/" pass.
-    if (authority.find('@') != std::string::npos) return "";
-    size_t colon = authority.find(':');
-    std::string host = authority.substr(0, colon);
-    for (char& c : host) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return host;
+bool BannerAddressAllowed(const char* address) {
+    bk::UrlParts parts;
+    if (!address || !bk::SplitUrl(address, strlen(address), &parts)) return false;
+    // The address reader drops credentials in front of the host; here they
+    // are refused: "http://trusted@other/" would pass for the trusted page.
+    const char* authority = strstr(address, "//") + 2;
+    return strcspn(authority, "@") >= strcspn(authority, "/?#");
 }
-
-}  // namespace
-
-bool BannerAddressAllowed(const char* address) { return !WebHost(address).empty(); }
 
 void HandleStartParams(cProtocolTarget& t, const char* text) {
     if (!text) return;
